@@ -1,0 +1,57 @@
+#include "image/bmp_image.h"
+
+#include <cstddef>
+#include <limits>
+#include <new>
+
+BmpImage::BmpImage() noexcept = default;
+
+int BmpImage::SetSize(std::int32_t width, std::int32_t height) noexcept {
+  if (width < 1 || height < 1) return 0;
+  const std::uint64_t count = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+  // Storage must be addressable on this host, column offsets included.
+  constexpr std::uint64_t kMaxCount = std::numeric_limits<std::ptrdiff_t>::max() / sizeof(PixelBGRA);
+  if (count > kMaxCount) return 0;
+
+  if (count == 1) {
+    block_.reset();
+    pixels_ = &singlePixel_;
+  } else {
+    // The new block is had before the old one goes, so a refusal leaves the image intact.
+    std::unique_ptr<PixelBGRA[]> fresh(new (std::nothrow) PixelBGRA[static_cast<std::size_t>(count)]);
+    if (!fresh) return 0;
+    block_ = std::move(fresh);
+    pixels_ = block_.get();
+  }
+  width_ = width;
+  height_ = height;
+  const std::size_t n = static_cast<std::size_t>(count);
+  for (std::size_t i = 0; i < n; ++i) pixels_[i] = kWhite;
+  return 1;
+}
+
+int BmpImage::SetDepth(std::int32_t depth) noexcept {
+  if (!IsSupportedDepth(depth)) return 0;
+  depth_ = depth;
+  hasPalette_ = IsPalettedDepth(depth);
+  // Setting a paletted depth always starts over from the standard table, even
+  // when the depth does not change.
+  if (hasPalette_) FillStandardPalette();
+  return 1;
+}
+
+PixelBGRA& BmpImage::PixelAt(std::int32_t x, std::int32_t y) noexcept {
+  if (x >= width_) x = width_ - 1;
+  if (x < 0) x = 0;
+  if (y >= height_) y = height_ - 1;
+  if (y < 0) y = 0;
+  return pixels_[static_cast<std::ptrdiff_t>(x) * height_ + y];
+}
+
+const PixelBGRA& BmpImage::PixelAt(std::int32_t x, std::int32_t y) const noexcept {
+  return const_cast<BmpImage*>(this)->PixelAt(x, y);
+}
+
+PixelRow BmpImage::Row(std::int32_t y) noexcept { return {pixels_ + y, height_, width_}; }
+
+ConstPixelRow BmpImage::Row(std::int32_t y) const noexcept { return {pixels_ + y, height_, width_}; }
