@@ -1,0 +1,60 @@
+// The BMP file as this library reads and writes it:
+//
+//   offset 0    file header, 14 bytes (BmpFileHeader)
+//   offset 14   info header, 40 bytes (BmpInfoHeader); its biSize is never consulted
+//   offset 54   colour table, 4 bytes an entry (blue, green, red, alpha), for 1, 4, 8 bits
+//               or the mask block, three 32-bit masks red, green, blue, for 16-bit BI_BITFIELDS
+//   bfOffBits   pixel array: rows bottom-up, each padded with zeros to a multiple of 4 bytes
+//
+// Every field is little-endian and transferred one at a time at its own width.
+// A record starts from the defaults below; a read that fails leaves the default.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr std::uint16_t kBmpSignature = 0x4D42;  // "BM" in file order
+inline constexpr std::uint32_t kFileHeaderSize = 14;
+inline constexpr std::uint32_t kInfoHeaderSize = 40;
+inline constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;  // 54
+inline constexpr std::uint32_t kMaskBlockSize = 12;
+inline constexpr std::uint32_t kBiRgb = 0;
+inline constexpr std::uint32_t kBiBitfields = 3;
+// Written when an image has no resolution of its own (about 96 dots per inch).
+inline constexpr std::int32_t kDefaultPixelsPerMetre = 3780;
+
+struct BmpFileHeader {
+  // The signature defaults to "BM": an empty file keeps it, which is why a
+  // signature test alone accepts an empty file and the reader must refuse it.
+  std::uint16_t bfType = kBmpSignature;
+  std::uint32_t bfSize = 0;
+  std::uint16_t bfReserved1 = 0;
+  std::uint16_t bfReserved2 = 0;
+  std::uint32_t bfOffBits = 0;
+};
+
+struct BmpInfoHeader {
+  std::uint32_t biSize = 0;
+  std::int32_t biWidth = 0;
+  std::int32_t biHeight = 0;
+  std::uint16_t biPlanes = 1;
+  std::uint16_t biBitCount = 0;
+  std::uint32_t biCompression = kBiRgb;
+  std::uint32_t biSizeImage = 0;
+  std::int32_t biXPelsPerMeter = kDefaultPixelsPerMetre;
+  std::int32_t biYPelsPerMeter = kDefaultPixelsPerMetre;
+  std::uint32_t biClrUsed = 0;
+  std::uint32_t biClrImportant = 0;
+};
+
+// Bytes one pixel row occupies in the file, padding included: width x depth
+// bits rounded up to whole bytes, then up to a multiple of 4. Computed in 64
+// bits, so any width and depth give the exact value.
+inline std::uint64_t RowStride(std::int64_t width, std::int64_t depth) {
+  const std::uint64_t dataBytes = (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(depth) + 7) / 8;
+  return (dataBytes + 3) / 4 * 4;
+}
+
+// Bytes the pixels of one row occupy, without the padding.
+inline std::uint64_t RowDataSize(std::int64_t width, std::int64_t depth) {
+  return (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(depth) + 7) / 8;
+}

@@ -1,0 +1,165 @@
+#include "bmpfile/bmp_writer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "bmpfile/little_endian.h"
+#include "bmpfile/row_encoders.h"
+#include "image/colour_tables.h"
+
+namespace {
+
+std::uint32_t ColourTableSize(std::int32_t depth) {
+  if (IsPalettedDepth(depth)) return 4 * static_cast<std::uint32_t>(PaletteSizeForDepth(depth));
+  if (depth == 16) return kMaskBlockSize;
+  return 0;
+}
+
+}  // namespace
+
+BmpHeaders HeadersFor(const BmpLayout& layout) {
+  BmpHeaders h;
+  const std::uint64_t imageSize = RowStride(layout.width, layout.depth) * static_cast<std::uint64_t>(layout.height);
+  const std::uint32_t tableSize = ColourTableSize(layout.depth);
+  const std::uint64_t fileSize = kHeadersSize + tableSize + imageSize;
+  h.fits = layout.width > 0 && layout.height > 0 && IsSupportedDepth(layout.depth) &&
+           fileSize <= std::numeric_limits<std::uint32_t>::max();
+
+  h.file.bfType = kBmpSignature;
+  h.file.bfSize = static_cast<std::uint32_t>(fileSize);
+  h.file.bfReserved1 = 0;
+  h.file.bfReserved2 = 0;
+  h.file.bfOffBits = kHeadersSize + tableSize;
+
+  h.info.biSize = kInfoHeaderSize;
+  h.info.biWidth = layout.width;
+  h.info.biHeight = layout.height;  // positive: rows bottom-up
+  h.info.biPlanes = 1;
+  h.info.biBitCount = static_cast<std::uint16_t>(layout.depth);
+  h.info.biCompression = layout.depth == 16 ? kBiBitfields : kBiRgb;
+  h.info.biSizeImage = static_cast<std::uint32_t>(imageSize);
+  h.info.biXPelsPerMeter = layout.xPixelsPerMetre != 0 ? layout.xPixelsPerMetre : kDefaultPixelsPerMetre;
+  h.info.biYPelsPerMeter = layout.yPixelsPerMetre != 0 ? layout.yPixelsPerMetre : kDefaultPixelsPerMetre;
+  h.info.biClrUsed = 0;
+  h.info.biClrImportant = 0;
+  return h;
+}
+
+void BmpWriter::Put(const void* bytes, std::size_t n) {
+  if (std::fwrite(bytes, 1, n, file_.get()) < n) failed_ = true;
+}
+
+void BmpWriter::PutU16(std::uint16_t v) {
+  std::uint8_t b[2];
+  StoreU16LE(b, v);
+  Put(b, 2);
+}
+
+void BmpWriter::PutU32(std::uint32_t v) {
+  std::uint8_t b[4];
+  StoreU32LE(b, v);
+  Put(b, 4);
+}
+
+int BmpWriter::Begin(const char* path, const BmpLayout& layout) {
+  const BmpHeaders h = HeadersFor(layout);
+  // Everything that can be refused is decided before the file is created.
+  if (!h.fits) return 0;
+  layout_ = layout;
+  stride_ = static_cast<std::int32_t>(RowStride(layout.width, layout.depth));
+  // Zeroed once: the encoders never touch the padding after the row data.
+  rowBuffer_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(stride_)]());
+  if (!rowBuffer_) return 0;
+  if (IsPalettedDepth(layout.depth)) {
+    const std::int32_t n = PaletteSizeForDepth(layout.depth);
+    if (layout.palette) {
+      std::copy(layout.palette, layout.palette + n, palette_.begin());
+    } else {
+      FillStandardTable(layout.depth, palette_.data());
+    }
+  }
+
+  file_ = FileHandle(OpenFile(path, "wb"));
+  if (!file_) return 0;
+
+  PutU16(h.file.bfType);
+  PutU32(h.file.bfSize);
+  PutU16(h.file.bfReserved1);
+  PutU16(h.file.bfReserved2);
+  PutU32(h.file.bfOffBits);
+
+  PutU32(h.info.biSize);
+  PutU32(static_cast<std::uint32_t>(h.info.biWidth));
+  PutU32(static_cast<std::uint32_t>(h.info.biHeight));
+  PutU16(h.info.biPlanes);
+  PutU16(h.info.biBitCount);
+  PutU32(h.info.biCompression);
+  PutU32(h.info.biSizeImage);
+  PutU32(static_cast<std::uint32_t>(h.info.biXPelsPerMeter));
+  PutU32(static_cast<std::uint32_t>(h.info.biYPelsPerMeter));
+  PutU32(h.info.biClrUsed);
+  PutU32(h.info.biClrImportant);
+
+  if (IsPalettedDepth(layout.depth)) {
+    for (std::int32_t i = 0; i < PaletteSizeForDepth(layout.depth); ++i) {
+      const PixelBGRA e = palette_[static_cast<std::size_t>(i)];
+      const std::uint8_t entry[4] = {e.blue, e.green, e.red, e.alpha};
+      Put(entry, 4);
+    }
+  } else if (layout.depth == 16) {
+    PutU32(0xF800);  // red
+    PutU32(0x07E0);  // green
+    PutU32(0x001F);  // blue
+  }
+  return 1;
+}
+
+int BmpWriter::WriteRow(ConstPixelRow row) {
+  if (!file_) return 0;
+  std::uint8_t* buffer = rowBuffer_.get();
+  int encoded = 0;
+  switch (layout_.depth) {
+    case 32: encoded = EncodeRow32(row, buffer, stride_); break;
+    case 24: encoded = EncodeRow24(row, buffer, stride_); break;
+    case 16: encoded = EncodeRow16(row, buffer, stride_); break;
+    case 8: encoded = EncodeRow8(row, palette_.data(), buffer, stride_); break;
+    case 4: encoded = EncodeRow4(row, palette_.data(), buffer, stride_); break;
+    case 1: encoded = EncodeRow1(row, palette_.data(), buffer, stride_); break;
+    default: break;
+  }
+  if (!encoded) {
+    failed_ = true;
+    return 0;
+  }
+  const std::size_t n = static_cast<std::size_t>(stride_);
+  if (std::fwrite(buffer, 1, n, file_.get()) < n) {
+    failed_ = true;
+    return 0;
+  }
+  return 1;
+}
+
+int BmpWriter::Finish() {
+  if (!file_) return 0;
+  const bool closed = file_.Close();
+  return closed && !failed_ ? 1 : 0;
+}
+
+int WriteBmpFile(const BmpImage& image, const char* path) {
+  BmpLayout layout;
+  layout.width = image.Width();
+  layout.height = image.Height();
+  layout.depth = image.Depth();
+  layout.xPixelsPerMetre = image.xPixelsPerMetre;
+  layout.yPixelsPerMetre = image.yPixelsPerMetre;
+  layout.palette = image.PaletteEntries();
+  BmpWriter writer;
+  if (!writer.Begin(path, layout)) return 0;
+  // Bottom row first; a row that cannot be written ends the loop.
+  for (std::int32_t y = image.Height() - 1; y >= 0; --y) {
+    if (!writer.WriteRow(image.Row(y))) break;
+  }
+  return writer.Finish();
+}

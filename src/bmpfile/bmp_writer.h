@@ -1,0 +1,70 @@
+// Writing a BMP file in two stages, so a caller can stream it row by row:
+//
+//   Begin(path, layout)   header stage: checks that the file's sizes fit its
+//                         32-bit fields, opens the file, writes both headers
+//                         and the colour table or the 16-bit mask block
+//   WriteRow(row)         row stage: the next row of the picture from the
+//                         bottom up, encoded for the layout's depth
+//   Finish()              closes the file; 1 only when every byte was written
+//
+// Paletted depths write the full table of 2^depth entries and map each pixel
+// to its nearest entry; 16 bits are always written as BI_BITFIELDS 5-6-5;
+// 24 and 32 bits as direct colour. A resolution of 0 is written as 3780.
+//
+// WriteBmpFile is the whole write of a BmpImage: 1 when the file was written
+// completely; 0 when it could not be (nothing is created when the sizes do not
+// fit or memory is short; an open, a write or the final close that fails all
+// give 0).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "bmpfile/bmp_headers.h"
+#include "bmpfile/file_stream.h"
+#include "image/bmp_image.h"
+
+struct BmpLayout {
+  std::int32_t width = 1;
+  std::int32_t height = 1;
+  std::int32_t depth = 24;
+  std::int32_t xPixelsPerMetre = 0;
+  std::int32_t yPixelsPerMetre = 0;
+  // 2^depth entries for depth 1, 4 and 8; null there means the standard table.
+  const PixelBGRA* palette = nullptr;
+};
+
+// The two header records a layout is written with, and whether its sizes fit
+// the 32-bit fields.
+struct BmpHeaders {
+  BmpFileHeader file;
+  BmpInfoHeader info;
+  bool fits = false;
+};
+BmpHeaders HeadersFor(const BmpLayout& layout);
+
+class BmpWriter {
+ public:
+  BmpWriter() = default;
+  BmpWriter(const BmpWriter&) = delete;
+  BmpWriter& operator=(const BmpWriter&) = delete;
+
+  int Begin(const char* path, const BmpLayout& layout);
+  int WriteRow(ConstPixelRow row);
+  int Finish();
+
+ private:
+  void Put(const void* bytes, std::size_t n);
+  void PutU16(std::uint16_t v);
+  void PutU32(std::uint32_t v);
+
+  FileHandle file_;
+  BmpLayout layout_;
+  std::array<PixelBGRA, BmpImage::kMaxPaletteEntries> palette_{};
+  std::int32_t stride_ = 0;
+  std::unique_ptr<std::uint8_t[]> rowBuffer_;
+  bool failed_ = false;
+};
+
+int WriteBmpFile(const BmpImage& image, const char* path);

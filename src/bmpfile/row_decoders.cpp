@@ -1,0 +1,62 @@
+#include "bmpfile/row_decoders.h"
+
+int DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
+  if (row.width <= 0) return 1;
+  if (count < 4 * static_cast<std::int64_t>(row.width)) return 0;
+  for (std::int32_t x = 0; x < row.width; ++x, bytes += 4) row[x] = {bytes[0], bytes[1], bytes[2], bytes[3]};
+  return 1;
+}
+
+int DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
+  if (row.width <= 0) return 1;
+  if (count < 3 * static_cast<std::int64_t>(row.width)) return 0;
+  for (std::int32_t x = 0; x < row.width; ++x, bytes += 3) row[x] = {bytes[0], bytes[1], bytes[2], 0};
+  return 1;
+}
+
+int DecodeRow8(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
+  if (row.width <= 0) return 1;
+  if (count < row.width) return 0;
+  for (std::int32_t x = 0; x < row.width; ++x) row[x] = palette[bytes[x]];
+  return 1;
+}
+
+int DecodeRow4(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
+  if (row.width <= 0) return 1;
+  if (2 * static_cast<std::int64_t>(count) < row.width) return 0;
+  for (std::int32_t x = 0; x < row.width; ++x) {
+    const std::uint8_t byte = bytes[x / 2];
+    row[x] = palette[(x % 2 == 0) ? (byte & 0xF0) >> 4 : byte & 0x0F];
+  }
+  return 1;
+}
+
+int DecodeRow1(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
+  if (row.width <= 0) return 1;
+  if (8 * static_cast<std::int64_t>(count) < row.width) return 0;
+  for (std::int32_t x = 0; x < row.width; ++x) {
+    const unsigned shift = 7 - static_cast<unsigned>(x % 8);
+    row[x] = palette[(bytes[x / 8] >> shift) & 1];
+  }
+  return 1;
+}
+
+unsigned MaskShift(std::uint16_t mask) {
+  unsigned shift = 0;
+  while (mask > 31) {
+    mask = static_cast<std::uint16_t>(mask >> 1);
+    ++shift;
+  }
+  return shift;
+}
+
+ChannelShifts ShiftsFor(const ChannelMasks& masks) {
+  return {MaskShift(masks.red), MaskShift(masks.green), MaskShift(masks.blue)};
+}
+
+PixelBGRA Decode16(std::uint16_t value, const ChannelMasks& masks, const ChannelShifts& shifts) {
+  auto channel = [value](std::uint16_t mask, unsigned shift) {
+    return static_cast<std::uint8_t>(8 * ((value & mask) >> shift));
+  };
+  return {channel(masks.blue, shifts.blue), channel(masks.green, shifts.green), channel(masks.red, shifts.red), 0};
+}

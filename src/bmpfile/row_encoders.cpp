@@ -1,0 +1,75 @@
+#include "bmpfile/row_encoders.h"
+
+#include "bmpfile/little_endian.h"
+#include "image/colour_tables.h"
+
+namespace {
+
+// Packs indices of pixelsPerByte pixels a byte, leftmost pixel in the most
+// significant position; a group cut short by the row's end keeps 0 below.
+void PackIndices(ConstPixelRow row, const PixelBGRA* palette, std::int32_t entries, int bitsPerPixel,
+                 std::uint8_t* buffer) {
+  const int pixelsPerByte = 8 / bitsPerPixel;
+  std::int32_t x = 0;
+  while (x < row.width) {
+    unsigned byte = 0;
+    for (int slot = 0; slot < pixelsPerByte; ++slot, ++x) {
+      const unsigned index = x < row.width ? NearestIndexIn(palette, entries, row[x]) : 0;
+      byte += index << (8 - bitsPerPixel * (slot + 1));
+    }
+    *buffer++ = static_cast<std::uint8_t>(byte);
+  }
+}
+
+}  // namespace
+
+int EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
+  if (4 * static_cast<std::int64_t>(row.width) > length) return 0;
+  for (std::int32_t x = 0; x < row.width; ++x, buffer += 4) {
+    const PixelBGRA p = row[x];
+    buffer[0] = p.blue;
+    buffer[1] = p.green;
+    buffer[2] = p.red;
+    buffer[3] = p.alpha;
+  }
+  return 1;
+}
+
+int EncodeRow24(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
+  if (3 * static_cast<std::int64_t>(row.width) > length) return 0;
+  for (std::int32_t x = 0; x < row.width; ++x, buffer += 3) {
+    const PixelBGRA p = row[x];
+    buffer[0] = p.blue;
+    buffer[1] = p.green;
+    buffer[2] = p.red;
+  }
+  return 1;
+}
+
+std::uint16_t Encode16(PixelBGRA p) {
+  return static_cast<std::uint16_t>((p.red / 8) * 2048 + (p.green / 4) * 32 + p.blue / 8);
+}
+
+int EncodeRow16(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
+  if (2 * static_cast<std::int64_t>(row.width) > length) return 0;
+  for (std::int32_t x = 0; x < row.width; ++x, buffer += 2) StoreU16LE(buffer, Encode16(row[x]));
+  return 1;
+}
+
+int EncodeRow8(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
+  if (row.width > length) return 0;
+  for (std::int32_t x = 0; x < row.width; ++x) buffer[x] = NearestIndexIn(palette, 256, row[x]);
+  return 1;
+}
+
+int EncodeRow4(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
+  if (row.width > 2 * static_cast<std::int64_t>(length)) return 0;
+  PackIndices(row, palette, 16, 4, buffer);
+  return 1;
+}
+
+int EncodeRow1(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
+  if (row.width > 8 * static_cast<std::int64_t>(length)) return 0;
+  PackIndices(row, palette, 2, 1, buffer);
+  return 1;
+}
