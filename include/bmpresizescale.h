@@ -1,0 +1,67 @@
+/*
+ * bmpresizescale.h - resize a BMP file by a percentage.
+ *
+ *   int32_t BMPResizeScale(source, destination, percent);
+ *
+ * Reads the BMP file at source (1, 4, 8, 16, 24 or 32 bits per pixel,
+ * uncompressed or 16-bit bit fields, rows bottom-up), scales its width and
+ * height by percent (100 keeps the size; the new size is percent x size / 100
+ * with the remainder dropped, and a size below 1 becomes 1) with bilinear
+ * interpolation, and writes the result to destination as an uncompressed BMP
+ * of 24 bits per pixel, or 32 when the source has 32. Results are
+ * bit-identical on every platform.
+ *
+ * Both paths are NUL-terminated UTF-16 strings. The call keeps no state, is
+ * safe to make from several threads on different files, and never throws.
+ *
+ * Results:
+ *   BMPRESIZE_OK                   999  the destination was written completely
+ *   BMPRESIZE_SOURCE_NOT_BMP         0  the source path is null, cannot be
+ *                                       opened, or does not start with "BM"
+ *   BMPRESIZE_SOURCE_UNREADABLE     -1  the source starts with "BM" but cannot be
+ *                                       read: empty, short headers, compressed,
+ *                                       top-down, unsupported depth or too large
+ *   BMPRESIZE_DESTINATION_FAILED    -2  the destination could not be written (null
+ *                                       path, folder missing, disk full, ...)
+ *   BMPRESIZE_TOO_LARGE             -3  the resized picture cannot be made: a size
+ *                                       beyond 32 bits, or memory that cannot be had
+ * On every result but 999 no destination file is left behind, except that a
+ * write failing part-way (BMPRESIZE_DESTINATION_FAILED) may leave a partial file.
+ */
+#ifndef BMPRESIZESCALE_H
+#define BMPRESIZESCALE_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+typedef wchar_t BmpResizeChar16;
+#define BMPRESIZE_API
+#else
+#if defined(__cplusplus)
+typedef char16_t BmpResizeChar16;
+#else
+typedef uint16_t BmpResizeChar16; /* the same 16-bit unit as C++'s char16_t */
+#endif
+#define BMPRESIZE_API __attribute__((visibility("default")))
+#endif
+
+enum BmpResizeResult {
+  BMPRESIZE_OK = 999,
+  BMPRESIZE_SOURCE_NOT_BMP = 0,
+  BMPRESIZE_SOURCE_UNREADABLE = -1,
+  BMPRESIZE_DESTINATION_FAILED = -2,
+  BMPRESIZE_TOO_LARGE = -3
+};
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+BMPRESIZE_API int32_t BMPResizeScale(const BmpResizeChar16* source, const BmpResizeChar16* destination,
+                                     int32_t percent);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* BMPRESIZESCALE_H */
