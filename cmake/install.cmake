@@ -1,0 +1,28 @@
+# cmake --install: the shared library, its public header, the tool, and a CMake
+# package so another project can say
+#   find_package(bmpresizescale REQUIRED)
+#   target_link_libraries(app PRIVATE bmpresizescale::bmpresizescale)
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set_target_properties(vantrelbmpresizescale PROPERTIES
+  EXPORT_NAME bmpresizescale
+  PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/include/bmpresizescale.h)
+
+install(TARGETS vantrelbmpresizescale EXPORT bmpresizescaleTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+if(TARGET bmpresize)
+  install(TARGETS bmpresize RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+set(_config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/bmpresizescale)
+install(EXPORT bmpresizescaleTargets NAMESPACE bmpresizescale:: DESTINATION ${_config_dir})
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/bmpresizescaleConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/bmpresizescaleConfig.cmake INSTALL_DESTINATION ${_config_dir})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/bmpresizescaleConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/bmpresizescaleConfig.cmake ${PROJECT_BINARY_DIR}/bmpresizescaleConfigVersion.cmake
+  DESTINATION ${_config_dir})
