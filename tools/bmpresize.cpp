@@ -9,6 +9,11 @@
 #include "bmpresize_version.h"
 #include "bmpresizescale.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 namespace {
 
 constexpr int kExitOk = 0;
@@ -33,6 +38,7 @@ const char kHelp[] =
     "Exit status: 0 when DESTINATION was written, 1 when the resize failed,\n"
     "2 for a usage error.\n";
 
+#ifndef _WIN32
 // UTF-8 (as the command line gives it) to NUL-terminated UTF-16. False for
 // bytes that are not UTF-8.
 bool Utf8ToUtf16(const char* text, std::u16string& out) {
@@ -67,6 +73,7 @@ bool Utf8ToUtf16(const char* text, std::u16string& out) {
   }
   return true;
 }
+#endif
 
 bool ParsePercent(const char* text, std::int32_t& percent) {
   if (*text == '\0') return false;
@@ -109,10 +116,23 @@ int main(int argc, char** argv) {
   const char* source = argv[1];
   const char* destination = argv[2];
   std::u16string wideSource, wideDestination;
+#ifdef _WIN32
+  // Windows hands the program its arguments in UTF-16 already: take them as
+  // they are, so every file name works.
+  int wideCount = 0;
+  LPWSTR* wideArgs = CommandLineToArgvW(GetCommandLineW(), &wideCount);
+  if (wideArgs == nullptr || wideCount != 4) return Fail(source, "cannot read the command line");
+  wideSource.assign(wideArgs[1], wideArgs[1] + wcslen(wideArgs[1]));
+  wideDestination.assign(wideArgs[2], wideArgs[2] + wcslen(wideArgs[2]));
+  LocalFree(wideArgs);
+#else
   if (!Utf8ToUtf16(source, wideSource)) return Fail(source, "the file name is not valid UTF-8");
   if (!Utf8ToUtf16(destination, wideDestination)) return Fail(destination, "the file name is not valid UTF-8");
+#endif
 
-  switch (BMPResizeScale(wideSource.c_str(), wideDestination.c_str(), percent)) {
+  const auto* sourcePath = reinterpret_cast<const BmpResizeChar16*>(wideSource.c_str());
+  const auto* destinationPath = reinterpret_cast<const BmpResizeChar16*>(wideDestination.c_str());
+  switch (BMPResizeScale(sourcePath, destinationPath, percent)) {
     case BMPRESIZE_OK:
       return kExitOk;
     case BMPRESIZE_SOURCE_NOT_BMP:
