@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <ostream>
+#include <vector>
+
+#include "bmpfile/bmp_headers.h"
+#include "bmpfile/row_decoders.h"
+#include "bmpfile/row_encoders.h"
+#include "image/colour_tables.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Pixels = std::vector<PixelBGRA>;
+
+constexpr PixelBGRA kSentinel{1, 2, 3, 4};
+constexpr PixelBGRA kBlack{0, 0, 0, 0};
+
+TEST(RowStride, PadsRowDataToAMultipleOfFour) {
+  const std::int64_t kMaxWidth = std::numeric_limits<std::int32_t>::max();
+  // {width, depth, row data size, row stride}
+  const std::int64_t cases[][4] = {{1, 1, 1, 4},    {8, 1, 1, 4},   {33, 1, 5, 8},  {3, 4, 2, 4},   {9, 4, 5, 8},
+                                   {5, 8, 5, 8},    {2, 16, 4, 4},  {5, 16, 10, 12}, {1, 24, 3, 4}, {5, 24, 15, 16},
+                                   {3, 32, 12, 12}, {kMaxWidth, 32, 4 * kMaxWidth, 4 * kMaxWidth}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(RowDataSize(c[0], c[1]), static_cast<std::uint64_t>(c[2])) << c[0] << " at " << c[1];
+    EXPECT_EQ(RowStride(c[0], c[1]), static_cast<std::uint64_t>(c[3])) << c[0] << " at " << c[1];
+  }
+}
+
+// Entries distinct from each other and from white, each with an alpha of its
+// own so that it can be seen reaching a pixel.
+PixelBGRA M(int i) {
+  return {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 7 + 1), static_cast<std::uint8_t>(255 - i),
+          static_cast<std::uint8_t>(i | 0x80)};
+}
+
+struct DecodeCase {
+  const char* name;
+  int depth;
+  Bytes bytes;      // one file row, padding included
+  Pixels expected;  // the row's width is their count
+};
+std::ostream& operator<<(std::ostream& os, const DecodeCase& c) { return os << c.name; }
+
+int Decode(int depth, const Bytes& bytes, std::int32_t count, PixelRow row) {
+  Pixels palette;
+  for (int i = 0; i < 256; ++i) palette.push_back(M(i));
+  switch (depth) {
+    case 32: return DecodeRow32(bytes.data(), count, row);
+    case 24: return DecodeRow24(bytes.data(), count, row);
+    case 8: return DecodeRow8(bytes.data(), count, palette.data(), row);
+    case 4: return DecodeRow4(bytes.data(), count, palette.data(), row);
+    default: return DecodeRow1(bytes.data(), count, palette.data(), row);
+  }
+}
+
+class RowDecode : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(RowDecode, FillsTheRowOrRefusesTooFewBytesUntouched) {
+  const DecodeCase& c = GetParam();
+  const auto width = static_cast<std::int32_t>(c.expected.size());
+  Pixels pixels(width + 1, kSentinel);  // one more: nothing past the row is written
+  const PixelRow row{pixels.data(), 1, width};
+  const auto fewest = static_cast<std::int32_t>(RowDataSize(width, c.depth));
+  EXPECT_EQ(Decode(c.depth, c.bytes, fewest - 1, row), 0);
+  EXPECT_EQ(pixels, Pixels(width + 1, kSentinel));
+  ASSERT_EQ(Decode(c.depth, c.bytes, static_cast<std::int32_t>(c.bytes.size()), row), 1);
+  for (std::int32_t x = 0; x < width; ++x) EXPECT_EQ(pixels[x], c.expected[x]) << "pixel " << x;
+  EXPECT_EQ(pixels[width], kSentinel);
+  EXPECT_EQ(Decode(c.depth, c.bytes, 0, {pixels.data(), 1, 0}), 1);  // an empty row needs no bytes
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RowDecoders, RowDecode,
+    ::testing::Values(
+        DecodeCase{"OneBitWidth3", 1, {0xA0, 0xFF, 0xFF, 0xFF}, {M(1), M(0), M(1)}},
+        DecodeCase{"OneBitWidth8", 1, {0x5A}, {M(0), M(1), M(0), M(1), M(1), M(0), M(1), M(0)}},
+        DecodeCase{"OneBitSpareBitsSet", 1, {0x80, 0x7F, 0, 0}, {M(1), M(0), M(0), M(0), M(0), M(0), M(0), M(0), M(0)}},
+        DecodeCase{"FourBitWidth1LowNibbleIgnored", 4, {0x3C, 0xFF, 0xFF, 0xFF}, {M(3)}},
+        DecodeCase{"FourBitOddWidth", 4, {0x12, 0x3F, 0, 0}, {M(1), M(2), M(3)}},
+        DecodeCase{"FourBitEvenWidth", 4, {0xF0, 0x9A}, {M(15), M(0), M(9), M(10)}},
+        DecodeCase{"EightBit", 8, {200, 0, 255, 0xEE}, {M(200), M(0), M(255)}},
+        DecodeCase{"TwentyFourAlphaZero", 24, {10, 20, 30, 40, 50, 60, 0xEE, 0xEE}, {{10, 20, 30, 0}, {40, 50, 60, 0}}},
+        DecodeCase{"ThirtyTwoAlphaFromFile", 32, {10, 20, 30, 40, 50, 60, 70, 80},
+                   {{10, 20, 30, 40}, {50, 60, 70, 80}}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(RowDecoders, MaskShiftBringsTheMaskDownToFiveBits) {
+  const std::pair<std::uint16_t, unsigned> shifts[] = {{0x7C00, 10}, {0x03E0, 5}, {0x001F, 0}, {0xF800, 11},
+                                                       {0x07E0, 6},  {0, 0},      {0x0020, 1}, {0xFFFF, 11}};
+  for (const auto& [mask, shift] : shifts) EXPECT_EQ(MaskShift(mask), shift) << std::hex << mask;
+}
+
+// Encoders: each case encodes one row into a buffer of 0xEE bytes and lists
+// the whole buffer afterwards, so bytes past the row data must stay 0xEE.
+struct EncodeCase {
+  const char* name;
+  int depth;
+  Pixels pixels;
+  Bytes expected;
+};
+std::ostream& operator<<(std::ostream& os, const EncodeCase& c) { return os << c.name; }
+
+int Encode(int depth, ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
+  Pixels palette(256, kWhite);
+  FillStandardTable(depth, palette.data());
+  switch (depth) {
+    case 32: return EncodeRow32(row, buffer, length);
+    case 24: return EncodeRow24(row, buffer, length);
+    case 16: return EncodeRow16(row, buffer, length);
+    case 8: return EncodeRow8(row, palette.data(), buffer, length);
+    case 4: return EncodeRow4(row, palette.data(), buffer, length);
+    default: return EncodeRow1(row, palette.data(), buffer, length);
+  }
+}
+
+class RowEncode : public ::testing::TestWithParam<EncodeCase> {};
+
+TEST_P(RowEncode, WritesTheRowDataAndNothingAfterIt) {
+  const EncodeCase& c = GetParam();
+  const auto length = static_cast<std::int32_t>(c.expected.size());
+  const ConstPixelRow row{c.pixels.data(), 1, static_cast<std::int32_t>(c.pixels.size())};
+  Bytes buffer(length, 0xEE);
+  // One byte short of the row data: refused, buffer untouched.
+  EXPECT_EQ(Encode(c.depth, row, buffer.data(), static_cast<std::int32_t>(RowDataSize(row.width, c.depth)) - 1), 0);
+  EXPECT_EQ(buffer, Bytes(length, 0xEE));
+  ASSERT_EQ(Encode(c.depth, row, buffer.data(), length), 1);
+  EXPECT_EQ(buffer, c.expected);
+}
+
+constexpr PixelBGRA kNearBlack{90, 100, 110, 0}, kNearWhite{200, 180, 170, 0};
+// Standard 4-bit entries 1, 2, 3: dark red, dark green, dark yellow.
+constexpr PixelBGRA kDarkRed{0, 0, 128, 0}, kDarkGreen{0, 128, 0, 0}, kDarkYellow{0, 128, 128, 0};
+
+INSTANTIATE_TEST_SUITE_P(
+    RowEncoders, RowEncode,
+    ::testing::Values(
+        EncodeCase{"OneBitWidth3", 1, {kWhite, kBlack, kWhite}, {0xA0, 0xEE, 0xEE, 0xEE}},
+        EncodeCase{"OneBitWidth9NearestColour", 1,
+                   {kWhite, kNearBlack, kWhite, kWhite, kWhite, kWhite, kWhite, kNearWhite, kWhite},
+                   {0xBF, 0x80, 0xEE, 0xEE}},
+        EncodeCase{"FourBitOddWidth", 4, {kDarkRed, kDarkGreen, kDarkYellow}, {0x12, 0x30, 0xEE, 0xEE}},
+        EncodeCase{"FourBitWhiteAndBlack", 4, {kWhite, kBlack, kWhite, kWhite, kWhite}, {0xF0, 0xFF, 0xF0, 0xEE}},
+        EncodeCase{"EightBit", 8, {kBlack, kWhite, kDarkRed, {0, 0, 255, 0}, {255, 0, 0, 0}},
+                   {0, 255, 1, 249, 252, 0xEE, 0xEE, 0xEE}},
+        EncodeCase{"SixteenBitFiveSixFive", 16, {kWhite, {8, 4, 8, 0}, {7, 3, 7, 0}, {0, 252, 0, 9}, {248, 0, 248, 0}},
+                   {0xFF, 0xFF, 0x21, 0x08, 0x00, 0x00, 0xE0, 0x07, 0x1F, 0xF8, 0xEE, 0xEE}},
+        EncodeCase{"TwentyFourDropsAlpha", 24, {{1, 2, 3, 99}, {4, 5, 6, 99}}, {1, 2, 3, 4, 5, 6, 0xEE, 0xEE}},
+        EncodeCase{"ThirtyTwoKeepsAlpha", 32, {{1, 2, 3, 99}, {4, 5, 6, 0}}, {1, 2, 3, 99, 4, 5, 6, 0}}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
