@@ -24,8 +24,10 @@ BmpHeaders HeadersFor(const BmpLayout& layout) {
   const std::uint64_t imageSize = RowStride(layout.width, layout.depth) * static_cast<std::uint64_t>(layout.height);
   const std::uint32_t tableSize = ColourTableSize(layout.depth);
   const std::uint64_t fileSize = kHeadersSize + tableSize + imageSize;
+  // The file's sizes must fit its 32-bit fields, and one row the writer's buffer.
   h.fits = layout.width > 0 && layout.height > 0 && IsSupportedDepth(layout.depth) &&
-           fileSize <= std::numeric_limits<std::uint32_t>::max();
+           fileSize <= std::numeric_limits<std::uint32_t>::max() &&
+           RowStride(layout.width, layout.depth) <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
 
   h.file.bfType = kBmpSignature;
   h.file.bfSize = static_cast<std::uint32_t>(fileSize);

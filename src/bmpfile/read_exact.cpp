@@ -9,7 +9,9 @@
 int ReadExact(void* destination, std::int32_t size, std::int32_t count, std::FILE* stream) {
   if (std::feof(stream)) return 0;
   if (size <= 0 || count <= 0) return 1;
-  const std::size_t total = static_cast<std::size_t>(size) * static_cast<std::size_t>(count);
+  const std::uint64_t wanted = static_cast<std::uint64_t>(size) * static_cast<std::uint64_t>(count);
+  if (wanted > static_cast<std::uint64_t>(static_cast<std::size_t>(-1))) return 0;
+  const std::size_t total = static_cast<std::size_t>(wanted);
   // Read into scratch and copy only on success: all or nothing.
   std::uint8_t small[64];
   std::unique_ptr<std::uint8_t[]> large;

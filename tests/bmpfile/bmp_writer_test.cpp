@@ -111,10 +111,13 @@ TEST(BmpWriter, SizesBeyond32BitsAreRefusedBeforeTheFileIsCreated) {
   EXPECT_EQ(fits.info.biSizeImage, 0xFFFFFFFEu - 54);
   layout.height = tallest + 1;
   EXPECT_FALSE(HeadersFor(layout).fits);
+  // One row wider than a 32-bit signed count of bytes, in a file that would fit.
+  EXPECT_FALSE(HeadersFor({715827883, 1, 24, 0, 0, nullptr}).fits);
 
   TempDir dir;
   const std::string path = dir.File("big.bmp");
-  const BmpLayout bigLayouts[] = {layout, {40000, 40000, 24, 0, 0, nullptr}, {65536, 65536, 8, 0, 0, nullptr}};
+  const BmpLayout bigLayouts[] = {layout, {40000, 40000, 24, 0, 0, nullptr}, {65536, 65536, 8, 0, 0, nullptr},
+                                  {715827883, 1, 24, 0, 0, nullptr}};
   for (const BmpLayout& big : bigLayouts) {
     BmpWriter writer;
     EXPECT_EQ(writer.Begin(path.c_str(), big), 0) << big.width << " x " << big.height << " at " << big.depth;
