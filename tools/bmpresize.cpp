@@ -1,5 +1,6 @@
 // bmpresize SOURCE DESTINATION PERCENT: resizes a BMP file through the
 // library's one export, and says in one line why when it cannot.
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -76,7 +77,8 @@ bool Utf8ToUtf16(const char* text, std::u16string& out) {
 #endif
 
 bool ParsePercent(const char* text, std::int32_t& percent) {
-  if (*text == '\0') return false;
+  // strtoll would skip leading white space; a percent is only digits and a sign.
+  if (*text == '\0' || std::isspace(static_cast<unsigned char>(*text))) return false;
   errno = 0;
   char* end = nullptr;
   const long long value = std::strtoll(text, &end, 10);

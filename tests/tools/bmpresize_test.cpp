@@ -90,6 +90,7 @@ TEST(BmpresizeTool, UsageErrorsExitTwo) {
       files + "12x",
       files + "''",
       files + "' '",
+      files + "' 12'",
       files + "-",
       files + "1.5",
       files + "2147483648",
