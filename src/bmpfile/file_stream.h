@@ -5,7 +5,9 @@
 
 // Opens a NUL-terminated UTF-8 path with a stdio mode ("rb", "wb"). On Windows
 // the path goes to the wide-character open, so every Unicode name works; a null
-// path, or one that is not valid UTF-8 there, gives null.
+// path, or one that is not valid UTF-8 there, gives null. Elsewhere the open
+// never waits (a FIFO that no other process holds open gives null), and a
+// directory, FIFO or socket opened for reading gives null.
 std::FILE* OpenFile(const char* utf8Path, const char* mode);
 
 class FileHandle {
