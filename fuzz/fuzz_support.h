@@ -1,0 +1,32 @@
+// What the fuzz targets share: scratch files, the harness's own size cap, and
+// a check that stops the run loudly.
+//
+// The targets run under libFuzzer (fuzz_reader, fuzz_export) and, without it,
+// under a plain main that replays files (replay_reader, replay_export), which
+// the ordinary test run uses for fuzz/regressions/ and the BMP test suite.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A file name in this process's scratch folder: on a memory-backed file system
+// when there is one, so that writing and reading back costs no disk.
+std::string ScratchFile(const char* name);
+
+// Writes the bytes as the whole content of path; false when that fails.
+bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size);
+
+// Whether the bytes' header claims more than maxPixels pixels yet no more than
+// the reader takes. Such inputs are valid but only cost time and memory (a
+// 100-byte file may make the reader allocate 512 MiB and fill it white), so the
+// targets skip them; claims beyond the reader's limit still run and must be
+// refused quickly.
+bool ClaimsCostlySize(const std::uint8_t* data, std::size_t size, std::int64_t maxPixels);
+
+// Prints what broke and aborts, which libFuzzer reports as a crash.
+[[noreturn]] void FuzzFailure(const char* file, int line, const char* what);
+#define FUZZ_CHECK(condition) \
+  do {                        \
+    if (!(condition)) FuzzFailure(__FILE__, __LINE__, #condition); \
+  } while (0)
