@@ -27,17 +27,18 @@ TempDir::~TempDir() {
 
 std::string TempDir::File(const std::string& name) const { return path_ + "/" + name; }
 
+// Paths are UTF-8 everywhere, Windows included.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(fs::u8path(path), std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(fs::u8path(path), std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
-  return fs::exists(path, ec);
+  return fs::exists(fs::u8path(path), ec);
 }
