@@ -5,18 +5,7 @@
 #   cmake --build build-aarch64 && ctest --test-dir build-aarch64 --timeout 300
 #
 # Debian packages: g++-aarch64-linux-gnu qemu-user
-set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
-
-set(CMAKE_C_COMPILER   aarch64-linux-gnu-gcc)
-set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
-
-set(CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# ctest (and GoogleTest's test discovery) put this in front of every test
-# program; -L points the emulator at the target's shared libraries.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/qemu-aarch64 -L /usr/aarch64-linux-gnu)
+set(BMPRESIZE_CROSS_TRIPLET aarch64-linux-gnu)
+set(BMPRESIZE_QEMU /usr/bin/qemu-aarch64)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)

@@ -6,22 +6,11 @@
 #   cmake --build build-armel && ctest --test-dir build-armel --timeout 300
 #
 # Debian packages: g++-arm-linux-gnueabi qemu-user
-set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
-
-set(CMAKE_C_COMPILER   arm-linux-gnueabi-gcc)
-set(CMAKE_CXX_COMPILER arm-linux-gnueabi-g++)
+set(BMPRESIZE_CROSS_TRIPLET arm-linux-gnueabi)
+set(BMPRESIZE_QEMU /usr/bin/qemu-arm -cpu pxa270)
 # Debian's armel compiler defaults to these; stated so the float model is never
 # left to a compiler default.
 set(CMAKE_C_FLAGS_INIT   "-march=armv5te -mfloat-abi=soft")
 set(CMAKE_CXX_FLAGS_INIT "-march=armv5te -mfloat-abi=soft")
-
-set(CMAKE_FIND_ROOT_PATH /usr/arm-linux-gnueabi)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# ctest (and GoogleTest's test discovery) put this in front of every test
-# program; -L points the emulator at the target's shared libraries.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/qemu-arm -cpu pxa270 -L /usr/arm-linux-gnueabi)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)

@@ -6,18 +6,7 @@
 #   cmake --build build-s390x && ctest --test-dir build-s390x --timeout 300
 #
 # Debian packages: g++-s390x-linux-gnu qemu-user
-set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR s390x)
-
-set(CMAKE_C_COMPILER   s390x-linux-gnu-gcc)
-set(CMAKE_CXX_COMPILER s390x-linux-gnu-g++)
-
-set(CMAKE_FIND_ROOT_PATH /usr/s390x-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# ctest (and GoogleTest's test discovery) put this in front of every test
-# program; -L points the emulator at the target's shared libraries.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/qemu-s390x -L /usr/s390x-linux-gnu)
+set(BMPRESIZE_CROSS_TRIPLET s390x-linux-gnu)
+set(BMPRESIZE_QEMU /usr/bin/qemu-s390x)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)
