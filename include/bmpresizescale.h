@@ -5,8 +5,9 @@
  *
  * Reads the BMP file at source (1, 4, 8, 16, 24 or 32 bits per pixel,
  * uncompressed or 16-bit bit fields, rows bottom-up), scales its width and
- * height by percent (100 keeps the size; the new size is percent x size / 100
- * with the remainder dropped, and a size below 1 becomes 1) with bilinear
+ * height by percent (100 keeps the size; each side is percent x side / 100
+ * with the remainder dropped, and when either side is below 1 the picture is
+ * 1 x 1) with bilinear
  * interpolation, and writes the result to destination as an uncompressed BMP
  * of 24 bits per pixel, or 32 when the source has 32. Results are
  * bit-identical on every platform.
