@@ -46,15 +46,15 @@ struct BmpInfoHeader {
   std::uint32_t biClrImportant = 0;
 };
 
-// Bytes one pixel row occupies in the file, padding included: width x depth
-// bits rounded up to whole bytes, then up to a multiple of 4. Computed in 64
-// bits, so any width and depth give the exact value.
-inline std::uint64_t RowStride(std::int64_t width, std::int64_t depth) {
-  const std::uint64_t dataBytes = (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(depth) + 7) / 8;
-  return (dataBytes + 3) / 4 * 4;
-}
-
-// Bytes the pixels of one row occupy, without the padding.
+// Bytes the pixels of one row occupy, without the padding: width x depth bits
+// rounded up to whole bytes. Computed in 64 bits, so any width and depth give
+// the exact value.
 inline std::uint64_t RowDataSize(std::int64_t width, std::int64_t depth) {
   return (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(depth) + 7) / 8;
+}
+
+// Bytes one pixel row occupies in the file: the row data rounded up to a
+// multiple of 4 with padding.
+inline std::uint64_t RowStride(std::int64_t width, std::int64_t depth) {
+  return (RowDataSize(width, depth) + 3) / 4 * 4;
 }

@@ -19,5 +19,3 @@ struct BasicPixelRow {
 
 using PixelRow = BasicPixelRow<PixelBGRA>;
 using ConstPixelRow = BasicPixelRow<const PixelBGRA>;
-
-inline ConstPixelRow AsConst(PixelRow row) { return {row.first, row.step, row.width}; }
