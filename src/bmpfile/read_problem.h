@@ -1,0 +1,32 @@
+// Why the reader did not accept a file, with the field and value that decided
+// it, so that a caller can say exactly what went wrong. The export turns the
+// kind into its result code; the command-line tool turns the whole record into
+// one line of text.
+#pragma once
+
+#include <cstdint>
+
+enum class ReadProblemKind {
+  kNone,
+  kOpenFailed,      // the file could not be opened (systemError says why)
+  kNotBmp,          // the first two bytes are not "BM" (firstBytes holds what they were)
+  kEmpty,           // the file has no bytes at all
+  kShortHeader,     // the file ended inside its headers (value: the file's length)
+  kCompression,     // a compression this reader does not take (value: biCompression)
+  kDepth,           // a depth this reader does not take (value: biBitCount)
+  kWidth,           // width below 1 or above the limit (value: width, limit: the most taken)
+  kHeight,          // height below 1 or unusable (value: biHeight as stored)
+  kTooManyPixels,   // width x height above the limit (value: the product, limit: the most taken)
+  kNoMemory,        // memory for the rows or tables could not be had
+  kCompressionDepth,  // a compression taken only at another depth (value: biCompression, limit: depth)
+  kTopDownCompressed, // a negative height with a compression that needs bottom-up rows (value: biCompression)
+};
+
+struct ReadProblem {
+  ReadProblemKind kind = ReadProblemKind::kNone;
+  std::int64_t value = 0;
+  std::int64_t limit = 0;
+  int systemError = 0;             // errno of a failed open, 0 otherwise
+  std::uint8_t firstBytes[16] = {};  // the file's first bytes (kNotBmp)
+  std::int32_t firstByteCount = 0;
+};
