@@ -1,6 +1,7 @@
 #include "bmpfile/bmp_writer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -50,7 +51,12 @@ BmpHeaders HeadersFor(const BmpLayout& layout) {
 }
 
 void BmpWriter::Put(const void* bytes, std::size_t n) {
-  if (std::fwrite(bytes, 1, n, file_.get()) < n) failed_ = true;
+  if (failed_) return;
+  errno = 0;
+  if (std::fwrite(bytes, 1, n, stream_) < n) {
+    failed_ = true;
+    systemError_ = errno;
+  }
 }
 
 void BmpWriter::PutU16(std::uint16_t v) {
@@ -65,10 +71,10 @@ void BmpWriter::PutU32(std::uint32_t v) {
   Put(b, 4);
 }
 
-int BmpWriter::Begin(const char* path, const BmpLayout& layout) {
-  const BmpHeaders h = HeadersFor(layout);
+int BmpWriter::Prepare(const BmpLayout& layout) {
+  headers_ = HeadersFor(layout);
   // Everything that can be refused is decided before the file is created.
-  if (!h.fits) return 0;
+  if (!headers_.fits) return 0;
   layout_ = layout;
   stride_ = static_cast<std::int32_t>(RowStride(layout.width, layout.depth));
   // Zeroed once: the encoders never touch the padding after the row data.
@@ -82,10 +88,29 @@ int BmpWriter::Begin(const char* path, const BmpLayout& layout) {
       FillStandardTable(layout.depth, palette_.data());
     }
   }
+  return 1;
+}
 
+int BmpWriter::Begin(const char* path, const BmpLayout& layout) {
+  if (!Prepare(layout)) return 0;
+  errno = 0;
   file_ = FileHandle(OpenFile(path, "wb"));
-  if (!file_) return 0;
+  if (!file_) {
+    systemError_ = errno;
+    return 0;
+  }
+  stream_ = file_.get();
+  return WriteHeaders();
+}
 
+int BmpWriter::Begin(std::FILE* stream, const BmpLayout& layout) {
+  if (stream == nullptr || !Prepare(layout)) return 0;
+  stream_ = stream;
+  return WriteHeaders();
+}
+
+int BmpWriter::WriteHeaders() {
+  const BmpHeaders& h = headers_;
   PutU16(h.file.bfType);
   PutU32(h.file.bfSize);
   PutU16(h.file.bfReserved1);
@@ -104,13 +129,13 @@ int BmpWriter::Begin(const char* path, const BmpLayout& layout) {
   PutU32(h.info.biClrUsed);
   PutU32(h.info.biClrImportant);
 
-  if (IsPalettedDepth(layout.depth)) {
-    for (std::int32_t i = 0; i < PaletteSizeForDepth(layout.depth); ++i) {
+  if (IsPalettedDepth(layout_.depth)) {
+    for (std::int32_t i = 0; i < PaletteSizeForDepth(layout_.depth); ++i) {
       const PixelBGRA e = palette_[static_cast<std::size_t>(i)];
       const std::uint8_t entry[4] = {e.blue, e.green, e.red, e.alpha};
       Put(entry, 4);
     }
-  } else if (layout.depth == 16) {
+  } else if (layout_.depth == 16) {
     PutU32(0xF800);  // red
     PutU32(0x07E0);  // green
     PutU32(0x001F);  // blue
@@ -119,7 +144,7 @@ int BmpWriter::Begin(const char* path, const BmpLayout& layout) {
 }
 
 int BmpWriter::WriteRow(ConstPixelRow row) {
-  if (!file_) return 0;
+  if (!stream_ || failed_) return 0;
   std::uint8_t* buffer = rowBuffer_.get();
   int encoded = 0;
   switch (layout_.depth) {
@@ -135,18 +160,31 @@ int BmpWriter::WriteRow(ConstPixelRow row) {
     failed_ = true;
     return 0;
   }
-  const std::size_t n = static_cast<std::size_t>(stride_);
-  if (std::fwrite(buffer, 1, n, file_.get()) < n) {
-    failed_ = true;
-    return 0;
-  }
-  return 1;
+  Put(buffer, static_cast<std::size_t>(stride_));
+  return failed_ ? 0 : 1;
+}
+
+int BmpWriter::WriteEncodedRow(const std::uint8_t* data) {
+  if (!stream_ || failed_) return 0;
+  const std::size_t dataSize = static_cast<std::size_t>(RowDataSize(layout_.width, layout_.depth));
+  Put(data, dataSize);
+  // The padding comes from the zeroed row buffer.
+  Put(rowBuffer_.get(), static_cast<std::size_t>(stride_) - dataSize);
+  return failed_ ? 0 : 1;
 }
 
 int BmpWriter::Finish() {
-  if (!file_) return 0;
-  const bool closed = file_.Close();
-  return closed && !failed_ ? 1 : 0;
+  if (!stream_) return 0;
+  errno = 0;
+  bool done;
+  if (file_) {
+    done = file_.Close();
+  } else {
+    done = std::fflush(stream_) == 0 && !std::ferror(stream_);
+  }
+  if (!done && !failed_) systemError_ = errno;
+  stream_ = nullptr;
+  return done && !failed_ ? 1 : 0;
 }
 
 int WriteBmpFile(const BmpImage& image, const char* path) {

@@ -51,20 +51,33 @@ class BmpWriter {
   BmpWriter& operator=(const BmpWriter&) = delete;
 
   int Begin(const char* path, const BmpLayout& layout);
+  // The same onto a stream that is already open (standard output, say); the
+  // writer flushes it in Finish but does not close it.
+  int Begin(std::FILE* stream, const BmpLayout& layout);
   int WriteRow(ConstPixelRow row);
+  // Writes one row already in the file's form: RowDataSize bytes of pixel data
+  // (the padding is added here).
+  int WriteEncodedRow(const std::uint8_t* data);
   int Finish();
+  // errno of the open, write or close that failed, 0 when none did.
+  int SystemError() const { return systemError_; }
 
  private:
+  int Prepare(const BmpLayout& layout);
+  int WriteHeaders();
   void Put(const void* bytes, std::size_t n);
   void PutU16(std::uint16_t v);
   void PutU32(std::uint32_t v);
 
-  FileHandle file_;
+  FileHandle file_;  // the file the writer opened itself, if any
+  std::FILE* stream_ = nullptr;
   BmpLayout layout_;
+  BmpHeaders headers_;
   std::array<PixelBGRA, BmpImage::kMaxPaletteEntries> palette_{};
   std::int32_t stride_ = 0;
   std::unique_ptr<std::uint8_t[]> rowBuffer_;
   bool failed_ = false;
+  int systemError_ = 0;
 };
 
 int WriteBmpFile(const BmpImage& image, const char* path);
