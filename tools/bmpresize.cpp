@@ -1,18 +1,27 @@
-// bmpresize SOURCE DESTINATION PERCENT: resizes a BMP file through the
-// library's one export, and says in one line why when it cannot.
-#include <cctype>
-#include <cerrno>
+// bmpresize: resizes BMP files by a percentage, one file, a batch into a
+// folder, or a pipe; and says in one line per file exactly why when it cannot.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
+#include "batch.h"
 #include "bmpresize_version.h"
-#include "bmpresizescale.h"
+#include "command_line.h"
+#include "module/resize_file.h"
+#include "reasons.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #include <shellapi.h>
+
+#include "module/utf16_to_utf8.h"
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -21,133 +30,158 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-const char kUsage[] = "usage: bmpresize SOURCE DESTINATION PERCENT\n";
-
 const char kHelp[] =
-    "Resizes the BMP file SOURCE by PERCENT in both directions and writes the\n"
-    "result to DESTINATION as a 24-bit BMP (32-bit when SOURCE has 32 bits).\n"
+    "usage: bmpresize [-q] SOURCE DESTINATION PERCENT\n"
+    "       bmpresize [-j N] [-q] SOURCE... -o DIRECTORY -p PERCENT\n"
+    "       bmpresize --help | --version\n"
     "\n"
-    "  SOURCE       a BMP file of 1, 4, 8, 16, 24 or 32 bits per pixel\n"
-    "  DESTINATION  the file to create or overwrite\n"
-    "  PERCENT      a whole number: 100 keeps the size, 50 halves it, 200 doubles\n"
-    "               it; each side is PERCENT x side / 100 with the remainder\n"
-    "               dropped, and when either side is below 1 the picture is 1 x 1\n"
+    "Resizes BMP files by PERCENT in both directions and writes each result as a\n"
+    "24-bit BMP (32-bit when the source has 32 bits).\n"
     "\n"
-    "  --help       show this text\n"
-    "  --version    show the version\n"
+    "  SOURCE        a BMP file; '-' reads standard input\n"
+    "  DESTINATION   the file to create or overwrite; '-' writes standard output\n"
+    "                (which must not be a terminal)\n"
+    "  PERCENT       a whole number from -2147483648 to 2147483647: 100 keeps the\n"
+    "                size, 50 halves it, 200 doubles it; each side is\n"
+    "                PERCENT x side / 100 with the remainder dropped, and when\n"
+    "                either side comes out below 1 the picture is 1 x 1\n"
     "\n"
-    "Exit status: 0 when DESTINATION was written, 1 when the resize failed,\n"
-    "2 for a usage error.\n";
+    "  -o DIRECTORY  write each SOURCE into DIRECTORY under its own name\n"
+    "  -p PERCENT    the percent, for use with -o\n"
+    "  -j N          resize N files at a time (default: one per processor core)\n"
+    "  -q            no progress line and no summary; failures are still shown\n"
+    "  -h, --help    show this text\n"
+    "  --version     show the version\n"
+    "\n"
+    "A batch shows a progress line while standard error is a terminal, then a\n"
+    "summary and every failure with its reason.\n"
+    "\n"
+    "Exit status: 0 when every destination was written, 1 when any resize\n"
+    "failed, 2 for a usage error (nothing is then written).\n";
 
-#ifndef _WIN32
-// UTF-8 (as the command line gives it) to NUL-terminated UTF-16. False for
-// bytes that are not UTF-8.
-bool Utf8ToUtf16(const char* text, std::u16string& out) {
-  out.clear();
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  while (*s) {
-    std::uint32_t c = *s++;
-    int more = 0;
-    std::uint32_t min = 0;
-    if (c < 0x80) {
-    } else if ((c & 0xE0) == 0xC0) {
-      c &= 0x1F, more = 1, min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      c &= 0x0F, more = 2, min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      c &= 0x07, more = 3, min = 0x10000;
-    } else {
-      return false;
-    }
-    for (int i = 0; i < more; ++i, ++s) {
-      if ((*s & 0xC0) != 0x80) return false;
-      c = (c << 6) | (*s & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-  }
-  return true;
+int UsageError(const std::string& problem) {
+  std::fprintf(stderr, "bmpresize: %s\nTry 'bmpresize --help'.\n", problem.c_str());
+  return kExitUsage;
 }
+
+bool IsTerminal(std::FILE* stream) {
+#ifdef _WIN32
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return isatty(fileno(stream)) != 0;
+#endif
+}
+
+// The arguments as UTF-8. Windows hands the program UTF-16 arguments, which
+// are taken from there so that every file name works; elsewhere they are the
+// bytes the file functions take.
+bool Arguments(int argc, char** argv, std::vector<std::string>& args) {
+#ifdef _WIN32
+  (void)argv;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return false;
+  bool ok = count == argc;
+  for (int i = 1; ok && i < count; ++i) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 arguments");
+    std::string arg;
+    ok = Utf16ToUtf8(reinterpret_cast<const char16_t*>(wide[i]), arg);
+    args.push_back(arg);
+  }
+  LocalFree(wide);
+  return ok;
+#else
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  return true;
+#endif
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  try {
+    return std::filesystem::equivalent(std::filesystem::u8path(a), std::filesystem::u8path(b), ec);
+  } catch (...) {
+    return false;
+  }
+}
+
+int ResizeOne(const CommandLine& line) {
+  const std::string& source = line.sources[0];
+  const std::string& destination = line.destination;
+  const bool fromStdin = source == "-", toStdout = destination == "-";
+  if (fromStdin && IsTerminal(stdin))
+    return UsageError("standard input is a terminal, not a BMP file: redirect a file or a pipe into it");
+  if (toStdout && IsTerminal(stdout))
+    return UsageError("standard output is a terminal, where a BMP file would be unreadable: "
+                      "redirect it to a file or a pipe");
+  if (!fromStdin && !toStdout && SameFile(source, destination))
+    return UsageError(source + " and " + destination + " are the same file: the result would overwrite its source");
+#ifdef _WIN32
+  if (fromStdin) (void)_setmode(_fileno(stdin), _O_BINARY);
+  if (toStdout) (void)_setmode(_fileno(stdout), _O_BINARY);
 #endif
 
-bool ParsePercent(const char* text, std::int32_t& percent) {
-  // strtoll would skip leading white space; a percent is only digits and a sign.
-  if (*text == '\0' || std::isspace(static_cast<unsigned char>(*text))) return false;
-  errno = 0;
-  char* end = nullptr;
-  const long long value = std::strtoll(text, &end, 10);
-  if (errno != 0 || *end != '\0' || value < INT32_MIN || value > INT32_MAX) return false;
-  percent = static_cast<std::int32_t>(value);
-  return true;
+  ResizeEnds ends;
+  ends.sourcePath = fromStdin ? nullptr : source.c_str();
+  ends.sourceStream = fromStdin ? stdin : nullptr;
+  ends.destinationPath = toStdout ? nullptr : destination.c_str();
+  ends.destinationStream = toStdout ? stdout : nullptr;
+  const ResizeOutcome outcome = ResizeFile(ends, line.percent);
+  if (outcome.code == 999) return kExitOk;
+  const EndNames names{fromStdin ? "standard input" : source, toStdout ? "standard output" : destination,
+                       fromStdin ? "" : source};
+  std::fprintf(stderr, "bmpresize: %s\n", DescribeFailure(outcome, names).c_str());
+  return kExitFailed;
 }
 
-int Fail(const char* file, const char* reason) {
-  std::fprintf(stderr, "bmpresize: %s: %s\n", file, reason);
-  return kExitFailed;
+int ResizeMany(const CommandLine& line) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(std::filesystem::u8path(line.directory), ec);
+  if (!std::filesystem::is_directory(status)) {
+    const std::string why = ec ? ec.message() : "is not a directory";
+    std::fprintf(stderr, "bmpresize: %s: %s\n", line.directory.c_str(), why.c_str());
+    return kExitFailed;
+  }
+  std::vector<BatchItem> items;
+  std::vector<std::string> problems;
+  if (!PlanBatch(line, items, problems)) {
+    for (std::size_t i = 0; i + 1 < problems.size(); ++i) std::fprintf(stderr, "bmpresize: %s\n", problems[i].c_str());
+    return UsageError(problems.back() + "; nothing was written");
+  }
+  return RunBatch(line, items, !line.quiet && IsTerminal(stderr));
+}
+
+int Run(int argc, char** argv) {
+  std::vector<std::string> args;
+  if (!Arguments(argc, argv, args)) {
+    std::fputs("bmpresize: the command line cannot be read\n", stderr);
+    return kExitUsage;
+  }
+  CommandLine line;
+  std::string problem;
+  if (!ParseCommandLine(args, line, problem)) return UsageError(problem);
+  switch (line.mode) {
+    case CommandLine::Mode::kHelp:
+      std::fputs(kHelp, stdout);
+      return kExitOk;
+    case CommandLine::Mode::kVersion:
+      std::printf("bmpresize %s\n", BMPRESIZE_VERSION_STRING);
+      return kExitOk;
+    case CommandLine::Mode::kSingle:
+      return ResizeOne(line);
+    case CommandLine::Mode::kBatch:
+      return ResizeMany(line);
+  }
+  return kExitUsage;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    std::fputs(kUsage, stdout);
-    std::fputs(kHelp, stdout);
-    return kExitOk;
-  }
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::printf("bmpresize %s\n", BMPRESIZE_VERSION_STRING);
-    return kExitOk;
-  }
-  std::int32_t percent = 0;
-  if (argc != 4) {
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-  }
-  if (!ParsePercent(argv[3], percent)) {
-    std::fprintf(stderr, "bmpresize: PERCENT must be a whole number from %d to %d, not \"%s\"\n", INT32_MIN,
-                 INT32_MAX, argv[3]);
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-  }
-  const char* source = argv[1];
-  const char* destination = argv[2];
-  std::u16string wideSource, wideDestination;
-#ifdef _WIN32
-  // Windows hands the program its arguments in UTF-16 already: take them as
-  // they are, so every file name works.
-  int wideCount = 0;
-  LPWSTR* wideArgs = CommandLineToArgvW(GetCommandLineW(), &wideCount);
-  if (wideArgs == nullptr || wideCount != 4) return Fail(source, "cannot read the command line");
-  wideSource.assign(wideArgs[1], wideArgs[1] + wcslen(wideArgs[1]));
-  wideDestination.assign(wideArgs[2], wideArgs[2] + wcslen(wideArgs[2]));
-  LocalFree(wideArgs);
-#else
-  if (!Utf8ToUtf16(source, wideSource)) return Fail(source, "the file name is not valid UTF-8");
-  if (!Utf8ToUtf16(destination, wideDestination)) return Fail(destination, "the file name is not valid UTF-8");
-#endif
-
-  const auto* sourcePath = reinterpret_cast<const BmpResizeChar16*>(wideSource.c_str());
-  const auto* destinationPath = reinterpret_cast<const BmpResizeChar16*>(wideDestination.c_str());
-  switch (BMPResizeScale(sourcePath, destinationPath, percent)) {
-    case BMPRESIZE_OK:
-      return kExitOk;
-    case BMPRESIZE_SOURCE_NOT_BMP:
-      return Fail(source, "cannot be opened, or is not a BMP file");
-    case BMPRESIZE_SOURCE_UNREADABLE:
-      return Fail(source,
-                  "is a BMP file that cannot be read (empty or damaged headers, compressed, top-down, "
-                  "an unsupported depth, or too large)");
-    case BMPRESIZE_DESTINATION_FAILED:
-      return Fail(destination, "cannot be written (missing folder, no permission or disk full?)");
-    case BMPRESIZE_TOO_LARGE:
-      return Fail(destination, "the resized picture would be too large to make");
-    default:
-      return Fail(source, "the resize failed for an unknown reason");
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "bmpresize: %s\n", e.what());
+    return kExitFailed;
   }
 }

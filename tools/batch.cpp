@@ -1,0 +1,199 @@
+#include "batch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "module/resize_file.h"
+#include "reasons.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '/' || c == '\\' || c == ':';
+#else
+  return c == '/';
+#endif
+}
+
+std::string BaseName(const std::string& path) {
+  std::size_t at = path.size();
+  while (at > 0 && !IsSeparator(path[at - 1])) --at;
+  return path.substr(at);
+}
+
+// Two names that the file system takes for the same file.
+std::string NameKey(std::string name) {
+#ifdef _WIN32
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+#endif
+  return name;
+}
+
+std::string Duration(double seconds) {
+  const long total = static_cast<long>(seconds + 0.5);
+  char text[32];
+  if (total >= 3600)
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+  else
+    std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+  return text;
+}
+
+class Progress {
+ public:
+  Progress(std::size_t files, std::uint64_t bytes) : files_(files), bytes_(bytes) {}
+
+  void Draw(std::size_t done, std::uint64_t bytesDone, double seconds) {
+    const double rate = seconds > 0 ? static_cast<double>(bytesDone) / seconds : 0;
+    std::string left = "--:--";
+    if (rate > 0) left = Duration(static_cast<double>(bytes_ - std::min(bytes_, bytesDone)) / rate);
+    char line[160];
+    std::snprintf(line, sizeof line, "bmpresize: %zu/%zu files, %.1f MB/s, %s left", done, files_, rate / 1e6,
+                  left.c_str());
+    Show(line);
+  }
+  void Clear() { Show(""); }
+
+ private:
+  // Overwrites the line in place; spaces rather than an escape sequence, so
+  // that every console shows it the same.
+  void Show(const std::string& text) {
+    const std::size_t pad = width_ > text.size() ? width_ - text.size() : 0;
+    std::fprintf(stderr, "\r%s%*s\r%s", text.c_str(), static_cast<int>(pad), "", text.c_str());
+    std::fflush(stderr);
+    width_ = text.size();
+  }
+
+  std::size_t files_;
+  std::uint64_t bytes_;
+  std::size_t width_ = 0;
+};
+
+}  // namespace
+
+bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vector<std::string>& problems) {
+  items.clear();
+  problems.clear();
+  std::string folder = line.directory;
+  if (!IsSeparator(folder.back())) folder += '/';
+  std::map<std::string, std::size_t> taken;  // destination name -> first source
+  for (const std::string& source : line.sources) {
+    const std::string name = BaseName(source);
+    if (source == "-") {
+      problems.push_back("'-' (standard input) cannot be part of a batch: its result would have no name");
+      continue;
+    }
+    if (name.empty() || name == "." || name == "..") {
+      problems.push_back(source + ": has no file name of its own to write under " + line.directory);
+      continue;
+    }
+    BatchItem item{source, folder + name, 0};
+    const auto [at, fresh] = taken.emplace(NameKey(name), items.size());
+    if (!fresh) {
+      problems.push_back(items[at->second].source + " and " + source + " would both be written to " +
+                         items[at->second].destination);
+      continue;
+    }
+    std::error_code ec;
+    try {
+      const fs::path from = fs::u8path(source), to = fs::u8path(item.destination);
+      if (fs::equivalent(from, to, ec)) {
+        problems.push_back(source + ": its result would overwrite it; choose another DIRECTORY");
+        continue;
+      }
+      const std::uintmax_t size = fs::file_size(from, ec);
+      item.bytes = ec ? 0 : size;
+    } catch (...) {
+      // A name the file system cannot take fails in its own resize.
+    }
+    items.push_back(item);
+  }
+  return problems.empty();
+}
+
+int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool showProgress) {
+  const auto start = std::chrono::steady_clock::now();
+  const std::size_t total = items.size();
+  std::uint64_t totalBytes = 0;
+  for (const BatchItem& item : items) totalBytes += item.bytes;
+
+  std::vector<ResizeOutcome> outcomes(total);
+  std::atomic<std::size_t> next{0};
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::size_t done = 0;
+  std::uint64_t bytesDone = 0;
+
+  auto work = [&] {
+    for (std::size_t i; (i = next.fetch_add(1)) < total;) {
+      ResizeEnds ends;
+      ends.sourcePath = items[i].source.c_str();
+      ends.destinationPath = items[i].destination.c_str();
+      outcomes[i] = ResizeFile(ends, line.percent);
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++done;
+        bytesDone += items[i].bytes;
+      }
+      changed.notify_all();
+    }
+  };
+
+  unsigned jobs = line.jobs != 0 ? line.jobs : std::max(1u, std::thread::hardware_concurrency());
+  jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, total));
+  std::vector<std::thread> workers;
+  for (unsigned j = 0; j < jobs; ++j) {
+    try {
+      workers.emplace_back(work);
+    } catch (...) {
+      break;  // fewer threads than asked for still finish the batch
+    }
+  }
+  if (workers.empty()) work();
+
+  Progress progress(total, totalBytes);
+  auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (done < total) {
+      if (showProgress) progress.Draw(done, bytesDone, seconds());
+      changed.wait_for(lock, std::chrono::milliseconds(250));
+    }
+  }
+  for (std::thread& worker : workers) worker.join();
+  if (showProgress) progress.Clear();
+
+  std::vector<std::string> failures;
+  for (std::size_t i = 0; i < total; ++i) {
+    if (outcomes[i].code == 999) continue;
+    EndNames names{items[i].source, items[i].destination, items[i].source};
+    failures.push_back(DescribeFailure(outcomes[i], names));
+  }
+  const double elapsed = seconds();
+  if (!line.quiet) {
+    const std::size_t written = total - failures.size();
+    char rate[64];
+    std::snprintf(rate, sizeof rate, "%.1f s, %.1f MB/s", elapsed,
+                  elapsed > 0 ? static_cast<double>(totalBytes) / elapsed / 1e6 : 0.0);
+    std::string summary = "bmpresize: resized " +
+                          (failures.empty() ? std::to_string(total) : std::to_string(written) + " of " +
+                                                                            std::to_string(total)) +
+                          (total == 1 ? " file" : " files") + " into " + line.directory + " (" + rate + ")";
+    if (!failures.empty()) summary += "; " + std::to_string(failures.size()) + " failed:";
+    std::fprintf(stderr, "%s\n", summary.c_str());
+  }
+  for (const std::string& failure : failures) std::fprintf(stderr, "bmpresize: %s\n", failure.c_str());
+  return failures.empty() ? 0 : 1;
+}

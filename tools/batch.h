@@ -1,0 +1,24 @@
+// Many sources into one folder, several at a time, with a progress line while
+// it runs and a summary with every failure at the end.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+
+struct BatchItem {
+  std::string source;
+  std::string destination;  // DIRECTORY/the source's own name
+  std::uint64_t bytes = 0;  // the source's size, for the progress line
+};
+
+// Works out where each source goes. False, with one line per problem, when the
+// batch must not start: a source without a name of its own, '-', two sources
+// that would land on the same name, a source that its result would overwrite.
+bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vector<std::string>& problems);
+
+// Runs a planned batch; answers the exit status (0 when every file was
+// written, 1 otherwise). The progress line is drawn only when asked for.
+int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool showProgress);

@@ -1,0 +1,143 @@
+#include "command_line.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+constexpr unsigned kMaxJobs = 1024;
+
+bool ParseJobs(const std::string& text, unsigned& jobs) {
+  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || value < 1 || value > kMaxJobs) return false;
+  jobs = static_cast<unsigned>(value);
+  return true;
+}
+
+// "-5" is a negative percent, not an option.
+bool LooksLikeOption(const std::string& arg) {
+  return arg.size() > 1 && arg[0] == '-' && !std::isdigit(static_cast<unsigned char>(arg[1]));
+}
+
+std::string PercentProblem(const std::string& text) {
+  return "PERCENT must be a whole number from -2147483648 to 2147483647, not \"" + text + "\"";
+}
+
+}  // namespace
+
+bool ParsePercent(const std::string& text, std::int32_t& percent) {
+  // strtoll would skip leading white space; a percent is only digits and a sign.
+  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || end == text.c_str() || value < INT32_MIN || value > INT32_MAX) return false;
+  percent = static_cast<std::int32_t>(value);
+  return true;
+}
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& problem) {
+  line = CommandLine();
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "--version")) {
+    if (args.size() != 1) {
+      problem = args[0] + " takes no other arguments";
+      return false;
+    }
+    line.mode = args[0] == "--version" ? CommandLine::Mode::kVersion : CommandLine::Mode::kHelp;
+    return true;
+  }
+
+  std::vector<std::string> positional;
+  bool haveDirectory = false, havePercent = false, haveJobs = false, optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || !LooksLikeOption(arg)) {
+      positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "-q" || arg == "--quiet") {
+      line.quiet = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h" || arg == "--version") {
+      problem = arg + " takes no other arguments";
+      return false;
+    }
+    const char letter = arg.size() >= 2 && arg[0] == '-' && arg[1] != '-' ? arg[1] : '\0';
+    if (letter != 'o' && letter != 'p' && letter != 'j') {
+      problem = "unknown option '" + arg + "'";
+      return false;
+    }
+    // The value follows in the same argument (-j4) or in the next one.
+    std::string value;
+    if (arg.size() > 2) {
+      value = arg.substr(2);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      problem = std::string("option -") + letter + " needs " +
+                (letter == 'o' ? "a DIRECTORY" : letter == 'p' ? "a PERCENT" : "a number of jobs");
+      return false;
+    }
+    bool& seen = letter == 'o' ? haveDirectory : letter == 'p' ? havePercent : haveJobs;
+    if (seen) {
+      problem = std::string("option -") + letter + " is given twice";
+      return false;
+    }
+    seen = true;
+    if (letter == 'o') {
+      if (value.empty()) {
+        problem = "option -o needs a DIRECTORY, not an empty name";
+        return false;
+      }
+      line.directory = value;
+    } else if (letter == 'p') {
+      if (!ParsePercent(value, line.percent)) {
+        problem = PercentProblem(value);
+        return false;
+      }
+    } else if (!ParseJobs(value, line.jobs)) {
+      problem = "option -j needs a number of jobs from 1 to " + std::to_string(kMaxJobs) + ", not \"" + value + "\"";
+      return false;
+    }
+  }
+
+  if (haveDirectory) {
+    line.mode = CommandLine::Mode::kBatch;
+    if (positional.empty()) {
+      problem = "no SOURCE files given for -o " + line.directory;
+      return false;
+    }
+    if (!havePercent) {
+      problem = "-o DIRECTORY needs -p PERCENT as well";
+      return false;
+    }
+    line.sources = positional;
+    return true;
+  }
+
+  line.mode = CommandLine::Mode::kSingle;
+  const std::size_t wanted = havePercent ? 2 : 3;
+  if (positional.size() != wanted) {
+    const std::string expected = havePercent ? "SOURCE DESTINATION" : "SOURCE DESTINATION PERCENT";
+    problem = "expected " + expected + ", got " + std::to_string(positional.size()) +
+              (positional.size() == 1 ? " argument" : " arguments");
+    if (positional.size() > wanted) problem += "; for several files give SOURCE... -o DIRECTORY -p PERCENT";
+    return false;
+  }
+  if (!havePercent && !ParsePercent(positional[2], line.percent)) {
+    problem = PercentProblem(positional[2]);
+    return false;
+  }
+  line.sources = {positional[0]};
+  line.destination = positional[1];
+  return true;
+}

@@ -1,0 +1,27 @@
+// The tool's command line:
+//   bmpresize [-j N] [-q] SOURCE DESTINATION PERCENT
+//   bmpresize [-j N] [-q] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize --help | --version
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct CommandLine {
+  enum class Mode { kHelp, kVersion, kSingle, kBatch };
+  Mode mode = Mode::kSingle;
+  std::vector<std::string> sources;  // one for kSingle
+  std::string destination;           // kSingle: a file or "-"
+  std::string directory;             // kBatch
+  std::int32_t percent = 100;
+  unsigned jobs = 0;                 // 0: one per core
+  bool quiet = false;
+};
+
+// Parses the arguments after the program's name. On a usage error the answer
+// is false and problem says what was wrong, in words for the user.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& problem);
+
+// A whole number from INT32_MIN to INT32_MAX, digits with an optional sign only.
+bool ParsePercent(const std::string& text, std::int32_t& percent);
