@@ -60,6 +60,8 @@ class BmpReader {
   HeaderVerdict ReadHeaders(std::FILE* stream);
   // What decided a verdict other than kAccepted.
   const ReadProblem& Problem() const { return problem_; }
+  // The stream being read, once ReadHeaders has one.
+  std::FILE* Stream() const { return stream_; }
 
   // Fills row (of Width() pixels) with the next row from the bottom up and
   // answers 1. Once the pixel data has run out it answers 0 and the row comes

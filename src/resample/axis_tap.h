@@ -1,0 +1,20 @@
+// Where one destination column (or row) takes its colour from: two source
+// pixels on the axis and their weights. The resize blends every channel as
+// first x firstWeight + second x secondWeight, truncated to a whole number.
+//
+// A column on the source's last column (or a row on its last row) takes that
+// pixel alone: second is first and the weights are 1 and 0, which gives the
+// pixel exactly (a x 1.0 + b x 0.0 = a). Elsewhere the weights are 1 - f and
+// f for the fraction f of MapAxis, so the blends are those of SampleBilinear.
+#pragma once
+
+#include <cstdint>
+
+struct AxisTap {
+  std::int32_t first;
+  std::int32_t second;
+  double firstWeight;
+  double secondWeight;
+};
+
+AxisTap TapFor(std::int32_t sourceSize, std::int32_t position, std::int32_t destinationSize);

@@ -1,0 +1,9 @@
+// The instruction-set versions of the row blends. Each answers null when this
+// build or this CPU cannot run it.
+#pragma once
+
+#include "resample/row_blend.h"
+
+const RowBlendKernels* Sse2RowBlend();
+const RowBlendKernels* Avx2RowBlend();
+const RowBlendKernels* NeonRowBlend();

@@ -1,0 +1,76 @@
+#include "resample/row_resampler.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+template <typename T>
+std::unique_ptr<T[]> Allocate(std::size_t n) {
+  return std::unique_ptr<T[]>(new (std::nothrow) T[n]);
+}
+
+// Blends where every column takes one source pixel whole: a copy is exactly
+// the blend there.
+void CopyColumns(const PixelBGRA* source, const AxisTap* taps, std::int32_t count, int channels,
+                 std::uint8_t* out) {
+  for (std::int32_t i = 0; i < count; ++i, out += channels) std::memcpy(out, &source[taps[i].first], 4);
+}
+
+}  // namespace
+
+RowResampler::RowResampler(const ResampleSize& size, const RowBlendKernels& kernels)
+    : size_(size), kernels_(kernels) {
+  const std::size_t width = static_cast<std::size_t>(size.width);
+  rowBytes_ = width * static_cast<std::size_t>(size.channels);
+  columns_ = Allocate<AxisTap>(width);
+  sourceRow_ = Allocate<PixelBGRA>(static_cast<std::size_t>(size.sourceWidth));
+  for (auto& row : blended_) row = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
+  output_ = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
+  ready_ = columns_ && sourceRow_ && blended_[0] && blended_[1] && output_;
+  if (!ready_) return;
+  columnsAreCopies_ = true;
+  for (std::int32_t x = 0; x < size.width; ++x) {
+    columns_[x] = TapFor(size.sourceWidth, x, size.width);
+    if (columns_[x].secondWeight != 0.0) columnsAreCopies_ = false;
+  }
+}
+
+const std::uint8_t* RowResampler::BlendedRow(std::int32_t sourceRow, std::int32_t keep, RowSource& source) {
+  for (int i = 0; i < 2; ++i) {
+    if (blendedRow_[i] == sourceRow) return blended_[i].get();
+  }
+  // Rows are asked for from the bottom up, so the row is still ahead.
+  source.SkipRows(static_cast<std::int64_t>(nextSourceRow_) - sourceRow);
+  source.ReadRow(PixelRow{sourceRow_.get(), 1, size_.sourceWidth});
+  nextSourceRow_ = sourceRow - 1;
+  const int slot = blendedRow_[0] == keep ? 1 : 0;
+  blendedRow_[slot] = sourceRow;
+  std::uint8_t* out = blended_[slot].get();
+  if (columnsAreCopies_) {
+    CopyColumns(sourceRow_.get(), columns_.get(), size_.width, size_.channels, out);
+  } else {
+    kernels_.blendColumns(sourceRow_.get(), columns_.get(), size_.width, size_.channels, out);
+  }
+  return out;
+}
+
+bool RowResampler::Run(RowSource& source, RowSink& sink) {
+  if (!ready_) return false;
+  nextSourceRow_ = size_.sourceHeight - 1;
+  blendedRow_[0] = blendedRow_[1] = -1;
+  for (std::int32_t y = size_.height - 1; y >= 0; --y) {
+    const AxisTap row = TapFor(size_.sourceHeight, y, size_.height);
+    // The lower row first: it comes earlier from the source.
+    if (row.secondWeight == 0.0) {
+      // A weight of 0 takes the upper row whole.
+      if (!sink.WriteRow(BlendedRow(row.first, -1, source))) return false;
+      continue;
+    }
+    const std::uint8_t* lower = BlendedRow(row.second, -1, source);
+    const std::uint8_t* upper = BlendedRow(row.first, row.second, source);
+    kernels_.blendRows(upper, lower, row.firstWeight, row.secondWeight, rowBytes_, output_.get());
+    if (!sink.WriteRow(output_.get())) return false;
+  }
+  return true;
+}

@@ -1,0 +1,65 @@
+// The resize as a stream of rows: source rows come in from the bottom of the
+// picture up, destination rows go out in the same order, and only a few rows
+// are held at a time.
+//
+// Each needed source row is blended across into destination columns once;
+// each destination row is then blended from the two such rows around it. The
+// bytes are those of SampleBilinear at every pixel.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "image/pixel_row.h"
+#include "resample/axis_tap.h"
+#include "resample/row_blend.h"
+
+// Hands over source rows from the bottom up.
+class RowSource {
+ public:
+  virtual ~RowSource() = default;
+  // Fills row with the next row up.
+  virtual void ReadRow(PixelRow row) = 0;
+  // Passes over the next n rows.
+  virtual void SkipRows(std::int64_t n) = 0;
+};
+
+// Takes destination rows from the bottom up, as packed bytes: 3 a pixel
+// (blue, green, red) or 4 (with alpha). False stops the resize.
+class RowSink {
+ public:
+  virtual ~RowSink() = default;
+  virtual bool WriteRow(const std::uint8_t* data) = 0;
+};
+
+struct ResampleSize {
+  std::int32_t sourceWidth;
+  std::int32_t sourceHeight;
+  std::int32_t width;   // destination
+  std::int32_t height;  // destination
+  int channels;         // 3 or 4 bytes a destination pixel
+};
+
+class RowResampler {
+ public:
+  // Takes every block the resize needs; Ready() says whether all were had.
+  RowResampler(const ResampleSize& size, const RowBlendKernels& kernels = BestRowBlend());
+  bool Ready() const { return ready_; }
+  // Runs the whole resize. False when the sink refused a row.
+  bool Run(RowSource& source, RowSink& sink);
+
+ private:
+  const std::uint8_t* BlendedRow(std::int32_t sourceRow, std::int32_t keep, RowSource& source);
+
+  ResampleSize size_;
+  const RowBlendKernels& kernels_;
+  std::size_t rowBytes_ = 0;  // bytes of one destination row
+  bool columnsAreCopies_ = false;
+  bool ready_ = false;
+  std::unique_ptr<AxisTap[]> columns_;
+  std::unique_ptr<PixelBGRA[]> sourceRow_;
+  std::unique_ptr<std::uint8_t[]> blended_[2];
+  std::int32_t blendedRow_[2] = {-1, -1};
+  std::unique_ptr<std::uint8_t[]> output_;
+  std::int32_t nextSourceRow_ = 0;  // the row the source hands over next
+};
