@@ -96,15 +96,6 @@ bool Arguments(int argc, char** argv, std::vector<std::string>& args) {
 #endif
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  try {
-    return std::filesystem::equivalent(std::filesystem::u8path(a), std::filesystem::u8path(b), ec);
-  } catch (...) {
-    return false;
-  }
-}
-
 int ResizeOne(const CommandLine& line) {
   const std::string& source = line.sources[0];
   const std::string& destination = line.destination;
@@ -114,8 +105,6 @@ int ResizeOne(const CommandLine& line) {
   if (toStdout && IsTerminal(stdout))
     return UsageError("standard output is a terminal, where a BMP file would be unreadable: "
                       "redirect it to a file or a pipe");
-  if (!fromStdin && !toStdout && SameFile(source, destination))
-    return UsageError(source + " and " + destination + " are the same file: the result would overwrite its source");
 #ifdef _WIN32
   if (fromStdin) (void)_setmode(_fileno(stdin), _O_BINARY);
   if (toStdout) (void)_setmode(_fileno(stdout), _O_BINARY);

@@ -111,7 +111,8 @@ std::string DestinationReason(const ResizeOutcome& o) {
       return Format("the resized picture, %" PRId64 " x %" PRId64 " pixels, would make a file beyond 4 GiB", o.value,
                     o.limit);
     case DestinationProblemKind::kRowTooWide:
-      return Format("the resized picture would be %" PRId64 " pixels wide, too wide to make", o.value);
+      return Format("the resized picture would be %" PRId64 " pixels wide, wider than the %" PRId64
+                    " pixels a row may have", o.value, o.limit);
     case DestinationProblemKind::kNoMemory:
       return "there is not enough memory for the resized picture";
     case DestinationProblemKind::kNone:

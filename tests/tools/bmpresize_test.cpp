@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "bmpfile/bmp_writer.h"
+#include "reasons.h"
+#include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -19,6 +22,8 @@ struct Outcome {
 // Our scratch paths hold no single quote, so quoting each argument is enough.
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
+// Runs the tool with arguments (shell words, redirections allowed) and
+// collects what it said.
 Outcome RunTool(const TempDir& dir, const std::string& arguments) {
   const std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
   const std::string command = Quote(BMPRESIZE_TOOL) + " " + arguments + " >" + Quote(out) + " 2>" + Quote(err);
@@ -31,11 +36,18 @@ Outcome RunTool(const TempDir& dir, const std::string& arguments) {
   return run;
 }
 
-void WriteSource(const std::string& path) {
+void WriteSource(const std::string& path, std::int32_t width = 6, std::int32_t height = 4, std::int32_t depth = 24) {
   BmpImage image;
-  ASSERT_EQ(image.SetSize(6, 4), 1);
+  ASSERT_EQ(image.SetDepth(depth), 1);
+  ASSERT_EQ(image.SetSize(width, height), 1);
+  for (std::int32_t y = 0; y < height; ++y)
+    for (std::int32_t x = 0; x < width; ++x)
+      image.Row(y)[x] = {static_cast<std::uint8_t>(x * 40), static_cast<std::uint8_t>(y * 60),
+                         static_cast<std::uint8_t>(x * y * 7), static_cast<std::uint8_t>(depth == 32 ? x * 9 : 0)};
   ASSERT_EQ(WriteBmpFile(image, path.c_str()), 1);
 }
+
+std::vector<std::uint8_t> Text(const std::string& s) { return {s.begin(), s.end()}; }
 
 TEST(BmpresizeTool, ResizesAndSaysNothing) {
   TempDir dir;
@@ -47,65 +59,238 @@ TEST(BmpresizeTool, ResizesAndSaysNothing) {
   EXPECT_TRUE(FileExists(dir.File("out.bmp")));
 }
 
-TEST(BmpresizeTool, FailureIsOneLineNamingTheFile) {
+// One line per failure, naming the file the problem lies with and saying
+// what sets this failure apart from the others.
+TEST(BmpresizeTool, EachFailureSaysWhy) {
+  TempDir dir;
+  const std::string in = dir.File("in.bmp"), out = dir.File("out.bmp"), wide = dir.File("wide.bmp");
+  WriteSource(in);
+  WriteSource(wide, 200, 1);
+  const auto file = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    WriteFileBytes(dir.File(name), bytes);
+    return dir.File(name);
+  };
+  const std::vector<std::uint8_t> pad(16, 0);
   struct Case {
     const char* what;
     std::string source, destination, percent;
-    bool namesSource;
+    std::string named;  // the file the line must name
+    std::string words;
   };
-  TempDir dir;
-  WriteSource(dir.File("in.bmp"));
-  WriteFileBytes(dir.File("empty.bmp"), {});
-  const std::string in = dir.File("in.bmp"), out = dir.File("out.bmp");
   const Case cases[] = {
-      {"missing source", dir.File("missing.bmp"), out, "100", true},
-      {"highest percent accepted", dir.File("missing.bmp"), out, "2147483647", true},
-      {"lowest percent accepted", dir.File("missing.bmp"), out, "-2147483648", true},
-      {"unreadable source", dir.File("empty.bmp"), out, "100", true},
-      {"source name not UTF-8", dir.File("\xFF.bmp"), out, "100", true},
-      {"missing folder", in, dir.File("no/out.bmp"), "100", false},
-      {"too large", in, out, "2147483647", false},
+      {"missing source", dir.File("missing.bmp"), out, "50", dir.File("missing.bmp"), "No such file or directory"},
+      {"folder as source", dir.path(), out, "50", dir.path(), "Is a directory"},
+      {"PNG", file("p.png", Text("\x89PNG\r\n\x1a\n....")), out, "50", dir.File("p.png"), "PNG image"},
+      {"JPEG", file("j.jpg", Text("\xFF\xD8\xFF\xE0..JFIF")), out, "50", dir.File("j.jpg"), "JPEG image"},
+      {"GIF", file("g.gif", Text("GIF87a......")), out, "50", dir.File("g.gif"), "GIF image"},
+      {"TIFF, little-endian", file("i.tif", Text(std::string("II*\0....", 8))), out, "50", dir.File("i.tif"),
+       "TIFF image"},
+      {"TIFF, big-endian", file("m.tif", Text(std::string("MM\0*....", 8))), out, "50", dir.File("m.tif"),
+       "TIFF image"},
+      {"WebP", file("w.webp", Text(std::string("RIFF\x10\0\0\0WEBPVP8 ", 16))), out, "50", dir.File("w.webp"), "WebP image"},
+      {"text", file("t.txt", Text("hello, world\n")), out, "50", dir.File("t.txt"), "68 65 6C 6C"},
+      {"empty", file("e.bmp", {}), out, "50", dir.File("e.bmp"), "empty"},
+      {"headers cut short", file("s.bmp", Text("BM......")), out, "50", dir.File("s.bmp"), "ends at byte 8"},
+      {"compression", file("c.bmp", BmpBytes().Headers(4, 4, 24, 54, 5).Bytes(pad).data()), out, "50",
+       dir.File("c.bmp"), "compression 5 (PNG) is not supported"},
+      {"bit fields at 24 bits", file("f.bmp", BmpBytes().Headers(4, 4, 24, 54, 3).Bytes(pad).data()), out, "50",
+       dir.File("f.bmp"), "only at 16 bits"},
+      {"depth", file("d.bmp", BmpBytes().Headers(4, 4, 7, 54).Bytes(pad).data()), out, "50", dir.File("d.bmp"),
+       "depth of 7 bits"},
+      {"width 0", file("w0.bmp", BmpBytes().Headers(0, 4, 24, 54).data()), out, "50", dir.File("w0.bmp"), "width 0"},
+      {"too wide", file("ww.bmp", BmpBytes().Headers(16777217, 1, 24, 54).data()), out, "50", dir.File("ww.bmp"),
+       "16777217 pixels wide"},
+      {"height 0", file("h0.bmp", BmpBytes().Headers(4, 0, 24, 54).data()), out, "50", dir.File("h0.bmp"),
+       "height 0"},
+      {"too many pixels", file("n.bmp", BmpBytes().Headers(16777216, 128, 24, 54).data()), out, "50",
+       dir.File("n.bmp"), "2147483648 pixels"},
+      {"missing folder", in, dir.File("no/out.bmp"), "50", dir.File("no/out.bmp"), "No such file or directory"},
+      {"folder as destination", in, dir.path(), "50", dir.path(), "Is a directory"},
+      {"side too large", wide, out, "2147483647", wide, "would pass 2147483647 pixels"},
+      {"file too large", in, out, "1000000", in, "4 GiB"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const Outcome run = RunTool(dir, Quote(c.source) + " " + Quote(c.destination) + " " + Quote(c.percent));
     EXPECT_EQ(run.exit, 1);
-    ASSERT_FALSE(run.err.empty());
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
-    EXPECT_NE(run.err.find(c.namesSource ? c.source : c.destination), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.rfind("bmpresize: " + c.named + ": ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(c.words), std::string::npos) << run.err;
     EXPECT_FALSE(FileExists(out));
   }
 }
 
-TEST(BmpresizeTool, UsageErrorsExitTwo) {
+TEST(BmpresizeTool, FullDiskSaysSo) {
+  if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   TempDir dir;
   WriteSource(dir.File("in.bmp"));
-  const std::string files = Quote(dir.File("in.bmp")) + " " + Quote(dir.File("out.bmp")) + " ";
-  const std::string cases[] = {
-      "",
-      files.substr(0, files.find(' ')),
-      files,
-      files + "50 extra",
-      files + "abc",
-      files + "12x",
-      files + "''",
-      files + "' '",
-      files + "' 12'",
-      files + "-",
-      files + "1.5",
-      files + "2147483648",
-      files + "-2147483649",
-      files + "99999999999999999999",
-      "--help extra",
+  const Outcome run = RunTool(dir, Quote(dir.File("in.bmp")) + " /dev/full 50");
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.err.find("/dev/full: "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+}
+
+// Outcomes no file on a test machine can bring about, worded all the same.
+TEST(BmpresizeTool, RareOutcomesAreWorded) {
+  struct Case {
+    const char* what;
+    ResizeOutcome outcome;
+    std::string words;
   };
-  for (const std::string& arguments : cases) {
-    SCOPED_TRACE(arguments);
-    const Outcome run = RunTool(dir, arguments);
+  auto source = [](ReadProblemKind kind, std::int64_t value, std::int64_t limit = 0) {
+    ResizeOutcome o;
+    o.code = -1;
+    o.source.kind = kind;
+    o.source.value = value;
+    o.source.limit = limit;
+    return o;
+  };
+  auto destination = [](DestinationProblemKind kind, std::int64_t value, int error = 0) {
+    ResizeOutcome o;
+    o.code = -2;
+    o.destination = kind;
+    o.value = value;
+    o.systemError = error;
+    return o;
+  };
+  const Case cases[] = {
+      {"top-down RLE", source(ReadProblemKind::kTopDownCompressed, 1), "in.bmp: compression 1 (RLE8)"},
+      {"RLE4 at 8 bits", source(ReadProblemKind::kCompressionDepth, 2, 4), "in.bmp: compression 2 (RLE4) is supported only at 4"},
+      {"top-down", source(ReadProblemKind::kHeight, -5), "in.bmp: height -5 (top-down rows)"},
+      {"reader out of memory", source(ReadProblemKind::kNoMemory, 0), "in.bmp: there is not enough memory"},
+      {"a refusal added later", source(static_cast<ReadProblemKind>(99), 7), "in.bmp: is a BMP file that cannot be read"},
+      {"short write", destination(DestinationProblemKind::kWriteFailed, 0, EIO), "out.bmp: could not be written"},
+      {"unnamed destination", destination(DestinationProblemKind::kNoPath, 0), "out.bmp: cannot be used as a file name"},
+      {"row too wide", destination(DestinationProblemKind::kRowTooWide, 20000000), "in.bmp: the resized picture would be 20000000 pixels wide"},
+      {"resize out of memory", destination(DestinationProblemKind::kNoMemory, 0), "in.bmp: there is not enough memory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(DescribeFailure(c.outcome, {"in.bmp", "out.bmp", ""}).rfind(c.words, 0), 0u)
+        << DescribeFailure(c.outcome, {"in.bmp", "out.bmp", ""});
+  }
+}
+
+TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
+  TempDir dir;
+  WriteSource(dir.File("in.bmp"));
+  WriteSource(dir.File("other.bmp"));
+  ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("a")) + " " + Quote(dir.File("b")) + " " + Quote(dir.File("out")))
+                            .c_str()),
+            0);
+  WriteSource(dir.File("a/x.bmp"));
+  WriteSource(dir.File("b/x.bmp"));
+  const std::string in = Quote(dir.File("in.bmp")), files = in + " " + Quote(dir.File("out.bmp")) + " ";
+  const std::string outDir = Quote(dir.File("out"));
+  struct Case {
+    std::string arguments, words;
+  };
+  const Case cases[] = {
+      {"", "expected SOURCE DESTINATION PERCENT, got 0"},
+      {in, "got 1 argument"},
+      {files + "50 extra", "-o DIRECTORY -p PERCENT"},
+      {files + "abc", "PERCENT must be a whole number"},
+      {files + "12x", "not \"12x\""},
+      {files + "''", "PERCENT must be"},
+      {files + "' 12'", "PERCENT must be"},
+      {files + "-", "PERCENT must be"},
+      {files + "1.5", "PERCENT must be"},
+      {files + "2147483648", "from -2147483648 to 2147483647"},
+      {files + "-2147483649", "PERCENT must be"},
+      {files + "99999999999999999999", "PERCENT must be"},
+      {"--help extra", "--help takes no other arguments"},
+      {"-h " + files + "50", "-h takes no other arguments"},
+      {"--bogus " + files + "50", "unknown option '--bogus'"},
+      {"-x " + files + "50", "unknown option '-x'"},
+      {in + " -o", "-o needs a DIRECTORY"},
+      {in + " -o " + outDir, "needs -p PERCENT"},
+      {"-p 50 -o " + outDir, "no SOURCE files"},
+      {in + " -o " + outDir + " -p 50 -p 60", "-p is given twice"},
+      {in + " -o " + outDir + " -p 50 -j 0", "-j needs a number of jobs"},
+      {in + " -o " + outDir + " -p 50 -j many", "not \"many\""},
+      {"- -o " + outDir + " -p 50", "standard input"},
+      {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("b/x.bmp")) + " -o " + outDir + " -p 50",
+       "would both be written to"},
+      {in + " " + in + " -o " + outDir + " -p 50", "would both be written to"},
+      {in + " " + Quote(dir.File("other.bmp")) + " -o " + Quote(dir.path()) + " -p 50", "would overwrite it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Outcome run = RunTool(dir, c.arguments);
     EXPECT_EQ(run.exit, 2);
-    EXPECT_NE(run.err.find("usage: bmpresize"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.words), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\nTry 'bmpresize --help'.\n"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(FileExists(dir.File("out.bmp")));
+    EXPECT_FALSE(FileExists(dir.File("out/x.bmp")));
+    EXPECT_FALSE(FileExists(dir.File("out/in.bmp")));
   }
+  // Nothing was resized onto its source either.
+  EXPECT_EQ(ReadFileBytes(dir.File("in.bmp")).size(), ReadFileBytes(dir.File("other.bmp")).size());
+}
+
+// A batch writes what one call per file writes, reports every failure after
+// a summary, and draws no progress line when standard error is a file.
+TEST(BmpresizeTool, BatchMatchesSingleCalls) {
+  TempDir dir;
+  ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("batch")) + " " + Quote(dir.File("one"))).c_str()), 0);
+  const struct {
+    const char* name;
+    std::int32_t width, height, depth;
+  } sources[] = {{"a.bmp", 13, 7, 24}, {"b.bmp", 5, 9, 32}, {"c.bmp", 21, 3, 8}, {"d.bmp", 1, 1, 1}, {"e.bmp", 40, 30, 4}};
+  std::string arguments;
+  for (const auto& s : sources) {
+    WriteSource(dir.File(s.name), s.width, s.height, s.depth);
+    arguments += Quote(dir.File(s.name)) + " ";
+  }
+  WriteFileBytes(dir.File("f.png"), Text("\x89PNG\r\n\x1a\n...."));
+  arguments += Quote(dir.File("f.png")) + " " + Quote(dir.File("missing.bmp"));
+
+  for (const char* jobs : {"1", "3"}) {
+    SCOPED_TRACE(jobs);
+    const Outcome run = RunTool(dir, arguments + " -o " + Quote(dir.File("batch")) + " -p 170 -j " + jobs);
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.find('\r'), std::string::npos) << "progress drawn into a file: " << run.err;
+    EXPECT_EQ(run.err.rfind("bmpresize: resized 5 of 7 files into ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("2 failed:\nbmpresize: " + dir.File("f.png") + ": is not a BMP file"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("bmpresize: " + dir.File("missing.bmp") + ": cannot be opened"), std::string::npos)
+        << run.err;
+    for (const auto& s : sources) {
+      SCOPED_TRACE(s.name);
+      const std::string single = dir.File(std::string("one/") + s.name);
+      ASSERT_EQ(RunTool(dir, Quote(dir.File(s.name)) + " " + Quote(single) + " 170").exit, 0);
+      const auto expected = ReadFileBytes(single);
+      EXPECT_FALSE(expected.empty());
+      EXPECT_EQ(ReadFileBytes(dir.File(std::string("batch/") + s.name)), expected);
+    }
+  }
+  // Quiet: only the failures.
+  const Outcome quiet = RunTool(dir, arguments + " -q -o " + Quote(dir.File("batch")) + " -p 50");
+  EXPECT_EQ(quiet.exit, 1);
+  EXPECT_EQ(quiet.err.rfind("bmpresize: " + dir.File("f.png") + ": ", 0), 0u) << quiet.err;
+  EXPECT_EQ(std::count(quiet.err.begin(), quiet.err.end(), '\n'), 2) << quiet.err;
+  // All written: exit 0 and a summary alone.
+  const Outcome good = RunTool(dir, Quote(dir.File("a.bmp")) + " -o " + Quote(dir.File("batch")) + " -p 50");
+  EXPECT_EQ(good.exit, 0);
+  EXPECT_EQ(good.err.rfind("bmpresize: resized 1 file into ", 0), 0u) << good.err;
+}
+
+// '-' streams: through two pipes, the same bytes as from file to file.
+TEST(BmpresizeTool, PipeRoundTrip) {
+  TempDir dir;
+  const std::string in = dir.File("in.bmp");
+  WriteSource(in, 33, 17, 32);
+  ASSERT_EQ(RunTool(dir, Quote(in) + " " + Quote(dir.File("file.bmp")) + " 75").exit, 0);
+  const std::string command = "cat " + Quote(in) + " | " + Quote(BMPRESIZE_TOOL) + " - - 75 | cat >" +
+                              Quote(dir.File("piped.bmp"));
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFileBytes(dir.File("piped.bmp")), ReadFileBytes(dir.File("file.bmp")));
+
+  const Outcome notBmp = RunTool(dir, "- " + Quote(dir.File("x.bmp")) + " 50 <" + Quote(dir.File("file.bmp")) +
+                                          "; printf 'GIF89a' | " + Quote(BMPRESIZE_TOOL) + " - - 50");
+  EXPECT_EQ(notBmp.err, "bmpresize: standard input: is not a BMP file (it starts like a GIF image)\n");
 }
 
 TEST(BmpresizeTool, VersionAndHelp) {
@@ -115,7 +300,7 @@ TEST(BmpresizeTool, VersionAndHelp) {
   EXPECT_EQ(run.out, "bmpresize 1.0.0.1\n");
   run = RunTool(dir, "--help");
   EXPECT_EQ(run.exit, 0);
-  EXPECT_EQ(run.out.rfind("usage: bmpresize SOURCE DESTINATION PERCENT\n", 0), 0u) << run.out;
+  EXPECT_EQ(run.out.rfind("usage: bmpresize [-q] SOURCE DESTINATION PERCENT\n", 0), 0u) << run.out;
   EXPECT_EQ(run.err, "");
 }
 
