@@ -56,11 +56,18 @@ class Progress {
   Progress(std::size_t files, std::uint64_t bytes) : files_(files), bytes_(bytes) {}
 
   void Draw(std::size_t done, std::uint64_t bytesDone, double seconds) {
-    const double rate = seconds > 0 ? static_cast<double>(bytesDone) / seconds : 0;
-    std::string left = "--:--";
-    if (rate > 0) left = Duration(static_cast<double>(bytes_ - std::min(bytes_, bytesDone)) / rate);
+    // The first moments and the first few small files say little about the
+    // speed: no estimate before half a second and a hundredth of the bytes.
+    std::string speed = "--.- MB/s", left = "--:--";
+    if (seconds >= 0.5 && bytesDone > 0 && bytesDone >= bytes_ / 100) {
+      const double rate = static_cast<double>(bytesDone) / seconds;
+      char text[32];
+      std::snprintf(text, sizeof text, "%.1f MB/s", rate / 1e6);
+      speed = text;
+      left = Duration(static_cast<double>(bytes_ - std::min(bytes_, bytesDone)) / rate);
+    }
     char line[160];
-    std::snprintf(line, sizeof line, "bmpresize: %zu/%zu files, %.1f MB/s, %s left", done, files_, rate / 1e6,
+    std::snprintf(line, sizeof line, "bmpresize: %zu/%zu files, %s, %s left", done, files_, speed.c_str(),
                   left.c_str());
     Show(line);
   }
@@ -71,7 +78,8 @@ class Progress {
   // that every console shows it the same.
   void Show(const std::string& text) {
     const std::size_t pad = width_ > text.size() ? width_ - text.size() : 0;
-    std::fprintf(stderr, "\r%s%*s\r%s", text.c_str(), static_cast<int>(pad), "", text.c_str());
+    std::fprintf(stderr, "\r%s%*s", text.c_str(), static_cast<int>(pad), "");
+    if (pad > 0) std::fprintf(stderr, "\r%s", text.c_str());
     std::fflush(stderr);
     width_ = text.size();
   }
@@ -167,9 +175,10 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
   {
     std::unique_lock<std::mutex> lock(mutex);
+    // Redrawn five times a second at most, however many small files finish.
     while (done < total) {
       if (showProgress) progress.Draw(done, bytesDone, seconds());
-      changed.wait_for(lock, std::chrono::milliseconds(250));
+      changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return done == total; });
     }
   }
   for (std::thread& worker : workers) worker.join();
