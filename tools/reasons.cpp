@@ -106,6 +106,11 @@ std::string DestinationReason(const ResizeOutcome& o) {
     case DestinationProblemKind::kWriteFailed:
       return "could not be written completely: " + SystemReason(o.systemError);
     case DestinationProblemKind::kSideTooLarge:
+      // A side is worked out as a signed 32-bit number, so a percent far
+      // below 0 fails as one far above it does.
+      if (o.value < 0)
+        return Format("at %" PRId64 " %% a side of the resized picture would lie below -2147483648 pixels, "
+                      "beyond what a size can hold", o.value);
       return Format("at %" PRId64 " %% a side of the resized picture would pass 2147483647 pixels", o.value);
     case DestinationProblemKind::kFileTooLarge:
       return Format("the resized picture, %" PRId64 " x %" PRId64 " pixels, would make a file beyond 4 GiB", o.value,

@@ -107,6 +107,7 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
       {"missing folder", in, dir.File("no/out.bmp"), "50", dir.File("no/out.bmp"), "No such file or directory"},
       {"folder as destination", in, dir.path(), "50", dir.path(), "Is a directory"},
       {"side too large", wide, out, "2147483647", wide, "would pass 2147483647 pixels"},
+      {"side too far below 0", wide, out, "-2147483648", wide, "below -2147483648 pixels"},
       {"file too large", in, out, "1000000", in, "4 GiB"},
   };
   for (const Case& c : cases) {
