@@ -1,5 +1,9 @@
-# Thin wrapper around CMake: `make run` resizes the bundled example, `make test`
-# builds and runs the whole test suite. BUILD, JOBS and PERCENT can be overridden.
+# Thin wrapper around CMake.
+#   make run    builds the tool alone (no tests, no GoogleTest needed) and
+#               resizes the bundled example
+#   make build  builds the library and the tool
+#   make test   builds everything with the tests and runs them (needs GoogleTest)
+# BUILD, JOBS, PERCENT and CMAKE_FLAGS can be overridden.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
@@ -7,20 +11,35 @@ PERCENT ?= 50
 EXAMPLE := examples/landscape.bmp
 RESULT := $(BUILD)/landscape-$(PERCENT).bmp
 
+# A new build folder starts without the tests; `make test` switches them on,
+# and then they stay on in that folder.
+TESTS_FLAG := $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DBMPRESIZE_TESTS=OFF)
+
 .PHONY: all configure build test run clean
 
 all: build
 
 configure:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(TESTS_FLAG) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
+	cmake --build $(BUILD) -j $(JOBS) --target vantrelbmpresizescale bmpresize -- --no-print-directory
+
+# The corpus tests need the BMP test suite, which lives outside the clone;
+# without it they are skipped, and the last line says so.
+test:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBMPRESIZE_TESTS=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
+	@status=0; ctest --test-dir $(BUILD) --output-on-failure --timeout 300 -j $(JOBS) || status=$$?; \
+	corpus=$$(sed -n 's/^BMPRESIZE_CORPUS_DIR:PATH=//p' $(BUILD)/CMakeCache.txt); \
+	if [ ! -d "$$corpus" ]; then \
+	  echo "Note: the corpus tests were SKIPPED: no BMP test suite at $$corpus."; \
+	  echo "      Run them with: make test CMAKE_FLAGS=-DBMPRESIZE_CORPUS_DIR=/path/to/bmpsuite"; \
+	fi; \
+	exit $$status
 
-test: build
-	ctest --test-dir $(BUILD) --output-on-failure --timeout 300 -j $(JOBS)
-
-run: build
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target bmpresize -- --no-print-directory
 	$(BUILD)/bmpresize $(EXAMPLE) $(RESULT) $(PERCENT)
 	@echo "Resized $(EXAMPLE) to $(PERCENT) %: the result is $(RESULT)"
 
