@@ -26,3 +26,13 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/bmpresizescaleConfigVersi
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/bmpresizescaleConfig.cmake ${PROJECT_BINARY_DIR}/bmpresizescaleConfigVersion.cmake
   DESTINATION ${_config_dir})
+
+# pkg-config, beside the CMake package: cc app.c $(pkg-config --cflags --libs bmpresizescale)
+file(RELATIVE_PATH _pc_to_prefix "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+string(REGEX REPLACE "/$" "" _pc_to_prefix "${_pc_to_prefix}")
+get_target_property(_pc_library vantrelbmpresizescale OUTPUT_NAME)
+if(NOT _pc_library)
+  set(_pc_library vantrelbmpresizescale)
+endif()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/bmpresizescale.pc.in ${PROJECT_BINARY_DIR}/bmpresizescale.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/bmpresizescale.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -29,3 +29,5 @@ set_target_properties(vantrelbmpresizescale PROPERTIES
 # Reproducible builds: no time stamp in the PE header. -static takes the
 # thread library in as well, so the DLL imports only KERNEL32.dll and msvcrt.dll.
 target_link_options(vantrelbmpresizescale PRIVATE -static -Wl,--no-insert-timestamp)
+# A release DLL carries no debug sections (about 700 KB of them otherwise).
+target_link_options(vantrelbmpresizescale PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
