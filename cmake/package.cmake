@@ -9,6 +9,7 @@ set(CPACK_PACKAGE_CONTACT "bmpresize maintainers <maintainers@localhost>" CACHE 
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
+set(CPACK_STRIP_FILES ON)
 # The dependencies are read from the built files when dpkg-shlibdeps is there.
 find_program(BMPRESIZE_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(BMPRESIZE_DPKG_SHLIBDEPS)
