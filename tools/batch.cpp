@@ -159,6 +159,9 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
     }
   };
 
+  Progress progress(total, totalBytes);
+  if (showProgress) progress.Draw(0, 0, 0);
+
   unsigned jobs = line.jobs != 0 ? line.jobs : std::max(1u, std::thread::hardware_concurrency());
   jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, total));
   std::vector<std::thread> workers;
@@ -171,7 +174,6 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   }
   if (workers.empty()) work();
 
-  Progress progress(total, totalBytes);
   auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
   {
     std::unique_lock<std::mutex> lock(mutex);

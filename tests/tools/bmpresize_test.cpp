@@ -278,6 +278,24 @@ TEST(BmpresizeTool, BatchMatchesSingleCalls) {
   EXPECT_EQ(good.err.rfind("bmpresize: resized 1 file into ", 0), 0u) << good.err;
 }
 
+// On a terminal the progress line is drawn and cleared, and the summary
+// follows on a line of its own (the terminal comes from script(1)).
+TEST(BmpresizeTool, BatchShowsProgressOnATerminal) {
+  if (std::system("script -qc true /dev/null >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1) here";
+  TempDir dir;
+  ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("out"))).c_str()), 0);
+  WriteSource(dir.File("a.bmp"), 300, 200);
+  const std::string batch = Quote(BMPRESIZE_TOOL) + " " + Quote(dir.File("a.bmp")) + " -o " + Quote(dir.File("out")) +
+                            " -p 50";
+  const Outcome shown = RunTool(dir, "--version >/dev/null; script -qec \"" + batch + "\" /dev/null");
+  EXPECT_EQ(shown.exit, 0);
+  EXPECT_NE(shown.out.find("\rbmpresize: 0/1 files, --.- MB/s, --:-- left"), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find("\rbmpresize: resized 1 file into "), std::string::npos) << shown.out;
+  const Outcome quiet = RunTool(dir, "--version >/dev/null; script -qec \"" + batch + " -q\" /dev/null");
+  EXPECT_EQ(quiet.exit, 0);
+  EXPECT_EQ(quiet.out, "");
+}
+
 // '-' streams: through two pipes, the same bytes as from file to file.
 TEST(BmpresizeTool, PipeRoundTrip) {
   TempDir dir;
