@@ -108,12 +108,6 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
       continue;
     }
     BatchItem item{source, folder + name, 0};
-    const auto [at, fresh] = taken.emplace(NameKey(name), items.size());
-    if (!fresh) {
-      problems.push_back(items[at->second].source + " and " + source + " would both be written to " +
-                         items[at->second].destination);
-      continue;
-    }
     std::error_code ec;
     try {
       const fs::path from = fs::u8path(source), to = fs::u8path(item.destination);
@@ -125,6 +119,12 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
       item.bytes = ec ? 0 : size;
     } catch (...) {
       // A name the file system cannot take fails in its own resize.
+    }
+    const auto [at, fresh] = taken.emplace(NameKey(name), items.size());
+    if (!fresh) {
+      problems.push_back(items[at->second].source + " and " + source + " would both be written to " +
+                         items[at->second].destination);
+      continue;
     }
     items.push_back(item);
   }

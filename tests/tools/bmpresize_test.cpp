@@ -214,6 +214,7 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
        "would both be written to"},
       {in + " " + in + " -o " + outDir + " -p 50", "would both be written to"},
       {in + " " + Quote(dir.File("other.bmp")) + " -o " + Quote(dir.path()) + " -p 50", "would overwrite it"},
+      {in + " " + Quote(dir.File("a/in.bmp")) + " -o " + Quote(dir.path()) + " -p 50", "would overwrite it"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
