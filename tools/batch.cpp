@@ -1,8 +1,8 @@
 #include "batch.h"
 
 #include <algorithm>
-#include <cctype>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -198,10 +198,10 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
     char rate[64];
     std::snprintf(rate, sizeof rate, "%.1f s, %.1f MB/s", elapsed,
                   elapsed > 0 ? static_cast<double>(totalBytes) / elapsed / 1e6 : 0.0);
-    std::string summary = "bmpresize: resized " +
-                          (failures.empty() ? std::to_string(total) : std::to_string(written) + " of " +
-                                                                            std::to_string(total)) +
-                          (total == 1 ? " file" : " files") + " into " + line.directory + " (" + rate + ")";
+    std::string summary =
+        "bmpresize: resized " +
+        (failures.empty() ? std::to_string(total) : std::to_string(written) + " of " + std::to_string(total)) +
+        (total == 1 ? " file" : " files") + " into " + line.directory + " (" + rate + ")";
     if (!failures.empty()) summary += "; " + std::to_string(failures.size()) + " failed:";
     std::fprintf(stderr, "%s\n", summary.c_str());
   }

@@ -16,8 +16,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include "module/utf16_to_utf8.h"
 #else
@@ -103,8 +103,9 @@ int ResizeOne(const CommandLine& line) {
   if (fromStdin && IsTerminal(stdin))
     return UsageError("standard input is a terminal, not a BMP file: redirect a file or a pipe into it");
   if (toStdout && IsTerminal(stdout))
-    return UsageError("standard output is a terminal, where a BMP file would be unreadable: "
-                      "redirect it to a file or a pipe");
+    return UsageError(
+        "standard output is a terminal, where a BMP file would be unreadable: "
+        "redirect it to a file or a pipe");
 #ifdef _WIN32
   if (fromStdin) (void)_setmode(_fileno(stdin), _O_BINARY);
   if (toStdout) (void)_setmode(_fileno(stdout), _O_BINARY);

@@ -84,7 +84,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       value = args[++i];
     } else {
       problem = std::string("option -") + letter + " needs " +
-                (letter == 'o' ? "a DIRECTORY" : letter == 'p' ? "a PERCENT" : "a number of jobs");
+                (letter == 'o'   ? "a DIRECTORY"
+                 : letter == 'p' ? "a PERCENT"
+                                 : "a number of jobs");
       return false;
     }
     bool& seen = letter == 'o' ? haveDirectory : letter == 'p' ? havePercent : haveJobs;

@@ -15,7 +15,7 @@ struct CommandLine {
   std::string destination;           // kSingle: a file or "-"
   std::string directory;             // kBatch
   std::int32_t percent = 100;
-  unsigned jobs = 0;                 // 0: one per core
+  unsigned jobs = 0;  // 0: one per core
   bool quiet = false;
 };
 

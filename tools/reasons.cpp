@@ -27,17 +27,28 @@ std::string SystemReason(int error) {
 // The names biCompression values go by.
 std::string CompressionName(std::int64_t value) {
   switch (value) {
-    case 0: return "0 (uncompressed)";
-    case 1: return "1 (RLE8)";
-    case 2: return "2 (RLE4)";
-    case 3: return "3 (BITFIELDS)";
-    case 4: return "4 (JPEG, or RLE24 in an OS/2 file)";
-    case 5: return "5 (PNG)";
-    case 6: return "6 (ALPHABITFIELDS)";
-    case 11: return "11 (CMYK)";
-    case 12: return "12 (CMYKRLE8)";
-    case 13: return "13 (CMYKRLE4)";
-    default: return Format("%" PRId64, value);
+    case 0:
+      return "0 (uncompressed)";
+    case 1:
+      return "1 (RLE8)";
+    case 2:
+      return "2 (RLE4)";
+    case 3:
+      return "3 (BITFIELDS)";
+    case 4:
+      return "4 (JPEG, or RLE24 in an OS/2 file)";
+    case 5:
+      return "5 (PNG)";
+    case 6:
+      return "6 (ALPHABITFIELDS)";
+    case 11:
+      return "11 (CMYK)";
+    case 12:
+      return "12 (CMYKRLE8)";
+    case 13:
+      return "13 (CMYKRLE4)";
+    default:
+      return Format("%" PRId64, value);
   }
 }
 
@@ -76,13 +87,13 @@ std::string SourceReason(const ReadProblem& p, const std::string& path) {
       return Format("a depth of %" PRId64 " bits per pixel is not supported", p.value);
     case ReadProblemKind::kWidth:
       if (p.value < 1) return Format("width %" PRId64 " is not a picture's width", p.value);
-      return Format("the picture is %" PRId64 " pixels wide, wider than the %" PRId64 " pixels taken", p.value,
-                    p.limit);
+      return Format("the picture is %" PRId64 " pixels wide, wider than the %" PRId64 " pixels this tool reads",
+                    p.value, p.limit);
     case ReadProblemKind::kHeight:
       if (p.value < 0) return Format("height %" PRId64 " (top-down rows) is not supported", p.value);
       return Format("height %" PRId64 " is not a picture's height", p.value);
     case ReadProblemKind::kTooManyPixels:
-      return Format("the picture has %" PRId64 " pixels, more than the %" PRId64 " taken", p.value, p.limit);
+      return Format("the picture has %" PRId64 " pixels, more than the %" PRId64 " this tool reads", p.value, p.limit);
     case ReadProblemKind::kNoMemory:
       return "there is not enough memory to read it";
     case ReadProblemKind::kCompressionDepth:
@@ -109,15 +120,18 @@ std::string DestinationReason(const ResizeOutcome& o) {
       // A side is worked out as a signed 32-bit number, so a percent far
       // below 0 fails as one far above it does.
       if (o.value < 0)
-        return Format("at %" PRId64 " %% a side of the resized picture would lie below -2147483648 pixels, "
-                      "beyond what a size can hold", o.value);
+        return Format("at %" PRId64
+                      " %% a side of the resized picture would lie below -2147483648 pixels, "
+                      "beyond what a size can hold",
+                      o.value);
       return Format("at %" PRId64 " %% a side of the resized picture would pass 2147483647 pixels", o.value);
     case DestinationProblemKind::kFileTooLarge:
       return Format("the resized picture, %" PRId64 " x %" PRId64 " pixels, would make a file beyond 4 GiB", o.value,
                     o.limit);
     case DestinationProblemKind::kRowTooWide:
       return Format("the resized picture would be %" PRId64 " pixels wide, wider than the %" PRId64
-                    " pixels a row may have", o.value, o.limit);
+                    " pixels a row may have",
+                    o.value, o.limit);
     case DestinationProblemKind::kNoMemory:
       return "there is not enough memory for the resized picture";
     case DestinationProblemKind::kNone:

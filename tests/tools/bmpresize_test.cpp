@@ -87,7 +87,8 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
        "TIFF image"},
       {"TIFF, big-endian", file("m.tif", Text(std::string("MM\0*....", 8))), out, "50", dir.File("m.tif"),
        "TIFF image"},
-      {"WebP", file("w.webp", Text(std::string("RIFF\x10\0\0\0WEBPVP8 ", 16))), out, "50", dir.File("w.webp"), "WebP image"},
+      {"WebP", file("w.webp", Text(std::string("RIFF\x10\0\0\0WEBPVP8 ", 16))), out, "50", dir.File("w.webp"),
+       "WebP image"},
       {"text", file("t.txt", Text("hello, world\n")), out, "50", dir.File("t.txt"), "68 65 6C 6C"},
       {"empty", file("e.bmp", {}), out, "50", dir.File("e.bmp"), "empty"},
       {"headers cut short", file("s.bmp", Text("BM......")), out, "50", dir.File("s.bmp"), "ends at byte 8"},
@@ -100,10 +101,9 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
       {"width 0", file("w0.bmp", BmpBytes().Headers(0, 4, 24, 54).data()), out, "50", dir.File("w0.bmp"), "width 0"},
       {"too wide", file("ww.bmp", BmpBytes().Headers(16777217, 1, 24, 54).data()), out, "50", dir.File("ww.bmp"),
        "16777217 pixels wide"},
-      {"height 0", file("h0.bmp", BmpBytes().Headers(4, 0, 24, 54).data()), out, "50", dir.File("h0.bmp"),
-       "height 0"},
-      {"too many pixels", file("n.bmp", BmpBytes().Headers(16777216, 128, 24, 54).data()), out, "50",
-       dir.File("n.bmp"), "2147483648 pixels"},
+      {"height 0", file("h0.bmp", BmpBytes().Headers(4, 0, 24, 54).data()), out, "50", dir.File("h0.bmp"), "height 0"},
+      {"too many pixels", file("n.bmp", BmpBytes().Headers(16777216, 128, 24, 54).data()), out, "50", dir.File("n.bmp"),
+       "2147483648 pixels"},
       {"missing folder", in, dir.File("no/out.bmp"), "50", dir.File("no/out.bmp"), "No such file or directory"},
       {"folder as destination", in, dir.path(), "50", dir.path(), "Is a directory"},
       {"side too large", wide, out, "2147483647", wide, "would pass 2147483647 pixels"},
@@ -156,13 +156,17 @@ TEST(BmpresizeTool, RareOutcomesAreWorded) {
   };
   const Case cases[] = {
       {"top-down RLE", source(ReadProblemKind::kTopDownCompressed, 1), "in.bmp: compression 1 (RLE8)"},
-      {"RLE4 at 8 bits", source(ReadProblemKind::kCompressionDepth, 2, 4), "in.bmp: compression 2 (RLE4) is supported only at 4"},
+      {"RLE4 at 8 bits", source(ReadProblemKind::kCompressionDepth, 2, 4),
+       "in.bmp: compression 2 (RLE4) is supported only at 4"},
       {"top-down", source(ReadProblemKind::kHeight, -5), "in.bmp: height -5 (top-down rows)"},
       {"reader out of memory", source(ReadProblemKind::kNoMemory, 0), "in.bmp: there is not enough memory"},
-      {"a refusal added later", source(static_cast<ReadProblemKind>(99), 7), "in.bmp: is a BMP file that cannot be read"},
+      {"a refusal added later", source(static_cast<ReadProblemKind>(99), 7),
+       "in.bmp: is a BMP file that cannot be read"},
       {"short write", destination(DestinationProblemKind::kWriteFailed, 0, EIO), "out.bmp: could not be written"},
-      {"unnamed destination", destination(DestinationProblemKind::kNoPath, 0), "out.bmp: cannot be used as a file name"},
-      {"row too wide", destination(DestinationProblemKind::kRowTooWide, 20000000), "in.bmp: the resized picture would be 20000000 pixels wide"},
+      {"unnamed destination", destination(DestinationProblemKind::kNoPath, 0),
+       "out.bmp: cannot be used as a file name"},
+      {"row too wide", destination(DestinationProblemKind::kRowTooWide, 20000000),
+       "in.bmp: the resized picture would be 20000000 pixels wide"},
       {"resize out of memory", destination(DestinationProblemKind::kNoMemory, 0), "in.bmp: there is not enough memory"},
   };
   for (const Case& c : cases) {
@@ -176,8 +180,8 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
   TempDir dir;
   WriteSource(dir.File("in.bmp"));
   WriteSource(dir.File("other.bmp"));
-  ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("a")) + " " + Quote(dir.File("b")) + " " + Quote(dir.File("out")))
-                            .c_str()),
+  ASSERT_EQ(std::system(
+                ("mkdir " + Quote(dir.File("a")) + " " + Quote(dir.File("b")) + " " + Quote(dir.File("out"))).c_str()),
             0);
   WriteSource(dir.File("a/x.bmp"));
   WriteSource(dir.File("b/x.bmp"));
@@ -239,7 +243,8 @@ TEST(BmpresizeTool, BatchMatchesSingleCalls) {
   const struct {
     const char* name;
     std::int32_t width, height, depth;
-  } sources[] = {{"a.bmp", 13, 7, 24}, {"b.bmp", 5, 9, 32}, {"c.bmp", 21, 3, 8}, {"d.bmp", 1, 1, 1}, {"e.bmp", 40, 30, 4}};
+  } sources[] = {
+      {"a.bmp", 13, 7, 24}, {"b.bmp", 5, 9, 32}, {"c.bmp", 21, 3, 8}, {"d.bmp", 1, 1, 1}, {"e.bmp", 40, 30, 4}};
   std::string arguments;
   for (const auto& s : sources) {
     WriteSource(dir.File(s.name), s.width, s.height, s.depth);
@@ -286,8 +291,8 @@ TEST(BmpresizeTool, BatchShowsProgressOnATerminal) {
   TempDir dir;
   ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("out"))).c_str()), 0);
   WriteSource(dir.File("a.bmp"), 300, 200);
-  const std::string batch = Quote(BMPRESIZE_TOOL) + " " + Quote(dir.File("a.bmp")) + " -o " + Quote(dir.File("out")) +
-                            " -p 50";
+  const std::string batch =
+      Quote(BMPRESIZE_TOOL) + " " + Quote(dir.File("a.bmp")) + " -o " + Quote(dir.File("out")) + " -p 50";
   const Outcome shown = RunTool(dir, "--version >/dev/null; script -qec \"" + batch + "\" /dev/null");
   EXPECT_EQ(shown.exit, 0);
   EXPECT_NE(shown.out.find("\rbmpresize: 0/1 files, --.- MB/s, --:-- left"), std::string::npos) << shown.out;
@@ -303,8 +308,8 @@ TEST(BmpresizeTool, PipeRoundTrip) {
   const std::string in = dir.File("in.bmp");
   WriteSource(in, 33, 17, 32);
   ASSERT_EQ(RunTool(dir, Quote(in) + " " + Quote(dir.File("file.bmp")) + " 75").exit, 0);
-  const std::string command = "cat " + Quote(in) + " | " + Quote(BMPRESIZE_TOOL) + " - - 75 | cat >" +
-                              Quote(dir.File("piped.bmp"));
+  const std::string command =
+      "cat " + Quote(in) + " | " + Quote(BMPRESIZE_TOOL) + " - - 75 | cat >" + Quote(dir.File("piped.bmp"));
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(ReadFileBytes(dir.File("piped.bmp")), ReadFileBytes(dir.File("file.bmp")));
 
