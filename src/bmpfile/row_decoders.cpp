@@ -1,5 +1,8 @@
 #include "bmpfile/row_decoders.h"
 
+#include <algorithm>
+#include <cstring>
+
 int DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
   if (row.width <= 0) return 1;
   if (count < 4 * static_cast<std::int64_t>(row.width)) return 0;
@@ -10,7 +13,18 @@ int DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
 int DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
   if (row.width <= 0) return 1;
   if (count < 3 * static_cast<std::int64_t>(row.width)) return 0;
-  for (std::int32_t x = 0; x < row.width; ++x, bytes += 3) row[x] = {bytes[0], bytes[1], bytes[2], 0};
+  std::int32_t x = 0;
+  if (row.step == 1) {
+    // A plain buffer: copy four bytes a pixel (the fourth is the next pixel's
+    // blue, or padding) and clear the alpha, while a fourth byte is there.
+    PixelBGRA* out = row.first;
+    const std::int32_t wholeReads = static_cast<std::int32_t>(std::min<std::int64_t>(row.width, (count - 1) / 3));
+    for (; x < wholeReads; ++x, bytes += 3) {
+      std::memcpy(&out[x], bytes, 4);
+      out[x].alpha = 0;
+    }
+  }
+  for (; x < row.width; ++x, bytes += 3) row[x] = {bytes[0], bytes[1], bytes[2], 0};
   return 1;
 }
 
