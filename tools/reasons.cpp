@@ -52,21 +52,24 @@ std::string CompressionName(std::int64_t value) {
   }
 }
 
-// Why a path could not be opened when the system did not say: the opener
-// refuses what is not a plain file without setting errno.
+// Why a path could not be opened. The opener refuses what is not a plain
+// file without setting errno, and Windows answers "Permission denied" for a
+// folder, so what the path is comes first.
 std::string OpenReason(int error, const std::string& path) {
-  if (error != 0 || path.empty()) return "cannot be opened: " + SystemReason(error);
-  std::error_code ec;
   std::filesystem::file_status status;
-  try {
-    status = std::filesystem::status(std::filesystem::u8path(path), ec);
-  } catch (...) {
-    return "cannot be opened: the name cannot be used as a file name here";
+  if (!path.empty()) {
+    std::error_code ec;
+    try {
+      status = std::filesystem::status(std::filesystem::u8path(path), ec);
+    } catch (...) {
+      return "cannot be opened: the name cannot be used as a file name here";
+    }
   }
   if (std::filesystem::is_directory(status)) return "cannot be opened: Is a directory";
   if (std::filesystem::is_fifo(status))
-    return "is a named pipe, which is read only through standard input: give '-' and redirect it";
+    return "is a named pipe, which the tool reads only as standard input: give '-' and redirect it";
   if (std::filesystem::is_socket(status)) return "is a socket, not a file";
+  if (error != 0) return "cannot be opened: " + SystemReason(error);
   return "cannot be opened";
 }
 

@@ -71,6 +71,7 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
     return dir.File(name);
   };
   const std::vector<std::uint8_t> pad(16, 0);
+  ASSERT_EQ(std::system(("mkfifo " + Quote(dir.File("fifo"))).c_str()), 0);
   struct Case {
     const char* what;
     std::string source, destination, percent;
@@ -80,6 +81,7 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
   const Case cases[] = {
       {"missing source", dir.File("missing.bmp"), out, "50", dir.File("missing.bmp"), "No such file or directory"},
       {"folder as source", dir.path(), out, "50", dir.path(), "Is a directory"},
+      {"named pipe as source", dir.File("fifo"), out, "50", dir.File("fifo"), "named pipe"},
       {"PNG", file("p.png", Text("\x89PNG\r\n\x1a\n....")), out, "50", dir.File("p.png"), "PNG image"},
       {"JPEG", file("j.jpg", Text("\xFF\xD8\xFF\xE0..JFIF")), out, "50", dir.File("j.jpg"), "JPEG image"},
       {"GIF", file("g.gif", Text("GIF87a......")), out, "50", dir.File("g.gif"), "GIF image"},
