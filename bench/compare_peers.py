@@ -7,7 +7,6 @@ import subprocess
 import sys
 import time
 
-import numpy as np
 
 # Single-threaded peers: the library under test never starts threads.
 ENV = dict(os.environ, MAGICK_THREAD_LIMIT="1", OMP_NUM_THREADS="1", VIPS_CONCURRENCY="1",
@@ -35,6 +34,7 @@ cv2.imwrite(dst, cv2.resize(im, (max(1, w * pct // 100), max(1, h * pct // 100))
 
 def write_bmp(path, pixels, depth):
     """pixels: height x width x channels uint8 (BGR or BGRA), top row first."""
+    import numpy as np
     height, width = pixels.shape[:2]
     if depth == 8:
         # A grey palette and an index per pixel.
@@ -61,6 +61,7 @@ def write_bmp(path, pixels, depth):
 
 def photo_like(width, height, channels, seed=1):
     """Smooth gradients with grain, the kind of content resizers meet."""
+    import numpy as np
     rng = np.random.default_rng(seed)
     y = np.linspace(0, 1, height, dtype=np.float32)[:, None]
     x = np.linspace(0, 1, width, dtype=np.float32)[None, :]
@@ -73,19 +74,22 @@ def photo_like(width, height, channels, seed=1):
     return np.clip(img, 0, 255).astype(np.uint8)
 
 
-def measure(cmd, runs):
+def measure(cmd, runs, scratch):
+    """Median wall time and peak RSS. GNU time starts the command, so its peak
+    RSS is its own, not inherited from this (larger) Python process."""
     times, rss = [], []
+    report = os.path.join(scratch, "rss.txt")
     for _ in range(runs):
         start = time.perf_counter()
-        proc = subprocess.Popen(cmd, env=ENV, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        _, status, usage = os.wait4(proc.pid, 0)
+        proc = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + cmd, env=ENV,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         elapsed = time.perf_counter() - start
-        err = proc.stderr.read().decode(errors="replace")
-        proc.stderr.close()
-        if status != 0:
-            return None, None, err.strip().splitlines()[-1:] or ["failed"]
+        if proc.returncode != 0:
+            err = proc.stderr.decode(errors="replace").strip().splitlines()
+            return None, None, err[-1:] or ["failed"]
         times.append(elapsed)
-        rss.append(usage.ru_maxrss / 1024)
+        with open(report) as f:
+            rss.append(int(f.read().split()[-1]) / 1024)
     return statistics.median(times), max(rss), None
 
 
@@ -142,7 +146,7 @@ def main():
         src = files[name]
         ours = None
         for tool_name, cmd in peers(src, os.path.join(a.dir, "out.bmp"), pct):
-            t, rss, err = measure(cmd, a.runs)
+            t, rss, err = measure(cmd, a.runs, a.dir)
             if t is None:
                 # ImageMagick (and libvips, which saves BMP through it) stop at
                 # the resource limits of Debian's default policy.
