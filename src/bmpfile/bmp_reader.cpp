@@ -454,7 +454,7 @@ void BmpReader::DecodeRleRow(const PixelRow* row) {
     }
     // An absolute run of b pixels, padded to an even number of bytes. If the
     // data ends inside it, the pixels whose bytes arrived still count.
-    std::uint8_t bytes[128];
+    std::uint8_t bytes[255];
     const std::size_t want = four ? (static_cast<std::size_t>(b) + 1) / 2 : static_cast<std::size_t>(b);
     const std::size_t got = std::fread(bytes, 1, want, f);
     const std::int64_t pixels = four ? std::min<std::int64_t>(b, 2 * static_cast<std::int64_t>(got)) : static_cast<std::int64_t>(got);

@@ -179,6 +179,15 @@ Bytes RleFile(const RleCase& c) {
   return file.Bytes(c.stream).data();
 }
 
+// An absolute run of 255 pixels (1, 2, 3, ... 255), its padding byte, a run of
+// one pixel 2 on the next row, end of bitmap.
+Bytes LongAbsoluteRun() {
+  Bytes b = {0, 255};
+  for (int i = 1; i <= 255; ++i) b.push_back(static_cast<std::uint8_t>(i));
+  b.insert(b.end(), {0, 0, 0, 1, 2, 0, 1});
+  return b;
+}
+
 class RunLength : public ::testing::TestWithParam<RleCase> {};
 
 TEST_P(RunLength, DecodesEveryWayAlike) {
@@ -212,6 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
         RleCase{"AbsoluteRunClippedAtTheRowEnd", 8, 6, 2, 16,
                 {4, 1, 0, 5, 2, 3, 4, 5, 6, 0, 0, 0, 1, 4, 0, 1},
                 {"4.....", "111123"}},
+        RleCase{"LongestAbsoluteRunClipped", 8, 6, 2, 16, LongAbsoluteRun(), {"2.....", "123456"}},
         RleCase{"DeltaFarToTheRightDropsTheRestOfTheRow", 8, 6, 2, 16,
                 {1, 1, 0, 2, 255, 0, 0, 2, 255, 0, 9, 2, 0, 0, 1, 3},
                 {"3.....", "1....."}},
