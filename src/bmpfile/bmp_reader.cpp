@@ -54,6 +54,9 @@ std::int64_t EndOffset(std::FILE* f) {
   return Tell(f);
 }
 
+// Bytes of a top-down file read at a time.
+constexpr std::int64_t kTopDownChunkBytes = 64 * 1024;
+
 std::int64_t AddRows(std::int64_t row, std::int64_t n) {
   return n > std::numeric_limits<std::int64_t>::max() - row ? std::numeric_limits<std::int64_t>::max() : row + n;
 }
@@ -299,6 +302,13 @@ HeaderVerdict BmpReader::PrepareTopDown() {
   const std::int64_t end = dataStart_ >= 0 ? EndOffset(stream_) : -1;
   if (end >= 0 && end - dataStart_ >= 0 && dataStart_ <= std::numeric_limits<std::int64_t>::max() - wanted) {
     available_ = std::min(end - dataStart_, wanted);
+    // Rows are read a chunk at a time, so that narrow rows do not cost a seek
+    // and a read each; a row wider than the chunk is read on its own.
+    chunkSize_ = std::min<std::int64_t>(available_, kTopDownChunkBytes);
+    if (chunkSize_ > 0) {
+      chunk_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(chunkSize_)]);
+      if (!chunk_) return Refuse(ReadProblemKind::kNoMemory, chunkSize_);
+    }
   } else {
     seekable_ = false;
     if (dataStart_ >= 0) (void)SeekTo(stream_, dataStart_);
@@ -343,14 +353,32 @@ HeaderVerdict BmpReader::PrepareTopDown() {
 
 std::size_t BmpReader::FetchData(std::int64_t offset, std::uint8_t* destination, std::size_t n) {
   if (offset < 0 || offset >= available_) return 0;
-  const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(n), available_ - offset));
+  const std::int64_t want = std::min<std::int64_t>(static_cast<std::int64_t>(n), available_ - offset);
   if (!seekable_) {
-    std::copy(data_.get() + offset, data_.get() + offset + static_cast<std::int64_t>(want), destination);
-    return want;
+    std::copy(data_.get() + offset, data_.get() + offset + want, destination);
+    return static_cast<std::size_t>(want);
   }
-  std::clearerr(stream_);
-  if (!SeekTo(stream_, dataStart_ + offset)) return 0;
-  return std::fread(destination, 1, want, stream_);
+  if (offset < chunkStart_ || offset + want > chunkStart_ + chunkLength_) {
+    // Rows are asked for from the file's end backwards, so the chunk is
+    // filled with the data that ends where this request ends.
+    const std::int64_t end = offset + want;
+    const std::int64_t start = want >= chunkSize_ ? offset : std::max<std::int64_t>(0, end - chunkSize_);
+    chunkStart_ = start;
+    chunkLength_ = 0;
+    if (want > chunkSize_) {
+      // Wider than the chunk: straight into the destination.
+      std::clearerr(stream_);
+      if (!SeekTo(stream_, dataStart_ + offset)) return 0;
+      return std::fread(destination, 1, static_cast<std::size_t>(want), stream_);
+    }
+    std::clearerr(stream_);
+    if (!SeekTo(stream_, dataStart_ + start)) return 0;
+    chunkLength_ = static_cast<std::int64_t>(std::fread(chunk_.get(), 1, static_cast<std::size_t>(end - start), stream_));
+  }
+  // A file that shrank since its length was taken gives what is left.
+  const std::int64_t got = std::clamp<std::int64_t>(chunkStart_ + chunkLength_ - offset, 0, want);
+  std::copy(chunk_.get() + (offset - chunkStart_), chunk_.get() + (offset - chunkStart_) + got, destination);
+  return static_cast<std::size_t>(got);
 }
 
 int BmpReader::DecodeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const {

@@ -158,6 +158,11 @@ class BmpReader {
   std::int64_t dataStart_ = 0;
   std::int64_t available_ = 0;
   std::unique_ptr<std::uint8_t[]> data_;
+  // The part of a seekable top-down file's pixel data read last.
+  std::unique_ptr<std::uint8_t[]> chunk_;
+  std::int64_t chunkSize_ = 0;
+  std::int64_t chunkStart_ = 0;
+  std::int64_t chunkLength_ = 0;
 };
 
 int ReadBmpFile(BmpImage& image, const char* path);

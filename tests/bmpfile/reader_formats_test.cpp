@@ -16,6 +16,8 @@
 
 #if !defined(_WIN32)
 #include <unistd.h>
+
+#include <thread>
 #endif
 
 #include "bmpfile/bmp_reader.h"
@@ -125,20 +127,31 @@ Picture Read(const Bytes& bytes, Via via) {
   const HeaderVerdict verdict = reader.ReadHeaders(path.c_str());
   return ReadRows(reader, verdict, skip);
 #else
-  // The test files are far smaller than a pipe's buffer, so they are written
-  // whole before the reader starts.
   int fds[2];
   if (pipe(fds) != 0) {
     ADD_FAILURE() << "no pipe";
     return {};
   }
-  const ssize_t written = write(fds[1], bytes.data(), bytes.size());
-  close(fds[1]);
-  EXPECT_EQ(written, static_cast<ssize_t>(bytes.size()));
+  // Written from a thread of its own, since a file may be larger than the
+  // pipe's buffer.
+  std::thread writer([&bytes, fd = fds[1]] {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    close(fd);
+  });
   std::FILE* stream = fdopen(fds[0], "rb");
   BmpReader reader;
   const HeaderVerdict verdict = reader.ReadHeaders(stream);
   Picture p = ReadRows(reader, verdict, skip);
+  // Whatever the reader left unread is drained, so the writer can finish.
+  char drain[4096];
+  while (std::fread(drain, 1, sizeof drain, stream) > 0) {
+  }
+  writer.join();
   std::fclose(stream);
   return p;
 #endif
@@ -361,6 +374,29 @@ TEST(BmpReaderTopDown, ShortFileLacksItsBottomRows) {
       ExpectPicture(p, 3, 4, expected);
       // A 0 would tell a caller that every later (higher) row is white.
       for (int answer : p.answers) EXPECT_EQ(answer, rows > 0 ? 1 : 0);
+    }
+  }
+}
+
+TEST(BmpReaderTopDown, LargeFilesReadInChunksWholeAndShort) {
+  // Pixel data beyond what the reader fetches at once: many narrow rows, and
+  // rows wider than that on their own. {width, height, bytes kept of the pixel data}
+  const TopDownCase c{"", 24, 0, {}};
+  const std::int64_t cases[][3] = {{100, 300, 90000}, {100, 300, 70001}, {100, 300, 300 * 40 + 7},
+                                   {30000, 3, 270000}, {30000, 3, 180001}, {7, 40000, 32 * 40000}};
+  for (const auto& [width, height, kept] : cases) {
+    const auto w = static_cast<std::int32_t>(width), h = static_cast<std::int32_t>(height);
+    const std::int64_t stride = (width * 3 + 3) / 4 * 4;
+    const Picture reference = Read(PictureFile(c, w, h, false), Via::kWhole);
+    Pixels expected = reference.pixels;
+    const std::int64_t rows = kept / stride;
+    for (std::size_t i = static_cast<std::size_t>(rows * width); i < expected.size(); ++i) expected[i] = kWhite;
+    Bytes bytes = PictureFile(c, w, h, true);
+    bytes.resize(static_cast<std::size_t>(54 + kept));
+    for (Via via : kAllWays) {
+      SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height) + ", " + std::to_string(kept) +
+                   " bytes, " + Name(via));
+      ExpectPicture(Read(bytes, via), w, h, expected);
     }
   }
 }
