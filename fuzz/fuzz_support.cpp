@@ -52,9 +52,20 @@ bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size
 }
 
 bool ClaimsCostlySize(const std::uint8_t* data, std::size_t size, std::int64_t maxPixels) {
-  if (size < 26) return false;
-  const std::int64_t width = static_cast<std::int32_t>(LoadU32LE(data + 18));
-  const std::int64_t height = static_cast<std::int32_t>(LoadU32LE(data + 22));
+  if (size < 22) return false;
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  if (LoadU32LE(data + 14) == 12) {
+    // OS/2 1.x: unsigned 16-bit sides.
+    width = LoadU16LE(data + 18);
+    height = LoadU16LE(data + 20);
+  } else {
+    if (size < 26) return false;
+    width = static_cast<std::int32_t>(LoadU32LE(data + 18));
+    height = static_cast<std::int32_t>(LoadU32LE(data + 22));
+    // A negative height is a top-down picture of that many rows.
+    if (height < 0) height = -height;
+  }
   if (width <= 0 || height <= 0) return false;
   const std::int64_t pixels = width * height;
   return pixels > maxPixels && pixels <= kMaxSourcePixels;

@@ -17,7 +17,8 @@ std::string ScratchFile(const char* name);
 // Writes the bytes as the whole content of path; false when that fails.
 bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size);
 
-// Whether the bytes' header claims more than maxPixels pixels yet no more than
+// Whether the bytes' header claims more than maxPixels pixels (top-down and
+// OS/2 1.x headers included) yet no more than
 // the reader takes. Such inputs are valid but only cost time and memory (a
 // 100-byte file may make the reader allocate 512 MiB and fill it white), so the
 // targets skip them; claims beyond the reader's limit still run and must be

@@ -5,9 +5,14 @@
 // each channel keeps its top five bits. Both matter only for pixels the file
 // did not supply, which are white: a table need not hold white, and 16 bits
 // store 255 as 248. A result of 0 always leaves a 1 x 1 image.
+//
+// An accepted file is also read row by row after skipping some rows, from the
+// file and from a stream that cannot seek: the rows must be the image's.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "bmpfile/bmp_headers.h"
 #include "bmpfile/bmp_reader.h"
@@ -31,6 +36,23 @@ PixelBGRA RoundTrip(const BmpImage& image, PixelBGRA pixel) {
 
 std::int32_t WrittenResolution(std::int32_t value) { return value != 0 ? value : kDefaultPixelsPerMetre; }
 
+// Reads the rows from skip up through a reader of stream and checks them
+// against the image.
+void CheckRows(std::FILE* stream, const BmpImage& image, std::int64_t skip) {
+  FUZZ_CHECK(stream != nullptr);
+  BmpReader reader;
+  FUZZ_CHECK(reader.ReadHeaders(stream) == HeaderVerdict::kAccepted);
+  FUZZ_CHECK(reader.Width() == image.Width() && reader.Height() == image.Height());
+  FUZZ_CHECK(reader.Depth() == image.Depth());
+  std::vector<PixelBGRA> row(static_cast<std::size_t>(image.Width()));
+  reader.SkipRows(skip);
+  for (std::int64_t i = skip; i < image.Height(); ++i) {
+    const auto y = static_cast<std::int32_t>(image.Height() - 1 - i);
+    (void)reader.ReadRow(PixelRow{row.data(), 1, image.Width()});
+    for (std::int32_t x = 0; x < image.Width(); ++x) FUZZ_CHECK(row[static_cast<std::size_t>(x)] == image.PixelAt(x, y));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -43,6 +65,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int read = ReadBmpFile(image, source.c_str());
   FUZZ_CHECK(read == 0 || read == 1);
   if (read == 0) FUZZ_CHECK(image.Width() == 1 && image.Height() == 1);
+
+  if (read == 1) {
+    const std::int64_t skip = size > 0 ? data[size / 2] % (std::int64_t{image.Height()} + 1) : 0;
+    std::FILE* file = std::fopen(source.c_str(), "rb");
+    CheckRows(file, image, skip);
+    std::fclose(file);
+#if !defined(_WIN32)
+    // A stream without a file behind it cannot seek.
+    std::FILE* memory = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+    CheckRows(memory, image, skip);
+    std::fclose(memory);
+#endif
+  }
 
   FUZZ_CHECK(WriteBmpFile(image, copy.c_str()) == 1);
   BmpImage back;

@@ -4,7 +4,8 @@
  *   int32_t BMPResizeScale(source, destination, percent);
  *
  * Reads the BMP file at source (1, 4, 8, 16, 24 or 32 bits per pixel,
- * uncompressed or 16-bit bit fields, rows bottom-up), scales its width and
+ * uncompressed, 16- or 32-bit bit fields, or 8- or 4-bit run-length encoded;
+ * rows bottom-up or top-down; OS/2 1.x files too), scales its width and
  * height by percent (100 keeps the size; each side is percent x side / 100
  * with the remainder dropped, and when either side is below 1 the picture is
  * 1 x 1) with bilinear
@@ -20,8 +21,9 @@
  *   BMPRESIZE_SOURCE_NOT_BMP         0  the source path is null, cannot be
  *                                       opened, or does not start with "BM"
  *   BMPRESIZE_SOURCE_UNREADABLE     -1  the source starts with "BM" but cannot be
- *                                       read: empty, short headers, compressed,
- *                                       top-down, unsupported depth or too large
+ *                                       read: empty, short headers, a compression
+ *                                       or depth it does not take (JPEG, PNG,
+ *                                       RLE24, run-length top-down, ...) or too large
  *   BMPRESIZE_DESTINATION_FAILED    -2  the destination could not be written (null
  *                                       path, folder missing, disk full, ...)
  *   BMPRESIZE_TOO_LARGE             -3  the resized picture cannot be made: a size

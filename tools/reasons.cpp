@@ -93,7 +93,7 @@ std::string SourceReason(const ReadProblem& p, const std::string& path) {
       return Format("the picture is %" PRId64 " pixels wide, wider than the %" PRId64 " pixels this tool reads",
                     p.value, p.limit);
     case ReadProblemKind::kHeight:
-      if (p.value < 0) return Format("height %" PRId64 " (top-down rows) is not supported", p.value);
+      if (p.value < 0) return Format("height %" PRId64 " has no positive size, so no top-down picture has it", p.value);
       return Format("height %" PRId64 " is not a picture's height", p.value);
     case ReadProblemKind::kTooManyPixels:
       return Format("the picture has %" PRId64 " pixels, more than the %" PRId64 " this tool reads", p.value, p.limit);
@@ -104,6 +104,12 @@ std::string SourceReason(const ReadProblem& p, const std::string& path) {
              Format(" is supported only at %" PRId64 " bits per pixel", p.limit);
     case ReadProblemKind::kTopDownCompressed:
       return "compression " + CompressionName(p.value) + " is not supported with top-down rows (a negative height)";
+    case ReadProblemKind::kCompressionForHeader:
+      return "compression " + Format("%" PRId64, p.value) +
+             Format(" in a %" PRId64 "-byte header (Huffman or RLE24) is not supported", p.limit);
+    case ReadProblemKind::kDepthForHeader:
+      return Format("a depth of %" PRId64 " bits per pixel is not supported in a %" PRId64 "-byte OS/2 header",
+                    p.value, p.limit);
     case ReadProblemKind::kNone:
       break;
   }

@@ -1,10 +1,17 @@
 // The BMP file as this library reads and writes it:
 //
 //   offset 0    file header, 14 bytes (BmpFileHeader)
-//   offset 14   info header, 40 bytes (BmpInfoHeader); its biSize is never consulted
+//   offset 14   info header, 40 bytes (BmpInfoHeader) as this library writes it
 //   offset 54   colour table, 4 bytes an entry (blue, green, red, alpha), for 1, 4, 8 bits
 //               or the mask block, three 32-bit masks red, green, blue, for 16-bit BI_BITFIELDS
 //   bfOffBits   pixel array: rows bottom-up, each padded with zeros to a multiple of 4 bytes
+//
+// Files written by other programs may carry a longer info header (52, 56, 64,
+// 108 or 124 bytes; the colour table then follows it, while bit-field masks
+// still start at offset 54), the 12-byte OS/2 1.x header (16-bit width and
+// height, 3-byte colour-table entries from offset 26), run-length encoded
+// 8-bit and 4-bit pixels, 32-bit bit fields, or rows top-down (a negative
+// height). The reader takes those as well; the writer never writes them.
 //
 // Every field is little-endian and transferred one at a time at its own width.
 // A record starts from the defaults below; a read that fails leaves the default.
@@ -18,7 +25,16 @@ inline constexpr std::uint32_t kInfoHeaderSize = 40;
 inline constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;  // 54
 inline constexpr std::uint32_t kMaskBlockSize = 12;
 inline constexpr std::uint32_t kBiRgb = 0;
+inline constexpr std::uint32_t kBiRle8 = 1;
+inline constexpr std::uint32_t kBiRle4 = 2;
 inline constexpr std::uint32_t kBiBitfields = 3;
+inline constexpr std::uint32_t kBiJpeg = 4;  // RLE24 in a 64-byte OS/2 2.x header
+inline constexpr std::uint32_t kBiAlphaBitfields = 6;
+// The OS/2 1.x info header: size, 16-bit width, height, planes and depth.
+inline constexpr std::uint32_t kCoreHeaderSize = 12;
+inline constexpr std::uint32_t kCoreTableOffset = kFileHeaderSize + kCoreHeaderSize;  // 26
+// The OS/2 2.x info header, in which compression 3 means Huffman coding.
+inline constexpr std::uint32_t kOs2InfoHeaderSize = 64;
 // Written when an image has no resolution of its own (about 96 dots per inch).
 inline constexpr std::int32_t kDefaultPixelsPerMetre = 3780;
 

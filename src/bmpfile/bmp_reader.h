@@ -1,13 +1,25 @@
 // Reading a BMP file in two stages, so a caller can stream it row by row:
 //
 //   ReadHeaders(path)   header stage: file and info header, the tests, the
-//                       palette or the 16-bit masks, and the gap before the
+//                       palette or the bit-field masks, and the gap before the
 //                       pixel data
 //   ReadRow(row)        row stage: the next row of the picture, from the
 //                       bottom up, decoded into a row of pixels
 //
 //   SkipRows(n)         row stage: passes over the next n rows without decoding
 //                       them, keeping every state a later row depends on
+//
+// Files taken: 1, 4, 8, 16, 24 and 32 bits per pixel, uncompressed; 16 and 32
+// bits with bit fields; 8-bit and 4-bit run-length encoded files; info headers
+// of 40 bytes and the longer ones (52, 56, 64, 108, 124 bytes), and the 12-byte
+// OS/2 1.x header at 1, 4, 8 and 24 bits. Rows may run top-down (a negative
+// height) except in run-length encoded files.
+//
+// Memory stays in proportion to a row: run-length encoded data is decoded
+// forward as rows are asked for (rows that a delta passes over are white), and
+// the rows of a top-down file are fetched by seeking back to each one. Only a
+// top-down file on a stream that cannot seek is held in memory, as far as the
+// stream delivers it.
 //
 // ReadBmpFile is the whole read into a BmpImage:
 //   1  the headers were accepted; pixels come from the file as far as it
@@ -45,7 +57,8 @@ enum class HeaderVerdict {
   kNotBmp,        // the signature is not "BM"
   kShortHeader,   // the file ended inside the 54 header bytes
   kRefused,       // compression, depth or size not taken (the resolution was read)
-  kNoMemory,      // the row buffer could not be had
+  kNoMemory,      // the row buffer (or the pixel data of a top-down file on a
+                  // stream that cannot seek) could not be had
 };
 
 class BmpReader {
@@ -65,17 +78,27 @@ class BmpReader {
 
   // Fills row (of Width() pixels) with the next row from the bottom up and
   // answers 1. Once the pixel data has run out it answers 0 and the row comes
-  // back white, as does every row after it. A 16-bit file never runs out: its
-  // missing pixels repeat the last value read.
+  // back white, as does every row after it (a 0 always means that every later
+  // row is white too). A 16-bit file never runs out: its missing pixels repeat
+  // the last value read in file order. Rows or pixels that a run-length encoded
+  // file never writes, and the rows of a short top-down file that the file does
+  // not reach (its bottom rows), come back white with the answer 1.
   int ReadRow(PixelRow row);
   // Passes over the next n rows as n calls of ReadRow would, without decoding
-  // them (a regular file is seeked forward).
+  // them (a regular file is seeked forward; run-length encoded data is decoded
+  // without writing pixels, since what follows depends on it).
   void SkipRows(std::int64_t n);
 
   const BmpFileHeader& FileHeader() const { return fileHeader_; }
   const BmpInfoHeader& InfoHeader() const { return infoHeader_; }
+  // The picture's size: Height() is positive also for a top-down file, whose
+  // InfoHeader().biHeight is negative. For an OS/2 1.x file the info header
+  // record holds its width, height, planes and depth, no compression and a
+  // resolution of 0.
   std::int32_t Width() const { return infoHeader_.biWidth; }
-  std::int32_t Height() const { return infoHeader_.biHeight; }
+  std::int32_t Height() const { return height_; }
+  // Bits per pixel as the file says: 32 for every 32-bit file, bit fields
+  // included; 8 and 4 for run-length encoded files.
   std::int32_t Depth() const { return infoHeader_.biBitCount; }
   // The colour table of a 1, 4 or 8-bit file: 2^depth entries.
   const PixelBGRA* Palette() const { return palette_.data(); }
@@ -83,12 +106,26 @@ class BmpReader {
  private:
   HeaderVerdict ReadFrom(std::FILE* stream);
   HeaderVerdict ReadRest();
+  HeaderVerdict CheckFormat();
   HeaderVerdict Refuse(ReadProblemKind kind, std::int64_t value, std::int64_t limit = 0);
-  void ReadPalette();
+  void ReadPalette(std::int64_t tableOffset, int entryBytes);
   void ReadMasks();
+  void ReadMasks32(bool withAlpha);
+  HeaderVerdict PrepareTopDown();
+  // Decodes one file row of stride_ bytes (count of them present) into row;
+  // 0 when the row is not whole.
+  int DecodeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const;
   // Reads the next 16-bit row into row, or only keeps track of the last value
   // read when row is null.
   void ReadRow16(const PixelRow* row);
+  int ReadRowTopDown(PixelRow row);
+  int ReadRowRle(PixelRow row);
+  // Runs the run-length decoder through the rest of its current row, writing
+  // into row unless it is null, until it moves to a later row or stops.
+  void DecodeRleRow(const PixelRow* row);
+  // Copies up to n bytes of pixel data from offset on into destination and
+  // answers how many arrived (top-down files only).
+  std::size_t FetchData(std::int64_t offset, std::uint8_t* destination, std::size_t n);
 
   FileHandle file_;     // the file the reader opened itself, if any
   std::FILE* stream_ = nullptr;
@@ -96,14 +133,38 @@ class BmpReader {
   ReadProblem problem_;
   BmpFileHeader fileHeader_;
   BmpInfoHeader infoHeader_;
+  std::int32_t height_ = 0;
+  bool coreHeader_ = false;  // the 12-byte OS/2 1.x header
+  bool topDown_ = false;
+  bool rle_ = false;
+  bool fields32_ = false;    // 32-bit bit fields
   std::array<PixelBGRA, BmpImage::kMaxPaletteEntries> palette_{};
   ChannelMasks masks_;
   ChannelShifts shifts_{};
+  FieldMasks32 masks32_;
+  FieldLayout32 layout32_;
   std::int32_t stride_ = 0;
   std::unique_ptr<std::uint8_t[]> rowBuffer_;
   std::uint16_t lastValue_ = 0;
   bool haveValue_ = false;
   bool ended_ = false;
+  // Rows handed out or skipped so far, from the bottom.
+  std::int64_t nextRow_ = 0;
+  // Run-length decoding: the row (from the bottom) and column the decoder
+  // stands at, and whether it has stopped.
+  std::int64_t rleRow_ = 0;
+  std::int64_t rleX_ = 0;
+  bool rleStopped_ = false;
+  // Top-down files: where the pixel data starts, how many of its bytes the
+  // file holds, and, when the stream cannot seek, those bytes themselves.
+  std::int64_t dataStart_ = 0;
+  std::int64_t available_ = 0;
+  std::unique_ptr<std::uint8_t[]> data_;
+  // The part of a seekable top-down file's pixel data read last.
+  std::unique_ptr<std::uint8_t[]> chunk_;
+  std::int64_t chunkSize_ = 0;
+  std::int64_t chunkStart_ = 0;
+  std::int64_t chunkLength_ = 0;
 };
 
 int ReadBmpFile(BmpImage& image, const char* path);

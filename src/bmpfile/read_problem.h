@@ -18,8 +18,13 @@ enum class ReadProblemKind {
   kHeight,          // height below 1 or unusable (value: biHeight as stored)
   kTooManyPixels,   // width x height above the limit (value: the product, limit: the most taken)
   kNoMemory,        // memory for the rows or tables could not be had
-  kCompressionDepth,  // a compression taken only at another depth (value: biCompression, limit: depth)
+  kCompressionDepth,  // a compression taken only at another depth (value: biCompression, limit: the
+                      // depth it is taken at: 8 for RLE8, 4 for RLE4, 16 for bit fields, also taken at 32)
   kTopDownCompressed, // a negative height with a compression that needs bottom-up rows (value: biCompression)
+  kCompressionForHeader,  // a compression that this header size gives another meaning, such as
+                          // Huffman coding in a 64-byte header (value: biCompression, limit: biSize)
+  kDepthForHeader,    // a depth not taken with this header size, such as 16 or 32 bits in a
+                      // 12-byte OS/2 1.x header (value: the depth, limit: biSize)
 };
 
 struct ReadProblem {

@@ -3,6 +3,19 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bmpfile/little_endian.h"
+
+namespace {
+
+// The number of the highest set bit; -1 for 0.
+int HighestBit(std::uint32_t v) {
+  int bit = -1;
+  for (; v != 0; v >>= 1) ++bit;
+  return bit;
+}
+
+}  // namespace
+
 int DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
   if (row.width <= 0) return 1;
   if (count < 4 * static_cast<std::int64_t>(row.width)) return 0;
@@ -64,13 +77,43 @@ unsigned MaskShift(std::uint16_t mask) {
   return shift;
 }
 
+unsigned MaskLift(std::uint16_t mask) {
+  const int top = HighestBit(mask);
+  return top >= 0 && top < 4 ? static_cast<unsigned>(4 - top) : 0;
+}
+
 ChannelShifts ShiftsFor(const ChannelMasks& masks) {
-  return {MaskShift(masks.red), MaskShift(masks.green), MaskShift(masks.blue)};
+  return {MaskShift(masks.red), MaskShift(masks.green), MaskShift(masks.blue),
+          MaskLift(masks.red),  MaskLift(masks.green),  MaskLift(masks.blue)};
 }
 
 PixelBGRA Decode16(std::uint16_t value, const ChannelMasks& masks, const ChannelShifts& shifts) {
-  auto channel = [value](std::uint16_t mask, unsigned shift) {
-    return static_cast<std::uint8_t>(8 * ((value & mask) >> shift));
+  auto channel = [value](std::uint16_t mask, unsigned down, unsigned up) {
+    return static_cast<std::uint8_t>(8 * (((value & mask) >> down) << up));
   };
-  return {channel(masks.blue, shifts.blue), channel(masks.green, shifts.green), channel(masks.red, shifts.red), 0};
+  return {channel(masks.blue, shifts.blue, shifts.blueUp), channel(masks.green, shifts.green, shifts.greenUp),
+          channel(masks.red, shifts.red, shifts.redUp), 0};
+}
+
+FieldLayout32 LayoutFor(const FieldMasks32& masks) {
+  auto shift = [](std::uint32_t mask) { return mask == 0 ? 0 : HighestBit(mask) - 7; };
+  return {masks, shift(masks.red), shift(masks.green), shift(masks.blue), shift(masks.alpha)};
+}
+
+std::uint8_t Field8(std::uint32_t value, std::uint32_t mask, int shift) {
+  const std::uint32_t field = value & mask;
+  // The mask's highest bit lands on bit 7, so the result fits in a byte.
+  return static_cast<std::uint8_t>(shift >= 0 ? field >> shift : field << -shift);
+}
+
+int DecodeRow32Fields(const std::uint8_t* bytes, std::int32_t count, const FieldLayout32& layout, PixelRow row) {
+  if (row.width <= 0) return 1;
+  if (count < 4 * static_cast<std::int64_t>(row.width)) return 0;
+  const FieldMasks32& m = layout.masks;
+  for (std::int32_t x = 0; x < row.width; ++x, bytes += 4) {
+    const std::uint32_t v = LoadU32LE(bytes);
+    row[x] = {Field8(v, m.blue, layout.blue), Field8(v, m.green, layout.green), Field8(v, m.red, layout.red),
+              Field8(v, m.alpha, layout.alpha)};
+  }
+  return 1;
 }

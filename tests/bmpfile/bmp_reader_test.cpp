@@ -297,15 +297,18 @@ TEST_P(RefusedHeader, ResetsTheImageButKeepsTheFilesResolution) {
 }
 
 constexpr std::int32_t kMaxInt = 0x7FFFFFFF;
+constexpr std::int32_t kMinInt = -kMaxInt - 1;
 INSTANTIATE_TEST_SUITE_P(
     BmpReader, RefusedHeader,
-    ::testing::Values(RefusedCase{"RunLength8", 4, 4, 8, 1}, RefusedCase{"RunLength4", 4, 4, 4, 2},
-                      RefusedCase{"BitfieldsAt24", 4, 4, 24, 3}, RefusedCase{"BitfieldsAt32", 4, 4, 32, 3},
-                      RefusedCase{"Compression4", 4, 4, 24, 4}, RefusedCase{"CompressionHighBits", 4, 4, 16, 0x10003},
+    ::testing::Values(RefusedCase{"RunLength8At4Bits", 4, 4, 4, 1}, RefusedCase{"RunLength4At8Bits", 4, 4, 8, 2},
+                      RefusedCase{"RunLength8TopDown", 4, -4, 8, 1}, RefusedCase{"RunLength4TopDown", 4, -4, 4, 2},
+                      RefusedCase{"BitfieldsAt24", 4, 4, 24, 3}, RefusedCase{"AlphaBitfieldsAt8", 4, 4, 8, 6},
+                      RefusedCase{"Compression4", 4, 4, 24, 4}, RefusedCase{"Compression5", 4, 4, 24, 5},
+                      RefusedCase{"CmykCompression", 4, 4, 8, 11}, RefusedCase{"CompressionHighBits", 4, 4, 16, 0x10003},
                       RefusedCase{"BitCount2", 4, 4, 2, 0}, RefusedCase{"BitCount0", 4, 4, 0, 0},
                       RefusedCase{"BitCount64", 4, 4, 64, 0}, RefusedCase{"BitCountHighByte", 4, 4, 0x118, 0},
                       RefusedCase{"Width0", 0, 4, 24, 0}, RefusedCase{"WidthNegative", -127, 4, 1, 0},
-                      RefusedCase{"Height0", 4, 0, 24, 0}, RefusedCase{"TopDown", 4, -64, 8, 0},
+                      RefusedCase{"Height0", 4, 0, 24, 0}, RefusedCase{"HeightMinusTwoToThe31", 4, kMinInt, 24, 0},
                       RefusedCase{"OverPixelLimit", 16384, 8193, 24, 0},
                       RefusedCase{"WidestRow", kMaxInt, 1, 32, 0}, RefusedCase{"TallestPicture", 1, kMaxInt, 1, 0},
                       RefusedCase{"ThreeMillionByTwoMillion", 3000000, 2000000, 24, 0}),

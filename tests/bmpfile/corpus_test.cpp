@@ -1,5 +1,6 @@
 // The reader and writer against the public BMP test suite named by
-// BMPRESIZE_CORPUS_DIR: its INDEX.tsv says which files the reader takes.
+// BMPRESIZE_CORPUS_DIR: its INDEX.tsv says which files the reader takes
+// (column supported_with_rules).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,8 +36,18 @@ std::vector<IndexRow> LoadIndex(std::string& folder) {
     std::vector<std::string> cols;
     std::istringstream fields(line);
     for (std::string col; std::getline(fields, col, '\t');) cols.push_back(col);
-    if (cols.size() < 9) continue;
-    rows.push_back({cols[0], std::stoll(cols[4]), std::stoll(cols[5]), cols[8] == "yes"});
+    if (cols.size() < 10) continue;
+    IndexRow row{cols[0], std::stoll(cols[4]), std::llabs(std::stoll(cols[5])), cols[9] == "yes"};
+    if (cols[3] == "12") {
+      // The index reads every header as 40 bytes; an OS/2 1.x header has its
+      // 16-bit width and height at offsets 18 and 20.
+      std::ifstream file(folder + "/" + row.path, std::ios::binary);
+      unsigned char b[22] = {};
+      file.read(reinterpret_cast<char*>(b), sizeof b);
+      row.width = b[18] | b[19] << 8;
+      row.height = b[20] | b[21] << 8;
+    }
+    rows.push_back(row);
   }
   return rows;
 }

@@ -93,7 +93,7 @@ TEST(BMPResizeScale, ResultCodesAndWhatIsLeftOnDisk) {
        BMPRESIZE_SOURCE_UNREADABLE},
       {"short headers", Source::kShortHeader, Destination::kFresh, 50, BMPRESIZE_SOURCE_UNREADABLE},
       {"compressed", Source::kCompressed, Destination::kExisting, 100, BMPRESIZE_SOURCE_UNREADABLE},
-      {"top-down", Source::kTopDown, Destination::kFresh, 100, BMPRESIZE_SOURCE_UNREADABLE},
+      {"top-down run-length", Source::kTopDown, Destination::kFresh, 100, BMPRESIZE_SOURCE_UNREADABLE},
       {"depth 2", Source::kDepth2, Destination::kExisting, 200, BMPRESIZE_SOURCE_UNREADABLE},
       {"null destination", Source::kGood, Destination::kNull, 100, BMPRESIZE_DESTINATION_FAILED},
       {"missing folder", Source::kGood, Destination::kNoFolder, 100, BMPRESIZE_DESTINATION_FAILED},
@@ -142,11 +142,11 @@ TEST(BMPResizeScale, ResultCodesAndWhatIsLeftOnDisk) {
       case Source::kShortHeader:
         WriteFileBytes(source = dir.File("short.bmp"), BmpBytes().U16(0x4D42).U32(70).Zeros(20).data());
         break;
-      case Source::kCompressed:  // 8 bits, run-length encoded
-        WriteFileBytes(source = dir.File("rle.bmp"), BmpBytes().Headers(2, 2, 8, 54 + 1024, 1).Zeros(1040).data());
+      case Source::kCompressed:  // 24 bits holding a JPEG stream
+        WriteFileBytes(source = dir.File("jpeg.bmp"), BmpBytes().Headers(2, 2, 24, 54, 4).Zeros(16).data());
         break;
-      case Source::kTopDown:
-        WriteFileBytes(source = dir.File("topdown.bmp"), BmpBytes().Headers(2, -2, 24, 54).Zeros(16).data());
+      case Source::kTopDown:  // run-length encoded rows cannot run top-down
+        WriteFileBytes(source = dir.File("topdown.bmp"), BmpBytes().Headers(2, -2, 8, 54 + 1024, 1).Zeros(1040).data());
         break;
       case Source::kDepth2:
         WriteFileBytes(source = dir.File("depth2.bmp"), BmpBytes().Headers(2, 2, 2, 54 + 16).Zeros(24).data());
