@@ -5,11 +5,11 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set_target_properties(vantrelbmpresizescale PROPERTIES
+set_target_properties(bmpresize_shared PROPERTIES
   EXPORT_NAME bmpresizescale
   PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/include/bmpresizescale.h)
 
-install(TARGETS vantrelbmpresizescale EXPORT bmpresizescaleTargets
+install(TARGETS bmpresize_shared EXPORT bmpresizescaleTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
@@ -30,7 +30,7 @@ install(FILES ${PROJECT_BINARY_DIR}/bmpresizescaleConfig.cmake ${PROJECT_BINARY_
 # pkg-config, beside the CMake package: cc app.c $(pkg-config --cflags --libs bmpresizescale)
 file(RELATIVE_PATH _pc_to_prefix "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 string(REGEX REPLACE "/$" "" _pc_to_prefix "${_pc_to_prefix}")
-get_target_property(_pc_library vantrelbmpresizescale OUTPUT_NAME)
+get_target_property(_pc_library bmpresize_shared OUTPUT_NAME)
 if(NOT _pc_library)
   set(_pc_library vantrelbmpresizescale)
 endif()

@@ -4,13 +4,13 @@
 // registration object for a dynamic library that lives as long as the process.
 //
 // The framework itself is not part of this library; StandInFramework() is the
-// small stand-in used where no such framework exists.
+// small stand-in used where no such framework exists. Callers that host the
+// module rely on the load sequence (prepare, initialise, register), which
+// stays even where the stand-in does nothing in a step.
 #pragma once
 
-struct ExtensionModule {
-  bool initialised = false;
-  void* instance = nullptr;
-};
+// The module's record with the framework: the framework's own, opaque here.
+struct ExtensionModule {};
 
 class ModuleFramework {
  public:
