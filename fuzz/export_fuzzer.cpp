@@ -15,15 +15,13 @@
 #include "bmpresizescale.h"
 #include "fuzz_support.h"
 #include "image/bmp_image.h"
+#include "support/export_call.h"
 
 namespace {
 
 // Sources up to this size run; with 400 % the destination has up to 16 times as many.
 constexpr std::int64_t kMaxFuzzPixels = std::int64_t{1} << 16;
 
-std::basic_string<BmpResizeChar16> Utf16(const std::string& ascii) {
-  return {ascii.begin(), ascii.end()};
-}
 
 std::int32_t PercentFrom(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 100;
@@ -51,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::filesystem::remove(destination, ec);
 
   const std::int32_t percent = PercentFrom(data, size);
-  const std::int32_t result = BMPResizeScale(Utf16(source).c_str(), Utf16(destination).c_str(), percent);
+  const std::int32_t result = CallExport(source, destination, percent);
   const bool written = std::filesystem::exists(destination, ec);
   FUZZ_CHECK(written == (result == BMPRESIZE_OK));
 
@@ -77,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(ReadBmpFile(resized, destination.c_str()) == 1);
   FUZZ_CHECK(resized.Width() == width && resized.Height() == height);
   FUZZ_CHECK(resized.Depth() == depth);
-  FUZZ_CHECK(resized.xPixelsPerMetre == kDefaultPixelsPerMetre);
-  FUZZ_CHECK(resized.yPixelsPerMetre == kDefaultPixelsPerMetre);
+  FUZZ_CHECK(resized.GetResolution().xPixelsPerMetre == kDefaultPixelsPerMetre);
+  FUZZ_CHECK(resized.GetResolution().yPixelsPerMetre == kDefaultPixelsPerMetre);
   FUZZ_CHECK(FileSize(destination) == kHeadersSize + RowStride(width, depth) * static_cast<std::uint64_t>(height));
 
   if (percent == 100) {

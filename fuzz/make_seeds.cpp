@@ -213,8 +213,7 @@ int main(int argc, char** argv) {
                                  static_cast<std::uint8_t>(x * 16)};
         }
       }
-      image.xPixelsPerMetre = 2835;
-      image.yPixelsPerMetre = 2835;
+      image.SetResolution({2835, 2835});
       const std::string path = std::string(argv[1]) + "/seed-" + std::to_string(depth) + "bit-" +
                                std::to_string(size.width) + "x" + std::to_string(size.height) + ".bmp";
       if (!WriteBmpFile(image, path.c_str())) {

@@ -84,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(ReadBmpFile(back, copy.c_str()) == 1);
   FUZZ_CHECK(back.Width() == image.Width() && back.Height() == image.Height());
   FUZZ_CHECK(back.Depth() == image.Depth());
-  FUZZ_CHECK(back.xPixelsPerMetre == WrittenResolution(image.xPixelsPerMetre));
-  FUZZ_CHECK(back.yPixelsPerMetre == WrittenResolution(image.yPixelsPerMetre));
+  FUZZ_CHECK(back.GetResolution().xPixelsPerMetre == WrittenResolution(image.GetResolution().xPixelsPerMetre));
+  FUZZ_CHECK(back.GetResolution().yPixelsPerMetre == WrittenResolution(image.GetResolution().yPixelsPerMetre));
 
   if (IsPalettedDepth(image.Depth())) {
     for (std::int32_t i = 0; i < image.PaletteSize(); ++i) FUZZ_CHECK(back.GetPaletteEntry(i) == image.GetPaletteEntry(i));

@@ -35,6 +35,12 @@ inline constexpr std::uint32_t kCoreHeaderSize = 12;
 inline constexpr std::uint32_t kCoreTableOffset = kFileHeaderSize + kCoreHeaderSize;  // 26
 // The OS/2 2.x info header, in which compression 3 means Huffman coding.
 inline constexpr std::uint32_t kOs2InfoHeaderSize = 64;
+// The 16-bit layout the writer always uses, 5-6-5: red in bits 15-11, green in
+// 10-5, blue in 4-0.
+struct Rgb565Masks {
+  std::uint16_t red, green, blue;
+};
+inline constexpr Rgb565Masks kRgb565Masks{0xF800, 0x07E0, 0x001F};
 // Written when an image has no resolution of its own (about 96 dots per inch).
 inline constexpr std::int32_t kDefaultPixelsPerMetre = 3780;
 

@@ -231,7 +231,7 @@ HeaderVerdict BmpReader::ReadRest() {
       tableOffset = kFileHeaderSize + infoHeader_.biSize;
       (void)SkipExact(static_cast<std::uint64_t>(tableOffset - kHeadersSize), stream_);
     }
-    FillStandardTable(depth, palette_.data());
+    FillStandardTable(depth, palette_);
     ReadPalette(tableOffset, entryBytes);
     gap = offBits - tableOffset - std::int64_t{entryBytes} * PaletteSizeForDepth(depth);
   } else if (fields16) {
@@ -593,15 +593,13 @@ int ReadBmpFile(BmpImage& image, const char* path) {
     case HeaderVerdict::kRefused:
     case HeaderVerdict::kNoMemory:
       // The resolution is taken before the tests, so a refused file leaves it.
-      image.xPixelsPerMetre = reader.InfoHeader().biXPelsPerMeter;
-      image.yPixelsPerMetre = reader.InfoHeader().biYPelsPerMeter;
+      image.SetResolution(reader.FileResolution());
       Reset(image);
       return 0;
     case HeaderVerdict::kAccepted:
       break;
   }
-  image.xPixelsPerMetre = reader.InfoHeader().biXPelsPerMeter;
-  image.yPixelsPerMetre = reader.InfoHeader().biYPelsPerMeter;
+  image.SetResolution(reader.FileResolution());
   if (static_cast<std::int64_t>(reader.Width()) * reader.Height() > kMaxImagePixels) {
     Reset(image);
     return 0;

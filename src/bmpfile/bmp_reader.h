@@ -38,6 +38,7 @@
 #include "bmpfile/file_stream.h"
 #include "bmpfile/read_problem.h"
 #include "bmpfile/row_decoders.h"
+#include "image/resolution.h"
 #include "image/bmp_image.h"
 
 // The widest picture the reader takes, in pixels. Rows are held a few at a
@@ -91,6 +92,8 @@ class BmpReader {
 
   const BmpFileHeader& FileHeader() const { return fileHeader_; }
   const BmpInfoHeader& InfoHeader() const { return infoHeader_; }
+  // The resolution the info header gives (0 for OS/2 1.x files, which carry none).
+  Resolution FileResolution() const { return {infoHeader_.biXPelsPerMeter, infoHeader_.biYPelsPerMeter}; }
   // The picture's size: Height() is positive also for a top-down file, whose
   // InfoHeader().biHeight is negative. For an OS/2 1.x file the info header
   // record holds its width, height, planes and depth, no compression and a
@@ -101,7 +104,7 @@ class BmpReader {
   // included; 8 and 4 for run-length encoded files.
   std::int32_t Depth() const { return infoHeader_.biBitCount; }
   // The colour table of a 1, 4 or 8-bit file: 2^depth entries.
-  const PixelBGRA* Palette() const { return palette_.data(); }
+  const ::Palette& Palette() const { return palette_; }
 
  private:
   HeaderVerdict ReadFrom(std::FILE* stream);
@@ -138,7 +141,7 @@ class BmpReader {
   bool topDown_ = false;
   bool rle_ = false;
   bool fields32_ = false;    // 32-bit bit fields
-  std::array<PixelBGRA, BmpImage::kMaxPaletteEntries> palette_{};
+  ::Palette palette_{};
   ChannelMasks masks_;
   ChannelShifts shifts_{};
   FieldMasks32 masks32_;

@@ -43,8 +43,9 @@ BmpHeaders HeadersFor(const BmpLayout& layout) {
   h.info.biBitCount = static_cast<std::uint16_t>(layout.depth);
   h.info.biCompression = layout.depth == 16 ? kBiBitfields : kBiRgb;
   h.info.biSizeImage = static_cast<std::uint32_t>(imageSize);
-  h.info.biXPelsPerMeter = layout.xPixelsPerMetre != 0 ? layout.xPixelsPerMetre : kDefaultPixelsPerMetre;
-  h.info.biYPelsPerMeter = layout.yPixelsPerMetre != 0 ? layout.yPixelsPerMetre : kDefaultPixelsPerMetre;
+  const Resolution r = layout.resolution;
+  h.info.biXPelsPerMeter = r.xPixelsPerMetre != 0 ? r.xPixelsPerMetre : kDefaultPixelsPerMetre;
+  h.info.biYPelsPerMeter = r.yPixelsPerMetre != 0 ? r.yPixelsPerMetre : kDefaultPixelsPerMetre;
   h.info.biClrUsed = 0;
   h.info.biClrImportant = 0;
   return h;
@@ -83,9 +84,9 @@ int BmpWriter::Prepare(const BmpLayout& layout) {
   if (IsPalettedDepth(layout.depth)) {
     const std::int32_t n = PaletteSizeForDepth(layout.depth);
     if (layout.palette) {
-      std::copy(layout.palette, layout.palette + n, palette_.begin());
+      std::copy(layout.palette->begin(), layout.palette->begin() + n, palette_.begin());
     } else {
-      FillStandardTable(layout.depth, palette_.data());
+      FillStandardTable(layout.depth, palette_);
     }
   }
   return 1;
@@ -136,9 +137,9 @@ int BmpWriter::WriteHeaders() {
       Put(entry, 4);
     }
   } else if (layout_.depth == 16) {
-    PutU32(0xF800);  // red
-    PutU32(0x07E0);  // green
-    PutU32(0x001F);  // blue
+    PutU32(kRgb565Masks.red);
+    PutU32(kRgb565Masks.green);
+    PutU32(kRgb565Masks.blue);
   }
   return 1;
 }
@@ -192,8 +193,7 @@ int WriteBmpFile(const BmpImage& image, const char* path) {
   layout.width = image.Width();
   layout.height = image.Height();
   layout.depth = image.Depth();
-  layout.xPixelsPerMetre = image.xPixelsPerMetre;
-  layout.yPixelsPerMetre = image.yPixelsPerMetre;
+  layout.resolution = image.GetResolution();
   layout.palette = image.PaletteEntries();
   BmpWriter writer;
   if (!writer.Begin(path, layout)) return 0;

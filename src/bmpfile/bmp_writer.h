@@ -8,7 +8,8 @@
 //   Finish()              closes the file; 1 only when every byte was written
 //
 // Paletted depths write the full table of 2^depth entries and map each pixel
-// to its nearest entry; 16 bits are always written as BI_BITFIELDS 5-6-5;
+// to its nearest entry; 16 bits are always written as BI_BITFIELDS in
+// kRgb565Masks;
 // 24 and 32 bits as direct colour. A resolution of 0 is written as 3780.
 //
 // WriteBmpFile is the whole write of a BmpImage: 1 when the file was written
@@ -29,10 +30,9 @@ struct BmpLayout {
   std::int32_t width = 1;
   std::int32_t height = 1;
   std::int32_t depth = 24;
-  std::int32_t xPixelsPerMetre = 0;
-  std::int32_t yPixelsPerMetre = 0;
-  // 2^depth entries for depth 1, 4 and 8; null there means the standard table.
-  const PixelBGRA* palette = nullptr;
+  Resolution resolution;
+  // The table for depth 1, 4 and 8; null there means the standard table.
+  const Palette* palette = nullptr;
 };
 
 // The two header records a layout is written with, and whether its sizes fit
@@ -73,7 +73,7 @@ class BmpWriter {
   std::FILE* stream_ = nullptr;
   BmpLayout layout_;
   BmpHeaders headers_;
-  std::array<PixelBGRA, BmpImage::kMaxPaletteEntries> palette_{};
+  Palette palette_{};
   std::int32_t stride_ = 0;
   std::unique_ptr<std::uint8_t[]> rowBuffer_;
   bool failed_ = false;

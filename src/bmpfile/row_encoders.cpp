@@ -1,5 +1,6 @@
 #include "bmpfile/row_encoders.h"
 
+#include "bmpfile/bmp_headers.h"
 #include "bmpfile/little_endian.h"
 #include "image/colour_tables.h"
 
@@ -76,7 +77,9 @@ int EncodeRow24(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
 }
 
 std::uint16_t Encode16(PixelBGRA p) {
-  return static_cast<std::uint16_t>((p.red / 8) * 2048 + (p.green / 4) * 32 + p.blue / 8);
+  // Each channel's top bits, moved onto its field.
+  return static_cast<std::uint16_t>(((p.red << 8) & kRgb565Masks.red) | ((p.green << 3) & kRgb565Masks.green) |
+                                    ((p.blue >> 3) & kRgb565Masks.blue));
 }
 
 int EncodeRow16(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {

@@ -2,8 +2,7 @@
 //
 //   EncodeRow32   4 bytes a pixel: blue, green, red, alpha
 //   EncodeRow24   3 bytes a pixel: blue, green, red (alpha dropped)
-//   EncodeRow16   2 bytes a pixel, little-endian 5-6-5: red in bits 15-11,
-//                 green 10-5, blue 4-0 (alpha dropped)
+//   EncodeRow16   2 bytes a pixel, little-endian, in kRgb565Masks (alpha dropped)
 //   EncodeRow8    1 byte a pixel: nearest palette index
 //   EncodeRow4    2 pixels a byte, leftmost in the high nibble
 //   EncodeRow1    8 pixels a byte, leftmost in bit 7
@@ -26,5 +25,5 @@ int EncodeRow8(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer
 int EncodeRow4(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
 int EncodeRow1(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
 
-// The 5-6-5 value of one pixel.
+// The 16-bit value of one pixel in kRgb565Masks.
 std::uint16_t Encode16(PixelBGRA pixel);

@@ -8,7 +8,7 @@
 //   PixelAt(x, y)        the pixel at (x, y), coordinates clamped into the image
 //   Row(y)               row y as a strided view, for the row codecs
 //   Width/Height/Depth   the image's size and depth
-//   xPixelsPerMetre, yPixelsPerMetre   resolution as read from a file; 0 when never set
+//   GetResolution/SetResolution   pixels per metre as read from a file; 0 when never set
 //
 // The colour-table operations (PaletteSize, GetPaletteEntry, SetPaletteEntry,
 // FillStandardPalette, NearestPaletteIndex) are declared here and live in
@@ -22,13 +22,15 @@
 #include <cstdint>
 #include <memory>
 
+#include "image/palette.h"
 #include "image/pixel_bgra.h"
 #include "image/pixel_row.h"
+#include "image/resolution.h"
 
 class BmpImage {
  public:
   // The most entries a palette can have (depth 8).
-  static constexpr std::int32_t kMaxPaletteEntries = 256;
+  static constexpr std::int32_t kMaxPaletteEntries = ::kMaxPaletteEntries;
 
   BmpImage() noexcept;
   ~BmpImage() = default;
@@ -57,10 +59,10 @@ class BmpImage {
   int FillStandardPalette() noexcept;
   std::uint8_t NearestPaletteIndex(PixelBGRA colour) const noexcept;
   // The palette's entries (PaletteSize of them) when it has one, else null.
-  const PixelBGRA* PaletteEntries() const noexcept { return hasPalette_ ? palette_.data() : nullptr; }
+  const Palette* PaletteEntries() const noexcept { return hasPalette_ ? &palette_ : nullptr; }
 
-  std::int32_t xPixelsPerMetre = 0;
-  std::int32_t yPixelsPerMetre = 0;
+  Resolution GetResolution() const noexcept { return resolution_; }
+  void SetResolution(Resolution resolution) noexcept { resolution_ = resolution; }
 
  private:
   std::int32_t depth_ = 24;
@@ -75,7 +77,8 @@ class BmpImage {
   // A palette is at most 256 entries, so it lives inside the image; only the
   // first PaletteSize() entries belong to it, and only while hasPalette_.
   bool hasPalette_ = false;
-  std::array<PixelBGRA, kMaxPaletteEntries> palette_{};
+  Palette palette_{};
+  Resolution resolution_;
 };
 
 // Whether an image of this depth carries a palette (1, 4 and 8 bits per pixel).

@@ -49,17 +49,17 @@ std::int32_t PaletteSizeForDepth(std::int32_t depth) {
   return IntPower(2, depth == 32 ? 24 : depth);
 }
 
-int FillStandardTable(std::int32_t depth, PixelBGRA* entries) {
+int FillStandardTable(std::int32_t depth, Palette& entries) {
   switch (depth) {
     case 1:
       entries[0] = Rgb(0, 0, 0);
       entries[1] = Rgb(255, 255, 255);
       return 1;
     case 4:
-      FillTable4(entries);
+      FillTable4(entries.data());
       return 1;
     case 8:
-      FillTable8(entries);
+      FillTable8(entries.data());
       return 1;
     default:
       return 0;
@@ -99,7 +99,7 @@ int BmpImage::SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept {
 
 int BmpImage::FillStandardPalette() noexcept {
   if (!hasPalette_) return 0;
-  return FillStandardTable(depth_, palette_.data());
+  return FillStandardTable(depth_, palette_);
 }
 
 std::uint8_t BmpImage::NearestPaletteIndex(PixelBGRA colour) const noexcept {

@@ -11,6 +11,7 @@
 #include "image/colour_tables.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
+#include "support/test_pixels.h"
 
 namespace {
 
@@ -23,8 +24,7 @@ void MakeDirty(BmpImage& image) {
   ASSERT_EQ(image.SetSize(3, 2), 1);
   image.PixelAt(2, 1) = kMark;
   ASSERT_EQ(image.SetPaletteEntry(0, kMark), 1);
-  image.xPixelsPerMetre = 77;
-  image.yPixelsPerMetre = 88;
+  image.SetResolution({77, 88});
 }
 
 int ReadBytes(const BmpBytes& bytes, BmpImage& image) {
@@ -41,14 +41,10 @@ void ExpectReset(const BmpImage& image, std::int32_t xRes, std::int32_t yRes) {
   EXPECT_EQ(image.PixelAt(0, 0), kWhite);
   EXPECT_EQ(image.GetPaletteEntry(0), (PixelBGRA{0, 0, 0, 0}));
   EXPECT_EQ(image.GetPaletteEntry(1), kWhite);
-  EXPECT_EQ(image.xPixelsPerMetre, xRes);
-  EXPECT_EQ(image.yPixelsPerMetre, yRes);
+  EXPECT_EQ(image.GetResolution().xPixelsPerMetre, xRes);
+  EXPECT_EQ(image.GetResolution().yPixelsPerMetre, yRes);
 }
 
-PixelBGRA Grey(int v) {
-  const auto b = static_cast<std::uint8_t>(v);
-  return {b, b, b, 0};
-}
 
 struct DirectCase {
   const char* name;
@@ -78,8 +74,8 @@ TEST_P(DirectColourRead, RowsRunBottomUpAndPaddingIsSkipped) {
   EXPECT_EQ(image.Width(), 2);
   EXPECT_EQ(image.Height(), 2);
   EXPECT_FALSE(image.HasPalette());
-  EXPECT_EQ(image.xPixelsPerMetre, kXRes);
-  EXPECT_EQ(image.yPixelsPerMetre, kYRes);
+  EXPECT_EQ(image.GetResolution().xPixelsPerMetre, kXRes);
+  EXPECT_EQ(image.GetResolution().yPixelsPerMetre, kYRes);
   const int at[4][2] = {{0, 1}, {1, 1}, {0, 0}, {1, 0}};
   for (int k = 0; k < 4; ++k) {
     const auto v = static_cast<std::uint8_t>(10 * k);
@@ -96,10 +92,6 @@ INSTANTIATE_TEST_SUITE_P(BmpReader, DirectColourRead,
                                            DirectCase{"OffsetWithTopBitSet", 32, 0x80000000u, 0}),
                          [](const auto& info) { return info.param.name; });
 
-PixelBGRA MarkedEntry(int i) {
-  return {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 7 + 1), static_cast<std::uint8_t>(255 - i),
-          static_cast<std::uint8_t>(i | 0x80)};
-}
 
 struct PaletteCase {
   const char* name;
@@ -132,8 +124,8 @@ TEST_P(PaletteRead, EntryCountComesFromThePixelDataOffset) {
   ASSERT_EQ(ReadBytes(file, image), 1);
   ASSERT_EQ(image.Depth(), c.depth);
   const int entries = 1 << c.depth;
-  std::vector<PixelBGRA> standard(256);
-  FillStandardTable(c.depth, standard.data());
+  Palette standard{};
+  FillStandardTable(c.depth, standard);
   for (int i = 0; i < entries; ++i) {
     const PixelBGRA expected = i < c.fromFile ? MarkedEntry(i) : i < c.standardUpTo ? standard[i] : kWhite;
     EXPECT_EQ(image.GetPaletteEntry(i), expected) << "entry " << i;
@@ -324,7 +316,7 @@ TEST(BmpReader, FileWithoutTheSignatureLeavesTheImageUntouched) {
     EXPECT_EQ(std::make_tuple(image.Depth(), image.Width(), image.Height()), std::make_tuple(8, 3, 2)) << start;
     EXPECT_EQ(image.PixelAt(2, 1), kMark);
     EXPECT_EQ(image.GetPaletteEntry(0), kMark);
-    EXPECT_EQ(image.xPixelsPerMetre, 77);
+    EXPECT_EQ(image.GetResolution().xPixelsPerMetre, 77);
   }
 }
 

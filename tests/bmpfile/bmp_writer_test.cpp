@@ -51,8 +51,8 @@ TEST_P(WrittenLayout, HeadersTableAndZeroPadding) {
   if (c.depth == 16) {
     EXPECT_EQ(Bytes(b.begin() + 54, b.begin() + 66), (Bytes{0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}));
   } else if (IsPalettedDepth(c.depth)) {
-    std::vector<PixelBGRA> standard(256);
-    FillStandardTable(c.depth, standard.data());
+    Palette standard{};
+    FillStandardTable(c.depth, standard);
     BmpBytes table;
     for (int i = 0; i < (1 << c.depth); ++i) table.PaletteEntry(standard[i]);
     EXPECT_EQ(Bytes(b.begin() + 54, b.begin() + c.offBits), table.data());
@@ -146,10 +146,9 @@ TEST_P(RoundTrip, ReadingBackGivesTheSamePicture) {
   BmpImage image;
   ASSERT_EQ(image.SetDepth(depth), 1);
   ASSERT_EQ(image.SetSize(7, 5), 1);  // odd width: spare bits and padding at every depth
-  image.xPixelsPerMetre = -1234;  // written and read as held
-  image.yPixelsPerMetre = 4321;
-  std::vector<PixelBGRA> standard(256);
-  FillStandardTable(depth, standard.data());
+  image.SetResolution({-1234, 4321});  // written and read as held
+  Palette standard{};
+  FillStandardTable(depth, standard);
   for (std::int32_t x = 0; x < 7; ++x) {
     for (std::int32_t y = 0; y < 5; ++y) {
       const auto b = static_cast<std::uint8_t>(x * 30 + y), g = static_cast<std::uint8_t>(y * 50 + x),
@@ -175,8 +174,8 @@ TEST_P(RoundTrip, ReadingBackGivesTheSamePicture) {
   EXPECT_EQ(back.Depth(), depth);
   EXPECT_EQ(back.Width(), 7);
   EXPECT_EQ(back.Height(), 5);
-  EXPECT_EQ(back.xPixelsPerMetre, -1234);
-  EXPECT_EQ(back.yPixelsPerMetre, 4321);
+  EXPECT_EQ(back.GetResolution().xPixelsPerMetre, -1234);
+  EXPECT_EQ(back.GetResolution().yPixelsPerMetre, 4321);
   for (std::int32_t x = 0; x < 7; ++x)
     for (std::int32_t y = 0; y < 5; ++y) EXPECT_EQ(back.PixelAt(x, y), image.PixelAt(x, y)) << x << "," << y;
 }

@@ -24,6 +24,7 @@
 #include "image/colour_tables.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
+#include "support/test_pixels.h"
 
 namespace {
 
@@ -36,10 +37,6 @@ PixelBGRA Entry(int i) {
           static_cast<std::uint8_t>(i)};
 }
 
-PixelBGRA Grey(int v) {
-  const auto b = static_cast<std::uint8_t>(v);
-  return {b, b, b, 0};
-}
 
 // A picture as rows from the top, one character a pixel: '.' white, else the
 // palette entry with that base-36 digit.
@@ -466,11 +463,11 @@ TEST_P(CoreHeader, ThreeByteTableAfterTheTwelveByteHeader) {
   EXPECT_EQ(image.Width(), 3);
   EXPECT_EQ(image.Height(), 1);
   // No resolution in the header: the writer then uses its default.
-  EXPECT_EQ(image.xPixelsPerMetre, 0);
-  EXPECT_EQ(image.yPixelsPerMetre, 0);
+  EXPECT_EQ(image.GetResolution().xPixelsPerMetre, 0);
+  EXPECT_EQ(image.GetResolution().yPixelsPerMetre, 0);
   if (image.HasPalette()) {
-    Pixels standard(256);
-    FillStandardTable(c.depth, standard.data());
+    Palette standard{};
+    FillStandardTable(c.depth, standard);
     for (int i = 0; i < image.PaletteSize(); ++i)
       EXPECT_EQ(image.GetPaletteEntry(i), i < c.fromFile ? CoreEntry(i) : i < c.standardUpTo ? standard[i] : kWhite)
           << "entry " << i;

@@ -9,6 +9,7 @@
 #include "bmpfile/row_decoders.h"
 #include "bmpfile/row_encoders.h"
 #include "image/colour_tables.h"
+#include "support/test_pixels.h"
 
 namespace {
 
@@ -30,12 +31,6 @@ TEST(RowStride, PadsRowDataToAMultipleOfFour) {
   }
 }
 
-// Entries distinct from each other and from white, each with an alpha of its
-// own so that it can be seen reaching a pixel.
-PixelBGRA M(int i) {
-  return {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 7 + 1), static_cast<std::uint8_t>(255 - i),
-          static_cast<std::uint8_t>(i | 0x80)};
-}
 
 struct DecodeCase {
   const char* name;
@@ -47,7 +42,7 @@ std::ostream& operator<<(std::ostream& os, const DecodeCase& c) { return os << c
 
 int Decode(int depth, const Bytes& bytes, std::int32_t count, PixelRow row) {
   Pixels palette;
-  for (int i = 0; i < 256; ++i) palette.push_back(M(i));
+  for (int i = 0; i < 256; ++i) palette.push_back(MarkedEntry(i));
   switch (depth) {
     case 32: return DecodeRow32(bytes.data(), count, row);
     case 24: return DecodeRow24(bytes.data(), count, row);
@@ -76,13 +71,13 @@ TEST_P(RowDecode, FillsTheRowOrRefusesTooFewBytesUntouched) {
 INSTANTIATE_TEST_SUITE_P(
     RowDecoders, RowDecode,
     ::testing::Values(
-        DecodeCase{"OneBitWidth3", 1, {0xA0, 0xFF, 0xFF, 0xFF}, {M(1), M(0), M(1)}},
-        DecodeCase{"OneBitWidth8", 1, {0x5A}, {M(0), M(1), M(0), M(1), M(1), M(0), M(1), M(0)}},
-        DecodeCase{"OneBitSpareBitsSet", 1, {0x80, 0x7F, 0, 0}, {M(1), M(0), M(0), M(0), M(0), M(0), M(0), M(0), M(0)}},
-        DecodeCase{"FourBitWidth1LowNibbleIgnored", 4, {0x3C, 0xFF, 0xFF, 0xFF}, {M(3)}},
-        DecodeCase{"FourBitOddWidth", 4, {0x12, 0x3F, 0, 0}, {M(1), M(2), M(3)}},
-        DecodeCase{"FourBitEvenWidth", 4, {0xF0, 0x9A}, {M(15), M(0), M(9), M(10)}},
-        DecodeCase{"EightBit", 8, {200, 0, 255, 0xEE}, {M(200), M(0), M(255)}},
+        DecodeCase{"OneBitWidth3", 1, {0xA0, 0xFF, 0xFF, 0xFF}, {MarkedEntry(1), MarkedEntry(0), MarkedEntry(1)}},
+        DecodeCase{"OneBitWidth8", 1, {0x5A}, {MarkedEntry(0), MarkedEntry(1), MarkedEntry(0), MarkedEntry(1), MarkedEntry(1), MarkedEntry(0), MarkedEntry(1), MarkedEntry(0)}},
+        DecodeCase{"OneBitSpareBitsSet", 1, {0x80, 0x7F, 0, 0}, {MarkedEntry(1), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0)}},
+        DecodeCase{"FourBitWidth1LowNibbleIgnored", 4, {0x3C, 0xFF, 0xFF, 0xFF}, {MarkedEntry(3)}},
+        DecodeCase{"FourBitOddWidth", 4, {0x12, 0x3F, 0, 0}, {MarkedEntry(1), MarkedEntry(2), MarkedEntry(3)}},
+        DecodeCase{"FourBitEvenWidth", 4, {0xF0, 0x9A}, {MarkedEntry(15), MarkedEntry(0), MarkedEntry(9), MarkedEntry(10)}},
+        DecodeCase{"EightBit", 8, {200, 0, 255, 0xEE}, {MarkedEntry(200), MarkedEntry(0), MarkedEntry(255)}},
         DecodeCase{"TwentyFourAlphaZero", 24, {10, 20, 30, 40, 50, 60, 0xEE, 0xEE}, {{10, 20, 30, 0}, {40, 50, 60, 0}}},
         DecodeCase{"ThirtyTwoAlphaFromFile", 32, {10, 20, 30, 40, 50, 60, 70, 80},
                    {{10, 20, 30, 40}, {50, 60, 70, 80}}}),
@@ -105,8 +100,9 @@ struct EncodeCase {
 std::ostream& operator<<(std::ostream& os, const EncodeCase& c) { return os << c.name; }
 
 int Encode(int depth, ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
-  Pixels palette(256, kWhite);
-  FillStandardTable(depth, palette.data());
+  Palette palette;
+  palette.fill(kWhite);
+  FillStandardTable(depth, palette);
   switch (depth) {
     case 32: return EncodeRow32(row, buffer, length);
     case 24: return EncodeRow24(row, buffer, length);

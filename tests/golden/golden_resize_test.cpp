@@ -14,6 +14,7 @@
 #include "bmpresizescale.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
+#include "support/export_call.h"
 
 namespace {
 
@@ -64,13 +65,6 @@ std::vector<std::uint8_t> White2x2() {
   return bytes.data();
 }
 
-std::u16string Utf16(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
-std::int32_t Resize(const std::string& source, const std::string& destination, std::int32_t percent) {
-  const std::u16string s = Utf16(source), d = Utf16(destination);
-  return BMPResizeScale(reinterpret_cast<const BmpResizeChar16*>(s.c_str()),
-                        reinterpret_cast<const BmpResizeChar16*>(d.c_str()), percent);
-}
 
 struct GoldenCase {
   const char* name;
@@ -118,7 +112,7 @@ TEST_P(GoldenResize, WritesTheRecordedBytes) {
   const std::string source = dir.File("source.bmp");
   const std::string destination = dir.File("destination.bmp");
   WriteFileBytes(source, c.source());
-  ASSERT_EQ(Resize(source, destination, c.percent), BMPRESIZE_OK);
+  ASSERT_EQ(CallExport(source, destination, c.percent), BMPRESIZE_OK);
   const std::uint64_t hash = Fnv1a(ReadFileBytes(destination));
   char printed[32];
   std::snprintf(printed, sizeof printed, "0x%016" PRIx64 "ull", hash);

@@ -17,15 +17,15 @@ TEST(BmpImage, StartsAs24Bit1x1WithoutPalette) {
   EXPECT_EQ(image.Width(), 1);
   EXPECT_EQ(image.Height(), 1);
   EXPECT_FALSE(image.HasPalette());
-  EXPECT_EQ(image.xPixelsPerMetre, 0);
-  EXPECT_EQ(image.yPixelsPerMetre, 0);
+  EXPECT_EQ(image.GetResolution().xPixelsPerMetre, 0);
+  EXPECT_EQ(image.GetResolution().yPixelsPerMetre, 0);
 }
 
 TEST(BmpImage, SetSizeMakesEveryPixelWhiteAndKeepsDepthPaletteAndResolution) {
   BmpImage image;
   ASSERT_EQ(image.SetDepth(8), 1);
   ASSERT_EQ(image.SetPaletteEntry(3, kRed), 1);
-  image.xPixelsPerMetre = 11;
+  image.SetResolution({11, 12});
   ASSERT_EQ(image.SetSize(4, 4), 1);
   image.PixelAt(1, 1) = kRed;
   ASSERT_EQ(image.SetSize(3, 2), 1);
@@ -33,7 +33,7 @@ TEST(BmpImage, SetSizeMakesEveryPixelWhiteAndKeepsDepthPaletteAndResolution) {
     for (int y = 0; y < 2; ++y) EXPECT_EQ(image.PixelAt(x, y), kWhite) << x << "," << y;
   EXPECT_EQ(image.Depth(), 8);
   EXPECT_EQ(image.GetPaletteEntry(3), kRed);
-  EXPECT_EQ(image.xPixelsPerMetre, 11);
+  EXPECT_EQ(image.GetResolution(), (Resolution{11, 12}));
 }
 
 struct RefusedSize {

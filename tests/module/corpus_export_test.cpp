@@ -19,11 +19,10 @@
 #include "bmpresizescale.h"
 #include "support/sha256.h"
 #include "support/temp_dir.h"
+#include "support/export_call.h"
 
 namespace {
 
-using Path16 = std::basic_string<BmpResizeChar16>;
-Path16 Units(const std::string& s) { return Path16(s.begin(), s.end()); }
 
 using Row = std::map<std::string, std::string>;
 
@@ -64,7 +63,7 @@ struct Outcome {
 Outcome Resize(const std::string& source, const TempDir& dir, std::int32_t percent) {
   const std::string destination = dir.File("out-" + std::to_string(percent) + ".bmp");
   std::remove(destination.c_str());
-  const std::int32_t result = BMPResizeScale(Units(source).c_str(), Units(destination).c_str(), percent);
+  const std::int32_t result = CallExport(source, destination, percent);
   return {result, FileExists(destination) ? Sha256Hex(ReadFileBytes(destination)) : ""};
 }
 

@@ -18,19 +18,11 @@
 #include "resample/sample_bilinear.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
+#include "support/export_call.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Path16 = std::basic_string<BmpResizeChar16>;
-
-// UTF-16 units as the export's character type takes them (wchar_t on Windows).
-Path16 Units(std::u16string_view s) { return Path16(s.begin(), s.end()); }
-Path16 Ascii(const std::string& s) { return Path16(s.begin(), s.end()); }
-
-std::int32_t Resize(const std::string& source, const std::string& destination, std::int32_t percent) {
-  return BMPResizeScale(Ascii(source).c_str(), Ascii(destination).c_str(), percent);
-}
 
 // Pixel bytes that differ from those of every neighbour.
 PixelBGRA Distinct(int x, int y) {
@@ -45,8 +37,7 @@ void WriteSource(const std::string& path, int w, int h, int depth) {
   ASSERT_EQ(image.SetDepth(depth), 1);
   for (int x = 0; x < w; ++x)
     for (int y = 0; y < h; ++y) image.PixelAt(x, y) = Distinct(x, y);
-  image.xPixelsPerMetre = 1000;
-  image.yPixelsPerMetre = 2000;
+  image.SetResolution({1000, 2000});
   ASSERT_EQ(WriteBmpFile(image, path.c_str()), 1);
 }
 
@@ -134,7 +125,7 @@ TEST(BMPResizeScale, ResultCodesAndWhatIsLeftOnDisk) {
         break;
       }
       case Source::kSurrogate:
-        source16 = Ascii(dir.path() + "/") + Units(u"\xD800.bmp");
+        source16 = ToPath16(dir.path() + "/") + ToPath16(u"\xD800.bmp");
         break;
       case Source::kEmpty:
         WriteFileBytes(source = dir.File("empty.bmp"), {});
@@ -152,7 +143,7 @@ TEST(BMPResizeScale, ResultCodesAndWhatIsLeftOnDisk) {
         WriteFileBytes(source = dir.File("depth2.bmp"), BmpBytes().Headers(2, 2, 2, 54 + 16).Zeros(24).data());
         break;
     }
-    if (source16.empty() && c.source != Source::kNull) source16 = Ascii(source);
+    if (source16.empty() && c.source != Source::kNull) source16 = ToPath16(source);
 
     std::string destination = dir.File("out.bmp");
     Path16 destination16;
@@ -164,7 +155,7 @@ TEST(BMPResizeScale, ResultCodesAndWhatIsLeftOnDisk) {
         destination = dir.File("missing/out.bmp");
         break;
       case Destination::kSurrogate:
-        destination16 = Ascii(dir.path() + "/") + Units(u"out\xDC00.bmp");
+        destination16 = ToPath16(dir.path() + "/") + ToPath16(u"out\xDC00.bmp");
         break;
       case Destination::kFolder:
         destination = dir.path();
@@ -176,7 +167,7 @@ TEST(BMPResizeScale, ResultCodesAndWhatIsLeftOnDisk) {
       default:
         break;
     }
-    if (destination16.empty() && c.destination != Destination::kNull) destination16 = Ascii(destination);
+    if (destination16.empty() && c.destination != Destination::kNull) destination16 = ToPath16(destination);
 
     const std::set<std::string> before = Listing(dir.path());
     EXPECT_EQ(BMPResizeScale(c.source == Source::kNull ? nullptr : source16.c_str(),
@@ -200,7 +191,7 @@ TEST(BMPResizeScale, HundredPercentCopiesThePicture) {
     SCOPED_TRACE(depth);
     TempDir dir;
     WriteSource(dir.File("in.bmp"), 5, 3, depth);
-    ASSERT_EQ(Resize(dir.File("in.bmp"), dir.File("out.bmp"), 100), BMPRESIZE_OK);
+    ASSERT_EQ(CallExport(dir.File("in.bmp"), dir.File("out.bmp"), 100), BMPRESIZE_OK);
     // The same file byte for byte, save the resolution, which is not taken from the source.
     std::vector<std::uint8_t> want = ReadFileBytes(dir.File("in.bmp"));
     const std::vector<std::uint8_t> ppm = BmpBytes().U32(3780).U32(3780).data();
@@ -212,7 +203,7 @@ TEST(BMPResizeScale, HundredPercentCopiesThePicture) {
 TEST(BMPResizeScale, HalfOfFourByFourIsItsFourCorners) {
   TempDir dir;
   WriteSource(dir.File("in.bmp"), 4, 4, 24);
-  ASSERT_EQ(Resize(dir.File("in.bmp"), dir.File("out.bmp"), 50), BMPRESIZE_OK);
+  ASSERT_EQ(CallExport(dir.File("in.bmp"), dir.File("out.bmp"), 50), BMPRESIZE_OK);
   ExpectWritten(dir.File("out.bmp"), 2, 2, 24);
   BmpImage in, out;
   ASSERT_EQ(ReadBmpFile(in, dir.File("in.bmp").c_str()), 1);
@@ -231,7 +222,7 @@ TEST(BMPResizeScale, ThirtyTwoBitsKeepInterpolatedAlpha) {
   in.PixelAt(0, 0) = {10, 20, 30, 0};
   in.PixelAt(1, 0) = {250, 20, 30, 255};
   ASSERT_EQ(WriteBmpFile(in, dir.File("in.bmp").c_str()), 1);
-  ASSERT_EQ(Resize(dir.File("in.bmp"), dir.File("out.bmp"), 200), BMPRESIZE_OK);
+  ASSERT_EQ(CallExport(dir.File("in.bmp"), dir.File("out.bmp"), 200), BMPRESIZE_OK);
   ExpectWritten(dir.File("out.bmp"), 4, 2, 32);
   const auto bytes = ReadFileBytes(dir.File("out.bmp"));
   ASSERT_EQ(bytes.size(), 54u + 2 * 16);
@@ -276,7 +267,7 @@ TEST(BMPResizeScale, EqualsSamplingEveryPixelOnItsOwn) {
     SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << "x" << c.depth << " at " << c.percent << " %");
     TempDir dir;
     WriteSource(dir.File("in.bmp"), c.w, c.h, c.depth);
-    ASSERT_EQ(Resize(dir.File("in.bmp"), dir.File("out.bmp"), c.percent), BMPRESIZE_OK);
+    ASSERT_EQ(CallExport(dir.File("in.bmp"), dir.File("out.bmp"), c.percent), BMPRESIZE_OK);
     const std::uint32_t depth = c.depth == 32 ? 32 : 24;
     ExpectWritten(dir.File("out.bmp"), c.newW, c.newH, depth);
 
@@ -310,20 +301,20 @@ TEST(BMPResizeScale, PathsOfAnyLengthAndNonAsciiNames) {
 #endif
   for (const std::string& destination : destinations) {
     ASSERT_GT(destination.size(), 200u);
-    EXPECT_EQ(Resize(source, destination, 50), BMPRESIZE_OK);
+    EXPECT_EQ(CallExport(source, destination, 50), BMPRESIZE_OK);
     ExpectWritten(destination, 3, 2, 24);
   }
   // The source as its own destination: it is read whole before it is replaced.
   fs::copy_file(source, dir.File("in-place.bmp"));
-  EXPECT_EQ(Resize(dir.File("in-place.bmp"), dir.File("in-place.bmp"), 50), BMPRESIZE_OK);
+  EXPECT_EQ(CallExport(dir.File("in-place.bmp"), dir.File("in-place.bmp"), 50), BMPRESIZE_OK);
   EXPECT_EQ(ReadFileBytes(dir.File("in-place.bmp")), ReadFileBytes(destinations[0]));
 
   // Two, three and four-byte characters (the last a surrogate pair) in both paths.
   const std::u16string name = u"-\u00e4\u20ac\U0001F600.bmp";
   const std::string utf8 = "-\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80.bmp";
   fs::copy_file(fs::u8path(source), fs::u8path(dir.File("src" + utf8)));
-  const Path16 prefix = Ascii(dir.path() + "/");
-  EXPECT_EQ(BMPResizeScale((prefix + Units(u"src" + name)).c_str(), (prefix + Units(u"dst" + name)).c_str(), 150),
+  const Path16 prefix = ToPath16(dir.path() + "/");
+  EXPECT_EQ(BMPResizeScale((prefix + ToPath16(u"src" + name)).c_str(), (prefix + ToPath16(u"dst" + name)).c_str(), 150),
             BMPRESIZE_OK);
   fs::copy_file(fs::u8path(dir.File("dst" + utf8)), dir.File("copy.bmp"));  // read back by an ASCII name
   ExpectWritten(dir.File("copy.bmp"), 9, 6, 24);

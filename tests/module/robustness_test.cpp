@@ -26,6 +26,7 @@
 #include "bmpresizescale.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
+#include "support/export_call.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define BMPRESIZE_SANITIZED 1
@@ -53,11 +54,6 @@ constexpr bool kRssMeasurable = true;
 #endif
 constexpr double kTimeLimitSeconds = 20;
 
-std::int32_t Resize(const std::string& source, const std::string& destination, std::int32_t percent) {
-  const std::u16string s(source.begin(), source.end());
-  const std::u16string d(destination.begin(), destination.end());
-  return BMPResizeScale(s.c_str(), d.c_str(), percent);
-}
 
 struct ChildRun {
   bool ended = false;  // false: killed at the time limit
@@ -74,7 +70,7 @@ ChildRun ResizeInChild(const std::string& source, const std::string& destination
   const pid_t pid = fork();
   if (pid == 0) {
     close(fds[0]);
-    const std::int32_t result = Resize(source, destination, percent);
+    const std::int32_t result = CallExport(source, destination, percent);
     _exit(write(fds[1], &result, sizeof result) == sizeof result ? 0 : 1);
   }
   close(fds[1]);
@@ -253,7 +249,7 @@ TEST_P(ShrinkingSource, GivesAResultTheRemainingBytesAllow) {
     alignas(inotify_event) char event[sizeof(inotify_event) + 256];
     if (read(watch, event, sizeof event) > 0) (void)truncate(source.c_str(), static_cast<off_t>(GetParam().keptBytes));
   });
-  const std::int32_t result = Resize(source, dir.File("out.bmp"), 100);
+  const std::int32_t result = CallExport(source, dir.File("out.bmp"), 100);
   shrinker.join();
   close(watch);
 

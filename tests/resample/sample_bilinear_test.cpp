@@ -1,4 +1,5 @@
 #include "resample/sample_bilinear.h"
+#include "support/test_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +8,6 @@
 
 namespace {
 
-PixelBGRA Grey(int v, int alpha = 0) {
-  const auto b = static_cast<std::uint8_t>(v);
-  return {b, b, b, static_cast<std::uint8_t>(alpha)};
-}
 
 // A source whose pixel (x, y) holds distinct bytes, so a pixel taken from the
 // wrong place shows.
