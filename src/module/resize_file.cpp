@@ -7,6 +7,7 @@
 #include "bmpfile/file_identity.h"
 #include "image/bmp_image.h"
 #include "module/scaled_size.h"
+#include "resample/image_row_source.h"
 #include "resample/row_resampler.h"
 
 namespace {
@@ -19,21 +20,6 @@ class ReaderRows : public RowSource {
 
  private:
   BmpReader& reader_;
-};
-
-// The rows of a picture read whole beforehand, from the bottom up.
-class ImageRows : public RowSource {
- public:
-  explicit ImageRows(const BmpImage& image) : image_(image), next_(image.Height() - 1) {}
-  void ReadRow(PixelRow row) override {
-    const ConstPixelRow from = image_.Row(next_--);
-    for (std::int32_t x = 0; x < row.width; ++x) row[x] = from[x];
-  }
-  void SkipRows(std::int64_t n) override { next_ -= static_cast<std::int32_t>(n); }
-
- private:
-  const BmpImage& image_;
-  std::int32_t next_;
 };
 
 class WriterRows : public RowSink {
@@ -119,7 +105,7 @@ ResizeOutcome Resize(const ResizeEnds& ends, std::int32_t percent) {
     return Fail(outcome, -2, DestinationProblemKind::kOpenFailed);
   }
   ReaderRows readerRows(reader);
-  ImageRows imageRows(whole);
+  ImageRowSource imageRows(whole);
   WriterRows sink(writer);
   const bool written = resampler.Run(sameFile ? static_cast<RowSource&>(imageRows) : readerRows, sink);
   const bool finished = writer.Finish() != 0;

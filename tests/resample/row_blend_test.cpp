@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/bmp_image.h"
+#include "resample/image_row_source.h"
 #include "resample/resize_image.h"
 #include "resample/row_resampler.h"
 
@@ -74,20 +75,6 @@ TEST(RowBlend, SumsJustBelowAWholeNumberTruncateDown) {
   }
 }
 
-class ImageSource : public RowSource {
- public:
-  explicit ImageSource(const BmpImage& image) : image_(image), next_(image.Height() - 1) {}
-  void ReadRow(PixelRow row) override {
-    for (std::int32_t x = 0; x < row.width; ++x) row[x] = image_.PixelAt(x, next_);
-    --next_;
-  }
-  void SkipRows(std::int64_t n) override { next_ -= static_cast<std::int32_t>(n); }
-
- private:
-  const BmpImage& image_;
-  std::int32_t next_;
-};
-
 class CollectingSink : public RowSink {
  public:
   CollectingSink(std::size_t rowBytes) : rowBytes_(rowBytes) {}
@@ -120,7 +107,7 @@ TEST(RowResampler, GivesTheReferenceResizeOfRandomPictures) {
 
       RowResampler resampler({sw, sh, dw, dh, channels}, *kernels);
       ASSERT_TRUE(resampler.Ready());
-      ImageSource rows(source);
+      ImageRowSource rows(source);
       CollectingSink sink(static_cast<std::size_t>(dw) * channels);
       ASSERT_TRUE(resampler.Run(rows, sink));
       ASSERT_EQ(sink.rows.size(), static_cast<std::size_t>(dh));
