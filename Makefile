@@ -25,8 +25,9 @@ configure:
 build: configure
 	cmake --build $(BUILD) -j $(JOBS) --target bmpresize_shared bmpresize -- --no-print-directory
 
-# The corpus tests need the BMP test suite, which lives outside the clone;
-# without it they are skipped, and the last line says so.
+# The corpus tests need the BMP test suite and the real-world files, which
+# live outside the clone; without them they are skipped, and the last lines
+# say so.
 test:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBMPRESIZE_TESTS=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
@@ -35,6 +36,11 @@ test:
 	if [ ! -d "$$corpus" ]; then \
 	  echo "Note: the corpus tests were SKIPPED: no BMP test suite at $$corpus."; \
 	  echo "      Run them with: make test CMAKE_FLAGS=-DBMPRESIZE_CORPUS_DIR=/path/to/bmpsuite"; \
+	fi; \
+	realworld=$$(sed -n 's/^BMPRESIZE_REALWORLD_DIR:PATH=//p' $(BUILD)/CMakeCache.txt); \
+	if [ ! -d "$$realworld" ]; then \
+	  echo "Note: the real-world file tests were SKIPPED: no folder at $$realworld."; \
+	  echo "      Run them with: make test CMAKE_FLAGS=-DBMPRESIZE_REALWORLD_DIR=/path/to/realworld"; \
 	fi; \
 	exit $$status
 
