@@ -22,7 +22,6 @@ namespace {
 // Sources up to this size run; with 400 % the destination has up to 16 times as many.
 constexpr std::int64_t kMaxFuzzPixels = std::int64_t{1} << 16;
 
-
 std::int32_t PercentFrom(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 100;
   return static_cast<std::int32_t>((data[size - 2] | data[size - 1] << 8) % 421) - 20;

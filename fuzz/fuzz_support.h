@@ -27,7 +27,7 @@ bool ClaimsCostlySize(const std::uint8_t* data, std::size_t size, std::int64_t m
 
 // Prints what broke and aborts, which libFuzzer reports as a crash.
 [[noreturn]] void FuzzFailure(const char* file, int line, const char* what);
-#define FUZZ_CHECK(condition) \
-  do {                        \
+#define FUZZ_CHECK(condition)                                      \
+  do {                                                             \
     if (!(condition)) FuzzFailure(__FILE__, __LINE__, #condition); \
   } while (0)

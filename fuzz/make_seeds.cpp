@@ -65,8 +65,12 @@ struct Written {
 };
 
 Written Parse(const Bytes& bytes) {
-  Written w{bytes, LoadU32LE(bytes.data() + 10), static_cast<std::int32_t>(LoadU32LE(bytes.data() + 18)),
-            static_cast<std::int32_t>(LoadU32LE(bytes.data() + 22)), LoadU16LE(bytes.data() + 28), 0};
+  Written w{bytes,
+            LoadU32LE(bytes.data() + 10),
+            static_cast<std::int32_t>(LoadU32LE(bytes.data() + 18)),
+            static_cast<std::int32_t>(LoadU32LE(bytes.data() + 22)),
+            LoadU16LE(bytes.data() + 28),
+            0};
   w.stride = RowStride(w.width, w.depth);
   return w;
 }

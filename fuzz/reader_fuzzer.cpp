@@ -49,7 +49,8 @@ void CheckRows(std::FILE* stream, const BmpImage& image, std::int64_t skip) {
   for (std::int64_t i = skip; i < image.Height(); ++i) {
     const auto y = static_cast<std::int32_t>(image.Height() - 1 - i);
     (void)reader.ReadRow(PixelRow{row.data(), 1, image.Width()});
-    for (std::int32_t x = 0; x < image.Width(); ++x) FUZZ_CHECK(row[static_cast<std::size_t>(x)] == image.PixelAt(x, y));
+    for (std::int32_t x = 0; x < image.Width(); ++x)
+      FUZZ_CHECK(row[static_cast<std::size_t>(x)] == image.PixelAt(x, y));
   }
 }
 
@@ -88,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(back.GetResolution().yPixelsPerMetre == WrittenResolution(image.GetResolution().yPixelsPerMetre));
 
   if (IsPalettedDepth(image.Depth())) {
-    for (std::int32_t i = 0; i < image.PaletteSize(); ++i) FUZZ_CHECK(back.GetPaletteEntry(i) == image.GetPaletteEntry(i));
+    for (std::int32_t i = 0; i < image.PaletteSize(); ++i)
+      FUZZ_CHECK(back.GetPaletteEntry(i) == image.GetPaletteEntry(i));
   }
   for (std::int32_t x = 0; x < image.Width(); ++x) {
     for (std::int32_t y = 0; y < image.Height(); ++y) {

@@ -108,8 +108,8 @@ std::string SourceReason(const ReadProblem& p, const std::string& path) {
       return "compression " + Format("%" PRId64, p.value) +
              Format(" in a %" PRId64 "-byte header (Huffman or RLE24) is not supported", p.limit);
     case ReadProblemKind::kDepthForHeader:
-      return Format("a depth of %" PRId64 " bits per pixel is not supported in a %" PRId64 "-byte OS/2 header",
-                    p.value, p.limit);
+      return Format("a depth of %" PRId64 " bits per pixel is not supported in a %" PRId64 "-byte OS/2 header", p.value,
+                    p.limit);
     case ReadProblemKind::kNone:
       break;
   }

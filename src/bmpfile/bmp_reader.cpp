@@ -23,9 +23,7 @@ bool IsLongInfoHeader(std::uint32_t size) {
   return size == 52 || size == 56 || size == 64 || size == 108 || size == 124;
 }
 
-bool IsBitfields(std::uint32_t compression) {
-  return compression == kBiBitfields || compression == kBiAlphaBitfields;
-}
+bool IsBitfields(std::uint32_t compression) { return compression == kBiBitfields || compression == kBiAlphaBitfields; }
 
 // Seeking by 64-bit offsets, where the platform allows it.
 bool SeekTo(std::FILE* f, std::int64_t offset) {
@@ -109,8 +107,8 @@ HeaderVerdict BmpReader::ReadFrom(std::FILE* f) {
   if (fileHeader_.bfType != kBmpSignature) {
     problem_.kind = ReadProblemKind::kNotBmp;
     std::copy(signature, signature + 2, problem_.firstBytes);
-    problem_.firstByteCount = 2 + static_cast<std::int32_t>(
-                                      std::fread(problem_.firstBytes + 2, 1, sizeof problem_.firstBytes - 2, f));
+    problem_.firstByteCount =
+        2 + static_cast<std::int32_t>(std::fread(problem_.firstBytes + 2, 1, sizeof problem_.firstBytes - 2, f));
     return HeaderVerdict::kNotBmp;
   }
 
@@ -246,8 +244,8 @@ HeaderVerdict BmpReader::ReadRest() {
       gap -= 4;
     }
   } else if (fields32_) {
-    const bool withAlpha = compression == kBiAlphaBitfields || infoHeader_.biSize == 56 ||
-                           infoHeader_.biSize == 108 || infoHeader_.biSize == 124;
+    const bool withAlpha = compression == kBiAlphaBitfields || infoHeader_.biSize == 56 || infoHeader_.biSize == 108 ||
+                           infoHeader_.biSize == 124;
     ReadMasks32(withAlpha);
     gap = offBits - kHeadersSize - kMaskBlockSize - (withAlpha ? 4 : 0);
   } else {
@@ -270,7 +268,8 @@ void BmpReader::ReadPalette(std::int64_t tableOffset, int entryBytes) {
   for (std::int64_t i = 0; i < count; ++i) {
     std::uint8_t entry[4] = {};
     if (ReadExact(entry, entryBytes, 1, stream_))
-      palette_[static_cast<std::size_t>(i)] = {entry[0], entry[1], entry[2], entryBytes == 4 ? entry[3] : std::uint8_t{0}};
+      palette_[static_cast<std::size_t>(i)] = {entry[0], entry[1], entry[2],
+                                               entryBytes == 4 ? entry[3] : std::uint8_t{0}};
   }
   for (std::int64_t i = count; i < size; ++i) palette_[static_cast<std::size_t>(i)] = kWhite;
 }
@@ -318,8 +317,8 @@ HeaderVerdict BmpReader::PrepareTopDown() {
     if (limit > static_cast<std::size_t>(-1)) return Refuse(ReadProblemKind::kNoMemory, wanted);
     while (size < limit && !std::feof(stream_) && !std::ferror(stream_)) {
       if (size == capacity) {
-        const std::size_t grown = static_cast<std::size_t>(
-            std::min<std::uint64_t>(limit, std::max<std::uint64_t>(std::uint64_t{1} << 16, 2 * std::uint64_t{capacity})));
+        const std::size_t grown = static_cast<std::size_t>(std::min<std::uint64_t>(
+            limit, std::max<std::uint64_t>(std::uint64_t{1} << 16, 2 * std::uint64_t{capacity})));
         std::unique_ptr<std::uint8_t[]> bigger(new (std::nothrow) std::uint8_t[grown]);
         if (!bigger) return Refuse(ReadProblemKind::kNoMemory, static_cast<std::int64_t>(grown));
         if (size > 0) std::copy(data_.get(), data_.get() + size, bigger.get());
@@ -373,7 +372,8 @@ std::size_t BmpReader::FetchData(std::int64_t offset, std::uint8_t* destination,
     }
     std::clearerr(stream_);
     if (!SeekTo(stream_, dataStart_ + start)) return 0;
-    chunkLength_ = static_cast<std::int64_t>(std::fread(chunk_.get(), 1, static_cast<std::size_t>(end - start), stream_));
+    chunkLength_ =
+        static_cast<std::int64_t>(std::fread(chunk_.get(), 1, static_cast<std::size_t>(end - start), stream_));
   }
   // A file that shrank since its length was taken gives what is left.
   const std::int64_t got = std::clamp<std::int64_t>(chunkStart_ + chunkLength_ - offset, 0, want);
@@ -384,12 +384,18 @@ std::size_t BmpReader::FetchData(std::int64_t offset, std::uint8_t* destination,
 int BmpReader::DecodeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const {
   if (fields32_) return DecodeRow32Fields(bytes, count, layout32_, row);
   switch (infoHeader_.biBitCount) {
-    case 32: return DecodeRow32(bytes, count, row);
-    case 24: return DecodeRow24(bytes, count, row);
-    case 8: return DecodeRow8(bytes, count, palette_.data(), row);
-    case 4: return DecodeRow4(bytes, count, palette_.data(), row);
-    case 1: return DecodeRow1(bytes, count, palette_.data(), row);
-    default: return 0;
+    case 32:
+      return DecodeRow32(bytes, count, row);
+    case 24:
+      return DecodeRow24(bytes, count, row);
+    case 8:
+      return DecodeRow8(bytes, count, palette_.data(), row);
+    case 4:
+      return DecodeRow4(bytes, count, palette_.data(), row);
+    case 1:
+      return DecodeRow1(bytes, count, palette_.data(), row);
+    default:
+      return 0;
   }
 }
 
@@ -415,9 +421,11 @@ int BmpReader::ReadRowTopDown(PixelRow row) {
   const std::int64_t i = nextRow_++;
   // The file's first row is the picture's top one.
   const std::int64_t fileRow = std::int64_t{height_} - 1 - i;
-  const std::size_t got = fileRow >= 0 ? FetchData(fileRow * stride_, rowBuffer_.get(), static_cast<std::size_t>(stride_)) : 0;
+  const std::size_t got =
+      fileRow >= 0 ? FetchData(fileRow * stride_, rowBuffer_.get(), static_cast<std::size_t>(stride_)) : 0;
   if (infoHeader_.biBitCount == 16) {
-    const std::int32_t whole = static_cast<std::int32_t>(std::min<std::size_t>(got / 2, static_cast<std::size_t>(row.width)));
+    const std::int32_t whole =
+        static_cast<std::int32_t>(std::min<std::size_t>(got / 2, static_cast<std::size_t>(row.width)));
     for (std::int32_t x = 0; x < whole; ++x) row[x] = Decode16(LoadU16LE(rowBuffer_.get() + 2 * x), masks_, shifts_);
     const PixelBGRA repeated = haveValue_ ? Decode16(lastValue_, masks_, shifts_) : kWhite;
     for (std::int32_t x = whole; x < row.width; ++x) row[x] = repeated;
@@ -485,7 +493,8 @@ void BmpReader::DecodeRleRow(const PixelRow* row) {
     std::uint8_t bytes[255];
     const std::size_t want = four ? (static_cast<std::size_t>(b) + 1) / 2 : static_cast<std::size_t>(b);
     const std::size_t got = std::fread(bytes, 1, want, f);
-    const std::int64_t pixels = four ? std::min<std::int64_t>(b, 2 * static_cast<std::int64_t>(got)) : static_cast<std::int64_t>(got);
+    const std::int64_t pixels =
+        four ? std::min<std::int64_t>(b, 2 * static_cast<std::int64_t>(got)) : static_cast<std::int64_t>(got);
     const std::int64_t n = std::min<std::int64_t>(pixels, std::max<std::int64_t>(0, width - rleX_));
     for (std::int64_t j = 0; j < n; ++j) {
       const std::uint8_t byte = bytes[four ? j / 2 : j];

@@ -54,12 +54,12 @@ inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 27;
 
 enum class HeaderVerdict {
   kAccepted,
-  kOpenFailed,    // the file could not be opened
-  kNotBmp,        // the signature is not "BM"
-  kShortHeader,   // the file ended inside the 54 header bytes
-  kRefused,       // compression, depth or size not taken (the resolution was read)
-  kNoMemory,      // the row buffer (or the pixel data of a top-down file on a
-                  // stream that cannot seek) could not be had
+  kOpenFailed,   // the file could not be opened
+  kNotBmp,       // the signature is not "BM"
+  kShortHeader,  // the file ended inside the 54 header bytes
+  kRefused,      // compression, depth or size not taken (the resolution was read)
+  kNoMemory,     // the row buffer (or the pixel data of a top-down file on a
+                 // stream that cannot seek) could not be had
 };
 
 class BmpReader {
@@ -130,7 +130,7 @@ class BmpReader {
   // answers how many arrived (top-down files only).
   std::size_t FetchData(std::int64_t offset, std::uint8_t* destination, std::size_t n);
 
-  FileHandle file_;     // the file the reader opened itself, if any
+  FileHandle file_;  // the file the reader opened itself, if any
   std::FILE* stream_ = nullptr;
   bool seekable_ = false;
   ReadProblem problem_;
@@ -140,7 +140,7 @@ class BmpReader {
   bool coreHeader_ = false;  // the 12-byte OS/2 1.x header
   bool topDown_ = false;
   bool rle_ = false;
-  bool fields32_ = false;    // 32-bit bit fields
+  bool fields32_ = false;  // 32-bit bit fields
   ::Palette palette_{};
   ChannelMasks masks_;
   ChannelShifts shifts_{};

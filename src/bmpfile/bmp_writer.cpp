@@ -26,9 +26,10 @@ BmpHeaders HeadersFor(const BmpLayout& layout) {
   const std::uint32_t tableSize = ColourTableSize(layout.depth);
   const std::uint64_t fileSize = kHeadersSize + tableSize + imageSize;
   // The file's sizes must fit its 32-bit fields, and one row the writer's buffer.
-  h.fits = layout.width > 0 && layout.height > 0 && IsSupportedDepth(layout.depth) &&
-           fileSize <= std::numeric_limits<std::uint32_t>::max() &&
-           RowStride(layout.width, layout.depth) <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+  h.fits =
+      layout.width > 0 && layout.height > 0 && IsSupportedDepth(layout.depth) &&
+      fileSize <= std::numeric_limits<std::uint32_t>::max() &&
+      RowStride(layout.width, layout.depth) <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
 
   h.file.bfType = kBmpSignature;
   h.file.bfSize = static_cast<std::uint32_t>(fileSize);
@@ -149,13 +150,26 @@ int BmpWriter::WriteRow(ConstPixelRow row) {
   std::uint8_t* buffer = rowBuffer_.get();
   int encoded = 0;
   switch (layout_.depth) {
-    case 32: encoded = EncodeRow32(row, buffer, stride_); break;
-    case 24: encoded = EncodeRow24(row, buffer, stride_); break;
-    case 16: encoded = EncodeRow16(row, buffer, stride_); break;
-    case 8: encoded = EncodeRow8(row, palette_.data(), buffer, stride_); break;
-    case 4: encoded = EncodeRow4(row, palette_.data(), buffer, stride_); break;
-    case 1: encoded = EncodeRow1(row, palette_.data(), buffer, stride_); break;
-    default: break;
+    case 32:
+      encoded = EncodeRow32(row, buffer, stride_);
+      break;
+    case 24:
+      encoded = EncodeRow24(row, buffer, stride_);
+      break;
+    case 16:
+      encoded = EncodeRow16(row, buffer, stride_);
+      break;
+    case 8:
+      encoded = EncodeRow8(row, palette_.data(), buffer, stride_);
+      break;
+    case 4:
+      encoded = EncodeRow4(row, palette_.data(), buffer, stride_);
+      break;
+    case 1:
+      encoded = EncodeRow1(row, palette_.data(), buffer, stride_);
+      break;
+    default:
+      break;
   }
   if (!encoded) {
     failed_ = true;

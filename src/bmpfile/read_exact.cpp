@@ -21,7 +21,8 @@ int ReadExact(void* destination, std::int32_t size, std::int32_t count, std::FIL
     if (!large) return 0;
     scratch = large.get();
   }
-  const std::size_t items = std::fread(scratch, static_cast<std::size_t>(size), static_cast<std::size_t>(count), stream);
+  const std::size_t items =
+      std::fread(scratch, static_cast<std::size_t>(size), static_cast<std::size_t>(count), stream);
   if (items < static_cast<std::size_t>(count)) return 0;
   std::memcpy(destination, scratch, total);
   return 1;

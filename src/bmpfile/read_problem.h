@@ -8,30 +8,30 @@
 
 enum class ReadProblemKind {
   kNone,
-  kOpenFailed,      // the file could not be opened (systemError says why)
-  kNotBmp,          // the first two bytes are not "BM" (firstBytes holds what they were)
-  kEmpty,           // the file has no bytes at all
-  kShortHeader,     // the file ended inside its headers (value: the file's length)
-  kCompression,     // a compression this reader does not take (value: biCompression)
-  kDepth,           // a depth this reader does not take (value: biBitCount)
-  kWidth,           // width below 1 or above the limit (value: width, limit: the most taken)
-  kHeight,          // height below 1 or unusable (value: biHeight as stored)
-  kTooManyPixels,   // width x height above the limit (value: the product, limit: the most taken)
-  kNoMemory,        // memory for the rows or tables could not be had
-  kCompressionDepth,  // a compression taken only at another depth (value: biCompression, limit: the
-                      // depth it is taken at: 8 for RLE8, 4 for RLE4, 16 for bit fields, also taken at 32)
-  kTopDownCompressed, // a negative height with a compression that needs bottom-up rows (value: biCompression)
+  kOpenFailed,            // the file could not be opened (systemError says why)
+  kNotBmp,                // the first two bytes are not "BM" (firstBytes holds what they were)
+  kEmpty,                 // the file has no bytes at all
+  kShortHeader,           // the file ended inside its headers (value: the file's length)
+  kCompression,           // a compression this reader does not take (value: biCompression)
+  kDepth,                 // a depth this reader does not take (value: biBitCount)
+  kWidth,                 // width below 1 or above the limit (value: width, limit: the most taken)
+  kHeight,                // height below 1 or unusable (value: biHeight as stored)
+  kTooManyPixels,         // width x height above the limit (value: the product, limit: the most taken)
+  kNoMemory,              // memory for the rows or tables could not be had
+  kCompressionDepth,      // a compression taken only at another depth (value: biCompression, limit: the
+                          // depth it is taken at: 8 for RLE8, 4 for RLE4, 16 for bit fields, also taken at 32)
+  kTopDownCompressed,     // a negative height with a compression that needs bottom-up rows (value: biCompression)
   kCompressionForHeader,  // a compression that this header size gives another meaning, such as
                           // Huffman coding in a 64-byte header (value: biCompression, limit: biSize)
-  kDepthForHeader,    // a depth not taken with this header size, such as 16 or 32 bits in a
-                      // 12-byte OS/2 1.x header (value: the depth, limit: biSize)
+  kDepthForHeader,        // a depth not taken with this header size, such as 16 or 32 bits in a
+                          // 12-byte OS/2 1.x header (value: the depth, limit: biSize)
 };
 
 struct ReadProblem {
   ReadProblemKind kind = ReadProblemKind::kNone;
   std::int64_t value = 0;
   std::int64_t limit = 0;
-  int systemError = 0;             // errno of a failed open, 0 otherwise
+  int systemError = 0;               // errno of a failed open, 0 otherwise
   std::uint8_t firstBytes[16] = {};  // the file's first bytes (kNotBmp)
   std::int32_t firstByteCount = 0;
 };

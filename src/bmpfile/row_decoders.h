@@ -33,8 +33,8 @@ struct ChannelMasks {
 };
 
 struct ChannelShifts {
-  unsigned red, green, blue;           // right shifts
-  unsigned redUp, greenUp, blueUp;     // left shifts, for masks below bit 4
+  unsigned red, green, blue;        // right shifts
+  unsigned redUp, greenUp, blueUp;  // left shifts, for masks below bit 4
 };
 
 // The right shift after which the mask is 31 or less.

@@ -15,8 +15,8 @@ class NearestIndexCache {
   NearestIndexCache(const PixelBGRA* palette, std::int32_t entries) : palette_(palette), entries_(entries) {}
 
   std::uint8_t Find(PixelBGRA colour) {
-    const std::uint32_t rgb = static_cast<std::uint32_t>(colour.red) << 16 |
-                              static_cast<std::uint32_t>(colour.green) << 8 | colour.blue;
+    const std::uint32_t rgb =
+        static_cast<std::uint32_t>(colour.red) << 16 | static_cast<std::uint32_t>(colour.green) << 8 | colour.blue;
     const std::uint32_t key = rgb | kFilled;
     const std::uint32_t slot = (rgb * 2654435761u) >> 24;  // multiplicative hash onto 256 slots
     if (keys_[slot] != key) {

@@ -31,8 +31,8 @@ std::int32_t Resize(const BmpResizeChar16* sourcePath, const BmpResizeChar16* de
 
 }  // namespace
 
-extern "C" BMPRESIZE_API std::int32_t BMPResizeScale(const BmpResizeChar16* source,
-                                                     const BmpResizeChar16* destination, std::int32_t percent) {
+extern "C" BMPRESIZE_API std::int32_t BMPResizeScale(const BmpResizeChar16* source, const BmpResizeChar16* destination,
+                                                     std::int32_t percent) {
   // Nothing may escape into a C caller; the only thing that can throw here is
   // the allocation of a path string.
   try {

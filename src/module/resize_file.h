@@ -21,23 +21,23 @@ struct ResizeEnds {
 // Why a resize that got past the source did not finish (result codes -2, -3).
 enum class DestinationProblemKind {
   kNone,
-  kNoPath,         // the destination path is null or cannot be expressed
-  kOpenFailed,     // the destination could not be created (systemError says why)
-  kWriteFailed,    // a write or the final close failed part-way (systemError says why)
-  kSideTooLarge,   // a side of the resized picture lies beyond 2^31 - 1 (value: percent)
-  kFileTooLarge,   // the resized file would pass 4 GiB (value: its width, limit: its height)
-  kRowTooWide,     // a row of the resized picture is wider than the rows held in memory (value: width)
-  kNoMemory,       // memory for the rows or tables could not be had
+  kNoPath,        // the destination path is null or cannot be expressed
+  kOpenFailed,    // the destination could not be created (systemError says why)
+  kWriteFailed,   // a write or the final close failed part-way (systemError says why)
+  kSideTooLarge,  // a side of the resized picture lies beyond 2^31 - 1 (value: percent)
+  kFileTooLarge,  // the resized file would pass 4 GiB (value: its width, limit: its height)
+  kRowTooWide,    // a row of the resized picture is wider than the rows held in memory (value: width)
+  kNoMemory,      // memory for the rows or tables could not be had
 };
 
 struct ResizeOutcome {
-  std::int32_t code = 0;           // the export's result code (999, 0, -1, -2, -3)
-  ReadProblem source;              // why the source was refused (codes 0 and -1, and -3 from the reader)
+  std::int32_t code = 0;  // the export's result code (999, 0, -1, -2, -3)
+  ReadProblem source;     // why the source was refused (codes 0 and -1, and -3 from the reader)
   DestinationProblemKind destination = DestinationProblemKind::kNone;
   std::int64_t value = 0;
   std::int64_t limit = 0;
-  int systemError = 0;             // errno of a failed open, write or close of the destination
-  std::int32_t width = 0;          // the resized picture's size, once known
+  int systemError = 0;     // errno of a failed open, write or close of the destination
+  std::int32_t width = 0;  // the resized picture's size, once known
   std::int32_t height = 0;
 };
 

@@ -23,8 +23,8 @@ BMPRESIZE_AVX2 inline __m128i Blend4(__m256d a, __m256d b, __m256d wa, __m256d w
   return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(a, wa), _mm256_mul_pd(b, wb)));
 }
 
-BMPRESIZE_AVX2 void BlendColumnsAvx2(const PixelBGRA* source, const AxisTap* taps, std::int32_t count,
-                                     int channels, std::uint8_t* out) {
+BMPRESIZE_AVX2 void BlendColumnsAvx2(const PixelBGRA* source, const AxisTap* taps, std::int32_t count, int channels,
+                                     std::uint8_t* out) {
   for (std::int32_t i = 0; i < count; ++i, out += channels) {
     const AxisTap& t = taps[i];
     const __m128i lanes = Blend4(LoadPixel(source + t.first), LoadPixel(source + t.second),
@@ -47,12 +47,12 @@ BMPRESIZE_AVX2 void BlendRowsAvx2(const std::uint8_t* upper, const std::uint8_t*
     const __m256i a1 = _mm256_cvtepu8_epi32(_mm_srli_si128(a, 8));
     const __m256i b0 = _mm256_cvtepu8_epi32(b);
     const __m256i b1 = _mm256_cvtepu8_epi32(_mm_srli_si128(b, 8));
-    const __m128i r0 = Blend4(_mm256_cvtepi32_pd(_mm256_castsi256_si128(a0)),
-                              _mm256_cvtepi32_pd(_mm256_castsi256_si128(b0)), wa, wb);
+    const __m128i r0 =
+        Blend4(_mm256_cvtepi32_pd(_mm256_castsi256_si128(a0)), _mm256_cvtepi32_pd(_mm256_castsi256_si128(b0)), wa, wb);
     const __m128i r1 = Blend4(_mm256_cvtepi32_pd(_mm256_extracti128_si256(a0, 1)),
                               _mm256_cvtepi32_pd(_mm256_extracti128_si256(b0, 1)), wa, wb);
-    const __m128i r2 = Blend4(_mm256_cvtepi32_pd(_mm256_castsi256_si128(a1)),
-                              _mm256_cvtepi32_pd(_mm256_castsi256_si128(b1)), wa, wb);
+    const __m128i r2 =
+        Blend4(_mm256_cvtepi32_pd(_mm256_castsi256_si128(a1)), _mm256_cvtepi32_pd(_mm256_castsi256_si128(b1)), wa, wb);
     const __m128i r3 = Blend4(_mm256_cvtepi32_pd(_mm256_extracti128_si256(a1, 1)),
                               _mm256_cvtepi32_pd(_mm256_extracti128_si256(b1, 1)), wa, wb);
     const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(r0, r1), _mm_packs_epi32(r2, r3));

@@ -38,8 +38,8 @@ void BlendColumnsSse2(const PixelBGRA* source, const AxisTap* taps, std::int32_t
                       std::uint8_t* out) {
   for (std::int32_t i = 0; i < count; ++i, out += channels) {
     const AxisTap& t = taps[i];
-    const __m128i lanes = Blend4(LoadPixel(source + t.first), LoadPixel(source + t.second),
-                                 _mm_set1_pd(t.firstWeight), _mm_set1_pd(t.secondWeight));
+    const __m128i lanes = Blend4(LoadPixel(source + t.first), LoadPixel(source + t.second), _mm_set1_pd(t.firstWeight),
+                                 _mm_set1_pd(t.secondWeight));
     const std::int32_t bytes = PackBytes(lanes);
     std::memcpy(out, &bytes, 4);  // a fourth byte past a 3-channel pixel is overwritten next
   }

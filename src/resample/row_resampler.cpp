@@ -12,15 +12,13 @@ std::unique_ptr<T[]> Allocate(std::size_t n) {
 
 // Blends where every column takes one source pixel whole: a copy is exactly
 // the blend there.
-void CopyColumns(const PixelBGRA* source, const AxisTap* taps, std::int32_t count, int channels,
-                 std::uint8_t* out) {
+void CopyColumns(const PixelBGRA* source, const AxisTap* taps, std::int32_t count, int channels, std::uint8_t* out) {
   for (std::int32_t i = 0; i < count; ++i, out += channels) std::memcpy(out, &source[taps[i].first], 4);
 }
 
 }  // namespace
 
-RowResampler::RowResampler(const ResampleSize& size, const RowBlendKernels& kernels)
-    : size_(size), kernels_(kernels) {
+RowResampler::RowResampler(const ResampleSize& size, const RowBlendKernels& kernels) : size_(size), kernels_(kernels) {
   const std::size_t width = static_cast<std::size_t>(size.width);
   rowBytes_ = width * static_cast<std::size_t>(size.channels);
   columns_ = Allocate<AxisTap>(width);

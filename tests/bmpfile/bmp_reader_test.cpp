@@ -45,7 +45,6 @@ void ExpectReset(const BmpImage& image, std::int32_t xRes, std::int32_t yRes) {
   EXPECT_EQ(image.GetResolution().yPixelsPerMetre, yRes);
 }
 
-
 struct DirectCase {
   const char* name;
   std::uint16_t depth;
@@ -92,16 +91,15 @@ INSTANTIATE_TEST_SUITE_P(BmpReader, DirectColourRead,
                                            DirectCase{"OffsetWithTopBitSet", 32, 0x80000000u, 0}),
                          [](const auto& info) { return info.param.name; });
 
-
 struct PaletteCase {
   const char* name;
   std::uint16_t depth;
   std::uint32_t offBits;
-  int fileEntries;  // MarkedEntry(0 ...) written after the headers
-  std::size_t gap;  // bytes of 0xEE after them
-  bool pixelData;   // false: the file ends two bytes into the next entry
-  int fromFile;     // entries below this come from the file,
-  int standardUpTo; // those below this keep the standard colour, the rest are white
+  int fileEntries;   // MarkedEntry(0 ...) written after the headers
+  std::size_t gap;   // bytes of 0xEE after them
+  bool pixelData;    // false: the file ends two bytes into the next entry
+  int fromFile;      // entries below this come from the file,
+  int standardUpTo;  // those below this keep the standard colour, the rest are white
 };
 std::ostream& operator<<(std::ostream& os, const PaletteCase& c) { return os << c.name; }
 
@@ -204,18 +202,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SixteenCase{"RgbDefaultMasks", 0, {}, 54, 0, k555Values, k555Pixels},
         SixteenCase{"RgbOffsetBelowHeaders", 0, {}, 0, 0, k555Values, k555Pixels},
-        SixteenCase{"BitfieldsHighHalvesIgnored", 3, {0xABCDF800, 0x123407E0, 0xFFFF001F}, 66, 0, k565Values,
-                    k565Pixels},
+        SixteenCase{
+            "BitfieldsHighHalvesIgnored", 3, {0xABCDF800, 0x123407E0, 0xFFFF001F}, 66, 0, k565Values, k565Pixels},
         SixteenCase{"BitfieldsOffsetBelowHeaders", 3, {0xF800, 0x07E0, 0x001F}, 0, 0, k565Values, k565Pixels},
-        SixteenCase{"BitfieldsGapAfterMasks", 3, {0xFF00, 0x00FF, 0}, 66 + 6, 6,
+        SixteenCase{"BitfieldsGapAfterMasks",
+                    3,
+                    {0xFF00, 0x00FF, 0},
+                    66 + 6,
+                    6,
                     {0xFFFF, 0x0807, 0x00F8, 0xF800, 0x1234, 0},
                     {{0, 248, 248, 0}, {0, 0, 8, 0}, {0, 248, 0, 0}, {0, 0, 248, 0}, {0, 48, 16, 0}, Grey(0)}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(BmpReader, SixteenBitPixelsPastTheEndRepeatTheLastValueRead) {
   // File pixel i has value (i + 1) x 0x0421, grey 8(i + 1). {bytes kept, whole pixels among them}:
-  const std::pair<std::size_t, std::size_t> cuts[] = {{0, 0}, {1, 0}, {2, 1}, {5, 2}, {6, 3},
-                                                      {7, 3}, {8, 3}, {10, 4}, {11, 4}, {13, 5}, {14, 6}};
+  const std::pair<std::size_t, std::size_t> cuts[] = {{0, 0}, {1, 0},  {2, 1},  {5, 2},  {6, 3}, {7, 3},
+                                                      {8, 3}, {10, 4}, {11, 4}, {13, 5}, {14, 6}};
   SixteenCase full{"", 0, {}, 54, 0, {}, {}};
   for (int i = 0; i < 6; ++i) full.values.push_back(static_cast<std::uint16_t>((i + 1) * 0x0421));
   const std::vector<std::uint8_t> bytes = SixteenBitFile(full).data();
@@ -296,13 +298,14 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"RunLength8TopDown", 4, -4, 8, 1}, RefusedCase{"RunLength4TopDown", 4, -4, 4, 2},
                       RefusedCase{"BitfieldsAt24", 4, 4, 24, 3}, RefusedCase{"AlphaBitfieldsAt8", 4, 4, 8, 6},
                       RefusedCase{"Compression4", 4, 4, 24, 4}, RefusedCase{"Compression5", 4, 4, 24, 5},
-                      RefusedCase{"CmykCompression", 4, 4, 8, 11}, RefusedCase{"CompressionHighBits", 4, 4, 16, 0x10003},
-                      RefusedCase{"BitCount2", 4, 4, 2, 0}, RefusedCase{"BitCount0", 4, 4, 0, 0},
-                      RefusedCase{"BitCount64", 4, 4, 64, 0}, RefusedCase{"BitCountHighByte", 4, 4, 0x118, 0},
-                      RefusedCase{"Width0", 0, 4, 24, 0}, RefusedCase{"WidthNegative", -127, 4, 1, 0},
-                      RefusedCase{"Height0", 4, 0, 24, 0}, RefusedCase{"HeightMinusTwoToThe31", 4, kMinInt, 24, 0},
-                      RefusedCase{"OverPixelLimit", 16384, 8193, 24, 0},
-                      RefusedCase{"WidestRow", kMaxInt, 1, 32, 0}, RefusedCase{"TallestPicture", 1, kMaxInt, 1, 0},
+                      RefusedCase{"CmykCompression", 4, 4, 8, 11},
+                      RefusedCase{"CompressionHighBits", 4, 4, 16, 0x10003}, RefusedCase{"BitCount2", 4, 4, 2, 0},
+                      RefusedCase{"BitCount0", 4, 4, 0, 0}, RefusedCase{"BitCount64", 4, 4, 64, 0},
+                      RefusedCase{"BitCountHighByte", 4, 4, 0x118, 0}, RefusedCase{"Width0", 0, 4, 24, 0},
+                      RefusedCase{"WidthNegative", -127, 4, 1, 0}, RefusedCase{"Height0", 4, 0, 24, 0},
+                      RefusedCase{"HeightMinusTwoToThe31", 4, kMinInt, 24, 0},
+                      RefusedCase{"OverPixelLimit", 16384, 8193, 24, 0}, RefusedCase{"WidestRow", kMaxInt, 1, 32, 0},
+                      RefusedCase{"TallestPicture", 1, kMaxInt, 1, 0},
                       RefusedCase{"ThreeMillionByTwoMillion", 3000000, 2000000, 24, 0}),
     [](const auto& info) { return info.param.name; });
 

@@ -42,11 +42,22 @@ TEST_P(WrittenLayout, HeadersTableAndZeroPadding) {
   const std::uint32_t imageSize = c.stride * static_cast<std::uint32_t>(c.height);
   ASSERT_EQ(b.size(), c.offBits + imageSize);
   // {offset, bytes, value} of every header field; resolution 0 is written as 3780.
-  const std::uint32_t fields[][3] = {
-      {0, 2, 0x4D42}, {2, 4, c.offBits + imageSize}, {6, 2, 0}, {8, 2, 0}, {10, 4, c.offBits}, {14, 4, 40},
-      {18, 4, static_cast<std::uint32_t>(c.width)}, {22, 4, static_cast<std::uint32_t>(c.height)}, {26, 2, 1},
-      {28, 2, static_cast<std::uint32_t>(c.depth)}, {30, 4, c.depth == 16 ? 3u : 0u}, {34, 4, imageSize},
-      {38, 4, 3780}, {42, 4, 3780}, {46, 4, 0}, {50, 4, 0}};
+  const std::uint32_t fields[][3] = {{0, 2, 0x4D42},
+                                     {2, 4, c.offBits + imageSize},
+                                     {6, 2, 0},
+                                     {8, 2, 0},
+                                     {10, 4, c.offBits},
+                                     {14, 4, 40},
+                                     {18, 4, static_cast<std::uint32_t>(c.width)},
+                                     {22, 4, static_cast<std::uint32_t>(c.height)},
+                                     {26, 2, 1},
+                                     {28, 2, static_cast<std::uint32_t>(c.depth)},
+                                     {30, 4, c.depth == 16 ? 3u : 0u},
+                                     {34, 4, imageSize},
+                                     {38, 4, 3780},
+                                     {42, 4, 3780},
+                                     {46, 4, 0},
+                                     {50, 4, 0}};
   for (const auto& f : fields) EXPECT_EQ(f[1] == 2 ? LE16(b, f[0]) : LE32(b, f[0]), f[2]) << "field at " << f[0];
   if (c.depth == 16) {
     EXPECT_EQ(Bytes(b.begin() + 54, b.begin() + 66), (Bytes{0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}));
@@ -72,8 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"SixteenBitWidth2", 16, 2, 1, 66, 4, {255, 255, 255, 255}},
                       LayoutCase{"TwentyFourWidth1", 24, 1, 3, 54, 4, {255, 255, 255, 0}},
                       LayoutCase{"TwentyFourWidth2", 24, 2, 2, 54, 8, {255, 255, 255, 255, 255, 255, 0, 0}},
-                      LayoutCase{"ThirtyTwoWidth3", 32, 3, 2, 54, 12,
-                                 {255, 255, 255, 0, 255, 255, 255, 0, 255, 255, 255, 0}}),
+                      LayoutCase{
+                          "ThirtyTwoWidth3", 32, 3, 2, 54, 12, {255, 255, 255, 0, 255, 255, 255, 0, 255, 255, 255, 0}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(BmpWriter, PalettedImageWritesItsOwnTableAndIndicesIntoIt) {
@@ -116,8 +127,8 @@ TEST(BmpWriter, SizesBeyond32BitsAreRefusedBeforeTheFileIsCreated) {
 
   TempDir dir;
   const std::string path = dir.File("big.bmp");
-  const BmpLayout bigLayouts[] = {layout, {40000, 40000, 24, 0, 0, nullptr}, {65536, 65536, 8, 0, 0, nullptr},
-                                  {715827883, 1, 24, 0, 0, nullptr}};
+  const BmpLayout bigLayouts[] = {
+      layout, {40000, 40000, 24, 0, 0, nullptr}, {65536, 65536, 8, 0, 0, nullptr}, {715827883, 1, 24, 0, 0, nullptr}};
   for (const BmpLayout& big : bigLayouts) {
     BmpWriter writer;
     EXPECT_EQ(writer.Begin(path.c_str(), big), 0) << big.width << " x " << big.height << " at " << big.depth;
@@ -145,7 +156,7 @@ TEST_P(RoundTrip, ReadingBackGivesTheSamePicture) {
   const std::int32_t depth = GetParam();
   BmpImage image;
   ASSERT_EQ(image.SetDepth(depth), 1);
-  ASSERT_EQ(image.SetSize(7, 5), 1);  // odd width: spare bits and padding at every depth
+  ASSERT_EQ(image.SetSize(7, 5), 1);   // odd width: spare bits and padding at every depth
   image.SetResolution({-1234, 4321});  // written and read as held
   Palette standard{};
   FillStandardTable(depth, standard);

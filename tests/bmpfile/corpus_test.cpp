@@ -109,10 +109,10 @@ TEST_F(Corpus, PixelsWorkedOutFromTheFileBytes) {
   // g/rgb24.bmp: 127 x 64, rows of 384 bytes from offset 54, bottom row first.
   // g/pal8.bmp: bfOffBits 1062, so 252 entries and the pixel data right after them.
   const std::tuple<const char*, std::int32_t, std::int32_t, PixelBGRA> known[] = {
-      {"g/rgb24.bmp", 0, 63, {0, 0, 0, 0}}, {"g/rgb24.bmp", 1, 63, {8, 8, 0, 0}},
+      {"g/rgb24.bmp", 0, 63, {0, 0, 0, 0}},  {"g/rgb24.bmp", 1, 63, {8, 8, 0, 0}},
       {"g/rgb24.bmp", 0, 0, {0, 0, 255, 0}}, {"g/rgb24.bmp", 100, 0, {0xA3, 0x9F, 0x9F, 0}},
-      {"g/pal8.bmp", 0, 63, {0, 0, 0, 0}}, {"g/pal8.bmp", 3, 63, {0x00, 0x2B, 0x00, 0}},
-      {"g/pal8.bmp", 0, 0, {0, 0, 255, 0}}, {"g/pal8.bmp", 6, 0, {0x33, 0x2B, 0xFF, 0}}};
+      {"g/pal8.bmp", 0, 63, {0, 0, 0, 0}},   {"g/pal8.bmp", 3, 63, {0x00, 0x2B, 0x00, 0}},
+      {"g/pal8.bmp", 0, 0, {0, 0, 255, 0}},  {"g/pal8.bmp", 6, 0, {0x33, 0x2B, 0xFF, 0}}};
   for (const auto& [path, x, y, expected] : known) {
     BmpImage image;
     ASSERT_EQ(ReadBmpFile(image, (folder_ + "/" + path).c_str()), 1) << path;

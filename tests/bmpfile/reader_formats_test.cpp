@@ -37,7 +37,6 @@ PixelBGRA Entry(int i) {
           static_cast<std::uint8_t>(i)};
 }
 
-
 // A picture as rows from the top, one character a pixel: '.' white, else the
 // palette entry with that base-36 digit.
 Pixels Expected(const std::vector<std::string>& rows) {
@@ -58,11 +57,16 @@ enum class Via { kWhole, kRows, kRowsSkippingOne, kPipe, kPipeSkippingOne };
 const Via kAllWays[] = {Via::kWhole, Via::kRows, Via::kRowsSkippingOne, Via::kPipe, Via::kPipeSkippingOne};
 const char* Name(Via via) {
   switch (via) {
-    case Via::kWhole: return "ReadBmpFile";
-    case Via::kRows: return "rows from a path";
-    case Via::kRowsSkippingOne: return "rows from a path, the bottom one skipped";
-    case Via::kPipe: return "rows from a pipe";
-    case Via::kPipeSkippingOne: return "rows from a pipe, the bottom one skipped";
+    case Via::kWhole:
+      return "ReadBmpFile";
+    case Via::kRows:
+      return "rows from a path";
+    case Via::kRowsSkippingOne:
+      return "rows from a path, the bottom one skipped";
+    case Via::kPipe:
+      return "rows from a pipe";
+    case Via::kPipeSkippingOne:
+      return "rows from a pipe, the bottom one skipped";
   }
   return "";
 }
@@ -70,9 +74,9 @@ const char* Name(Via via) {
 struct Picture {
   HeaderVerdict verdict = HeaderVerdict::kOpenFailed;
   std::int32_t width = 0, height = 0, depth = 0;
-  Pixels pixels;              // rows from the top
-  std::vector<int> answers;   // ReadRow's answers, bottom row first
-  bool bottomSkipped = false; // the bottom row was skipped: not compared
+  Pixels pixels;               // rows from the top
+  std::vector<int> answers;    // ReadRow's answers, bottom row first
+  bool bottomSkipped = false;  // the bottom row was skipped: not compared
 };
 
 Picture ReadRows(BmpReader& reader, HeaderVerdict verdict, bool skipOne) {
@@ -162,7 +166,8 @@ void ExpectPicture(const Picture& p, std::int32_t width, std::int32_t height, co
   const std::int32_t compared = p.bottomSkipped ? height - 1 : height;
   for (std::int32_t y = 0; y < compared; ++y)
     for (std::int32_t x = 0; x < width; ++x) {
-      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+      const std::size_t at =
+          static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
       const PixelBGRA a = p.pixels[at], e = expected[at];
       EXPECT_EQ(a, e) << "pixel " << x << "," << y << ": got " << int(a.blue) << "," << int(a.green) << ","
                       << int(a.red) << "," << int(a.alpha) << " want " << int(e.blue) << "," << int(e.green) << ","
@@ -176,7 +181,7 @@ struct RleCase {
   const char* name;
   std::uint16_t depth;  // 8: RLE8, 4: RLE4
   std::int32_t width, height;
-  int entries;          // palette entries the file carries
+  int entries;  // palette entries the file carries
   Bytes stream;
   std::vector<std::string> picture;  // from the top
 };
@@ -213,65 +218,73 @@ TEST_P(RunLength, DecodesEveryWayAlike) {
 INSTANTIATE_TEST_SUITE_P(
     BmpReader, RunLength,
     ::testing::Values(
-        RleCase{"EncodedRunsAndEndOfLine", 8, 6, 4, 16,
+        RleCase{"EncodedRunsAndEndOfLine",
+                8,
+                6,
+                4,
+                16,
                 {3, 1, 2, 2, 0, 0, 6, 3, 0, 0, 0, 1},
                 {"......", "......", "333333", "11122."}},
-        RleCase{"OddAbsoluteRunIsPadded", 8, 6, 2, 16,
-                {0, 3, 4, 5, 6, 0, 2, 7, 0, 1},
-                {"......", "45677."}},
-        RleCase{"EvenAbsoluteRunIsNotPadded", 8, 6, 2, 16,
-                {0, 4, 1, 2, 3, 4, 1, 5, 0, 1},
-                {"......", "12345."}},
-        RleCase{"DeltaWithinTheRowAndUp", 8, 6, 4, 16,
+        RleCase{"OddAbsoluteRunIsPadded", 8, 6, 2, 16, {0, 3, 4, 5, 6, 0, 2, 7, 0, 1}, {"......", "45677."}},
+        RleCase{"EvenAbsoluteRunIsNotPadded", 8, 6, 2, 16, {0, 4, 1, 2, 3, 4, 1, 5, 0, 1}, {"......", "12345."}},
+        RleCase{"DeltaWithinTheRowAndUp",
+                8,
+                6,
+                4,
+                16,
                 {1, 1, 0, 2, 2, 0, 1, 2, 0, 2, 1, 2, 1, 3, 0, 1},
                 {"......", ".....3", "......", "1..2.."}},
-        RleCase{"RunPastTheRowEndIsDroppedNotWrapped", 8, 6, 2, 16,
+        RleCase{"RunPastTheRowEndIsDroppedNotWrapped",
+                8,
+                6,
+                2,
+                16,
                 {10, 1, 0, 3, 2, 2, 2, 0, 0, 0, 2, 3, 0, 1},
                 {"33....", "111111"}},
-        RleCase{"AbsoluteRunClippedAtTheRowEnd", 8, 6, 2, 16,
+        RleCase{"AbsoluteRunClippedAtTheRowEnd",
+                8,
+                6,
+                2,
+                16,
                 {4, 1, 0, 5, 2, 3, 4, 5, 6, 0, 0, 0, 1, 4, 0, 1},
                 {"4.....", "111123"}},
         RleCase{"LongestAbsoluteRunClipped", 8, 6, 2, 16, LongAbsoluteRun(), {"2.....", "123456"}},
-        RleCase{"DeltaFarToTheRightDropsTheRestOfTheRow", 8, 6, 2, 16,
+        RleCase{"DeltaFarToTheRightDropsTheRestOfTheRow",
+                8,
+                6,
+                2,
+                16,
                 {1, 1, 0, 2, 255, 0, 0, 2, 255, 0, 9, 2, 0, 0, 1, 3},
                 {"3.....", "1....."}},
-        RleCase{"EndOfLineOnTheTopRowStops", 8, 6, 2, 16,
-                {1, 1, 0, 0, 1, 2, 0, 0, 1, 3, 0, 1},
-                {"2.....", "1....."}},
-        RleCase{"DeltaAboveTheTopStops", 8, 6, 2, 16,
-                {1, 1, 0, 2, 0, 5, 1, 2, 0, 1},
-                {"......", "1....."}},
-        RleCase{"EndOfBitmapLeavesTheRestWhite", 8, 6, 3, 16,
+        RleCase{"EndOfLineOnTheTopRowStops", 8, 6, 2, 16, {1, 1, 0, 0, 1, 2, 0, 0, 1, 3, 0, 1}, {"2.....", "1....."}},
+        RleCase{"DeltaAboveTheTopStops", 8, 6, 2, 16, {1, 1, 0, 2, 0, 5, 1, 2, 0, 1}, {"......", "1....."}},
+        RleCase{"EndOfBitmapLeavesTheRestWhite",
+                8,
+                6,
+                3,
+                16,
                 {2, 1, 0, 1, 2, 2, 0, 0, 2, 3},
                 {"......", "......", "11...."}},
-        RleCase{"StreamWithoutEndMarkers", 8, 6, 3, 16,
-                {2, 1, 0, 0, 2, 2},
-                {"......", "22....", "11...."}},
-        RleCase{"StreamEndsInsideAnAbsoluteRun", 8, 6, 2, 16,
-                {0, 5, 1, 2},
-                {"......", "12...."}},
-        RleCase{"StreamEndsInsideACommand", 8, 6, 2, 16,
-                {2, 1, 3},
-                {"......", "11...."}},
-        RleCase{"StreamEndsInsideADelta", 8, 6, 2, 16,
-                {2, 1, 0, 2, 1},
-                {"......", "11...."}},
-        RleCase{"IndexBeyondTheTableIsWhite", 8, 6, 1, 4,
-                {2, 3, 2, 9, 2, 0, 0, 1},
-                {"33..00"}},
-        RleCase{"FourBitRunAlternatesNibbles", 4, 7, 2, 16,
-                {5, 0x12, 0, 0, 1, 0xA0, 0, 1},
-                {"a......", "12121.."}},
-        RleCase{"FourBitOddAbsoluteRunsArePadded", 4, 8, 2, 16,
+        RleCase{"StreamWithoutEndMarkers", 8, 6, 3, 16, {2, 1, 0, 0, 2, 2}, {"......", "22....", "11...."}},
+        RleCase{"StreamEndsInsideAnAbsoluteRun", 8, 6, 2, 16, {0, 5, 1, 2}, {"......", "12...."}},
+        RleCase{"StreamEndsInsideACommand", 8, 6, 2, 16, {2, 1, 3}, {"......", "11...."}},
+        RleCase{"StreamEndsInsideADelta", 8, 6, 2, 16, {2, 1, 0, 2, 1}, {"......", "11...."}},
+        RleCase{"IndexBeyondTheTableIsWhite", 8, 6, 1, 4, {2, 3, 2, 9, 2, 0, 0, 1}, {"33..00"}},
+        RleCase{"FourBitRunAlternatesNibbles", 4, 7, 2, 16, {5, 0x12, 0, 0, 1, 0xA0, 0, 1}, {"a......", "12121.."}},
+        RleCase{"FourBitOddAbsoluteRunsArePadded",
+                4,
+                8,
+                2,
+                16,
                 {0, 3, 0x34, 0x50, 0, 5, 0x67, 0x89, 0xA0, 0, 0, 0, 1, 0xB0, 0, 1},
                 {"b.......", "3456789a"}},
-        RleCase{"FourBitStreamEndsInsideAnAbsoluteRun", 4, 8, 1, 16,
-                {0, 7, 0x12, 0x34},
-                {"1234...."}},
-        RleCase{"FourBitRunPastTheRowEnd", 4, 8, 2, 16,
-                {10, 0x12, 0, 0, 2, 0x34, 0, 1},
-                {"34......", "12121212"}},
-        RleCase{"FourBitAbsoluteRunClipped", 4, 4, 2, 16,
+        RleCase{"FourBitStreamEndsInsideAnAbsoluteRun", 4, 8, 1, 16, {0, 7, 0x12, 0x34}, {"1234...."}},
+        RleCase{"FourBitRunPastTheRowEnd", 4, 8, 2, 16, {10, 0x12, 0, 0, 2, 0x34, 0, 1}, {"34......", "12121212"}},
+        RleCase{"FourBitAbsoluteRunClipped",
+                4,
+                4,
+                2,
+                16,
                 {1, 0x50, 0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 1, 0x60},
                 {"6...", "5123"}}),
     [](const auto& info) { return info.param.name; });
@@ -305,7 +318,8 @@ std::ostream& operator<<(std::ostream& os, const TopDownCase& c) { return os << 
 Bytes PictureFile(const TopDownCase& c, std::int32_t width, std::int32_t height, bool topDown) {
   const std::size_t stride = (static_cast<std::size_t>(width) * c.depth + 31) / 32 * 4;
   BmpBytes file;
-  file.Headers(width, topDown ? -height : height, c.depth, 54 + static_cast<std::uint32_t>(c.table.size()), c.compression);
+  file.Headers(width, topDown ? -height : height, c.depth, 54 + static_cast<std::uint32_t>(c.table.size()),
+               c.compression);
   file.Bytes(c.table);
   // File row r (from the bottom of the picture) holds bytes 7r + 13k + 5.
   for (std::int32_t i = 0; i < height; ++i) {
@@ -341,18 +355,15 @@ TEST_P(TopDown, ReadsAsTheSamePictureStoredBottomUp) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BmpReader, TopDown,
-                         ::testing::Values(TopDownCase{"OneBit", 1, 0, FullTable(1)},
-                                           TopDownCase{"FourBit", 4, 0, FullTable(4)},
-                                           TopDownCase{"EightBit", 8, 0, FullTable(8)},
-                                           TopDownCase{"SixteenBit", 16, 0, {}},
-                                           TopDownCase{"SixteenBitFields", 16, 3, Masks({0xF800, 0x07E0, 0x001F})},
-                                           TopDownCase{"TwentyFourBit", 24, 0, {}},
-                                           TopDownCase{"ThirtyTwoBit", 32, 0, {}},
-                                           TopDownCase{"ThirtyTwoBitFields", 32, 3, Masks({0xFF0000, 0xFF00, 0xFF})},
-                                           TopDownCase{"ThirtyTwoBitAlphaFields", 32, 6,
-                                                       Masks({0xFF00, 0xFF0000, 0xFF000000, 0xFF})}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    BmpReader, TopDown,
+    ::testing::Values(TopDownCase{"OneBit", 1, 0, FullTable(1)}, TopDownCase{"FourBit", 4, 0, FullTable(4)},
+                      TopDownCase{"EightBit", 8, 0, FullTable(8)}, TopDownCase{"SixteenBit", 16, 0, {}},
+                      TopDownCase{"SixteenBitFields", 16, 3, Masks({0xF800, 0x07E0, 0x001F})},
+                      TopDownCase{"TwentyFourBit", 24, 0, {}}, TopDownCase{"ThirtyTwoBit", 32, 0, {}},
+                      TopDownCase{"ThirtyTwoBitFields", 32, 3, Masks({0xFF0000, 0xFF00, 0xFF})},
+                      TopDownCase{"ThirtyTwoBitAlphaFields", 32, 6, Masks({0xFF00, 0xFF0000, 0xFF000000, 0xFF})}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(BmpReaderTopDown, ShortFileLacksItsBottomRows) {
   // 3 x 4 at 8 bits, rows of 4 bytes from the top; {bytes kept, whole rows}.
@@ -379,7 +390,7 @@ TEST(BmpReaderTopDown, LargeFilesReadInChunksWholeAndShort) {
   // Pixel data beyond what the reader fetches at once: many narrow rows, and
   // rows wider than that on their own. {width, height, bytes kept of the pixel data}
   const TopDownCase c{"", 24, 0, {}};
-  const std::int64_t cases[][3] = {{100, 300, 90000}, {100, 300, 70001}, {100, 300, 300 * 40 + 7},
+  const std::int64_t cases[][3] = {{100, 300, 90000},  {100, 300, 70001},  {100, 300, 300 * 40 + 7},
                                    {30000, 3, 270000}, {30000, 3, 180001}, {7, 40000, 32 * 40000}};
   for (const auto& [width, height, kept] : cases) {
     const auto w = static_cast<std::int32_t>(width), h = static_cast<std::int32_t>(height);
@@ -391,8 +402,8 @@ TEST(BmpReaderTopDown, LargeFilesReadInChunksWholeAndShort) {
     Bytes bytes = PictureFile(c, w, h, true);
     bytes.resize(static_cast<std::size_t>(54 + kept));
     for (Via via : kAllWays) {
-      SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height) + ", " + std::to_string(kept) +
-                   " bytes, " + Name(via));
+      SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height) + ", " + std::to_string(kept) + " bytes, " +
+                   Name(via));
       ExpectPicture(Read(bytes, via), w, h, expected);
     }
   }
@@ -408,12 +419,13 @@ TEST(BmpReaderTopDown, ShortSixteenBitFileRepeatsTheLastValueInFileOrder) {
     if (p % 3 == 2) fullFile.U16(0xFFFF);
   }
   const Bytes& full = fullFile.data();
-  const std::pair<std::size_t, int> cuts[] = {{0, 0},  {1, 0},  {2, 1},  {5, 2},  {6, 3},  {7, 3},
-                                              {8, 3},  {10, 4}, {13, 5}, {17, 6}, {20, 8}, {23, 9}, {24, 9}};
+  const std::pair<std::size_t, int> cuts[] = {{0, 0},  {1, 0},  {2, 1},  {5, 2},  {6, 3},  {7, 3}, {8, 3},
+                                              {10, 4}, {13, 5}, {17, 6}, {20, 8}, {23, 9}, {24, 9}};
   for (const auto& [kept, whole] : cuts) {
     const Bytes bytes(full.begin(), full.begin() + 54 + static_cast<std::ptrdiff_t>(kept));
     Pixels expected;
-    for (int p = 0; p < 9; ++p) expected.push_back(p < whole ? Grey(8 * (p + 1)) : whole > 0 ? Grey(8 * whole) : kWhite);
+    for (int p = 0; p < 9; ++p)
+      expected.push_back(p < whole ? Grey(8 * (p + 1)) : whole > 0 ? Grey(8 * whole) : kWhite);
     for (Via via : kAllWays) {
       SCOPED_TRACE(std::to_string(kept) + " bytes of pixel data, " + Name(via));
       ExpectPicture(Read(bytes, via), 3, 3, expected);
@@ -469,7 +481,9 @@ TEST_P(CoreHeader, ThreeByteTableAfterTheTwelveByteHeader) {
     Palette standard{};
     FillStandardTable(c.depth, standard);
     for (int i = 0; i < image.PaletteSize(); ++i)
-      EXPECT_EQ(image.GetPaletteEntry(i), i < c.fromFile ? CoreEntry(i) : i < c.standardUpTo ? standard[i] : kWhite)
+      EXPECT_EQ(image.GetPaletteEntry(i), i < c.fromFile       ? CoreEntry(i)
+                                          : i < c.standardUpTo ? standard[i]
+                                                               : kWhite)
           << "entry " << i;
   }
   for (std::int32_t x = 0; x < 3; ++x) EXPECT_EQ(image.PixelAt(x, 0), c.pixels[x]) << "pixel " << x;
@@ -480,12 +494,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CoreCase{"OneBit", 1, 26 + 6, 2, {0x60, 0, 0, 0}, {CoreEntry(0), CoreEntry(1), CoreEntry(1)}, 2, 2},
         CoreCase{"EightBitShortTable", 8, 26 + 60, 20, {0, 19, 23, 0}, {CoreEntry(0), CoreEntry(19), kWhite}, 20, 20},
-        CoreCase{"FourBitSurplusBytesAreAGap", 4, 26 + 48 + 5, 16, {9, 9, 9, 9, 9, 0x0F, 0xA0, 0, 0},
-                 {CoreEntry(0), CoreEntry(15), CoreEntry(10)}, 16, 16},
-        CoreCase{"FourBitOffsetInsideAnEntry", 4, 26 + 7, 2, {0x01, 0x20, 0, 0},
-                 {CoreEntry(0), CoreEntry(1), kWhite}, 2, 2},
-        CoreCase{"TwentyFourBitGap", 24, 26 + 4, 0, {9, 9, 9, 9, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0},
-                 {{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}}, 0, 0},
+        CoreCase{"FourBitSurplusBytesAreAGap",
+                 4,
+                 26 + 48 + 5,
+                 16,
+                 {9, 9, 9, 9, 9, 0x0F, 0xA0, 0, 0},
+                 {CoreEntry(0), CoreEntry(15), CoreEntry(10)},
+                 16,
+                 16},
+        CoreCase{
+            "FourBitOffsetInsideAnEntry", 4, 26 + 7, 2, {0x01, 0x20, 0, 0}, {CoreEntry(0), CoreEntry(1), kWhite}, 2, 2},
+        CoreCase{"TwentyFourBitGap",
+                 24,
+                 26 + 4,
+                 0,
+                 {9, 9, 9, 9, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0},
+                 {{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}},
+                 0,
+                 0},
         CoreCase{"TableCutShort", 8, 26 + 768, 3, {1}, {kWhite, kWhite, kWhite}, 3, 256}),
     [](const auto& info) { return info.param.name; });
 
@@ -498,8 +524,8 @@ struct LongHeaderCase {
   std::uint32_t compression;
   Bytes headerTail;  // the info header's bytes after the first 40 (zeros after these)
   std::uint32_t offBits;
-  Bytes afterHeader; // colour table, masks of a 40-byte header, gap
-  Bytes row;         // one row of width 2
+  Bytes afterHeader;  // colour table, masks of a 40-byte header, gap
+  Bytes row;          // one row of width 2
   Pixels pixels;
 };
 std::ostream& operator<<(std::ostream& os, const LongHeaderCase& c) { return os << c.name; }
@@ -548,46 +574,120 @@ Bytes Concat(Bytes a, const Bytes& b) {
 INSTANTIATE_TEST_SUITE_P(
     BmpReader, LongHeader,
     ::testing::Values(
-        LongHeaderCase{"V5EightBitTable", 124, 8, 0, {}, 138 + 16, Entries({0, 1, 2, 3}), {3, 4, 0, 0},
-                       {Entry(3), kWhite}},
-        LongHeaderCase{"V4FourBitTableThenGap", 108, 4, 0, {}, 122 + 64 + 3,
-                       Concat(FullTable(4), {9, 9, 9}), {0xF1, 0, 0, 0}, {Entry(15), Entry(1)}},
+        LongHeaderCase{
+            "V5EightBitTable", 124, 8, 0, {}, 138 + 16, Entries({0, 1, 2, 3}), {3, 4, 0, 0}, {Entry(3), kWhite}},
+        LongHeaderCase{"V4FourBitTableThenGap",
+                       108,
+                       4,
+                       0,
+                       {},
+                       122 + 64 + 3,
+                       Concat(FullTable(4), {9, 9, 9}),
+                       {0xF1, 0, 0, 0},
+                       {Entry(15), Entry(1)}},
         LongHeaderCase{"Size52OneBit", 52, 1, 0, {}, 66 + 8, Entries({0, 1}), {0x40, 0, 0, 0}, {Entry(0), Entry(1)}},
         LongHeaderCase{"Size64EightBit", 64, 8, 0, {}, 78 + 8, Entries({0, 1}), {1, 0, 0, 0}, {Entry(1), Entry(0)}},
-        LongHeaderCase{"V5RunLength8", 124, 8, 1, {}, 138 + 8, Entries({0, 1}), {1, 1, 0, 1},
-                       {Entry(1), kWhite}},
+        LongHeaderCase{"V5RunLength8", 124, 8, 1, {}, 138 + 8, Entries({0, 1}), {1, 1, 0, 1}, {Entry(1), kWhite}},
         LongHeaderCase{"OffsetInsideTheHeaderGivesNoTable", 124, 8, 0, {}, 100, {}, {1, 0, 0, 0}, {kWhite, kWhite}},
         // Any other size is read as 40 bytes: the table at 54.
         LongHeaderCase{"Size16ReadAsForty", 16, 8, 0, {}, 54 + 8, Entries({0, 1}), {1, 0, 0, 0}, {Entry(1), Entry(0)}},
-        LongHeaderCase{"Size40ThirtyTwoBitFieldsHaveNoAlphaMask", 40, 32, 3, {}, 66,
-                       Le32({0xFF0000, 0xFF00, 0xFF}), Le32({0x80112233, 0xFF000000}),
+        LongHeaderCase{"Size40ThirtyTwoBitFieldsHaveNoAlphaMask",
+                       40,
+                       32,
+                       3,
+                       {},
+                       66,
+                       Le32({0xFF0000, 0xFF00, 0xFF}),
+                       Le32({0x80112233, 0xFF000000}),
                        {{0x33, 0x22, 0x11, 0}, {0, 0, 0, 0}}},
-        LongHeaderCase{"Size40AlphaBitfields", 40, 32, 6, {}, 70, Le32({0xFF0000, 0xFF00, 0xFF, 0xFF000000}),
-                       Le32({0x80112233, 0x7F000000}), {{0x33, 0x22, 0x11, 0x80}, {0, 0, 0, 0x7F}}},
-        LongHeaderCase{"Size52ThirtyTwoBitFieldsWithoutAlpha", 52, 32, 3, Le32({0xFF0000, 0xFF00, 0xFF}), 66, {},
-                       Le32({0x80112233, 0}), {{0x33, 0x22, 0x11, 0}, {0, 0, 0, 0}}},
-        LongHeaderCase{"Size56ThirtyTwoBitFieldsWithAlpha", 56, 32, 3, Le32({0xFF, 0xFF00, 0xFF0000, 0xFF000000}), 70,
-                       {}, Le32({0x80112233, 0}), {{0x11, 0x22, 0x33, 0x80}, {0, 0, 0, 0}}},
-        LongHeaderCase{"V5ThirtyTwoBitFieldsWithAlpha", 124, 32, 3, Le32({0xFF0000, 0xFF00, 0xFF, 0xFF000000}), 138,
-                       {}, Le32({0x80112233, 0xFFFFFFFF}), {{0x33, 0x22, 0x11, 0x80}, {255, 255, 255, 255}}},
-        LongHeaderCase{"TenBitFieldsKeepTheirTopBits", 40, 32, 3, {}, 66, Le32({0x3FF00000, 0x000FFC00, 0x3FF}),
-                       Le32({0x3FF80001, 0x00501407}), {{0, 128, 255, 0}, {1, 1, 1, 0}}},
-        LongHeaderCase{"NarrowFieldsAreLeftAligned", 40, 32, 3, {}, 66, Le32({0x1, 0x6, 0}),
-                       Le32({0x7, 0x2}), {{0, 192, 128, 0}, {0, 64, 0, 0}}},
-        LongHeaderCase{"V5SixteenBitArgb4444", 124, 16, 3, Le32({0x0F00, 0x00F0, 0x000F, 0xF000}), 138, {},
-                       {0xFF, 0xFF, 0x34, 0x12}, {{240, 240, 240, 0}, {64, 48, 32, 0}}},
-        LongHeaderCase{"SixteenBitAlphaBitfieldsSkipTheAlphaMask", 40, 16, 6, {}, 70,
-                       Le32({0xF800, 0x07E0, 0x001F, 0x0000}), {0xFF, 0xFF, 0x1F, 0}, {Grey(248), {248, 0, 0, 0}}},
-        LongHeaderCase{"SixteenBitOneBitMasksLiftedToTheTop", 40, 16, 3, {}, 66, Le32({0x4, 0x2, 0x1}),
-                       {0x07, 0, 0x05, 0}, {Grey(128), {128, 0, 128, 0}}}),
+        LongHeaderCase{"Size40AlphaBitfields",
+                       40,
+                       32,
+                       6,
+                       {},
+                       70,
+                       Le32({0xFF0000, 0xFF00, 0xFF, 0xFF000000}),
+                       Le32({0x80112233, 0x7F000000}),
+                       {{0x33, 0x22, 0x11, 0x80}, {0, 0, 0, 0x7F}}},
+        LongHeaderCase{"Size52ThirtyTwoBitFieldsWithoutAlpha",
+                       52,
+                       32,
+                       3,
+                       Le32({0xFF0000, 0xFF00, 0xFF}),
+                       66,
+                       {},
+                       Le32({0x80112233, 0}),
+                       {{0x33, 0x22, 0x11, 0}, {0, 0, 0, 0}}},
+        LongHeaderCase{"Size56ThirtyTwoBitFieldsWithAlpha",
+                       56,
+                       32,
+                       3,
+                       Le32({0xFF, 0xFF00, 0xFF0000, 0xFF000000}),
+                       70,
+                       {},
+                       Le32({0x80112233, 0}),
+                       {{0x11, 0x22, 0x33, 0x80}, {0, 0, 0, 0}}},
+        LongHeaderCase{"V5ThirtyTwoBitFieldsWithAlpha",
+                       124,
+                       32,
+                       3,
+                       Le32({0xFF0000, 0xFF00, 0xFF, 0xFF000000}),
+                       138,
+                       {},
+                       Le32({0x80112233, 0xFFFFFFFF}),
+                       {{0x33, 0x22, 0x11, 0x80}, {255, 255, 255, 255}}},
+        LongHeaderCase{"TenBitFieldsKeepTheirTopBits",
+                       40,
+                       32,
+                       3,
+                       {},
+                       66,
+                       Le32({0x3FF00000, 0x000FFC00, 0x3FF}),
+                       Le32({0x3FF80001, 0x00501407}),
+                       {{0, 128, 255, 0}, {1, 1, 1, 0}}},
+        LongHeaderCase{"NarrowFieldsAreLeftAligned",
+                       40,
+                       32,
+                       3,
+                       {},
+                       66,
+                       Le32({0x1, 0x6, 0}),
+                       Le32({0x7, 0x2}),
+                       {{0, 192, 128, 0}, {0, 64, 0, 0}}},
+        LongHeaderCase{"V5SixteenBitArgb4444",
+                       124,
+                       16,
+                       3,
+                       Le32({0x0F00, 0x00F0, 0x000F, 0xF000}),
+                       138,
+                       {},
+                       {0xFF, 0xFF, 0x34, 0x12},
+                       {{240, 240, 240, 0}, {64, 48, 32, 0}}},
+        LongHeaderCase{"SixteenBitAlphaBitfieldsSkipTheAlphaMask",
+                       40,
+                       16,
+                       6,
+                       {},
+                       70,
+                       Le32({0xF800, 0x07E0, 0x001F, 0x0000}),
+                       {0xFF, 0xFF, 0x1F, 0},
+                       {Grey(248), {248, 0, 0, 0}}},
+        LongHeaderCase{"SixteenBitOneBitMasksLiftedToTheTop",
+                       40,
+                       16,
+                       3,
+                       {},
+                       66,
+                       Le32({0x4, 0x2, 0x1}),
+                       {0x07, 0, 0x05, 0},
+                       {Grey(128), {128, 0, 128, 0}}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(RowDecoders, SixteenBitMasksAlignTheirHighestBitOnBitFour) {
   // {mask, value, channel}: the blue channel with the given mask.
   const std::tuple<std::uint16_t, std::uint16_t, int> cases[] = {
-      {0x000F, 0x000F, 240}, {0x000F, 0x0001, 16}, {0x0001, 0x0001, 128}, {0x0003, 0x0002, 128},
-      {0x001F, 0x001F, 248}, {0xF800, 0xF800, 248}, {0x07E0, 0x0020, 0}, {0x0F00, 0x0F00, 240},
-      {0x0000, 0xFFFF, 0},   {0x00F0, 0x0010, 16}};
+      {0x000F, 0x000F, 240}, {0x000F, 0x0001, 16}, {0x0001, 0x0001, 128}, {0x0003, 0x0002, 128}, {0x001F, 0x001F, 248},
+      {0xF800, 0xF800, 248}, {0x07E0, 0x0020, 0},  {0x0F00, 0x0F00, 240}, {0x0000, 0xFFFF, 0},   {0x00F0, 0x0010, 16}};
   for (const auto& [mask, value, channel] : cases) {
     ChannelMasks masks;
     masks.blue = mask;
@@ -636,34 +736,34 @@ constexpr std::int32_t kMinInt = std::numeric_limits<std::int32_t>::min();
 
 INSTANTIATE_TEST_SUITE_P(
     BmpReader, Problem,
-    ::testing::Values(
-        ProblemCase{"RunLength8At4Bits", Headers(4, 4, 4, 1), HeaderVerdict::kRefused,
-                    ReadProblemKind::kCompressionDepth, 1, 8},
-        ProblemCase{"RunLength4At8Bits", Headers(4, 4, 8, 2), HeaderVerdict::kRefused,
-                    ReadProblemKind::kCompressionDepth, 2, 4},
-        ProblemCase{"RunLength4TopDown", Headers(4, -4, 4, 2), HeaderVerdict::kRefused,
-                    ReadProblemKind::kTopDownCompressed, 2, 0},
-        ProblemCase{"BitfieldsAt8", Headers(4, 4, 8, 3), HeaderVerdict::kRefused, ReadProblemKind::kCompressionDepth,
-                    3, 16},
-        ProblemCase{"HuffmanInA64ByteHeader", Headers(4, 4, 1, 3, 64), HeaderVerdict::kRefused,
-                    ReadProblemKind::kCompressionForHeader, 3, 64},
-        ProblemCase{"Rle24InA64ByteHeader", Headers(4, 4, 24, 4, 64), HeaderVerdict::kRefused,
-                    ReadProblemKind::kCompression, 4, 0},
-        ProblemCase{"Png", Headers(4, 4, 0, 5, 124), HeaderVerdict::kRefused, ReadProblemKind::kCompression, 5, 0},
-        ProblemCase{"HeightMinusTwoToThe31", Headers(4, kMinInt, 24, 0), HeaderVerdict::kRefused,
-                    ReadProblemKind::kHeight, kMinInt, 0},
-        ProblemCase{"CoreHeaderAt16Bits", Concat(CoreFile(26, 2, 2, 16), Bytes(16, 0)), HeaderVerdict::kRefused,
-                    ReadProblemKind::kDepthForHeader, 16, 12},
-        ProblemCase{"CoreHeaderAt32Bits", Concat(CoreFile(26, 2, 2, 32), Bytes(16, 0)), HeaderVerdict::kRefused,
-                    ReadProblemKind::kDepthForHeader, 32, 12},
-        ProblemCase{"CoreHeaderAt2Bits", Concat(CoreFile(26, 2, 2, 2), Bytes(16, 0)), HeaderVerdict::kRefused,
-                    ReadProblemKind::kDepth, 2, 0},
-        ProblemCase{"CoreHeaderWidth0", Concat(CoreFile(26, 0, 2, 24), Bytes(16, 0)), HeaderVerdict::kRefused,
-                    ReadProblemKind::kWidth, 0, kMaxRowPixels},
-        ProblemCase{"CoreHeaderHeight0", Concat(CoreFile(26, 2, 0, 24), Bytes(16, 0)), HeaderVerdict::kRefused,
-                    ReadProblemKind::kHeight, 0, 0},
-        ProblemCase{"CoreHeaderCutShort", Truncated(CoreFile(26, 2, 2, 24), 25),
-                    HeaderVerdict::kShortHeader, ReadProblemKind::kShortHeader, 25, 0}),
+    ::testing::Values(ProblemCase{"RunLength8At4Bits", Headers(4, 4, 4, 1), HeaderVerdict::kRefused,
+                                  ReadProblemKind::kCompressionDepth, 1, 8},
+                      ProblemCase{"RunLength4At8Bits", Headers(4, 4, 8, 2), HeaderVerdict::kRefused,
+                                  ReadProblemKind::kCompressionDepth, 2, 4},
+                      ProblemCase{"RunLength4TopDown", Headers(4, -4, 4, 2), HeaderVerdict::kRefused,
+                                  ReadProblemKind::kTopDownCompressed, 2, 0},
+                      ProblemCase{"BitfieldsAt8", Headers(4, 4, 8, 3), HeaderVerdict::kRefused,
+                                  ReadProblemKind::kCompressionDepth, 3, 16},
+                      ProblemCase{"HuffmanInA64ByteHeader", Headers(4, 4, 1, 3, 64), HeaderVerdict::kRefused,
+                                  ReadProblemKind::kCompressionForHeader, 3, 64},
+                      ProblemCase{"Rle24InA64ByteHeader", Headers(4, 4, 24, 4, 64), HeaderVerdict::kRefused,
+                                  ReadProblemKind::kCompression, 4, 0},
+                      ProblemCase{"Png", Headers(4, 4, 0, 5, 124), HeaderVerdict::kRefused,
+                                  ReadProblemKind::kCompression, 5, 0},
+                      ProblemCase{"HeightMinusTwoToThe31", Headers(4, kMinInt, 24, 0), HeaderVerdict::kRefused,
+                                  ReadProblemKind::kHeight, kMinInt, 0},
+                      ProblemCase{"CoreHeaderAt16Bits", Concat(CoreFile(26, 2, 2, 16), Bytes(16, 0)),
+                                  HeaderVerdict::kRefused, ReadProblemKind::kDepthForHeader, 16, 12},
+                      ProblemCase{"CoreHeaderAt32Bits", Concat(CoreFile(26, 2, 2, 32), Bytes(16, 0)),
+                                  HeaderVerdict::kRefused, ReadProblemKind::kDepthForHeader, 32, 12},
+                      ProblemCase{"CoreHeaderAt2Bits", Concat(CoreFile(26, 2, 2, 2), Bytes(16, 0)),
+                                  HeaderVerdict::kRefused, ReadProblemKind::kDepth, 2, 0},
+                      ProblemCase{"CoreHeaderWidth0", Concat(CoreFile(26, 0, 2, 24), Bytes(16, 0)),
+                                  HeaderVerdict::kRefused, ReadProblemKind::kWidth, 0, kMaxRowPixels},
+                      ProblemCase{"CoreHeaderHeight0", Concat(CoreFile(26, 2, 0, 24), Bytes(16, 0)),
+                                  HeaderVerdict::kRefused, ReadProblemKind::kHeight, 0, 0},
+                      ProblemCase{"CoreHeaderCutShort", Truncated(CoreFile(26, 2, 2, 24), 25),
+                                  HeaderVerdict::kShortHeader, ReadProblemKind::kShortHeader, 25, 0}),
     [](const auto& info) { return info.param.name; });
 
 TEST(BmpReaderCoreHeader, LargestSidesAreUnsigned) {

@@ -22,15 +22,15 @@ constexpr PixelBGRA kBlack{0, 0, 0, 0};
 TEST(RowStride, PadsRowDataToAMultipleOfFour) {
   const std::int64_t kMaxWidth = std::numeric_limits<std::int32_t>::max();
   // {width, depth, row data size, row stride}
-  const std::int64_t cases[][4] = {{1, 1, 1, 4},    {8, 1, 1, 4},   {33, 1, 5, 8},  {3, 4, 2, 4},   {9, 4, 5, 8},
-                                   {5, 8, 5, 8},    {2, 16, 4, 4},  {5, 16, 10, 12}, {1, 24, 3, 4}, {5, 24, 15, 16},
-                                   {3, 32, 12, 12}, {kMaxWidth, 32, 4 * kMaxWidth, 4 * kMaxWidth}};
+  const std::int64_t cases[][4] = {{1, 1, 1, 4},    {8, 1, 1, 4},    {33, 1, 5, 8},
+                                   {3, 4, 2, 4},    {9, 4, 5, 8},    {5, 8, 5, 8},
+                                   {2, 16, 4, 4},   {5, 16, 10, 12}, {1, 24, 3, 4},
+                                   {5, 24, 15, 16}, {3, 32, 12, 12}, {kMaxWidth, 32, 4 * kMaxWidth, 4 * kMaxWidth}};
   for (const auto& c : cases) {
     EXPECT_EQ(RowDataSize(c[0], c[1]), static_cast<std::uint64_t>(c[2])) << c[0] << " at " << c[1];
     EXPECT_EQ(RowStride(c[0], c[1]), static_cast<std::uint64_t>(c[3])) << c[0] << " at " << c[1];
   }
 }
-
 
 struct DecodeCase {
   const char* name;
@@ -44,11 +44,16 @@ int Decode(int depth, const Bytes& bytes, std::int32_t count, PixelRow row) {
   Pixels palette;
   for (int i = 0; i < 256; ++i) palette.push_back(MarkedEntry(i));
   switch (depth) {
-    case 32: return DecodeRow32(bytes.data(), count, row);
-    case 24: return DecodeRow24(bytes.data(), count, row);
-    case 8: return DecodeRow8(bytes.data(), count, palette.data(), row);
-    case 4: return DecodeRow4(bytes.data(), count, palette.data(), row);
-    default: return DecodeRow1(bytes.data(), count, palette.data(), row);
+    case 32:
+      return DecodeRow32(bytes.data(), count, row);
+    case 24:
+      return DecodeRow24(bytes.data(), count, row);
+    case 8:
+      return DecodeRow8(bytes.data(), count, palette.data(), row);
+    case 4:
+      return DecodeRow4(bytes.data(), count, palette.data(), row);
+    default:
+      return DecodeRow1(bytes.data(), count, palette.data(), row);
   }
 }
 
@@ -72,15 +77,24 @@ INSTANTIATE_TEST_SUITE_P(
     RowDecoders, RowDecode,
     ::testing::Values(
         DecodeCase{"OneBitWidth3", 1, {0xA0, 0xFF, 0xFF, 0xFF}, {MarkedEntry(1), MarkedEntry(0), MarkedEntry(1)}},
-        DecodeCase{"OneBitWidth8", 1, {0x5A}, {MarkedEntry(0), MarkedEntry(1), MarkedEntry(0), MarkedEntry(1), MarkedEntry(1), MarkedEntry(0), MarkedEntry(1), MarkedEntry(0)}},
-        DecodeCase{"OneBitSpareBitsSet", 1, {0x80, 0x7F, 0, 0}, {MarkedEntry(1), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0)}},
+        DecodeCase{"OneBitWidth8",
+                   1,
+                   {0x5A},
+                   {MarkedEntry(0), MarkedEntry(1), MarkedEntry(0), MarkedEntry(1), MarkedEntry(1), MarkedEntry(0),
+                    MarkedEntry(1), MarkedEntry(0)}},
+        DecodeCase{"OneBitSpareBitsSet",
+                   1,
+                   {0x80, 0x7F, 0, 0},
+                   {MarkedEntry(1), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0),
+                    MarkedEntry(0), MarkedEntry(0), MarkedEntry(0)}},
         DecodeCase{"FourBitWidth1LowNibbleIgnored", 4, {0x3C, 0xFF, 0xFF, 0xFF}, {MarkedEntry(3)}},
         DecodeCase{"FourBitOddWidth", 4, {0x12, 0x3F, 0, 0}, {MarkedEntry(1), MarkedEntry(2), MarkedEntry(3)}},
-        DecodeCase{"FourBitEvenWidth", 4, {0xF0, 0x9A}, {MarkedEntry(15), MarkedEntry(0), MarkedEntry(9), MarkedEntry(10)}},
+        DecodeCase{
+            "FourBitEvenWidth", 4, {0xF0, 0x9A}, {MarkedEntry(15), MarkedEntry(0), MarkedEntry(9), MarkedEntry(10)}},
         DecodeCase{"EightBit", 8, {200, 0, 255, 0xEE}, {MarkedEntry(200), MarkedEntry(0), MarkedEntry(255)}},
         DecodeCase{"TwentyFourAlphaZero", 24, {10, 20, 30, 40, 50, 60, 0xEE, 0xEE}, {{10, 20, 30, 0}, {40, 50, 60, 0}}},
-        DecodeCase{"ThirtyTwoAlphaFromFile", 32, {10, 20, 30, 40, 50, 60, 70, 80},
-                   {{10, 20, 30, 40}, {50, 60, 70, 80}}}),
+        DecodeCase{
+            "ThirtyTwoAlphaFromFile", 32, {10, 20, 30, 40, 50, 60, 70, 80}, {{10, 20, 30, 40}, {50, 60, 70, 80}}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(RowDecoders, MaskShiftBringsTheMaskDownToFiveBits) {
@@ -104,12 +118,18 @@ int Encode(int depth, ConstPixelRow row, std::uint8_t* buffer, std::int32_t leng
   palette.fill(kWhite);
   FillStandardTable(depth, palette);
   switch (depth) {
-    case 32: return EncodeRow32(row, buffer, length);
-    case 24: return EncodeRow24(row, buffer, length);
-    case 16: return EncodeRow16(row, buffer, length);
-    case 8: return EncodeRow8(row, palette.data(), buffer, length);
-    case 4: return EncodeRow4(row, palette.data(), buffer, length);
-    default: return EncodeRow1(row, palette.data(), buffer, length);
+    case 32:
+      return EncodeRow32(row, buffer, length);
+    case 24:
+      return EncodeRow24(row, buffer, length);
+    case 16:
+      return EncodeRow16(row, buffer, length);
+    case 8:
+      return EncodeRow8(row, palette.data(), buffer, length);
+    case 4:
+      return EncodeRow4(row, palette.data(), buffer, length);
+    default:
+      return EncodeRow1(row, palette.data(), buffer, length);
   }
 }
 
@@ -135,14 +155,19 @@ INSTANTIATE_TEST_SUITE_P(
     RowEncoders, RowEncode,
     ::testing::Values(
         EncodeCase{"OneBitWidth3", 1, {kWhite, kBlack, kWhite}, {0xA0, 0xEE, 0xEE, 0xEE}},
-        EncodeCase{"OneBitWidth9NearestColour", 1,
+        EncodeCase{"OneBitWidth9NearestColour",
+                   1,
                    {kWhite, kNearBlack, kWhite, kWhite, kWhite, kWhite, kWhite, kNearWhite, kWhite},
                    {0xBF, 0x80, 0xEE, 0xEE}},
         EncodeCase{"FourBitOddWidth", 4, {kDarkRed, kDarkGreen, kDarkYellow}, {0x12, 0x30, 0xEE, 0xEE}},
         EncodeCase{"FourBitWhiteAndBlack", 4, {kWhite, kBlack, kWhite, kWhite, kWhite}, {0xF0, 0xFF, 0xF0, 0xEE}},
-        EncodeCase{"EightBit", 8, {kBlack, kWhite, kDarkRed, {0, 0, 255, 0}, {255, 0, 0, 0}},
+        EncodeCase{"EightBit",
+                   8,
+                   {kBlack, kWhite, kDarkRed, {0, 0, 255, 0}, {255, 0, 0, 0}},
                    {0, 255, 1, 249, 252, 0xEE, 0xEE, 0xEE}},
-        EncodeCase{"SixteenBitFiveSixFive", 16, {kWhite, {8, 4, 8, 0}, {7, 3, 7, 0}, {0, 252, 0, 9}, {248, 0, 248, 0}},
+        EncodeCase{"SixteenBitFiveSixFive",
+                   16,
+                   {kWhite, {8, 4, 8, 0}, {7, 3, 7, 0}, {0, 252, 0, 9}, {248, 0, 248, 0}},
                    {0xFF, 0xFF, 0x21, 0x08, 0x00, 0x00, 0xE0, 0x07, 0x1F, 0xF8, 0xEE, 0xEE}},
         EncodeCase{"TwentyFourDropsAlpha", 24, {{1, 2, 3, 99}, {4, 5, 6, 99}}, {1, 2, 3, 4, 5, 6, 0xEE, 0xEE}},
         EncodeCase{"ThirtyTwoKeepsAlpha", 32, {{1, 2, 3, 99}, {4, 5, 6, 0}}, {1, 2, 3, 99, 4, 5, 6, 0}}),

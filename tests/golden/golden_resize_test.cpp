@@ -37,7 +37,9 @@ std::uint64_t Fnv1a(const std::vector<std::uint8_t>& bytes) {
   return h;
 }
 
-std::uint32_t Stride(std::int32_t width, int depth) { return static_cast<std::uint32_t>((width * depth + 31) / 32 * 4); }
+std::uint32_t Stride(std::int32_t width, int depth) {
+  return static_cast<std::uint32_t>((width * depth + 31) / 32 * 4);
+}
 
 // A bottom-up BMP of the given depth whose palette (if any) and pixel bytes
 // come from the generator; row padding stays zero.
@@ -64,7 +66,6 @@ std::vector<std::uint8_t> White2x2() {
   for (int row = 0; row < 2; ++row) bytes.Bytes({255, 255, 255, 255, 255, 255, 0, 0});
   return bytes.data();
 }
-
 
 struct GoldenCase {
   const char* name;

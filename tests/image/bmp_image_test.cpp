@@ -67,8 +67,8 @@ TEST(BmpImage, PixelAtClampsEveryCoordinateIntoTheImage) {
   struct Case {
     std::int32_t x, y, wantX, wantY;
   };
-  const Case cases[] = {{-1, -1, 0, 0},  {4 + 5, 3, 3, 2}, {2, 1, 2, 1},  {-2147483647 - 1, 1, 0, 1},
-                        {kMax, kMax, 3, 2}, {1, -7, 1, 0},   {3, 99, 3, 2}};
+  const Case cases[] = {{-1, -1, 0, 0},     {4 + 5, 3, 3, 2}, {2, 1, 2, 1}, {-2147483647 - 1, 1, 0, 1},
+                        {kMax, kMax, 3, 2}, {1, -7, 1, 0},    {3, 99, 3, 2}};
   for (const Case& c : cases) {
     EXPECT_EQ(&image.PixelAt(c.x, c.y), &image.PixelAt(c.wantX, c.wantY)) << c.x << "," << c.y;
   }
@@ -89,8 +89,8 @@ TEST(BmpImage, SetDepthGivesPaletteExactlyForPalettedDepths) {
     std::int32_t depth;
     bool palette;
   };
-  for (const Case c : {Case{1, true}, Case{4, true}, Case{8, true}, Case{16, false}, Case{24, false},
-                       Case{32, false}}) {
+  for (const Case c :
+       {Case{1, true}, Case{4, true}, Case{8, true}, Case{16, false}, Case{24, false}, Case{32, false}}) {
     BmpImage image;
     ASSERT_EQ(image.SetDepth(8), 1);
     ASSERT_EQ(image.SetDepth(c.depth), 1);
@@ -122,8 +122,8 @@ TEST(IntPower, RepeatedMultiplicationWrappingAt32Bits) {
   struct Case {
     std::int32_t base, exponent, want;
   };
-  for (const Case c : {Case{2, 0, 1}, Case{2, 8, 256}, Case{3, -2, 1}, Case{2, 24, 16777216}, Case{2, 31, -2147483647 - 1},
-                       Case{2, 32, 0}, Case{10, 3, 1000}}) {
+  for (const Case c : {Case{2, 0, 1}, Case{2, 8, 256}, Case{3, -2, 1}, Case{2, 24, 16777216},
+                       Case{2, 31, -2147483647 - 1}, Case{2, 32, 0}, Case{10, 3, 1000}}) {
     EXPECT_EQ(IntPower(c.base, c.exponent), c.want) << c.base << "^" << c.exponent;
   }
 }

@@ -15,8 +15,8 @@ TEST(ColourTables, PaletteSizeByDepth) {
   struct Case {
     std::int32_t depth, size;
   };
-  for (const Case c : {Case{1, 2}, Case{4, 16}, Case{8, 256}, Case{16, 65536}, Case{24, 16777216},
-                       Case{32, 16777216}}) {
+  for (const Case c :
+       {Case{1, 2}, Case{4, 16}, Case{8, 256}, Case{16, 65536}, Case{24, 16777216}, Case{32, 16777216}}) {
     BmpImage image;
     ASSERT_EQ(image.SetDepth(c.depth), 1);
     EXPECT_EQ(image.PaletteSize(), c.size) << c.depth;
@@ -88,13 +88,20 @@ TEST(ColourTables, NearestIndexOnTheStandardTables) {
     int want;
   };
   const Case cases[] = {
-      {1, Rgb(255, 255, 255), 1}, {4, Rgb(255, 255, 255), 15}, {8, Rgb(255, 255, 255), 255},
-      {1, Rgb(0, 0, 0), 0},       {4, Rgb(0, 0, 0), 0},        {8, Rgb(0, 0, 0), 0},
-      {4, Rgb(192, 192, 192), 8}, {8, Rgb(192, 192, 192), 7},
+      {1, Rgb(255, 255, 255), 1},
+      {4, Rgb(255, 255, 255), 15},
+      {8, Rgb(255, 255, 255), 255},
+      {1, Rgb(0, 0, 0), 0},
+      {4, Rgb(0, 0, 0), 0},
+      {8, Rgb(0, 0, 0), 0},
+      {4, Rgb(192, 192, 192), 8},
+      {8, Rgb(192, 192, 192), 7},
       // Nearest, not exact: a mid grey on two colours goes to white, dark to black.
-      {1, Rgb(130, 130, 130), 1}, {1, Rgb(120, 120, 120), 0},
+      {1, Rgb(130, 130, 130), 1},
+      {1, Rgb(120, 120, 120), 0},
       // Alpha takes no part.
-      {8, Rgb(255, 255, 255, 200), 255}, {4, Rgb(192, 192, 192, 9), 8},
+      {8, Rgb(255, 255, 255, 200), 255},
+      {4, Rgb(192, 192, 192, 9), 8},
   };
   for (const Case& c : cases) {
     BmpImage image;

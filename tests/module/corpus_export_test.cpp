@@ -23,7 +23,6 @@
 
 namespace {
 
-
 using Row = std::map<std::string, std::string>;
 
 // The rows of folder/INDEX.tsv by column name; empty when there is none.
@@ -109,7 +108,8 @@ TEST(BmpSuiteFiles, ExportReadsExactlyTheFilesTheRulesTakeWithTheRecordedBytes) 
   if (rows.empty())
     GTEST_SKIP() << "no BMP test suite: set the CMake option BMPRESIZE_CORPUS_DIR to its folder ("
                  << (folder.empty() ? "unset" : folder) << ")";
-  if (rows.front().count("supported_with_rules") == 0) GTEST_SKIP() << "the suite's INDEX.tsv has no supported_with_rules";
+  if (rows.front().count("supported_with_rules") == 0)
+    GTEST_SKIP() << "the suite's INDEX.tsv has no supported_with_rules";
   TempDir dir;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.at("path"));

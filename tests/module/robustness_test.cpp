@@ -54,7 +54,6 @@ constexpr bool kRssMeasurable = true;
 #endif
 constexpr double kTimeLimitSeconds = 20;
 
-
 struct ChildRun {
   bool ended = false;  // false: killed at the time limit
   std::int32_t result = 0;
@@ -265,7 +264,8 @@ TEST_P(ShrinkingSource, GivesAResultTheRemainingBytesAllow) {
   for (std::size_t row = 0; row < kSide; ++row) {
     const auto at = static_cast<std::ptrdiff_t>(54 + row * stride);
     const std::vector<std::uint8_t> written(out.begin() + at, out.begin() + at + static_cast<std::ptrdiff_t>(stride));
-    const std::vector<std::uint8_t> original(bytes.begin() + at, bytes.begin() + at + static_cast<std::ptrdiff_t>(stride));
+    const std::vector<std::uint8_t> original(bytes.begin() + at,
+                                             bytes.begin() + at + static_cast<std::ptrdiff_t>(stride));
     EXPECT_TRUE(written == original || written == white) << "file row " << row;
   }
 }

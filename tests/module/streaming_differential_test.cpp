@@ -30,8 +30,7 @@ std::int32_t ReferenceResize(const char* source, const char* destination, std::i
   if (!ReadBmpFile(sourceImage, source)) return -1;
   std::int32_t width = 0;
   std::int32_t height = 0;
-  if (!ScaledSize(percent, sourceImage.Width(), width) || !ScaledSize(percent, sourceImage.Height(), height))
-    return -3;
+  if (!ScaledSize(percent, sourceImage.Width(), width) || !ScaledSize(percent, sourceImage.Height(), height)) return -3;
   BmpImage destinationImage;
   const std::int32_t depth = sourceImage.Depth() == 32 ? 32 : 24;
   if (width >= 1 && height >= 1) {
@@ -90,8 +89,12 @@ std::vector<std::uint8_t> RandomBmp(Random& r) {
   for (std::uint64_t i = 0; i < pixelBytes; ++i) b.U8(r.Byte());
   std::vector<std::uint8_t> bytes = b.data();
   switch (r.Below(8)) {
-    case 0: bytes.resize(r.Below(static_cast<std::uint32_t>(bytes.size()) + 1)); break;  // cut anywhere
-    case 1: bytes.resize(offBits + r.Below(static_cast<std::uint32_t>(pixelBytes) + 1)); break;  // in the pixels
+    case 0:
+      bytes.resize(r.Below(static_cast<std::uint32_t>(bytes.size()) + 1));
+      break;  // cut anywhere
+    case 1:
+      bytes.resize(offBits + r.Below(static_cast<std::uint32_t>(pixelBytes) + 1));
+      break;  // in the pixels
     case 2: {
       // One header byte changed, but not the size: a large picture is what the
       // whole-picture pipeline refuses and the streaming one takes.
@@ -99,7 +102,8 @@ std::vector<std::uint8_t> RandomBmp(Random& r) {
       bytes[at < 18 ? at : at + 8] = r.Byte();
       break;
     }
-    default: break;
+    default:
+      break;
   }
   return bytes;
 }

@@ -26,7 +26,9 @@ TEST(Utf16ToUtf8, EncodesEachFormAtItsBoundaries) {
       {{0xD800, 0xDC00}, "\xF0\x90\x80\x80"},  // U+10000
       {{0xD83D, 0xDE00}, "\xF0\x9F\x98\x80"},  // U+1F600
       {{0xDBFF, 0xDFFF}, "\xF4\x8F\xBF\xBF"},  // U+10FFFF
-      {{'a', 0xD83D, 0xDE00, 'b', 0x20AC}, "a\xF0\x9F\x98\x80" "b\xE2\x82\xAC"},
+      {{'a', 0xD83D, 0xDE00, 'b', 0x20AC},
+       "a\xF0\x9F\x98\x80"
+       "b\xE2\x82\xAC"},
   };
   for (const Case& c : cases) {
     std::string out = "left over";  // must be replaced, not appended to
@@ -37,11 +39,11 @@ TEST(Utf16ToUtf8, EncodesEachFormAtItsBoundaries) {
 
 TEST(Utf16ToUtf8, RefusesUnpairedSurrogates) {
   const std::u16string cases[] = {
-      {0xD800, 'a'},          // high followed by an ordinary unit
-      {'a', 0xD83D},          // high at the end: its partner would be the terminator
-      {0xDC00},               // low alone
-      {'x', 0xDE00, 'y'},     // low in the middle
-      {0xDE00, 0xD83D},       // a pair in the wrong order
+      {0xD800, 'a'},             // high followed by an ordinary unit
+      {'a', 0xD83D},             // high at the end: its partner would be the terminator
+      {0xDC00},                  // low alone
+      {'x', 0xDE00, 'y'},        // low in the middle
+      {0xDE00, 0xD83D},          // a pair in the wrong order
       {0xD83D, 0xD83D, 0xDE00},  // two highs: the first is unpaired
       {0xD83D, 0xDE00, 0xDE00},  // a pair, then a stray low
   };

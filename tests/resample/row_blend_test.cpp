@@ -25,9 +25,12 @@ std::uint8_t RandomByte(std::mt19937& rng) { return static_cast<std::uint8_t>(rn
 // Bytes biased towards the ends, where truncation and saturation would show.
 std::uint8_t EdgyByte(std::mt19937& rng) {
   switch (rng() % 4) {
-    case 0: return 0;
-    case 1: return 255;
-    default: return RandomByte(rng);
+    case 0:
+      return 0;
+    case 1:
+      return 255;
+    default:
+      return RandomByte(rng);
   }
 }
 

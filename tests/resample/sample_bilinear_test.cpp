@@ -8,7 +8,6 @@
 
 namespace {
 
-
 // A source whose pixel (x, y) holds distinct bytes, so a pixel taken from the
 // wrong place shows.
 void FillDistinct(BmpImage& image, int w, int h) {
@@ -77,9 +76,9 @@ TEST(SampleBilinear, WhiteEnlargedToEightTruncatesColumnAndRowThreeTo254) {
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) {
       const int want = (x == 3 || y == 3) ? 254 : 255;
-      EXPECT_EQ(SampleBilinear(source, x, 8, y, 8), (PixelBGRA{static_cast<std::uint8_t>(want),
-                                                               static_cast<std::uint8_t>(want),
-                                                               static_cast<std::uint8_t>(want), 0}))
+      EXPECT_EQ(SampleBilinear(source, x, 8, y, 8),
+                (PixelBGRA{static_cast<std::uint8_t>(want), static_cast<std::uint8_t>(want),
+                           static_cast<std::uint8_t>(want), 0}))
           << x << "," << y;
     }
   }

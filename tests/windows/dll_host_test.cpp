@@ -80,8 +80,8 @@ TEST_F(DllHost, CarriesTheVersionBlock) {
   EXPECT_EQ(fixed->dwFileSubtype, 0u);
 
   DWORD* translation = nullptr;
-  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                             &length));
+  ASSERT_TRUE(
+      VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
   EXPECT_EQ(LOWORD(*translation), 0x0409);
   EXPECT_EQ(HIWORD(*translation), 1200);
 
@@ -109,7 +109,8 @@ TEST_F(DllHost, CarriesTheVersionBlock) {
 }
 
 TEST_F(DllHost, CarriesTheTypeLibrary) {
-  HRSRC resource = FindResourceExW(module_, L"TYPELIB", MAKEINTRESOURCEW(1), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  HRSRC resource =
+      FindResourceExW(module_, L"TYPELIB", MAKEINTRESOURCEW(1), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
   ASSERT_NE(resource, nullptr);
   HGLOBAL loaded = LoadResource(module_, resource);
   ASSERT_NE(loaded, nullptr);
