@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <random>
 #include <vector>
 
@@ -37,6 +39,10 @@ std::uint8_t EdgyByte(std::mt19937& rng) {
 TEST(RowBlend, EveryKernelGivesTheScalarBytes) {
   std::mt19937 rng(20261207);
   const RowBlendKernels& scalar = ScalarRowBlend();
+  // Said in the log, so that each target's run shows which versions it checked.
+  std::string names;
+  for (const RowBlendKernels* kernels : Kernels()) names += std::string(" ") + kernels->name;
+  std::printf("row blends on this CPU:%s (best: %s)\n", names.c_str(), BestRowBlend().name);
   for (const RowBlendKernels* kernels : Kernels()) {
     SCOPED_TRACE(kernels->name);
     for (int round = 0; round < 400; ++round) {
