@@ -123,12 +123,12 @@ TEST(BmpWriter, SizesBeyond32BitsAreRefusedBeforeTheFileIsCreated) {
   layout.height = tallest + 1;
   EXPECT_FALSE(HeadersFor(layout).fits);
   // One row wider than a 32-bit signed count of bytes, in a file that would fit.
-  EXPECT_FALSE(HeadersFor({715827883, 1, 24, 0, 0, nullptr}).fits);
+  EXPECT_FALSE(HeadersFor({715827883, 1, 24, {}, nullptr}).fits);
 
   TempDir dir;
   const std::string path = dir.File("big.bmp");
   const BmpLayout bigLayouts[] = {
-      layout, {40000, 40000, 24, 0, 0, nullptr}, {65536, 65536, 8, 0, 0, nullptr}, {715827883, 1, 24, 0, 0, nullptr}};
+      layout, {40000, 40000, 24, {}, nullptr}, {65536, 65536, 8, {}, nullptr}, {715827883, 1, 24, {}, nullptr}};
   for (const BmpLayout& big : bigLayouts) {
     BmpWriter writer;
     EXPECT_EQ(writer.Begin(path.c_str(), big), 0) << big.width << " x " << big.height << " at " << big.depth;
