@@ -271,6 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
         RleCase{"StreamEndsInsideADelta", 8, 6, 2, 16, {2, 1, 0, 2, 1}, {"......", "11...."}},
         RleCase{"IndexBeyondTheTableIsWhite", 8, 6, 1, 4, {2, 3, 2, 9, 2, 0, 0, 1}, {"33..00"}},
         RleCase{"FourBitRunAlternatesNibbles", 4, 7, 2, 16, {5, 0x12, 0, 0, 1, 0xA0, 0, 1}, {"a......", "12121.."}},
+        RleCase{"FourBitRunAtAnOddColumnStartsWithTheHighNibble", 4, 4, 1, 16, {1, 0x30, 3, 0x12, 0, 1}, {"3121"}},
         RleCase{"FourBitOddAbsoluteRunsArePadded",
                 4,
                 8,
