@@ -16,8 +16,9 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
+// windows.h first: shellapi.h builds on it.
 #include <windows.h>
+#include <shellapi.h>
 
 #include "module/utf16_to_utf8.h"
 #else

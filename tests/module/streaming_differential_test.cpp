@@ -3,9 +3,8 @@
 // code and the same bytes, on many seeded random files.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdint>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -138,6 +137,10 @@ TEST(StreamingResize, DestinationThatIsTheSourceGetsTheSameBytes) {
   TempDir dir;
   for (const char* how : {"same path", "hard link", "symbolic link"}) {
     SCOPED_TRACE(how);
+#ifdef _WIN32
+    // Symbolic links need a privilege that a test run need not have there.
+    if (std::string(how) == "symbolic link") continue;
+#endif
     for (int round = 0; round < 20; ++round) {
       std::vector<std::uint8_t> bytes;
       do {
@@ -147,10 +150,10 @@ TEST(StreamingResize, DestinationThatIsTheSourceGetsTheSameBytes) {
       std::string destination = dir.File("in.bmp");
       std::remove(dir.File("link.bmp").c_str());
       if (std::string(how) == "hard link") {
-        ASSERT_EQ(link(dir.File("in.bmp").c_str(), dir.File("link.bmp").c_str()), 0);
+        std::filesystem::create_hard_link(dir.File("in.bmp"), dir.File("link.bmp"));
         destination = dir.File("link.bmp");
       } else if (std::string(how) == "symbolic link") {
-        ASSERT_EQ(symlink(dir.File("in.bmp").c_str(), dir.File("link.bmp").c_str()), 0);
+        std::filesystem::create_symlink(dir.File("in.bmp"), dir.File("link.bmp"));
         destination = dir.File("link.bmp");
       }
       ASSERT_EQ(StreamingResize(dir.File("in.bmp"), destination, 150), 999);
