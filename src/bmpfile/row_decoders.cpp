@@ -23,6 +23,35 @@ int DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
   return 1;
 }
 
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define BMPRESIZE_HAVE_SSSE3_ROWS 1
+#include <immintrin.h>
+
+namespace {
+
+// Four pixels at a time with one byte shuffle, on CPUs that have SSSE3 (every
+// x86-64 CPU of the last fifteen years): the same bytes as the plain loop.
+// Answers how many pixels it did; it stops while a whole 16-byte load still
+// lies within count.
+__attribute__((target("ssse3"))) std::int32_t Expand24To32(const std::uint8_t* bytes, std::int32_t count,
+                                                           std::int32_t width, PixelBGRA* out) {
+  const __m128i spread = _mm_setr_epi8(0, 1, 2, -128, 3, 4, 5, -128, 6, 7, 8, -128, 9, 10, 11, -128);
+  std::int32_t x = 0;
+  for (; x + 4 <= width && 3 * static_cast<std::int64_t>(x) + 16 <= count; x += 4) {
+    const __m128i packed = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 3 * x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_shuffle_epi8(packed, spread));
+  }
+  return x;
+}
+
+bool HasSsse3() {
+  static const bool has = __builtin_cpu_supports("ssse3");
+  return has;
+}
+
+}  // namespace
+#endif
+
 int DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
   if (row.width <= 0) return 1;
   if (count < 3 * static_cast<std::int64_t>(row.width)) return 0;
@@ -31,6 +60,12 @@ int DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
     // A plain buffer: copy four bytes a pixel (the fourth is the next pixel's
     // blue, or padding) and clear the alpha, while a fourth byte is there.
     PixelBGRA* out = row.first;
+#if defined(BMPRESIZE_HAVE_SSSE3_ROWS)
+    if (HasSsse3()) {
+      x = Expand24To32(bytes, count, row.width, out);
+      bytes += 3 * static_cast<std::ptrdiff_t>(x);
+    }
+#endif
     const std::int32_t wholeReads = static_cast<std::int32_t>(std::min<std::int64_t>(row.width, (count - 1) / 3));
     for (; x < wholeReads; ++x, bytes += 3) {
       std::memcpy(&out[x], bytes, 4);

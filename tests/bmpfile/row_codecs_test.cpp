@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <ostream>
+#include <random>
 #include <vector>
 
 #include "bmpfile/bmp_headers.h"
@@ -96,6 +97,29 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{
             "ThirtyTwoAlphaFromFile", 32, {10, 20, 30, 40, 50, 60, 70, 80}, {{10, 20, 30, 40}, {50, 60, 70, 80}}}),
     [](const auto& info) { return info.param.name; });
+
+// A plain row buffer takes a faster path than a column of the image; both must
+// give the same pixels, for every width and with or without row padding (the
+// fast path must not read past the row's bytes).
+TEST(RowDecoders, TwentyFourBitRowsAreTheSameInAPlainBufferAndAStridedRow) {
+  std::mt19937 rng(24);
+  for (std::int32_t width = 1; width <= 40; ++width) {
+    for (const std::int32_t count : {3 * width, static_cast<std::int32_t>(RowStride(width, 24))}) {
+      std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
+      for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
+      Pixels plain(static_cast<std::size_t>(width), kWhite);
+      Pixels strided(static_cast<std::size_t>(width) * 3, kWhite);
+      ASSERT_EQ(DecodeRow24(bytes.data(), count, PixelRow{plain.data(), 1, width}), 1);
+      ASSERT_EQ(DecodeRow24(bytes.data(), count, PixelRow{strided.data(), 3, width}), 1);
+      for (std::int32_t x = 0; x < width; ++x) {
+        ASSERT_EQ(plain[static_cast<std::size_t>(x)], strided[static_cast<std::size_t>(3 * x)]) << width << " " << x;
+        ASSERT_EQ(plain[static_cast<std::size_t>(x)],
+                  (PixelBGRA{bytes[3 * static_cast<std::size_t>(x)], bytes[3 * static_cast<std::size_t>(x) + 1],
+                             bytes[3 * static_cast<std::size_t>(x) + 2], 0}));
+      }
+    }
+  }
+}
 
 TEST(RowDecoders, MaskShiftBringsTheMaskDownToFiveBits) {
   const std::pair<std::uint16_t, unsigned> shifts[] = {{0x7C00, 10}, {0x03E0, 5}, {0x001F, 0}, {0xF800, 11},
