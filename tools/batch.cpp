@@ -187,17 +187,25 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   if (showProgress) progress.Clear();
 
   std::vector<std::string> failures;
+  std::uint64_t bytesWritten = 0;  // of the sources whose result was written
   for (std::size_t i = 0; i < total; ++i) {
-    if (outcomes[i].code == 999) continue;
+    if (outcomes[i].code == 999) {
+      bytesWritten += items[i].bytes;
+      continue;
+    }
     EndNames names{items[i].source, items[i].destination, items[i].source};
     failures.push_back(DescribeFailure(outcomes[i], names));
   }
   const double elapsed = seconds();
   if (!line.quiet) {
     const std::size_t written = total - failures.size();
+    // A speed only over what was resized: failed files are read in part or
+    // not at all.
     char rate[64];
-    std::snprintf(rate, sizeof rate, "%.1f s, %.1f MB/s", elapsed,
-                  elapsed > 0 ? static_cast<double>(totalBytes) / elapsed / 1e6 : 0.0);
+    if (written > 0 && elapsed > 0)
+      std::snprintf(rate, sizeof rate, "%.1f s, %.1f MB/s", elapsed, static_cast<double>(bytesWritten) / elapsed / 1e6);
+    else
+      std::snprintf(rate, sizeof rate, "%.1f s", elapsed);
     std::string summary =
         "bmpresize: resized " +
         (failures.empty() ? std::to_string(total) : std::to_string(written) + " of " + std::to_string(total)) +

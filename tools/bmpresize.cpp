@@ -129,8 +129,8 @@ int ResizeMany(const CommandLine& line) {
   std::error_code ec;
   const auto status = std::filesystem::status(std::filesystem::u8path(line.directory), ec);
   if (!std::filesystem::is_directory(status)) {
-    const std::string why = ec ? ec.message() : "is not a directory";
-    std::fprintf(stderr, "bmpresize: %s: %s\n", line.directory.c_str(), why.c_str());
+    const std::string why = ec ? ec.message() : "it is not a folder";
+    std::fprintf(stderr, "bmpresize: %s: cannot be the output folder (-o): %s\n", line.directory.c_str(), why.c_str());
     return kExitFailed;
   }
   std::vector<BatchItem> items;

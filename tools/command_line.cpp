@@ -127,12 +127,17 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
   }
 
   line.mode = CommandLine::Mode::kSingle;
-  const std::size_t wanted = havePercent ? 2 : 3;
-  if (positional.size() != wanted) {
-    const std::string expected = havePercent ? "SOURCE DESTINATION" : "SOURCE DESTINATION PERCENT";
-    problem = "expected " + expected + ", got " + std::to_string(positional.size()) +
+  // -p without two names beside it is a batch whose -o was left out.
+  if (havePercent && positional.size() != 2) {
+    problem =
+        "-p PERCENT without -o DIRECTORY: give SOURCE... -o DIRECTORY -p PERCENT for a batch, "
+        "or SOURCE DESTINATION PERCENT for one file";
+    return false;
+  }
+  if (positional.size() != 3 && !havePercent) {
+    problem = "expected SOURCE DESTINATION PERCENT, got " + std::to_string(positional.size()) +
               (positional.size() == 1 ? " argument" : " arguments");
-    if (positional.size() > wanted) problem += "; for several files give SOURCE... -o DIRECTORY -p PERCENT";
+    if (positional.size() > 3) problem += "; for several files give SOURCE... -o DIRECTORY -p PERCENT";
     return false;
   }
   if (!havePercent && !ParsePercent(positional[2], line.percent)) {

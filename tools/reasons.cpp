@@ -82,6 +82,8 @@ std::string SourceReason(const ReadProblem& p, const std::string& path) {
     case ReadProblemKind::kEmpty:
       return "is empty (0 bytes), not a BMP file";
     case ReadProblemKind::kShortHeader:
+      // One byte cannot even hold the signature, whatever the export's result says.
+      if (p.firstByteCount == 1) return "is not a BMP file (1 byte long)";
       if (p.value > 0) return Format("is cut short: it ends at byte %" PRId64 ", inside its headers", p.value);
       return "is cut short: it ends inside its headers";
     case ReadProblemKind::kCompression:
@@ -93,7 +95,8 @@ std::string SourceReason(const ReadProblem& p, const std::string& path) {
       return Format("the picture is %" PRId64 " pixels wide, wider than the %" PRId64 " pixels this tool reads",
                     p.value, p.limit);
     case ReadProblemKind::kHeight:
-      if (p.value < 0) return Format("height %" PRId64 " has no positive size, so no top-down picture has it", p.value);
+      if (p.value < 0)
+        return Format("height %" PRId64 " is not supported: a top-down height lies from -1 to -2147483647", p.value);
       return Format("height %" PRId64 " is not a picture's height", p.value);
     case ReadProblemKind::kTooManyPixels:
       return Format("the picture has %" PRId64 " pixels, more than the %" PRId64 " this tool reads", p.value, p.limit);

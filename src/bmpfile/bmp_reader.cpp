@@ -146,6 +146,12 @@ HeaderVerdict BmpReader::ReadFrom(std::FILE* f) {
   }
   if (!ok) {
     problem_.kind = got == 0 ? ReadProblemKind::kEmpty : ReadProblemKind::kShortHeader;
+    // A file too short to hold a signature passed the test on the default;
+    // what it does hold tells a caller that it is no BMP file at all.
+    if (got < 2) {
+      std::copy(signature, signature + got, problem_.firstBytes);
+      problem_.firstByteCount = static_cast<std::int32_t>(got);
+    }
     // Where the file ended, when the stream can tell.
     problem_.value = std::ftell(f);
     return HeaderVerdict::kShortHeader;

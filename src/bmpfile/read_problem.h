@@ -32,6 +32,6 @@ struct ReadProblem {
   std::int64_t value = 0;
   std::int64_t limit = 0;
   int systemError = 0;               // errno of a failed open, 0 otherwise
-  std::uint8_t firstBytes[16] = {};  // the file's first bytes (kNotBmp)
+  std::uint8_t firstBytes[16] = {};  // the file's first bytes (kNotBmp, and kShortHeader within the signature)
   std::int32_t firstByteCount = 0;
 };

@@ -77,6 +77,7 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
     std::string source, destination, percent;
     std::string named;  // the file the line must name
     std::string words;
+    std::string arguments = {};  // when set, the whole command line instead of the three above
   };
   const Case cases[] = {
       {"missing source", dir.File("missing.bmp"), out, "50", dir.File("missing.bmp"), "No such file or directory"},
@@ -93,6 +94,9 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
        "WebP image"},
       {"text", file("t.txt", Text("hello, world\n")), out, "50", dir.File("t.txt"), "68 65 6C 6C"},
       {"empty", file("e.bmp", {}), out, "50", dir.File("e.bmp"), "empty"},
+      {"one byte", file("x", Text("x")), out, "50", dir.File("x"), ": is not a BMP file (1 byte long)\n"},
+      {"one byte of the signature", file("b", Text("B")), out, "50", dir.File("b"), "(1 byte long)"},
+      {"two bytes of the signature", file("bm", Text("BM")), out, "50", dir.File("bm"), "ends at byte 2"},
       {"headers cut short", file("s.bmp", Text("BM......")), out, "50", dir.File("s.bmp"), "ends at byte 8"},
       {"compression", file("c.bmp", BmpBytes().Headers(4, 4, 24, 54, 5).Bytes(pad).data()), out, "50",
        dir.File("c.bmp"), "compression 5 (PNG) is not supported"},
@@ -111,10 +115,16 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
       {"side too large", wide, out, "2147483647", wide, "would pass 2147483647 pixels"},
       {"side too far below 0", wide, out, "-2147483648", wide, "below -2147483648 pixels"},
       {"file too large", in, out, "1000000", in, "4 GiB"},
+      {"missing output folder", "", "", "", dir.File("nodir"),
+       ": cannot be the output folder (-o): No such file or directory\n",
+       Quote(in) + " -o " + Quote(dir.File("nodir")) + " -p 50"},
+      {"file as output folder", "", "", "", in, ": cannot be the output folder (-o): it is not a folder\n",
+       Quote(wide) + " -o " + Quote(in) + " -p 50"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const Outcome run = RunTool(dir, Quote(c.source) + " " + Quote(c.destination) + " " + Quote(c.percent));
+    const Outcome run = RunTool(
+        dir, c.arguments.empty() ? Quote(c.source) + " " + Quote(c.destination) + " " + Quote(c.percent) : c.arguments);
     EXPECT_EQ(run.exit, 1);
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
     EXPECT_EQ(run.err.rfind("bmpresize: " + c.named + ": ", 0), 0u) << run.err;
@@ -160,7 +170,8 @@ TEST(BmpresizeTool, RareOutcomesAreWorded) {
       {"top-down RLE", source(ReadProblemKind::kTopDownCompressed, 1), "in.bmp: compression 1 (RLE8)"},
       {"RLE4 at 8 bits", source(ReadProblemKind::kCompressionDepth, 2, 4),
        "in.bmp: compression 2 (RLE4) is supported only at 4"},
-      {"height -2^31", source(ReadProblemKind::kHeight, -2147483648LL), "in.bmp: height -2147483648 has no positive"},
+      {"height -2^31", source(ReadProblemKind::kHeight, -2147483648LL),
+       "in.bmp: height -2147483648 is not supported: a top-down height lies from -1 to -2147483647"},
       {"Huffman in an OS/2 2.x header", source(ReadProblemKind::kCompressionForHeader, 3, 64),
        "in.bmp: compression 3 in a 64-byte header"},
       {"16 bits in an OS/2 1.x header", source(ReadProblemKind::kDepthForHeader, 16, 12),
@@ -199,6 +210,8 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
   const Case cases[] = {
       {"", "expected SOURCE DESTINATION PERCENT, got 0"},
       {in, "got 1 argument"},
+      {in + " -p 50", "-p PERCENT without -o DIRECTORY"},
+      {files + "extra -p 50", "-p PERCENT without -o DIRECTORY"},
       {files + "50 extra", "-o DIRECTORY -p PERCENT"},
       {files + "abc", "PERCENT must be a whole number"},
       {files + "12x", "not \"12x\""},
@@ -284,6 +297,11 @@ TEST(BmpresizeTool, BatchMatchesSingleCalls) {
   EXPECT_EQ(quiet.exit, 1);
   EXPECT_EQ(quiet.err.rfind("bmpresize: " + dir.File("f.png") + ": ", 0), 0u) << quiet.err;
   EXPECT_EQ(std::count(quiet.err.begin(), quiet.err.end(), '\n'), 2) << quiet.err;
+  // Nothing written: no speed to tell.
+  const Outcome none = RunTool(dir, Quote(dir.File("f.png")) + " -o " + Quote(dir.File("batch")) + " -p 50");
+  EXPECT_EQ(none.exit, 1);
+  EXPECT_EQ(none.err.rfind("bmpresize: resized 0 of 1 file into ", 0), 0u) << none.err;
+  EXPECT_EQ(none.err.find("MB/s"), std::string::npos) << none.err;
   // All written: exit 0 and a summary alone.
   const Outcome good = RunTool(dir, Quote(dir.File("a.bmp")) + " -o " + Quote(dir.File("batch")) + " -p 50");
   EXPECT_EQ(good.exit, 0);
@@ -322,6 +340,9 @@ TEST(BmpresizeTool, PipeRoundTrip) {
   const Outcome notBmp = RunTool(dir, "- " + Quote(dir.File("x.bmp")) + " 50 <" + Quote(dir.File("file.bmp")) +
                                           "; printf 'GIF89a' | " + Quote(BMPRESIZE_TOOL) + " - - 50");
   EXPECT_EQ(notBmp.err, "bmpresize: standard input: is not a BMP file (it starts like a GIF image)\n");
+  // A pipe cannot tell its length, but a lone byte is still no BMP file.
+  const Outcome oneByte = RunTool(dir, "--version >/dev/null; printf x | " + Quote(BMPRESIZE_TOOL) + " - - 50");
+  EXPECT_EQ(oneByte.err, "bmpresize: standard input: is not a BMP file (1 byte long)\n");
 }
 
 TEST(BmpresizeTool, VersionAndHelp) {
