@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Paints examples/landscape.bmp: a small evening landscape (sky, sun, hills,
 lake, trees), written as a 24-bit bottom-up BMP with the standard library only.
-Run it again to regenerate the file; the output is deterministic."""
+Run it again to regenerate the file, from any folder; the output is
+deterministic. A path given as the only argument is written instead."""
 import math
+import os
 import struct
 import sys
 
@@ -91,4 +93,5 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "landscape.bmp")
+    here = os.path.dirname(os.path.abspath(__file__))
+    main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "landscape.bmp"))
