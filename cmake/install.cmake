@@ -1,5 +1,5 @@
-# cmake --install: the shared library, its public header, the tool, and a CMake
-# package so another project can say
+# cmake --install: the shared library, its public header, the tool with its
+# manual page, the licence, and a CMake package so another project can say
 #   find_package(bmpresizescale REQUIRED)
 #   target_link_libraries(app PRIVATE bmpresizescale::bmpresizescale)
 include(GNUInstallDirs)
@@ -16,7 +16,23 @@ install(TARGETS bmpresize_shared EXPORT bmpresizescaleTargets
   PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 if(TARGET bmpresize)
   install(TARGETS bmpresize RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The tool's manual page, gzip-compressed without a name or time stamp as
+  # Debian wants it (man reads either form). Made when CMake runs, so every
+  # build target installs it; editing the page reruns CMake.
+  set(_man_page ${PROJECT_BINARY_DIR}/bmpresize.1)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/bmpresize.1 ${_man_page} COPYONLY)
+  find_program(BMPRESIZE_GZIP gzip)
+  if(BMPRESIZE_GZIP)
+    execute_process(COMMAND ${BMPRESIZE_GZIP} -9 -n -f -k ${_man_page} RESULT_VARIABLE _gzip_failed)
+    if(NOT _gzip_failed)
+      set(_man_page ${_man_page}.gz)
+    endif()
+  endif()
+  install(FILES ${_man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
+# The licence, where Debian looks for a package's copyright notice.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/bmpresizescale
+  RENAME copyright)
 
 set(_config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/bmpresizescale)
 install(EXPORT bmpresizescaleTargets NAMESPACE bmpresizescale:: DESTINATION ${_config_dir})

@@ -1,6 +1,7 @@
 # cpack -G DEB: one Debian package with everything cmake --install puts in
-# place (the shared library, the header, the tool, the CMake and pkg-config
-# files), under /usr.
+# place (the shared library, the header, the tool and its manual page, the
+# CMake and pkg-config files, the licence as the package's copyright file),
+# under /usr.
 set(CPACK_PACKAGE_NAME bmpresizescale)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Resizes BMP files by a percentage: a C library and the bmpresize tool")
