@@ -12,6 +12,8 @@
 #include <system_error>
 #include <thread>
 
+#include "bmpfile/file_identity.h"
+#include "interrupts.h"
 #include "module/resize_file.h"
 #include "reasons.h"
 
@@ -89,6 +91,37 @@ class Progress {
   std::size_t width_ = 0;
 };
 
+// Each result that would overwrite a source of the batch, its own or
+// another's, under whatever name (a hard or symbolic link included).
+void RefuseOverwrittenSources(const std::vector<BatchItem>& items, std::vector<std::string>& problems) {
+  std::map<FileIdentity, std::size_t> sources;
+  FileIdentity identity;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (IdentityOf(items[i].source.c_str(), identity)) sources.emplace(identity, i);
+  }
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const BatchItem& item = items[i];
+    if (!IdentityOf(item.destination.c_str(), identity)) continue;
+    const auto at = sources.find(identity);
+    if (at == sources.end()) continue;
+    const std::string& overwritten = items[at->second].source;
+    if (at->second == i) {
+      problems.push_back(item.source + ": its result would overwrite it; choose another DIRECTORY");
+    } else {
+      problems.push_back(item.source + ": its result " + item.destination + " would overwrite " + overwritten +
+                         ", another source of this batch; choose another DIRECTORY");
+    }
+  }
+}
+
+// The outcome of a file that an interrupt kept from starting.
+ResizeOutcome NotStarted() {
+  ResizeOutcome outcome;
+  outcome.code = -2;
+  outcome.destination = DestinationProblemKind::kCancelled;
+  return outcome;
+}
+
 }  // namespace
 
 bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vector<std::string>& problems) {
@@ -110,12 +143,7 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
     BatchItem item{source, folder + name, 0};
     std::error_code ec;
     try {
-      const fs::path from = fs::u8path(source), to = fs::u8path(item.destination);
-      if (fs::equivalent(from, to, ec)) {
-        problems.push_back(source + ": its result would overwrite it; choose another DIRECTORY");
-        continue;
-      }
-      const std::uintmax_t size = fs::file_size(from, ec);
+      const std::uintmax_t size = fs::file_size(fs::u8path(source), ec);
       item.bytes = ec ? 0 : size;
     } catch (...) {
       // A name the file system cannot take fails in its own resize.
@@ -128,7 +156,17 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
     }
     items.push_back(item);
   }
+  RefuseOverwrittenSources(items, problems);
   return problems.empty();
+}
+
+ResizeOptions OptionsFor(const CommandLine& line) {
+  ResizeOptions options;
+  options.percent = line.percent;
+  options.cancel = &CatchInterrupts();
+  options.strict = line.strict;
+  options.sync = line.sync;
+  return options;
 }
 
 int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool showProgress) {
@@ -138,6 +176,7 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   for (const BatchItem& item : items) totalBytes += item.bytes;
 
   std::vector<ResizeOutcome> outcomes(total);
+  const ResizeOptions options = OptionsFor(line);
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
   std::condition_variable changed;
@@ -149,7 +188,8 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
       ResizeEnds ends;
       ends.sourcePath = items[i].source.c_str();
       ends.destinationPath = items[i].destination.c_str();
-      outcomes[i] = ResizeFile(ends, line.percent);
+      // Once interrupted no new file starts.
+      outcomes[i] = options.cancel->load() ? NotStarted() : ResizeFile(ends, options);
       {
         std::lock_guard<std::mutex> lock(mutex);
         ++done;
@@ -186,15 +226,29 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   for (std::thread& worker : workers) worker.join();
   if (showProgress) progress.Clear();
 
-  std::vector<std::string> failures;
+  std::vector<std::string> failures, warnings, partial;
+  std::size_t written = 0;
   for (std::size_t i = 0; i < total; ++i) {
-    if (outcomes[i].code == 999) continue;
-    EndNames names{items[i].source, items[i].destination, items[i].source};
-    failures.push_back(DescribeFailure(outcomes[i], names));
+    const ResizeOutcome& outcome = outcomes[i];
+    const EndNames names{items[i].source, items[i].destination, items[i].source};
+    if (outcome.code == 999) ++written;
+    const std::string warning = DescribeWarning(outcome, names);
+    if (!warning.empty()) warnings.push_back(warning);
+    if (outcome.destination == DestinationProblemKind::kCancelled) {
+      if (outcome.partialLeft) partial.push_back(items[i].destination);
+    } else if (outcome.code != 999) {
+      failures.push_back(DescribeFailure(outcome, names));
+    }
   }
   const double elapsed = seconds();
-  if (!line.quiet) {
-    const std::size_t written = total - failures.size();
+  if (InterruptSignal() != 0) {
+    std::string left = "nothing partial left";
+    if (!partial.empty()) {
+      left = std::to_string(partial.size()) + " left partial (rewritten in place, their folder takes no new file):";
+      for (const std::string& name : partial) left += " " + name;
+    }
+    std::fprintf(stderr, "bmpresize: interrupted: %zu of %zu files written, %s\n", written, total, left.c_str());
+  } else if (!line.quiet) {
     char rate[64];
     std::snprintf(rate, sizeof rate, "%.1f s, %.1f MB/s", elapsed,
                   elapsed > 0 ? static_cast<double>(totalBytes) / elapsed / 1e6 : 0.0);
@@ -202,9 +256,16 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
         "bmpresize: resized " +
         (failures.empty() ? std::to_string(total) : std::to_string(written) + " of " + std::to_string(total)) +
         (total == 1 ? " file" : " files") + " into " + line.directory + " (" + rate + ")";
-    if (!failures.empty()) summary += "; " + std::to_string(failures.size()) + " failed:";
+    std::string counts;
+    if (!failures.empty()) counts = std::to_string(failures.size()) + " failed";
+    if (!warnings.empty())
+      counts += (counts.empty() ? "" : ", ") + std::to_string(warnings.size()) +
+                (warnings.size() == 1 ? " warning" : " warnings");
+    if (!counts.empty()) summary += "; " + counts + ":";
     std::fprintf(stderr, "%s\n", summary.c_str());
   }
   for (const std::string& failure : failures) std::fprintf(stderr, "bmpresize: %s\n", failure.c_str());
+  for (const std::string& warning : warnings) std::fprintf(stderr, "bmpresize: %s\n", warning.c_str());
+  if (InterruptSignal() != 0) return 128 + InterruptSignal();
   return failures.empty() ? 0 : 1;
 }

@@ -331,7 +331,7 @@ TEST(BmpresizeTool, VersionAndHelp) {
   EXPECT_EQ(run.out, "bmpresize 1.0.0.1\n");
   run = RunTool(dir, "--help");
   EXPECT_EQ(run.exit, 0);
-  EXPECT_EQ(run.out.rfind("usage: bmpresize [-q] SOURCE DESTINATION PERCENT\n", 0), 0u) << run.out;
+  EXPECT_EQ(run.out.rfind("usage: bmpresize [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT\n", 0), 0u) << run.out;
   EXPECT_EQ(run.err, "");
 }
 
