@@ -162,8 +162,12 @@ TEST(StreamingResize, DestinationThatIsTheSourceGetsTheSameBytes) {
       ASSERT_EQ(ReadFileBytes(destination), ReadFileBytes(dir.File("expected.bmp")));
       // A new file takes the name: another hard link keeps the old picture,
       // a symbolic link leads to the new one.
-      if (std::string(how) == "hard link") ASSERT_EQ(ReadFileBytes(dir.File("in.bmp")), bytes);
-      if (std::string(how) == "symbolic link") ASSERT_TRUE(std::filesystem::is_symlink(destination));
+      if (std::string(how) == "hard link") {
+        ASSERT_EQ(ReadFileBytes(dir.File("in.bmp")), bytes);
+      }
+      if (std::string(how) == "symbolic link") {
+        ASSERT_TRUE(std::filesystem::is_symlink(destination));
+      }
     }
   }
 }
