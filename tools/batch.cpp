@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "bmpfile/file_identity.h"
+#include "bmpfile/file_system.h"
 #include "interrupts.h"
 #include "module/resize_file.h"
 #include "reasons.h"
@@ -91,25 +92,44 @@ class Progress {
   std::size_t width_ = 0;
 };
 
-// Each result that would overwrite a source of the batch, its own or
-// another's, under whatever name (a hard or symbolic link included).
-void RefuseOverwrittenSources(const std::vector<BatchItem>& items, std::vector<std::string>& problems) {
-  std::map<FileIdentity, std::size_t> sources;
+// The result of the batch that the source's file would become, if any: an
+// existing file by its identity (so under any name, a hard link included), or
+// by where the source's symbolic links lead, for a result yet to be written.
+std::size_t ResultOverwriting(const std::string& source, const std::map<FileIdentity, std::size_t>& existing,
+                              const std::map<std::string, std::size_t>& named, const FileIdentity* folder) {
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   FileIdentity identity;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (IdentityOf(items[i].source.c_str(), identity)) sources.emplace(identity, i);
+  if (IdentityOf(source.c_str(), identity)) {
+    const auto at = existing.find(identity);
+    return at == existing.end() ? kNone : at->second;
   }
+  const OwnedText target = FollowLinks(source.c_str());
+  if (!target || folder == nullptr) return kNone;
+  const std::string where(FolderPart(target.get()));
+  if (!IdentityOf(where.empty() ? "." : where.c_str(), identity) || !(identity == *folder)) return kNone;
+  const auto at = named.find(NameKey(std::string(NamePart(target.get()))));
+  return at == named.end() ? kNone : at->second;
+}
+
+// Each source that a result of the batch would overwrite, its own or another.
+void RefuseOverwrittenSources(const std::string& directory, const std::vector<BatchItem>& items,
+                              std::vector<std::string>& problems) {
+  std::map<FileIdentity, std::size_t> existing;
+  std::map<std::string, std::size_t> named;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const BatchItem& item = items[i];
-    if (!IdentityOf(item.destination.c_str(), identity)) continue;
-    const auto at = sources.find(identity);
-    if (at == sources.end()) continue;
-    const std::string& overwritten = items[at->second].source;
-    if (at->second == i) {
-      problems.push_back(item.source + ": its result would overwrite it; choose another DIRECTORY");
-    } else {
-      problems.push_back(item.source + ": its result " + item.destination + " would overwrite " + overwritten +
-                         ", another source of this batch; choose another DIRECTORY");
+    FileIdentity identity;
+    if (IdentityOf(items[i].destination.c_str(), identity)) existing.emplace(identity, i);
+    named.emplace(NameKey(BaseName(items[i].destination)), i);
+  }
+  FileIdentity folder;
+  const bool folderKnown = IdentityOf(directory.c_str(), folder);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const std::size_t result = ResultOverwriting(items[i].source, existing, named, folderKnown ? &folder : nullptr);
+    if (result == i) {
+      problems.push_back(items[i].source + ": its result would overwrite it; choose another DIRECTORY");
+    } else if (result < items.size()) {
+      problems.push_back(items[result].source + ": its result " + items[result].destination + " would overwrite " +
+                         items[i].source + ", another source of this batch; choose another DIRECTORY");
     }
   }
 }
@@ -156,7 +176,7 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
     }
     items.push_back(item);
   }
-  RefuseOverwrittenSources(items, problems);
+  RefuseOverwrittenSources(line.directory, items, problems);
   return problems.empty();
 }
 

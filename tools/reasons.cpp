@@ -162,16 +162,16 @@ std::string DestinationReason(const ResizeOutcome& o) {
   return Format("the resize failed (result %" PRId32 ")", o.code);
 }
 
-// "the file holds only the bottom 1187 of its 3000 rows"
-std::string RowsHeld(const DataShortfall& s) {
-  if (s.rowsHeld == 0) return Format("the file holds none of its %" PRId64 " rows", s.height);
-  return Format("the file holds only the %s %" PRId64 " of its %" PRId64 " rows", s.topDown ? "top" : "bottom",
-                s.rowsHeld, s.height);
+// "only the bottom 1187 of its 3000 rows could be read"
+std::string RowsRead(const DataShortfall& s) {
+  if (s.rowsRead == 0) return Format("none of its %" PRId64 " rows could be read", s.height);
+  return Format("only the %s %" PRId64 " of its %" PRId64 " rows could be read", s.topDown ? "top" : "bottom",
+                s.rowsRead, s.height);
 }
 
 std::string RowsMissing(const DataShortfall& s) {
-  if (s.repeatsLastPixel) return "the rest repeat the last pixel it holds";
-  if (s.rowsHeld == 0) return "the picture is white";
+  if (s.repeatsLastPixel) return "the rest repeat the last pixel read";
+  if (s.rowsRead == 0) return "the picture is white";
   return s.topDown ? "the rows below are white" : "the rows above are white";
 }
 
@@ -210,7 +210,7 @@ std::string DescribeFirstBytes(const std::uint8_t* b, int n) {
 
 std::string DescribeFailure(const ResizeOutcome& o, const EndNames& names) {
   if (o.source.kind == ReadProblemKind::kCutShort)
-    return names.source + ": is cut short: " + RowsHeld(o.shortfall) + "; nothing was written (--strict)";
+    return names.source + ": is cut short: " + RowsRead(o.shortfall) + "; nothing was written (--strict)";
   if (o.source.kind != ReadProblemKind::kNone) return names.source + ": " + SourceReason(o.source, names.sourcePath);
   // A picture that cannot be made is a matter of the source and the percent.
   if (IsSizeProblem(o.destination)) return names.source + ": " + DestinationReason(o);
@@ -219,5 +219,5 @@ std::string DescribeFailure(const ResizeOutcome& o, const EndNames& names) {
 
 std::string DescribeWarning(const ResizeOutcome& o, const EndNames& names) {
   if (o.code != 999 || !o.shortfall.cutShort) return "";
-  return names.source + ": warning: cut short: " + RowsHeld(o.shortfall) + "; " + RowsMissing(o.shortfall);
+  return names.source + ": warning: cut short: " + RowsRead(o.shortfall) + "; " + RowsMissing(o.shortfall);
 }

@@ -107,24 +107,26 @@ bool BmpReader::StreamFailed() {
   return true;
 }
 
-void BmpReader::NoteDataEnd(std::int64_t rowsHeld) {
+void BmpReader::NoteDataEnd(std::int64_t rowsRead) {
   if (shortfall_.cutShort) return;
   shortfall_.cutShort = true;
-  shortfall_.rowsHeld = std::clamp<std::int64_t>(rowsHeld, 0, height_);
+  shortfall_.rowsRead = std::clamp<std::int64_t>(rowsRead, 0, height_);
 }
 
-std::int64_t BmpReader::RowsInFile(std::int64_t upTo) {
-  // Rows skipped by seeking may lie beyond the end already.
-  if (pixelStart_ < 0) return upTo;
+std::int64_t BmpReader::RowsReadBefore(std::int64_t index) {
+  // Rows passed over by seeking may lie beyond the end already; rows read
+  // whole came from the file even if it has shrunk since.
+  if (pixelStart_ < 0) return index;
   const std::int64_t end = EndOffset(stream_);
-  return end < 0 ? upTo : std::min(upTo, std::max<std::int64_t>(0, end - pixelStart_) / stride_);
+  if (end < 0) return index;
+  return std::max(rowsDecoded_, std::min(index, std::max<std::int64_t>(0, end - pixelStart_) / stride_));
 }
 
 void BmpReader::TopDownDataEndsAt(std::int64_t offset) {
   if (StreamFailed()) return;
   available_ = std::clamp<std::int64_t>(offset, 0, available_);
   shortfall_.cutShort = true;
-  shortfall_.rowsHeld = available_ / stride_;
+  shortfall_.rowsRead = available_ / stride_;
 }
 
 HeaderVerdict BmpReader::Refuse(ReadProblemKind kind, std::int64_t value, std::int64_t limit) {
@@ -473,9 +475,10 @@ int BmpReader::ReadRow(PixelRow row) {
   const std::size_t want = static_cast<std::size_t>(stride_);
   if (!ended_ && std::fread(rowBuffer_.get(), 1, want, stream_) < want) {
     ended_ = true;
-    if (!StreamFailed()) NoteDataEnd(RowsInFile(index));
+    if (!StreamFailed()) NoteDataEnd(RowsReadBefore(index));
   }
   if (!ended_) {
+    rowsDecoded_ = index + 1;
     if (DecodeRow(rowBuffer_.get(), stride_, row)) return 1;
     ended_ = true;
   }
@@ -623,7 +626,7 @@ void BmpReader::SkipRows(std::int64_t n) {
   for (std::int64_t i = 0; i < n; ++i) {
     if (std::fread(rowBuffer_.get(), 1, want, stream_) < want) {
       ended_ = true;
-      if (!StreamFailed()) NoteDataEnd(RowsInFile(first + i));
+      if (!StreamFailed()) NoteDataEnd(RowsReadBefore(first + i));
       return;
     }
   }

@@ -131,11 +131,13 @@ class BmpReader {
   // Whether the stream's error indicator is set; the reader then fails with
   // errno as the reason.
   bool StreamFailed();
-  // The pixel data ended with rowsHeld whole rows in the file (the first end
-  // found counts).
-  void NoteDataEnd(std::int64_t rowsHeld);
-  // Whole rows of a seekable bottom-up file's data, at most upTo.
-  std::int64_t RowsInFile(std::int64_t upTo);
+  // The pixel data ended after rowsRead whole rows (the first end found
+  // counts).
+  void NoteDataEnd(std::int64_t rowsRead);
+  // Whole rows from the bottom that came from a bottom-up file, the row at
+  // index being the first that did not: rows passed over by seeking count as
+  // far as the file holds them.
+  std::int64_t RowsReadBefore(std::int64_t index);
   // A top-down file's data ends at offset (it shrank while it was read).
   void TopDownDataEndsAt(std::int64_t offset);
   HeaderVerdict ReadRest();
@@ -183,6 +185,7 @@ class BmpReader {
   bool haveValue_ = false;
   bool ended_ = false;
   DataShortfall shortfall_;
+  std::int64_t rowsDecoded_ = 0;  // bottom-up rows up to the last one read whole
   // Where a seekable bottom-up file's pixel data starts.
   std::int64_t pixelStart_ = -1;
   // Rows handed out or skipped so far, from the bottom.

@@ -153,7 +153,7 @@ ResizeOutcome Resize(const ResizeEnds& ends, const ResizeOptions& options) {
   }
   if (options.strict && outcome.shortfall.cutShort) {
     outcome.source.kind = ReadProblemKind::kCutShort;
-    outcome.source.value = outcome.shortfall.rowsHeld;
+    outcome.source.value = outcome.shortfall.rowsRead;
     outcome.source.limit = outcome.shortfall.height;
     return giveUp(-1, DestinationProblemKind::kNone, 0);
   }
