@@ -124,6 +124,10 @@ std::int64_t BmpReader::RowsReadBefore(std::int64_t index) {
 
 void BmpReader::TopDownDataEndsAt(std::int64_t offset) {
   if (StreamFailed()) return;
+  // A read that came up short shows only that the data ends before offset;
+  // the file's length says where.
+  const std::int64_t end = seekable_ ? EndOffset(stream_) : -1;
+  if (end >= 0) offset = std::min(offset, end - dataStart_);
   available_ = std::clamp<std::int64_t>(offset, 0, available_);
   shortfall_.cutShort = true;
   shortfall_.rowsRead = available_ / stride_;
