@@ -66,13 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(result == BMPRESIZE_SOURCE_NOT_BMP);
     return 0;
   }
-  BmpImage image;
-  if (!ReadBmpFile(image, source.c_str())) {
+  BmpReader reader;
+  if (reader.ReadHeaders(source.c_str()) != HeaderVerdict::kAccepted) {
     FUZZ_CHECK(result == BMPRESIZE_SOURCE_UNREADABLE);
     return 0;
   }
-  std::int64_t width = Scaled(percent, image.Width());
-  std::int64_t height = Scaled(percent, image.Height());
+  std::int64_t width = Scaled(percent, reader.Width());
+  std::int64_t height = Scaled(percent, reader.Height());
   if (width < 1 || height < 1) width = height = 1;
   // Wider rows than the reader takes cannot be made; sources within the cap
   // always fit otherwise: no -2 on a scratch folder, no other -3.
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   FUZZ_CHECK(result == BMPRESIZE_OK);
-  const std::int32_t depth = image.Depth() == 32 ? 32 : 24;
+  const std::int32_t depth = reader.Depth() == 32 ? 32 : 24;
   FUZZ_CHECK(FileSize(destination) == kHeadersSize + RowStride(width, depth) * static_cast<std::uint64_t>(height));
   if (width * height > kMaxCheckedPixels) return 0;
   BmpImage resized;
@@ -92,6 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(resized.GetResolution().yPixelsPerMetre == kDefaultPixelsPerMetre);
 
   if (percent == 100) {
+    BmpImage image;
+    FUZZ_CHECK(ReadBmpFile(image, source.c_str()) == 1);
     for (std::int32_t x = 0; x < image.Width(); ++x) {
       for (std::int32_t y = 0; y < image.Height(); ++y) {
         PixelBGRA expected = image.PixelAt(x, y);

@@ -27,6 +27,9 @@ bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size
 inline constexpr std::int64_t kWideRowsFuzzed = 2;
 bool ClaimsCostlySize(const std::uint8_t* data, std::size_t size, std::int64_t maxPixels);
 
+// The pixels the bytes' header claims (0 when it claims no picture).
+std::int64_t ClaimedPixels(const std::uint8_t* data, std::size_t size);
+
 // Prints what broke and aborts, which libFuzzer reports as a crash.
 [[noreturn]] void FuzzFailure(const char* file, int line, const char* what);
 #define FUZZ_CHECK(condition)                                      \
