@@ -10,9 +10,9 @@
 
 namespace {
 
-// A handler may only touch what is lock-free.
-static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
-              "the flags are set from a signal handler");
+// A handler may only touch what is lock-free. On some cores (ARMv5) that is
+// settled only at run time, by the kernel's helpers; never is not allowed.
+static_assert(ATOMIC_BOOL_LOCK_FREE != 0 && ATOMIC_INT_LOCK_FREE != 0, "the flags are set from a signal handler");
 std::atomic<bool> interrupted{false};
 std::atomic<int> signalNumber{0};
 

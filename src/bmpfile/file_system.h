@@ -45,6 +45,8 @@ int CreateNewFile(const char* path, const FileFacts* like);
 std::FILE* WriteStreamOn(int fd);
 bool CloseDescriptor(int fd);
 
+// Where the stream stands, beyond 2 GiB too; -1 when it cannot tell.
+std::int64_t PositionIn(std::FILE* stream);
 // Cuts the stream's file to length bytes (its buffer already flushed).
 bool TruncateTo(std::FILE* stream, std::int64_t length);
 // Brings what was written to the stream's file (flushed already) to stable

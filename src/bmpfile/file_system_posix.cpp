@@ -104,6 +104,8 @@ std::FILE* WriteStreamOn(int fd) {
 
 bool CloseDescriptor(int fd) { return close(fd) == 0; }
 
+std::int64_t PositionIn(std::FILE* stream) { return static_cast<std::int64_t>(ftello(stream)); }
+
 bool TruncateTo(std::FILE* stream, std::int64_t length) {
   return ftruncate(fileno(stream), static_cast<off_t>(length)) == 0;
 }

@@ -130,6 +130,8 @@ std::FILE* WriteStreamOn(int fd) {
 
 bool CloseDescriptor(int fd) { return _close(fd) == 0; }
 
+std::int64_t PositionIn(std::FILE* stream) { return _ftelli64(stream); }
+
 bool TruncateTo(std::FILE* stream, std::int64_t length) {
   LARGE_INTEGER at;
   at.QuadPart = length;

@@ -26,7 +26,7 @@ std::string_view ShortName(std::string_view name) {
 // Six letters or digits that differ from call to call; creating the file
 // exclusively settles any clash.
 void RandomSuffix(char (&suffix)[6], const void* salt) {
-  static std::atomic<std::uint64_t> counter{0};
+  static std::atomic<std::uint32_t> counter{0};
   const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   std::uint64_t x = counter.fetch_add(1) ^ (now * 0x9E3779B97F4A7C15u) ^ reinterpret_cast<std::uintptr_t>(salt);
   x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
@@ -128,8 +128,8 @@ bool ReplacingFile::Commit(bool sync) {
   std::FILE* stream = stream_.get();
   errno = 0;
   bool done = std::fflush(stream) == 0 && !std::ferror(stream);
-  // What was longer in the old file goes; ftell stands at the end written.
-  if (done && way_ == Way::kInPlace) done = TruncateTo(stream, static_cast<std::int64_t>(std::ftell(stream)));
+  // What was longer in the old file goes; the stream stands at the end written.
+  if (done && way_ == Way::kInPlace) done = TruncateTo(stream, PositionIn(stream));
   if (done && sync) done = SyncToStorage(stream);
   int error = errno;
   if (!stream_.Close() && done) {
@@ -188,7 +188,7 @@ bool ReplacingFile::CopyOverDestination(bool sync) {
 void ReplacingFile::Abandon() {
   if (stream_) {
     // Rewritten in place, the destination is cut once anything reached it.
-    if (way_ == Way::kInPlace && std::ftell(stream_.get()) > 0) leftPartial_ = true;
+    if (way_ == Way::kInPlace && PositionIn(stream_.get()) > 0) leftPartial_ = true;
     (void)stream_.Close();
   }
   if (temporary_) {
