@@ -17,7 +17,6 @@
 #include <csignal>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <random>
 #include <set>
@@ -229,12 +228,6 @@ TEST_P(OddFiles, GetTheirResultWithoutWaiting) {
 INSTANTIATE_TEST_SUITE_P(Export, OddFiles, ::testing::ValuesIn(kOddFiles),
                          [](const auto& info) { return std::string(info.param.name); });
 
-std::set<std::string> Listing(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
-  return names;
-}
-
 // Under a limit on the size of the files the process may write (RLIMIT_FSIZE,
 // with SIGXFSZ ignored so that a write beyond it fails with EFBIG), at sizes
 // inside the headers, at a row's end, one byte short and at random, both over
@@ -256,7 +249,7 @@ TEST(FileSizeLimit, FailsAndLeavesTheOldFileWhole) {
       const std::vector<std::uint8_t> old = inPlace ? source : SmallBmp(9, 5);
       const std::string destination = inPlace ? dir.File("in.bmp") : dir.File("out.bmp");
       if (!inPlace) WriteFileBytes(destination, old);
-      const std::set<std::string> before = Listing(dir.path());
+      const std::set<std::string> before = ListFolder(dir.path());
       const ChildRun run = ResizeInChild(dir.File("in.bmp"), destination, 200, [size] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{static_cast<rlim_t>(size), static_cast<rlim_t>(size)};
@@ -265,7 +258,7 @@ TEST(FileSizeLimit, FailsAndLeavesTheOldFileWhole) {
       ASSERT_TRUE(run.ended);
       EXPECT_EQ(run.result, BMPRESIZE_DESTINATION_FAILED);
       EXPECT_EQ(ReadFileBytes(destination), old);
-      EXPECT_EQ(Listing(dir.path()), before);
+      EXPECT_EQ(ListFolder(dir.path()), before);
     }
   }
 }
@@ -312,7 +305,7 @@ TEST(DestinationPermissions, AreHonouredAndKept) {
     ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
     EXPECT_EQ(run.result, c.result);
     EXPECT_EQ(ReadFileBytes(destination), c.result == BMPRESIZE_OK ? ReadFileBytes(dir.File("expected.bmp")) : old);
-    EXPECT_EQ(Listing(folder), std::set<std::string>{"out.bmp"});
+    EXPECT_EQ(ListFolder(folder), std::set<std::string>{"out.bmp"});
     struct stat after;
     ASSERT_EQ(stat(destination.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino == before.st_ino, c.sameFile);

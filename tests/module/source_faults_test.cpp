@@ -14,7 +14,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -89,12 +88,6 @@ std::FILE* OpenSeam(Seam& seam, const std::string& path) {
   return stream;
 }
 
-std::set<std::string> Listing(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
-  return names;
-}
-
 struct SeamRun {
   ResizeOutcome outcome;
   Bytes destination;
@@ -118,7 +111,7 @@ SeamRun ResizeThroughSeam(const Bytes& bytes, Seam seam, bool strict = false) {
   if (stream != nullptr) std::fclose(stream);
   close(seam.fd);
   run.destination = ReadFileBytes(out);
-  run.onlyTheTwoFiles = Listing(dir.path()) == std::set<std::string>{"in.bmp", "out.bmp"};
+  run.onlyTheTwoFiles = ListFolder(dir.path()) == std::set<std::string>{"in.bmp", "out.bmp"};
   return run;
 }
 
