@@ -51,24 +51,42 @@ bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size
   return std::fclose(f) == 0 && written;
 }
 
-bool ClaimsCostlySize(const std::uint8_t* data, std::size_t size, std::int64_t maxPixels) {
-  if (size < 22) return false;
+namespace {
+
+struct Sides {
   std::int64_t width = 0;
   std::int64_t height = 0;
+};
+
+// The sides the bytes' header claims; 0 x 0 when it claims no picture.
+Sides ClaimedSides(const std::uint8_t* data, std::size_t size) {
+  Sides sides;
+  if (size < 22) return sides;
   if (LoadU32LE(data + 14) == 12) {
     // OS/2 1.x: unsigned 16-bit sides.
-    width = LoadU16LE(data + 18);
-    height = LoadU16LE(data + 20);
+    sides.width = LoadU16LE(data + 18);
+    sides.height = LoadU16LE(data + 20);
   } else {
-    if (size < 26) return false;
-    width = static_cast<std::int32_t>(LoadU32LE(data + 18));
-    height = static_cast<std::int32_t>(LoadU32LE(data + 22));
+    if (size < 26) return sides;
+    sides.width = static_cast<std::int32_t>(LoadU32LE(data + 18));
     // A negative height is a top-down picture of that many rows.
-    if (height < 0) height = -height;
+    sides.height = std::abs(std::int64_t{static_cast<std::int32_t>(LoadU32LE(data + 22))});
   }
-  if (width <= 0 || height <= 0) return false;
-  const std::int64_t pixels = width * height;
-  return pixels > maxPixels && pixels <= kMaxSourcePixels;
+  if (sides.width <= 0 || sides.height <= 0) return Sides();
+  return sides;
+}
+
+}  // namespace
+
+bool ClaimsCostlySize(const std::uint8_t* data, std::size_t size, std::int64_t maxPixels) {
+  const Sides sides = ClaimedSides(data, size);
+  const std::int64_t pixels = sides.width * sides.height;
+  return pixels > maxPixels && sides.height > kWideRowsFuzzed && pixels <= kMaxSourcePixels;
+}
+
+std::int64_t ClaimedPixels(const std::uint8_t* data, std::size_t size) {
+  const Sides sides = ClaimedSides(data, size);
+  return sides.width * sides.height;
 }
 
 void FuzzFailure(const char* file, int line, const char* what) {

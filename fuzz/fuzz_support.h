@@ -17,13 +17,18 @@ std::string ScratchFile(const char* name);
 // Writes the bytes as the whole content of path; false when that fails.
 bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size);
 
-// Whether the bytes' header claims more than maxPixels pixels (top-down and
-// OS/2 1.x headers included) yet no more than
-// the reader takes. Such inputs are valid but only cost time and memory (a
-// 100-byte file may make the reader allocate 512 MiB and fill it white), so the
-// targets skip them; claims beyond the reader's limit still run and must be
-// refused quickly.
+// Whether the bytes' header claims more than maxPixels pixels over more than
+// kWideRowsFuzzed rows (top-down and OS/2 1.x headers included) yet no more
+// than the reader takes. Such inputs are valid but only cost time (a 100-byte
+// file may claim 2^31 - 1 white pixels), so the targets skip them. Rows as wide
+// as the reader takes (2^24 pixels) in one or two rows do run, so the memory
+// that a wide row makes the resize take is fuzzed, under the fuzzer's memory
+// cap; claims beyond the reader's limit run too and must be refused quickly.
+inline constexpr std::int64_t kWideRowsFuzzed = 2;
 bool ClaimsCostlySize(const std::uint8_t* data, std::size_t size, std::int64_t maxPixels);
+
+// The pixels the bytes' header claims (0 when it claims no picture).
+std::int64_t ClaimedPixels(const std::uint8_t* data, std::size_t size);
 
 // Prints what broke and aborts, which libFuzzer reports as a crash.
 [[noreturn]] void FuzzFailure(const char* file, int line, const char* what);

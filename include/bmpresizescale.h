@@ -23,13 +23,27 @@
  *   BMPRESIZE_SOURCE_UNREADABLE     -1  the source starts with "BM" but cannot be
  *                                       read: empty, short headers, a compression
  *                                       or depth it does not take (JPEG, PNG,
- *                                       RLE24, run-length top-down, ...) or too large
+ *                                       RLE24, run-length top-down, ...), too large,
+ *                                       or a read failing with an error
  *   BMPRESIZE_DESTINATION_FAILED    -2  the destination could not be written (null
  *                                       path, folder missing, disk full, ...)
  *   BMPRESIZE_TOO_LARGE             -3  the resized picture cannot be made: a size
  *                                       beyond 32 bits, or memory that cannot be had
- * On every result but 999 no destination file is left behind, except that a
- * write failing part-way (BMPRESIZE_DESTINATION_FAILED) may leave a partial file.
+ * A source cut short gives 999, its missing rows white.
+ *
+ * The destination is replaced whole or not at all: the picture is written to
+ * a new file beside it, .NAME.XXXXXX.tmp, renamed over it once complete; on
+ * every result but 999 that file is gone and the destination is as it was.
+ * Symbolic links are followed; other hard links keep the old picture; the new
+ * file keeps the old one's permission bits. The source may be the destination.
+ * A process killed mid-call can leave the .tmp file. Where the folder takes no
+ * new file (or the rename is refused) but the destination may be written, it is
+ * rewritten in place, and only then can a failure leave it partial.
+ *
+ * Memory: 24 + 4 x c bytes per destination column (c = 3 or 4 bytes a pixel)
+ * and up to 8 per source column, besides about 2 MiB; rows up to 2^24 pixels
+ * are taken, so a small file claiming such rows can make a call take up to
+ * 768 MiB.
  */
 #ifndef BMPRESIZESCALE_H
 #define BMPRESIZESCALE_H

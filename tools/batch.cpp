@@ -12,6 +12,9 @@
 #include <system_error>
 #include <thread>
 
+#include "bmpfile/file_identity.h"
+#include "bmpfile/file_system.h"
+#include "interrupts.h"
 #include "module/resize_file.h"
 #include "reasons.h"
 
@@ -89,6 +92,56 @@ class Progress {
   std::size_t width_ = 0;
 };
 
+// The result of the batch that the source's file would become, if any: an
+// existing file by its identity (so under any name, a hard link included), or
+// by where the source's symbolic links lead, for a result yet to be written.
+std::size_t ResultOverwriting(const std::string& source, const std::map<FileIdentity, std::size_t>& existing,
+                              const std::map<std::string, std::size_t>& named, const FileIdentity* folder) {
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  FileIdentity identity;
+  if (IdentityOf(source.c_str(), identity)) {
+    const auto at = existing.find(identity);
+    return at == existing.end() ? kNone : at->second;
+  }
+  const OwnedText target = FollowLinks(source.c_str());
+  if (!target || folder == nullptr) return kNone;
+  const std::string where(FolderPart(target.get()));
+  if (!IdentityOf(where.empty() ? "." : where.c_str(), identity) || !(identity == *folder)) return kNone;
+  const auto at = named.find(NameKey(std::string(NamePart(target.get()))));
+  return at == named.end() ? kNone : at->second;
+}
+
+// Each source that a result of the batch would overwrite, its own or another.
+void RefuseOverwrittenSources(const std::string& directory, const std::vector<BatchItem>& items,
+                              std::vector<std::string>& problems) {
+  std::map<FileIdentity, std::size_t> existing;
+  std::map<std::string, std::size_t> named;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    FileIdentity identity;
+    if (IdentityOf(items[i].destination.c_str(), identity)) existing.emplace(identity, i);
+    named.emplace(NameKey(BaseName(items[i].destination)), i);
+  }
+  FileIdentity folder;
+  const bool folderKnown = IdentityOf(directory.c_str(), folder);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const std::size_t result = ResultOverwriting(items[i].source, existing, named, folderKnown ? &folder : nullptr);
+    if (result == i) {
+      problems.push_back(items[i].source + ": its result would overwrite it; choose another DIRECTORY");
+    } else if (result < items.size()) {
+      problems.push_back(items[result].source + ": its result " + items[result].destination + " would overwrite " +
+                         items[i].source + ", another source of this batch; choose another DIRECTORY");
+    }
+  }
+}
+
+// The outcome of a file that an interrupt kept from starting.
+ResizeOutcome NotStarted() {
+  ResizeOutcome outcome;
+  outcome.code = -2;
+  outcome.destination = DestinationProblemKind::kCancelled;
+  return outcome;
+}
+
 }  // namespace
 
 bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vector<std::string>& problems) {
@@ -110,12 +163,7 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
     BatchItem item{source, folder + name, 0};
     std::error_code ec;
     try {
-      const fs::path from = fs::u8path(source), to = fs::u8path(item.destination);
-      if (fs::equivalent(from, to, ec)) {
-        problems.push_back(source + ": its result would overwrite it; choose another DIRECTORY");
-        continue;
-      }
-      const std::uintmax_t size = fs::file_size(from, ec);
+      const std::uintmax_t size = fs::file_size(fs::u8path(source), ec);
       item.bytes = ec ? 0 : size;
     } catch (...) {
       // A name the file system cannot take fails in its own resize.
@@ -128,7 +176,17 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
     }
     items.push_back(item);
   }
+  RefuseOverwrittenSources(line.directory, items, problems);
   return problems.empty();
+}
+
+ResizeOptions OptionsFor(const CommandLine& line) {
+  ResizeOptions options;
+  options.percent = line.percent;
+  options.cancel = &CatchInterrupts();
+  options.strict = line.strict;
+  options.sync = line.sync;
+  return options;
 }
 
 int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool showProgress) {
@@ -138,6 +196,7 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   for (const BatchItem& item : items) totalBytes += item.bytes;
 
   std::vector<ResizeOutcome> outcomes(total);
+  const ResizeOptions options = OptionsFor(line);
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
   std::condition_variable changed;
@@ -149,7 +208,8 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
       ResizeEnds ends;
       ends.sourcePath = items[i].source.c_str();
       ends.destinationPath = items[i].destination.c_str();
-      outcomes[i] = ResizeFile(ends, line.percent);
+      // Once interrupted no new file starts.
+      outcomes[i] = options.cancel->load() ? NotStarted() : ResizeFile(ends, options);
       {
         std::lock_guard<std::mutex> lock(mutex);
         ++done;
@@ -186,19 +246,33 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   for (std::thread& worker : workers) worker.join();
   if (showProgress) progress.Clear();
 
-  std::vector<std::string> failures;
+  std::vector<std::string> failures, warnings, partial;
+  std::size_t written = 0;
   std::uint64_t bytesWritten = 0;  // of the sources whose result was written
   for (std::size_t i = 0; i < total; ++i) {
-    if (outcomes[i].code == 999) {
+    const ResizeOutcome& outcome = outcomes[i];
+    const EndNames names{items[i].source, items[i].destination, items[i].source};
+    if (outcome.code == 999) {
+      ++written;
       bytesWritten += items[i].bytes;
-      continue;
     }
-    EndNames names{items[i].source, items[i].destination, items[i].source};
-    failures.push_back(DescribeFailure(outcomes[i], names));
+    const std::string warning = DescribeWarning(outcome, names);
+    if (!warning.empty()) warnings.push_back(warning);
+    if (outcome.destination == DestinationProblemKind::kCancelled) {
+      if (outcome.partialLeft) partial.push_back(items[i].destination);
+    } else if (outcome.code != 999) {
+      failures.push_back(DescribeFailure(outcome, names));
+    }
   }
   const double elapsed = seconds();
-  if (!line.quiet) {
-    const std::size_t written = total - failures.size();
+  if (InterruptSignal() != 0) {
+    std::string left = "nothing partial left";
+    if (!partial.empty()) {
+      left = std::to_string(partial.size()) + " left partial (rewritten in place, their folder takes no new file):";
+      for (const std::string& name : partial) left += " " + name;
+    }
+    std::fprintf(stderr, "bmpresize: interrupted: %zu of %zu files written, %s\n", written, total, left.c_str());
+  } else if (!line.quiet) {
     // A speed only over what was resized: failed files are read in part or
     // not at all.
     char rate[64];
@@ -210,9 +284,16 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
         "bmpresize: resized " +
         (failures.empty() ? std::to_string(total) : std::to_string(written) + " of " + std::to_string(total)) +
         (total == 1 ? " file" : " files") + " into " + line.directory + " (" + rate + ")";
-    if (!failures.empty()) summary += "; " + std::to_string(failures.size()) + " failed:";
+    std::string counts;
+    if (!failures.empty()) counts = std::to_string(failures.size()) + " failed";
+    if (!warnings.empty())
+      counts += (counts.empty() ? "" : ", ") + std::to_string(warnings.size()) +
+                (warnings.size() == 1 ? " warning" : " warnings");
+    if (!counts.empty()) summary += "; " + counts + ":";
     std::fprintf(stderr, "%s\n", summary.c_str());
   }
   for (const std::string& failure : failures) std::fprintf(stderr, "bmpresize: %s\n", failure.c_str());
+  for (const std::string& warning : warnings) std::fprintf(stderr, "bmpresize: %s\n", warning.c_str());
+  if (InterruptSignal() != 0) return 128 + InterruptSignal();
   return failures.empty() ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "module/resize_file.h"
 
 struct BatchItem {
   std::string source;
@@ -14,11 +15,17 @@ struct BatchItem {
   std::uint64_t bytes = 0;  // the source's size, for the progress line
 };
 
+// How each resize of the command line runs: its percent, --strict and --sync,
+// and the tool's interrupt flag (installing the tool's handlers).
+ResizeOptions OptionsFor(const CommandLine& line);
+
 // Works out where each source goes. False, with one line per problem, when the
 // batch must not start: a source without a name of its own, '-', two sources
-// that would land on the same name, a source that its result would overwrite.
+// that would land on the same name, a result that would overwrite a source
+// (its own or another's: the same file under any name, a link included).
 bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vector<std::string>& problems);
 
 // Runs a planned batch; answers the exit status (0 when every file was
-// written, 1 otherwise). The progress line is drawn only when asked for.
+// written, 1 otherwise, 128 + the signal's number when interrupted). The
+// progress line is drawn only when asked for.
 int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool showProgress);

@@ -10,6 +10,7 @@
 #include "batch.h"
 #include "bmpresize_version.h"
 #include "command_line.h"
+#include "interrupts.h"
 #include "module/resize_file.h"
 #include "reasons.h"
 
@@ -32,8 +33,8 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 const char kHelp[] =
-    "usage: bmpresize [-q] SOURCE DESTINATION PERCENT\n"
-    "       bmpresize [-j N] [-q] SOURCE... -o DIRECTORY -p PERCENT\n"
+    "usage: bmpresize [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT\n"
+    "       bmpresize [-j N] [-q] [--strict] [--sync] SOURCE... -o DIRECTORY -p PERCENT\n"
     "       bmpresize --help | --version\n"
     "\n"
     "Resizes BMP files by PERCENT in both directions and writes each result as a\n"
@@ -50,15 +51,26 @@ const char kHelp[] =
     "  -o DIRECTORY  write each SOURCE into DIRECTORY under its own name\n"
     "  -p PERCENT    the percent, for use with -o\n"
     "  -j N          resize N files at a time (default: one per processor core)\n"
-    "  -q            no progress line and no summary; failures are still shown\n"
+    "  -q            no progress line and no summary; failures and warnings are\n"
+    "                still shown\n"
+    "  --strict      a source cut short is a failure and nothing is written (else\n"
+    "                its missing rows are white, with a warning)\n"
+    "  --sync        each new file reaches the disk before it replaces the old\n"
+    "                one, so that it survives a power cut (slower)\n"
     "  -h, --help    show this text\n"
     "  --version     show the version\n"
     "\n"
     "A batch shows a progress line while standard error is a terminal, then a\n"
     "summary and every failure with its reason.\n"
     "\n"
+    "A destination file is replaced whole or not at all: the new picture is\n"
+    "written to .NAME.XXXXXX.tmp beside it and renamed over it at the end.\n"
+    "Ctrl-C (SIGINT, SIGTERM, SIGHUP) stops cleanly: no new file starts and the\n"
+    "files in flight are given up.\n"
+    "\n"
     "Exit status: 0 when every destination was written, 1 when any resize\n"
-    "failed, 2 for a usage error (nothing is then written).\n";
+    "failed, 2 for a usage error (nothing is then written), 128 + the signal's\n"
+    "number when interrupted.\n";
 
 int UsageError(const std::string& problem) {
   std::fprintf(stderr, "bmpresize: %s\nTry 'bmpresize --help'.\n", problem.c_str());
@@ -97,6 +109,14 @@ bool Arguments(int argc, char** argv, std::vector<std::string>& args) {
 #endif
 }
 
+// What became of the one destination of an interrupted resize.
+std::string DescribeInterruption(const ResizeOutcome& outcome, const EndNames& names, bool toStdout) {
+  if (outcome.code == 999) return names.destination + " was written completely all the same";
+  if (toStdout) return "the picture on standard output is incomplete";
+  if (outcome.partialLeft) return names.destination + " was being rewritten in place and is now partial";
+  return names.destination + " was not written, nothing partial left";
+}
+
 int ResizeOne(const CommandLine& line) {
   const std::string& source = line.sources[0];
   const std::string& destination = line.destination;
@@ -117,10 +137,16 @@ int ResizeOne(const CommandLine& line) {
   ends.sourceStream = fromStdin ? stdin : nullptr;
   ends.destinationPath = toStdout ? nullptr : destination.c_str();
   ends.destinationStream = toStdout ? stdout : nullptr;
-  const ResizeOutcome outcome = ResizeFile(ends, line.percent);
-  if (outcome.code == 999) return kExitOk;
+  const ResizeOutcome outcome = ResizeFile(ends, OptionsFor(line));
   const EndNames names{fromStdin ? "standard input" : source, toStdout ? "standard output" : destination,
                        fromStdin ? "" : source};
+  if (InterruptSignal() != 0) {
+    std::fprintf(stderr, "bmpresize: interrupted: %s\n", DescribeInterruption(outcome, names, toStdout).c_str());
+    return 128 + InterruptSignal();
+  }
+  const std::string warning = DescribeWarning(outcome, names);
+  if (!warning.empty()) std::fprintf(stderr, "bmpresize: %s\n", warning.c_str());
+  if (outcome.code == 999) return kExitOk;
   std::fprintf(stderr, "bmpresize: %s\n", DescribeFailure(outcome, names).c_str());
   return kExitFailed;
 }

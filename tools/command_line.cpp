@@ -67,6 +67,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       line.quiet = true;
       continue;
     }
+    if (arg == "--strict" || arg == "--sync") {
+      (arg == "--strict" ? line.strict : line.sync) = true;
+      continue;
+    }
     if (arg == "--help" || arg == "-h" || arg == "--version") {
       problem = arg + " takes no other arguments";
       return false;

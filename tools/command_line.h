@@ -1,6 +1,6 @@
 // The tool's command line:
-//   bmpresize [-j N] [-q] SOURCE DESTINATION PERCENT
-//   bmpresize [-j N] [-q] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT
+//   bmpresize [-j N] [-q] [--strict] [--sync] SOURCE... -o DIRECTORY -p PERCENT
 //   bmpresize --help | --version
 #pragma once
 
@@ -17,6 +17,8 @@ struct CommandLine {
   std::int32_t percent = 100;
   unsigned jobs = 0;  // 0: one per core
   bool quiet = false;
+  bool strict = false;  // a source cut short fails instead of being warned about
+  bool sync = false;    // each new file reaches stable storage before it replaces the old one
 };
 
 // Parses the arguments after the program's name. On a usage error the answer

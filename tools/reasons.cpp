@@ -113,6 +113,9 @@ std::string SourceReason(const ReadProblem& p, const std::string& path) {
     case ReadProblemKind::kDepthForHeader:
       return Format("a depth of %" PRId64 " bits per pixel is not supported in a %" PRId64 "-byte OS/2 header", p.value,
                     p.limit);
+    case ReadProblemKind::kReadFailed:
+      return "could not be read: " + SystemReason(p.systemError);
+    case ReadProblemKind::kCutShort:  // worded with the outcome's shortfall
     case ReadProblemKind::kNone:
       break;
   }
@@ -126,8 +129,18 @@ std::string DestinationReason(const ResizeOutcome& o) {
       return "cannot be used as a file name";
     case DestinationProblemKind::kOpenFailed:
       return "cannot be created: " + SystemReason(o.systemError);
+    case DestinationProblemKind::kNotWritable:
+      return "cannot be overwritten: " + SystemReason(o.systemError);
+    case DestinationProblemKind::kSameAsSource:
+      if (o.systemError == 0) return "is the source file itself, which the picture would overwrite as it is read";
+      return "is the source file itself, and its folder takes no new file (" + SystemReason(o.systemError) +
+             "), so it cannot be replaced safely";
     case DestinationProblemKind::kWriteFailed:
-      return "could not be written completely: " + SystemReason(o.systemError);
+      return "could not be written completely: " + SystemReason(o.systemError) +
+             (o.partialLeft ? "; it was being rewritten in place (its folder takes no new file) and is now partial"
+                            : "");
+    case DestinationProblemKind::kCancelled:
+      return "was not written: the resize was interrupted";
     case DestinationProblemKind::kSideTooLarge:
       // A side is worked out as a signed 32-bit number, so a percent far
       // below 0 fails as one far above it does.
@@ -150,6 +163,19 @@ std::string DestinationReason(const ResizeOutcome& o) {
       break;
   }
   return Format("the resize failed (result %" PRId32 ")", o.code);
+}
+
+// "only the bottom 1187 of its 3000 rows could be read"
+std::string RowsRead(const DataShortfall& s) {
+  if (s.rowsRead == 0) return Format("none of its %" PRId64 " rows could be read", s.height);
+  return Format("only the %s %" PRId64 " of its %" PRId64 " rows could be read", s.topDown ? "top" : "bottom",
+                s.rowsRead, s.height);
+}
+
+std::string RowsMissing(const DataShortfall& s) {
+  if (s.repeatsLastPixel) return "the rest repeat the last pixel read";
+  if (s.rowsRead == 0) return "the picture is white";
+  return s.topDown ? "the rows below are white" : "the rows above are white";
 }
 
 bool IsSizeProblem(DestinationProblemKind kind) {
@@ -186,8 +212,15 @@ std::string DescribeFirstBytes(const std::uint8_t* b, int n) {
 }
 
 std::string DescribeFailure(const ResizeOutcome& o, const EndNames& names) {
+  if (o.source.kind == ReadProblemKind::kCutShort)
+    return names.source + ": is cut short: " + RowsRead(o.shortfall) + "; nothing was written (--strict)";
   if (o.source.kind != ReadProblemKind::kNone) return names.source + ": " + SourceReason(o.source, names.sourcePath);
   // A picture that cannot be made is a matter of the source and the percent.
   if (IsSizeProblem(o.destination)) return names.source + ": " + DestinationReason(o);
   return names.destination + ": " + DestinationReason(o);
+}
+
+std::string DescribeWarning(const ResizeOutcome& o, const EndNames& names) {
+  if (o.code != 999 || !o.shortfall.cutShort) return "";
+  return names.source + ": warning: cut short: " + RowsRead(o.shortfall) + "; " + RowsMissing(o.shortfall);
 }

@@ -19,5 +19,9 @@ struct EndNames {
 // "NAME: reason" for an outcome other than 999.
 std::string DescribeFailure(const ResizeOutcome& outcome, const EndNames& names);
 
+// "NAME: warning: ..." for a resize that succeeded with a source cut short;
+// empty when there is nothing to warn of.
+std::string DescribeWarning(const ResizeOutcome& outcome, const EndNames& names);
+
 // "is not a BMP file (it starts ...)": what a file's first bytes look like.
 std::string DescribeFirstBytes(const std::uint8_t* bytes, int count);

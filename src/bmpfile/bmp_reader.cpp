@@ -66,22 +66,71 @@ void FillWhite(PixelRow row) {
 }  // namespace
 
 HeaderVerdict BmpReader::ReadHeaders(const char* path) {
+  if (state_ != State::kFresh) return HeaderVerdict::kRefused;
   errno = 0;
   file_ = FileHandle(OpenFile(path, "rb"));
   if (!file_) {
     problem_.kind = ReadProblemKind::kOpenFailed;
     problem_.systemError = errno;
-    return HeaderVerdict::kOpenFailed;
+    return Settle(HeaderVerdict::kOpenFailed);
   }
-  return ReadFrom(file_.get());
+  return Settle(ReadFrom(file_.get()));
 }
 
 HeaderVerdict BmpReader::ReadHeaders(std::FILE* stream) {
+  if (state_ != State::kFresh) return HeaderVerdict::kRefused;
   if (stream == nullptr) {
     problem_.kind = ReadProblemKind::kOpenFailed;
-    return HeaderVerdict::kOpenFailed;
+    return Settle(HeaderVerdict::kOpenFailed);
   }
-  return ReadFrom(stream);
+  return Settle(ReadFrom(stream));
+}
+
+HeaderVerdict BmpReader::Settle(HeaderVerdict verdict) {
+  state_ = verdict == HeaderVerdict::kAccepted ? State::kReady : State::kFailed;
+  return verdict;
+}
+
+void BmpReader::Close() {
+  (void)file_.Close();
+  stream_ = nullptr;
+  if (state_ != State::kFailed) state_ = State::kClosed;
+}
+
+bool BmpReader::StreamFailed() {
+  if (stream_ == nullptr || !std::ferror(stream_)) return false;
+  const int error = errno;
+  problem_ = ReadProblem();
+  problem_.kind = ReadProblemKind::kReadFailed;
+  problem_.systemError = error != 0 ? error : EIO;
+  state_ = State::kFailed;
+  return true;
+}
+
+void BmpReader::NoteDataEnd(std::int64_t rowsRead) {
+  if (shortfall_.cutShort) return;
+  shortfall_.cutShort = true;
+  shortfall_.rowsRead = std::clamp<std::int64_t>(rowsRead, 0, height_);
+}
+
+std::int64_t BmpReader::RowsReadBefore(std::int64_t index) {
+  // Rows passed over by seeking may lie beyond the end already; rows read
+  // whole came from the file even if it has shrunk since.
+  if (pixelStart_ < 0) return index;
+  const std::int64_t end = EndOffset(stream_);
+  if (end < 0) return index;
+  return std::max(rowsDecoded_, std::min(index, std::max<std::int64_t>(0, end - pixelStart_) / stride_));
+}
+
+void BmpReader::TopDownDataEndsAt(std::int64_t offset) {
+  if (StreamFailed()) return;
+  // A read that came up short shows only that the data ends before offset;
+  // the file's length says where.
+  const std::int64_t end = seekable_ ? EndOffset(stream_) : -1;
+  if (end >= 0) offset = std::min(offset, end - dataStart_);
+  available_ = std::clamp<std::int64_t>(offset, 0, available_);
+  shortfall_.cutShort = true;
+  shortfall_.rowsRead = available_ / stride_;
 }
 
 HeaderVerdict BmpReader::Refuse(ReadProblemKind kind, std::int64_t value, std::int64_t limit) {
@@ -145,6 +194,7 @@ HeaderVerdict BmpReader::ReadFrom(std::FILE* f) {
     ok &= ReadField(infoHeader_.biClrImportant, f) != 0;
   }
   if (!ok) {
+    if (StreamFailed()) return HeaderVerdict::kReadFailed;
     problem_.kind = got == 0 ? ReadProblemKind::kEmpty : ReadProblemKind::kShortHeader;
     // A file too short to hold a signature passed the test on the default;
     // what it does hold tells a caller that it is no BMP file at all.
@@ -258,9 +308,14 @@ HeaderVerdict BmpReader::ReadRest() {
     gap = offBits - (coreHeader_ ? kCoreTableOffset : kHeadersSize);
   }
   if (gap > 0) (void)SkipExact(static_cast<std::uint64_t>(gap), stream_);
+  if (StreamFailed()) return HeaderVerdict::kReadFailed;
   shifts_ = ShiftsFor(masks_);
   layout32_ = LayoutFor(masks32_);
+  shortfall_.height = height_;
+  shortfall_.topDown = topDown_;
+  shortfall_.repeatsLastPixel = depth == 16;
   if (topDown_) return PrepareTopDown();
+  if (seekable_ && !rle_) pixelStart_ = Tell(stream_);
   return HeaderVerdict::kAccepted;
 }
 
@@ -335,6 +390,8 @@ HeaderVerdict BmpReader::PrepareTopDown() {
     }
     available_ = static_cast<std::int64_t>(size);
   }
+  if (StreamFailed()) return HeaderVerdict::kReadFailed;
+  if (available_ < wanted) TopDownDataEndsAt(available_);
 
   if (infoHeader_.biBitCount == 16 && available_ < wanted) {
     // Pixels the file does not reach repeat the last value read in file
@@ -353,7 +410,7 @@ HeaderVerdict BmpReader::PrepareTopDown() {
       haveValue_ = true;
     }
   }
-  return HeaderVerdict::kAccepted;
+  return state_ == State::kFailed ? HeaderVerdict::kReadFailed : HeaderVerdict::kAccepted;
 }
 
 std::size_t BmpReader::FetchData(std::int64_t offset, std::uint8_t* destination, std::size_t n) {
@@ -374,12 +431,18 @@ std::size_t BmpReader::FetchData(std::int64_t offset, std::uint8_t* destination,
       // Wider than the chunk: straight into the destination.
       std::clearerr(stream_);
       if (!SeekTo(stream_, dataStart_ + offset)) return 0;
-      return std::fread(destination, 1, static_cast<std::size_t>(want), stream_);
+      const std::size_t got = std::fread(destination, 1, static_cast<std::size_t>(want), stream_);
+      if (got < static_cast<std::size_t>(want)) TopDownDataEndsAt(offset + static_cast<std::int64_t>(got));
+      return state_ == State::kFailed ? 0 : got;
     }
     std::clearerr(stream_);
     if (!SeekTo(stream_, dataStart_ + start)) return 0;
     chunkLength_ =
         static_cast<std::int64_t>(std::fread(chunk_.get(), 1, static_cast<std::size_t>(end - start), stream_));
+    // A file that shrank since its length was taken: what lies beyond its new
+    // end is known to be gone, and costs no more reads.
+    if (chunkLength_ < end - start) TopDownDataEndsAt(start + chunkLength_);
+    if (state_ == State::kFailed) return 0;
   }
   // A file that shrank since its length was taken gives what is left.
   const std::int64_t got = std::clamp<std::int64_t>(chunkStart_ + chunkLength_ - offset, 0, want);
@@ -406,16 +469,26 @@ int BmpReader::DecodeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow
 }
 
 int BmpReader::ReadRow(PixelRow row) {
+  if (state_ != State::kReady) {
+    FillWhite(row);
+    return 0;
+  }
   if (rle_) return ReadRowRle(row);
   if (topDown_) return ReadRowTopDown(row);
-  ++nextRow_;
+  const std::int64_t index = nextRow_++;
   if (infoHeader_.biBitCount == 16) {
-    ReadRow16(&row);
-    return 1;
+    ReadRow16(&row, index);
+    if (state_ == State::kReady) return 1;
+    FillWhite(row);
+    return 0;
   }
   const std::size_t want = static_cast<std::size_t>(stride_);
-  if (!ended_ && std::fread(rowBuffer_.get(), 1, want, stream_) < want) ended_ = true;
+  if (!ended_ && std::fread(rowBuffer_.get(), 1, want, stream_) < want) {
+    ended_ = true;
+    if (!StreamFailed()) NoteDataEnd(RowsReadBefore(index));
+  }
   if (!ended_) {
+    rowsDecoded_ = index + 1;
     if (DecodeRow(rowBuffer_.get(), stride_, row)) return 1;
     ended_ = true;
   }
@@ -429,6 +502,10 @@ int BmpReader::ReadRowTopDown(PixelRow row) {
   const std::int64_t fileRow = std::int64_t{height_} - 1 - i;
   const std::size_t got =
       fileRow >= 0 ? FetchData(fileRow * stride_, rowBuffer_.get(), static_cast<std::size_t>(stride_)) : 0;
+  if (state_ != State::kReady) {
+    FillWhite(row);
+    return 0;
+  }
   if (infoHeader_.biBitCount == 16) {
     const std::int32_t whole =
         static_cast<std::int32_t>(std::min<std::size_t>(got / 2, static_cast<std::size_t>(row.width)));
@@ -449,7 +526,9 @@ int BmpReader::ReadRowRle(PixelRow row) {
   FillWhite(row);
   if (!rleStopped_ && rleRow_ == i) {
     DecodeRleRow(&row);
-    return 1;
+    if (state_ == State::kReady) return 1;
+    FillWhite(row);
+    return 0;
   }
   // A delta passed over this row, or the decoding has stopped.
   return rleStopped_ ? 0 : 1;
@@ -465,10 +544,15 @@ void BmpReader::DecodeRleRow(const PixelRow* row) {
   auto put = [&](std::int64_t x, unsigned index) {
     if (row != nullptr) (*row)[static_cast<std::int32_t>(x)] = palette_[index];
   };
+  // Whether the data ran out before an end-of-bitmap mark or the top row.
+  bool ranOut = false;
   for (;;) {
     const int a = std::getc(f);
     const int b = a == EOF ? EOF : std::getc(f);
-    if (b == EOF) break;
+    if (b == EOF) {
+      ranOut = true;
+      break;
+    }
     if (a > 0) {
       // A run of a pixels; RLE4 alternates the two nibbles of b, high first.
       const std::int64_t n = std::min<std::int64_t>(a, std::max<std::int64_t>(0, width - rleX_));
@@ -487,7 +571,10 @@ void BmpReader::DecodeRleRow(const PixelRow* row) {
     if (b == 2) {       // delta: right and up
       const int dx = std::getc(f);
       const int dy = dx == EOF ? EOF : std::getc(f);
-      if (dy == EOF) break;
+      if (dy == EOF) {
+        ranOut = true;
+        break;
+      }
       rleX_ += dx;
       if (dy == 0) continue;
       rleRow_ += dy;
@@ -507,14 +594,18 @@ void BmpReader::DecodeRleRow(const PixelRow* row) {
       put(rleX_ + j, four ? ((j % 2 == 0) ? byte >> 4 : byte & 0x0F) : byte);
     }
     rleX_ += pixels;
-    if (got < want) break;
+    if (got < want) {
+      ranOut = true;
+      break;
+    }
     if (want % 2 != 0) (void)std::getc(f);
   }
   rleStopped_ = true;
+  if (ranOut && !StreamFailed()) NoteDataEnd(rleRow_);
 }
 
 void BmpReader::SkipRows(std::int64_t n) {
-  if (n <= 0) return;
+  if (n <= 0 || state_ != State::kReady) return;
   if (rle_) {
     // What follows depends on the data in between, so it is decoded.
     const std::int64_t target = AddRows(nextRow_, n);
@@ -527,10 +618,12 @@ void BmpReader::SkipRows(std::int64_t n) {
     nextRow_ = AddRows(nextRow_, n);
     return;
   }
+  const std::int64_t first = nextRow_;
   nextRow_ = AddRows(nextRow_, n);
   if (infoHeader_.biBitCount == 16) {
     // Once the file has ended no row changes the repeated value.
-    for (std::int64_t i = 0; i < n && !std::feof(stream_); ++i) ReadRow16(nullptr);
+    for (std::int64_t i = 0; i < n && !std::feof(stream_) && state_ == State::kReady; ++i)
+      ReadRow16(nullptr, first + i);
     return;
   }
   if (ended_) return;
@@ -543,12 +636,13 @@ void BmpReader::SkipRows(std::int64_t n) {
   for (std::int64_t i = 0; i < n; ++i) {
     if (std::fread(rowBuffer_.get(), 1, want, stream_) < want) {
       ended_ = true;
+      if (!StreamFailed()) NoteDataEnd(RowsReadBefore(first + i));
       return;
     }
   }
 }
 
-void BmpReader::ReadRow16(const PixelRow* row) {
+void BmpReader::ReadRow16(const PixelRow* row, std::int64_t index) {
   // Read as though each pixel and each padding byte were a guarded read of its
   // own: a pixel whose two bytes are not both there, and every pixel after it,
   // repeats the last value read; before any value was read such pixels stay
@@ -574,13 +668,17 @@ void BmpReader::ReadRow16(const PixelRow* row) {
     x += whole;
     if (got < chunkPixels * 2) break;
   }
+  if (x < width) {
+    if (StreamFailed()) return;
+    NoteDataEnd(index);
+  }
   if (row != nullptr) {
     const PixelBGRA repeated = haveValue_ ? Decode16(lastValue_, masks_, shifts_) : kWhite;
     for (; x < width; ++x) (*row)[static_cast<std::int32_t>(x)] = repeated;
   }
   // Row padding: 0 or 2 bytes.
   const std::size_t padding = rowBytes - 2 * width;
-  if (padding > 0) (void)SkipExact(padding, f);
+  if (padding > 0 && !SkipExact(padding, f)) (void)StreamFailed();
 }
 
 namespace {
@@ -603,6 +701,7 @@ int ReadBmpFile(BmpImage& image, const char* path) {
     case HeaderVerdict::kNotBmp:
       return 0;
     case HeaderVerdict::kShortHeader:
+    case HeaderVerdict::kReadFailed:
       Reset(image);
       return 0;
     case HeaderVerdict::kRefused:
@@ -628,6 +727,10 @@ int ReadBmpFile(BmpImage& image, const char* path) {
   }
   for (std::int32_t y = reader.Height() - 1; y >= 0; --y) {
     if (!reader.ReadRow(image.Row(y))) break;
+  }
+  if (reader.ReadFailed()) {
+    Reset(image);
+    return 0;
   }
   return 1;
 }

@@ -21,11 +21,16 @@
 // top-down file on a stream that cannot seek is held in memory, as far as the
 // stream delivers it.
 //
+// A read that fails with an error (not at the end of the file) fails the
+// reader, and Problem() then holds the system's reason. Once it has failed or
+// been closed, the reader refuses every call: rows come back white.
+//
 // ReadBmpFile is the whole read into a BmpImage:
 //   1  the headers were accepted; pixels come from the file as far as it
 //      reaches, the rest stay white (16-bit files repeat the last value read)
 //   0  the file was refused: it could not be opened, or its headers are
-//      short, or its compression, depth or size is not one this reader takes.
+//      short, or its compression, depth or size is not one this reader takes,
+//      or a read failed with an error.
 //      The image is then 1 x 1 white of depth 1 (a file whose signature is not
 //      "BM" leaves the image untouched instead)
 #pragma once
@@ -60,6 +65,7 @@ enum class HeaderVerdict {
   kRefused,      // compression, depth or size not taken (the resolution was read)
   kNoMemory,     // the row buffer (or the pixel data of a top-down file on a
                  // stream that cannot seek) could not be had
+  kReadFailed,   // a read failed with an error (Problem().systemError says why)
 };
 
 class BmpReader {
@@ -68,10 +74,14 @@ class BmpReader {
   BmpReader(const BmpReader&) = delete;
   BmpReader& operator=(const BmpReader&) = delete;
 
+  // A reader reads one file: a second call is refused (kRefused).
   HeaderVerdict ReadHeaders(const char* path);
   // The same from a stream that is already open (standard input, say); the
   // stream is read from where it stands and is not closed by the reader.
   HeaderVerdict ReadHeaders(std::FILE* stream);
+  // Closes the file the reader opened itself; a stream handed in stays open.
+  // Every later call is refused.
+  void Close();
   // What decided a verdict other than kAccepted.
   const ReadProblem& Problem() const { return problem_; }
   // The stream being read, once ReadHeaders has one.
@@ -80,7 +90,7 @@ class BmpReader {
   // Fills row (of Width() pixels) with the next row from the bottom up and
   // answers 1. Once the pixel data has run out it answers 0 and the row comes
   // back white, as does every row after it (a 0 always means that every later
-  // row is white too). A 16-bit file never runs out: its missing pixels repeat
+  // row is white too); so it does once the reader has failed. A 16-bit file never runs out: its missing pixels repeat
   // the last value read in file order. Rows or pixels that a run-length encoded
   // file never writes, and the rows of a short top-down file that the file does
   // not reach (its bottom rows), come back white with the answer 1.
@@ -89,6 +99,13 @@ class BmpReader {
   // them (a regular file is seeked forward; run-length encoded data is decoded
   // without writing pixels, since what follows depends on it).
   void SkipRows(std::int64_t n);
+  // Whether a read failed with an error.
+  bool ReadFailed() const { return problem_.kind == ReadProblemKind::kReadFailed; }
+  // Whether, and where, the pixel data ended before the picture did, as far
+  // as the rows read and skipped so far show (a top-down file shows it at
+  // once). In a bottom-up file the rows asked for last, the top ones, lie at
+  // its end, so a resize that reads them always learns it.
+  const DataShortfall& Shortfall() const { return shortfall_; }
 
   const BmpFileHeader& FileHeader() const { return fileHeader_; }
   const BmpInfoHeader& InfoHeader() const { return infoHeader_; }
@@ -107,7 +124,22 @@ class BmpReader {
   const ::Palette& Palette() const { return palette_; }
 
  private:
+  enum class State { kFresh, kReady, kFailed, kClosed };
+
+  HeaderVerdict Settle(HeaderVerdict verdict);
   HeaderVerdict ReadFrom(std::FILE* stream);
+  // Whether the stream's error indicator is set; the reader then fails with
+  // errno as the reason.
+  bool StreamFailed();
+  // The pixel data ended after rowsRead whole rows (the first end found
+  // counts).
+  void NoteDataEnd(std::int64_t rowsRead);
+  // Whole rows from the bottom that came from a bottom-up file, the row at
+  // index being the first that did not: rows passed over by seeking count as
+  // far as the file holds them.
+  std::int64_t RowsReadBefore(std::int64_t index);
+  // A top-down file's data ends at offset (it shrank while it was read).
+  void TopDownDataEndsAt(std::int64_t offset);
   HeaderVerdict ReadRest();
   HeaderVerdict CheckFormat();
   HeaderVerdict Refuse(ReadProblemKind kind, std::int64_t value, std::int64_t limit = 0);
@@ -118,9 +150,9 @@ class BmpReader {
   // Decodes one file row of stride_ bytes (count of them present) into row;
   // 0 when the row is not whole.
   int DecodeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const;
-  // Reads the next 16-bit row into row, or only keeps track of the last value
-  // read when row is null.
-  void ReadRow16(const PixelRow* row);
+  // Reads the next 16-bit row, the index-th from the bottom, into row, or only
+  // keeps track of the last value read when row is null.
+  void ReadRow16(const PixelRow* row, std::int64_t index);
   int ReadRowTopDown(PixelRow row);
   int ReadRowRle(PixelRow row);
   // Runs the run-length decoder through the rest of its current row, writing
@@ -130,6 +162,7 @@ class BmpReader {
   // answers how many arrived (top-down files only).
   std::size_t FetchData(std::int64_t offset, std::uint8_t* destination, std::size_t n);
 
+  State state_ = State::kFresh;
   FileHandle file_;  // the file the reader opened itself, if any
   std::FILE* stream_ = nullptr;
   bool seekable_ = false;
@@ -151,6 +184,10 @@ class BmpReader {
   std::uint16_t lastValue_ = 0;
   bool haveValue_ = false;
   bool ended_ = false;
+  DataShortfall shortfall_;
+  std::int64_t rowsDecoded_ = 0;  // bottom-up rows up to the last one read whole
+  // Where a seekable bottom-up file's pixel data starts.
+  std::int64_t pixelStart_ = -1;
   // Rows handed out or skipped so far, from the bottom.
   std::int64_t nextRow_ = 0;
   // Run-length decoding: the row (from the bottom) and column the decoder

@@ -81,7 +81,10 @@ int BmpWriter::Prepare(const BmpLayout& layout) {
   stride_ = static_cast<std::int32_t>(RowStride(layout.width, layout.depth));
   // Zeroed once: the encoders never touch the padding after the row data.
   rowBuffer_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(stride_)]());
-  if (!rowBuffer_) return 0;
+  if (!rowBuffer_) {
+    outOfMemory_ = true;
+    return 0;
+  }
   if (IsPalettedDepth(layout.depth)) {
     const std::int32_t n = PaletteSizeForDepth(layout.depth);
     if (layout.palette) {
@@ -95,13 +98,12 @@ int BmpWriter::Prepare(const BmpLayout& layout) {
 
 int BmpWriter::Begin(const char* path, const BmpLayout& layout) {
   if (!Prepare(layout)) return 0;
-  errno = 0;
-  file_ = FileHandle(OpenFile(path, "wb"));
-  if (!file_) {
-    systemError_ = errno;
+  if (!file_.Open(path)) {
+    systemError_ = file_.SystemError();
+    outOfMemory_ = file_.problem() == ReplacingFile::Problem::kNoMemory;
     return 0;
   }
-  stream_ = file_.get();
+  stream_ = file_.Stream();
   return WriteHeaders();
 }
 
@@ -188,18 +190,24 @@ int BmpWriter::WriteEncodedRow(const std::uint8_t* data) {
   return failed_ ? 0 : 1;
 }
 
-int BmpWriter::Finish() {
-  if (!stream_) return 0;
-  errno = 0;
-  bool done;
-  if (file_) {
-    done = file_.Close();
-  } else {
-    done = std::fflush(stream_) == 0 && !std::ferror(stream_);
-  }
-  if (!done && !failed_) systemError_ = errno;
+int BmpWriter::Finish(bool sync) {
+  std::FILE* stream = stream_;
+  if (stream == nullptr) return 0;
   stream_ = nullptr;
-  return done && !failed_ ? 1 : 0;
+  const bool ownFile = stream == file_.Stream();
+  if (failed_) {
+    file_.Abandon();
+    return 0;
+  }
+  if (ownFile) {
+    if (file_.Commit(sync)) return 1;
+    systemError_ = file_.SystemError();
+    return 0;
+  }
+  errno = 0;
+  const bool done = std::fflush(stream) == 0 && !std::ferror(stream) && (!sync || SyncToStorage(stream));
+  if (!done) systemError_ = errno;
+  return done ? 1 : 0;
 }
 
 int WriteBmpFile(const BmpImage& image, const char* path) {

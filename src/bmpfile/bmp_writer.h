@@ -7,15 +7,18 @@
 //                         bottom up, encoded for the layout's depth
 //   Finish()              closes the file; 1 only when every byte was written
 //
+// A path is written as a ReplacingFile: the file there is replaced by the new
+// one when Finish() succeeds, and stays as it was on every failure.
+//
 // Paletted depths write the full table of 2^depth entries and map each pixel
 // to its nearest entry; 16 bits are always written as BI_BITFIELDS in
 // kRgb565Masks;
 // 24 and 32 bits as direct colour. A resolution of 0 is written as 3780.
 //
 // WriteBmpFile is the whole write of a BmpImage: 1 when the file was written
-// completely; 0 when it could not be (nothing is created when the sizes do not
-// fit or memory is short; an open, a write or the final close that fails all
-// give 0).
+// completely; 0 when it could not be (an open, a write or the final close that
+// fails, sizes that do not fit, memory that is short), and then the file at
+// path is as it was.
 #pragma once
 
 #include <array>
@@ -24,6 +27,7 @@
 
 #include "bmpfile/bmp_headers.h"
 #include "bmpfile/file_stream.h"
+#include "bmpfile/replacing_file.h"
 #include "image/bmp_image.h"
 
 struct BmpLayout {
@@ -58,9 +62,13 @@ class BmpWriter {
   // Writes one row already in the file's form: RowDataSize bytes of pixel data
   // (the padding is added here).
   int WriteEncodedRow(const std::uint8_t* data);
-  int Finish();
+  // With sync, a file the writer opened reaches stable storage before it
+  // replaces the old one.
+  int Finish(bool sync = false);
   // errno of the open, write or close that failed, 0 when none did.
   int SystemError() const { return systemError_; }
+  // Whether Begin failed for want of memory for the row buffer.
+  bool OutOfMemory() const { return outOfMemory_; }
 
  private:
   int Prepare(const BmpLayout& layout);
@@ -69,7 +77,7 @@ class BmpWriter {
   void PutU16(std::uint16_t v);
   void PutU32(std::uint32_t v);
 
-  FileHandle file_;  // the file the writer opened itself, if any
+  ReplacingFile file_;  // the file the writer opened itself, if any
   std::FILE* stream_ = nullptr;
   BmpLayout layout_;
   BmpHeaders headers_;
@@ -77,6 +85,7 @@ class BmpWriter {
   std::int32_t stride_ = 0;
   std::unique_ptr<std::uint8_t[]> rowBuffer_;
   bool failed_ = false;
+  bool outOfMemory_ = false;
   int systemError_ = 0;
 };
 

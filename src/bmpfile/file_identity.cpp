@@ -4,7 +4,7 @@
 #include <io.h>
 #include <windows.h>
 
-#include <vector>
+#include "bmpfile/wide_path.h"
 #else
 #include <sys/stat.h>
 #endif
@@ -13,38 +13,61 @@
 
 namespace {
 
-bool Identity(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
-  return handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info) != 0;
+bool Identity(HANDLE handle, FileIdentity& identity) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info)) return false;
+  identity.device = info.dwVolumeSerialNumber;
+  identity.file = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  return true;
+}
+
+bool RegularIdentity(std::FILE* stream, FileIdentity& identity) {
+  if (stream == nullptr) return false;
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK && Identity(handle, identity);
 }
 
 }  // namespace
 
-bool IsSameFile(std::FILE* stream, const char* utf8Path) {
-  if (stream == nullptr || utf8Path == nullptr) return false;
-  BY_HANDLE_FILE_INFORMATION open{};
-  if (!Identity(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), open)) return false;
-  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, nullptr, 0);
-  if (n <= 0) return false;
-  std::vector<wchar_t> wide(static_cast<std::size_t>(n));
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, wide.data(), n) != n) return false;
+bool IdentityOf(const char* utf8Path, FileIdentity& identity) {
+  const WidePath wide(utf8Path);
+  if (!wide) return false;
   // No access asked: only the file's identity is read.
-  const HANDLE other = CreateFileW(wide.data(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  BY_HANDLE_FILE_INFORMATION named{};
-  const bool known = Identity(other, named);
-  if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
-  return known && open.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
-         open.nFileIndexHigh == named.nFileIndexHigh && open.nFileIndexLow == named.nFileIndexLow;
+  const HANDLE file = CreateFileW(wide.get(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const bool known = Identity(file, identity);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return known;
 }
 
 #else
 
-bool IsSameFile(std::FILE* stream, const char* utf8Path) {
-  if (stream == nullptr || utf8Path == nullptr) return false;
-  struct stat open;
-  struct stat named;
-  if (fstat(fileno(stream), &open) != 0 || stat(utf8Path, &named) != 0) return false;
-  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+namespace {
+
+FileIdentity IdentityFrom(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+bool RegularIdentity(std::FILE* stream, FileIdentity& identity) {
+  struct stat st;
+  if (stream == nullptr || fstat(fileno(stream), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  identity = IdentityFrom(st);
+  return true;
+}
+
+}  // namespace
+
+bool IdentityOf(const char* utf8Path, FileIdentity& identity) {
+  struct stat st;
+  if (utf8Path == nullptr || stat(utf8Path, &st) != 0) return false;
+  identity = IdentityFrom(st);
+  return true;
 }
 
 #endif
+
+bool IsSameRegularFile(std::FILE* a, std::FILE* b) {
+  FileIdentity first;
+  FileIdentity second;
+  return RegularIdentity(a, first) && RegularIdentity(b, second) && first == second;
+}

@@ -1,9 +1,7 @@
 #include "bmpfile/file_stream.h"
 
 #ifdef _WIN32
-#include <windows.h>
-
-#include <vector>
+#include "bmpfile/wide_path.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,13 +11,11 @@
 std::FILE* OpenFile(const char* utf8Path, const char* mode) {
   if (utf8Path == nullptr) return nullptr;
 #ifdef _WIN32
-  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, nullptr, 0);
-  if (n <= 0) return nullptr;
-  std::vector<wchar_t> wide(static_cast<std::size_t>(n));
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Path, -1, wide.data(), n) != n) return nullptr;
+  const WidePath wide(utf8Path);
+  if (!wide) return nullptr;
   wchar_t wideMode[4] = {};
   for (int i = 0; i < 3 && mode[i]; ++i) wideMode[i] = static_cast<wchar_t>(mode[i]);
-  return _wfopen(wide.data(), wideMode);
+  return _wfopen(wide.get(), wideMode);
 #else
   // fopen waits for ever on a FIFO that no other process holds open; this open
   // never waits, so a FIFO destination without a reader fails at once. A

@@ -7,7 +7,7 @@
 #include "bmpfile/little_endian.h"
 
 int ReadExact(void* destination, std::int32_t size, std::int32_t count, std::FILE* stream) {
-  if (std::feof(stream)) return 0;
+  if (std::feof(stream) || std::ferror(stream)) return 0;
   if (size <= 0 || count <= 0) return 1;
   const std::uint64_t wanted = static_cast<std::uint64_t>(size) * static_cast<std::uint64_t>(count);
   if (wanted > static_cast<std::uint64_t>(static_cast<std::size_t>(-1))) return 0;
@@ -50,7 +50,7 @@ int ReadField(std::int32_t& field, std::FILE* stream) {
 }
 
 int SkipExact(std::uint64_t n, std::FILE* stream) {
-  if (std::feof(stream)) return 0;
+  if (std::feof(stream) || std::ferror(stream)) return 0;
   std::uint8_t chunk[4096];
   while (n > 0) {
     const std::size_t want = n < sizeof chunk ? static_cast<std::size_t>(n) : sizeof chunk;

@@ -1,11 +1,10 @@
 // The guarded read through which headers, colour tables, masks, gaps and
 // 16-bit pixels are read.
 //
-// Once the stream's end-of-file indicator is set, every guarded read fails at
-// once without reading. Otherwise it succeeds only when every item arrived. A
-// read that fails leaves its destination exactly as it was, even when part of
-// the data arrived, so a field beyond the end of a short file keeps the value
-// it had.
+// Once the stream's end-of-file or error indicator is set, every guarded read
+// fails at once without reading (so errno still tells why a read failed). Otherwise it succeeds only when every item
+// arrived. A read that fails leaves its destination exactly as it was, even when part of the data arrived, so a field
+// beyond the end of a short file keeps the value it had.
 #pragma once
 
 #include <cstdint>

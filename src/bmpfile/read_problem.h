@@ -25,13 +25,29 @@ enum class ReadProblemKind {
                           // Huffman coding in a 64-byte header (value: biCompression, limit: biSize)
   kDepthForHeader,        // a depth not taken with this header size, such as 16 or 32 bits in a
                           // 12-byte OS/2 1.x header (value: the depth, limit: biSize)
+  kReadFailed,            // a read failed with an error, not at the end of the file (systemError says why)
+  kCutShort,              // the pixel data ends before the picture does, and the caller asked for all of it
+                          // (see DataShortfall)
 };
 
 struct ReadProblem {
   ReadProblemKind kind = ReadProblemKind::kNone;
   std::int64_t value = 0;
   std::int64_t limit = 0;
-  int systemError = 0;               // errno of a failed open, 0 otherwise
+  int systemError = 0;               // errno of a failed open or read, 0 otherwise
   std::uint8_t firstBytes[16] = {};  // the file's first bytes (kNotBmp, and kShortHeader within the signature)
   std::int32_t firstByteCount = 0;
+};
+
+// Where a file's pixel data ended before its picture did: a file cut short.
+// The rows read come from it; the others are white (in a 16-bit file they
+// repeat the last pixel read). A bottom-up file gives the picture's bottom
+// rows, a top-down file its top rows. A run-length encoded file is cut short
+// when its data ends before the end-of-bitmap mark and before its top row.
+struct DataShortfall {
+  bool cutShort = false;
+  std::int64_t rowsRead = 0;  // whole rows of the picture that came from the file
+  std::int64_t height = 0;    // the rows of the picture
+  bool topDown = false;       // the rows read are the top ones
+  bool repeatsLastPixel = false;
 };

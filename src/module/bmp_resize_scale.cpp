@@ -26,7 +26,9 @@ std::int32_t Resize(const BmpResizeChar16* sourcePath, const BmpResizeChar16* de
   ResizeEnds ends;
   ends.sourcePath = NarrowPath(sourcePath, sourceStorage);
   ends.destinationPath = NarrowPath(destinationPath, destinationStorage);
-  return ResizeFile(ends, percent).code;
+  ResizeOptions options;
+  options.percent = percent;
+  return ResizeFile(ends, options).code;
 }
 
 }  // namespace

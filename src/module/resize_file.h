@@ -3,6 +3,7 @@
 // turns the whole outcome into words, so the two can never disagree.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 
@@ -18,12 +19,31 @@ struct ResizeEnds {
   std::FILE* destinationStream = nullptr;
 };
 
+// How a resize runs. The export takes the defaults for all but the percent.
+struct ResizeOptions {
+  std::int32_t percent = 100;
+  // Polled between rows; once it holds true the resize stops and gives the
+  // destination up (-2, kCancelled). A signal handler may set it.
+  const std::atomic<bool>* cancel = nullptr;
+  // The new file reaches stable storage before it replaces the old one, and
+  // the folder's entry after the rename.
+  bool sync = false;
+  // A source cut short fails (-1, ReadProblemKind::kCutShort) and nothing is
+  // written; otherwise its missing rows are white, the result is 999, and the
+  // outcome's shortfall says where its data ended.
+  bool strict = false;
+};
+
 // Why a resize that got past the source did not finish (result codes -2, -3).
 enum class DestinationProblemKind {
   kNone,
   kNoPath,        // the destination path is null or cannot be expressed
   kOpenFailed,    // the destination could not be created (systemError says why)
-  kWriteFailed,   // a write or the final close failed part-way (systemError says why)
+  kNotWritable,   // the destination exists but may not be written (systemError says why)
+  kSameAsSource,  // the destination is the source itself and could only be written over it: an open
+                  // stream onto it, or a file whose folder takes no new file (systemError: the folder's reason)
+  kWriteFailed,   // a write, the final close or the rename failed (systemError says why)
+  kCancelled,     // the caller's cancel flag stopped the resize
   kSideTooLarge,  // a side of the resized picture lies beyond 2^31 - 1 (value: percent)
   kFileTooLarge,  // the resized file would pass 4 GiB (value: its width, limit: its height)
   kRowTooWide,    // a row of the resized picture is wider than the rows held in memory (value: width)
@@ -39,7 +59,14 @@ struct ResizeOutcome {
   int systemError = 0;     // errno of a failed open, write or close of the destination
   std::int32_t width = 0;  // the resized picture's size, once known
   std::int32_t height = 0;
+  DataShortfall shortfall;  // where a source cut short ended (with 999: its missing rows are white)
+  // A failure left the destination partly rewritten: only where it had to be
+  // rewritten in place (its folder takes no new file). Otherwise a failure
+  // leaves it as it was.
+  bool partialLeft = false;
 };
 
-// Never throws: every failure, an allocation among them, is an outcome.
-ResizeOutcome ResizeFile(const ResizeEnds& ends, std::int32_t percent) noexcept;
+// The whole resize. The destination is replaced whole or not at all (see
+// ReplacingFile); the source is closed before it is replaced. Never throws:
+// every failure, an allocation among them, is an outcome.
+ResizeOutcome ResizeFile(const ResizeEnds& ends, const ResizeOptions& options) noexcept;

@@ -1,5 +1,7 @@
 #include "module/module_framework.h"
 
+#include <new>
+
 namespace {
 
 // Where no application framework exists there is no module state to prepare
@@ -15,6 +17,9 @@ class StandIn final : public ModuleFramework {
 }  // namespace
 
 ModuleFramework& StandInFramework() {
-  static StandIn framework;
-  return framework;
+  // Made on first use and never destroyed: the unload hook of a library that
+  // is never closed runs after exit has destroyed the statics.
+  alignas(StandIn) static unsigned char storage[sizeof(StandIn)];
+  static StandIn* const framework = new (storage) StandIn;
+  return *framework;
 }

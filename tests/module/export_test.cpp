@@ -55,12 +55,6 @@ void ExpectWritten(const std::string& path, std::uint32_t w, std::uint32_t h, st
   EXPECT_EQ(LE32(bytes, 42), 3780u);
 }
 
-std::set<std::string> Listing(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-  return names;
-}
-
 enum class Source { kGood, kNull, kMissing, kBA, kSurrogate, kEmpty, kShortHeader, kCompressed, kTopDown, kDepth2 };
 enum class Destination { kFresh, kExisting, kNull, kNoFolder, kSurrogate, kFolder, kDiskFull };
 
@@ -167,7 +161,7 @@ TEST(BMPResizeScale, ResultCodesAndWhatIsLeftOnDisk) {
     }
     if (destination16.empty() && c.destination != Destination::kNull) destination16 = ToPath16(destination);
 
-    const std::set<std::string> before = Listing(dir.path());
+    const std::set<std::string> before = ListFolder(dir.path());
     EXPECT_EQ(BMPResizeScale(c.source == Source::kNull ? nullptr : source16.c_str(),
                              c.destination == Destination::kNull ? nullptr : destination16.c_str(), c.percent),
               c.result);
@@ -180,7 +174,7 @@ TEST(BMPResizeScale, ResultCodesAndWhatIsLeftOnDisk) {
     } else if (c.destination == Destination::kExisting) {
       EXPECT_EQ(ReadFileBytes(destination), keep);
     }
-    EXPECT_EQ(Listing(dir.path()), after);
+    EXPECT_EQ(ListFolder(dir.path()), after);
   }
 }
 

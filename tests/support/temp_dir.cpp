@@ -42,3 +42,9 @@ bool FileExists(const std::string& path) {
   std::error_code ec;
   return fs::exists(fs::u8path(path), ec);
 }
+
+std::set<std::string> ListFolder(const std::string& path) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(fs::u8path(path))) names.insert(entry.path().filename().u8string());
+  return names;
+}

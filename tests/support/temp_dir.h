@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,3 +24,5 @@ class TempDir {
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 bool FileExists(const std::string& path);
+// The names in a folder (a file left behind shows here).
+std::set<std::string> ListFolder(const std::string& path);

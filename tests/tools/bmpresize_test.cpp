@@ -1,9 +1,13 @@
 // The command-line tool, run through the shell as a user would run it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -185,12 +189,23 @@ TEST(BmpresizeTool, RareOutcomesAreWorded) {
       {"row too wide", destination(DestinationProblemKind::kRowTooWide, 20000000),
        "in.bmp: the resized picture would be 20000000 pixels wide"},
       {"resize out of memory", destination(DestinationProblemKind::kNoMemory, 0), "in.bmp: there is not enough memory"},
+      {"read-only destination", destination(DestinationProblemKind::kNotWritable, 0, EACCES),
+       "out.bmp: cannot be overwritten: Permission denied"},
+      {"output onto the source", destination(DestinationProblemKind::kSameAsSource, 0),
+       "out.bmp: is the source file itself"},
+      {"source in a closed folder", destination(DestinationProblemKind::kSameAsSource, 0, EACCES),
+       "out.bmp: is the source file itself, and its folder takes no new file (Permission denied)"},
+      {"read error", source(ReadProblemKind::kReadFailed, 0), "in.bmp: could not be read: "},
+      {"interrupted", destination(DestinationProblemKind::kCancelled, 0), "out.bmp: was not written"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(DescribeFailure(c.outcome, {"in.bmp", "out.bmp", ""}).rfind(c.words, 0), 0u)
         << DescribeFailure(c.outcome, {"in.bmp", "out.bmp", ""});
   }
+  ResizeOutcome inPlace = destination(DestinationProblemKind::kWriteFailed, 0, ENOSPC);
+  inPlace.partialLeft = true;
+  EXPECT_NE(DescribeFailure(inPlace, {"in.bmp", "out.bmp", ""}).find("rewritten in place"), std::string::npos);
 }
 
 TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
@@ -202,6 +217,8 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
             0);
   WriteSource(dir.File("a/x.bmp"));
   WriteSource(dir.File("b/x.bmp"));
+  ASSERT_EQ(symlink(dir.File("out/in.bmp").c_str(), dir.File("to-out.bmp").c_str()), 0);
+  ASSERT_EQ(link(dir.File("b/x.bmp").c_str(), dir.File("hard.bmp").c_str()), 0);
   const std::string in = Quote(dir.File("in.bmp")), files = in + " " + Quote(dir.File("out.bmp")) + " ";
   const std::string outDir = Quote(dir.File("out"));
   struct Case {
@@ -238,6 +255,10 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {in + " " + in + " -o " + outDir + " -p 50", "would both be written to"},
       {in + " " + Quote(dir.File("other.bmp")) + " -o " + Quote(dir.path()) + " -p 50", "would overwrite it"},
       {in + " " + Quote(dir.File("a/in.bmp")) + " -o " + Quote(dir.path()) + " -p 50", "would overwrite it"},
+      // A source that is another source's result: a link to it, before or after that exists.
+      {in + " " + Quote(dir.File("to-out.bmp")) + " -o " + outDir + " -p 50", "another source of this batch"},
+      {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("hard.bmp")) + " -o " + Quote(dir.File("b")) + " -p 50",
+       "another source of this batch"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -343,6 +364,110 @@ TEST(BmpresizeTool, PipeRoundTrip) {
   // A pipe cannot tell its length, but a lone byte is still no BMP file.
   const Outcome oneByte = RunTool(dir, "--version >/dev/null; printf x | " + Quote(BMPRESIZE_TOOL) + " - - 50");
   EXPECT_EQ(oneByte.err, "bmpresize: standard input: is not a BMP file (1 byte long)\n");
+
+  // Standard output opened onto the source itself, without truncating it.
+  const std::vector<std::uint8_t> before = ReadFileBytes(in);
+  const std::string ontoSource =
+      Quote(BMPRESIZE_TOOL) + " " + Quote(in) + " - 200 1<>" + Quote(in) + " 2>" + Quote(dir.File("err.txt"));
+  const int status = std::system(ontoSource.c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::vector<std::uint8_t> said = ReadFileBytes(dir.File("err.txt"));
+  EXPECT_NE(std::string(said.begin(), said.end()).find("standard output: is the source file itself"),
+            std::string::npos);
+  EXPECT_EQ(ReadFileBytes(in), before);
+}
+
+// A source cut short: its missing rows white and a warning, or with --strict
+// a failure with nothing written; a batch counts the warnings.
+TEST(BmpresizeTool, CutShortSourceWarnsOrFailsWhenStrict) {
+  TempDir dir;
+  ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("out"))).c_str()), 0);
+  const std::string cut = dir.File("cut.bmp"), out = dir.File("out.bmp");
+  WriteSource(cut, 6, 4);
+  std::vector<std::uint8_t> bytes = ReadFileBytes(cut);
+  bytes.resize(54 + 2 * 20 + 7);  // two whole rows of 20 bytes, and part of a third
+  WriteFileBytes(cut, bytes);
+  WriteSource(dir.File("whole.bmp"));
+  const std::vector<std::uint8_t> keep = {'k', 'e', 'e', 'p'};
+
+  const std::string held = "only the bottom 2 of its 4 rows could be read";
+  Outcome run = RunTool(dir, Quote(cut) + " " + Quote(out) + " 100");
+  EXPECT_EQ(run.exit, 0);
+  EXPECT_EQ(run.err, "bmpresize: " + cut + ": warning: cut short: " + held + "; the rows above are white\n");
+
+  WriteFileBytes(out, keep);
+  run = RunTool(dir, "--strict " + Quote(cut) + " " + Quote(out) + " 100");
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_EQ(run.err, "bmpresize: " + cut + ": is cut short: " + held + "; nothing was written (--strict)\n");
+  EXPECT_EQ(ReadFileBytes(out), keep);
+
+  const std::string batch =
+      Quote(cut) + " " + Quote(dir.File("whole.bmp")) + " -o " + Quote(dir.File("out")) + " -p 50";
+  run = RunTool(dir, batch);
+  EXPECT_EQ(run.exit, 0);
+  EXPECT_NE(run.err.find("into " + dir.File("out")), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("; 1 warning:\nbmpresize: " + cut + ": warning: cut short"), std::string::npos) << run.err;
+  run = RunTool(dir, "--strict " + batch);
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.err.find("; 1 failed:\nbmpresize: " + cut + ": is cut short"), std::string::npos) << run.err;
+}
+
+// A batch stopped by a signal at several moments after its first file
+// appeared: every file left in the folder is whole (the one a single call
+// makes), no new file is left behind, and the tool says what it wrote.
+TEST(BmpresizeTool, InterruptedBatchLeavesOnlyWholeFiles) {
+  TempDir dir;
+  const std::string folder = dir.File("out");
+  WriteSource(dir.File("source.bmp"), 500, 400);
+  ASSERT_EQ(RunTool(dir, Quote(dir.File("source.bmp")) + " " + Quote(dir.File("one.bmp")) + " 300").exit, 0);
+  const std::vector<std::uint8_t> whole = ReadFileBytes(dir.File("one.bmp"));
+  constexpr int kFiles = 12;
+  std::vector<std::string> arguments = {BMPRESIZE_TOOL, "-j", "2", "-o", folder, "-p", "300"};
+  for (int i = 0; i < kFiles; ++i) {
+    arguments.push_back(dir.File("s" + std::to_string(i) + ".bmp"));
+    WriteFileBytes(arguments.back(), ReadFileBytes(dir.File("source.bmp")));
+  }
+  const struct { int delayMs, signal; } moments[] = {{0, SIGINT}, {5, SIGTERM}, {30, SIGHUP}, {120, SIGINT}};
+  int interrupted = 0;
+  for (const auto& moment : moments) {
+    SCOPED_TRACE(testing::Message() << moment.delayMs << " ms, signal " << moment.signal);
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      std::vector<char*> argv;
+      for (std::string& a : arguments) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      if (std::freopen(dir.File("err.txt").c_str(), "w", stderr) == nullptr) _exit(126);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    // Signalled once the first new file is there, so the handlers are in place.
+    for (int waited = 0; waited < 5000 && std::filesystem::is_empty(folder); ++waited) usleep(1000);
+    usleep(static_cast<useconds_t>(moment.delayMs) * 1000);
+    kill(pid, moment.signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    int written = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+      EXPECT_EQ(ReadFileBytes(entry.path().string()), whole) << name;
+      ++written;
+    }
+    if (WEXITSTATUS(status) == 0) {
+      EXPECT_EQ(written, kFiles);
+      continue;
+    }
+    ++interrupted;
+    EXPECT_EQ(WEXITSTATUS(status), 128 + moment.signal);
+    const std::vector<std::uint8_t> said = ReadFileBytes(dir.File("err.txt"));
+    EXPECT_EQ(std::string(said.begin(), said.end()), "bmpresize: interrupted: " + std::to_string(written) + " of " +
+                                                         std::to_string(kFiles) +
+                                                         " files written, nothing partial left\n");
+  }
+  EXPECT_GT(interrupted, 0) << "every batch finished before its signal";
 }
 
 TEST(BmpresizeTool, VersionAndHelp) {
@@ -352,7 +477,7 @@ TEST(BmpresizeTool, VersionAndHelp) {
   EXPECT_EQ(run.out, "bmpresize 1.0.0.1\n");
   run = RunTool(dir, "--help");
   EXPECT_EQ(run.exit, 0);
-  EXPECT_EQ(run.out.rfind("usage: bmpresize [-q] SOURCE DESTINATION PERCENT\n", 0), 0u) << run.out;
+  EXPECT_EQ(run.out.rfind("usage: bmpresize [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT\n", 0), 0u) << run.out;
   EXPECT_EQ(run.err, "");
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,29 @@ TEST_F(DllHost, ResizesThroughWidePathsIncludingNonAsciiNames) {
       EXPECT_EQ(out[at], want) << x << "," << y;
     }
   }
+}
+
+// The destination is replaced by a new file: an existing one, and the source
+// itself, which is read while the new file is written and closed before the
+// rename. No new file is left beside it.
+TEST_F(DllHost, ReplacesAnExistingFileAndTheSourceItself) {
+  TempDir dir;
+  WriteFileBytes(dir.File("a.bmp"), White2x2());
+  WriteFileBytes(dir.File("b.bmp"), {'k', 'e', 'e', 'p'});
+  const std::wstring a = Wide(dir.File("a.bmp"));
+  ASSERT_EQ(resize_(a.c_str(), Wide(dir.File("b.bmp")).c_str(), 200), 999);
+  ASSERT_EQ(resize_(a.c_str(), a.c_str(), 200), 999);
+  EXPECT_EQ(ReadFileBytes(dir.File("a.bmp")), ReadFileBytes(dir.File("b.bmp")));
+  EXPECT_EQ(LE32(ReadFileBytes(dir.File("a.bmp")), 18), 4u);
+  std::set<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(Wide(dir.File("*")).c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  do {
+    names.insert(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  EXPECT_EQ(names, (std::set<std::wstring>{L".", L"..", L"a.bmp", L"b.bmp"}));
 }
 
 TEST_F(DllHost, AnswersEachFailureWithItsResult) {

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+// Ctrl-C and its kin. SIGINT, SIGTERM and SIGHUP (on Windows the console's
+// Ctrl-C and Ctrl-Break) only set a flag, which the resizes poll between rows:
+// no new file starts, and every file in flight is given up, its new file
+// removed. A second signal ends the tool at once, which may leave a
+// .NAME.XXXXXX.tmp file behind. A signal that was ignored when the tool
+// started (nohup, a background job) stays ignored.
+#pragma once
+
+#include <atomic>
+
+// Installs the handlers; answers the flag they set.
+const std::atomic<bool>& CatchInterrupts();
+
+// The signal that set the flag, 0 while none did. The tool then exits with
+// 128 + this number.
+int InterruptSignal();
