@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "bmpfile/bmp_reader.h"
-#include "bmpfile/bmp_writer.h"
-#include "resample/resize_image.h"
+#include "reference/read_bmp_file.h"
+#include "reference/resize_image.h"
+#include "reference/write_bmp_file.h"
 #include "resample/sample_bilinear.h"
 
 namespace {

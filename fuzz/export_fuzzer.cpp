@@ -16,6 +16,7 @@
 #include "bmpresizescale.h"
 #include "fuzz_support.h"
 #include "image/bmp_image.h"
+#include "reference/read_bmp_file.h"
 #include "support/export_call.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "bmpfile/bmp_writer.h"
 #include "bmpfile/little_endian.h"
 #include "image/bmp_image.h"
+#include "reference/write_bmp_file.h"
 
 namespace {
 

@@ -21,6 +21,8 @@
 #include "bmpfile/bmp_writer.h"
 #include "fuzz_support.h"
 #include "image/bmp_image.h"
+#include "reference/read_bmp_file.h"
+#include "reference/write_bmp_file.h"
 
 namespace {
 

@@ -24,15 +24,6 @@
 // A read that fails with an error (not at the end of the file) fails the
 // reader, and Problem() then holds the system's reason. Once it has failed or
 // been closed, the reader refuses every call: rows come back white.
-//
-// ReadBmpFile is the whole read into a BmpImage:
-//   1  the headers were accepted; pixels come from the file as far as it
-//      reaches, the rest stay white (16-bit files repeat the last value read)
-//   0  the file was refused: it could not be opened, or its headers are
-//      short, or its compression, depth or size is not one this reader takes,
-//      or a read failed with an error.
-//      The image is then 1 x 1 white of depth 1 (a file whose signature is not
-//      "BM" leaves the image untouched instead)
 #pragma once
 
 #include <array>
@@ -43,8 +34,9 @@
 #include "bmpfile/file_stream.h"
 #include "bmpfile/read_problem.h"
 #include "bmpfile/row_decoders.h"
+#include "image/depth.h"
+#include "image/palette.h"
 #include "image/resolution.h"
-#include "image/bmp_image.h"
 
 // The widest picture the reader takes, in pixels. Rows are held a few at a
 // time, 4 bytes a pixel, so this bounds what one row can make a caller
@@ -53,9 +45,6 @@ inline constexpr std::int64_t kMaxRowPixels = std::int64_t{1} << 24;
 // The most pixels a picture may have: the reader hands rows over one at a
 // time, so only the count has to stay addressable.
 inline constexpr std::int64_t kMaxSourcePixels = 0x7FFFFFFF;
-// The most pixels ReadBmpFile takes into a whole in-memory image (4 bytes a
-// pixel: 512 MiB at most).
-inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 27;
 
 enum class HeaderVerdict {
   kAccepted,
@@ -206,5 +195,3 @@ class BmpReader {
   std::int64_t chunkStart_ = 0;
   std::int64_t chunkLength_ = 0;
 };
-
-int ReadBmpFile(BmpImage& image, const char* path);

@@ -7,7 +7,6 @@
 #include <new>
 
 #include "bmpfile/little_endian.h"
-#include "bmpfile/row_encoders.h"
 #include "image/colour_tables.h"
 
 namespace {
@@ -147,40 +146,6 @@ int BmpWriter::WriteHeaders() {
   return 1;
 }
 
-int BmpWriter::WriteRow(ConstPixelRow row) {
-  if (!stream_ || failed_) return 0;
-  std::uint8_t* buffer = rowBuffer_.get();
-  int encoded = 0;
-  switch (layout_.depth) {
-    case 32:
-      encoded = EncodeRow32(row, buffer, stride_);
-      break;
-    case 24:
-      encoded = EncodeRow24(row, buffer, stride_);
-      break;
-    case 16:
-      encoded = EncodeRow16(row, buffer, stride_);
-      break;
-    case 8:
-      encoded = EncodeRow8(row, palette_.data(), buffer, stride_);
-      break;
-    case 4:
-      encoded = EncodeRow4(row, palette_.data(), buffer, stride_);
-      break;
-    case 1:
-      encoded = EncodeRow1(row, palette_.data(), buffer, stride_);
-      break;
-    default:
-      break;
-  }
-  if (!encoded) {
-    failed_ = true;
-    return 0;
-  }
-  Put(buffer, static_cast<std::size_t>(stride_));
-  return failed_ ? 0 : 1;
-}
-
 int BmpWriter::WriteEncodedRow(const std::uint8_t* data) {
   if (!stream_ || failed_) return 0;
   const std::size_t dataSize = static_cast<std::size_t>(RowDataSize(layout_.width, layout_.depth));
@@ -208,20 +173,4 @@ int BmpWriter::Finish(bool sync) {
   const bool done = std::fflush(stream) == 0 && !std::ferror(stream) && (!sync || SyncToStorage(stream));
   if (!done) systemError_ = errno;
   return done ? 1 : 0;
-}
-
-int WriteBmpFile(const BmpImage& image, const char* path) {
-  BmpLayout layout;
-  layout.width = image.Width();
-  layout.height = image.Height();
-  layout.depth = image.Depth();
-  layout.resolution = image.GetResolution();
-  layout.palette = image.PaletteEntries();
-  BmpWriter writer;
-  if (!writer.Begin(path, layout)) return 0;
-  // Bottom row first; a row that cannot be written ends the loop.
-  for (std::int32_t y = image.Height() - 1; y >= 0; --y) {
-    if (!writer.WriteRow(image.Row(y))) break;
-  }
-  return writer.Finish();
 }

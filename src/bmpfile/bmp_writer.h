@@ -3,22 +3,16 @@
 //   Begin(path, layout)   header stage: checks that the file's sizes fit its
 //                         32-bit fields, opens the file, writes both headers
 //                         and the colour table or the 16-bit mask block
-//   WriteRow(row)         row stage: the next row of the picture from the
-//                         bottom up, encoded for the layout's depth
+//   WriteEncodedRow(d)    row stage: the next row of the picture from the
+//                         bottom up, already in the file's form
 //   Finish()              closes the file; 1 only when every byte was written
 //
 // A path is written as a ReplacingFile: the file there is replaced by the new
 // one when Finish() succeeds, and stays as it was on every failure.
 //
-// Paletted depths write the full table of 2^depth entries and map each pixel
-// to its nearest entry; 16 bits are always written as BI_BITFIELDS in
-// kRgb565Masks;
-// 24 and 32 bits as direct colour. A resolution of 0 is written as 3780.
-//
-// WriteBmpFile is the whole write of a BmpImage: 1 when the file was written
-// completely; 0 when it could not be (an open, a write or the final close that
-// fails, sizes that do not fit, memory that is short), and then the file at
-// path is as it was.
+// Paletted depths write the full table of 2^depth entries; 16 bits are always
+// written as BI_BITFIELDS in kRgb565Masks; 24 and 32 bits as direct colour. A
+// resolution of 0 is written as 3780.
 #pragma once
 
 #include <array>
@@ -28,7 +22,9 @@
 #include "bmpfile/bmp_headers.h"
 #include "bmpfile/file_stream.h"
 #include "bmpfile/replacing_file.h"
-#include "image/bmp_image.h"
+#include "image/depth.h"
+#include "image/palette.h"
+#include "image/resolution.h"
 
 struct BmpLayout {
   std::int32_t width = 1;
@@ -58,7 +54,6 @@ class BmpWriter {
   // The same onto a stream that is already open (standard output, say); the
   // writer flushes it in Finish but does not close it.
   int Begin(std::FILE* stream, const BmpLayout& layout);
-  int WriteRow(ConstPixelRow row);
   // Writes one row already in the file's form: RowDataSize bytes of pixel data
   // (the padding is added here).
   int WriteEncodedRow(const std::uint8_t* data);
@@ -88,5 +83,3 @@ class BmpWriter {
   bool outOfMemory_ = false;
   int systemError_ = 0;
 };
-
-int WriteBmpFile(const BmpImage& image, const char* path);

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "image/depth.h"
 #include "image/palette.h"
 #include "image/pixel_bgra.h"
 #include "image/pixel_row.h"
@@ -80,11 +81,3 @@ class BmpImage {
   Palette palette_{};
   Resolution resolution_;
 };
-
-// Whether an image of this depth carries a palette (1, 4 and 8 bits per pixel).
-inline bool IsPalettedDepth(std::int32_t depth) { return depth == 1 || depth == 4 || depth == 8; }
-
-// Whether the depth is one that an image can have.
-inline bool IsSupportedDepth(std::int32_t depth) {
-  return IsPalettedDepth(depth) || depth == 16 || depth == 24 || depth == 32;
-}

@@ -1,7 +1,6 @@
 #include "image/colour_tables.h"
 
 #include "image/bmp_image.h"
-#include "image/int_power.h"
 
 namespace {
 
@@ -46,7 +45,8 @@ void FillTable8(PixelBGRA* e) {
 
 std::int32_t PaletteSizeForDepth(std::int32_t depth) {
   // 32-bit images count 2^24 colours: the alpha byte adds no colours.
-  return IntPower(2, depth == 32 ? 24 : depth);
+  const std::int32_t bits = depth == 32 ? 24 : depth;
+  return bits >= 0 && bits <= 24 ? std::int32_t{1} << bits : 0;
 }
 
 int FillStandardTable(std::int32_t depth, Palette& entries) {

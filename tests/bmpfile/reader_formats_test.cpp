@@ -22,6 +22,7 @@
 
 #include "bmpfile/bmp_reader.h"
 #include "image/colour_tables.h"
+#include "reference/read_bmp_file.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 #include "support/test_pixels.h"

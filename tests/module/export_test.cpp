@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "bmpfile/bmp_reader.h"
-#include "bmpfile/bmp_writer.h"
+#include "reference/read_bmp_file.h"
+#include "reference/write_bmp_file.h"
 #include "resample/sample_bilinear.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"

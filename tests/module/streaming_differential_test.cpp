@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "bmpfile/bmp_headers.h"
-#include "bmpfile/bmp_reader.h"
 #include "bmpfile/bmp_writer.h"
-#include "bmpfile/peek_file_header.h"
 #include "image/bmp_image.h"
 #include "module/resize_file.h"
 #include "module/scaled_size.h"
-#include "resample/resize_image.h"
+#include "reference/peek_file_header.h"
+#include "reference/read_bmp_file.h"
+#include "reference/resize_image.h"
+#include "reference/write_bmp_file.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 

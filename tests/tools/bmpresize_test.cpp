@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "bmpfile/bmp_writer.h"
 #include "reasons.h"
+#include "reference/write_bmp_file.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 

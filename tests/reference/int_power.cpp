@@ -1,4 +1,4 @@
-#include "image/int_power.h"
+#include "reference/int_power.h"
 
 std::int32_t IntPower(std::int32_t base, std::int32_t exponent) {
   // Unsigned arithmetic gives the 32-bit wrap without signed overflow.

@@ -1,4 +1,4 @@
-#include "bmpfile/peek_file_header.h"
+#include "reference/peek_file_header.h"
 
 #include "bmpfile/file_stream.h"
 #include "bmpfile/read_exact.h"

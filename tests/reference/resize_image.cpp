@@ -1,4 +1,4 @@
-#include "resample/resize_image.h"
+#include "reference/resize_image.h"
 
 #include <memory>
 #include <new>

@@ -1,4 +1,4 @@
-#include "bmpfile/bmp_reader.h"
+#include "reference/read_bmp_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: MIT
+// The whole write of an in-memory image to a BMP file at its own depth, the
+// way the library first worked: kept for the tests, which write their source
+// pictures with it.
+//
+// WriteBmpFile(image, path)   1 when the file was written completely; 0 when
+//     it could not be (an open, a write or the final close that fails, sizes
+//     that do not fit, memory that is short), and then the file at path is as
+//     it was. Paletted depths map each pixel to its nearest table entry.
+#pragma once
+
+#include "image/bmp_image.h"
+
+int WriteBmpFile(const BmpImage& image, const char* path);
