@@ -1,11 +1,11 @@
 // The exported function: one whole resize from the caller's paths to the
-// written file.
+// written file, the pipeline's result code as its answer.
 #include <new>
 #include <string>
 
 #include "bmpresizescale.h"
-#include "module/resize_file.h"
 #include "module/utf16_to_utf8.h"
+#include "pipeline/resize.h"
 
 namespace {
 
@@ -20,15 +20,15 @@ const char* NarrowPath(const BmpResizeChar16* path, std::string& storage) {
   return storage.c_str();
 }
 
-std::int32_t Resize(const BmpResizeChar16* sourcePath, const BmpResizeChar16* destinationPath, std::int32_t percent) {
+std::int32_t ResizeFiles(const BmpResizeChar16* sourcePath, const BmpResizeChar16* destinationPath,
+                         std::int32_t percent) {
   std::string sourceStorage;
   std::string destinationStorage;
-  ResizeEnds ends;
-  ends.sourcePath = NarrowPath(sourcePath, sourceStorage);
-  ends.destinationPath = NarrowPath(destinationPath, destinationStorage);
-  ResizeOptions options;
+  PathSource source(NarrowPath(sourcePath, sourceStorage));
+  PathDestination destination(NarrowPath(destinationPath, destinationStorage));
+  bmpresize_options options = DefaultOptions();
   options.percent = percent;
-  return ResizeFile(ends, options).code;
+  return Resize(source, destination, options).code;
 }
 
 }  // namespace
@@ -38,7 +38,7 @@ extern "C" BMPRESIZE_API std::int32_t BMPResizeScale(const BmpResizeChar16* sour
   // Nothing may escape into a C caller; the only thing that can throw here is
   // the allocation of a path string.
   try {
-    return Resize(source, destination, percent);
+    return ResizeFiles(source, destination, percent);
   } catch (...) {
     return BMPRESIZE_TOO_LARGE;
   }

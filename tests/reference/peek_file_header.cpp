@@ -1,7 +1,8 @@
 #include "reference/peek_file_header.h"
 
-#include "bmpfile/file_stream.h"
 #include "bmpfile/read_exact.h"
+#include "files/file_source.h"
+#include "files/file_stream.h"
 
 BmpFileHeader PeekFileHeader(const char* path) {
   BmpFileHeader header;
@@ -11,10 +12,11 @@ BmpFileHeader PeekFileHeader(const char* path) {
     return header;
   }
   // Results are not consulted: the caller judges the record.
-  (void)ReadField(header.bfType, file.get());
-  (void)ReadField(header.bfSize, file.get());
-  (void)ReadField(header.bfReserved1, file.get());
-  (void)ReadField(header.bfReserved2, file.get());
-  (void)ReadField(header.bfOffBits, file.get());
+  FileSource source(file.get());
+  (void)ReadField(header.bfType, source);
+  (void)ReadField(header.bfSize, source);
+  (void)ReadField(header.bfReserved1, source);
+  (void)ReadField(header.bfReserved2, source);
+  (void)ReadField(header.bfOffBits, source);
   return header;
 }

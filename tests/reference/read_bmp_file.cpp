@@ -2,6 +2,8 @@
 #include "reference/read_bmp_file.h"
 
 #include "bmpfile/bmp_reader.h"
+#include "files/file_source.h"
+#include "files/file_stream.h"
 
 namespace {
 
@@ -11,31 +13,26 @@ void Reset(BmpImage& image) {
   (void)image.SetDepth(1);
 }
 
+// Whether the file was refused before its headers were whole: short, empty
+// or failing, so that no resolution was taken from it.
+bool RefusedInItsHeaders(const Cause& cause) {
+  return cause.kind == BMPRESIZE_CAUSE_EMPTY || cause.kind == BMPRESIZE_CAUSE_SHORT_HEADER ||
+         cause.kind == BMPRESIZE_CAUSE_READ_FAILED;
+}
+
 }  // namespace
 
-int ReadBmpFile(BmpImage& image, const char* path) {
+int ReadBmpImage(BmpImage& image, ByteSource& source) {
   BmpReader reader;
-  switch (reader.ReadHeaders(path)) {
-    case HeaderVerdict::kOpenFailed:
-      (void)image.SetDepth(1);
-      (void)image.SetSize(1, 1);
-      return 0;
-    case HeaderVerdict::kNotBmp:
-      return 0;
-    case HeaderVerdict::kShortHeader:
-    case HeaderVerdict::kReadFailed:
-      Reset(image);
-      return 0;
-    case HeaderVerdict::kRefused:
-    case HeaderVerdict::kNoMemory:
-      // The resolution is taken before the tests, so a refused file leaves it.
-      image.SetResolution(reader.FileResolution());
-      Reset(image);
-      return 0;
-    case HeaderVerdict::kAccepted:
-      break;
+  if (!reader.Open(source)) {
+    const Cause& cause = reader.Failure();
+    if (cause.kind == BMPRESIZE_CAUSE_NOT_BMP) return 0;
+    // The resolution is taken before the tests, so a refused file leaves it.
+    if (!RefusedInItsHeaders(cause)) image.SetResolution(reader.Layout().FileResolution());
+    Reset(image);
+    return 0;
   }
-  image.SetResolution(reader.FileResolution());
+  image.SetResolution(reader.Layout().FileResolution());
   if (static_cast<std::int64_t>(reader.Width()) * reader.Height() > kMaxImagePixels) {
     Reset(image);
     return 0;
@@ -45,7 +42,8 @@ int ReadBmpFile(BmpImage& image, const char* path) {
     return 0;
   }
   if (image.HasPalette()) {
-    for (std::int32_t i = 0; i < image.PaletteSize(); ++i) (void)image.SetPaletteEntry(i, reader.Palette()[i]);
+    for (std::int32_t i = 0; i < image.PaletteSize(); ++i)
+      (void)image.SetPaletteEntry(i, reader.Layout().palette[static_cast<std::size_t>(i)]);
   }
   for (std::int32_t y = reader.Height() - 1; y >= 0; --y) {
     if (!reader.ReadRow(image.Row(y))) break;
@@ -55,4 +53,14 @@ int ReadBmpFile(BmpImage& image, const char* path) {
     return 0;
   }
   return 1;
+}
+
+int ReadBmpFile(BmpImage& image, const char* path) {
+  FileHandle file(OpenFile(path, "rb"));
+  if (!file) {
+    Reset(image);
+    return 0;
+  }
+  FileSource source(file.get());
+  return ReadBmpImage(image, source);
 }

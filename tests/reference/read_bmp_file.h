@@ -15,6 +15,7 @@
 
 #include <cstdint>
 
+#include "bmpfile/byte_source.h"
 #include "image/bmp_image.h"
 
 // The most pixels ReadBmpFile takes into a whole in-memory image (4 bytes a
@@ -22,3 +23,5 @@
 inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 27;
 
 int ReadBmpFile(BmpImage& image, const char* path);
+// The same from bytes already open, read from where they stand.
+int ReadBmpImage(BmpImage& image, ByteSource& source);

@@ -6,6 +6,8 @@
 
 #include "bmpfile/bmp_writer.h"
 #include "bmpfile/row_encoders.h"
+#include "files/file_sink.h"
+#include "files/replacing_file.h"
 #include "reference/row_encoders_1_to_16.h"
 
 namespace {
@@ -34,7 +36,7 @@ int EncodeRow(const BmpImage& image, std::int32_t y, std::uint8_t* buffer, std::
 
 }  // namespace
 
-int WriteBmpFile(const BmpImage& image, const char* path) {
+int WriteBmpImage(const BmpImage& image, ByteSink& sink) {
   BmpLayout layout;
   layout.width = image.Width();
   layout.height = image.Height();
@@ -42,7 +44,7 @@ int WriteBmpFile(const BmpImage& image, const char* path) {
   layout.resolution = image.GetResolution();
   layout.palette = image.PaletteEntries();
   BmpWriter writer;
-  if (!writer.Begin(path, layout)) return 0;
+  if (!writer.Begin(sink, layout)) return 0;
   const auto length = static_cast<std::int32_t>(RowDataSize(layout.width, layout.depth));
   std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(length)]);
   if (!buffer) return 0;
@@ -51,5 +53,19 @@ int WriteBmpFile(const BmpImage& image, const char* path) {
     if (!EncodeRow(image, y, buffer.get(), length)) return 0;
     if (!writer.WriteEncodedRow(buffer.get())) break;
   }
-  return writer.Finish();
+  return writer.Finish() ? 1 : 0;
+}
+
+int WriteBmpFile(const BmpImage& image, const char* path) {
+  // Sizes that do not fit are refused before the file is created.
+  BmpLayout layout;
+  layout.width = image.Width();
+  layout.height = image.Height();
+  layout.depth = image.Depth();
+  if (!HeadersFor(layout).fits) return 0;
+  ReplacingFile file;
+  if (!file.Open(path)) return 0;
+  FileSink sink(file.Stream());
+  if (!WriteBmpImage(image, sink)) return 0;
+  return file.Commit(false) ? 1 : 0;
 }

@@ -9,6 +9,9 @@
 //     it was. Paletted depths map each pixel to its nearest table entry.
 #pragma once
 
+#include "bmpfile/byte_sink.h"
 #include "image/bmp_image.h"
 
 int WriteBmpFile(const BmpImage& image, const char* path);
+// The same into a sink: 1 when every byte was taken.
+int WriteBmpImage(const BmpImage& image, ByteSink& sink);

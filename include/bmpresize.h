@@ -1,0 +1,200 @@
+/* SPDX-License-Identifier: MIT */
+/*
+ * bmpresize.h - resize BMP pictures by a percentage.
+ *
+ * (Documentation of the functions follows once they exist.)
+ */
+#ifndef BMPRESIZE_H
+#define BMPRESIZE_H
+
+#include <signal.h>
+#include <stddef.h>
+#include <stdint.h>
+
+/* The result codes, shared with BMPResizeScale (bmpresizescale.h). */
+#ifndef BMPRESIZE_RESULT_CODES
+#define BMPRESIZE_RESULT_CODES
+enum BmpResizeResult {
+  BMPRESIZE_OK = 999,
+  BMPRESIZE_SOURCE_NOT_BMP = 0,
+  BMPRESIZE_SOURCE_UNREADABLE = -1,
+  BMPRESIZE_DESTINATION_FAILED = -2,
+  BMPRESIZE_TOO_LARGE = -3
+};
+#endif
+typedef enum BmpResizeResult bmpresize_code;
+
+/* Why a resize did not finish: one cause a result, with the numbers that
+ * decided it in the result's value, limit and error. */
+typedef enum bmpresize_cause {
+  BMPRESIZE_CAUSE_NONE = 0,
+  /* The source (BMPRESIZE_SOURCE_NOT_BMP, BMPRESIZE_SOURCE_UNREADABLE) */
+  BMPRESIZE_CAUSE_OPEN_FAILED = 1,             /* value: what the path is (BMPRESIZE_PATH_...) */
+  BMPRESIZE_CAUSE_NOT_BMP = 2,                 /* first_bytes: what the source starts with */
+  BMPRESIZE_CAUSE_EMPTY = 3,                   /* no bytes at all */
+  BMPRESIZE_CAUSE_SHORT_HEADER = 4,            /* value: where the source ended, -1 when it cannot tell */
+  BMPRESIZE_CAUSE_COMPRESSION = 5,             /* value: biCompression */
+  BMPRESIZE_CAUSE_DEPTH = 6,                   /* value: biBitCount */
+  BMPRESIZE_CAUSE_WIDTH = 7,                   /* value: the width, limit: the widest taken */
+  BMPRESIZE_CAUSE_HEIGHT = 8,                  /* value: biHeight */
+  BMPRESIZE_CAUSE_TOO_MANY_PIXELS = 9,         /* value: width x height, limit: the most taken */
+  BMPRESIZE_CAUSE_COMPRESSION_DEPTH = 10,      /* value: biCompression, limit: the depth it is taken at */
+  BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED = 11,    /* value: biCompression, with a negative height */
+  BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER = 12, /* value: biCompression, limit: the header's size */
+  BMPRESIZE_CAUSE_DEPTH_FOR_HEADER = 13,       /* value: the depth, limit: the header's size */
+  BMPRESIZE_CAUSE_READ_FAILED = 14,            /* a read failed with an error */
+  BMPRESIZE_CAUSE_CUT_SHORT = 15,              /* strict, and the shortfall says where the data ended */
+  BMPRESIZE_CAUSE_NO_MEMORY_TO_READ = 16,      /* (BMPRESIZE_TOO_LARGE) */
+  /* The resized picture (BMPRESIZE_TOO_LARGE) */
+  BMPRESIZE_CAUSE_SIDE_TOO_LARGE = 17, /* value: the percent */
+  BMPRESIZE_CAUSE_FILE_TOO_LARGE = 18, /* value: the width, limit: the height */
+  BMPRESIZE_CAUSE_ROW_TOO_WIDE = 19,   /* value: the width, limit: the widest row written */
+  BMPRESIZE_CAUSE_NO_MEMORY = 20,      /* memory for the resize could not be had */
+  /* The destination (BMPRESIZE_DESTINATION_FAILED) */
+  BMPRESIZE_CAUSE_NO_DESTINATION = 21,   /* no destination, or a path that cannot be used */
+  BMPRESIZE_CAUSE_CREATE_FAILED = 22,    /* no file can be made there */
+  BMPRESIZE_CAUSE_NOT_WRITABLE = 23,     /* it exists but may not be written */
+  BMPRESIZE_CAUSE_SAME_AS_SOURCE = 24,   /* it is the source, and could only be written over it */
+  BMPRESIZE_CAUSE_WRITE_FAILED = 25,     /* a write, the final flush, close or rename failed */
+  BMPRESIZE_CAUSE_BUFFER_TOO_SMALL = 26, /* value: the bytes needed, limit: the buffer's */
+  BMPRESIZE_CAUSE_CANCELLED = 27         /* the cancel flag stopped the resize */
+} bmpresize_cause;
+
+/* What a source path that could not be opened turned out to be: the value of
+ * BMPRESIZE_CAUSE_OPEN_FAILED. */
+enum {
+  BMPRESIZE_PATH_OTHER = 0,
+  BMPRESIZE_PATH_DIRECTORY = 1,
+  BMPRESIZE_PATH_FIFO = 2,
+  BMPRESIZE_PATH_SOCKET = 3,
+  BMPRESIZE_PATH_UNUSABLE_NAME = 4
+};
+
+/* Where a source's pixel data ended before its picture did. The rows read
+ * come from it; the others are white (in a 16-bit source they repeat the last
+ * pixel read). A bottom-up source gives the picture's bottom rows, a top-down
+ * one its top rows. */
+typedef struct bmpresize_shortfall {
+  int cut_short;          /* nonzero when the data ended early */
+  int top_down;           /* the rows read are the top ones */
+  int repeats_last_pixel; /* a 16-bit source */
+  int64_t rows_read;      /* whole rows that came from the source */
+  int64_t rows;           /* the rows of the picture */
+} bmpresize_shortfall;
+
+/* The outcome of one call. */
+typedef struct bmpresize_result {
+  bmpresize_code code;
+  bmpresize_cause cause;
+  int64_t value;
+  int64_t limit;
+  int error;        /* errno of the system call that failed, 0 when none did */
+  int partial_left; /* a failure left a file destination partly rewritten */
+  int32_t width;    /* the resized picture, once known */
+  int32_t height;   /* */
+  int64_t size;     /* the destination's bytes, once known */
+  bmpresize_shortfall shortfall;
+  uint8_t first_bytes[16]; /* the source's first bytes (BMPRESIZE_CAUSE_NOT_BMP, SHORT_HEADER) */
+  int32_t first_byte_count;
+  int64_t reserved[4]; /* room for what results may tell later; 0 */
+} bmpresize_result;
+
+/* How a resize runs. Start from bmpresize_options_init, then change what you
+ * need: fields added later go into the reserved room, and their 0 keeps
+ * today's behaviour. */
+typedef struct bmpresize_options {
+  int32_t percent; /* both sides scaled by this; 100 keeps the size (default) */
+  /* The most threads one resize may use; 0 means one per core. Today every
+   * resize runs on the calling thread alone, whatever this says. */
+  int32_t threads;
+  /* Polled between rows when not null: once it holds nonzero, the resize
+   * stops and gives the destination up (BMPRESIZE_CAUSE_CANCELLED). A signal
+   * handler or another thread may set it. */
+  const volatile sig_atomic_t* cancel;
+  /* Nonzero: a file destination reaches stable storage before it replaces the
+   * old one, and the folder's entry after the rename. */
+  int sync;
+  /* Nonzero: a source cut short fails (BMPRESIZE_CAUSE_CUT_SHORT) and nothing
+   * is written; otherwise its missing rows are white and the result's
+   * shortfall says where its data ended. */
+  int strict;
+  int64_t reserved[6]; /* room for options to come: keep 0 */
+} bmpresize_options;
+
+/* Reads up to size bytes into buffer and sets *got to how many it read, 0
+ * only at the end of the data. Answers 0, or an error number (an errno value
+ * such as EIO, which the result then carries) when reading failed. */
+typedef int (*bmpresize_read_fn)(void* user, void* buffer, size_t size, size_t* got);
+
+/* Takes all size bytes of data. Called once more with data null and size 0
+ * when the picture is complete: the moment to flush (and to sync, where the
+ * caller wants that). Answers 0, or an error number when it could not. */
+typedef int (*bmpresize_write_fn)(void* user, const void* data, size_t size);
+
+/* Where a picture comes from: a file by its UTF-8 path, size bytes at data,
+ * or a read function. The first one set is taken: path, then read, then data
+ * (a null data with size 0 is an empty source). */
+typedef struct bmpresize_source {
+  const char* path;
+  bmpresize_read_fn read;
+  void* user; /* handed to read */
+  const void* data;
+  size_t size;
+} bmpresize_source;
+
+/* Where the resized picture goes: a file by its UTF-8 path (replaced whole or
+ * not at all), a write function, or capacity bytes at data. The first one set
+ * is taken: path, then write, then data. */
+typedef struct bmpresize_destination {
+  const char* path;
+  bmpresize_write_fn write;
+  void* user; /* handed to write */
+  void* data;
+  size_t capacity;
+} bmpresize_destination;
+
+#if defined(_WIN32)
+#define BMPRESIZE_EXPORT
+#else
+#define BMPRESIZE_EXPORT __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Percent 100, one thread per core, no cancel flag, no sync, not strict. */
+BMPRESIZE_EXPORT void bmpresize_options_init(bmpresize_options* options);
+
+/* The resize itself, between any two ends. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_resize(const bmpresize_source* source,
+                                                 const bmpresize_destination* destination,
+                                                 const bmpresize_options* options, bmpresize_result* result);
+
+/* File to file, by UTF-8 paths. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_file(const char* source, const char* destination,
+                                               const bmpresize_options* options, bmpresize_result* result);
+
+/* Memory to memory: first the size the destination needs, then the resize
+ * into a buffer of at least that size. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_memory_size(const void* source, size_t source_size,
+                                                      const bmpresize_options* options, size_t* destination_size,
+                                                      bmpresize_result* result);
+BMPRESIZE_EXPORT bmpresize_code bmpresize_memory(const void* source, size_t source_size, void* destination,
+                                                 size_t destination_capacity, const bmpresize_options* options,
+                                                 bmpresize_result* result);
+
+/* Read and write functions to read and write functions. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void* read_user, bmpresize_write_fn write,
+                                                    void* write_user, const bmpresize_options* options,
+                                                    bmpresize_result* result);
+
+/* The sentence the bmpresize tool prints for a result. */
+BMPRESIZE_EXPORT size_t bmpresize_describe(const bmpresize_result* result, const char* source_name,
+                                           const char* destination_name, char* text, size_t capacity);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* BMPRESIZE_H */

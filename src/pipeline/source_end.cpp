@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: MIT
+#include "pipeline/source_end.h"
+
+#include <cerrno>
+
+#include "files/path_kind.h"
+
+bool PathSource::Open(Cause& cause) {
+  errno = 0;
+  file_ = FileHandle(OpenFile(path_, "rb"));
+  if (!file_) {
+    const int error = errno;
+    cause = BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, error);
+    cause.value = KindOfPath(path_);
+    return false;
+  }
+  bytes_.emplace(file_.get());
+  return true;
+}
