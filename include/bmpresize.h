@@ -1,8 +1,110 @@
 /* SPDX-License-Identifier: MIT */
 /*
- * bmpresize.h - resize BMP pictures by a percentage.
+ * bmpresize.h - resize BMP pictures by a percentage, from files, from memory,
+ * or through read and write functions of your own.
  *
- * (Documentation of the functions follows once they exist.)
+ * ABOUT
+ *
+ * Reads a BMP picture (1, 4, 8, 16, 24 or 32 bits per pixel, uncompressed,
+ * 16- or 32-bit bit fields, or 8- or 4-bit run-length encoded; rows bottom-up
+ * or top-down; OS/2 1.x pictures too), scales its width and height by a
+ * percentage with bilinear interpolation, and writes the result as an
+ * uncompressed BMP of 24 bits per pixel, or 32 when the source has 32. Each
+ * side is percent x side / 100 with the remainder dropped; when either comes
+ * out below 1 the picture is 1 x 1. The bytes are the same on every platform,
+ * and the same as BMPResizeScale (bmpresizescale.h) writes, whichever way the
+ * picture comes in and goes out. Rows are read, resized and written a few at
+ * a time: no call holds a whole picture.
+ *
+ * SYNOPSIS: memory to memory
+ *
+ *   bmpresize_options options;
+ *   bmpresize_options_init(&options);
+ *   options.percent = 50;
+ *   bmpresize_result result;
+ *   size_t size;
+ *   if (bmpresize_memory_size(bmp, bmp_size, &options, &size, &result) == BMPRESIZE_OK) {
+ *     void* out = malloc(size);
+ *     bmpresize_memory(bmp, bmp_size, out, size, &options, &result);
+ *   }
+ *   if (result.code != BMPRESIZE_OK) {
+ *     char why[512];
+ *     bmpresize_describe(&result, "bmp", "out", why, sizeof why);
+ *   }
+ *
+ * FUNCTIONS
+ *
+ *   bmpresize_options_init   the default options: 100 %, nothing else
+ *   bmpresize_file           file to file, by UTF-8 paths
+ *   bmpresize_file_w         file to file, by wide paths (Windows)
+ *   bmpresize_memory_size    the bytes the resized picture of a source in memory needs
+ *   bmpresize_memory         memory to memory, into the caller's buffer
+ *   bmpresize_callbacks      read function to write function
+ *   bmpresize_resize         any source (file, memory, read function) to any
+ *                            destination (file, memory, write function)
+ *   bmpresize_describe       the sentence the bmpresize tool prints for a result
+ *
+ * Every resize answers its result code and, when result is not null, fills
+ * the result record with the code, the cause and the numbers behind it.
+ *
+ * MEMORY: the caller allocates, after asking for the size. A resized
+ * picture's size follows from the source's headers and the percent alone, so
+ * bmpresize_memory_size tells it before any pixel is read. The caller then
+ * allocates with its own allocator (no memory crosses from the library's
+ * runtime into the caller's, which on Windows may be another), may reuse one
+ * buffer for many pictures, and may refuse a size it will not hold before any
+ * memory is committed, whatever a hostile header claims. A buffer too small
+ * is refused before anything is written (BMPRESIZE_CAUSE_BUFFER_TOO_SMALL);
+ * on any other failure the buffer's bytes are not to be used.
+ *
+ * READ AND WRITE FUNCTIONS (bmpresize_read_fn, bmpresize_write_fn) serve
+ * sockets, pipes and archives. The source is read once, front to back, never
+ * seeking: a top-down picture is then held in memory as far as its pixel data
+ * goes. The write function hears the end of a complete picture (data null,
+ * size 0) and nothing more on a failure, so a caller never mistakes half a
+ * picture for a whole one.
+ *
+ * FILES are replaced whole or not at all: the picture is written to a new
+ * file beside the destination, .NAME.XXXXXX.tmp, and renamed over it once
+ * complete; on every result but BMPRESIZE_OK that file is gone and the
+ * destination is as it was. Symbolic links are followed; other hard links
+ * keep the old picture; the new file keeps the old one's permission bits. The
+ * source may be the destination. A process killed mid-call can leave the .tmp
+ * file. Where the folder takes no new file (or the rename is refused) but the
+ * destination may be written, it is rewritten in place, and only then can a
+ * failure leave it partial (result.partial_left); a source read from memory
+ * or a read function, which could hold any file's bytes, never has its
+ * destination rewritten in place. With options.sync the new file reaches
+ * stable storage before it replaces the old one.
+ *
+ * RESULTS
+ *
+ *   BMPRESIZE_OK                   999  the destination was written completely
+ *   BMPRESIZE_SOURCE_NOT_BMP         0  the source cannot be opened or does not start with "BM"
+ *   BMPRESIZE_SOURCE_UNREADABLE     -1  the source starts with "BM" but cannot be read: empty,
+ *                                       short headers, a compression or depth not taken, too
+ *                                       large, a read failing with an error; and a source cut
+ *                                       short when options.strict asks
+ *   BMPRESIZE_DESTINATION_FAILED    -2  the destination could not be written (no destination,
+ *                                       folder missing, disk full, buffer too small, cancelled)
+ *   BMPRESIZE_TOO_LARGE             -3  the resized picture cannot be made: a side beyond 32
+ *                                       bits, a file beyond 4 GiB, a row wider than 2^24
+ *                                       pixels, or memory that cannot be had
+ *
+ * The checks come in that order: source, size, destination. result.cause says
+ * exactly why (bmpresize_cause), result.value, result.limit and result.error
+ * give the numbers. A source cut short gives BMPRESIZE_OK, its missing rows
+ * white (16-bit sources repeat the last pixel read), and result.shortfall
+ * says where its data ended; bmpresize_describe then writes a warning.
+ *
+ * THREADS AND SAFETY
+ *
+ * No call keeps state: calls may run on several threads at once for
+ * different pictures. Nothing throws across this interface; a failed
+ * allocation is a result like any other. Memory per call: 24 + 4 x c bytes
+ * per destination column (c = 3 or 4 bytes a pixel) and up to 8 per source
+ * column, besides about 2 MiB; rows up to 2^24 pixels are taken, so a small
+ * file claiming such rows can make a call take up to 768 MiB.
  */
 #ifndef BMPRESIZE_H
 #define BMPRESIZE_H
@@ -163,20 +265,29 @@ typedef struct bmpresize_destination {
 extern "C" {
 #endif
 
-/* Percent 100, one thread per core, no cancel flag, no sync, not strict. */
+/* Sets every option to its default: percent 100, threads 0, no cancel flag,
+ * no sync, not strict, the reserved room 0. */
 BMPRESIZE_EXPORT void bmpresize_options_init(bmpresize_options* options);
 
-/* The resize itself, between any two ends. */
+/* Resizes the picture at source into destination. A null source is a source
+ * that cannot be opened (BMPRESIZE_CAUSE_OPEN_FAILED), a null destination no
+ * destination (BMPRESIZE_CAUSE_NO_DESTINATION); null options are the
+ * defaults (100 %); result may be null. Answers the result code. */
 BMPRESIZE_EXPORT bmpresize_code bmpresize_resize(const bmpresize_source* source,
                                                  const bmpresize_destination* destination,
                                                  const bmpresize_options* options, bmpresize_result* result);
 
-/* File to file, by UTF-8 paths. */
+/* Resizes the file at the UTF-8 path source into the file at destination.
+ * A null path is one that cannot be opened. */
 BMPRESIZE_EXPORT bmpresize_code bmpresize_file(const char* source, const char* destination,
                                                const bmpresize_options* options, bmpresize_result* result);
 
-/* Memory to memory: first the size the destination needs, then the resize
- * into a buffer of at least that size. */
+/* Reads the headers of the source_size bytes at source and sets
+ * *destination_size to the bytes its resized picture needs. Answers what the
+ * resize would answer as far as the headers tell: BMPRESIZE_OK, or the
+ * source's or the size's failure. Then bmpresize_memory resizes the source
+ * into destination_capacity bytes at destination, a buffer of the caller's
+ * that is at least that large; result->size tells the bytes written. */
 BMPRESIZE_EXPORT bmpresize_code bmpresize_memory_size(const void* source, size_t source_size,
                                                       const bmpresize_options* options, size_t* destination_size,
                                                       bmpresize_result* result);
@@ -184,12 +295,20 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_memory(const void* source, size_t sour
                                                  size_t destination_capacity, const bmpresize_options* options,
                                                  bmpresize_result* result);
 
-/* Read and write functions to read and write functions. */
+/* Resizes what read (called with read_user) delivers into write (called with
+ * write_user). A null read function is a source that cannot be opened, a
+ * null write function no destination. */
 BMPRESIZE_EXPORT bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void* read_user, bmpresize_write_fn write,
                                                     void* write_user, const bmpresize_options* options,
                                                     bmpresize_result* result);
 
-/* The sentence the bmpresize tool prints for a result. */
+/* Writes the sentence the bmpresize tool prints for the result into text:
+ * "NAME: reason" for a failure, naming the source (source_name, "source" when
+ * null) or the destination (destination_name) that the cause lies with;
+ * "SOURCE: warning: cut short: ..." for a success with a source cut short;
+ * nothing for any other success. Writes at most capacity bytes, always
+ * NUL-terminated when capacity is not 0, and answers the sentence's whole
+ * length (as snprintf does), so a first call with capacity 0 tells the size. */
 BMPRESIZE_EXPORT size_t bmpresize_describe(const bmpresize_result* result, const char* source_name,
                                            const char* destination_name, char* text, size_t capacity);
 

@@ -26,7 +26,8 @@ bmpresize_code Answer(const bmpresize_result& outcome, bmpresize_result* result)
   return outcome.code;
 }
 
-// Runs resize with the source and destination ends built for it.
+// Runs a resize, answering what it gives or, should anything throw, a
+// failure for want of memory.
 template <typename Run>
 bmpresize_code Guarded(bmpresize_result* result, Run run) {
   try {
@@ -36,6 +37,7 @@ bmpresize_code Guarded(bmpresize_result* result, Run run) {
   }
 }
 
+// Calls use with the source end that the record asks for.
 template <typename Use>
 bmpresize_result WithSource(const bmpresize_source* source, Use use) {
   if (source == nullptr || source->path != nullptr) {
@@ -50,6 +52,7 @@ bmpresize_result WithSource(const bmpresize_source* source, Use use) {
   return use(end);
 }
 
+// Calls use with the destination end that the record asks for.
 template <typename Use>
 bmpresize_result WithDestination(const bmpresize_destination* destination, Use use) {
   if (destination == nullptr || destination->path != nullptr) {
@@ -122,7 +125,8 @@ bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void* read_user, bmpr
   bmpresize_destination to{};
   to.write = write;
   to.user = write_user;
-  return bmpresize_resize(&from, &to, options, result);
+  // A missing function stays one: a source that cannot be opened, no destination.
+  return bmpresize_resize(read != nullptr ? &from : nullptr, write != nullptr ? &to : nullptr, options, result);
 }
 
 std::size_t bmpresize_describe(const bmpresize_result* result, const char* source_name, const char* destination_name,
