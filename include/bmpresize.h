@@ -112,6 +112,9 @@
 #include <signal.h>
 #include <stddef.h>
 #include <stdint.h>
+#if defined(_WIN32)
+#include <wchar.h>
+#endif
 
 /* The result codes, shared with BMPResizeScale (bmpresizescale.h). */
 #ifndef BMPRESIZE_RESULT_CODES
@@ -281,6 +284,13 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_resize(const bmpresize_source* source,
  * A null path is one that cannot be opened. */
 BMPRESIZE_EXPORT bmpresize_code bmpresize_file(const char* source, const char* destination,
                                                const bmpresize_options* options, bmpresize_result* result);
+
+#if defined(_WIN32)
+/* The same by wide paths, which go to the system's file functions as they
+ * are. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_file_w(const wchar_t* source, const wchar_t* destination,
+                                                 const bmpresize_options* options, bmpresize_result* result);
+#endif
 
 /* Reads the headers of the source_size bytes at source and sets
  * *destination_size to the bytes its resized picture needs. Answers what the

@@ -6,6 +6,7 @@
 
 #include "api/describe.h"
 #include "bmpresize.h"
+#include "files/native_path.h"
 #include "pipeline/resize.h"
 
 namespace {
@@ -41,7 +42,8 @@ bmpresize_code Guarded(bmpresize_result* result, Run run) {
 template <typename Use>
 bmpresize_result WithSource(const bmpresize_source* source, Use use) {
   if (source == nullptr || source->path != nullptr) {
-    PathSource end(source != nullptr ? source->path : nullptr);
+    const NativePath path(source != nullptr ? source->path : nullptr);
+    PathSource end(path.get(), path.Error());
     return use(end);
   }
   if (source->read != nullptr) {
@@ -56,7 +58,8 @@ bmpresize_result WithSource(const bmpresize_source* source, Use use) {
 template <typename Use>
 bmpresize_result WithDestination(const bmpresize_destination* destination, Use use) {
   if (destination == nullptr || destination->path != nullptr) {
-    PathDestination end(destination != nullptr ? destination->path : nullptr);
+    const NativePath path(destination != nullptr ? destination->path : nullptr);
+    PathDestination end(path.get(), path.Error());
     return use(end);
   }
   if (destination->write != nullptr) {
@@ -128,6 +131,18 @@ bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void* read_user, bmpr
   // A missing function stays one: a source that cannot be opened, no destination.
   return bmpresize_resize(read != nullptr ? &from : nullptr, write != nullptr ? &to : nullptr, options, result);
 }
+
+#ifdef _WIN32
+bmpresize_code bmpresize_file_w(const wchar_t* source, const wchar_t* destination, const bmpresize_options* options,
+                                bmpresize_result* result) {
+  // Wide paths go to the file functions as they are.
+  return Guarded(result, [&] {
+    PathSource from(source);
+    PathDestination to(destination);
+    return Resize(from, to, OptionsOrDefault(options));
+  });
+}
+#endif
 
 std::size_t bmpresize_describe(const bmpresize_result* result, const char* source_name, const char* destination_name,
                                char* text, std::size_t capacity) {

@@ -1,14 +1,16 @@
-// Opening files by UTF-8 path, and a handle that closes its file on every path.
+// Opening files by native path, and a handle that closes its file on every path.
 #pragma once
 
 #include <cstdio>
 
-// Opens a NUL-terminated UTF-8 path with a stdio mode ("rb", "wb"). On Windows
-// the path goes to the wide-character open, so every Unicode name works; a null
-// path, or one that is not valid UTF-8 there, gives null. Elsewhere the open
-// never waits (a FIFO that no other process holds open gives null), and a
-// directory, FIFO or socket opened for reading gives null.
-std::FILE* OpenFile(const char* utf8Path, const char* mode);
+#include "files/native_path.h"
+
+// Opens a NUL-terminated native path with a stdio mode ("rb", "wb"); a null
+// path gives null. On Windows the path goes to the wide-character open, so
+// every Unicode name works. Elsewhere the open never waits (a FIFO that no
+// other process holds open gives null), and a directory, FIFO or socket
+// opened for reading gives null.
+std::FILE* OpenFile(const PathChar* path, const char* mode);
 
 class FileHandle {
  public:

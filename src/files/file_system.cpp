@@ -5,23 +5,23 @@
 
 #include "files/file_system.h"
 
-OwnedText JoinText(std::initializer_list<std::string_view> parts) {
+OwnedText JoinText(std::initializer_list<PathView> parts) {
   std::size_t size = 1;
-  for (const std::string_view part : parts) size += part.size();
-  OwnedText text(new (std::nothrow) char[size]);
+  for (const PathView part : parts) size += part.size();
+  OwnedText text(new (std::nothrow) PathChar[size]);
   if (!text) return nullptr;
-  char* at = text.get();
-  for (const std::string_view part : parts) {
-    if (!part.empty()) std::memcpy(at, part.data(), part.size());
+  PathChar* at = text.get();
+  for (const PathView part : parts) {
+    if (!part.empty()) std::memcpy(at, part.data(), part.size() * sizeof(PathChar));
     at += part.size();
   }
-  *at = '\0';
+  *at = 0;
   return text;
 }
 
 namespace {
 
-bool IsSeparator(char c) {
+bool IsSeparator(PathChar c) {
 #ifdef _WIN32
   return c == '/' || c == '\\' || c == ':';
 #else
@@ -29,9 +29,9 @@ bool IsSeparator(char c) {
 #endif
 }
 
-std::size_t FolderLength(const char* path) {
+std::size_t FolderLength(const PathChar* path) {
   std::size_t length = 0;
-  for (std::size_t i = 0; path[i] != '\0'; ++i) {
+  for (std::size_t i = 0; path[i] != 0; ++i) {
     if (IsSeparator(path[i])) length = i + 1;
   }
   return length;
@@ -39,6 +39,6 @@ std::size_t FolderLength(const char* path) {
 
 }  // namespace
 
-std::string_view FolderPart(const char* path) { return std::string_view(path, FolderLength(path)); }
+PathView FolderPart(const PathChar* path) { return PathView(path, FolderLength(path)); }
 
-std::string_view NamePart(const char* path) { return std::string_view(path + FolderLength(path)); }
+PathView NamePart(const PathChar* path) { return PathView(path + FolderLength(path)); }

@@ -36,7 +36,7 @@ OwnedText ReadLink(const char* path, const struct stat& link) {
 
 }  // namespace
 
-OwnedText FollowLinks(const char* path) {
+OwnedText FollowLinks(const PathChar* path) {
   OwnedText current = JoinText({path});
   for (int hops = 0; current; ++hops) {
     struct stat st;
@@ -54,7 +54,7 @@ OwnedText FollowLinks(const char* path) {
   return nullptr;
 }
 
-int OpenExistingForWriting(const char* path, FileFacts& facts) {
+int OpenExistingForWriting(const PathChar* path, FileFacts& facts) {
   const int fd = open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st;
@@ -72,7 +72,7 @@ int OpenExistingForWriting(const char* path, FileFacts& facts) {
   return fd;
 }
 
-int CreateNewFile(const char* path, const FileFacts* like) {
+int CreateNewFile(const PathChar* path, const FileFacts* like) {
   // A new file of its own gets 0666 less the umask, as any program's new
   // file does; one that takes another's place starts private, then takes
   // that file's owner and bits.
@@ -116,9 +116,9 @@ bool SyncToStorage(std::FILE* stream) {
   return errno == EINVAL || errno == EROFS || errno == ENOTSUP;
 }
 
-bool SyncFolderOf(const char* path) {
-  const std::string_view folder = FolderPart(path);
-  OwnedText name = JoinText({folder.empty() ? std::string_view(".") : folder});
+bool SyncFolderOf(const PathChar* path) {
+  const PathView folder = FolderPart(path);
+  OwnedText name = JoinText({folder.empty() ? PathView(".") : folder});
   if (!name) return false;
   const int fd = open(name.get(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -129,6 +129,6 @@ bool SyncFolderOf(const char* path) {
   return synced;
 }
 
-bool ReplaceByRename(const char* from, const char* to, bool) { return rename(from, to) == 0; }
+bool ReplaceByRename(const PathChar* from, const PathChar* to, bool) { return rename(from, to) == 0; }
 
-bool RemoveFile(const char* path) { return unlink(path) == 0; }
+bool RemoveFile(const PathChar* path) { return unlink(path) == 0; }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The file-system steps on Windows: paths go to the wide-character functions,
-// so every Unicode name works; the C runtime's descriptors carry the files.
+// The file-system steps on Windows: native paths are UTF-16 and go straight
+// to the wide-character functions, so every Unicode name works; the C
+// runtime's descriptors carry the files.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -11,7 +12,6 @@
 #include <new>
 
 #include "files/file_system.h"
-#include "files/wide_path.h"
 
 namespace {
 
@@ -49,52 +49,30 @@ bool Failed() {
   return false;
 }
 
-OwnedText Utf8From(const wchar_t* wide) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) {
-    errno = EINVAL;
-    return nullptr;
-  }
-  OwnedText text(new (std::nothrow) char[static_cast<std::size_t>(n)]);
-  if (!text) {
-    errno = ENOMEM;
-    return nullptr;
-  }
-  if (WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.get(), n, nullptr, nullptr) != n) {
-    errno = EINVAL;
-    return nullptr;
-  }
-  return text;
-}
-
 HANDLE HandleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
 
 }  // namespace
 
-OwnedText FollowLinks(const char* path) {
-  const WidePath wide(path);
-  if (!wide) return nullptr;
-  const DWORD attributes = GetFileAttributesW(wide.get());
+OwnedText FollowLinks(const PathChar* path) {
+  const DWORD attributes = GetFileAttributesW(path);
   OwnedText same = JoinText({path});
   if (!same) errno = ENOMEM;
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return same;
   // The system names the file a link leads to only when that file exists; a
   // link that leads nowhere is replaced itself.
-  const HANDLE file = CreateFileW(wide.get(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  const HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return same;
   const DWORD size = GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED);
-  std::unique_ptr<wchar_t[]> target(size > 0 ? new (std::nothrow) wchar_t[size + 1] : nullptr);
+  OwnedText target(size > 0 ? new (std::nothrow) wchar_t[size + 1] : nullptr);
   const DWORD length = target ? GetFinalPathNameByHandleW(file, target.get(), size + 1, FILE_NAME_NORMALIZED) : 0;
   CloseHandle(file);
   if (length == 0 || length > size) return same;
-  return Utf8From(target.get());
+  return target;
 }
 
-int OpenExistingForWriting(const char* path, FileFacts& facts) {
-  const WidePath wide(path);
-  if (!wide) return -1;
-  const int fd = _wopen(wide.get(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+int OpenExistingForWriting(const PathChar* path, FileFacts& facts) {
+  const int fd = _wopen(path, _O_WRONLY | _O_BINARY | _O_NOINHERIT);
   if (fd < 0) return -1;
   struct _stat64 st;
   if (_fstat64(fd, &st) != 0) {
@@ -110,12 +88,10 @@ int OpenExistingForWriting(const char* path, FileFacts& facts) {
   return fd;
 }
 
-int CreateNewFile(const char* path, const FileFacts*) {
+int CreateNewFile(const PathChar* path, const FileFacts*) {
   // The one permission a file has here is being writable, which a file that
   // could be replaced had.
-  const WidePath wide(path);
-  if (!wide) return -1;
-  return _wopen(wide.get(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+  return _wopen(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
 
 std::FILE* WriteStreamOn(int fd) {
@@ -146,17 +122,11 @@ bool SyncToStorage(std::FILE* stream) {
 }
 
 // The rename below is written through to the disk when asked to be.
-bool SyncFolderOf(const char*) { return true; }
+bool SyncFolderOf(const PathChar*) { return true; }
 
-bool ReplaceByRename(const char* from, const char* to, bool writeThrough) {
-  const WidePath wideFrom(from);
-  const WidePath wideTo(to);
-  if (!wideFrom || !wideTo) return false;
+bool ReplaceByRename(const PathChar* from, const PathChar* to, bool writeThrough) {
   const DWORD flags = MOVEFILE_REPLACE_EXISTING | (writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
-  return MoveFileExW(wideFrom.get(), wideTo.get(), flags) || Failed();
+  return MoveFileExW(from, to, flags) || Failed();
 }
 
-bool RemoveFile(const char* path) {
-  const WidePath wide(path);
-  return wide && _wunlink(wide.get()) == 0;
-}
+bool RemoveFile(const PathChar* path) { return _wunlink(path) == 0; }

@@ -5,5 +5,7 @@
 // denied".
 #pragma once
 
+#include "files/native_path.h"
+
 // One of BMPRESIZE_PATH_... (bmpresize.h).
-int KindOfPath(const char* utf8Path);
+int KindOfPath(const PathChar* path);

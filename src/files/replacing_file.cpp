@@ -10,22 +10,32 @@
 
 namespace {
 
-// Names in most file systems stop at 255 bytes; the new file's name adds 12
-// to the destination's.
-constexpr std::size_t kMaxNameBytes = 200;
+// Names in most file systems stop at 255 bytes (UTF-16 units on Windows); the
+// new file's name adds 12 to the destination's.
+constexpr std::size_t kMaxNameUnits = 200;
 constexpr int kNameAttempts = 100;
 
-// The name cut to at most kMaxNameBytes, never inside a UTF-8 character.
-std::string_view ShortName(std::string_view name) {
-  if (name.size() <= kMaxNameBytes) return name;
-  std::size_t size = kMaxNameBytes;
-  while (size > 0 && (static_cast<unsigned char>(name[size]) & 0xC0) == 0x80) --size;
+// Whether a name may be cut before this unit: not inside a UTF-8 character,
+// nor between the two halves of a UTF-16 surrogate pair.
+bool StartsACharacter(PathChar unit) {
+#ifdef _WIN32
+  return unit < 0xDC00 || unit > 0xDFFF;
+#else
+  return (static_cast<unsigned char>(unit) & 0xC0) != 0x80;
+#endif
+}
+
+// The name cut to at most kMaxNameUnits, never inside a character.
+PathView ShortName(PathView name) {
+  if (name.size() <= kMaxNameUnits) return name;
+  std::size_t size = kMaxNameUnits;
+  while (size > 0 && !StartsACharacter(name[size])) --size;
   return name.substr(0, size);
 }
 
 // Six letters or digits that differ from call to call; creating the file
 // exclusively settles any clash.
-void RandomSuffix(char (&suffix)[6], const void* salt) {
+void RandomSuffix(PathChar (&suffix)[6], const void* salt) {
   static std::atomic<std::uint32_t> counter{0};
   const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   std::uint64_t x = counter.fetch_add(1) ^ (now * 0x9E3779B97F4A7C15u) ^ reinterpret_cast<std::uintptr_t>(salt);
@@ -33,7 +43,7 @@ void RandomSuffix(char (&suffix)[6], const void* salt) {
   x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
   x ^= x >> 31;
   static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  for (char& c : suffix) {
+  for (PathChar& c : suffix) {
     c = kAlphabet[x % 62];
     x /= 62;
   }
@@ -53,10 +63,10 @@ bool ReplacingFile::Fail(bmpresize_cause kind, int error) {
   return false;
 }
 
-bool ReplacingFile::Open(const char* utf8Path, std::FILE* source, bool knownSource) {
+bool ReplacingFile::Open(const PathChar* path, std::FILE* source, bool knownSource) {
   if (way_ != Way::kNone || failure_) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, EBUSY);
-  if (utf8Path == nullptr || *utf8Path == '\0') return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, ENOENT);
-  target_ = FollowLinks(utf8Path);
+  if (path == nullptr || *path == 0) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, ENOENT);
+  target_ = FollowLinks(path);
   if (!target_) return Fail(errno == ENOMEM ? BMPRESIZE_CAUSE_NO_MEMORY : BMPRESIZE_CAUSE_CREATE_FAILED, errno);
   if (NamePart(target_.get()).empty()) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, EISDIR);
 
@@ -91,12 +101,12 @@ bool ReplacingFile::Open(const char* utf8Path, std::FILE* source, bool knownSour
 }
 
 bool ReplacingFile::OpenNewBeside() {
-  const std::string_view folder = FolderPart(target_.get());
-  const std::string_view name = ShortName(NamePart(target_.get()));
+  const PathView folder = FolderPart(target_.get());
+  const PathView name = ShortName(NamePart(target_.get()));
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    char suffix[6];
+    PathChar suffix[6];
     RandomSuffix(suffix, this);
-    temporary_ = JoinText({folder, ".", name, ".", std::string_view(suffix, sizeof suffix), ".tmp"});
+    temporary_ = JoinText({folder, NATIVE_TEXT("."), name, NATIVE_TEXT("."), PathView(suffix, 6), NATIVE_TEXT(".tmp")});
     if (!temporary_) {
       errno = ENOMEM;
       return false;

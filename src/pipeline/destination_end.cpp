@@ -4,12 +4,16 @@
 #include <cstring>
 
 bool PathDestination::Accepts(std::uint64_t, Cause& cause) {
-  if (path_ != nullptr) return true;
+  if (path_ != nullptr || pathError_ != 0) return true;
   cause = Because(BMPRESIZE_CAUSE_NO_DESTINATION);
   return false;
 }
 
 bool PathDestination::Open(const SourceEnd& source, Cause& cause) {
+  if (pathError_ != 0) {
+    cause = BecauseOfError(BMPRESIZE_CAUSE_CREATE_FAILED, pathError_);
+    return false;
+  }
   if (!file_.Open(path_, source.File(), source.IsFile())) {
     cause = file_.Failure();
     return false;

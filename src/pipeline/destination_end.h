@@ -39,10 +39,12 @@ class DestinationEnd {
   virtual bool LeftPartial() const { return false; }
 };
 
-// A file by its UTF-8 path; a null path is no destination.
+// A file by its native path; a null path is no destination, unless pathError
+// says why the path given could not be made native: then no file can be
+// created there.
 class PathDestination final : public DestinationEnd {
  public:
-  explicit PathDestination(const char* path) : path_(path) {}
+  explicit PathDestination(const PathChar* path, int pathError = 0) : path_(path), pathError_(pathError) {}
   bool Accepts(std::uint64_t size, Cause& cause) override;
   bool Open(const SourceEnd& source, Cause& cause) override;
   ByteSink& Bytes() override { return *bytes_; }
@@ -51,7 +53,8 @@ class PathDestination final : public DestinationEnd {
   bool LeftPartial() const override { return file_.LeftPartial(); }
 
  private:
-  const char* path_;
+  const PathChar* path_;
+  int pathError_;
   ReplacingFile file_;
   std::optional<FileSink> bytes_;
 };

@@ -34,10 +34,11 @@ class SourceEnd {
   virtual void Close() {}
 };
 
-// A file by its UTF-8 path; a null path is one that cannot be opened.
+// A file by its native path; a null path is one that cannot be opened, for
+// the reason pathError gives when the path given could not be made native.
 class PathSource final : public SourceEnd {
  public:
-  explicit PathSource(const char* path) : path_(path) {}
+  explicit PathSource(const PathChar* path, int pathError = 0) : path_(path), pathError_(pathError) {}
   bool Open(Cause& cause) override;
   ByteSource& Bytes() override { return *bytes_; }
   bool IsFile() const override { return true; }
@@ -45,7 +46,8 @@ class PathSource final : public SourceEnd {
   void Close() override { (void)file_.Close(); }
 
  private:
-  const char* path_;
+  const PathChar* path_;
+  int pathError_;
   FileHandle file_;
   std::optional<FileSource> bytes_;
 };

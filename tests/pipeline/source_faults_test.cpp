@@ -119,7 +119,8 @@ SeamRun ResizeThroughSeam(const Bytes& bytes, Seam seam, bool strict = false) {
   SeamRun run;
   {
     SeamSource from(stream);
-    PathDestination to(out.c_str());
+    const NativePath to8(out.c_str());
+    PathDestination to(to8.get());
     run.outcome = Resize(from, to, options);
   }
   if (stream != nullptr) std::fclose(stream);
@@ -281,8 +282,9 @@ TEST(CutShortSource, TellsWhereItsDataEnded) {
     TempDir dir;
     WriteFileBytes(dir.File("in.bmp"), Bytes(c.bytes.begin(), c.bytes.begin() + static_cast<std::ptrdiff_t>(c.keep)));
     const std::string in = dir.File("in.bmp"), out = dir.File("out.bmp");
-    PathSource from(in.c_str());
-    PathDestination to(out.c_str());
+    const NativePath from8(in.c_str()), to8(out.c_str());
+    PathSource from(from8.get());
+    PathDestination to(to8.get());
     bmpresize_options options = DefaultOptions();
     options.percent = c.percent;
     const bmpresize_result outcome = Resize(from, to, options);

@@ -50,8 +50,9 @@ std::int32_t ReferenceResize(const char* source, const char* destination, std::i
 }
 
 std::int32_t StreamingResize(const std::string& source, const std::string& destination, std::int32_t percent) {
-  PathSource from(source.c_str());
-  PathDestination to(destination.c_str());
+  const NativePath from8(source.c_str()), to8(destination.c_str());
+  PathSource from(from8.get());
+  PathDestination to(to8.get());
   bmpresize_options options = DefaultOptions();
   options.percent = percent;
   return Resize(from, to, options).code;

@@ -6,7 +6,7 @@
 
 BmpFileHeader PeekFileHeader(const char* path) {
   BmpFileHeader header;
-  FileHandle file(OpenFile(path, "rb"));
+  FileHandle file(OpenFile(NativePath(path).get(), "rb"));
   if (!file) {
     header.bfType = 0;
     return header;

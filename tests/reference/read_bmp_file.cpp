@@ -56,7 +56,7 @@ int ReadBmpImage(BmpImage& image, ByteSource& source) {
 }
 
 int ReadBmpFile(BmpImage& image, const char* path) {
-  FileHandle file(OpenFile(path, "rb"));
+  FileHandle file(OpenFile(NativePath(path).get(), "rb"));
   if (!file) {
     Reset(image);
     return 0;

@@ -64,7 +64,7 @@ int WriteBmpFile(const BmpImage& image, const char* path) {
   layout.depth = image.Depth();
   if (!HeadersFor(layout).fits) return 0;
   ReplacingFile file;
-  if (!file.Open(path)) return 0;
+  if (!file.Open(NativePath(path).get())) return 0;
   FileSink sink(file.Stream());
   if (!WriteBmpImage(image, sink)) return 0;
   return file.Commit(false) ? 1 : 0;

@@ -12,7 +12,7 @@
 
 class FileBytes {
  public:
-  explicit FileBytes(const std::string& path) : file_(OpenFile(path.c_str(), "rb")) {
+  explicit FileBytes(const std::string& path) : file_(OpenFile(NativePath(path.c_str()).get(), "rb")) {
     if (file_) source_.emplace(file_.get());
   }
   explicit operator bool() const { return source_.has_value(); }
