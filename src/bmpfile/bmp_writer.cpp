@@ -87,7 +87,7 @@ bool BmpWriter::Prepare(const BmpLayout& layout) {
     if (layout.palette) {
       std::copy(layout.palette->begin(), layout.palette->begin() + n, palette_.begin());
     } else {
-      (void)FillStandardTable(layout.depth, palette_);
+      FillStandardTable(layout.depth, palette_);
     }
   }
   return true;

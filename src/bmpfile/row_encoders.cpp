@@ -1,7 +1,7 @@
 #include "bmpfile/row_encoders.h"
 
-int EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
-  if (4 * static_cast<std::int64_t>(row.width) > length) return 0;
+bool EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
+  if (4 * static_cast<std::int64_t>(row.width) > length) return false;
   for (std::int32_t x = 0; x < row.width; ++x, buffer += 4) {
     const PixelBGRA p = row[x];
     buffer[0] = p.blue;
@@ -9,16 +9,16 @@ int EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
     buffer[2] = p.red;
     buffer[3] = p.alpha;
   }
-  return 1;
+  return true;
 }
 
-int EncodeRow24(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
-  if (3 * static_cast<std::int64_t>(row.width) > length) return 0;
+bool EncodeRow24(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
+  if (3 * static_cast<std::int64_t>(row.width) > length) return false;
   for (std::int32_t x = 0; x < row.width; ++x, buffer += 3) {
     const PixelBGRA p = row[x];
     buffer[0] = p.blue;
     buffer[1] = p.green;
     buffer[2] = p.red;
   }
-  return 1;
+  return true;
 }

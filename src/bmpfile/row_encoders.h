@@ -13,5 +13,5 @@
 
 #include "image/pixel_row.h"
 
-int EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length);
-int EncodeRow24(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length);
+[[nodiscard]] bool EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length);
+[[nodiscard]] bool EncodeRow24(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length);

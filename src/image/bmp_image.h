@@ -38,8 +38,8 @@ class BmpImage {
   BmpImage(const BmpImage&) = delete;
   BmpImage& operator=(const BmpImage&) = delete;
 
-  [[nodiscard]] int SetSize(std::int32_t width, std::int32_t height) noexcept;
-  [[nodiscard]] int SetDepth(std::int32_t depth) noexcept;
+  [[nodiscard]] bool SetSize(std::int32_t width, std::int32_t height) noexcept;
+  [[nodiscard]] bool SetDepth(std::int32_t depth) noexcept;
 
   PixelBGRA& PixelAt(std::int32_t x, std::int32_t y) noexcept;
   const PixelBGRA& PixelAt(std::int32_t x, std::int32_t y) const noexcept;
@@ -56,8 +56,8 @@ class BmpImage {
   std::int32_t PaletteSize() const noexcept;
   bool HasPalette() const noexcept { return hasPalette_; }
   PixelBGRA GetPaletteEntry(std::int32_t index) const noexcept;
-  [[nodiscard]] int SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept;
-  int FillStandardPalette() noexcept;
+  [[nodiscard]] bool SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept;
+  bool FillStandardPalette() noexcept;
   std::uint8_t NearestPaletteIndex(PixelBGRA colour) const noexcept;
   // The palette's entries (PaletteSize of them) when it has one, else null.
   const Palette* PaletteEntries() const noexcept { return hasPalette_ ? &palette_ : nullptr; }

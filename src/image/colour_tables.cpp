@@ -49,20 +49,20 @@ std::int32_t PaletteSizeForDepth(std::int32_t depth) {
   return bits >= 0 && bits <= 24 ? std::int32_t{1} << bits : 0;
 }
 
-int FillStandardTable(std::int32_t depth, Palette& entries) {
+bool FillStandardTable(std::int32_t depth, Palette& entries) {
   switch (depth) {
     case 1:
       entries[0] = Rgb(0, 0, 0);
       entries[1] = Rgb(255, 255, 255);
-      return 1;
+      return true;
     case 4:
       FillTable4(entries.data());
-      return 1;
+      return true;
     case 8:
       FillTable8(entries.data());
-      return 1;
+      return true;
     default:
-      return 0;
+      return false;
   }
 }
 
@@ -91,14 +91,14 @@ PixelBGRA BmpImage::GetPaletteEntry(std::int32_t index) const noexcept {
   return palette_[static_cast<std::size_t>(index)];
 }
 
-int BmpImage::SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept {
-  if (!hasPalette_ || index < 0 || index >= PaletteSize()) return 0;
+bool BmpImage::SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept {
+  if (!hasPalette_ || index < 0 || index >= PaletteSize()) return false;
   palette_[static_cast<std::size_t>(index)] = colour;
-  return 1;
+  return true;
 }
 
-int BmpImage::FillStandardPalette() noexcept {
-  if (!hasPalette_) return 0;
+bool BmpImage::FillStandardPalette() noexcept {
+  if (!hasPalette_) return false;
   return FillStandardTable(depth_, palette_);
 }
 

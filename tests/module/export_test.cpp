@@ -1,5 +1,5 @@
 // The export end to end, through the public header and the shared library.
-// Sources are made with the library's own writer (or byte by byte where they
+// Sources are made with the whole-picture writer (or byte by byte where they
 // must be malformed); expected pictures with the sampler itself.
 #include "bmpresizescale.h"
 

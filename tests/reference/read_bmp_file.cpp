@@ -22,24 +22,24 @@ bool RefusedInItsHeaders(const Cause& cause) {
 
 }  // namespace
 
-int ReadBmpImage(BmpImage& image, ByteSource& source) {
+bool ReadBmpImage(BmpImage& image, ByteSource& source) {
   BmpReader reader;
   if (!reader.Open(source)) {
     const Cause& cause = reader.Failure();
-    if (cause.kind == BMPRESIZE_CAUSE_NOT_BMP) return 0;
+    if (cause.kind == BMPRESIZE_CAUSE_NOT_BMP) return false;
     // The resolution is taken before the tests, so a refused file leaves it.
     if (!RefusedInItsHeaders(cause)) image.SetResolution(reader.Layout().FileResolution());
     Reset(image);
-    return 0;
+    return false;
   }
   image.SetResolution(reader.Layout().FileResolution());
   if (static_cast<std::int64_t>(reader.Width()) * reader.Height() > kMaxImagePixels) {
     Reset(image);
-    return 0;
+    return false;
   }
   if (!image.SetDepth(reader.Depth()) || !image.SetSize(reader.Width(), reader.Height())) {
     Reset(image);
-    return 0;
+    return false;
   }
   if (image.HasPalette()) {
     for (std::int32_t i = 0; i < image.PaletteSize(); ++i)
@@ -50,16 +50,16 @@ int ReadBmpImage(BmpImage& image, ByteSource& source) {
   }
   if (reader.ReadFailed()) {
     Reset(image);
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
-int ReadBmpFile(BmpImage& image, const char* path) {
+bool ReadBmpFile(BmpImage& image, const char* path) {
   FileHandle file(OpenFile(NativePath(path).get(), "rb"));
   if (!file) {
     Reset(image);
-    return 0;
+    return false;
   }
   FileSource source(file.get());
   return ReadBmpImage(image, source);

@@ -22,6 +22,6 @@
 // pixel: 512 MiB at most).
 inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 27;
 
-int ReadBmpFile(BmpImage& image, const char* path);
+[[nodiscard]] bool ReadBmpFile(BmpImage& image, const char* path);
 // The same from bytes already open, read from where they stand.
-int ReadBmpImage(BmpImage& image, ByteSource& source);
+[[nodiscard]] bool ReadBmpImage(BmpImage& image, ByteSource& source);

@@ -17,15 +17,15 @@ std::unique_ptr<AxisPosition[]> MapWholeAxis(std::int32_t sourceSize, std::int32
 
 }  // namespace
 
-int ResizeImage(const BmpImage& source, BmpImage& destination) {
+bool ResizeImage(const BmpImage& source, BmpImage& destination) {
   const std::int32_t width = destination.Width();
   const std::int32_t height = destination.Height();
   const auto columns = MapWholeAxis(source.Width(), width);
   const auto rows = MapWholeAxis(source.Height(), height);
-  if (!columns || !rows) return 0;
+  if (!columns || !rows) return false;
   // Column by column: both images keep a column contiguous in memory.
   for (std::int32_t x = 0; x < width; ++x) {
     for (std::int32_t y = 0; y < height; ++y) destination.PixelAt(x, y) = BlendAt(source, columns[x], rows[y]);
   }
-  return 1;
+  return true;
 }

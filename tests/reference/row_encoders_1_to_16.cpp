@@ -60,27 +60,27 @@ std::uint16_t Encode16(PixelBGRA p) {
                                     ((p.blue >> 3) & kRgb565Masks.blue));
 }
 
-int EncodeRow16(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
-  if (2 * static_cast<std::int64_t>(row.width) > length) return 0;
+bool EncodeRow16(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
+  if (2 * static_cast<std::int64_t>(row.width) > length) return false;
   for (std::int32_t x = 0; x < row.width; ++x, buffer += 2) StoreU16LE(buffer, Encode16(row[x]));
-  return 1;
+  return true;
 }
 
-int EncodeRow8(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
-  if (row.width > length) return 0;
+bool EncodeRow8(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
+  if (row.width > length) return false;
   NearestIndexCache nearest(palette, 256);
   for (std::int32_t x = 0; x < row.width; ++x) buffer[x] = nearest.Find(row[x]);
-  return 1;
+  return true;
 }
 
-int EncodeRow4(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
-  if (row.width > 2 * static_cast<std::int64_t>(length)) return 0;
+bool EncodeRow4(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
+  if (row.width > 2 * static_cast<std::int64_t>(length)) return false;
   PackIndices(row, palette, 16, 4, buffer);
-  return 1;
+  return true;
 }
 
-int EncodeRow1(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
-  if (row.width > 8 * static_cast<std::int64_t>(length)) return 0;
+bool EncodeRow1(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
+  if (row.width > 8 * static_cast<std::int64_t>(length)) return false;
   PackIndices(row, palette, 2, 1, buffer);
-  return 1;
+  return true;
 }

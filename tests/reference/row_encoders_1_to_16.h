@@ -16,10 +16,10 @@
 
 #include "image/pixel_row.h"
 
-int EncodeRow16(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length);
-int EncodeRow8(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
-int EncodeRow4(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
-int EncodeRow1(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
+[[nodiscard]] bool EncodeRow16(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length);
+[[nodiscard]] bool EncodeRow8(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
+[[nodiscard]] bool EncodeRow4(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
+[[nodiscard]] bool EncodeRow1(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
 
 // The 16-bit value of one pixel in kRgb565Masks.
 std::uint16_t Encode16(PixelBGRA pixel);

@@ -13,7 +13,7 @@
 namespace {
 
 // Encodes row y of the image at its own depth into buffer (length bytes).
-int EncodeRow(const BmpImage& image, std::int32_t y, std::uint8_t* buffer, std::int32_t length) {
+bool EncodeRow(const BmpImage& image, std::int32_t y, std::uint8_t* buffer, std::int32_t length) {
   const ConstPixelRow row = image.Row(y);
   const PixelBGRA* palette = image.HasPalette() ? image.PaletteEntries()->data() : nullptr;
   switch (image.Depth()) {
@@ -30,13 +30,13 @@ int EncodeRow(const BmpImage& image, std::int32_t y, std::uint8_t* buffer, std::
     case 1:
       return EncodeRow1(row, palette, buffer, length);
     default:
-      return 0;
+      return false;
   }
 }
 
 }  // namespace
 
-int WriteBmpImage(const BmpImage& image, ByteSink& sink) {
+bool WriteBmpImage(const BmpImage& image, ByteSink& sink) {
   BmpLayout layout;
   layout.width = image.Width();
   layout.height = image.Height();
@@ -44,28 +44,28 @@ int WriteBmpImage(const BmpImage& image, ByteSink& sink) {
   layout.resolution = image.GetResolution();
   layout.palette = image.PaletteEntries();
   BmpWriter writer;
-  if (!writer.Begin(sink, layout)) return 0;
+  if (!writer.Begin(sink, layout)) return false;
   const auto length = static_cast<std::int32_t>(RowDataSize(layout.width, layout.depth));
   std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(length)]);
-  if (!buffer) return 0;
+  if (!buffer) return false;
   // Bottom row first; a row that cannot be written ends the loop.
   for (std::int32_t y = image.Height() - 1; y >= 0; --y) {
-    if (!EncodeRow(image, y, buffer.get(), length)) return 0;
+    if (!EncodeRow(image, y, buffer.get(), length)) return false;
     if (!writer.WriteEncodedRow(buffer.get())) break;
   }
-  return writer.Finish() ? 1 : 0;
+  return writer.Finish();
 }
 
-int WriteBmpFile(const BmpImage& image, const char* path) {
+bool WriteBmpFile(const BmpImage& image, const char* path) {
   // Sizes that do not fit are refused before the file is created.
   BmpLayout layout;
   layout.width = image.Width();
   layout.height = image.Height();
   layout.depth = image.Depth();
-  if (!HeadersFor(layout).fits) return 0;
+  if (!HeadersFor(layout).fits) return false;
   ReplacingFile file;
-  if (!file.Open(NativePath(path).get())) return 0;
+  if (!file.Open(NativePath(path).get())) return false;
   FileSink sink(file.Stream());
-  if (!WriteBmpImage(image, sink)) return 0;
-  return file.Commit(false) ? 1 : 0;
+  if (!WriteBmpImage(image, sink)) return false;
+  return file.Commit(false);
 }
