@@ -189,8 +189,8 @@ typedef struct bmpresize_shortfall {
 
 /* The outcome of one call. */
 typedef struct bmpresize_result {
-  bmpresize_code code;
-  bmpresize_cause cause;
+  int32_t code;  /* a bmpresize_code */
+  int32_t cause; /* a bmpresize_cause; a later version may add causes */
   int64_t value;
   int64_t limit;
   int error;        /* errno of the system call that failed, 0 when none did */

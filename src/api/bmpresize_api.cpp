@@ -24,7 +24,7 @@ bmpresize_result NoMemory() {
 
 bmpresize_code Answer(const bmpresize_result& outcome, bmpresize_result* result) {
   if (result != nullptr) *result = outcome;
-  return outcome.code;
+  return static_cast<bmpresize_code>(outcome.code);
 }
 
 // Runs a resize, answering what it gives or, should anything throw, a

@@ -272,9 +272,7 @@ void DestinationReason(Sentence& s, const bmpresize_result& r) {
   }
 }
 
-bool IsSourceCode(bmpresize_code code) {
-  return code == BMPRESIZE_SOURCE_NOT_BMP || code == BMPRESIZE_SOURCE_UNREADABLE;
-}
+bool IsSourceCode(std::int32_t code) { return code == BMPRESIZE_SOURCE_NOT_BMP || code == BMPRESIZE_SOURCE_UNREADABLE; }
 
 }  // namespace
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 
 bool FileSink::Write(const void* bytes, std::size_t n) {
-  if (failed_) return false;
+  if (failed_ || stream_ == nullptr) return false;
   errno = 0;
   if (std::fwrite(bytes, 1, n, stream_) == n) return true;
   failed_ = true;

@@ -26,11 +26,13 @@ bool IsRegularFile(std::FILE* stream, std::int64_t* size) {
 
 }  // namespace
 
-FileSource::FileSource(std::FILE* stream) : stream_(stream) {
+void FileSource::Attach(std::FILE* stream) {
+  stream_ = stream;
   regular_ = stream != nullptr && IsRegularFile(stream, nullptr) && Position() >= 0;
 }
 
 std::int64_t FileSource::Position() const {
+  if (stream_ == nullptr) return -1;
 #if defined(_WIN32)
   return _ftelli64(stream_);
 #else
@@ -52,6 +54,10 @@ void FileSource::NoteShortRead() {
 }
 
 std::size_t FileSource::Fetch(void* destination, std::size_t n) {
+  if (stream_ == nullptr) {
+    NoteError(EBADF);
+    return 0;
+  }
   errno = 0;
   const std::size_t got = std::fread(destination, 1, n, stream_);
   if (got < n) NoteShortRead();
@@ -59,6 +65,10 @@ std::size_t FileSource::Fetch(void* destination, std::size_t n) {
 }
 
 int FileSource::FetchByte() {
+  if (stream_ == nullptr) {
+    NoteError(EBADF);
+    return -1;
+  }
   errno = 0;
   const int byte = std::getc(stream_);
   if (byte == EOF) NoteShortRead();

@@ -18,7 +18,7 @@ bool PathDestination::Open(const SourceEnd& source, Cause& cause) {
     cause = file_.Failure();
     return false;
   }
-  bytes_.emplace(file_.Stream());
+  bytes_.Attach(file_.Stream());
   return true;
 }
 

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <optional>
 
 #include "bmpfile/byte_sink.h"
 #include "bmpresize.h"
@@ -47,7 +46,7 @@ class PathDestination final : public DestinationEnd {
   explicit PathDestination(const PathChar* path, int pathError = 0) : path_(path), pathError_(pathError) {}
   bool Accepts(std::uint64_t size, Cause& cause) override;
   bool Open(const SourceEnd& source, Cause& cause) override;
-  ByteSink& Bytes() override { return *bytes_; }
+  ByteSink& Bytes() override { return bytes_; }
   bool Commit(bool sync, Cause& cause) override;
   void Abandon() override { file_.Abandon(); }
   bool LeftPartial() const override { return file_.LeftPartial(); }
@@ -56,7 +55,7 @@ class PathDestination final : public DestinationEnd {
   const PathChar* path_;
   int pathError_;
   ReplacingFile file_;
-  std::optional<FileSink> bytes_;
+  FileSink bytes_;
 };
 
 class MemoryDestination final : public DestinationEnd, private ByteSink {

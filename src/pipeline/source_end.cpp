@@ -19,6 +19,6 @@ bool PathSource::Open(Cause& cause) {
     cause.value = KindOfPath(path_);
     return false;
   }
-  bytes_.emplace(file_.get());
+  bytes_.Attach(file_.get());
   return true;
 }

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <optional>
 
 #include "bmpfile/byte_source.h"
 #include "bmpresize.h"
@@ -40,7 +39,7 @@ class PathSource final : public SourceEnd {
  public:
   explicit PathSource(const PathChar* path, int pathError = 0) : path_(path), pathError_(pathError) {}
   bool Open(Cause& cause) override;
-  ByteSource& Bytes() override { return *bytes_; }
+  ByteSource& Bytes() override { return bytes_; }
   bool IsFile() const override { return true; }
   std::FILE* File() const override { return file_.get(); }
   void Close() override { (void)file_.Close(); }
@@ -49,7 +48,7 @@ class PathSource final : public SourceEnd {
   const PathChar* path_;
   int pathError_;
   FileHandle file_;
-  std::optional<FileSource> bytes_;
+  FileSource bytes_;
 };
 
 class MemorySourceEnd final : public SourceEnd {

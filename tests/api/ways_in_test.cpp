@@ -27,7 +27,7 @@ struct Picture {
 
 struct Ends {
   std::string source, destination;  // the files, for the file way
-  Bytes data;                        // the source's bytes, for the others
+  Bytes data;                       // the source's bytes, for the others
   bmpresize_options options;
 };
 

@@ -18,7 +18,6 @@ using Bytes = std::vector<std::uint8_t>;
 using Pixels = std::vector<PixelBGRA>;
 
 constexpr PixelBGRA kSentinel{1, 2, 3, 4};
-constexpr PixelBGRA kBlack{0, 0, 0, 0};
 
 TEST(RowStride, PadsRowDataToAMultipleOfFour) {
   const std::int64_t kMaxWidth = std::numeric_limits<std::int32_t>::max();

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdio>
-#include <optional>
 #include <string>
 
 #include "files/file_source.h"
@@ -12,13 +11,12 @@
 
 class FileBytes {
  public:
-  explicit FileBytes(const std::string& path) : file_(OpenFile(NativePath(path.c_str()).get(), "rb")) {
-    if (file_) source_.emplace(file_.get());
-  }
-  explicit operator bool() const { return source_.has_value(); }
-  ByteSource& Source() { return *source_; }
+  explicit FileBytes(const std::string& path)
+      : file_(OpenFile(NativePath(path.c_str()).get(), "rb")), source_(file_.get()) {}
+  explicit operator bool() const { return static_cast<bool>(file_); }
+  ByteSource& Source() { return source_; }
 
  private:
   FileHandle file_;
-  std::optional<FileSource> source_;
+  FileSource source_;
 };
