@@ -135,23 +135,10 @@ void RowsMissing(Sentence& s, const bmpresize_shortfall& f) {
   }
 }
 
-// The reasons that lie with the source; false for a cause that does not.
-bool SourceReason(Sentence& s, const bmpresize_result& r) {
+// Why the reader refused the source's headers; false for a cause that is
+// not such a refusal.
+bool RefusalReason(Sentence& s, const bmpresize_result& r) {
   switch (r.cause) {
-    case BMPRESIZE_CAUSE_OPEN_FAILED:
-      OpenReason(s, r);
-      return true;
-    case BMPRESIZE_CAUSE_NOT_BMP:
-      s << "is not a BMP file (";
-      FirstBytes(s, r.first_bytes, r.first_byte_count);
-      s << ")";
-      return true;
-    case BMPRESIZE_CAUSE_EMPTY:
-      s << "is empty (0 bytes), not a BMP file";
-      return true;
-    case BMPRESIZE_CAUSE_SHORT_HEADER:
-      ShortHeaderReason(s, r);
-      return true;
     case BMPRESIZE_CAUSE_COMPRESSION:
       s << "compression ";
       CompressionName(s, r.value);
@@ -177,9 +164,6 @@ bool SourceReason(Sentence& s, const bmpresize_result& r) {
     case BMPRESIZE_CAUSE_TOO_MANY_PIXELS:
       s << "the picture has " << r.value << " pixels, more than the " << r.limit << " this tool reads";
       return true;
-    case BMPRESIZE_CAUSE_NO_MEMORY_TO_READ:
-      s << "there is not enough memory to read it";
-      return true;
     case BMPRESIZE_CAUSE_COMPRESSION_DEPTH:
       s << "compression ";
       CompressionName(s, r.value);
@@ -196,6 +180,31 @@ bool SourceReason(Sentence& s, const bmpresize_result& r) {
     case BMPRESIZE_CAUSE_DEPTH_FOR_HEADER:
       s << "a depth of " << r.value << " bits per pixel is not supported in a " << r.limit << "-byte OS/2 header";
       return true;
+    default:
+      return false;
+  }
+}
+
+// The other reasons that lie with the source; false for a cause that does not.
+bool SourceReason(Sentence& s, const bmpresize_result& r) {
+  switch (r.cause) {
+    case BMPRESIZE_CAUSE_OPEN_FAILED:
+      OpenReason(s, r);
+      return true;
+    case BMPRESIZE_CAUSE_NOT_BMP:
+      s << "is not a BMP file (";
+      FirstBytes(s, r.first_bytes, r.first_byte_count);
+      s << ")";
+      return true;
+    case BMPRESIZE_CAUSE_EMPTY:
+      s << "is empty (0 bytes), not a BMP file";
+      return true;
+    case BMPRESIZE_CAUSE_SHORT_HEADER:
+      ShortHeaderReason(s, r);
+      return true;
+    case BMPRESIZE_CAUSE_NO_MEMORY_TO_READ:
+      s << "there is not enough memory to read it";
+      return true;
     case BMPRESIZE_CAUSE_READ_FAILED:
       s << "could not be read: " << SystemReason(r.error);
       return true;
@@ -205,7 +214,7 @@ bool SourceReason(Sentence& s, const bmpresize_result& r) {
       s << "; nothing was written (--strict)";
       return true;
     default:
-      return false;
+      return RefusalReason(s, r);
   }
 }
 

@@ -27,6 +27,14 @@ void RunLengthRows::Put(const PixelRow* row, std::int64_t x, unsigned index) con
   if (row != nullptr) (*row)[static_cast<std::int32_t>(x)] = layout_.palette[index];
 }
 
+void RunLengthRows::EncodedRun(int count, unsigned value, const PixelRow* row) {
+  // RLE4 alternates the two nibbles of value, high first.
+  const bool four = layout_.depth == 4;
+  const std::int64_t n = std::min<std::int64_t>(count, std::max<std::int64_t>(0, layout_.width - x_));
+  for (std::int64_t j = 0; j < n; ++j) Put(row, x_ + j, four ? ((j % 2 == 0) ? value >> 4 : value & 0x0F) : value);
+  x_ += count;
+}
+
 bool RunLengthRows::AbsoluteRun(int count, const PixelRow* row) {
   // Padded to an even number of bytes. If the data ends inside the run, the
   // pixels whose bytes arrived still count.
@@ -51,7 +59,6 @@ void RunLengthRows::DecodeRow(const PixelRow* row) {
   // Every step reads at least two bytes and writes at most the pixels left in
   // the row, so the work is bounded by the data plus the picture whatever the
   // counts and deltas say.
-  const bool four = layout_.depth == 4;
   // Whether the data ran out before an end-of-bitmap mark or the top row.
   bool ranOut = false;
   for (;;) {
@@ -62,13 +69,7 @@ void RunLengthRows::DecodeRow(const PixelRow* row) {
       break;
     }
     if (a > 0) {
-      // A run of a pixels; RLE4 alternates the two nibbles of b, high first.
-      const std::int64_t n = std::min<std::int64_t>(a, std::max<std::int64_t>(0, layout_.width - x_));
-      for (std::int64_t j = 0; j < n; ++j)
-        Put(row, x_ + j,
-            four ? ((j % 2 == 0) ? static_cast<unsigned>(b) >> 4 : static_cast<unsigned>(b) & 0x0F)
-                 : static_cast<unsigned>(b));
-      x_ += a;
+      EncodedRun(a, static_cast<unsigned>(b), row);
       continue;
     }
     if (b == 0) {  // end of line

@@ -19,6 +19,8 @@ class RunLengthRows final : public RowReader {
   // Runs the decoder through the rest of its current row, writing into row
   // unless it is null, until it moves to a later row or stops.
   void DecodeRow(const PixelRow* row);
+  // An encoded run: count pixels of one value.
+  void EncodedRun(int count, unsigned value, const PixelRow* row);
   // An absolute run of count pixels; false when the data ended inside it.
   bool AbsoluteRun(int count, const PixelRow* row);
   void Put(const PixelRow* row, std::int64_t x, unsigned index) const;
