@@ -1,5 +1,28 @@
 #include "bmpfile/bmp_reader.h"
 
+#include <new>
+
+#include "bmpfile/bottom_up_rows.h"
+#include "bmpfile/run_length_rows.h"
+#include "bmpfile/top_down_rows.h"
+
+namespace {
+
+// The row reader for the layout's storage; null when memory for it cannot be had.
+std::unique_ptr<RowReader> MakeRowReader(ByteSource& source, const FileLayout& layout) {
+  switch (layout.storage) {
+    case RowStorage::kBottomUp:
+      return std::unique_ptr<RowReader>(new (std::nothrow) BottomUpRows(source, layout));
+    case RowStorage::kTopDown:
+      return std::unique_ptr<RowReader>(new (std::nothrow) TopDownRows(source, layout));
+    case RowStorage::kRunLength:
+      return std::unique_ptr<RowReader>(new (std::nothrow) RunLengthRows(source, layout));
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 bool BmpReader::Fail(const Cause& cause) {
   failure_ = cause;
   state_ = State::kFailed;

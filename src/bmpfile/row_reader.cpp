@@ -5,10 +5,6 @@
 #include <limits>
 #include <new>
 
-#include "bmpfile/bottom_up_rows.h"
-#include "bmpfile/run_length_rows.h"
-#include "bmpfile/top_down_rows.h"
-
 RowReader::RowReader(ByteSource& source, const FileLayout& layout) : source_(source), layout_(layout) {
   shortfall_.height = layout.height;
   shortfall_.topDown = layout.storage == RowStorage::kTopDown;
@@ -53,18 +49,6 @@ bool RowReader::AllocateRow(std::unique_ptr<std::uint8_t[]>& buffer) {
 }
 
 void RowReader::NoMemory(std::int64_t bytes) { failure_ = Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ, bytes); }
-
-std::unique_ptr<RowReader> MakeRowReader(ByteSource& source, const FileLayout& layout) {
-  switch (layout.storage) {
-    case RowStorage::kBottomUp:
-      return std::unique_ptr<RowReader>(new (std::nothrow) BottomUpRows(source, layout));
-    case RowStorage::kTopDown:
-      return std::unique_ptr<RowReader>(new (std::nothrow) TopDownRows(source, layout));
-    case RowStorage::kRunLength:
-      return std::unique_ptr<RowReader>(new (std::nothrow) RunLengthRows(source, layout));
-  }
-  return nullptr;
-}
 
 void FillWhite(PixelRow row) {
   for (std::int32_t x = 0; x < row.width; ++x) row[x] = kWhite;

@@ -62,9 +62,6 @@ class RowReader {
   DataShortfall shortfall_;
 };
 
-// The row reader for the layout's storage; null when memory for it cannot be had.
-std::unique_ptr<RowReader> MakeRowReader(ByteSource& source, const FileLayout& layout);
-
 void FillWhite(PixelRow row);
 
 // Adds n rows to a row count, stopping at the largest count.
