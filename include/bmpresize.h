@@ -195,9 +195,9 @@ typedef struct bmpresize_result {
   int64_t limit;
   int error;        /* errno of the system call that failed, 0 when none did */
   int partial_left; /* a failure left a file destination partly rewritten */
-  int32_t width;    /* the resized picture, once known */
-  int32_t height;   /* */
-  int64_t size;     /* the destination's bytes, once known */
+  int32_t width;    /* the resized picture's width and height, once known */
+  int32_t height;
+  int64_t size; /* the destination's bytes, once known */
   bmpresize_shortfall shortfall;
   uint8_t first_bytes[16]; /* the source's first bytes (BMPRESIZE_CAUSE_NOT_BMP, SHORT_HEADER) */
   int32_t first_byte_count;
