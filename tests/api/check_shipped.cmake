@@ -1,7 +1,6 @@
 # Fails when a shipped library holds any of the whole-picture pipeline, which
-# lives in tests/reference alone, or when libbmpresize exports more or less
-# than the functions of bmpresize.h.
-#   cmake -DNM=<nm> -DLIBRARIES=<lib;lib;...> -DAPI_LIBRARY=<libbmpresize.so> -P check_shipped.cmake
+# lives in tests/reference alone.
+#   cmake -DNM=<nm> "-DLIBRARIES=<lib;lib;...>" -P check_shipped.cmake
 set(whole_picture "ReadBmpFile|ReadBmpImage|WriteBmpFile|WriteBmpImage|ResizeImage|PeekFileHeader|IntPower|EncodeRow(1|4|8|16)|Encode16|ImageRowSource")
 foreach(library IN LISTS LIBRARIES)
   execute_process(COMMAND "${NM}" -C --defined-only "${library}" OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
@@ -14,22 +13,3 @@ foreach(library IN LISTS LIBRARIES)
   endif()
   message(STATUS "${library}: no whole-picture code")
 endforeach()
-
-execute_process(COMMAND "${NM}" -D --defined-only "${API_LIBRARY}" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "${NM} failed on ${API_LIBRARY}: ${rc}")
-endif()
-string(REGEX MATCHALL "[^\n]+" lines "${out}")
-set(functions "")
-foreach(line IN LISTS lines)
-  if(line MATCHES "^[0-9a-fA-F]* *[TtWwi] ([^ ]+)$")
-    list(APPEND functions "${CMAKE_MATCH_1}")
-  endif()
-endforeach()
-list(SORT functions)
-set(wanted bmpresize_callbacks bmpresize_describe bmpresize_file bmpresize_memory bmpresize_memory_size
-    bmpresize_options_init bmpresize_resize)
-if(NOT functions STREQUAL wanted)
-  message(FATAL_ERROR "${API_LIBRARY} exports '${functions}', not the functions of bmpresize.h:\n${out}")
-endif()
-message(STATUS "${API_LIBRARY} exports the functions of bmpresize.h and nothing else")

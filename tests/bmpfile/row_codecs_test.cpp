@@ -8,7 +8,6 @@
 
 #include "bmpfile/bmp_headers.h"
 #include "bmpfile/row_decoders.h"
-#include "bmpfile/row_encoders.h"
 #include "image/colour_tables.h"
 #include "support/test_pixels.h"
 
@@ -125,40 +124,5 @@ TEST(RowDecoders, MaskShiftBringsTheMaskDownToFiveBits) {
                                                        {0x07E0, 6},  {0, 0},      {0x0020, 1}, {0xFFFF, 11}};
   for (const auto& [mask, shift] : shifts) EXPECT_EQ(MaskShift(mask), shift) << std::hex << mask;
 }
-
-// Encoders: each case encodes one row into a buffer of 0xEE bytes and lists
-// the whole buffer afterwards, so bytes past the row data must stay 0xEE.
-struct EncodeCase {
-  const char* name;
-  int depth;
-  Pixels pixels;
-  Bytes expected;
-};
-std::ostream& operator<<(std::ostream& os, const EncodeCase& c) { return os << c.name; }
-
-int Encode(int depth, ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
-  return depth == 32 ? EncodeRow32(row, buffer, length) : EncodeRow24(row, buffer, length);
-}
-
-class RowEncode : public ::testing::TestWithParam<EncodeCase> {};
-
-TEST_P(RowEncode, WritesTheRowDataAndNothingAfterIt) {
-  const EncodeCase& c = GetParam();
-  const auto length = static_cast<std::int32_t>(c.expected.size());
-  const ConstPixelRow row{c.pixels.data(), 1, static_cast<std::int32_t>(c.pixels.size())};
-  Bytes buffer(length, 0xEE);
-  // One byte short of the row data: refused, buffer untouched.
-  EXPECT_EQ(Encode(c.depth, row, buffer.data(), static_cast<std::int32_t>(RowDataSize(row.width, c.depth)) - 1), 0);
-  EXPECT_EQ(buffer, Bytes(length, 0xEE));
-  ASSERT_EQ(Encode(c.depth, row, buffer.data(), length), 1);
-  EXPECT_EQ(buffer, c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    RowEncoders, RowEncode,
-    ::testing::Values(
-        EncodeCase{"TwentyFourDropsAlpha", 24, {{1, 2, 3, 99}, {4, 5, 6, 99}}, {1, 2, 3, 4, 5, 6, 0xEE, 0xEE}},
-        EncodeCase{"ThirtyTwoKeepsAlpha", 32, {{1, 2, 3, 99}, {4, 5, 6, 0}}, {1, 2, 3, 99, 4, 5, 6, 0}}),
-    [](const auto& info) { return info.param.name; });
 
 }  // namespace

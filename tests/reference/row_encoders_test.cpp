@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bmpfile/bmp_headers.h"
+#include "bmpfile/row_encoders.h"
 #include "image/colour_tables.h"
 
 namespace {
@@ -17,8 +18,10 @@ using Pixels = std::vector<PixelBGRA>;
 
 constexpr PixelBGRA kBlack{0, 0, 0, 0};
 
-// Encoders: each case encodes one row into a buffer of 0xEE bytes and lists
-// the whole buffer afterwards, so bytes past the row data must stay 0xEE.
+// Encoders of every depth (the direct-colour ones among them, which the tests
+// write their pictures with): each case encodes one row into a buffer of 0xEE
+// bytes and lists the whole buffer afterwards, so bytes past the row data must
+// stay 0xEE.
 struct EncodeCase {
   const char* name;
   int depth;
@@ -32,6 +35,10 @@ int Encode(int depth, ConstPixelRow row, std::uint8_t* buffer, std::int32_t leng
   palette.fill(kWhite);
   FillStandardTable(depth, palette);
   switch (depth) {
+    case 32:
+      return EncodeRow32(row, buffer, length);
+    case 24:
+      return EncodeRow24(row, buffer, length);
     case 16:
       return EncodeRow16(row, buffer, length);
     case 8:
@@ -78,7 +85,9 @@ INSTANTIATE_TEST_SUITE_P(
         EncodeCase{"SixteenBitFiveSixFive",
                    16,
                    {kWhite, {8, 4, 8, 0}, {7, 3, 7, 0}, {0, 252, 0, 9}, {248, 0, 248, 0}},
-                   {0xFF, 0xFF, 0x21, 0x08, 0x00, 0x00, 0xE0, 0x07, 0x1F, 0xF8, 0xEE, 0xEE}}),
+                   {0xFF, 0xFF, 0x21, 0x08, 0x00, 0x00, 0xE0, 0x07, 0x1F, 0xF8, 0xEE, 0xEE}},
+        EncodeCase{"TwentyFourDropsAlpha", 24, {{1, 2, 3, 99}, {4, 5, 6, 99}}, {1, 2, 3, 4, 5, 6, 0xEE, 0xEE}},
+        EncodeCase{"ThirtyTwoKeepsAlpha", 32, {{1, 2, 3, 99}, {4, 5, 6, 0}}, {1, 2, 3, 99, 4, 5, 6, 0}}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

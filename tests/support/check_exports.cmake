@@ -1,5 +1,5 @@
-# Fails unless BMPResizeScale is the one function the shared library exports.
-#   cmake -DNM=<nm> -DLIBRARY=<library> -P check_exports.cmake
+# Fails unless the shared library exports exactly the functions named.
+#   cmake -DNM=<nm> -DLIBRARY=<library> "-DWANTED=<function;function;...>" -P check_exports.cmake
 execute_process(COMMAND "${NM}" -D --defined-only "${LIBRARY}" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${NM} failed on ${LIBRARY}: ${rc}")
@@ -12,7 +12,9 @@ foreach(line IN LISTS lines)
     list(APPEND functions "${CMAKE_MATCH_1}")
   endif()
 endforeach()
-if(NOT functions STREQUAL "BMPResizeScale")
-  message(FATAL_ERROR "exported functions: '${functions}', not BMPResizeScale alone:\n${out}")
+list(SORT functions)
+list(SORT WANTED)
+if(NOT functions STREQUAL WANTED)
+  message(FATAL_ERROR "${LIBRARY} exports '${functions}', not '${WANTED}':\n${out}")
 endif()
-message(STATUS "BMPResizeScale is the only exported function")
+message(STATUS "${LIBRARY} exports ${WANTED} and nothing else")
