@@ -53,6 +53,7 @@ bool BottomUpRows::ReadRow16(PixelRow row) {
     FillWhite(row);
     return false;
   }
+  last16_.Pass(row_.get(), got, row.width);
   if (last16_.Decode(row_.get(), got, row) < row.width) NoteDataEnd(index);
   return true;
 }

@@ -26,7 +26,6 @@ void LastPixel16::Pass(const std::uint8_t* bytes, std::size_t count, std::int32_
 std::int32_t LastPixel16::Decode(const std::uint8_t* bytes, std::size_t count, PixelRow row) {
   const std::int32_t whole = WholePixels(count, row.width);
   for (std::int32_t x = 0; x < whole; ++x) row[x] = Decode16(LoadU16LE(bytes + 2 * x), masks_, shifts_);
-  Pass(bytes, count, row.width);
   const PixelBGRA repeated = have_ ? Decode16(value_, masks_, shifts_) : kWhite;
   for (std::int32_t x = whole; x < row.width; ++x) row[x] = repeated;
   return whole;

@@ -5,10 +5,11 @@
 // ended on rather than turning white, as the 16-bit files of the programs that
 // wrote them were read.
 //
-//   Set(value)                 the last whole pixel, found elsewhere
-//   Pass(bytes, count, width)  a row's data passed over: its last whole pixel
+//   Set(value)                 the last whole pixel, found where the data ends
+//   Pass(bytes, count, width)  the last whole pixel among a row's bytes, for
+//                              rows read in file order
 //   Decode(bytes, count, row)  a row's data, count bytes of it present: the
-//                              whole pixels, then the last whole pixel repeated
+//                              whole pixels, then the last whole pixel held
 #pragma once
 
 #include <cstddef>
