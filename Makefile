@@ -23,7 +23,7 @@ configure:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(TESTS_FLAG) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
-	cmake --build $(BUILD) -j $(JOBS) --target bmpresize_shared bmpresize -- --no-print-directory
+	cmake --build $(BUILD) -j $(JOBS) --target bmpresize_compat bmpresize_shared bmpresize_static bmpresize -- --no-print-directory
 
 # The corpus tests need the BMP test suite and the real-world files, which
 # live outside the clone; without them they are skipped, and the last lines

@@ -1,68 +1,103 @@
-// Micro-benchmarks of the resize's hot paths: the whole-image resize, the
-// per-pixel sampler it is built from, and reading and writing a file.
+// Micro-benchmarks of the product path: the whole resize as a caller makes it
+// (memory to memory through bmpresize.h), and its two halves, reading the
+// rows of a file of each depth and resampling rows.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <string>
+#include <cstdlib>
+#include <vector>
 
 #include "bmpfile/bmp_reader.h"
-#include "bmpfile/bmp_writer.h"
-#include "resample/resize_image.h"
-#include "resample/sample_bilinear.h"
+#include "bmpfile/byte_source.h"
+#include "bmpresize.h"
+#include "reference/write_bmp_file.h"
+#include "resample/row_resampler.h"
+#include "support/vector_sink.h"
 
 namespace {
 
-void FillPattern(BmpImage& image, std::int32_t width, std::int32_t height) {
-  if (!image.SetSize(width, height)) std::abort();
-  for (std::int32_t x = 0; x < width; ++x)
-    for (std::int32_t y = 0; y < height; ++y)
-      image.PixelAt(x, y) = {static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(x ^ y),
-                             static_cast<std::uint8_t>(y * 3), 0};
-}
+constexpr std::int32_t kWidth = 1024;
+constexpr std::int32_t kHeight = 768;
 
-// The export's path: axis positions once per axis, then a blend per pixel.
-void BM_ResizeImage(benchmark::State& state) {
-  BmpImage source;
-  FillPattern(source, 1024, 768);
-  const auto percent = static_cast<std::int32_t>(state.range(0));
-  BmpImage destination;
-  if (!destination.SetSize(1024 * percent / 100, 768 * percent / 100)) std::abort();
-  for (auto _ : state) benchmark::DoNotOptimize(ResizeImage(source, destination));
-  state.SetItemsProcessed(state.iterations() * destination.Width() * destination.Height());
-}
-BENCHMARK(BM_ResizeImage)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
-
-// The same pixels computed one SampleBilinear call at a time, for comparison.
-void BM_SampleEveryPixel(benchmark::State& state) {
-  BmpImage source;
-  FillPattern(source, 1024, 768);
-  const auto percent = static_cast<std::int32_t>(state.range(0));
-  BmpImage destination;
-  if (!destination.SetSize(1024 * percent / 100, 768 * percent / 100)) std::abort();
-  const std::int32_t w = destination.Width(), h = destination.Height();
-  for (auto _ : state) {
-    for (std::int32_t y = 0; y < h; ++y)
-      for (std::int32_t x = 0; x < w; ++x) destination.PixelAt(x, y) = SampleBilinear(source, x, w, y, h);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations() * w * h);
-}
-BENCHMARK(BM_SampleEveryPixel)->Arg(50)->Arg(200)->Unit(benchmark::kMillisecond);
-
-void BM_WriteThenRead(benchmark::State& state) {
+// A 1024 x 768 source file of the given depth, in memory.
+std::vector<std::uint8_t> Source(std::int32_t depth) {
   BmpImage image;
-  FillPattern(image, 1024, 768);
-  if (!image.SetDepth(static_cast<std::int32_t>(state.range(0)))) std::abort();
-  const std::string path = "bench-" + std::to_string(state.range(0)) + ".bmp";
-  for (auto _ : state) {
-    if (!WriteBmpFile(image, path.c_str())) std::abort();
-    BmpImage back;
-    if (!ReadBmpFile(back, path.c_str())) std::abort();
-  }
-  std::remove(path.c_str());
-  state.SetItemsProcessed(state.iterations() * 1024 * 768);
+  if (!image.SetSize(kWidth, kHeight) || !image.SetDepth(depth)) std::abort();
+  for (std::int32_t x = 0; x < kWidth; ++x)
+    for (std::int32_t y = 0; y < kHeight; ++y)
+      image.PixelAt(x, y) = {static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(x ^ y),
+                             static_cast<std::uint8_t>(y * 3), static_cast<std::uint8_t>(x)};
+  VectorSink sink;
+  if (!WriteBmpImage(image, sink)) std::abort();
+  return sink.Bytes();
 }
-BENCHMARK(BM_WriteThenRead)->Arg(24)->Arg(32)->Arg(16)->Arg(8)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The whole resize: size query, then the resize into a buffer.
+void BM_ResizeMemory(benchmark::State& state) {
+  const std::vector<std::uint8_t> source = Source(static_cast<std::int32_t>(state.range(1)));
+  bmpresize_options options;
+  bmpresize_options_init(&options);
+  options.percent = static_cast<std::int32_t>(state.range(0));
+  std::size_t size = 0;
+  if (bmpresize_memory_size(source.data(), source.size(), &options, &size, nullptr) != BMPRESIZE_OK) std::abort();
+  std::vector<std::uint8_t> out(size);
+  for (auto _ : state) {
+    if (bmpresize_memory(source.data(), source.size(), out.data(), out.size(), &options, nullptr) != BMPRESIZE_OK)
+      std::abort();
+  }
+  state.SetItemsProcessed(state.iterations() * (kWidth * options.percent / 100) * (kHeight * options.percent / 100));
+}
+BENCHMARK(BM_ResizeMemory)
+    ->Args({50, 24})
+    ->Args({100, 24})
+    ->Args({200, 24})
+    ->Args({100, 32})
+    ->Args({100, 8})
+    ->Unit(benchmark::kMillisecond);
+
+// Reading every row of a file of each depth.
+void BM_ReadRows(benchmark::State& state) {
+  const std::vector<std::uint8_t> source = Source(static_cast<std::int32_t>(state.range(0)));
+  std::vector<PixelBGRA> row(kWidth);
+  for (auto _ : state) {
+    MemorySource bytes(source.data(), source.size());
+    BmpReader reader;
+    if (!reader.Open(bytes)) std::abort();
+    for (std::int32_t y = 0; y < kHeight; ++y) (void)reader.ReadRow(PixelRow{row.data(), 1, kWidth});
+    benchmark::DoNotOptimize(row.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+}
+BENCHMARK(BM_ReadRows)->Arg(1)->Arg(8)->Arg(16)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond);
+
+// Resampling alone, from rows that cost nothing to make.
+class GreyRows final : public RowSource {
+ public:
+  void ReadRow(PixelRow row) override {
+    for (std::int32_t x = 0; x < row.width; ++x) row[x] = {static_cast<std::uint8_t>(x), 128, 64, 0};
+  }
+  void SkipRows(std::int64_t) override {}
+};
+
+class NoRows final : public RowSink {
+ public:
+  bool WriteRow(const std::uint8_t* data) override {
+    benchmark::DoNotOptimize(data);
+    return true;
+  }
+};
+
+void BM_ResampleRows(benchmark::State& state) {
+  const auto percent = static_cast<std::int32_t>(state.range(0));
+  RowResampler resampler({kWidth, kHeight, kWidth * percent / 100, kHeight * percent / 100, 3});
+  if (!resampler.Ready()) std::abort();
+  for (auto _ : state) {
+    GreyRows rows;
+    NoRows sink;
+    if (!resampler.Run(rows, sink)) std::abort();
+  }
+  state.SetItemsProcessed(state.iterations() * (kWidth * percent / 100) * (kHeight * percent / 100));
+}
+BENCHMARK(BM_ResampleRows)->Arg(50)->Arg(200)->Unit(benchmark::kMillisecond);
 
 }  // namespace

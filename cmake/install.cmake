@@ -1,15 +1,27 @@
-# cmake --install: the shared library, its public header, the tool with its
-# manual page, the licence, and a CMake package so another project can say
+# cmake --install: the libraries and their public headers, the tool with its
+# manual page, the licence, and CMake packages so another project can say
+#   find_package(bmpresize REQUIRED)
+#   target_link_libraries(app PRIVATE bmpresize::bmpresize)   # or bmpresize::bmpresize_static
+# or, for the one-export compatibility module,
 #   find_package(bmpresizescale REQUIRED)
 #   target_link_libraries(app PRIVATE bmpresizescale::bmpresizescale)
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set_target_properties(bmpresize_shared PROPERTIES
+set_target_properties(bmpresize_compat PROPERTIES
   EXPORT_NAME bmpresizescale
   PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/include/bmpresizescale.h)
+set_target_properties(bmpresize_shared PROPERTIES
+  EXPORT_NAME bmpresize
+  PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/include/bmpresize.h)
+set_target_properties(bmpresize_static PROPERTIES EXPORT_NAME bmpresize_static)
 
-install(TARGETS bmpresize_shared EXPORT bmpresizescaleTargets
+install(TARGETS bmpresize_shared bmpresize_static EXPORT bmpresizeTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(TARGETS bmpresize_compat EXPORT bmpresizescaleTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
@@ -34,21 +46,31 @@ endif()
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/bmpresizescale
   RENAME copyright)
 
-set(_config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/bmpresizescale)
-install(EXPORT bmpresizescaleTargets NAMESPACE bmpresizescale:: DESTINATION ${_config_dir})
-configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/bmpresizescaleConfig.cmake.in
-  ${PROJECT_BINARY_DIR}/bmpresizescaleConfig.cmake INSTALL_DESTINATION ${_config_dir})
-write_basic_package_version_file(${PROJECT_BINARY_DIR}/bmpresizescaleConfigVersion.cmake
-  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
-install(FILES ${PROJECT_BINARY_DIR}/bmpresizescaleConfig.cmake ${PROJECT_BINARY_DIR}/bmpresizescaleConfigVersion.cmake
-  DESTINATION ${_config_dir})
+# One CMake package and one pkg-config module for each library.
+function(bmpresize_install_package name)
+  set(_config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/${name})
+  install(EXPORT ${name}Targets NAMESPACE ${name}:: DESTINATION ${_config_dir})
+  set(BMPRESIZE_PACKAGE ${name})
+  configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/packageConfig.cmake.in
+    ${PROJECT_BINARY_DIR}/${name}Config.cmake INSTALL_DESTINATION ${_config_dir})
+  write_basic_package_version_file(${PROJECT_BINARY_DIR}/${name}ConfigVersion.cmake
+    VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+  install(FILES ${PROJECT_BINARY_DIR}/${name}Config.cmake ${PROJECT_BINARY_DIR}/${name}ConfigVersion.cmake
+    DESTINATION ${_config_dir})
+endfunction()
+bmpresize_install_package(bmpresize)
+bmpresize_install_package(bmpresizescale)
 
-# pkg-config, beside the CMake package: cc app.c $(pkg-config --cflags --libs bmpresizescale)
+# pkg-config, beside the CMake packages:
+#   cc app.c $(pkg-config --cflags --libs bmpresize)
+#   cc app.c $(pkg-config --cflags --libs bmpresizescale)
 file(RELATIVE_PATH _pc_to_prefix "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 string(REGEX REPLACE "/$" "" _pc_to_prefix "${_pc_to_prefix}")
-get_target_property(_pc_library bmpresize_shared OUTPUT_NAME)
+get_target_property(_pc_library bmpresize_compat OUTPUT_NAME)
 if(NOT _pc_library)
   set(_pc_library vantrelbmpresizescale)
 endif()
-configure_file(${CMAKE_CURRENT_LIST_DIR}/bmpresizescale.pc.in ${PROJECT_BINARY_DIR}/bmpresizescale.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/bmpresizescale.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+foreach(_pc bmpresizescale bmpresize)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/${_pc}.pc.in ${PROJECT_BINARY_DIR}/${_pc}.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/${_pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endforeach()

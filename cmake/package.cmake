@@ -1,10 +1,10 @@
 # cpack -G DEB: one Debian package with everything cmake --install puts in
-# place (the shared library, the header, the tool and its manual page, the
-# CMake and pkg-config files, the licence as the package's copyright file),
-# under /usr.
+# place (libbmpresize shared and static with bmpresize.h, the compatibility
+# module with bmpresizescale.h, the tool and its manual page, the CMake and
+# pkg-config files, the licence as the package's copyright file), under /usr.
 set(CPACK_PACKAGE_NAME bmpresizescale)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Resizes BMP files by a percentage: a C library and the bmpresize tool")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Resizes BMP files by a percentage: C libraries and the bmpresize tool")
 set(CPACK_PACKAGE_CONTACT "bmpresize maintainers <maintainers@localhost>" CACHE STRING
     "Maintainer field of the Debian package")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

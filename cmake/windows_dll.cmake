@@ -18,16 +18,16 @@ set_source_files_properties(${_gen}/resources.rc PROPERTIES
   OBJECT_DEPENDS ${_gen}/typelib.tlb
   INCLUDE_DIRECTORIES ${_gen})
 
-target_sources(bmpresize_shared PRIVATE
+target_sources(bmpresize_compat PRIVATE
   ${_win}/dll_main.cpp
   ${_win}/VantrelBMPResizeScale.def
   ${_gen}/resources.rc)
-set_target_properties(bmpresize_shared PROPERTIES
+set_target_properties(bmpresize_compat PROPERTIES
   PREFIX ""
   OUTPUT_NAME VANTRELBMPRESIZESCALE
   IMPORT_PREFIX "lib")
 # Reproducible builds: no time stamp in the PE header. -static takes the
 # thread library in as well, so the DLL imports only KERNEL32.dll and msvcrt.dll.
-target_link_options(bmpresize_shared PRIVATE -static -Wl,--no-insert-timestamp)
+target_link_options(bmpresize_compat PRIVATE -static -Wl,--no-insert-timestamp -Wl,--gc-sections)
 # A release DLL carries no debug sections (about 700 KB of them otherwise).
-target_link_options(bmpresize_shared PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
+target_link_options(bmpresize_compat PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)

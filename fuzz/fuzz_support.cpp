@@ -2,54 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
-#include "bmpfile/bmp_reader.h"
+#include "bmpfile/layout_reader.h"
 #include "bmpfile/little_endian.h"
-
-namespace fs = std::filesystem;
-
-namespace {
-
-fs::path MakeScratchFolder() {
-  std::error_code ec;
-  fs::path base = "/dev/shm";
-  if (!fs::is_directory(base, ec)) base = fs::temp_directory_path(ec);
-  std::random_device rd;
-  for (;;) {
-    const fs::path candidate = base / ("bmpresize-fuzz-" + std::to_string(rd()));
-    if (fs::create_directory(candidate, ec)) return candidate;
-    if (ec && ec != std::errc::file_exists) {
-      std::fprintf(stderr, "cannot create a scratch folder in %s\n", base.string().c_str());
-      std::abort();
-    }
-  }
-}
-
-// Removed at exit with whatever the targets left in it.
-struct ScratchFolder {
-  fs::path path = MakeScratchFolder();
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-};
-
-}  // namespace
-
-std::string ScratchFile(const char* name) {
-  static const ScratchFolder folder;
-  return (folder.path / name).string();
-}
-
-bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && written;
-}
 
 namespace {
 

@@ -1,21 +1,16 @@
-// What the fuzz targets share: scratch files, the harness's own size cap, and
-// a check that stops the run loudly.
+// What the fuzz targets share: the harness's own size cap,
+// and a check that stops the run loudly. The targets read their input from
+// memory and write into memory: no file is made.
 //
-// The targets run under libFuzzer (fuzz_reader, fuzz_export) and, without it,
-// under a plain main that replays files (replay_reader, replay_export), which
+// The targets run under libFuzzer (fuzz_reader, fuzz_resize) and, without it,
+// under a plain main that replays files (replay_reader, replay_resize), which
 // the ordinary test run uses for fuzz/regressions/ and the BMP test suite.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
-// A file name in this process's scratch folder: on a memory-backed file system
-// when there is one, so that writing and reading back costs no disk.
-std::string ScratchFile(const char* name);
-
-// Writes the bytes as the whole content of path; false when that fails.
-bool WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size);
+#include "support/vector_sink.h"
 
 // Whether the bytes' header claims more than maxPixels pixels over more than
 // kWideRowsFuzzed rows (top-down and OS/2 1.x headers included) yet no more

@@ -1,4 +1,4 @@
-// Writes small BMP files of every depth with the project's own writer, as
+// Writes small BMP files of every depth with the whole-picture writer, as
 // seeds for the fuzz targets, and from them the variants that other programs
 // write: top-down rows, run-length encoded 8-bit and 4-bit data, OS/2 1.x
 // headers, longer info headers, 32-bit bit fields: make_seeds FOLDER
@@ -14,6 +14,7 @@
 #include "bmpfile/bmp_writer.h"
 #include "bmpfile/little_endian.h"
 #include "image/bmp_image.h"
+#include "reference/write_bmp_file.h"
 
 namespace {
 

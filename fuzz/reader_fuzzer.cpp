@@ -1,26 +1,27 @@
-// Reader target: the input is a BMP file. Whatever the reader makes of it, the
-// image it leaves must write at its own depth and read back the same: same
-// size, depth, resolution and pixels. At 1, 4 and 8 bits the table reads back
-// unchanged and each pixel becomes the table entry nearest to it; at 16 bits
-// each channel keeps its top five bits. Both matter only for pixels the file
-// did not supply, which are white: a table need not hold white, and 16 bits
-// store 255 as 248. A result of 0 always leaves a 1 x 1 image.
+// Reader target: the input is a BMP file, read from memory. Whatever the
+// reader makes of it, the image it leaves must write at its own depth and read
+// back the same: same size, depth, resolution and pixels. At 1, 4 and 8 bits
+// the table reads back unchanged and each pixel becomes the table entry
+// nearest to it; at 16 bits each channel keeps its top five bits. Both matter
+// only for pixels the file did not supply, which are white: a table need not
+// hold white, and 16 bits store 255 as 248. A result of 0 always leaves a
+// 1 x 1 image.
 //
-// An accepted file is also read row by row after skipping some rows, from the
-// file and from a stream that cannot seek: the rows must be the image's. Rows
-// wider than the whole image can afford (see ClaimsCostlySize) are read only
-// so, and the file and the stream must agree.
+// An accepted file is also read row by row after skipping some rows, from
+// memory that can seek and from memory that cannot (as a pipe): the rows must
+// be the image's. Rows wider than the whole image can afford (see
+// ClaimsCostlySize) are read only so, and both ways must agree.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
 #include <vector>
 
 #include "bmpfile/bmp_headers.h"
 #include "bmpfile/bmp_reader.h"
-#include "bmpfile/bmp_writer.h"
+#include "bmpfile/byte_source.h"
 #include "fuzz_support.h"
 #include "image/bmp_image.h"
+#include "reference/read_bmp_file.h"
+#include "reference/write_bmp_file.h"
 
 namespace {
 
@@ -38,12 +39,11 @@ PixelBGRA RoundTrip(const BmpImage& image, PixelBGRA pixel) {
 
 std::int32_t WrittenResolution(std::int32_t value) { return value != 0 ? value : kDefaultPixelsPerMetre; }
 
-// Reads the rows from skip up through a reader of stream and checks them
-// against the image.
-void CheckRows(std::FILE* stream, const BmpImage& image, std::int64_t skip) {
-  FUZZ_CHECK(stream != nullptr);
+// Reads the rows from skip up and checks them against the image.
+void CheckRows(const std::uint8_t* data, std::size_t size, bool seekable, const BmpImage& image, std::int64_t skip) {
+  MemorySource source(data, size, seekable);
   BmpReader reader;
-  FUZZ_CHECK(reader.ReadHeaders(stream) == HeaderVerdict::kAccepted);
+  FUZZ_CHECK(reader.Open(source));
   FUZZ_CHECK(reader.Width() == image.Width() && reader.Height() == image.Height());
   FUZZ_CHECK(reader.Depth() == image.Depth());
   std::vector<PixelBGRA> row(static_cast<std::size_t>(image.Width()));
@@ -57,77 +57,36 @@ void CheckRows(std::FILE* stream, const BmpImage& image, std::int64_t skip) {
 }
 
 // Reads every row of a picture with rows too wide for the whole-image checks,
-// from the file and, where there is one, from a stream that cannot seek.
-void CheckWideRows(const std::string& source, const std::uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(source.c_str(), "rb");
-  FUZZ_CHECK(file != nullptr);
-  BmpReader fromFile;
-  const HeaderVerdict verdict = fromFile.ReadHeaders(file);
-#if !defined(_WIN32)
-  std::FILE* memory = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
-  FUZZ_CHECK(memory != nullptr);
-  BmpReader fromMemory;
-  FUZZ_CHECK(fromMemory.ReadHeaders(memory) == verdict);
-#else
-  (void)data;
-  (void)size;
-#endif
-  if (verdict == HeaderVerdict::kAccepted) {
-    const std::int32_t width = fromFile.Width();
-    std::vector<PixelBGRA> row(static_cast<std::size_t>(width));
-    std::vector<PixelBGRA> other(row.size());
-    for (std::int32_t i = 0; i < fromFile.Height(); ++i) {
-      (void)fromFile.ReadRow(PixelRow{row.data(), 1, width});
-#if !defined(_WIN32)
-      (void)fromMemory.ReadRow(PixelRow{other.data(), 1, width});
-      FUZZ_CHECK(row == other);
-#endif
-    }
+// from memory that can seek and from memory that cannot.
+void CheckWideRows(const std::uint8_t* data, std::size_t size) {
+  MemorySource seeking(data, size);
+  MemorySource streaming(data, size, false);
+  BmpReader fromSeeking;
+  BmpReader fromStreaming;
+  const bool accepted = fromSeeking.Open(seeking);
+  FUZZ_CHECK(fromStreaming.Open(streaming) == accepted);
+  if (!accepted) return;
+  const std::int32_t width = fromSeeking.Width();
+  std::vector<PixelBGRA> row(static_cast<std::size_t>(width));
+  std::vector<PixelBGRA> other(row.size());
+  for (std::int32_t i = 0; i < fromSeeking.Height(); ++i) {
+    (void)fromSeeking.ReadRow(PixelRow{row.data(), 1, width});
+    (void)fromStreaming.ReadRow(PixelRow{other.data(), 1, width});
+    FUZZ_CHECK(row == other);
   }
-  std::fclose(file);
-#if !defined(_WIN32)
-  std::fclose(memory);
-#endif
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (ClaimsCostlySize(data, size, kMaxFuzzPixels)) return -1;  // not kept in the corpus
-  const std::string source = ScratchFile("reader-source.bmp");
-  const std::string copy = ScratchFile("reader-copy.bmp");
-  FUZZ_CHECK(WriteWholeFile(source, data, size));
-  if (ClaimedPixels(data, size) > kMaxFuzzPixels) {
-    CheckWideRows(source, data, size);
-    return 0;
-  }
-
-  BmpImage image;
-  const int read = ReadBmpFile(image, source.c_str());
-  FUZZ_CHECK(read == 0 || read == 1);
-  if (read == 0) FUZZ_CHECK(image.Width() == 1 && image.Height() == 1);
-
-  if (read == 1) {
-    const std::int64_t skip = size > 0 ? data[size / 2] % (std::int64_t{image.Height()} + 1) : 0;
-    std::FILE* file = std::fopen(source.c_str(), "rb");
-    CheckRows(file, image, skip);
-    std::fclose(file);
-#if !defined(_WIN32)
-    // A stream without a file behind it cannot seek.
-    std::FILE* memory = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
-    CheckRows(memory, image, skip);
-    std::fclose(memory);
-#endif
-  }
-
-  FUZZ_CHECK(WriteBmpFile(image, copy.c_str()) == 1);
+// Writes the image at its own depth and checks what reads back.
+void CheckWrittenImage(const BmpImage& image) {
+  VectorSink copy;
+  FUZZ_CHECK(WriteBmpImage(image, copy) == 1);
+  MemorySource written(copy.Bytes().data(), copy.Bytes().size());
   BmpImage back;
-  FUZZ_CHECK(ReadBmpFile(back, copy.c_str()) == 1);
+  FUZZ_CHECK(ReadBmpImage(back, written) == 1);
   FUZZ_CHECK(back.Width() == image.Width() && back.Height() == image.Height());
   FUZZ_CHECK(back.Depth() == image.Depth());
   FUZZ_CHECK(back.GetResolution().xPixelsPerMetre == WrittenResolution(image.GetResolution().xPixelsPerMetre));
   FUZZ_CHECK(back.GetResolution().yPixelsPerMetre == WrittenResolution(image.GetResolution().yPixelsPerMetre));
-
   if (IsPalettedDepth(image.Depth())) {
     for (std::int32_t i = 0; i < image.PaletteSize(); ++i)
       FUZZ_CHECK(back.GetPaletteEntry(i) == image.GetPaletteEntry(i));
@@ -137,5 +96,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(back.PixelAt(x, y) == RoundTrip(image, image.PixelAt(x, y)));
     }
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (ClaimsCostlySize(data, size, kMaxFuzzPixels)) return -1;  // not kept in the corpus
+  if (ClaimedPixels(data, size) > kMaxFuzzPixels) {
+    CheckWideRows(data, size);
+    return 0;
+  }
+
+  BmpImage image;
+  MemorySource source(data, size);
+  const int read = ReadBmpImage(image, source);
+  FUZZ_CHECK(read == 0 || read == 1);
+  if (read == 0) FUZZ_CHECK(image.Width() == 1 && image.Height() == 1);
+  if (read == 1) {
+    const std::int64_t skip = size > 0 ? data[size / 2] % (std::int64_t{image.Height()} + 1) : 0;
+    CheckRows(data, size, true, image, skip);
+    CheckRows(data, size, false, image, skip);
+  }
+  CheckWrittenImage(image);
   return 0;
 }

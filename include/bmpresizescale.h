@@ -62,6 +62,10 @@ typedef uint16_t BmpResizeChar16; /* the same 16-bit unit as C++'s char16_t */
 #define BMPRESIZE_API __attribute__((visibility("default")))
 #endif
 
+/* The same codes as bmpresize.h gives its functions; whichever header comes
+ * first defines them. */
+#ifndef BMPRESIZE_RESULT_CODES
+#define BMPRESIZE_RESULT_CODES
 enum BmpResizeResult {
   BMPRESIZE_OK = 999,
   BMPRESIZE_SOURCE_NOT_BMP = 0,
@@ -69,6 +73,7 @@ enum BmpResizeResult {
   BMPRESIZE_DESTINATION_FAILED = -2,
   BMPRESIZE_TOO_LARGE = -3
 };
+#endif
 
 #ifdef __cplusplus
 extern "C" {

@@ -12,11 +12,9 @@
 #include <system_error>
 #include <thread>
 
-#include "bmpfile/file_identity.h"
-#include "bmpfile/file_system.h"
+#include "file_identity.h"
 #include "interrupts.h"
-#include "module/resize_file.h"
-#include "reasons.h"
+#include "result_words.h"
 
 namespace fs = std::filesystem;
 
@@ -99,15 +97,15 @@ std::size_t ResultOverwriting(const std::string& source, const std::map<FileIden
                               const std::map<std::string, std::size_t>& named, const FileIdentity* folder) {
   constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   FileIdentity identity;
-  if (IdentityOf(source.c_str(), identity)) {
+  if (IdentityOf(source, identity)) {
     const auto at = existing.find(identity);
     return at == existing.end() ? kNone : at->second;
   }
-  const OwnedText target = FollowLinks(source.c_str());
-  if (!target || folder == nullptr) return kNone;
-  const std::string where(FolderPart(target.get()));
-  if (!IdentityOf(where.empty() ? "." : where.c_str(), identity) || !(identity == *folder)) return kNone;
-  const auto at = named.find(NameKey(std::string(NamePart(target.get()))));
+  const std::string target = FollowLinks(source);
+  if (target.empty() || folder == nullptr) return kNone;
+  const std::string where = target.substr(0, target.size() - BaseName(target).size());
+  if (!IdentityOf(where.empty() ? "." : where, identity) || !(identity == *folder)) return kNone;
+  const auto at = named.find(NameKey(BaseName(target)));
   return at == named.end() ? kNone : at->second;
 }
 
@@ -118,11 +116,11 @@ void RefuseOverwrittenSources(const std::string& directory, const std::vector<Ba
   std::map<std::string, std::size_t> named;
   for (std::size_t i = 0; i < items.size(); ++i) {
     FileIdentity identity;
-    if (IdentityOf(items[i].destination.c_str(), identity)) existing.emplace(identity, i);
+    if (IdentityOf(items[i].destination, identity)) existing.emplace(identity, i);
     named.emplace(NameKey(BaseName(items[i].destination)), i);
   }
   FileIdentity folder;
-  const bool folderKnown = IdentityOf(directory.c_str(), folder);
+  const bool folderKnown = IdentityOf(directory, folder);
   for (std::size_t i = 0; i < items.size(); ++i) {
     const std::size_t result = ResultOverwriting(items[i].source, existing, named, folderKnown ? &folder : nullptr);
     if (result == i) {
@@ -134,12 +132,12 @@ void RefuseOverwrittenSources(const std::string& directory, const std::vector<Ba
   }
 }
 
-// The outcome of a file that an interrupt kept from starting.
-ResizeOutcome NotStarted() {
-  ResizeOutcome outcome;
-  outcome.code = -2;
-  outcome.destination = DestinationProblemKind::kCancelled;
-  return outcome;
+// The result of a file that an interrupt kept from starting.
+bmpresize_result NotStarted() {
+  bmpresize_result result{};
+  result.code = BMPRESIZE_DESTINATION_FAILED;
+  result.cause = BMPRESIZE_CAUSE_CANCELLED;
+  return result;
 }
 
 }  // namespace
@@ -180,120 +178,157 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
   return problems.empty();
 }
 
-ResizeOptions OptionsFor(const CommandLine& line) {
-  ResizeOptions options;
+bmpresize_options OptionsFor(const CommandLine& line) {
+  bmpresize_options options;
+  bmpresize_options_init(&options);
   options.percent = line.percent;
-  options.cancel = &CatchInterrupts();
+  options.cancel = CatchInterrupts();
   options.strict = line.strict;
   options.sync = line.sync;
   return options;
 }
 
-int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool showProgress) {
-  const auto start = std::chrono::steady_clock::now();
-  const std::size_t total = items.size();
-  std::uint64_t totalBytes = 0;
-  for (const BatchItem& item : items) totalBytes += item.bytes;
+namespace {
 
-  std::vector<ResizeOutcome> outcomes(total);
-  const ResizeOptions options = OptionsFor(line);
-  std::atomic<std::size_t> next{0};
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::size_t done = 0;
-  std::uint64_t bytesDone = 0;
+using Clock = std::chrono::steady_clock;
 
-  auto work = [&] {
-    for (std::size_t i; (i = next.fetch_add(1)) < total;) {
-      ResizeEnds ends;
-      ends.sourcePath = items[i].source.c_str();
-      ends.destinationPath = items[i].destination.c_str();
-      // Once interrupted no new file starts.
-      outcomes[i] = options.cancel->load() ? NotStarted() : ResizeFile(ends, options);
-      {
-        std::lock_guard<std::mutex> lock(mutex);
-        ++done;
-        bytesDone += items[i].bytes;
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// The files of a batch, resized on several threads that each take the next
+// file not yet started, while the calling thread redraws the progress line.
+class BatchRun {
+ public:
+  BatchRun(const CommandLine& line, const std::vector<BatchItem>& items)
+      : items_(items), options_(OptionsFor(line)), results_(items.size()) {
+    const unsigned jobs = line.jobs != 0 ? line.jobs : std::max(1u, std::thread::hardware_concurrency());
+    jobs_ = static_cast<unsigned>(std::min<std::size_t>(jobs, items.size()));
+  }
+
+  std::vector<bmpresize_result> Run(Progress* progress, Clock::time_point start) {
+    if (progress) progress->Draw(0, 0, 0);
+    std::vector<std::thread> workers;
+    for (unsigned j = 0; j < jobs_; ++j) {
+      try {
+        workers.emplace_back([this] { Work(); });
+      } catch (...) {
+        break;  // fewer threads than asked for still finish the batch
       }
-      changed.notify_all();
     }
-  };
+    if (workers.empty()) Work();
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      // Redrawn five times a second at most, however many small files finish.
+      while (done_ < items_.size()) {
+        if (progress) progress->Draw(done_, bytesDone_, SecondsSince(start));
+        changed_.wait_for(lock, std::chrono::milliseconds(200), [&] { return done_ == items_.size(); });
+      }
+    }
+    for (std::thread& worker : workers) worker.join();
+    if (progress) progress->Clear();
+    return std::move(results_);
+  }
 
-  Progress progress(total, totalBytes);
-  if (showProgress) progress.Draw(0, 0, 0);
-
-  unsigned jobs = line.jobs != 0 ? line.jobs : std::max(1u, std::thread::hardware_concurrency());
-  jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, total));
-  std::vector<std::thread> workers;
-  for (unsigned j = 0; j < jobs; ++j) {
-    try {
-      workers.emplace_back(work);
-    } catch (...) {
-      break;  // fewer threads than asked for still finish the batch
+ private:
+  void Work() {
+    for (std::size_t i; (i = next_.fetch_add(1)) < items_.size();) {
+      // Once interrupted no new file starts.
+      if (*options_.cancel != 0) {
+        results_[i] = NotStarted();
+      } else {
+        (void)bmpresize_file(items_[i].source.c_str(), items_[i].destination.c_str(), &options_, &results_[i]);
+      }
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++done_;
+        bytesDone_ += items_[i].bytes;
+      }
+      changed_.notify_all();
     }
   }
-  if (workers.empty()) work();
 
-  auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
-  {
-    std::unique_lock<std::mutex> lock(mutex);
-    // Redrawn five times a second at most, however many small files finish.
-    while (done < total) {
-      if (showProgress) progress.Draw(done, bytesDone, seconds());
-      changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return done == total; });
-    }
-  }
-  for (std::thread& worker : workers) worker.join();
-  if (showProgress) progress.Clear();
+  const std::vector<BatchItem>& items_;
+  const bmpresize_options options_;
+  std::vector<bmpresize_result> results_;
+  unsigned jobs_ = 1;
+  std::atomic<std::size_t> next_{0};
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t done_ = 0;
+  std::uint64_t bytesDone_ = 0;
+};
 
+// What a batch came to: the lines to print and what was written.
+struct Tally {
   std::vector<std::string> failures, warnings, partial;
   std::size_t written = 0;
   std::uint64_t bytesWritten = 0;  // of the sources whose result was written
-  for (std::size_t i = 0; i < total; ++i) {
-    const ResizeOutcome& outcome = outcomes[i];
-    const EndNames names{items[i].source, items[i].destination, items[i].source};
-    if (outcome.code == 999) {
-      ++written;
-      bytesWritten += items[i].bytes;
-    }
-    const std::string warning = DescribeWarning(outcome, names);
-    if (!warning.empty()) warnings.push_back(warning);
-    if (outcome.destination == DestinationProblemKind::kCancelled) {
-      if (outcome.partialLeft) partial.push_back(items[i].destination);
-    } else if (outcome.code != 999) {
-      failures.push_back(DescribeFailure(outcome, names));
+};
+
+Tally Count(const std::vector<BatchItem>& items, const std::vector<bmpresize_result>& results) {
+  Tally tally;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const bmpresize_result& result = results[i];
+    const std::string words = Words(result, items[i].source, items[i].destination);
+    if (result.code == BMPRESIZE_OK) {
+      ++tally.written;
+      tally.bytesWritten += items[i].bytes;
+      if (!words.empty()) tally.warnings.push_back(words);
+    } else if (result.cause == BMPRESIZE_CAUSE_CANCELLED) {
+      if (result.partial_left) tally.partial.push_back(items[i].destination);
+    } else {
+      tally.failures.push_back(words);
     }
   }
-  const double elapsed = seconds();
+  return tally;
+}
+
+std::string Interrupted(const Tally& tally, std::size_t total) {
+  std::string left = "nothing partial left";
+  if (!tally.partial.empty()) {
+    left = std::to_string(tally.partial.size()) + " left partial (rewritten in place, their folder takes no new file):";
+    for (const std::string& name : tally.partial) left += " " + name;
+  }
+  return "interrupted: " + std::to_string(tally.written) + " of " + std::to_string(total) + " files written, " + left;
+}
+
+std::string Summary(const CommandLine& line, const Tally& tally, std::size_t total, double elapsed) {
+  // A speed only over what was resized: failed files are read in part or
+  // not at all.
+  char rate[64];
+  if (tally.written > 0 && elapsed > 0)
+    std::snprintf(rate, sizeof rate, "%.1f s, %.1f MB/s", elapsed,
+                  static_cast<double>(tally.bytesWritten) / elapsed / 1e6);
+  else
+    std::snprintf(rate, sizeof rate, "%.1f s", elapsed);
+  std::string summary = "resized " +
+                        (tally.failures.empty() ? std::to_string(total)
+                                                : std::to_string(tally.written) + " of " + std::to_string(total)) +
+                        (total == 1 ? " file" : " files") + " into " + line.directory + " (" + rate + ")";
+  std::string counts;
+  if (!tally.failures.empty()) counts = std::to_string(tally.failures.size()) + " failed";
+  if (!tally.warnings.empty())
+    counts += (counts.empty() ? "" : ", ") + std::to_string(tally.warnings.size()) +
+              (tally.warnings.size() == 1 ? " warning" : " warnings");
+  if (!counts.empty()) summary += "; " + counts + ":";
+  return summary;
+}
+
+}  // namespace
+
+int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool showProgress) {
+  const Clock::time_point start = Clock::now();
+  std::uint64_t totalBytes = 0;
+  for (const BatchItem& item : items) totalBytes += item.bytes;
+  Progress progress(items.size(), totalBytes);
+  const std::vector<bmpresize_result> results = BatchRun(line, items).Run(showProgress ? &progress : nullptr, start);
+  const Tally tally = Count(items, results);
   if (InterruptSignal() != 0) {
-    std::string left = "nothing partial left";
-    if (!partial.empty()) {
-      left = std::to_string(partial.size()) + " left partial (rewritten in place, their folder takes no new file):";
-      for (const std::string& name : partial) left += " " + name;
-    }
-    std::fprintf(stderr, "bmpresize: interrupted: %zu of %zu files written, %s\n", written, total, left.c_str());
+    std::fprintf(stderr, "bmpresize: %s\n", Interrupted(tally, items.size()).c_str());
   } else if (!line.quiet) {
-    // A speed only over what was resized: failed files are read in part or
-    // not at all.
-    char rate[64];
-    if (written > 0 && elapsed > 0)
-      std::snprintf(rate, sizeof rate, "%.1f s, %.1f MB/s", elapsed, static_cast<double>(bytesWritten) / elapsed / 1e6);
-    else
-      std::snprintf(rate, sizeof rate, "%.1f s", elapsed);
-    std::string summary =
-        "bmpresize: resized " +
-        (failures.empty() ? std::to_string(total) : std::to_string(written) + " of " + std::to_string(total)) +
-        (total == 1 ? " file" : " files") + " into " + line.directory + " (" + rate + ")";
-    std::string counts;
-    if (!failures.empty()) counts = std::to_string(failures.size()) + " failed";
-    if (!warnings.empty())
-      counts += (counts.empty() ? "" : ", ") + std::to_string(warnings.size()) +
-                (warnings.size() == 1 ? " warning" : " warnings");
-    if (!counts.empty()) summary += "; " + counts + ":";
-    std::fprintf(stderr, "%s\n", summary.c_str());
+    std::fprintf(stderr, "bmpresize: %s\n", Summary(line, tally, items.size(), SecondsSince(start)).c_str());
   }
-  for (const std::string& failure : failures) std::fprintf(stderr, "bmpresize: %s\n", failure.c_str());
-  for (const std::string& warning : warnings) std::fprintf(stderr, "bmpresize: %s\n", warning.c_str());
+  for (const std::string& failure : tally.failures) std::fprintf(stderr, "bmpresize: %s\n", failure.c_str());
+  for (const std::string& warning : tally.warnings) std::fprintf(stderr, "bmpresize: %s\n", warning.c_str());
   if (InterruptSignal() != 0) return 128 + InterruptSignal();
-  return failures.empty() ? 0 : 1;
+  return tally.failures.empty() ? 0 : 1;
 }

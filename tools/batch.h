@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "command_line.h"
-#include "module/resize_file.h"
+#include "bmpresize.h"
 
 struct BatchItem {
   std::string source;
@@ -17,7 +17,7 @@ struct BatchItem {
 
 // How each resize of the command line runs: its percent, --strict and --sync,
 // and the tool's interrupt flag (installing the tool's handlers).
-ResizeOptions OptionsFor(const CommandLine& line);
+bmpresize_options OptionsFor(const CommandLine& line);
 
 // Works out where each source goes. False, with one line per problem, when the
 // batch must not start: a source without a name of its own, '-', two sources

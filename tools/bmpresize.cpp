@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "batch.h"
+#include "bmpresize.h"
 #include "bmpresize_version.h"
 #include "command_line.h"
+#include "file_identity.h"
 #include "interrupts.h"
-#include "module/resize_file.h"
-#include "reasons.h"
+#include "result_words.h"
+#include "standard_streams.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -20,8 +22,6 @@
 // windows.h first: shellapi.h builds on it.
 #include <windows.h>
 #include <shellapi.h>
-
-#include "module/utf16_to_utf8.h"
 #else
 #include <unistd.h>
 #endif
@@ -85,6 +85,19 @@ bool IsTerminal(std::FILE* stream) {
 #endif
 }
 
+#ifdef _WIN32
+// A UTF-16 argument as UTF-8; false for one that has no UTF-8 form (an
+// unpaired surrogate).
+bool Utf8Argument(const wchar_t* wide, std::string& arg) {
+  const int n = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return false;
+  arg.assign(static_cast<std::size_t>(n), '\0');
+  if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, arg.data(), n, nullptr, nullptr) != n) return false;
+  arg.resize(static_cast<std::size_t>(n - 1));
+  return true;
+}
+#endif
+
 // The arguments as UTF-8. Windows hands the program UTF-16 arguments, which
 // are taken from there so that every file name works; elsewhere they are the
 // bytes the file functions take.
@@ -96,9 +109,8 @@ bool Arguments(int argc, char** argv, std::vector<std::string>& args) {
   if (wide == nullptr) return false;
   bool ok = count == argc;
   for (int i = 1; ok && i < count; ++i) {
-    static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 arguments");
     std::string arg;
-    ok = Utf16ToUtf8(reinterpret_cast<const char16_t*>(wide[i]), arg);
+    ok = Utf8Argument(wide[i], arg);
     args.push_back(arg);
   }
   LocalFree(wide);
@@ -110,11 +122,49 @@ bool Arguments(int argc, char** argv, std::vector<std::string>& args) {
 }
 
 // What became of the one destination of an interrupted resize.
-std::string DescribeInterruption(const ResizeOutcome& outcome, const EndNames& names, bool toStdout) {
-  if (outcome.code == 999) return names.destination + " was written completely all the same";
+std::string DescribeInterruption(const bmpresize_result& result, const std::string& destination, bool toStdout) {
+  if (result.code == BMPRESIZE_OK) return destination + " was written completely all the same";
   if (toStdout) return "the picture on standard output is incomplete";
-  if (outcome.partialLeft) return names.destination + " was being rewritten in place and is now partial";
-  return names.destination + " was not written, nothing partial left";
+  if (result.partial_left) return destination + " was being rewritten in place and is now partial";
+  return destination + " was not written, nothing partial left";
+}
+
+// Whether standard output is the source's file itself (by its path, or
+// standard input), which the picture would overwrite as it is read.
+bool OutputIsTheSource(const std::string& source, bool fromStdin) {
+  FileIdentity output;
+  FileIdentity input;
+  if (!RegularIdentity(stdout, output)) return false;
+  const bool known = fromStdin ? RegularIdentity(stdin, input) : IdentityOf(source, input);
+  return known && input == output;
+}
+
+// Resizes from the source to the destination, '-' being standard input or
+// output.
+bmpresize_result Resize(const CommandLine& line, bool fromStdin, bool toStdout) {
+  bmpresize_result result{};
+  if (toStdout && OutputIsTheSource(line.sources[0], fromStdin)) {
+    result.code = BMPRESIZE_DESTINATION_FAILED;
+    result.cause = BMPRESIZE_CAUSE_SAME_AS_SOURCE;
+    return result;
+  }
+  bmpresize_source source{};
+  if (fromStdin) {
+    source.read = ReadStandardInput;
+  } else {
+    source.path = line.sources[0].c_str();
+  }
+  bool sync = line.sync;
+  bmpresize_destination destination{};
+  if (toStdout) {
+    destination.write = WriteStandardOutput;
+    destination.user = &sync;
+  } else {
+    destination.path = line.destination.c_str();
+  }
+  const bmpresize_options options = OptionsFor(line);
+  (void)bmpresize_resize(&source, &destination, &options, &result);
+  return result;
 }
 
 int ResizeOne(const CommandLine& line) {
@@ -132,23 +182,17 @@ int ResizeOne(const CommandLine& line) {
   if (toStdout) (void)_setmode(_fileno(stdout), _O_BINARY);
 #endif
 
-  ResizeEnds ends;
-  ends.sourcePath = fromStdin ? nullptr : source.c_str();
-  ends.sourceStream = fromStdin ? stdin : nullptr;
-  ends.destinationPath = toStdout ? nullptr : destination.c_str();
-  ends.destinationStream = toStdout ? stdout : nullptr;
-  const ResizeOutcome outcome = ResizeFile(ends, OptionsFor(line));
-  const EndNames names{fromStdin ? "standard input" : source, toStdout ? "standard output" : destination,
-                       fromStdin ? "" : source};
+  const bmpresize_result result = Resize(line, fromStdin, toStdout);
+  const std::string sourceName = fromStdin ? "standard input" : source;
+  const std::string destinationName = toStdout ? "standard output" : destination;
   if (InterruptSignal() != 0) {
-    std::fprintf(stderr, "bmpresize: interrupted: %s\n", DescribeInterruption(outcome, names, toStdout).c_str());
+    std::fprintf(stderr, "bmpresize: interrupted: %s\n",
+                 DescribeInterruption(result, destinationName, toStdout).c_str());
     return 128 + InterruptSignal();
   }
-  const std::string warning = DescribeWarning(outcome, names);
-  if (!warning.empty()) std::fprintf(stderr, "bmpresize: %s\n", warning.c_str());
-  if (outcome.code == 999) return kExitOk;
-  std::fprintf(stderr, "bmpresize: %s\n", DescribeFailure(outcome, names).c_str());
-  return kExitFailed;
+  const std::string words = Words(result, sourceName, destinationName);
+  if (!words.empty()) std::fprintf(stderr, "bmpresize: %s\n", words.c_str());
+  return result.code == BMPRESIZE_OK ? kExitOk : kExitFailed;
 }
 
 int ResizeMany(const CommandLine& line) {

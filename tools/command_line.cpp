@@ -40,6 +40,124 @@ bool ParsePercent(const std::string& text, std::int32_t& percent) {
   return true;
 }
 
+namespace {
+
+// The options that take a value, each allowed once.
+struct Seen {
+  bool directory = false;
+  bool percent = false;
+  bool jobs = false;
+};
+
+// A flag without a value (-q, --strict, --sync); false for any other.
+bool TakeFlag(const std::string& arg, CommandLine& line) {
+  if (arg == "-q" || arg == "--quiet") {
+    line.quiet = true;
+  } else if (arg == "--strict" || arg == "--sync") {
+    (arg == "--strict" ? line.strict : line.sync) = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The value of -o, -p or -j, into line.
+bool TakeValue(char letter, const std::string& value, CommandLine& line, std::string& problem) {
+  if (letter == 'o') {
+    if (value.empty()) {
+      problem = "option -o needs a DIRECTORY, not an empty name";
+      return false;
+    }
+    line.directory = value;
+  } else if (letter == 'p') {
+    if (!ParsePercent(value, line.percent)) {
+      problem = PercentProblem(value);
+      return false;
+    }
+  } else if (!ParseJobs(value, line.jobs)) {
+    problem = "option -j needs a number of jobs from 1 to " + std::to_string(kMaxJobs) + ", not \"" + value + "\"";
+    return false;
+  }
+  return true;
+}
+
+// The option at args[i] that takes a value, and its value: in the same
+// argument (-j4) or in the next one, which i then moves past.
+bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+                std::string& problem) {
+  const std::string& arg = args[i];
+  if (arg == "--help" || arg == "-h" || arg == "--version") {
+    problem = arg + " takes no other arguments";
+    return false;
+  }
+  const char letter = arg.size() >= 2 && arg[0] == '-' && arg[1] != '-' ? arg[1] : '\0';
+  if (letter != 'o' && letter != 'p' && letter != 'j') {
+    problem = "unknown option '" + arg + "'";
+    return false;
+  }
+  std::string value;
+  if (arg.size() > 2) {
+    value = arg.substr(2);
+  } else if (i + 1 < args.size()) {
+    value = args[++i];
+  } else {
+    problem = std::string("option -") + letter + " needs " +
+              (letter == 'o'   ? "a DIRECTORY"
+               : letter == 'p' ? "a PERCENT"
+                               : "a number of jobs");
+    return false;
+  }
+  bool& given = letter == 'o' ? seen.directory : letter == 'p' ? seen.percent : seen.jobs;
+  if (given) {
+    problem = std::string("option -") + letter + " is given twice";
+    return false;
+  }
+  given = true;
+  return TakeValue(letter, value, line, problem);
+}
+
+bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line,
+                 std::string& problem) {
+  line.mode = CommandLine::Mode::kBatch;
+  if (positional.empty()) {
+    problem = "no SOURCE files given for -o " + line.directory;
+    return false;
+  }
+  if (!seen.percent) {
+    problem = "-o DIRECTORY needs -p PERCENT as well";
+    return false;
+  }
+  line.sources = positional;
+  return true;
+}
+
+bool FinishSingle(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line,
+                  std::string& problem) {
+  line.mode = CommandLine::Mode::kSingle;
+  // -p without two names beside it is a batch whose -o was left out.
+  if (seen.percent && positional.size() != 2) {
+    problem =
+        "-p PERCENT without -o DIRECTORY: give SOURCE... -o DIRECTORY -p PERCENT for a batch, "
+        "or SOURCE DESTINATION PERCENT for one file";
+    return false;
+  }
+  if (positional.size() != 3 && !seen.percent) {
+    problem = "expected SOURCE DESTINATION PERCENT, got " + std::to_string(positional.size()) +
+              (positional.size() == 1 ? " argument" : " arguments");
+    if (positional.size() > 3) problem += "; for several files give SOURCE... -o DIRECTORY -p PERCENT";
+    return false;
+  }
+  if (!seen.percent && !ParsePercent(positional[2], line.percent)) {
+    problem = PercentProblem(positional[2]);
+    return false;
+  }
+  line.sources = {positional[0]};
+  line.destination = positional[1];
+  return true;
+}
+
+}  // namespace
+
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& problem) {
   line = CommandLine();
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "--version")) {
@@ -50,105 +168,18 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     line.mode = args[0] == "--version" ? CommandLine::Mode::kVersion : CommandLine::Mode::kHelp;
     return true;
   }
-
   std::vector<std::string> positional;
-  bool haveDirectory = false, havePercent = false, haveJobs = false, optionsEnded = false;
+  Seen seen;
+  bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (optionsEnded || !LooksLikeOption(arg)) {
       positional.push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
+    } else if (arg == "--") {
       optionsEnded = true;
-      continue;
-    }
-    if (arg == "-q" || arg == "--quiet") {
-      line.quiet = true;
-      continue;
-    }
-    if (arg == "--strict" || arg == "--sync") {
-      (arg == "--strict" ? line.strict : line.sync) = true;
-      continue;
-    }
-    if (arg == "--help" || arg == "-h" || arg == "--version") {
-      problem = arg + " takes no other arguments";
-      return false;
-    }
-    const char letter = arg.size() >= 2 && arg[0] == '-' && arg[1] != '-' ? arg[1] : '\0';
-    if (letter != 'o' && letter != 'p' && letter != 'j') {
-      problem = "unknown option '" + arg + "'";
-      return false;
-    }
-    // The value follows in the same argument (-j4) or in the next one.
-    std::string value;
-    if (arg.size() > 2) {
-      value = arg.substr(2);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
-      problem = std::string("option -") + letter + " needs " +
-                (letter == 'o'   ? "a DIRECTORY"
-                 : letter == 'p' ? "a PERCENT"
-                                 : "a number of jobs");
-      return false;
-    }
-    bool& seen = letter == 'o' ? haveDirectory : letter == 'p' ? havePercent : haveJobs;
-    if (seen) {
-      problem = std::string("option -") + letter + " is given twice";
-      return false;
-    }
-    seen = true;
-    if (letter == 'o') {
-      if (value.empty()) {
-        problem = "option -o needs a DIRECTORY, not an empty name";
-        return false;
-      }
-      line.directory = value;
-    } else if (letter == 'p') {
-      if (!ParsePercent(value, line.percent)) {
-        problem = PercentProblem(value);
-        return false;
-      }
-    } else if (!ParseJobs(value, line.jobs)) {
-      problem = "option -j needs a number of jobs from 1 to " + std::to_string(kMaxJobs) + ", not \"" + value + "\"";
+    } else if (!TakeFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
       return false;
     }
   }
-
-  if (haveDirectory) {
-    line.mode = CommandLine::Mode::kBatch;
-    if (positional.empty()) {
-      problem = "no SOURCE files given for -o " + line.directory;
-      return false;
-    }
-    if (!havePercent) {
-      problem = "-o DIRECTORY needs -p PERCENT as well";
-      return false;
-    }
-    line.sources = positional;
-    return true;
-  }
-
-  line.mode = CommandLine::Mode::kSingle;
-  // -p without two names beside it is a batch whose -o was left out.
-  if (havePercent && positional.size() != 2) {
-    problem =
-        "-p PERCENT without -o DIRECTORY: give SOURCE... -o DIRECTORY -p PERCENT for a batch, "
-        "or SOURCE DESTINATION PERCENT for one file";
-    return false;
-  }
-  if (positional.size() != 3 && !havePercent) {
-    problem = "expected SOURCE DESTINATION PERCENT, got " + std::to_string(positional.size()) +
-              (positional.size() == 1 ? " argument" : " arguments");
-    if (positional.size() > 3) problem += "; for several files give SOURCE... -o DIRECTORY -p PERCENT";
-    return false;
-  }
-  if (!havePercent && !ParsePercent(positional[2], line.percent)) {
-    problem = PercentProblem(positional[2]);
-    return false;
-  }
-  line.sources = {positional[0]};
-  line.destination = positional[1];
-  return true;
+  return seen.directory ? FinishBatch(positional, seen, line, problem) : FinishSingle(positional, seen, line, problem);
 }

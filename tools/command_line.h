@@ -1,7 +1,10 @@
-// The tool's command line:
+// The tool's command line, as its help text gives it:
 //   bmpresize [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT
 //   bmpresize [-j N] [-q] [--strict] [--sync] SOURCE... -o DIRECTORY -p PERCENT
 //   bmpresize --help | --version
+// and what the help leaves out: -h for --help, --quiet for -q, an option's
+// value in the same argument (-j4, -p50), and -- before arguments that start
+// with '-' but are names. A negative PERCENT ("-5") is no option.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +18,7 @@ struct CommandLine {
   std::string destination;           // kSingle: a file or "-"
   std::string directory;             // kBatch
   std::int32_t percent = 100;
-  unsigned jobs = 0;  // 0: one per core
+  unsigned jobs = 0;  // 0: one per processor core
   bool quiet = false;
   bool strict = false;  // a source cut short fails instead of being warned about
   bool sync = false;    // each new file reaches stable storage before it replaces the old one

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "interrupts.h"
 
+#include <atomic>
 #include <csignal>
 #include <initializer_list>
 
@@ -12,13 +13,14 @@ namespace {
 
 // A handler may only touch what is lock-free. On some cores (ARMv5) that is
 // settled only at run time, by the kernel's helpers; never is not allowed.
-static_assert(ATOMIC_BOOL_LOCK_FREE != 0 && ATOMIC_INT_LOCK_FREE != 0, "the flags are set from a signal handler");
-std::atomic<bool> interrupted{false};
+static_assert(ATOMIC_INT_LOCK_FREE != 0, "the signal's number is set from a signal handler");
 std::atomic<int> signalNumber{0};
+// The flag the resizes poll, of the one type a handler may always set.
+volatile std::sig_atomic_t interrupted = 0;
 
 void Note(int number) {
   signalNumber.store(number);
-  interrupted.store(true);
+  interrupted = 1;
 }
 
 #ifdef _WIN32
@@ -37,7 +39,7 @@ void OnSignal(int number) { Note(number); }
 
 }  // namespace
 
-const std::atomic<bool>& CatchInterrupts() {
+const volatile std::sig_atomic_t* CatchInterrupts() {
 #ifdef _WIN32
   (void)SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 #else
@@ -53,7 +55,7 @@ const std::atomic<bool>& CatchInterrupts() {
     (void)sigaction(number, &action, nullptr);
   }
 #endif
-  return interrupted;
+  return &interrupted;
 }
 
 int InterruptSignal() { return signalNumber.load(); }

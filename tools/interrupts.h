@@ -7,10 +7,10 @@
 // started (nohup, a background job) stays ignored.
 #pragma once
 
-#include <atomic>
+#include <csignal>
 
-// Installs the handlers; answers the flag they set.
-const std::atomic<bool>& CatchInterrupts();
+// Installs the handlers; answers the flag they set, nonzero once interrupted.
+const volatile std::sig_atomic_t* CatchInterrupts();
 
 // The signal that set the flag, 0 while none did. The tool then exits with
 // 128 + this number.

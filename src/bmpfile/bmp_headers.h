@@ -6,12 +6,11 @@
 //               or the mask block, three 32-bit masks red, green, blue, for 16-bit BI_BITFIELDS
 //   bfOffBits   pixel array: rows bottom-up, each padded with zeros to a multiple of 4 bytes
 //
-// Files written by other programs may carry a longer info header (52, 56, 64,
-// 108 or 124 bytes; the colour table then follows it, while bit-field masks
-// still start at offset 54), the 12-byte OS/2 1.x header (16-bit width and
-// height, 3-byte colour-table entries from offset 26), run-length encoded
-// 8-bit and 4-bit pixels, 32-bit bit fields, or rows top-down (a negative
-// height). The reader takes those as well; the writer never writes them.
+// Files written by other programs may carry another info header (see
+// HeaderKind; the colour table then follows it, while bit-field masks still
+// start at offset 54), run-length encoded 8-bit and 4-bit pixels, 32-bit bit
+// fields, or rows top-down (a negative height). The reader takes those as
+// well; the writer never writes them.
 //
 // Every field is little-endian and transferred one at a time at its own width.
 // A record starts from the defaults below; a read that fails leaves the default.
@@ -30,11 +29,6 @@ inline constexpr std::uint32_t kBiRle4 = 2;
 inline constexpr std::uint32_t kBiBitfields = 3;
 inline constexpr std::uint32_t kBiJpeg = 4;  // RLE24 in a 64-byte OS/2 2.x header
 inline constexpr std::uint32_t kBiAlphaBitfields = 6;
-// The OS/2 1.x info header: size, 16-bit width, height, planes and depth.
-inline constexpr std::uint32_t kCoreHeaderSize = 12;
-inline constexpr std::uint32_t kCoreTableOffset = kFileHeaderSize + kCoreHeaderSize;  // 26
-// The OS/2 2.x info header, in which compression 3 means Huffman coding.
-inline constexpr std::uint32_t kOs2InfoHeaderSize = 64;
 // The 16-bit layout the writer always uses, 5-6-5: red in bits 15-11, green in
 // 10-5, blue in 4-0.
 struct Rgb565Masks {
@@ -80,3 +74,37 @@ inline std::uint64_t RowDataSize(std::int64_t width, std::int64_t depth) {
 inline std::uint64_t RowStride(std::int64_t width, std::int64_t depth) {
   return (RowDataSize(width, depth) + 3) / 4 * 4;
 }
+
+// What an info header holds, by its size (biSize). A header of any other size
+// is read as the 40-byte one.
+struct HeaderKind {
+  std::uint32_t size;
+  // OS/2 1.x: 16-bit width and height, planes and depth only (no
+  // compression, no resolution), and 3-byte colour-table entries.
+  bool core;
+  // A 32-bit bit-field file has an alpha mask after the three colour masks.
+  bool alphaMask;
+  // OS/2 2.x: compression 3 means Huffman coding, not bit fields.
+  bool huffman;
+};
+
+inline constexpr HeaderKind kHeaderKinds[] = {
+    {12, true, false, false},   // OS/2 1.x
+    {40, false, false, false},  // the header this library writes
+    {52, false, false, false},  // with the red, green and blue masks
+    {56, false, true, false},   // with an alpha mask too
+    {64, false, false, true},   // OS/2 2.x
+    {108, false, true, false},  // with colour space and gamma
+    {124, false, true, false},  // with rendering intent and profile
+};
+
+// The kind of a header of this size; the 40-byte kind for any other size.
+inline const HeaderKind& HeaderKindFor(std::uint32_t size) {
+  for (const HeaderKind& kind : kHeaderKinds) {
+    if (kind.size == size) return kind;
+  }
+  return kHeaderKinds[1];
+}
+
+// Where the colour table starts: right after the info header.
+inline std::uint32_t TableOffset(const HeaderKind& kind) { return kFileHeaderSize + kind.size; }

@@ -1,14 +1,12 @@
 #include "bmpfile/bmp_writer.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <limits>
 #include <new>
 
 #include "bmpfile/little_endian.h"
-#include "bmpfile/row_encoders.h"
 #include "image/colour_tables.h"
+#include "image/depth.h"
 
 namespace {
 
@@ -53,12 +51,8 @@ BmpHeaders HeadersFor(const BmpLayout& layout) {
 }
 
 void BmpWriter::Put(const void* bytes, std::size_t n) {
-  if (failed_) return;
-  errno = 0;
-  if (std::fwrite(bytes, 1, n, stream_) < n) {
-    failed_ = true;
-    systemError_ = errno;
-  }
+  if (failure_ || sink_->Write(bytes, n)) return;
+  failure_ = BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, sink_->Error());
 }
 
 void BmpWriter::PutU16(std::uint16_t v) {
@@ -73,17 +67,20 @@ void BmpWriter::PutU32(std::uint32_t v) {
   Put(b, 4);
 }
 
-int BmpWriter::Prepare(const BmpLayout& layout) {
+bool BmpWriter::Prepare(const BmpLayout& layout) {
   headers_ = HeadersFor(layout);
-  // Everything that can be refused is decided before the file is created.
-  if (!headers_.fits) return 0;
+  // Everything that can be refused is decided before the first byte.
+  if (!headers_.fits) {
+    failure_ = Because(BMPRESIZE_CAUSE_FILE_TOO_LARGE, layout.width, layout.height);
+    return false;
+  }
   layout_ = layout;
   stride_ = static_cast<std::int32_t>(RowStride(layout.width, layout.depth));
-  // Zeroed once: the encoders never touch the padding after the row data.
+  // Zeroed once: the padding after the row data comes from here.
   rowBuffer_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(stride_)]());
   if (!rowBuffer_) {
-    outOfMemory_ = true;
-    return 0;
+    failure_ = Because(BMPRESIZE_CAUSE_NO_MEMORY, stride_);
+    return false;
   }
   if (IsPalettedDepth(layout.depth)) {
     const std::int32_t n = PaletteSizeForDepth(layout.depth);
@@ -93,27 +90,18 @@ int BmpWriter::Prepare(const BmpLayout& layout) {
       FillStandardTable(layout.depth, palette_);
     }
   }
-  return 1;
+  return true;
 }
 
-int BmpWriter::Begin(const char* path, const BmpLayout& layout) {
-  if (!Prepare(layout)) return 0;
-  if (!file_.Open(path)) {
-    systemError_ = file_.SystemError();
-    outOfMemory_ = file_.problem() == ReplacingFile::Problem::kNoMemory;
-    return 0;
-  }
-  stream_ = file_.Stream();
-  return WriteHeaders();
+bool BmpWriter::Begin(ByteSink& sink, const BmpLayout& layout) {
+  if (sink_ != nullptr || failure_) return false;
+  if (!Prepare(layout)) return false;
+  sink_ = &sink;
+  WriteHeaders();
+  return !failure_;
 }
 
-int BmpWriter::Begin(std::FILE* stream, const BmpLayout& layout) {
-  if (stream == nullptr || !Prepare(layout)) return 0;
-  stream_ = stream;
-  return WriteHeaders();
-}
-
-int BmpWriter::WriteHeaders() {
+void BmpWriter::WriteHeaders() {
   const BmpHeaders& h = headers_;
   PutU16(h.file.bfType);
   PutU32(h.file.bfSize);
@@ -144,84 +132,13 @@ int BmpWriter::WriteHeaders() {
     PutU32(kRgb565Masks.green);
     PutU32(kRgb565Masks.blue);
   }
-  return 1;
 }
 
-int BmpWriter::WriteRow(ConstPixelRow row) {
-  if (!stream_ || failed_) return 0;
-  std::uint8_t* buffer = rowBuffer_.get();
-  int encoded = 0;
-  switch (layout_.depth) {
-    case 32:
-      encoded = EncodeRow32(row, buffer, stride_);
-      break;
-    case 24:
-      encoded = EncodeRow24(row, buffer, stride_);
-      break;
-    case 16:
-      encoded = EncodeRow16(row, buffer, stride_);
-      break;
-    case 8:
-      encoded = EncodeRow8(row, palette_.data(), buffer, stride_);
-      break;
-    case 4:
-      encoded = EncodeRow4(row, palette_.data(), buffer, stride_);
-      break;
-    case 1:
-      encoded = EncodeRow1(row, palette_.data(), buffer, stride_);
-      break;
-    default:
-      break;
-  }
-  if (!encoded) {
-    failed_ = true;
-    return 0;
-  }
-  Put(buffer, static_cast<std::size_t>(stride_));
-  return failed_ ? 0 : 1;
-}
-
-int BmpWriter::WriteEncodedRow(const std::uint8_t* data) {
-  if (!stream_ || failed_) return 0;
+bool BmpWriter::WriteEncodedRow(const std::uint8_t* data) {
+  if (sink_ == nullptr || failure_) return false;
   const std::size_t dataSize = static_cast<std::size_t>(RowDataSize(layout_.width, layout_.depth));
   Put(data, dataSize);
   // The padding comes from the zeroed row buffer.
   Put(rowBuffer_.get(), static_cast<std::size_t>(stride_) - dataSize);
-  return failed_ ? 0 : 1;
-}
-
-int BmpWriter::Finish(bool sync) {
-  std::FILE* stream = stream_;
-  if (stream == nullptr) return 0;
-  stream_ = nullptr;
-  const bool ownFile = stream == file_.Stream();
-  if (failed_) {
-    file_.Abandon();
-    return 0;
-  }
-  if (ownFile) {
-    if (file_.Commit(sync)) return 1;
-    systemError_ = file_.SystemError();
-    return 0;
-  }
-  errno = 0;
-  const bool done = std::fflush(stream) == 0 && !std::ferror(stream) && (!sync || SyncToStorage(stream));
-  if (!done) systemError_ = errno;
-  return done ? 1 : 0;
-}
-
-int WriteBmpFile(const BmpImage& image, const char* path) {
-  BmpLayout layout;
-  layout.width = image.Width();
-  layout.height = image.Height();
-  layout.depth = image.Depth();
-  layout.resolution = image.GetResolution();
-  layout.palette = image.PaletteEntries();
-  BmpWriter writer;
-  if (!writer.Begin(path, layout)) return 0;
-  // Bottom row first; a row that cannot be written ends the loop.
-  for (std::int32_t y = image.Height() - 1; y >= 0; --y) {
-    if (!writer.WriteRow(image.Row(y))) break;
-  }
-  return writer.Finish();
+  return !failure_;
 }

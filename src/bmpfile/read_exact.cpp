@@ -6,11 +6,11 @@
 
 #include "bmpfile/little_endian.h"
 
-int ReadExact(void* destination, std::int32_t size, std::int32_t count, std::FILE* stream) {
-  if (std::feof(stream) || std::ferror(stream)) return 0;
-  if (size <= 0 || count <= 0) return 1;
+bool ReadExact(void* destination, std::int32_t size, std::int32_t count, ByteSource& source) {
+  if (source.AtEnd() || source.Failed()) return false;
+  if (size <= 0 || count <= 0) return true;
   const std::uint64_t wanted = static_cast<std::uint64_t>(size) * static_cast<std::uint64_t>(count);
-  if (wanted > static_cast<std::uint64_t>(static_cast<std::size_t>(-1))) return 0;
+  if (wanted > static_cast<std::uint64_t>(static_cast<std::size_t>(-1))) return false;
   const std::size_t total = static_cast<std::size_t>(wanted);
   // Read into scratch and copy only on success: all or nothing.
   std::uint8_t small[64];
@@ -18,45 +18,43 @@ int ReadExact(void* destination, std::int32_t size, std::int32_t count, std::FIL
   std::uint8_t* scratch = small;
   if (total > sizeof small) {
     large.reset(new (std::nothrow) std::uint8_t[total]);
-    if (!large) return 0;
+    if (!large) return false;
     scratch = large.get();
   }
-  const std::size_t items =
-      std::fread(scratch, static_cast<std::size_t>(size), static_cast<std::size_t>(count), stream);
-  if (items < static_cast<std::size_t>(count)) return 0;
+  if (source.Read(scratch, total) < total) return false;
   std::memcpy(destination, scratch, total);
-  return 1;
+  return true;
 }
 
-int ReadField(std::uint16_t& field, std::FILE* stream) {
+bool ReadField(std::uint16_t& field, ByteSource& source) {
   std::uint8_t b[2];
-  if (!ReadExact(b, 2, 1, stream)) return 0;
+  if (!ReadExact(b, 2, 1, source)) return false;
   field = LoadU16LE(b);
-  return 1;
+  return true;
 }
 
-int ReadField(std::uint32_t& field, std::FILE* stream) {
+bool ReadField(std::uint32_t& field, ByteSource& source) {
   std::uint8_t b[4];
-  if (!ReadExact(b, 4, 1, stream)) return 0;
+  if (!ReadExact(b, 4, 1, source)) return false;
   field = LoadU32LE(b);
-  return 1;
+  return true;
 }
 
-int ReadField(std::int32_t& field, std::FILE* stream) {
+bool ReadField(std::int32_t& field, ByteSource& source) {
   std::uint32_t v = 0;
-  if (!ReadField(v, stream)) return 0;
+  if (!ReadField(v, source)) return false;
   field = static_cast<std::int32_t>(v);
-  return 1;
+  return true;
 }
 
-int SkipExact(std::uint64_t n, std::FILE* stream) {
-  if (std::feof(stream) || std::ferror(stream)) return 0;
+bool SkipExact(std::uint64_t n, ByteSource& source) {
+  if (source.AtEnd() || source.Failed()) return false;
   std::uint8_t chunk[4096];
   while (n > 0) {
     const std::size_t want = n < sizeof chunk ? static_cast<std::size_t>(n) : sizeof chunk;
-    const std::size_t got = std::fread(chunk, 1, want, stream);
+    const std::size_t got = source.Read(chunk, want);
     n -= got;
-    if (got < want) return 0;
+    if (got < want) return false;
   }
-  return 1;
+  return true;
 }

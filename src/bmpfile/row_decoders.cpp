@@ -16,11 +16,11 @@ int HighestBit(std::uint32_t v) {
 
 }  // namespace
 
-int DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
-  if (row.width <= 0) return 1;
-  if (count < 4 * static_cast<std::int64_t>(row.width)) return 0;
+bool DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
+  if (row.width <= 0) return true;
+  if (count < 4 * static_cast<std::int64_t>(row.width)) return false;
   for (std::int32_t x = 0; x < row.width; ++x, bytes += 4) row[x] = {bytes[0], bytes[1], bytes[2], bytes[3]};
-  return 1;
+  return true;
 }
 
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
@@ -52,9 +52,9 @@ bool HasSsse3() {
 }  // namespace
 #endif
 
-int DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
-  if (row.width <= 0) return 1;
-  if (count < 3 * static_cast<std::int64_t>(row.width)) return 0;
+bool DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
+  if (row.width <= 0) return true;
+  if (count < 3 * static_cast<std::int64_t>(row.width)) return false;
   std::int32_t x = 0;
   if (row.step == 1) {
     // A plain buffer: copy four bytes a pixel (the fourth is the next pixel's
@@ -73,34 +73,34 @@ int DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
     }
   }
   for (; x < row.width; ++x, bytes += 3) row[x] = {bytes[0], bytes[1], bytes[2], 0};
-  return 1;
+  return true;
 }
 
-int DecodeRow8(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
-  if (row.width <= 0) return 1;
-  if (count < row.width) return 0;
+bool DecodeRow8(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
+  if (row.width <= 0) return true;
+  if (count < row.width) return false;
   for (std::int32_t x = 0; x < row.width; ++x) row[x] = palette[bytes[x]];
-  return 1;
+  return true;
 }
 
-int DecodeRow4(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
-  if (row.width <= 0) return 1;
-  if (2 * static_cast<std::int64_t>(count) < row.width) return 0;
+bool DecodeRow4(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
+  if (row.width <= 0) return true;
+  if (2 * static_cast<std::int64_t>(count) < row.width) return false;
   for (std::int32_t x = 0; x < row.width; ++x) {
     const std::uint8_t byte = bytes[x / 2];
     row[x] = palette[(x % 2 == 0) ? (byte & 0xF0) >> 4 : byte & 0x0F];
   }
-  return 1;
+  return true;
 }
 
-int DecodeRow1(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
-  if (row.width <= 0) return 1;
-  if (8 * static_cast<std::int64_t>(count) < row.width) return 0;
+bool DecodeRow1(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
+  if (row.width <= 0) return true;
+  if (8 * static_cast<std::int64_t>(count) < row.width) return false;
   for (std::int32_t x = 0; x < row.width; ++x) {
     const unsigned shift = 7 - static_cast<unsigned>(x % 8);
     row[x] = palette[(bytes[x / 8] >> shift) & 1];
   }
-  return 1;
+  return true;
 }
 
 unsigned MaskShift(std::uint16_t mask) {
@@ -141,14 +141,14 @@ std::uint8_t Field8(std::uint32_t value, std::uint32_t mask, int shift) {
   return static_cast<std::uint8_t>(shift >= 0 ? field >> shift : field << -shift);
 }
 
-int DecodeRow32Fields(const std::uint8_t* bytes, std::int32_t count, const FieldLayout32& layout, PixelRow row) {
-  if (row.width <= 0) return 1;
-  if (count < 4 * static_cast<std::int64_t>(row.width)) return 0;
+bool DecodeRow32Fields(const std::uint8_t* bytes, std::int32_t count, const FieldLayout32& layout, PixelRow row) {
+  if (row.width <= 0) return true;
+  if (count < 4 * static_cast<std::int64_t>(row.width)) return false;
   const FieldMasks32& m = layout.masks;
   for (std::int32_t x = 0; x < row.width; ++x, bytes += 4) {
     const std::uint32_t v = LoadU32LE(bytes);
     row[x] = {Field8(v, m.blue, layout.blue), Field8(v, m.green, layout.green), Field8(v, m.red, layout.red),
               Field8(v, m.alpha, layout.alpha)};
   }
-  return 1;
+  return true;
 }

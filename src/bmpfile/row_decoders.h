@@ -16,11 +16,11 @@
 
 #include "image/pixel_row.h"
 
-int DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row);
-int DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row);
-int DecodeRow8(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
-int DecodeRow4(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
-int DecodeRow1(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
+[[nodiscard]] bool DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row);
+[[nodiscard]] bool DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row);
+[[nodiscard]] bool DecodeRow8(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
+[[nodiscard]] bool DecodeRow4(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
+[[nodiscard]] bool DecodeRow1(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
 
 // 16-bit pixels: each channel's masked bits aligned so that the mask's highest
 // bit lands on bit 4, and multiplied by 8, so every channel is a multiple of 8
@@ -64,4 +64,5 @@ FieldLayout32 LayoutFor(const FieldMasks32& masks);
 std::uint8_t Field8(std::uint32_t value, std::uint32_t mask, int shift);
 // 4 bytes a pixel, little-endian, channels as the layout says; answers as the
 // other decoders do.
-int DecodeRow32Fields(const std::uint8_t* bytes, std::int32_t count, const FieldLayout32& layout, PixelRow row);
+[[nodiscard]] bool DecodeRow32Fields(const std::uint8_t* bytes, std::int32_t count, const FieldLayout32& layout,
+                                     PixelRow row);

@@ -1,60 +1,7 @@
 #include "bmpfile/row_encoders.h"
 
-#include "bmpfile/bmp_headers.h"
-#include "bmpfile/little_endian.h"
-#include "image/colour_tables.h"
-
-namespace {
-
-// The nearest-entry search costs up to 256 distance computations, and pictures
-// repeat their colours, so each row remembers the answers it has found. The
-// answer depends only on blue, green and red (alpha takes no part), which is
-// what the cache keys on, so its answers are exactly the search's.
-class NearestIndexCache {
- public:
-  NearestIndexCache(const PixelBGRA* palette, std::int32_t entries) : palette_(palette), entries_(entries) {}
-
-  std::uint8_t Find(PixelBGRA colour) {
-    const std::uint32_t rgb =
-        static_cast<std::uint32_t>(colour.red) << 16 | static_cast<std::uint32_t>(colour.green) << 8 | colour.blue;
-    const std::uint32_t key = rgb | kFilled;
-    const std::uint32_t slot = (rgb * 2654435761u) >> 24;  // multiplicative hash onto 256 slots
-    if (keys_[slot] != key) {
-      keys_[slot] = key;
-      indices_[slot] = NearestIndexIn(palette_, entries_, colour);
-    }
-    return indices_[slot];
-  }
-
- private:
-  static constexpr std::uint32_t kFilled = 1u << 24;
-  const PixelBGRA* palette_;
-  std::int32_t entries_;
-  std::uint32_t keys_[256] = {};
-  std::uint8_t indices_[256] = {};
-};
-
-// Packs indices of pixelsPerByte pixels a byte, leftmost pixel in the most
-// significant position; a group cut short by the row's end keeps 0 below.
-void PackIndices(ConstPixelRow row, const PixelBGRA* palette, std::int32_t entries, int bitsPerPixel,
-                 std::uint8_t* buffer) {
-  const int pixelsPerByte = 8 / bitsPerPixel;
-  NearestIndexCache nearest(palette, entries);
-  std::int32_t x = 0;
-  while (x < row.width) {
-    unsigned byte = 0;
-    for (int slot = 0; slot < pixelsPerByte; ++slot, ++x) {
-      const unsigned index = x < row.width ? nearest.Find(row[x]) : 0;
-      byte += index << (8 - bitsPerPixel * (slot + 1));
-    }
-    *buffer++ = static_cast<std::uint8_t>(byte);
-  }
-}
-
-}  // namespace
-
-int EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
-  if (4 * static_cast<std::int64_t>(row.width) > length) return 0;
+bool EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
+  if (4 * static_cast<std::int64_t>(row.width) > length) return false;
   for (std::int32_t x = 0; x < row.width; ++x, buffer += 4) {
     const PixelBGRA p = row[x];
     buffer[0] = p.blue;
@@ -62,47 +9,16 @@ int EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
     buffer[2] = p.red;
     buffer[3] = p.alpha;
   }
-  return 1;
+  return true;
 }
 
-int EncodeRow24(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
-  if (3 * static_cast<std::int64_t>(row.width) > length) return 0;
+bool EncodeRow24(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
+  if (3 * static_cast<std::int64_t>(row.width) > length) return false;
   for (std::int32_t x = 0; x < row.width; ++x, buffer += 3) {
     const PixelBGRA p = row[x];
     buffer[0] = p.blue;
     buffer[1] = p.green;
     buffer[2] = p.red;
   }
-  return 1;
-}
-
-std::uint16_t Encode16(PixelBGRA p) {
-  // Each channel's top bits, moved onto its field.
-  return static_cast<std::uint16_t>(((p.red << 8) & kRgb565Masks.red) | ((p.green << 3) & kRgb565Masks.green) |
-                                    ((p.blue >> 3) & kRgb565Masks.blue));
-}
-
-int EncodeRow16(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
-  if (2 * static_cast<std::int64_t>(row.width) > length) return 0;
-  for (std::int32_t x = 0; x < row.width; ++x, buffer += 2) StoreU16LE(buffer, Encode16(row[x]));
-  return 1;
-}
-
-int EncodeRow8(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
-  if (row.width > length) return 0;
-  NearestIndexCache nearest(palette, 256);
-  for (std::int32_t x = 0; x < row.width; ++x) buffer[x] = nearest.Find(row[x]);
-  return 1;
-}
-
-int EncodeRow4(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
-  if (row.width > 2 * static_cast<std::int64_t>(length)) return 0;
-  PackIndices(row, palette, 16, 4, buffer);
-  return 1;
-}
-
-int EncodeRow1(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length) {
-  if (row.width > 8 * static_cast<std::int64_t>(length)) return 0;
-  PackIndices(row, palette, 2, 1, buffer);
-  return 1;
+  return true;
 }

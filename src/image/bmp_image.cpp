@@ -6,12 +6,12 @@
 
 BmpImage::BmpImage() noexcept = default;
 
-int BmpImage::SetSize(std::int32_t width, std::int32_t height) noexcept {
-  if (width < 1 || height < 1) return 0;
+bool BmpImage::SetSize(std::int32_t width, std::int32_t height) noexcept {
+  if (width < 1 || height < 1) return false;
   const std::uint64_t count = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
   // Storage must be addressable on this host, column offsets included.
   constexpr std::uint64_t kMaxCount = std::numeric_limits<std::ptrdiff_t>::max() / sizeof(PixelBGRA);
-  if (count > kMaxCount) return 0;
+  if (count > kMaxCount) return false;
 
   if (count == 1) {
     block_.reset();
@@ -19,7 +19,7 @@ int BmpImage::SetSize(std::int32_t width, std::int32_t height) noexcept {
   } else {
     // The new block is had before the old one goes, so a refusal leaves the image intact.
     std::unique_ptr<PixelBGRA[]> fresh(new (std::nothrow) PixelBGRA[static_cast<std::size_t>(count)]);
-    if (!fresh) return 0;
+    if (!fresh) return false;
     block_ = std::move(fresh);
     pixels_ = block_.get();
   }
@@ -27,17 +27,17 @@ int BmpImage::SetSize(std::int32_t width, std::int32_t height) noexcept {
   height_ = height;
   const std::size_t n = static_cast<std::size_t>(count);
   for (std::size_t i = 0; i < n; ++i) pixels_[i] = kWhite;
-  return 1;
+  return true;
 }
 
-int BmpImage::SetDepth(std::int32_t depth) noexcept {
-  if (!IsSupportedDepth(depth)) return 0;
+bool BmpImage::SetDepth(std::int32_t depth) noexcept {
+  if (!IsSupportedDepth(depth)) return false;
   depth_ = depth;
   hasPalette_ = IsPalettedDepth(depth);
   // Setting a paletted depth always starts over from the standard table, even
   // when the depth does not change.
   if (hasPalette_) FillStandardPalette();
-  return 1;
+  return true;
 }
 
 PixelBGRA& BmpImage::PixelAt(std::int32_t x, std::int32_t y) noexcept {

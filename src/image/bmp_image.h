@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "image/depth.h"
 #include "image/palette.h"
 #include "image/pixel_bgra.h"
 #include "image/pixel_row.h"
@@ -37,8 +38,8 @@ class BmpImage {
   BmpImage(const BmpImage&) = delete;
   BmpImage& operator=(const BmpImage&) = delete;
 
-  [[nodiscard]] int SetSize(std::int32_t width, std::int32_t height) noexcept;
-  [[nodiscard]] int SetDepth(std::int32_t depth) noexcept;
+  [[nodiscard]] bool SetSize(std::int32_t width, std::int32_t height) noexcept;
+  [[nodiscard]] bool SetDepth(std::int32_t depth) noexcept;
 
   PixelBGRA& PixelAt(std::int32_t x, std::int32_t y) noexcept;
   const PixelBGRA& PixelAt(std::int32_t x, std::int32_t y) const noexcept;
@@ -55,8 +56,8 @@ class BmpImage {
   std::int32_t PaletteSize() const noexcept;
   bool HasPalette() const noexcept { return hasPalette_; }
   PixelBGRA GetPaletteEntry(std::int32_t index) const noexcept;
-  [[nodiscard]] int SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept;
-  int FillStandardPalette() noexcept;
+  [[nodiscard]] bool SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept;
+  bool FillStandardPalette() noexcept;
   std::uint8_t NearestPaletteIndex(PixelBGRA colour) const noexcept;
   // The palette's entries (PaletteSize of them) when it has one, else null.
   const Palette* PaletteEntries() const noexcept { return hasPalette_ ? &palette_ : nullptr; }
@@ -80,11 +81,3 @@ class BmpImage {
   Palette palette_{};
   Resolution resolution_;
 };
-
-// Whether an image of this depth carries a palette (1, 4 and 8 bits per pixel).
-inline bool IsPalettedDepth(std::int32_t depth) { return depth == 1 || depth == 4 || depth == 8; }
-
-// Whether the depth is one that an image can have.
-inline bool IsSupportedDepth(std::int32_t depth) {
-  return IsPalettedDepth(depth) || depth == 16 || depth == 24 || depth == 32;
-}

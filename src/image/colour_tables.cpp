@@ -1,7 +1,6 @@
 #include "image/colour_tables.h"
 
 #include "image/bmp_image.h"
-#include "image/int_power.h"
 
 namespace {
 
@@ -46,23 +45,24 @@ void FillTable8(PixelBGRA* e) {
 
 std::int32_t PaletteSizeForDepth(std::int32_t depth) {
   // 32-bit images count 2^24 colours: the alpha byte adds no colours.
-  return IntPower(2, depth == 32 ? 24 : depth);
+  const std::int32_t bits = depth == 32 ? 24 : depth;
+  return bits >= 0 && bits <= 24 ? std::int32_t{1} << bits : 0;
 }
 
-int FillStandardTable(std::int32_t depth, Palette& entries) {
+bool FillStandardTable(std::int32_t depth, Palette& entries) {
   switch (depth) {
     case 1:
       entries[0] = Rgb(0, 0, 0);
       entries[1] = Rgb(255, 255, 255);
-      return 1;
+      return true;
     case 4:
       FillTable4(entries.data());
-      return 1;
+      return true;
     case 8:
       FillTable8(entries.data());
-      return 1;
+      return true;
     default:
-      return 0;
+      return false;
   }
 }
 
@@ -91,14 +91,14 @@ PixelBGRA BmpImage::GetPaletteEntry(std::int32_t index) const noexcept {
   return palette_[static_cast<std::size_t>(index)];
 }
 
-int BmpImage::SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept {
-  if (!hasPalette_ || index < 0 || index >= PaletteSize()) return 0;
+bool BmpImage::SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept {
+  if (!hasPalette_ || index < 0 || index >= PaletteSize()) return false;
   palette_[static_cast<std::size_t>(index)] = colour;
-  return 1;
+  return true;
 }
 
-int BmpImage::FillStandardPalette() noexcept {
-  if (!hasPalette_) return 0;
+bool BmpImage::FillStandardPalette() noexcept {
+  if (!hasPalette_) return false;
   return FillStandardTable(depth_, palette_);
 }
 

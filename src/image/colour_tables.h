@@ -16,7 +16,7 @@ std::int32_t PaletteSizeForDepth(std::int32_t depth);
 
 // Writes the 2, 16 or 256 standard entries for depth 1, 4 or 8 into entries
 // and answers 1; any other depth writes nothing and answers 0.
-int FillStandardTable(std::int32_t depth, Palette& entries);
+bool FillStandardTable(std::int32_t depth, Palette& entries);
 
 // The index of the entry nearest to colour by the sum of squared differences
 // of blue, green and red (alpha takes no part). Ties go to the lowest index,

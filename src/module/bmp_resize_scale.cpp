@@ -1,34 +1,40 @@
 // The exported function: one whole resize from the caller's paths to the
-// written file.
+// written file, the pipeline's result code as its answer.
 #include <new>
 #include <string>
 
 #include "bmpresizescale.h"
-#include "module/resize_file.h"
 #include "module/utf16_to_utf8.h"
+#include "pipeline/resize.h"
 
 namespace {
 
 static_assert(sizeof(BmpResizeChar16) == sizeof(char16_t), "paths are UTF-16");
 
-// A path the file functions can open, or null. A path that cannot be expressed
-// (an unpaired surrogate) is null too, so it fails like a path that cannot be
-// opened.
-const char* NarrowPath(const BmpResizeChar16* path, std::string& storage) {
+// The path as the file functions take it, or null. A path that cannot be
+// expressed (an unpaired surrogate) is null too, so it fails like a path that
+// cannot be opened. Windows takes the UTF-16 path as it is; elsewhere it
+// becomes UTF-8, held in storage.
+const PathChar* NativePathOf(const BmpResizeChar16* path, std::string& storage) {
   if (path == nullptr) return nullptr;
-  if (!Utf16ToUtf8(reinterpret_cast<const char16_t*>(path), storage)) return nullptr;
-  return storage.c_str();
+  const auto* units = reinterpret_cast<const char16_t*>(path);
+#ifdef _WIN32
+  (void)storage;
+  return IsWellFormedUtf16(units) ? path : nullptr;
+#else
+  return Utf16ToUtf8(units, storage) ? storage.c_str() : nullptr;
+#endif
 }
 
-std::int32_t Resize(const BmpResizeChar16* sourcePath, const BmpResizeChar16* destinationPath, std::int32_t percent) {
+std::int32_t ResizeFiles(const BmpResizeChar16* sourcePath, const BmpResizeChar16* destinationPath,
+                         std::int32_t percent) {
   std::string sourceStorage;
   std::string destinationStorage;
-  ResizeEnds ends;
-  ends.sourcePath = NarrowPath(sourcePath, sourceStorage);
-  ends.destinationPath = NarrowPath(destinationPath, destinationStorage);
-  ResizeOptions options;
+  PathSource source(NativePathOf(sourcePath, sourceStorage));
+  PathDestination destination(NativePathOf(destinationPath, destinationStorage));
+  bmpresize_options options = DefaultOptions();
   options.percent = percent;
-  return ResizeFile(ends, options).code;
+  return Resize(source, destination, options).code;
 }
 
 }  // namespace
@@ -38,7 +44,7 @@ extern "C" BMPRESIZE_API std::int32_t BMPResizeScale(const BmpResizeChar16* sour
   // Nothing may escape into a C caller; the only thing that can throw here is
   // the allocation of a path string.
   try {
-    return Resize(source, destination, percent);
+    return ResizeFiles(source, destination, percent);
   } catch (...) {
     return BMPRESIZE_TOO_LARGE;
   }

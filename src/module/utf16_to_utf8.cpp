@@ -39,3 +39,11 @@ bool Utf16ToUtf8(const char16_t* text, std::string& out) {
   }
   return true;
 }
+
+bool IsWellFormedUtf16(const char16_t* text) {
+  for (std::size_t i = 0; text[i] != 0; ++i) {
+    if (IsLowSurrogate(text[i])) return false;
+    if (IsHighSurrogate(text[i]) && !IsLowSurrogate(text[++i])) return false;
+  }
+  return true;
+}

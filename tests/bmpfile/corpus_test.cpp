@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "bmpfile/bmp_reader.h"
-#include "bmpfile/bmp_writer.h"
+#include "reference/read_bmp_file.h"
+#include "reference/write_bmp_file.h"
 #include "support/temp_dir.h"
 
 namespace {

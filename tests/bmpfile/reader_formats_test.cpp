@@ -22,7 +22,9 @@
 
 #include "bmpfile/bmp_reader.h"
 #include "image/colour_tables.h"
+#include "reference/read_bmp_file.h"
 #include "support/bmp_bytes.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "support/test_pixels.h"
 
@@ -72,17 +74,17 @@ const char* Name(Via via) {
 }
 
 struct Picture {
-  HeaderVerdict verdict = HeaderVerdict::kOpenFailed;
+  bool accepted = false;
   std::int32_t width = 0, height = 0, depth = 0;
   Pixels pixels;               // rows from the top
   std::vector<int> answers;    // ReadRow's answers, bottom row first
   bool bottomSkipped = false;  // the bottom row was skipped: not compared
 };
 
-Picture ReadRows(BmpReader& reader, HeaderVerdict verdict, bool skipOne) {
+Picture ReadRows(BmpReader& reader, ByteSource& source, bool skipOne) {
   Picture p;
-  p.verdict = verdict;
-  if (verdict != HeaderVerdict::kAccepted) return p;
+  p.accepted = reader.Open(source);
+  if (!p.accepted) return p;
   p.width = reader.Width();
   p.height = reader.Height();
   p.depth = reader.Depth();
@@ -109,7 +111,7 @@ Picture Read(const Bytes& bytes, Via via) {
   if (via == Via::kWhole) {
     BmpImage image;
     Picture p;
-    p.verdict = ReadBmpFile(image, path.c_str()) ? HeaderVerdict::kAccepted : HeaderVerdict::kRefused;
+    p.accepted = ReadBmpFile(image, path.c_str()) == 1;
     p.width = image.Width();
     p.height = image.Height();
     p.depth = image.Depth();
@@ -118,15 +120,15 @@ Picture Read(const Bytes& bytes, Via via) {
     return p;
   }
   if (via == Via::kRows || via == Via::kRowsSkippingOne) {
+    FileBytes file(path);
     BmpReader reader;
-    const HeaderVerdict verdict = reader.ReadHeaders(path.c_str());
-    return ReadRows(reader, verdict, skip);
+    return ReadRows(reader, file.Source(), skip);
   }
 #if defined(_WIN32)
   // No pipe here: the path stands in for it.
+  FileBytes file(path);
   BmpReader reader;
-  const HeaderVerdict verdict = reader.ReadHeaders(path.c_str());
-  return ReadRows(reader, verdict, skip);
+  return ReadRows(reader, file.Source(), skip);
 #else
   int fds[2];
   if (pipe(fds) != 0) {
@@ -145,9 +147,9 @@ Picture Read(const Bytes& bytes, Via via) {
     close(fd);
   });
   std::FILE* stream = fdopen(fds[0], "rb");
+  FileSource source(stream);
   BmpReader reader;
-  const HeaderVerdict verdict = reader.ReadHeaders(stream);
-  Picture p = ReadRows(reader, verdict, skip);
+  Picture p = ReadRows(reader, source, skip);
   // Whatever the reader left unread is drained, so the writer can finish.
   char drain[4096];
   while (std::fread(drain, 1, sizeof drain, stream) > 0) {
@@ -159,7 +161,7 @@ Picture Read(const Bytes& bytes, Via via) {
 }
 
 void ExpectPicture(const Picture& p, std::int32_t width, std::int32_t height, const Pixels& expected) {
-  ASSERT_EQ(p.verdict, HeaderVerdict::kAccepted);
+  ASSERT_TRUE(p.accepted);
   ASSERT_EQ(p.width, width);
   ASSERT_EQ(p.height, height);
   ASSERT_EQ(p.pixels.size(), expected.size());
@@ -346,7 +348,7 @@ class TopDown : public ::testing::TestWithParam<TopDownCase> {};
 TEST_P(TopDown, ReadsAsTheSamePictureStoredBottomUp) {
   const TopDownCase& c = GetParam();
   const Picture reference = Read(PictureFile(c, 5, 4, false), Via::kWhole);
-  ASSERT_EQ(reference.verdict, HeaderVerdict::kAccepted);
+  ASSERT_TRUE(reference.accepted);
   for (Via via : kAllWays) {
     SCOPED_TRACE(Name(via));
     const Picture p = Read(PictureFile(c, 5, 4, true), via);
@@ -705,8 +707,7 @@ TEST(RowDecoders, SixteenBitMasksAlignTheirHighestBitOnBitFour) {
 struct ProblemCase {
   const char* name;
   Bytes file;
-  HeaderVerdict verdict;
-  ReadProblemKind kind;
+  bmpresize_cause kind;
   std::int64_t value, limit;
 };
 std::ostream& operator<<(std::ostream& os, const ProblemCase& c) { return os << c.name; }
@@ -726,54 +727,46 @@ TEST_P(Problem, SaysWhichFieldAndValueRefusedTheFile) {
   TempDir dir;
   const std::string path = dir.File("refused.bmp");
   WriteFileBytes(path, c.file);
+  FileBytes bytes(path);
   BmpReader reader;
-  EXPECT_EQ(reader.ReadHeaders(path.c_str()), c.verdict);
-  EXPECT_EQ(reader.Problem().kind, c.kind);
-  EXPECT_EQ(reader.Problem().value, c.value);
-  EXPECT_EQ(reader.Problem().limit, c.limit);
+  EXPECT_FALSE(reader.Open(bytes.Source()));
+  EXPECT_EQ(reader.Failure().kind, c.kind);
+  EXPECT_EQ(reader.Failure().value, c.value);
+  EXPECT_EQ(reader.Failure().limit, c.limit);
 }
 
 constexpr std::int32_t kMinInt = std::numeric_limits<std::int32_t>::min();
 
 INSTANTIATE_TEST_SUITE_P(
     BmpReader, Problem,
-    ::testing::Values(ProblemCase{"RunLength8At4Bits", Headers(4, 4, 4, 1), HeaderVerdict::kRefused,
-                                  ReadProblemKind::kCompressionDepth, 1, 8},
-                      ProblemCase{"RunLength4At8Bits", Headers(4, 4, 8, 2), HeaderVerdict::kRefused,
-                                  ReadProblemKind::kCompressionDepth, 2, 4},
-                      ProblemCase{"RunLength4TopDown", Headers(4, -4, 4, 2), HeaderVerdict::kRefused,
-                                  ReadProblemKind::kTopDownCompressed, 2, 0},
-                      ProblemCase{"BitfieldsAt8", Headers(4, 4, 8, 3), HeaderVerdict::kRefused,
-                                  ReadProblemKind::kCompressionDepth, 3, 16},
-                      ProblemCase{"HuffmanInA64ByteHeader", Headers(4, 4, 1, 3, 64), HeaderVerdict::kRefused,
-                                  ReadProblemKind::kCompressionForHeader, 3, 64},
-                      ProblemCase{"Rle24InA64ByteHeader", Headers(4, 4, 24, 4, 64), HeaderVerdict::kRefused,
-                                  ReadProblemKind::kCompression, 4, 0},
-                      ProblemCase{"Png", Headers(4, 4, 0, 5, 124), HeaderVerdict::kRefused,
-                                  ReadProblemKind::kCompression, 5, 0},
-                      ProblemCase{"HeightMinusTwoToThe31", Headers(4, kMinInt, 24, 0), HeaderVerdict::kRefused,
-                                  ReadProblemKind::kHeight, kMinInt, 0},
-                      ProblemCase{"CoreHeaderAt16Bits", Concat(CoreFile(26, 2, 2, 16), Bytes(16, 0)),
-                                  HeaderVerdict::kRefused, ReadProblemKind::kDepthForHeader, 16, 12},
-                      ProblemCase{"CoreHeaderAt32Bits", Concat(CoreFile(26, 2, 2, 32), Bytes(16, 0)),
-                                  HeaderVerdict::kRefused, ReadProblemKind::kDepthForHeader, 32, 12},
-                      ProblemCase{"CoreHeaderAt2Bits", Concat(CoreFile(26, 2, 2, 2), Bytes(16, 0)),
-                                  HeaderVerdict::kRefused, ReadProblemKind::kDepth, 2, 0},
-                      ProblemCase{"CoreHeaderWidth0", Concat(CoreFile(26, 0, 2, 24), Bytes(16, 0)),
-                                  HeaderVerdict::kRefused, ReadProblemKind::kWidth, 0, kMaxRowPixels},
-                      ProblemCase{"CoreHeaderHeight0", Concat(CoreFile(26, 2, 0, 24), Bytes(16, 0)),
-                                  HeaderVerdict::kRefused, ReadProblemKind::kHeight, 0, 0},
-                      ProblemCase{"CoreHeaderCutShort", Truncated(CoreFile(26, 2, 2, 24), 25),
-                                  HeaderVerdict::kShortHeader, ReadProblemKind::kShortHeader, 25, 0}),
+    ::testing::Values(
+        ProblemCase{"RunLength8At4Bits", Headers(4, 4, 4, 1), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 1, 8},
+        ProblemCase{"RunLength4At8Bits", Headers(4, 4, 8, 2), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 2, 4},
+        ProblemCase{"RunLength4TopDown", Headers(4, -4, 4, 2), BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED, 2, 0},
+        ProblemCase{"BitfieldsAt8", Headers(4, 4, 8, 3), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 3, 16},
+        ProblemCase{"HuffmanInA64ByteHeader", Headers(4, 4, 1, 3, 64), BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER, 3, 64},
+        ProblemCase{"Rle24InA64ByteHeader", Headers(4, 4, 24, 4, 64), BMPRESIZE_CAUSE_COMPRESSION, 4, 0},
+        ProblemCase{"Png", Headers(4, 4, 0, 5, 124), BMPRESIZE_CAUSE_COMPRESSION, 5, 0},
+        ProblemCase{"HeightMinusTwoToThe31", Headers(4, kMinInt, 24, 0), BMPRESIZE_CAUSE_HEIGHT, kMinInt, 0},
+        ProblemCase{"CoreHeaderAt16Bits", Concat(CoreFile(26, 2, 2, 16), Bytes(16, 0)),
+                    BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 16, 12},
+        ProblemCase{"CoreHeaderAt32Bits", Concat(CoreFile(26, 2, 2, 32), Bytes(16, 0)),
+                    BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 32, 12},
+        ProblemCase{"CoreHeaderAt2Bits", Concat(CoreFile(26, 2, 2, 2), Bytes(16, 0)), BMPRESIZE_CAUSE_DEPTH, 2, 0},
+        ProblemCase{"CoreHeaderWidth0", Concat(CoreFile(26, 0, 2, 24), Bytes(16, 0)), BMPRESIZE_CAUSE_WIDTH, 0,
+                    kMaxRowPixels},
+        ProblemCase{"CoreHeaderHeight0", Concat(CoreFile(26, 2, 0, 24), Bytes(16, 0)), BMPRESIZE_CAUSE_HEIGHT, 0, 0},
+        ProblemCase{"CoreHeaderCutShort", Truncated(CoreFile(26, 2, 2, 24), 25), BMPRESIZE_CAUSE_SHORT_HEADER, 25, 0}),
     [](const auto& info) { return info.param.name; });
 
 TEST(BmpReaderCoreHeader, LargestSidesAreUnsigned) {
   // 16-bit sides above 32767 are sizes, not negative heights.
-  BmpReader reader;
   TempDir dir;
   const std::string path = dir.File("wide.bmp");
   WriteFileBytes(path, Concat(CoreFile(26, 40000, 3, 24), Bytes(8, 0)));
-  ASSERT_EQ(reader.ReadHeaders(path.c_str()), HeaderVerdict::kAccepted);
+  FileBytes bytes(path);
+  BmpReader reader;
+  ASSERT_TRUE(reader.Open(bytes.Source()));
   EXPECT_EQ(reader.Width(), 40000);
   EXPECT_EQ(reader.Height(), 3);
 }

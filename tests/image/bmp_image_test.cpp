@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "image/int_power.h"
-
 namespace {
 
 constexpr PixelBGRA kRed{0, 0, 255, 7};
@@ -116,16 +114,6 @@ TEST(BmpImage, SettingTheSameDepthAgainRestoresTheStandardTable) {
   ASSERT_EQ(image.SetPaletteEntry(0, kRed), 1);
   ASSERT_EQ(image.SetDepth(8), 1);
   EXPECT_EQ(image.GetPaletteEntry(0), (PixelBGRA{0, 0, 0, 0}));
-}
-
-TEST(IntPower, RepeatedMultiplicationWrappingAt32Bits) {
-  struct Case {
-    std::int32_t base, exponent, want;
-  };
-  for (const Case c : {Case{2, 0, 1}, Case{2, 8, 256}, Case{3, -2, 1}, Case{2, 24, 16777216},
-                       Case{2, 31, -2147483647 - 1}, Case{2, 32, 0}, Case{10, 3, 1000}}) {
-    EXPECT_EQ(IntPower(c.base, c.exponent), c.want) << c.base << "^" << c.exponent;
-  }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The export end to end, through the public header and the shared library.
-// Sources are made with the library's own writer (or byte by byte where they
+// Sources are made with the whole-picture writer (or byte by byte where they
 // must be malformed); expected pictures with the sampler itself.
 #include "bmpresizescale.h"
 
@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "bmpfile/bmp_reader.h"
-#include "bmpfile/bmp_writer.h"
+#include "reference/read_bmp_file.h"
+#include "reference/write_bmp_file.h"
 #include "resample/sample_bilinear.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"

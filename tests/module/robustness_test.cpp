@@ -201,7 +201,7 @@ const OddFile kOddFiles[] = {
     {"SourceDirectory", nullptr, Directory, true, BMPRESIZE_SOURCE_NOT_BMP},
     {"SourceFifoWithoutWriter", nullptr, Fifo, true, BMPRESIZE_SOURCE_NOT_BMP},
     {"SourceSocket", nullptr, Socket, true, BMPRESIZE_SOURCE_NOT_BMP},
-    {"SourceDevNull", "/dev/null", nullptr, true, BMPRESIZE_SOURCE_UNREADABLE},  // empty: passes the peek
+    {"SourceDevNull", "/dev/null", nullptr, true, BMPRESIZE_SOURCE_UNREADABLE},  // empty: "BM" by default
     {"SourceDevZero", "/dev/zero", nullptr, true, BMPRESIZE_SOURCE_NOT_BMP},
 };
 

@@ -34,6 +34,7 @@ TEST(Utf16ToUtf8, EncodesEachFormAtItsBoundaries) {
     std::string out = "left over";  // must be replaced, not appended to
     ASSERT_TRUE(Utf16ToUtf8(c.in.c_str(), out)) << c.out;
     EXPECT_EQ(out, c.out);
+    EXPECT_TRUE(IsWellFormedUtf16(c.in.c_str())) << c.out;
   }
 }
 
@@ -50,6 +51,7 @@ TEST(Utf16ToUtf8, RefusesUnpairedSurrogates) {
   for (const std::u16string& in : cases) {
     std::string out;
     EXPECT_FALSE(Utf16ToUtf8(in.c_str(), out)) << std::hex << in[0] << ' ' << (in.size() > 1 ? in[1] : 0);
+    EXPECT_FALSE(IsWellFormedUtf16(in.c_str())) << std::hex << in[0] << ' ' << (in.size() > 1 ? in[1] : 0);
   }
 }
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "image/bmp_image.h"
-#include "resample/image_row_source.h"
-#include "resample/resize_image.h"
+#include "reference/image_row_source.h"
+#include "reference/resize_image.h"
 #include "resample/row_resampler.h"
 
 namespace {

@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "bmpfile/bmp_writer.h"
-#include "reasons.h"
+#include "reference/write_bmp_file.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 
@@ -145,67 +144,6 @@ TEST(BmpresizeTool, FullDiskSaysSo) {
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.err.find("/dev/full: "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
-}
-
-// Outcomes no file on a test machine can bring about, worded all the same.
-TEST(BmpresizeTool, RareOutcomesAreWorded) {
-  struct Case {
-    const char* what;
-    ResizeOutcome outcome;
-    std::string words;
-  };
-  auto source = [](ReadProblemKind kind, std::int64_t value, std::int64_t limit = 0) {
-    ResizeOutcome o;
-    o.code = -1;
-    o.source.kind = kind;
-    o.source.value = value;
-    o.source.limit = limit;
-    return o;
-  };
-  auto destination = [](DestinationProblemKind kind, std::int64_t value, int error = 0) {
-    ResizeOutcome o;
-    o.code = -2;
-    o.destination = kind;
-    o.value = value;
-    o.systemError = error;
-    return o;
-  };
-  const Case cases[] = {
-      {"top-down RLE", source(ReadProblemKind::kTopDownCompressed, 1), "in.bmp: compression 1 (RLE8)"},
-      {"RLE4 at 8 bits", source(ReadProblemKind::kCompressionDepth, 2, 4),
-       "in.bmp: compression 2 (RLE4) is supported only at 4"},
-      {"height -2^31", source(ReadProblemKind::kHeight, -2147483648LL),
-       "in.bmp: height -2147483648 is not supported: a top-down height lies from -1 to -2147483647"},
-      {"Huffman in an OS/2 2.x header", source(ReadProblemKind::kCompressionForHeader, 3, 64),
-       "in.bmp: compression 3 in a 64-byte header"},
-      {"16 bits in an OS/2 1.x header", source(ReadProblemKind::kDepthForHeader, 16, 12),
-       "in.bmp: a depth of 16 bits per pixel is not supported in a 12-byte OS/2 header"},
-      {"reader out of memory", source(ReadProblemKind::kNoMemory, 0), "in.bmp: there is not enough memory"},
-      {"a refusal added later", source(static_cast<ReadProblemKind>(99), 7),
-       "in.bmp: is a BMP file that cannot be read"},
-      {"short write", destination(DestinationProblemKind::kWriteFailed, 0, EIO), "out.bmp: could not be written"},
-      {"unnamed destination", destination(DestinationProblemKind::kNoPath, 0),
-       "out.bmp: cannot be used as a file name"},
-      {"row too wide", destination(DestinationProblemKind::kRowTooWide, 20000000),
-       "in.bmp: the resized picture would be 20000000 pixels wide"},
-      {"resize out of memory", destination(DestinationProblemKind::kNoMemory, 0), "in.bmp: there is not enough memory"},
-      {"read-only destination", destination(DestinationProblemKind::kNotWritable, 0, EACCES),
-       "out.bmp: cannot be overwritten: Permission denied"},
-      {"output onto the source", destination(DestinationProblemKind::kSameAsSource, 0),
-       "out.bmp: is the source file itself"},
-      {"source in a closed folder", destination(DestinationProblemKind::kSameAsSource, 0, EACCES),
-       "out.bmp: is the source file itself, and its folder takes no new file (Permission denied)"},
-      {"read error", source(ReadProblemKind::kReadFailed, 0), "in.bmp: could not be read: "},
-      {"interrupted", destination(DestinationProblemKind::kCancelled, 0), "out.bmp: was not written"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(DescribeFailure(c.outcome, {"in.bmp", "out.bmp", ""}).rfind(c.words, 0), 0u)
-        << DescribeFailure(c.outcome, {"in.bmp", "out.bmp", ""});
-  }
-  ResizeOutcome inPlace = destination(DestinationProblemKind::kWriteFailed, 0, ENOSPC);
-  inPlace.partialLeft = true;
-  EXPECT_NE(DescribeFailure(inPlace, {"in.bmp", "out.bmp", ""}).find("rewritten in place"), std::string::npos);
 }
 
 TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {

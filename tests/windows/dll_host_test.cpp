@@ -1,6 +1,7 @@
 // A host program as an application would be: it loads the DLL at run time,
 // finds the export by name and by ordinal, reads the module's resources, and
-// resizes files through wide-character paths.
+// resizes files through wide-character paths; and bmpresize.dll, loaded the
+// same way, gives the same bytes through bmpresize_file_w.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bmpresize.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 
@@ -196,6 +198,46 @@ TEST_F(DllHost, AnswersEachFailureWithItsResult) {
   EXPECT_EQ(resize_(good.c_str(), nullptr, 50), -2);
   EXPECT_EQ(resize_(good.c_str(), out.c_str(), 2147483647), -3);
   EXPECT_EQ(resize_(good.c_str(), out.c_str(), 0), 999);
+}
+
+// The names in a module's export table.
+std::set<std::string> ExportNames(HMODULE module) {
+  const auto* base = reinterpret_cast<const std::uint8_t*>(module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+  const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+  std::set<std::string> found;
+  for (DWORD i = 0; i < exports->NumberOfNames; ++i) found.insert(reinterpret_cast<const char*>(base + names[i]));
+  return found;
+}
+
+TEST_F(DllHost, TheApiDllTakesWidePathsAndWritesTheExportsBytes) {
+  const HMODULE api = LoadLibraryW(L"bmpresize.dll");
+  ASSERT_NE(api, nullptr) << "LoadLibraryW failed: " << GetLastError();
+  EXPECT_EQ(ExportNames(api), (std::set<std::string>{"bmpresize_callbacks", "bmpresize_describe", "bmpresize_file",
+                                                     "bmpresize_file_w", "bmpresize_memory", "bmpresize_memory_size",
+                                                     "bmpresize_options_init", "bmpresize_resize"}));
+  using FileW = bmpresize_code (*)(const wchar_t*, const wchar_t*, const bmpresize_options*, bmpresize_result*);
+  const auto fileW = reinterpret_cast<FileW>(reinterpret_cast<void*>(GetProcAddress(api, "bmpresize_file_w")));
+  ASSERT_NE(fileW, nullptr);
+
+  TempDir dir;
+  const std::string name = "pict\xC3\xA9-\xE7\x94\xBB-\xF0\x9F\x98\x80";
+  WriteFileBytes(dir.File(name + ".bmp"), White2x2());
+  const std::wstring source = Wide(dir.File(name + ".bmp"));
+  ASSERT_EQ(resize_(source.c_str(), Wide(dir.File("export.bmp")).c_str(), 400), 999);
+  bmpresize_options options{};
+  options.percent = 400;
+  bmpresize_result result{};
+  ASSERT_EQ(fileW(source.c_str(), Wide(dir.File(name + "-api.bmp")).c_str(), &options, &result), BMPRESIZE_OK);
+  EXPECT_EQ(ReadFileBytes(dir.File(name + "-api.bmp")), ReadFileBytes(dir.File("export.bmp")));
+
+  EXPECT_EQ(fileW(Wide(dir.File("missing.bmp")).c_str(), Wide(dir.File("out.bmp")).c_str(), &options, &result),
+            BMPRESIZE_SOURCE_NOT_BMP);
+  EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_OPEN_FAILED);
+  FreeLibrary(api);
 }
 
 }  // namespace

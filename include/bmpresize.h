@@ -1,0 +1,329 @@
+/* SPDX-License-Identifier: MIT */
+/*
+ * bmpresize.h - resize BMP pictures by a percentage, from files, from memory,
+ * or through read and write functions of your own.
+ *
+ * ABOUT
+ *
+ * Reads a BMP picture (1, 4, 8, 16, 24 or 32 bits per pixel, uncompressed,
+ * 16- or 32-bit bit fields, or 8- or 4-bit run-length encoded; rows bottom-up
+ * or top-down; OS/2 1.x pictures too), scales its width and height by a
+ * percentage with bilinear interpolation, and writes the result as an
+ * uncompressed BMP of 24 bits per pixel, or 32 when the source has 32. Each
+ * side is percent x side / 100 with the remainder dropped; when either comes
+ * out below 1 the picture is 1 x 1. The bytes are the same on every platform,
+ * and the same as BMPResizeScale (bmpresizescale.h) writes, whichever way the
+ * picture comes in and goes out. Rows are read, resized and written a few at
+ * a time: no call holds a whole picture.
+ *
+ * SYNOPSIS: memory to memory
+ *
+ *   bmpresize_options options;
+ *   bmpresize_options_init(&options);
+ *   options.percent = 50;
+ *   bmpresize_result result;
+ *   size_t size;
+ *   if (bmpresize_memory_size(bmp, bmp_size, &options, &size, &result) == BMPRESIZE_OK) {
+ *     void* out = malloc(size);
+ *     bmpresize_memory(bmp, bmp_size, out, size, &options, &result);
+ *   }
+ *   if (result.code != BMPRESIZE_OK) {
+ *     char why[512];
+ *     bmpresize_describe(&result, "bmp", "out", why, sizeof why);
+ *   }
+ *
+ * FUNCTIONS
+ *
+ *   bmpresize_options_init   the default options: 100 %, nothing else
+ *   bmpresize_file           file to file, by UTF-8 paths
+ *   bmpresize_file_w         file to file, by wide paths (Windows)
+ *   bmpresize_memory_size    the bytes the resized picture of a source in memory needs
+ *   bmpresize_memory         memory to memory, into the caller's buffer
+ *   bmpresize_callbacks      read function to write function
+ *   bmpresize_resize         any source (file, memory, read function) to any
+ *                            destination (file, memory, write function)
+ *   bmpresize_describe       the sentence the bmpresize tool prints for a result
+ *
+ * Every resize answers its result code and, when result is not null, fills
+ * the result record with the code, the cause and the numbers behind it.
+ *
+ * MEMORY: the caller allocates, after asking for the size. A resized
+ * picture's size follows from the source's headers and the percent alone, so
+ * bmpresize_memory_size tells it before any pixel is read. The caller then
+ * allocates with its own allocator (no memory crosses from the library's
+ * runtime into the caller's, which on Windows may be another), may reuse one
+ * buffer for many pictures, and may refuse a size it will not hold before any
+ * memory is committed, whatever a hostile header claims. A buffer too small
+ * is refused before anything is written (BMPRESIZE_CAUSE_BUFFER_TOO_SMALL);
+ * on any other failure the buffer's bytes are not to be used.
+ *
+ * READ AND WRITE FUNCTIONS (bmpresize_read_fn, bmpresize_write_fn) serve
+ * sockets, pipes and archives. The source is read once, front to back, never
+ * seeking: a top-down picture is then held in memory as far as its pixel data
+ * goes. The write function hears the end of a complete picture (data null,
+ * size 0) and nothing more on a failure, so a caller never mistakes half a
+ * picture for a whole one.
+ *
+ * FILES are replaced whole or not at all: the picture is written to a new
+ * file beside the destination, .NAME.XXXXXX.tmp, and renamed over it once
+ * complete; on every result but BMPRESIZE_OK that file is gone and the
+ * destination is as it was. Symbolic links are followed; other hard links
+ * keep the old picture; the new file keeps the old one's permission bits. The
+ * source may be the destination. A process killed mid-call can leave the .tmp
+ * file. Where the folder takes no new file (or the rename is refused) but the
+ * destination may be written, it is rewritten in place, and only then can a
+ * failure leave it partial (result.partial_left); a source read from memory
+ * or a read function, which could hold any file's bytes, never has its
+ * destination rewritten in place. With options.sync the new file reaches
+ * stable storage before it replaces the old one.
+ *
+ * RESULTS
+ *
+ *   BMPRESIZE_OK                   999  the destination was written completely
+ *   BMPRESIZE_SOURCE_NOT_BMP         0  the source cannot be opened or does not start with "BM"
+ *   BMPRESIZE_SOURCE_UNREADABLE     -1  the source starts with "BM" but cannot be read: empty,
+ *                                       short headers, a compression or depth not taken, too
+ *                                       large, a read failing with an error; and a source cut
+ *                                       short when options.strict asks
+ *   BMPRESIZE_DESTINATION_FAILED    -2  the destination could not be written (no destination,
+ *                                       folder missing, disk full, buffer too small, cancelled)
+ *   BMPRESIZE_TOO_LARGE             -3  the resized picture cannot be made: a side beyond 32
+ *                                       bits, a file beyond 4 GiB, a row wider than 2^24
+ *                                       pixels, or memory that cannot be had
+ *
+ * The checks come in that order: source, size, destination. result.cause says
+ * exactly why (bmpresize_cause), result.value, result.limit and result.error
+ * give the numbers. A source cut short gives BMPRESIZE_OK, its missing rows
+ * white (16-bit sources repeat the last pixel read), and result.shortfall
+ * says where its data ended; bmpresize_describe then writes a warning.
+ *
+ * THREADS AND SAFETY
+ *
+ * No call keeps state: calls may run on several threads at once for
+ * different pictures. Nothing throws across this interface; a failed
+ * allocation is a result like any other. Memory per call: 24 + 4 x c bytes
+ * per destination column (c = 3 or 4 bytes a pixel) and up to 8 per source
+ * column, besides about 2 MiB; rows up to 2^24 pixels are taken, so a small
+ * file claiming such rows can make a call take up to 768 MiB.
+ */
+#ifndef BMPRESIZE_H
+#define BMPRESIZE_H
+
+#include <signal.h>
+#include <stddef.h>
+#include <stdint.h>
+#if defined(_WIN32)
+#include <wchar.h>
+#endif
+
+/* The result codes, shared with BMPResizeScale (bmpresizescale.h). */
+#ifndef BMPRESIZE_RESULT_CODES
+#define BMPRESIZE_RESULT_CODES
+enum BmpResizeResult {
+  BMPRESIZE_OK = 999,
+  BMPRESIZE_SOURCE_NOT_BMP = 0,
+  BMPRESIZE_SOURCE_UNREADABLE = -1,
+  BMPRESIZE_DESTINATION_FAILED = -2,
+  BMPRESIZE_TOO_LARGE = -3
+};
+#endif
+typedef enum BmpResizeResult bmpresize_code;
+
+/* Why a resize did not finish: one cause a result, with the numbers that
+ * decided it in the result's value, limit and error. */
+typedef enum bmpresize_cause {
+  BMPRESIZE_CAUSE_NONE = 0,
+  /* The source (BMPRESIZE_SOURCE_NOT_BMP, BMPRESIZE_SOURCE_UNREADABLE) */
+  BMPRESIZE_CAUSE_OPEN_FAILED = 1,             /* value: what the path is (BMPRESIZE_PATH_...) */
+  BMPRESIZE_CAUSE_NOT_BMP = 2,                 /* first_bytes: what the source starts with */
+  BMPRESIZE_CAUSE_EMPTY = 3,                   /* no bytes at all */
+  BMPRESIZE_CAUSE_SHORT_HEADER = 4,            /* value: where the source ended, -1 when it cannot tell */
+  BMPRESIZE_CAUSE_COMPRESSION = 5,             /* value: biCompression */
+  BMPRESIZE_CAUSE_DEPTH = 6,                   /* value: biBitCount */
+  BMPRESIZE_CAUSE_WIDTH = 7,                   /* value: the width, limit: the widest taken */
+  BMPRESIZE_CAUSE_HEIGHT = 8,                  /* value: biHeight */
+  BMPRESIZE_CAUSE_TOO_MANY_PIXELS = 9,         /* value: width x height, limit: the most taken */
+  BMPRESIZE_CAUSE_COMPRESSION_DEPTH = 10,      /* value: biCompression, limit: the depth it is taken at */
+  BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED = 11,    /* value: biCompression, with a negative height */
+  BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER = 12, /* value: biCompression, limit: the header's size */
+  BMPRESIZE_CAUSE_DEPTH_FOR_HEADER = 13,       /* value: the depth, limit: the header's size */
+  BMPRESIZE_CAUSE_READ_FAILED = 14,            /* a read failed with an error */
+  BMPRESIZE_CAUSE_CUT_SHORT = 15,              /* strict, and the shortfall says where the data ended */
+  BMPRESIZE_CAUSE_NO_MEMORY_TO_READ = 16,      /* (BMPRESIZE_TOO_LARGE) */
+  /* The resized picture (BMPRESIZE_TOO_LARGE) */
+  BMPRESIZE_CAUSE_SIDE_TOO_LARGE = 17, /* value: the percent */
+  BMPRESIZE_CAUSE_FILE_TOO_LARGE = 18, /* value: the width, limit: the height */
+  BMPRESIZE_CAUSE_ROW_TOO_WIDE = 19,   /* value: the width, limit: the widest row written */
+  BMPRESIZE_CAUSE_NO_MEMORY = 20,      /* memory for the resize could not be had */
+  /* The destination (BMPRESIZE_DESTINATION_FAILED) */
+  BMPRESIZE_CAUSE_NO_DESTINATION = 21,   /* no destination, or a path that cannot be used */
+  BMPRESIZE_CAUSE_CREATE_FAILED = 22,    /* no file can be made there */
+  BMPRESIZE_CAUSE_NOT_WRITABLE = 23,     /* it exists but may not be written */
+  BMPRESIZE_CAUSE_SAME_AS_SOURCE = 24,   /* it is the source, and could only be written over it */
+  BMPRESIZE_CAUSE_WRITE_FAILED = 25,     /* a write, the final flush, close or rename failed */
+  BMPRESIZE_CAUSE_BUFFER_TOO_SMALL = 26, /* value: the bytes needed, limit: the buffer's */
+  BMPRESIZE_CAUSE_CANCELLED = 27         /* the cancel flag stopped the resize */
+} bmpresize_cause;
+
+/* What a source path that could not be opened turned out to be: the value of
+ * BMPRESIZE_CAUSE_OPEN_FAILED. */
+enum {
+  BMPRESIZE_PATH_OTHER = 0,
+  BMPRESIZE_PATH_DIRECTORY = 1,
+  BMPRESIZE_PATH_FIFO = 2,
+  BMPRESIZE_PATH_SOCKET = 3,
+  BMPRESIZE_PATH_UNUSABLE_NAME = 4
+};
+
+/* Where a source's pixel data ended before its picture did. The rows read
+ * come from it; the others are white (in a 16-bit source they repeat the last
+ * pixel read). A bottom-up source gives the picture's bottom rows, a top-down
+ * one its top rows. */
+typedef struct bmpresize_shortfall {
+  int cut_short;          /* nonzero when the data ended early */
+  int top_down;           /* the rows read are the top ones */
+  int repeats_last_pixel; /* a 16-bit source */
+  int64_t rows_read;      /* whole rows that came from the source */
+  int64_t rows;           /* the rows of the picture */
+} bmpresize_shortfall;
+
+/* The outcome of one call. */
+typedef struct bmpresize_result {
+  int32_t code;  /* a bmpresize_code */
+  int32_t cause; /* a bmpresize_cause; a later version may add causes */
+  int64_t value;
+  int64_t limit;
+  int error;        /* errno of the system call that failed, 0 when none did */
+  int partial_left; /* a failure left a file destination partly rewritten */
+  int32_t width;    /* the resized picture's width and height, once known */
+  int32_t height;
+  int64_t size; /* the destination's bytes, once known */
+  bmpresize_shortfall shortfall;
+  uint8_t first_bytes[16]; /* the source's first bytes (BMPRESIZE_CAUSE_NOT_BMP, SHORT_HEADER) */
+  int32_t first_byte_count;
+  int64_t reserved[4]; /* room for what results may tell later; 0 */
+} bmpresize_result;
+
+/* How a resize runs. Start from bmpresize_options_init, then change what you
+ * need: fields added later go into the reserved room, and their 0 keeps
+ * today's behaviour. */
+typedef struct bmpresize_options {
+  int32_t percent; /* both sides scaled by this; 100 keeps the size (default) */
+  /* The most threads one resize may use; 0 means one per core. Today every
+   * resize runs on the calling thread alone, whatever this says. */
+  int32_t threads;
+  /* Polled between rows when not null: once it holds nonzero, the resize
+   * stops and gives the destination up (BMPRESIZE_CAUSE_CANCELLED). A signal
+   * handler or another thread may set it. */
+  const volatile sig_atomic_t* cancel;
+  /* Nonzero: a file destination reaches stable storage before it replaces the
+   * old one, and the folder's entry after the rename. */
+  int sync;
+  /* Nonzero: a source cut short fails (BMPRESIZE_CAUSE_CUT_SHORT) and nothing
+   * is written; otherwise its missing rows are white and the result's
+   * shortfall says where its data ended. */
+  int strict;
+  int64_t reserved[6]; /* room for options to come: keep 0 */
+} bmpresize_options;
+
+/* Reads up to size bytes into buffer and sets *got to how many it read, 0
+ * only at the end of the data. Answers 0, or an error number (an errno value
+ * such as EIO, which the result then carries) when reading failed. */
+typedef int (*bmpresize_read_fn)(void* user, void* buffer, size_t size, size_t* got);
+
+/* Takes all size bytes of data. Called once more with data null and size 0
+ * when the picture is complete: the moment to flush (and to sync, where the
+ * caller wants that). Answers 0, or an error number when it could not. */
+typedef int (*bmpresize_write_fn)(void* user, const void* data, size_t size);
+
+/* Where a picture comes from: a file by its UTF-8 path, size bytes at data,
+ * or a read function. The first one set is taken: path, then read, then data
+ * (a null data with size 0 is an empty source). */
+typedef struct bmpresize_source {
+  const char* path;
+  bmpresize_read_fn read;
+  void* user; /* handed to read */
+  const void* data;
+  size_t size;
+} bmpresize_source;
+
+/* Where the resized picture goes: a file by its UTF-8 path (replaced whole or
+ * not at all), a write function, or capacity bytes at data. The first one set
+ * is taken: path, then write, then data. */
+typedef struct bmpresize_destination {
+  const char* path;
+  bmpresize_write_fn write;
+  void* user; /* handed to write */
+  void* data;
+  size_t capacity;
+} bmpresize_destination;
+
+#if defined(_WIN32)
+#define BMPRESIZE_EXPORT
+#else
+#define BMPRESIZE_EXPORT __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Sets every option to its default: percent 100, threads 0, no cancel flag,
+ * no sync, not strict, the reserved room 0. */
+BMPRESIZE_EXPORT void bmpresize_options_init(bmpresize_options* options);
+
+/* Resizes the picture at source into destination. A null source is a source
+ * that cannot be opened (BMPRESIZE_CAUSE_OPEN_FAILED), a null destination no
+ * destination (BMPRESIZE_CAUSE_NO_DESTINATION); null options are the
+ * defaults (100 %); result may be null. Answers the result code. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_resize(const bmpresize_source* source,
+                                                 const bmpresize_destination* destination,
+                                                 const bmpresize_options* options, bmpresize_result* result);
+
+/* Resizes the file at the UTF-8 path source into the file at destination.
+ * A null path is one that cannot be opened. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_file(const char* source, const char* destination,
+                                               const bmpresize_options* options, bmpresize_result* result);
+
+#if defined(_WIN32)
+/* The same by wide paths, which go to the system's file functions as they
+ * are. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_file_w(const wchar_t* source, const wchar_t* destination,
+                                                 const bmpresize_options* options, bmpresize_result* result);
+#endif
+
+/* Reads the headers of the source_size bytes at source and sets
+ * *destination_size to the bytes its resized picture needs. Answers what the
+ * resize would answer as far as the headers tell: BMPRESIZE_OK, or the
+ * source's or the size's failure. Then bmpresize_memory resizes the source
+ * into destination_capacity bytes at destination, a buffer of the caller's
+ * that is at least that large; result->size tells the bytes written. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_memory_size(const void* source, size_t source_size,
+                                                      const bmpresize_options* options, size_t* destination_size,
+                                                      bmpresize_result* result);
+BMPRESIZE_EXPORT bmpresize_code bmpresize_memory(const void* source, size_t source_size, void* destination,
+                                                 size_t destination_capacity, const bmpresize_options* options,
+                                                 bmpresize_result* result);
+
+/* Resizes what read (called with read_user) delivers into write (called with
+ * write_user). A null read function is a source that cannot be opened, a
+ * null write function no destination. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void* read_user, bmpresize_write_fn write,
+                                                    void* write_user, const bmpresize_options* options,
+                                                    bmpresize_result* result);
+
+/* Writes the sentence the bmpresize tool prints for the result into text:
+ * "NAME: reason" for a failure, naming the source (source_name, "source" when
+ * null) or the destination (destination_name) that the cause lies with;
+ * "SOURCE: warning: cut short: ..." for a success with a source cut short;
+ * nothing for any other success. Writes at most capacity bytes, always
+ * NUL-terminated when capacity is not 0, and answers the sentence's whole
+ * length (as snprintf does), so a first call with capacity 0 tells the size. */
+BMPRESIZE_EXPORT size_t bmpresize_describe(const bmpresize_result* result, const char* source_name,
+                                           const char* destination_name, char* text, size_t capacity);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* BMPRESIZE_H */

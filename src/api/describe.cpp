@@ -1,0 +1,313 @@
+// SPDX-License-Identifier: MIT
+#include "api/describe.h"
+
+#include <cstring>
+
+#include "api/sentence.h"
+
+namespace {
+
+const char* SystemReason(int error) { return error == 0 ? "the system gave no reason" : std::strerror(error); }
+
+// The names biCompression values go by.
+void CompressionName(Sentence& s, std::int64_t value) {
+  switch (value) {
+    case 0:
+      s << "0 (uncompressed)";
+      return;
+    case 1:
+      s << "1 (RLE8)";
+      return;
+    case 2:
+      s << "2 (RLE4)";
+      return;
+    case 3:
+      s << "3 (BITFIELDS)";
+      return;
+    case 4:
+      s << "4 (JPEG, or RLE24 in an OS/2 file)";
+      return;
+    case 5:
+      s << "5 (PNG)";
+      return;
+    case 6:
+      s << "6 (ALPHABITFIELDS)";
+      return;
+    case 11:
+      s << "11 (CMYK)";
+      return;
+    case 12:
+      s << "12 (CMYKRLE8)";
+      return;
+    case 13:
+      s << "13 (CMYKRLE4)";
+      return;
+    default:
+      s << value;
+  }
+}
+
+bool StartsWith(const std::uint8_t* bytes, int count, const char* signature, int length, int at = 0) {
+  return count >= at + length && std::memcmp(bytes + at, signature, static_cast<std::size_t>(length)) == 0;
+}
+
+// What a file's first bytes look like: another kind of picture, or the bytes
+// themselves (as text too when they mostly are).
+void FirstBytes(Sentence& s, const std::uint8_t* b, int n) {
+  if (StartsWith(b, n, "\x89PNG\r\n\x1a\n", 8)) {
+    s << "it starts like a PNG image";
+  } else if (StartsWith(b, n, "\xFF\xD8\xFF", 3)) {
+    s << "it starts like a JPEG image";
+  } else if (StartsWith(b, n, "GIF87a", 6) || StartsWith(b, n, "GIF89a", 6)) {
+    s << "it starts like a GIF image";
+  } else if (StartsWith(b, n, "II*\0", 4) || StartsWith(b, n, "MM\0*", 4)) {
+    s << "it starts like a TIFF image";
+  } else if (StartsWith(b, n, "RIFF", 4) && StartsWith(b, n, "WEBP", 4, 8)) {
+    s << "it starts like a WebP image";
+  } else if (n <= 0) {
+    s << "it has no bytes to tell";
+  } else {
+    s << "it starts with the bytes";
+    char shown[9] = {};
+    int printable = 0;
+    const int count = n < 8 ? n : 8;
+    for (int i = 0; i < count; ++i) {
+      s.Char(' ').Hex(b[i]);
+      const bool visible = b[i] >= 0x20 && b[i] < 0x7F && b[i] != '"';
+      printable += visible;
+      shown[i] = visible ? static_cast<char>(b[i]) : '.';
+    }
+    // Text says more as text: a script, a note, an HTML page.
+    if (2 * printable > count) s << " (\"" << shown << "\")";
+    if (n == 1) s << ", its only byte";
+  }
+}
+
+void OpenReason(Sentence& s, const bmpresize_result& r) {
+  switch (r.value) {
+    case BMPRESIZE_PATH_UNUSABLE_NAME:
+      s << "cannot be opened: the name cannot be used as a file name here";
+      return;
+    case BMPRESIZE_PATH_DIRECTORY:
+      s << "cannot be opened: Is a directory";
+      return;
+    case BMPRESIZE_PATH_FIFO:
+      s << "is a named pipe, which the tool reads only as standard input: give '-' and redirect it";
+      return;
+    case BMPRESIZE_PATH_SOCKET:
+      s << "is a socket, not a file";
+      return;
+    default:
+      break;
+  }
+  s << "cannot be opened";
+  if (r.error != 0) s << ": " << SystemReason(r.error);
+}
+
+void ShortHeaderReason(Sentence& s, const bmpresize_result& r) {
+  // One byte cannot even hold the signature, whatever the result code says.
+  if (r.first_byte_count == 1) {
+    s << "is not a BMP file (1 byte long)";
+  } else if (r.value > 0) {
+    s << "is cut short: it ends at byte " << r.value << ", inside its headers";
+  } else {
+    s << "is cut short: it ends inside its headers";
+  }
+}
+
+// "only the bottom 1187 of its 3000 rows could be read"
+void RowsRead(Sentence& s, const bmpresize_shortfall& f) {
+  if (f.rows_read == 0) {
+    s << "none of its " << f.rows << " rows could be read";
+  } else {
+    s << "only the " << (f.top_down ? "top " : "bottom ") << f.rows_read << " of its " << f.rows
+      << " rows could be read";
+  }
+}
+
+void RowsMissing(Sentence& s, const bmpresize_shortfall& f) {
+  if (f.repeats_last_pixel) {
+    s << "the rest repeat the last pixel read";
+  } else if (f.rows_read == 0) {
+    s << "the picture is white";
+  } else {
+    s << (f.top_down ? "the rows below are white" : "the rows above are white");
+  }
+}
+
+// Why the reader refused the source's headers; false for a cause that is
+// not such a refusal.
+bool RefusalReason(Sentence& s, const bmpresize_result& r) {
+  switch (r.cause) {
+    case BMPRESIZE_CAUSE_COMPRESSION:
+      s << "compression ";
+      CompressionName(s, r.value);
+      s << " is not supported";
+      return true;
+    case BMPRESIZE_CAUSE_DEPTH:
+      s << "a depth of " << r.value << " bits per pixel is not supported";
+      return true;
+    case BMPRESIZE_CAUSE_WIDTH:
+      if (r.value < 1) {
+        s << "width " << r.value << " is not a picture's width";
+      } else {
+        s << "the picture is " << r.value << " pixels wide, wider than the " << r.limit << " pixels this tool reads";
+      }
+      return true;
+    case BMPRESIZE_CAUSE_HEIGHT:
+      if (r.value < 0) {
+        s << "height " << r.value << " is not supported: a top-down height lies from -1 to -2147483647";
+      } else {
+        s << "height " << r.value << " is not a picture's height";
+      }
+      return true;
+    case BMPRESIZE_CAUSE_TOO_MANY_PIXELS:
+      s << "the picture has " << r.value << " pixels, more than the " << r.limit << " this tool reads";
+      return true;
+    case BMPRESIZE_CAUSE_COMPRESSION_DEPTH:
+      s << "compression ";
+      CompressionName(s, r.value);
+      s << " is supported only at " << r.limit << " bits per pixel";
+      return true;
+    case BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED:
+      s << "compression ";
+      CompressionName(s, r.value);
+      s << " is not supported with top-down rows (a negative height)";
+      return true;
+    case BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER:
+      s << "compression " << r.value << " in a " << r.limit << "-byte header (Huffman or RLE24) is not supported";
+      return true;
+    case BMPRESIZE_CAUSE_DEPTH_FOR_HEADER:
+      s << "a depth of " << r.value << " bits per pixel is not supported in a " << r.limit << "-byte OS/2 header";
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The other reasons that lie with the source; false for a cause that does not.
+bool SourceReason(Sentence& s, const bmpresize_result& r) {
+  switch (r.cause) {
+    case BMPRESIZE_CAUSE_OPEN_FAILED:
+      OpenReason(s, r);
+      return true;
+    case BMPRESIZE_CAUSE_NOT_BMP:
+      s << "is not a BMP file (";
+      FirstBytes(s, r.first_bytes, r.first_byte_count);
+      s << ")";
+      return true;
+    case BMPRESIZE_CAUSE_EMPTY:
+      s << "is empty (0 bytes), not a BMP file";
+      return true;
+    case BMPRESIZE_CAUSE_SHORT_HEADER:
+      ShortHeaderReason(s, r);
+      return true;
+    case BMPRESIZE_CAUSE_NO_MEMORY_TO_READ:
+      s << "there is not enough memory to read it";
+      return true;
+    case BMPRESIZE_CAUSE_READ_FAILED:
+      s << "could not be read: " << SystemReason(r.error);
+      return true;
+    case BMPRESIZE_CAUSE_CUT_SHORT:
+      s << "is cut short: ";
+      RowsRead(s, r.shortfall);
+      s << "; nothing was written (--strict)";
+      return true;
+    default:
+      return RefusalReason(s, r);
+  }
+}
+
+// The reasons of the resized picture's size, which also lie with the source
+// (with the percent); false for a cause that is not one.
+bool SizeReason(Sentence& s, const bmpresize_result& r) {
+  switch (r.cause) {
+    case BMPRESIZE_CAUSE_SIDE_TOO_LARGE:
+      // A side is worked out as a signed 32-bit number, so a percent far
+      // below 0 fails as one far above it does.
+      if (r.value < 0) {
+        s << "at " << r.value
+          << " % a side of the resized picture would lie below -2147483648 pixels, beyond what a size can hold";
+      } else {
+        s << "at " << r.value << " % a side of the resized picture would pass 2147483647 pixels";
+      }
+      return true;
+    case BMPRESIZE_CAUSE_FILE_TOO_LARGE:
+      s << "the resized picture, " << r.value << " x " << r.limit << " pixels, would make a file beyond 4 GiB";
+      return true;
+    case BMPRESIZE_CAUSE_ROW_TOO_WIDE:
+      s << "the resized picture would be " << r.value << " pixels wide, wider than the " << r.limit
+        << " pixels a row may have";
+      return true;
+    case BMPRESIZE_CAUSE_NO_MEMORY:
+      s << "there is not enough memory for the resized picture";
+      return true;
+    default:
+      return false;
+  }
+}
+
+void DestinationReason(Sentence& s, const bmpresize_result& r) {
+  switch (r.cause) {
+    case BMPRESIZE_CAUSE_NO_DESTINATION:
+      s << "cannot be used as a file name";
+      return;
+    case BMPRESIZE_CAUSE_CREATE_FAILED:
+      s << "cannot be created: " << SystemReason(r.error);
+      return;
+    case BMPRESIZE_CAUSE_NOT_WRITABLE:
+      s << "cannot be overwritten: " << SystemReason(r.error);
+      return;
+    case BMPRESIZE_CAUSE_SAME_AS_SOURCE:
+      if (r.error == 0) {
+        s << "is the source file itself, which the picture would overwrite as it is read";
+      } else {
+        s << "is the source file itself, and its folder takes no new file (" << SystemReason(r.error)
+          << "), so it cannot be replaced safely";
+      }
+      return;
+    case BMPRESIZE_CAUSE_WRITE_FAILED:
+      s << "could not be written completely: " << SystemReason(r.error);
+      if (r.partial_left) s << "; it was being rewritten in place (its folder takes no new file) and is now partial";
+      return;
+    case BMPRESIZE_CAUSE_BUFFER_TOO_SMALL:
+      s << "holds " << r.limit << " bytes, fewer than the " << r.value << " of the resized picture";
+      return;
+    case BMPRESIZE_CAUSE_CANCELLED:
+      s << "was not written: the resize was interrupted";
+      return;
+    default:
+      s << "the resize failed (result " << std::int64_t{r.code} << ")";
+  }
+}
+
+bool IsSourceCode(std::int32_t code) { return code == BMPRESIZE_SOURCE_NOT_BMP || code == BMPRESIZE_SOURCE_UNREADABLE; }
+
+}  // namespace
+
+std::size_t Describe(const bmpresize_result& result, const char* source, const char* destination, char* text,
+                     std::size_t capacity) {
+  Sentence s(text, capacity);
+  const char* sourceName = source != nullptr ? source : "source";
+  const char* destinationName = destination != nullptr ? destination : "destination";
+  if (result.code == BMPRESIZE_OK) {
+    if (!result.shortfall.cut_short) return 0;
+    s << sourceName << ": warning: cut short: ";
+    RowsRead(s, result.shortfall);
+    s << "; ";
+    RowsMissing(s, result.shortfall);
+    return s.Length();
+  }
+  s << sourceName << ": ";
+  if (SourceReason(s, result) || SizeReason(s, result)) return s.Length();
+  if (IsSourceCode(result.code)) {
+    // A cause this version does not know, of the source.
+    s << "is a BMP file that cannot be read (cause " << std::int64_t{result.cause} << ", value " << result.value << ")";
+    return s.Length();
+  }
+  // The destination's: begun again with its name.
+  Sentence d(text, capacity);
+  d << destinationName << ": ";
+  DestinationReason(d, result);
+  return d.Length();
+}

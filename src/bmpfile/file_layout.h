@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+// What a BMP file's headers say, in one record that the header stage of the
+// reader fills and nothing changes afterwards: the picture's size and depth,
+// how its rows are stored, its colour table or bit-field masks, and the
+// header records as read.
+#pragma once
+
+#include <cstdint>
+
+#include "bmpfile/bmp_headers.h"
+#include "bmpfile/bmp_writer.h"
+#include "bmpfile/row_decoders.h"
+#include "image/palette.h"
+#include "image/resolution.h"
+
+// How the pixel rows lie in the file; each way has a row reader of its own.
+enum class RowStorage {
+  kBottomUp,   // whole rows, the bottom one first
+  kTopDown,    // whole rows, the top one first (a negative height)
+  kRunLength,  // 8-bit or 4-bit run-length encoded, bottom-up
+};
+
+struct FileLayout {
+  BmpFileHeader file;
+  // For an OS/2 1.x file: its width, height, planes and depth, no
+  // compression and a resolution of 0.
+  BmpInfoHeader info;
+  HeaderKind header = kHeaderKinds[1];
+  std::int32_t width = 0;
+  std::int32_t height = 0;  // positive also for a top-down file
+  // Bits per pixel as the file says: 32 for every 32-bit file, bit fields
+  // included; 8 and 4 for run-length encoded files.
+  std::int32_t depth = 0;
+  RowStorage storage = RowStorage::kBottomUp;
+  std::int32_t stride = 0;  // bytes of one file row, padding included
+  // The colour table of a 1, 4 or 8-bit file: 2^depth entries.
+  Palette palette{};
+  // 16-bit pixels: the channel masks (5-5-5 without bit fields).
+  ChannelMasks masks16;
+  ChannelShifts shifts16{};
+  // 32-bit bit fields.
+  bool fields32 = false;
+  FieldLayout32 layout32;
+
+  // The resolution the info header gives (0 for OS/2 1.x files, which carry none).
+  Resolution FileResolution() const { return {info.biXPelsPerMeter, info.biYPelsPerMeter}; }
+  // The layout the writer takes to write this picture at its own depth.
+  BmpLayout Picture() const { return {width, height, depth, FileResolution(), &palette}; }
+};

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+#include "bmpfile/row_reader.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+RowReader::RowReader(ByteSource& source, const FileLayout& layout) : source_(source), layout_(layout) {
+  shortfall_.height = layout.height;
+  shortfall_.topDown = layout.storage == RowStorage::kTopDown;
+  shortfall_.repeatsLastPixel = layout.depth == 16;
+}
+
+bool RowReader::SourceFailed() {
+  if (!source_.Failed()) return false;
+  failure_ = BecauseOfError(BMPRESIZE_CAUSE_READ_FAILED, source_.Error());
+  return true;
+}
+
+void RowReader::NoteDataEnd(std::int64_t rowsRead) {
+  if (shortfall_.cutShort) return;
+  shortfall_.cutShort = true;
+  shortfall_.rowsRead = std::clamp<std::int64_t>(rowsRead, 0, layout_.height);
+}
+
+bool RowReader::DecodeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const {
+  if (layout_.fields32) return DecodeRow32Fields(bytes, count, layout_.layout32, row);
+  const PixelBGRA* palette = layout_.palette.data();
+  switch (layout_.depth) {
+    case 32:
+      return DecodeRow32(bytes, count, row);
+    case 24:
+      return DecodeRow24(bytes, count, row);
+    case 8:
+      return DecodeRow8(bytes, count, palette, row);
+    case 4:
+      return DecodeRow4(bytes, count, palette, row);
+    case 1:
+      return DecodeRow1(bytes, count, palette, row);
+    default:
+      return false;
+  }
+}
+
+bool RowReader::AllocateRow(std::unique_ptr<std::uint8_t[]>& buffer) {
+  buffer.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(layout_.stride)]);
+  if (!buffer) NoMemory(layout_.stride);
+  return buffer != nullptr;
+}
+
+void RowReader::NoMemory(std::int64_t bytes) { failure_ = Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ, bytes); }
+
+void FillWhite(PixelRow row) {
+  for (std::int32_t x = 0; x < row.width; ++x) row[x] = kWhite;
+}
+
+std::int64_t AddRows(std::int64_t row, std::int64_t n) {
+  return n > std::numeric_limits<std::int64_t>::max() - row ? std::numeric_limits<std::int64_t>::max() : row + n;
+}

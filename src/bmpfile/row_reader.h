@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+// The row stage of the reader: one row reader for each way the rows can lie
+// in a file (RowStorage), all behind this interface. Each hands the picture's
+// rows over from the bottom up.
+//
+//   Prepare()     takes the memory its rows need; false with the cause
+//   ReadRow(row)  the next row up, decoded
+//   SkipRows(n)   passes over the next n rows as n calls of ReadRow would,
+//                 without decoding them
+//
+// A read that fails with an error fails the reader (Failed(), Failure());
+// the reader that uses these then refuses every later call.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "bmpfile/byte_source.h"
+#include "bmpfile/data_shortfall.h"
+#include "bmpfile/file_layout.h"
+#include "image/pixel_row.h"
+#include "result/cause.h"
+
+class RowReader {
+ public:
+  RowReader(ByteSource& source, const FileLayout& layout);
+  virtual ~RowReader() = default;
+  RowReader(const RowReader&) = delete;
+  RowReader& operator=(const RowReader&) = delete;
+
+  [[nodiscard]] virtual bool Prepare() { return true; }
+  // Fills row (of the picture's width) and answers true. Once the pixel data
+  // has run out it answers false and the row comes back white, as does every
+  // row after it (false always means that every later row is white too).
+  // Rows or pixels that the storage leaves out without the data running out
+  // (a run-length delta, the bottom rows of a short top-down file, the missing
+  // pixels of a 16-bit file) come back white or repeated with true.
+  virtual bool ReadRow(PixelRow row) = 0;
+  virtual void SkipRows(std::int64_t n) = 0;
+
+  bool Failed() const { return static_cast<bool>(failure_); }
+  const Cause& Failure() const { return failure_; }
+  // Whether, and where, the pixel data ended before the picture did, as far
+  // as the rows read and skipped so far show.
+  const DataShortfall& Shortfall() const { return shortfall_; }
+
+ protected:
+  // Whether the source failed; the reader then fails with its error.
+  bool SourceFailed();
+  // The pixel data ended after rowsRead whole rows (the first end found counts).
+  void NoteDataEnd(std::int64_t rowsRead);
+  // Decodes one file row of a depth other than 16 (count bytes of it present);
+  // false when the row is not whole.
+  bool DecodeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const;
+  // A row buffer of the file's stride; false with the cause when it cannot be had.
+  bool AllocateRow(std::unique_ptr<std::uint8_t[]>& buffer);
+  void NoMemory(std::int64_t bytes);
+
+  ByteSource& source_;
+  const FileLayout& layout_;
+  Cause failure_;
+  DataShortfall shortfall_;
+};
+
+void FillWhite(PixelRow row);
+
+// Adds n rows to a row count, stopping at the largest count.
+std::int64_t AddRows(std::int64_t row, std::int64_t n);

@@ -1,0 +1,10 @@
+// Whether two open streams are one file: the same device and inode on POSIX,
+// the same volume and file index on Windows, so every name of one file (the
+// same path spelt otherwise, a hard link, a symbolic link) is that file.
+#pragma once
+
+#include <cstdio>
+
+// Whether both streams have one regular file open (a pipe, a terminal or a
+// device is never the same file here).
+bool IsSameRegularFile(std::FILE* a, std::FILE* b);

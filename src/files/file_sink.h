@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+// A ByteSink over an open stdio stream. Flushing and closing stay with the
+// stream's owner. Made without a stream, it takes one later (Attach).
+#pragma once
+
+#include <cstdio>
+
+#include "bmpfile/byte_sink.h"
+
+class FileSink final : public ByteSink {
+ public:
+  explicit FileSink(std::FILE* stream = nullptr) : stream_(stream) {}
+  void Attach(std::FILE* stream) { stream_ = stream; }
+  bool Write(const void* bytes, std::size_t n) override;
+  int Error() const override { return error_; }
+
+ private:
+  std::FILE* stream_;
+  bool failed_ = false;
+  int error_ = 0;
+};

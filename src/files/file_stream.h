@@ -1,0 +1,48 @@
+// Opening files by native path, and a handle that closes its file on every path.
+#pragma once
+
+#include <cstdio>
+
+#include "files/native_path.h"
+
+// Opens a NUL-terminated native path with a stdio mode ("rb", "wb"); a null
+// path gives null. On Windows the path goes to the wide-character open, so
+// every Unicode name works. Elsewhere the open never waits (a FIFO that no
+// other process holds open gives null), and a directory, FIFO or socket
+// opened for reading gives null.
+std::FILE* OpenFile(const PathChar* path, const char* mode);
+
+class FileHandle {
+ public:
+  FileHandle() = default;
+  explicit FileHandle(std::FILE* file) : file_(file) {}
+  ~FileHandle() {
+    if (file_) std::fclose(file_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  FileHandle(FileHandle&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
+  FileHandle& operator=(FileHandle&& other) noexcept {
+    if (this != &other) {
+      if (file_) std::fclose(file_);
+      file_ = other.file_;
+      other.file_ = nullptr;
+    }
+    return *this;
+  }
+
+  std::FILE* get() const { return file_; }
+  explicit operator bool() const { return file_ != nullptr; }
+
+  // Closes now and tells whether the close succeeded (it flushes what is
+  // buffered, so a full disk can show only here).
+  bool Close() {
+    if (!file_) return true;
+    const int rc = std::fclose(file_);
+    file_ = nullptr;
+    return rc == 0;
+  }
+
+ private:
+  std::FILE* file_ = nullptr;
+};

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: MIT
+// The file-system steps on POSIX systems.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <new>
+
+#include "files/file_system.h"
+
+namespace {
+
+// As the kernel follows links: at most 40 in a row.
+constexpr int kMaxLinks = 40;
+
+// The text of the link at path, or null with errno.
+OwnedText ReadLink(const char* path, const struct stat& link) {
+  // Some file systems report a size of 0 for their links.
+  std::size_t size = link.st_size > 0 ? static_cast<std::size_t>(link.st_size) + 1 : 256;
+  for (;;) {
+    OwnedText text(new (std::nothrow) char[size]);
+    if (!text) {
+      errno = ENOMEM;
+      return nullptr;
+    }
+    const ssize_t n = readlink(path, text.get(), size);
+    if (n < 0) return nullptr;
+    if (static_cast<std::size_t>(n) < size) {
+      text[static_cast<std::size_t>(n)] = '\0';
+      return text;
+    }
+    size *= 2;  // the link changed since it was measured
+  }
+}
+
+}  // namespace
+
+OwnedText FollowLinks(const PathChar* path) {
+  OwnedText current = JoinText({path});
+  for (int hops = 0; current; ++hops) {
+    struct stat st;
+    if (lstat(current.get(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    if (hops == kMaxLinks) {
+      errno = ELOOP;
+      return nullptr;
+    }
+    OwnedText target = ReadLink(current.get(), st);
+    if (!target) return nullptr;
+    // A relative link is relative to the folder that holds it.
+    current = target[0] == '/' ? std::move(target) : JoinText({FolderPart(current.get()), target.get()});
+  }
+  errno = ENOMEM;
+  return nullptr;
+}
+
+int OpenExistingForWriting(const PathChar* path, FileFacts& facts) {
+  const int fd = open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st;
+  const int status = fcntl(fd, F_GETFL);
+  if (fstat(fd, &st) != 0 || status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+    const int error = errno;
+    close(fd);
+    errno = error;
+    return -1;
+  }
+  facts.regular = S_ISREG(st.st_mode);
+  facts.mode = static_cast<std::uint32_t>(st.st_mode & 07777);
+  facts.owner = st.st_uid;
+  facts.group = st.st_gid;
+  return fd;
+}
+
+int CreateNewFile(const PathChar* path, const FileFacts* like) {
+  // A new file of its own gets 0666 less the umask, as any program's new
+  // file does; one that takes another's place starts private, then takes
+  // that file's owner and bits.
+  const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, like != nullptr ? 0600 : 0666);
+  if (fd < 0 || like == nullptr) return fd;
+  struct stat st;
+  if (fstat(fd, &st) == 0 &&
+      (st.st_uid != static_cast<uid_t>(like->owner) || st.st_gid != static_cast<gid_t>(like->group)))
+    (void)fchown(fd, static_cast<uid_t>(like->owner), static_cast<gid_t>(like->group));  // only as far as allowed
+  if (fchmod(fd, static_cast<mode_t>(like->mode)) != 0) {
+    const int error = errno;
+    close(fd);
+    (void)unlink(path);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
+
+std::FILE* WriteStreamOn(int fd) {
+  std::FILE* stream = fdopen(fd, "wb");
+  if (stream == nullptr) {
+    const int error = errno;
+    close(fd);
+    errno = error;
+  }
+  return stream;
+}
+
+bool CloseDescriptor(int fd) { return close(fd) == 0; }
+
+std::int64_t PositionIn(std::FILE* stream) { return static_cast<std::int64_t>(ftello(stream)); }
+
+bool TruncateTo(std::FILE* stream, std::int64_t length) {
+  return ftruncate(fileno(stream), static_cast<off_t>(length)) == 0;
+}
+
+bool SyncToStorage(std::FILE* stream) {
+  if (fsync(fileno(stream)) == 0) return true;
+  // Pipes, terminals and some devices have nothing to sync.
+  return errno == EINVAL || errno == EROFS || errno == ENOTSUP;
+}
+
+bool SyncFolderOf(const PathChar* path) {
+  const PathView folder = FolderPart(path);
+  OwnedText name = JoinText({folder.empty() ? PathView(".") : folder});
+  if (!name) return false;
+  const int fd = open(name.get(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = fsync(fd) == 0 || errno == EINVAL;
+  const int error = errno;
+  close(fd);
+  errno = error;
+  return synced;
+}
+
+bool ReplaceByRename(const PathChar* from, const PathChar* to, bool) { return rename(from, to) == 0; }
+
+bool RemoveFile(const PathChar* path) { return unlink(path) == 0; }

@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+// The file-system steps on Windows: native paths are UTF-16 and go straight
+// to the wide-character functions, so every Unicode name works; the C
+// runtime's descriptors carry the files.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <new>
+
+#include "files/file_system.h"
+
+namespace {
+
+// The errno that stands nearest to a system error code.
+int ErrnoFor(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_NOT_SAME_DEVICE:
+      return EXDEV;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ENOMEM;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    default:
+      return EIO;
+  }
+}
+
+bool Failed() {
+  errno = ErrnoFor(GetLastError());
+  return false;
+}
+
+HANDLE HandleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
+
+}  // namespace
+
+OwnedText FollowLinks(const PathChar* path) {
+  const DWORD attributes = GetFileAttributesW(path);
+  OwnedText same = JoinText({path});
+  if (!same) errno = ENOMEM;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return same;
+  // The system names the file a link leads to only when that file exists; a
+  // link that leads nowhere is replaced itself.
+  const HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return same;
+  const DWORD size = GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED);
+  OwnedText target(size > 0 ? new (std::nothrow) wchar_t[size + 1] : nullptr);
+  const DWORD length = target ? GetFinalPathNameByHandleW(file, target.get(), size + 1, FILE_NAME_NORMALIZED) : 0;
+  CloseHandle(file);
+  if (length == 0 || length > size) return same;
+  return target;
+}
+
+int OpenExistingForWriting(const PathChar* path, FileFacts& facts) {
+  const int fd = _wopen(path, _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+  if (fd < 0) return -1;
+  struct _stat64 st;
+  if (_fstat64(fd, &st) != 0) {
+    const int error = errno;
+    _close(fd);
+    errno = error;
+    return -1;
+  }
+  // A device (NUL, CON) or a pipe is no disk file.
+  facts.regular =
+      (st.st_mode & _S_IFREG) != 0 && GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_DISK;
+  facts.mode = static_cast<std::uint32_t>(st.st_mode & 0777);
+  return fd;
+}
+
+int CreateNewFile(const PathChar* path, const FileFacts*) {
+  // The one permission a file has here is being writable, which a file that
+  // could be replaced had.
+  return _wopen(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+
+std::FILE* WriteStreamOn(int fd) {
+  std::FILE* stream = _fdopen(fd, "wb");
+  if (stream == nullptr) {
+    const int error = errno;
+    _close(fd);
+    errno = error;
+  }
+  return stream;
+}
+
+bool CloseDescriptor(int fd) { return _close(fd) == 0; }
+
+std::int64_t PositionIn(std::FILE* stream) { return _ftelli64(stream); }
+
+bool TruncateTo(std::FILE* stream, std::int64_t length) {
+  LARGE_INTEGER at;
+  at.QuadPart = length;
+  const HANDLE file = HandleOf(stream);
+  return (SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file)) || Failed();
+}
+
+bool SyncToStorage(std::FILE* stream) {
+  const HANDLE file = HandleOf(stream);
+  if (GetFileType(file) != FILE_TYPE_DISK) return true;
+  return FlushFileBuffers(file) || Failed();
+}
+
+// The rename below is written through to the disk when asked to be.
+bool SyncFolderOf(const PathChar*) { return true; }
+
+bool ReplaceByRename(const PathChar* from, const PathChar* to, bool writeThrough) {
+  const DWORD flags = MOVEFILE_REPLACE_EXISTING | (writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
+  return MoveFileExW(from, to, flags) || Failed();
+}
+
+bool RemoveFile(const PathChar* path) { return _wunlink(path) == 0; }

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+// Where the resized picture goes, as the pipeline opens, commits or gives it
+// up: a file by its path (replaced whole or not at all, see ReplacingFile),
+// capacity bytes of memory, or a caller's write function. Each gives the
+// writer a ByteSink.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "bmpfile/byte_sink.h"
+#include "bmpresize.h"
+#include "files/file_sink.h"
+#include "files/replacing_file.h"
+#include "pipeline/source_end.h"
+#include "result/cause.h"
+
+class DestinationEnd {
+ public:
+  DestinationEnd() = default;
+  virtual ~DestinationEnd() = default;
+  DestinationEnd(const DestinationEnd&) = delete;
+  DestinationEnd& operator=(const DestinationEnd&) = delete;
+
+  // Whether a picture of size bytes can go there at all, asked before any
+  // memory is taken for it; false with the cause.
+  [[nodiscard]] virtual bool Accepts(std::uint64_t size, Cause& cause) = 0;
+  // Before the first byte, with the source already open. False with the cause.
+  [[nodiscard]] virtual bool Open(const SourceEnd& source, Cause& cause) = 0;
+  virtual ByteSink& Bytes() = 0;
+  // After the last byte, once the source is closed: makes what was written
+  // the destination. With sync, a file reaches stable storage first.
+  [[nodiscard]] virtual bool Commit(bool sync, Cause& cause) = 0;
+  // Gives up what was written.
+  virtual void Abandon() {}
+  // Whether a failure left the destination partly rewritten.
+  virtual bool LeftPartial() const { return false; }
+};
+
+// A file by its native path; a null path is no destination, unless pathError
+// says why the path given could not be made native: then no file can be
+// created there.
+class PathDestination final : public DestinationEnd {
+ public:
+  explicit PathDestination(const PathChar* path, int pathError = 0) : path_(path), pathError_(pathError) {}
+  bool Accepts(std::uint64_t size, Cause& cause) override;
+  bool Open(const SourceEnd& source, Cause& cause) override;
+  ByteSink& Bytes() override { return bytes_; }
+  bool Commit(bool sync, Cause& cause) override;
+  void Abandon() override { file_.Abandon(); }
+  bool LeftPartial() const override { return file_.LeftPartial(); }
+
+ private:
+  const PathChar* path_;
+  int pathError_;
+  ReplacingFile file_;
+  FileSink bytes_;
+};
+
+class MemoryDestination final : public DestinationEnd, private ByteSink {
+ public:
+  MemoryDestination(void* data, std::size_t capacity) : data_(static_cast<std::uint8_t*>(data)), capacity_(capacity) {}
+  bool Accepts(std::uint64_t size, Cause& cause) override;
+  bool Open(const SourceEnd&, Cause&) override { return true; }
+  ByteSink& Bytes() override { return *this; }
+  bool Commit(bool, Cause&) override { return true; }
+
+ private:
+  bool Write(const void* bytes, std::size_t n) override;
+  int Error() const override { return 0; }
+
+  std::uint8_t* data_;
+  std::size_t capacity_;
+  std::size_t size_ = 0;
+};
+
+class CallbackDestination final : public DestinationEnd, private ByteSink {
+ public:
+  CallbackDestination(bmpresize_write_fn write, void* user) : write_(write), user_(user) {}
+  bool Accepts(std::uint64_t, Cause&) override { return true; }
+  bool Open(const SourceEnd&, Cause&) override { return true; }
+  ByteSink& Bytes() override { return *this; }
+  bool Commit(bool sync, Cause& cause) override;
+
+ private:
+  bool Write(const void* bytes, std::size_t n) override;
+  int Error() const override { return error_; }
+
+  bmpresize_write_fn write_;
+  void* user_;
+  int error_ = 0;
+};

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+// Where the picture comes from, as the pipeline opens and closes it: a file by
+// its path, bytes in memory, or a caller's read function. Each gives the
+// reader a ByteSource.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+#include "bmpfile/byte_source.h"
+#include "bmpresize.h"
+#include "files/file_source.h"
+#include "files/file_stream.h"
+#include "pipeline/callback_source.h"
+#include "result/cause.h"
+
+class SourceEnd {
+ public:
+  SourceEnd() = default;
+  virtual ~SourceEnd() = default;
+  SourceEnd(const SourceEnd&) = delete;
+  SourceEnd& operator=(const SourceEnd&) = delete;
+
+  // False with the cause (OPEN_FAILED) when there is nothing to read.
+  [[nodiscard]] virtual bool Open(Cause& cause) = 0;
+  virtual ByteSource& Bytes() = 0;
+  // Whether the source is a file read by path, and then the open file, so
+  // that a destination can tell whether it is that file. Memory and a read
+  // function may hold any file's bytes.
+  virtual bool IsFile() const { return false; }
+  virtual std::FILE* File() const { return nullptr; }
+  // Closes what Open opened, before a destination takes the source's place.
+  virtual void Close() {}
+};
+
+// A file by its native path; a null path is one that cannot be opened, for
+// the reason pathError gives when the path given could not be made native.
+class PathSource final : public SourceEnd {
+ public:
+  explicit PathSource(const PathChar* path, int pathError = 0) : path_(path), pathError_(pathError) {}
+  bool Open(Cause& cause) override;
+  ByteSource& Bytes() override { return bytes_; }
+  bool IsFile() const override { return true; }
+  std::FILE* File() const override { return file_.get(); }
+  void Close() override { (void)file_.Close(); }
+
+ private:
+  const PathChar* path_;
+  int pathError_;
+  FileHandle file_;
+  FileSource bytes_;
+};
+
+class MemorySourceEnd final : public SourceEnd {
+ public:
+  MemorySourceEnd(const void* data, std::size_t size) : bytes_(data, size) {}
+  bool Open(Cause&) override { return true; }
+  ByteSource& Bytes() override { return bytes_; }
+
+ private:
+  MemorySource bytes_;
+};
+
+class CallbackSourceEnd final : public SourceEnd {
+ public:
+  CallbackSourceEnd(bmpresize_read_fn read, void* user) : bytes_(read, user) {}
+  bool Open(Cause&) override { return true; }
+  ByteSource& Bytes() override { return bytes_; }
+
+ private:
+  CallbackSource bytes_;
+};

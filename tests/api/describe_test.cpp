@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: MIT
+// The tool's sentences for results that no file on a test machine can bring
+// about, written by bmpresize_describe; the others are checked through the
+// tool itself (tests/tools).
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <string>
+
+#include "bmpresize.h"
+
+namespace {
+
+std::string Describe(const bmpresize_result& result) {
+  char text[512];
+  const std::size_t length = bmpresize_describe(&result, "in.bmp", "out.bmp", text, sizeof text);
+  EXPECT_EQ(length, std::string(text).size());
+  return text;
+}
+
+bmpresize_result Result(bmpresize_code code, int cause, std::int64_t value = 0, std::int64_t limit = 0, int error = 0) {
+  bmpresize_result r{};
+  r.code = code;
+  r.cause = static_cast<bmpresize_cause>(cause);
+  r.value = value;
+  r.limit = limit;
+  r.error = error;
+  return r;
+}
+
+bmpresize_result Source(int cause, std::int64_t value, std::int64_t limit = 0) {
+  return Result(BMPRESIZE_SOURCE_UNREADABLE, cause, value, limit);
+}
+
+bmpresize_result Destination(int cause, std::int64_t value, int error = 0) {
+  return Result(BMPRESIZE_DESTINATION_FAILED, cause, value, 0, error);
+}
+
+TEST(Describe, RareResultsAreWorded) {
+  struct Case {
+    const char* what;
+    bmpresize_result result;
+    std::string words;
+  };
+  const Case cases[] = {
+      {"top-down RLE", Source(BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED, 1), "in.bmp: compression 1 (RLE8)"},
+      {"RLE4 at 8 bits", Source(BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 2, 4),
+       "in.bmp: compression 2 (RLE4) is supported only at 4"},
+      {"height -2^31", Source(BMPRESIZE_CAUSE_HEIGHT, -2147483648LL),
+       "in.bmp: height -2147483648 is not supported: a top-down height lies from -1 to -2147483647"},
+      {"Huffman in an OS/2 2.x header", Source(BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER, 3, 64),
+       "in.bmp: compression 3 in a 64-byte header"},
+      {"16 bits in an OS/2 1.x header", Source(BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 16, 12),
+       "in.bmp: a depth of 16 bits per pixel is not supported in a 12-byte OS/2 header"},
+      {"reader out of memory", Source(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ, 0), "in.bmp: there is not enough memory"},
+      {"a refusal added later", Source(99, 7), "in.bmp: is a BMP file that cannot be read"},
+      {"short write", Destination(BMPRESIZE_CAUSE_WRITE_FAILED, 0, EIO), "out.bmp: could not be written"},
+      {"unnamed destination", Destination(BMPRESIZE_CAUSE_NO_DESTINATION, 0), "out.bmp: cannot be used as a file name"},
+      {"row too wide", Destination(BMPRESIZE_CAUSE_ROW_TOO_WIDE, 20000000),
+       "in.bmp: the resized picture would be 20000000 pixels wide"},
+      {"resize out of memory", Destination(BMPRESIZE_CAUSE_NO_MEMORY, 0), "in.bmp: there is not enough memory"},
+      {"read-only destination", Destination(BMPRESIZE_CAUSE_NOT_WRITABLE, 0, EACCES),
+       "out.bmp: cannot be overwritten: Permission denied"},
+      {"output onto the source", Destination(BMPRESIZE_CAUSE_SAME_AS_SOURCE, 0), "out.bmp: is the source file itself"},
+      {"source in a closed folder", Destination(BMPRESIZE_CAUSE_SAME_AS_SOURCE, 0, EACCES),
+       "out.bmp: is the source file itself, and its folder takes no new file (Permission denied)"},
+      {"read error", Source(BMPRESIZE_CAUSE_READ_FAILED, 0), "in.bmp: could not be read: "},
+      {"interrupted", Destination(BMPRESIZE_CAUSE_CANCELLED, 0), "out.bmp: was not written"},
+      {"buffer too small", Result(BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_BUFFER_TOO_SMALL, 1000, 999),
+       "out.bmp: holds 999 bytes, fewer than the 1000 of the resized picture"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string words = Describe(c.result);
+    EXPECT_EQ(words.rfind(c.words, 0), 0u) << words;
+  }
+  bmpresize_result inPlace = Destination(BMPRESIZE_CAUSE_WRITE_FAILED, 0, ENOSPC);
+  inPlace.partial_left = 1;
+  EXPECT_NE(Describe(inPlace).find("rewritten in place"), std::string::npos);
+}
+
+// A success says nothing, unless its source was cut short; a buffer too small
+// for the sentence gets as much as fits, and the answer counts it all.
+TEST(Describe, SuccessesAndShortBuffers) {
+  bmpresize_result done = Result(BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE);
+  EXPECT_EQ(Describe(done), "");
+  done.shortfall = {1, 0, 0, 2, 4};
+  EXPECT_EQ(Describe(done),
+            "in.bmp: warning: cut short: only the bottom 2 of its 4 rows could be read; the rows above are white");
+
+  char text[8] = "xxxxxxx";
+  const bmpresize_result failed = Destination(BMPRESIZE_CAUSE_CANCELLED, 0);
+  EXPECT_EQ(bmpresize_describe(&failed, nullptr, nullptr, text, sizeof text),
+            std::string("destination: was not written: the resize was interrupted").size());
+  EXPECT_EQ(std::string(text), "destina");
+  EXPECT_EQ(bmpresize_describe(nullptr, "a", "b", text, sizeof text), 0u);
+  EXPECT_EQ(std::string(text), "");
+}
+
+}  // namespace

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+// A ByteSink that keeps every byte written, for tests and fuzzers that write
+// into memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "bmpfile/byte_sink.h"
+
+class VectorSink final : public ByteSink {
+ public:
+  bool Write(const void* bytes, std::size_t n) override {
+    const auto* b = static_cast<const std::uint8_t*>(bytes);
+    bytes_.insert(bytes_.end(), b, b + n);
+    return true;
+  }
+  int Error() const override { return 0; }
+  const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
