@@ -3,6 +3,7 @@
 sentence; wrong arguments raise what Python raises for them."""
 import array
 import errno
+import pickle
 import struct
 import subprocess
 import sys
@@ -45,8 +46,9 @@ def test_failure_is_told(tmp_path, what, data, no_folder, percent, options, flag
     destination = tmp_path / "missing" / "out.bmp" if no_folder else tmp_path / "out.bmp"
     with pytest.raises(error) as raised:
         bmpresize.resize_file(source, destination, percent, **options)
-    e = raised.value
-    assert (e.code, e.cause, e.errno, e.partial_left) == (code, cause, number, False)
+    e = pickle.loads(pickle.dumps(raised.value))  # as a worker process hands it over
+    assert (type(e), str(e), e.code, e.cause, e.errno, e.partial_left) == (error, str(raised.value), code, cause,
+                                                                            number, False)
     assert not destination.exists() and list(tmp_path.iterdir()) == ([source] if data is not None else [])
     if flags is not None and TOOL.is_file():
         assert run_tool(source, destination, percent, flags) == (None, str(e))

@@ -76,6 +76,11 @@ class Error(Exception):
         self.errno = errno
         self.partial_left = partial_left
 
+    def __reduce__(self):
+        # Whole across processes (multiprocessing pickles what a worker raises).
+        fields = (self.reason, self.code, self.cause, self.value, self.limit, self.errno, self.partial_left)
+        return type(self), fields
+
 
 class SourceError(Error):
     """The source cannot be opened, is not a BMP picture, or cannot be read
