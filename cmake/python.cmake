@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Python package (python/), for the Debian package python3-bmpresize:
 # pure Python, under the folder that Debian's python3 reads whatever its
 # version. A plain cmake --install leaves it out (pip installs it anywhere
