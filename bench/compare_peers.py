@@ -31,6 +31,13 @@ w, h = max(1, im.width * pct // 100), max(1, im.height * pct // 100)
 im.resize((w, h), Image.BILINEAR).save(dst)
 """
 
+# The Python package, over the library the tool is built on.
+PACKAGE = """
+import sys
+import bmpresize
+bmpresize.resize_file(sys.argv[1], sys.argv[2], int(sys.argv[3]))
+"""
+
 OPENCV = """
 import sys
 import cv2
@@ -113,10 +120,16 @@ def main():
     ap.add_argument("--dir", required=True)
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--cases", choices=("all", "small"), default="all")
-    ap.add_argument("--peers", default="bmpresize,ImageMagick,libvips,Pillow,OpenCV,cp",
+    ap.add_argument("--library", help="libbmpresize for the Python package (python/src), which runs when given")
+    ap.add_argument("--peers", default="bmpresize,Python,ImageMagick,libvips,Pillow,OpenCV,cp",
                     help="comma-separated tools to time; bmpresize always runs first")
     a = ap.parse_args()
     chosen = set(a.peers.split(",")) | {"bmpresize"}
+    if a.library:
+        ENV["BMPRESIZE_LIBRARY"] = os.path.abspath(a.library)
+        ENV["PYTHONPATH"] = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "python", "src")
+    else:
+        chosen.discard("Python")
     os.makedirs(a.dir, exist_ok=True)
     tool = os.path.abspath(a.tool)
     # Debian's ImageMagick policy stops at 128 megapixels and 1 GiB of disk;
@@ -150,6 +163,7 @@ def main():
     def peers(src, dst, pct):
         return [p for p in [
             ("bmpresize", [tool, src, dst, str(pct)]),
+            ("Python", [sys.executable, "-c", PACKAGE, src, dst, str(pct)]),
             ("ImageMagick", ["convert", src, "-filter", "Triangle", "-resize", f"{pct}%", "BMP3:" + dst]),
             ("libvips", ["vips", "resize", src, dst, str(pct / 100), "--kernel", "linear"]),
             ("Pillow", [sys.executable, "-c", PILLOW, src, dst, str(pct)]),

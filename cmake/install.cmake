@@ -8,6 +8,11 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
+# Everything below but the Python package is the component "main", the
+# Debian package bmpresizescale; the Python package is "python" (see
+# cmake/python.cmake).
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME main)
+
 set_target_properties(bmpresize_compat PROPERTIES
   EXPORT_NAME bmpresizescale
   PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/include/bmpresizescale.h)

@@ -1,0 +1,37 @@
+# SPDX-License-Identifier: MIT
+"""Resizes BMP pictures by a percentage with the bmpresize library: the same
+bytes as the bmpresize tool, on every machine.
+
+    import bmpresize
+    bmpresize.resize_file("in.bmp", "out.bmp", 50)
+    thumbnail = bmpresize.resize_bytes(upload, 25, strict=True)
+
+A failure raises bmpresize.Error (SourceError, TooLargeError or
+DestinationError) with the tool's reason as its text; a source cut short
+warns with CutShortWarning. The library is the installed libbmpresize, or the
+file named by the BMPRESIZE_LIBRARY environment variable. Resizes let go of
+the interpreter lock: threads resize at once.
+"""
+from ._errors import Cause, Code, CutShortWarning, DestinationError, Error, SourceError, TooLargeError
+from ._options import Cancel
+from ._resize import resize_bytes, resize_file
+
+__version__ = "1.0.0.1"
+
+# Shown as bmpresize.Error and so on, where they are to be caught.
+for _public in (Cancel, Cause, Code, CutShortWarning, DestinationError, Error, SourceError, TooLargeError):
+    _public.__module__ = __name__
+del _public
+
+__all__ = [
+    "Cancel",
+    "Cause",
+    "Code",
+    "CutShortWarning",
+    "DestinationError",
+    "Error",
+    "SourceError",
+    "TooLargeError",
+    "resize_bytes",
+    "resize_file",
+]

@@ -1,0 +1,74 @@
+# SPDX-License-Identifier: MIT
+"""Keyword options, made into the C library's options record. Each option is
+one row of OPTIONS: its record field and how its value is checked."""
+import ctypes
+import operator
+
+from . import _native
+
+INT32_MIN, INT32_MAX = -(2**31), 2**31 - 1
+
+
+class Cancel:
+    """A flag that stops the resizes it is given to (cancel=flag) once set,
+    from another thread: they raise DestinationError with cause CANCELLED and
+    write nothing. A flag may serve several resizes; once set it stays set."""
+
+    def __init__(self):
+        self._flag = _native.CancelFlag(0)
+
+    def set(self):
+        self._flag.value = 1
+
+    def is_set(self):
+        return self._flag.value != 0
+
+
+def _whole(name, low, high):
+    def check(value):
+        number = operator.index(value)
+        if not low <= number <= high:
+            raise ValueError(f"{name} must lie from {low} to {high}, not {number}")
+        return number
+
+    return check
+
+
+def _flag(value):
+    return 1 if value else 0
+
+
+def _cancel(value):
+    if value is None:
+        return None
+    if not isinstance(value, Cancel):
+        raise TypeError(f"cancel must be a bmpresize.Cancel, not {type(value).__name__}")
+    return ctypes.pointer(value._flag)
+
+
+percent = _whole("percent", INT32_MIN, INT32_MAX)
+
+# keyword: (field of the options record, the check that makes its value)
+OPTIONS = {
+    "strict": ("strict", _flag),
+    "sync": ("sync", _flag),
+    "threads": ("threads", _whole("threads", 0, INT32_MAX)),
+    "cancel": ("cancel", _cancel),
+}
+
+
+def make(function, percent_value, keywords):
+    """The options record for a call of function (named in errors, as Python
+    names it for an unknown keyword) with these keywords."""
+    fields = {}
+    for keyword, value in keywords.items():
+        if keyword not in OPTIONS:
+            raise TypeError(f"{function}() got an unexpected keyword argument '{keyword}'")
+        field, check = OPTIONS[keyword]
+        fields[field] = check(value)
+    fields["percent"] = percent(percent_value)
+    options = _native.Options()
+    _native.library().bmpresize_options_init(ctypes.byref(options))
+    for field, value in fields.items():
+        setattr(options, field, value)
+    return options

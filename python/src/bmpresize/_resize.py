@@ -1,0 +1,102 @@
+# SPDX-License-Identifier: MIT
+"""resize_file and resize_bytes over the C library, which resizes with the
+interpreter lock let go."""
+import ctypes
+import os
+import sys
+import warnings
+
+from . import _errors, _native, _options
+
+
+def _describe(library, result, source_name, destination_name):
+    """The sentence the tool prints for result, naming the source and the
+    destination as given (bytes, or None for the library's own words)."""
+    length = library.bmpresize_describe(ctypes.byref(result), source_name, destination_name, None, 0)
+    text = ctypes.create_string_buffer(length + 1)
+    library.bmpresize_describe(ctypes.byref(result), source_name, destination_name, text, length + 1)
+    return os.fsdecode(text.value)
+
+
+def _raise_failure(library, result, source_name, destination_name):
+    if result.code != _errors.Code.OK:
+        raise _errors.error_for(result, _describe(library, result, source_name, destination_name))
+
+
+def _answer(library, result, source_name, destination_name):
+    """Raises the Error of a failed result; warns of a source cut short."""
+    _raise_failure(library, result, source_name, destination_name)
+    if result.shortfall.cut_short:
+        reason = _describe(library, result, source_name, destination_name)
+        # Past _answer and the public function: the warning points at the caller.
+        warnings.warn(_errors.warning_for(result, reason), stacklevel=3)
+
+
+def _path(value, what):
+    """A path argument as the bytes the file functions take."""
+    path = os.fsencode(value)
+    if b"\0" in path:
+        raise ValueError(f"{what} holds a null byte")
+    return path
+
+
+def resize_file(source, destination, percent, **options):
+    """Resizes the BMP picture at the path source by percent (50 halves each
+    side, 200 doubles it) into the file at destination, a 24-bit BMP (32-bit
+    when the source has 32 bits). The destination is replaced whole or not
+    at all.
+
+    Options: strict=True makes a source cut short an Error (else its missing
+    rows are white, with a CutShortWarning); sync=True makes the new file
+    reach the disk before it replaces the old one; cancel=Cancel() stops the
+    resize when set from another thread; threads=N caps the threads one
+    resize may use (today each runs on its calling thread).
+
+    Raises SourceError, TooLargeError or DestinationError (all Error), whose
+    text is the tool's reason."""
+    source_path = _path(source, "source")
+    destination_path = _path(destination, "destination")
+    record = _options.make("resize_file", percent, options)
+    library = _native.library()
+    result = _native.Result()
+    if sys.platform == "win32":
+        library.bmpresize_file_w(os.fsdecode(source), os.fsdecode(destination), record, result)
+    else:
+        library.bmpresize_file(source_path, destination_path, record, result)
+    _answer(library, result, source_path, destination_path)
+
+
+def _readable(data):
+    """data as something ctypes passes as a pointer, and its length: bytes as
+    they are, a writable buffer in place, any other buffer copied."""
+    if isinstance(data, bytes):
+        return data, len(data)
+    view = memoryview(data)
+    if view.readonly or not view.c_contiguous:
+        return view.tobytes(), view.nbytes
+    return (ctypes.c_char * view.nbytes).from_buffer(view.cast("B")), view.nbytes
+
+
+def resize_bytes(data, percent, **options):
+    """Resizes the BMP picture in data (bytes or any buffer) by percent and
+    answers the resized picture's bytes, which are the bytes resize_file
+    writes. Takes the options of resize_file (sync has nothing to do here).
+    Errors name the source "source" and the destination "destination"."""
+    source, size = _readable(data)
+    record = _options.make("resize_bytes", percent, options)
+    library = _native.library()
+    result = _native.Result()
+    needed = ctypes.c_size_t(0)
+    library.bmpresize_memory_size(source, size, record, ctypes.byref(needed), result)
+    _raise_failure(library, result, None, None)
+    try:
+        out = bytearray(needed.value)
+    except MemoryError:
+        # As the library answers when it cannot have the memory itself.
+        result.code, result.cause = _errors.Code.TOO_LARGE, _errors.Cause.NO_MEMORY
+        _raise_failure(library, result, None, None)
+    target = (ctypes.c_char * len(out)).from_buffer(out)
+    library.bmpresize_memory(source, size, target, len(out), record, result)
+    del target
+    _answer(library, result, None, None)
+    return bytes(memoryview(out)[: result.size])

@@ -1,0 +1,41 @@
+# SPDX-License-Identifier: MIT
+"""Resizes let go of the interpreter lock, and threads resizing at once get
+the bytes one thread gets."""
+import threading
+import time
+from concurrent.futures import ThreadPoolExecutor
+
+import bmpresize
+from conftest import bmp
+
+
+def test_python_runs_while_a_resize_does(tmp_path):
+    # One call into the library, long enough (near 100 ms) that a held lock
+    # would leave the middle of it, far from the few ms around its ends, to
+    # the resize alone.
+    source = tmp_path / "in.bmp"
+    source.write_bytes(bmp(2400, 1800))
+    span = []
+
+    def resize():
+        span.append(time.perf_counter())
+        bmpresize.resize_file(source, tmp_path / "out.bmp", 200)
+        span.append(time.perf_counter())
+
+    worker = threading.Thread(target=resize)
+    ticks = []
+    worker.start()
+    while worker.is_alive():
+        ticks.append(time.perf_counter())
+        time.sleep(0.001)
+    worker.join()
+    start, end = span
+    quarter = (end - start) / 4
+    assert any(start + quarter < t < end - quarter for t in ticks), f"no tick in the middle of {end - start:.3f} s"
+
+
+def test_threads_at_once_give_the_bytes_of_one():
+    jobs = [(bmp(300 + 7 * i, 200 + 5 * i, seed=i), 25 + 40 * i) for i in range(8)]
+    alone = [bmpresize.resize_bytes(data, percent) for data, percent in jobs]
+    with ThreadPoolExecutor(4) as pool:
+        assert list(pool.map(lambda job: bmpresize.resize_bytes(*job), jobs)) == alone
