@@ -53,11 +53,11 @@ const std::uint8_t* RowResampler::BlendedRow(std::int32_t sourceRow, std::int32_
   return out;
 }
 
-bool RowResampler::Run(RowSource& source, RowSink& sink) {
+bool RowResampler::Run(RowSource& source, RowSink& sink, std::int32_t first, std::int32_t end) {
   if (!ready_) return false;
   nextSourceRow_ = size_.sourceHeight - 1;
   blendedRow_[0] = blendedRow_[1] = -1;
-  for (std::int32_t y = size_.height - 1; y >= 0; --y) {
+  for (std::int32_t y = end - 1; y >= first; --y) {
     const AxisTap row = TapFor(size_.sourceHeight, y, size_.height);
     // The lower row first: it comes earlier from the source.
     if (row.secondWeight == 0.0) {

@@ -46,7 +46,12 @@ class RowResampler {
   RowResampler(const ResampleSize& size, const RowBlendKernels& kernels = BestRowBlend());
   bool Ready() const { return ready_; }
   // Runs the whole resize. False when the sink refused a row.
-  bool Run(RowSource& source, RowSink& sink);
+  bool Run(RowSource& source, RowSink& sink) { return Run(source, sink, 0, size_.height); }
+  // Runs destination rows first to end - 1 alone, from the bottom up: a band
+  // of the picture, with the bytes the whole resize gives them. The source
+  // starts at its bottom row, and is asked to pass over the rows below the
+  // band's.
+  bool Run(RowSource& source, RowSink& sink, std::int32_t first, std::int32_t end);
 
  private:
   const std::uint8_t* BlendedRow(std::int32_t sourceRow, std::int32_t keep, RowSource& source);

@@ -49,13 +49,43 @@ std::int32_t ReferenceResize(const char* source, const char* destination, std::i
   return 999;
 }
 
-std::int32_t StreamingResize(const std::string& source, const std::string& destination, std::int32_t percent) {
+bmpresize_result ResizeFile(const std::string& source, const std::string& destination, std::int32_t percent,
+                            std::int32_t threads = 1, bool strict = false) {
   const NativePath from8(source.c_str()), to8(destination.c_str());
   PathSource from(from8.get());
   PathDestination to(to8.get());
   bmpresize_options options = DefaultOptions();
   options.percent = percent;
-  return Resize(from, to, options).code;
+  options.threads = threads;
+  options.strict = strict;
+  return Resize(from, to, options);
+}
+
+std::int32_t StreamingResize(const std::string& source, const std::string& destination, std::int32_t percent) {
+  return ResizeFile(source, destination, percent).code;
+}
+
+bmpresize_result ResizeMemory(const std::vector<std::uint8_t>& source, std::vector<std::uint8_t>& destination,
+                              std::int32_t percent, std::int32_t threads, bool strict) {
+  MemorySourceEnd from(source.data(), source.size());
+  MemoryDestination to(destination.data(), destination.size());
+  bmpresize_options options = DefaultOptions();
+  options.percent = percent;
+  options.threads = threads;
+  options.strict = strict;
+  return Resize(from, to, options);
+}
+
+// What a caller learns from a result, besides the bytes.
+void ExpectSameResult(const bmpresize_result& got, const bmpresize_result& want) {
+  EXPECT_EQ(got.code, want.code);
+  EXPECT_EQ(got.cause, want.cause);
+  EXPECT_EQ(got.value, want.value);
+  EXPECT_EQ(got.limit, want.limit);
+  EXPECT_EQ(got.shortfall.cut_short, want.shortfall.cut_short);
+  EXPECT_EQ(got.shortfall.rows_read, want.shortfall.rows_read);
+  EXPECT_EQ(got.shortfall.top_down, want.shortfall.top_down);
+  EXPECT_EQ(got.shortfall.repeats_last_pixel, want.shortfall.repeats_last_pixel);
 }
 
 TEST(StreamingResize, GivesTheWholePictureResultOnRandomFiles) {
@@ -77,6 +107,39 @@ TEST(StreamingResize, GivesTheWholePictureResultOnRandomFiles) {
     ASSERT_EQ(FileExists(actual), FileExists(expected)) << "round " << round;
     if (want == 999) {
       ASSERT_EQ(ReadFileBytes(actual), ReadFileBytes(expected)) << "round " << round;
+    }
+  }
+}
+
+// Pictures split into bands of rows on several threads give the bytes and the
+// result of one thread, file to file and memory to memory, strict or not.
+TEST(StreamingResize, EveryThreadCountGivesTheBytesOfOne) {
+  static const std::int32_t kPercents[] = {1, 33, 50, 99, 100, 150, 200, 313};
+  static const std::int32_t kThreads[] = {2, 3, 7};
+  Random r{std::mt19937(17)};
+  TempDir dir;
+  const std::string source = dir.File("in.bmp");
+  for (int round = 0; round < 300; ++round) {
+    const std::vector<std::uint8_t> bytes = RandomBmp(r);
+    const std::int32_t percent = kPercents[r.Below(sizeof kPercents / sizeof kPercents[0])];
+    const bool strict = round % 4 == 0;
+    WriteFileBytes(source, bytes);
+    const bmpresize_result one = ResizeFile(source, dir.File("one.bmp"), percent, 1, strict);
+    if (one.code != 999 && one.code != -1) continue;
+    const std::vector<std::uint8_t> want =
+        one.code == 999 ? ReadFileBytes(dir.File("one.bmp")) : std::vector<std::uint8_t>();
+    for (const std::int32_t threads : kThreads) {
+      SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(percent) + " %, " +
+                   std::to_string(threads) + " threads");
+      const std::string out = dir.File("t" + std::to_string(threads) + ".bmp");
+      std::remove(out.c_str());
+      ExpectSameResult(ResizeFile(source, out, percent, threads, strict), one);
+      ASSERT_EQ(FileExists(out), one.code == 999);
+      if (one.code != 999) continue;
+      ASSERT_EQ(ReadFileBytes(out), want);
+      std::vector<std::uint8_t> memory(want.size());
+      ExpectSameResult(ResizeMemory(bytes, memory, percent, threads, strict), one);
+      ASSERT_EQ(memory, want);
     }
   }
 }
