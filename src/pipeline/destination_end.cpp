@@ -23,12 +23,18 @@ bool PathDestination::Open(const SourceEnd& source, Cause& cause) {
   return true;
 }
 
-OffsetSink* PathDestination::AtOffsets() {
+std::FILE* PathDestination::NewFile() {
   // A file rewritten in place is cut where its stream stands, and a device
   // or FIFO takes bytes only in order: only a new file takes them at offsets.
   std::FILE* stream = file_.Stream();
   if (file_.way() != ReplacingFile::Way::kReplace || std::fflush(stream) != 0 || !IsRegularFileStream(stream))
     return nullptr;
+  return stream;
+}
+
+OffsetSink* PathDestination::AtOffsets() {
+  std::FILE* stream = NewFile();
+  if (stream == nullptr) return nullptr;
   offsets_.Attach(stream);
   return &offsets_;
 }

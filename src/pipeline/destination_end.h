@@ -36,6 +36,9 @@ class DestinationEnd {
   // one (a new file, memory); null otherwise. What Bytes() took is in place
   // first (a file's buffer is flushed).
   virtual OffsetSink* AtOffsets() { return nullptr; }
+  // Once open: the new regular file being written, its buffer flushed, where
+  // the destination is one (AtOffsets() then writes into it); null otherwise.
+  virtual std::FILE* NewFile() { return nullptr; }
   // After the last byte, once the source is closed: makes what was written
   // the destination. With sync, a file reaches stable storage first.
   [[nodiscard]] virtual bool Commit(bool sync, Cause& cause) = 0;
@@ -55,6 +58,7 @@ class PathDestination final : public DestinationEnd {
   bool Open(const SourceEnd& source, Cause& cause) override;
   ByteSink& Bytes() override { return bytes_; }
   OffsetSink* AtOffsets() override;
+  std::FILE* NewFile() override;
   bool Commit(bool sync, Cause& cause) override;
   void Abandon() override { file_.Abandon(); }
   bool LeftPartial() const override { return file_.LeftPartial(); }

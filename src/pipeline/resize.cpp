@@ -4,6 +4,7 @@
 #include "bmpfile/bmp_reader.h"
 #include "bmpfile/bmp_writer.h"
 #include "pipeline/banded_stream.h"
+#include "pipeline/pixel_copy.h"
 #include "pipeline/resize_plan.h"
 #include "pipeline/row_stream.h"
 #include "resample/row_resampler.h"
@@ -63,12 +64,14 @@ StreamOutcome StreamInOrder(BmpReader& reader, RowResampler& resampler, BmpWrite
   return outcome;
 }
 
-// The rows streamed in bands on several threads where the source, the
-// destination and the options allow it, else in order on this one.
+// The rows copied as they are where the destination's pixel array is the
+// source's, streamed in bands on several threads where the source, the
+// destination and the options allow it, else streamed in order on this one.
 StreamOutcome StreamAll(SourceEnd& source, DestinationEnd& destination, BmpReader& reader, RowResampler& resampler,
                         const ResampleSize& size, BmpWriter& writer, const BmpLayout& layout,
                         const bmpresize_options& options) {
   StreamOutcome outcome;
+  if (CopiesPixels(reader, layout) && CopyPixels(source, reader, destination, layout, options, outcome)) return outcome;
   const unsigned bands = BandsFor(options, reader, layout.height);
   OffsetSink* sink = bands > 1 ? destination.AtOffsets() : nullptr;
   if (sink != nullptr) {

@@ -109,7 +109,7 @@ class FullAtOffsets final : public DestinationEnd, private OffsetSink {
 
 TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
   const ByteVector picture = Picture();
-  // Three bands of 20 rows: the middle one reads the file's rows 20 to 39.
+  // Three bands of about 20 rows: the middle one reads the file's rows 21 to 40.
   const std::int64_t middleBand = 54 + 30 * static_cast<std::int64_t>(kStride);
   const struct {
     const char* what;
@@ -128,6 +128,7 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     FaultySource from(picture, middleBand, c.error, &cancel);
     const NativePath to8(out.c_str());
     bmpresize_options options = DefaultOptions();
+    options.percent = 99;  // at 100 % the rows would be copied as they are
     options.threads = 3;
     options.cancel = &cancel;
     bmpresize_result result;
@@ -150,6 +151,7 @@ TEST(BandedResize, AWriteThatFailsFailsTheWhole) {
   MemorySourceEnd from(picture.data(), picture.size());
   FullAtOffsets to;
   bmpresize_options options = DefaultOptions();
+  options.percent = 99;
   options.threads = 2;
   const bmpresize_result result = Resize(from, to, options);
   EXPECT_EQ(result.code, BMPRESIZE_DESTINATION_FAILED);

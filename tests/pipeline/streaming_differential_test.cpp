@@ -19,6 +19,7 @@
 #include "reference/resize_image.h"
 #include "reference/write_bmp_file.h"
 #include "support/bmp_bytes.h"
+#include "support/file_bytes.h"
 #include "support/random_bmp.h"
 #include "support/temp_dir.h"
 
@@ -140,6 +141,66 @@ TEST(StreamingResize, EveryThreadCountGivesTheBytesOfOne) {
       std::vector<std::uint8_t> memory(want.size());
       ExpectSameResult(ResizeMemory(bytes, memory, percent, threads, strict), one);
       ASSERT_EQ(memory, want);
+    }
+  }
+}
+
+// Where the size is kept and the pixel array would be the same, the rows are
+// copied as they are: the bytes, the shortfall and the strict failure of the
+// stream, with the padding of a padded row (not copied) zeroed as ever.
+TEST(StreamingResize, KeptSizeGivesTheBytesOfTheStream) {
+  const struct {
+    const char* what;
+    std::int32_t width;
+    std::uint16_t depth;
+    std::uint32_t compression;
+    std::uint32_t gap;      // bytes between the headers and the pixels
+    std::size_t cut;        // bytes of pixel data kept; 0: all, and some after
+    std::int32_t percent;   // 101 % keeps the size of these small pictures
+    std::int64_t rowsRead;  // -1: whole
+  } cases[] = {
+      {"24 bits, no padding", 8, 24, 0, 0, 0, 100, -1},
+      {"24 bits, a gap", 4, 24, 0, 10, 0, 101, -1},
+      {"24 bits, cut in a row", 8, 24, 0, 0, 24 * 5 + 7, 100, 5},
+      {"24 bits, no row", 8, 24, 0, 0, 3, 100, 0},
+      {"24 bits, padding not zero", 5, 24, 0, 0, 0, 100, -1},
+      {"32 bits", 5, 32, 0, 0, 0, 100, -1},
+      {"32 bits, cut", 5, 32, 0, 0, 20 * 9, 100, 9},
+      {"32 bits, bit fields", 5, 32, 3, 12, 0, 100, -1},
+  };
+  constexpr std::int32_t kRows = 13;
+  TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    BmpBytes b;
+    b.Headers(c.width, kRows, c.depth, 54 + c.gap, c.compression);
+    if (c.compression == 3) {
+      b.U32(0xFF0000).U32(0xFF00).U32(0xFF);
+    } else {
+      b.Zeros(c.gap);
+    }
+    const std::size_t stride = (static_cast<std::size_t>(c.width) * c.depth / 8 + 3) / 4 * 4;
+    for (std::size_t i = 0; i < stride * kRows + 9; ++i) b.U8(static_cast<std::uint32_t>(i * 37 + 11));
+    std::vector<std::uint8_t> bytes = b.data();
+    if (c.cut != 0) bytes.resize(54 + c.gap + c.cut);
+    WriteFileBytes(dir.File("in.bmp"), bytes);
+    std::remove(dir.File("expected.bmp").c_str());
+    ASSERT_EQ(ReferenceResize(dir.File("in.bmp").c_str(), dir.File("expected.bmp").c_str(), c.percent), 999);
+    const std::vector<std::uint8_t> want = ReadFileBytes(dir.File("expected.bmp"));
+    for (const bool strict : {false, true}) {
+      const bmpresize_result file = ResizeFile(dir.File("in.bmp"), dir.File("out.bmp"), c.percent, 1, strict);
+      std::vector<std::uint8_t> memory(want.size());
+      const bmpresize_result inMemory = ResizeMemory(bytes, memory, c.percent, 2, strict);
+      for (const bmpresize_result* result : {&file, &inMemory}) {
+        EXPECT_EQ(result->shortfall.cut_short != 0, c.rowsRead >= 0);
+        if (c.rowsRead >= 0) {
+          EXPECT_EQ(result->shortfall.rows_read, c.rowsRead);
+        }
+        EXPECT_EQ(result->code, strict && c.rowsRead >= 0 ? -1 : 999);
+      }
+      if (strict && c.rowsRead >= 0) continue;
+      EXPECT_EQ(ReadFileBytes(dir.File("out.bmp")), want);
+      EXPECT_EQ(memory, want);
     }
   }
 }
