@@ -13,7 +13,7 @@
 namespace {
 
 // The most bytes of rows a band holds before it writes them out.
-constexpr std::size_t kBandBufferBytes = std::size_t{1} << 20;
+constexpr std::size_t kBandBufferBytes = std::size_t{256} << 10;
 
 struct BandsShared {
   OffsetSink& sink;
@@ -35,8 +35,9 @@ class Band final : public RowSink {
     const std::size_t stride = shared_.rows.stride;
     const auto rows = static_cast<std::size_t>(end_ - first_);
     capacity_ = std::max<std::size_t>(1, std::min(rows, kBandBufferBytes / stride));
-    // Zeroed once: the padding after each row comes from here.
-    buffer_.reset(new (std::nothrow) std::uint8_t[capacity_ * stride]());
+    // Zeroed once: the padding after each row comes from here. Rows blended
+    // straight in may spill into the slack after the last.
+    buffer_.reset(new (std::nothrow) std::uint8_t[capacity_ * stride + kRowBlendSlack]());
     return buffer_ != nullptr;
   }
 
@@ -46,9 +47,15 @@ class Band final : public RowSink {
     if (!done_) shared_.stop.store(true, std::memory_order_relaxed);
   }
 
+  std::uint8_t* NextRow() override { return buffer_.get() + held_ * shared_.rows.stride; }
+
   bool WriteRow(const std::uint8_t* data) override {
     if (shared_.stop.load(std::memory_order_relaxed) || StopsBeforeRow(reader_, shared_.options)) return false;
-    std::memcpy(buffer_.get() + held_ * shared_.rows.stride, data, shared_.rows.rowBytes);
+    std::uint8_t* row = NextRow();
+    const BandedRows& rows = shared_.rows;
+    if (data != row) std::memcpy(row, data, rows.rowBytes);
+    // A row blended in place may have spilled into its padding.
+    std::memset(row + rows.rowBytes, 0, rows.stride - rows.rowBytes);
     return ++held_ < capacity_ || Flush();
   }
 
@@ -112,7 +119,7 @@ void Merge(const std::unique_ptr<Band>* bands, unsigned count, StreamOutcome& ou
 
 unsigned BandsFor(const bmpresize_options& options, const BmpReader& reader, std::int32_t height) {
   const FileLayout& layout = reader.Layout();
-  if (layout.storage == RowStorage::kRunLength || layout.depth == 16 || reader.DataStart() < 0) return 1;
+  if (layout.storage == RowStorage::kRunLength || layout.depth == 16 || reader.DataStart() < 0) return 0;
   const unsigned threads = options.threads > 0 ? static_cast<unsigned>(options.threads) : CoreCount();
   return static_cast<unsigned>(std::min<std::int64_t>({threads, kMostBands, height}));
 }
@@ -131,7 +138,6 @@ bool StreamInBands(unsigned bands, const SourceEnd& source, BmpReader& reader, R
     reading->resampler.reset(new (std::nothrow) RowResampler(size));
     if (!reading->resampler || !reading->resampler->Ready()) break;
   }
-  if (count < 2) return false;
 
   BandsShared shared{sink, rows, options};
   std::unique_ptr<Band> band[kMostBands];

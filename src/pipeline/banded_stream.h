@@ -35,13 +35,15 @@ struct BandedRows {
 };
 
 // The bands the resize of reader's picture into height rows may run in, for
-// the threads the options allow (0: one per core); 1 where its rows must be
-// read in order.
+// the threads the options allow (0: one per core); 0 where its rows must be
+// read in order. One band still writes its rows a block at a time, at their
+// offsets, blended straight into its block.
 unsigned BandsFor(const bmpresize_options& options, const BmpReader& reader, std::int32_t height);
 
 // Streams the resize in up to bands bands, the first with reader and
-// resampler, which stand fresh. False, before any row is read, when fewer
-// than two bands could be had: the stream is then the caller's to run.
+// resampler, which stand fresh; fewer where a second way into the source
+// cannot be had. False, before any row is read, when memory for the first
+// band is short: the stream is then the caller's to run.
 [[nodiscard]] bool StreamInBands(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
                                  const ResampleSize& size, OffsetSink& sink, const BandedRows& rows,
                                  const bmpresize_options& options, StreamOutcome& outcome);

@@ -73,7 +73,7 @@ StreamOutcome StreamAll(SourceEnd& source, DestinationEnd& destination, BmpReade
   StreamOutcome outcome;
   if (CopiesPixels(reader, layout) && CopyPixels(source, reader, destination, layout, options, outcome)) return outcome;
   const unsigned bands = BandsFor(options, reader, layout.height);
-  OffsetSink* sink = bands > 1 ? destination.AtOffsets() : nullptr;
+  OffsetSink* sink = bands > 0 ? destination.AtOffsets() : nullptr;
   if (sink != nullptr) {
     BandedRows rows;
     rows.dataOffset = HeadersFor(layout).file.bfOffBits;

@@ -67,8 +67,10 @@ bool RowResampler::Run(RowSource& source, RowSink& sink, std::int32_t first, std
     }
     const std::uint8_t* lower = BlendedRow(row.second, -1, source);
     const std::uint8_t* upper = BlendedRow(row.first, row.second, source);
-    kernels_.blendRows(upper, lower, row.firstWeight, row.secondWeight, rowBytes_, output_.get());
-    if (!sink.WriteRow(output_.get())) return false;
+    std::uint8_t* out = sink.NextRow();
+    if (out == nullptr) out = output_.get();
+    kernels_.blendRows(upper, lower, row.firstWeight, row.secondWeight, rowBytes_, out);
+    if (!sink.WriteRow(out)) return false;
   }
   return true;
 }

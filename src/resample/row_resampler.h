@@ -30,6 +30,10 @@ class RowSink {
  public:
   virtual ~RowSink() = default;
   virtual bool WriteRow(const std::uint8_t* data) = 0;
+  // Where the next row may be blended straight into, saving a copy: room for
+  // the row and kRowBlendSlack bytes after it, which the sink may find
+  // overwritten. Null: the resampler blends into a row of its own.
+  virtual std::uint8_t* NextRow() { return nullptr; }
 };
 
 struct ResampleSize {
