@@ -29,11 +29,13 @@ struct FileLayout {
   std::int32_t width = 0;
   std::int32_t height = 0;  // positive also for a top-down file
   // Bits per pixel as the file says: 32 for every 32-bit file, bit fields
-  // included; 8 and 4 for run-length encoded files.
+  // included; 8 and 4 for run-length encoded files; 2 for a 2-bit file,
+  // which no picture has (the rows come in full colour whatever the depth).
   std::int32_t depth = 0;
   RowStorage storage = RowStorage::kBottomUp;
   std::int32_t stride = 0;  // bytes of one file row, padding included
-  // The colour table of a 1, 4 or 8-bit file: 2^depth entries.
+  // The colour table of a 1, 2, 4 or 8-bit file: 2^depth entries, and white
+  // beyond them.
   Palette palette{};
   // 16-bit pixels: the channel masks (5-5-5 without bit fields).
   ChannelMasks masks16;

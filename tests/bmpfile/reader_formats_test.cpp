@@ -1,5 +1,5 @@
 // The reader on the formats other programs write: run-length encoded rows,
-// top-down rows, OS/2 1.x headers, colour tables and masks after longer info
+// top-down rows, 2-bit pixels, OS/2 1.x headers, colour tables and masks after longer info
 // headers, 16-bit masks below bit 4 and 32-bit bit fields. Files are built
 // byte by byte and read both whole (ReadBmpFile) and row by row through the
 // reader, from a path and from a pipe that cannot seek, with and without
@@ -72,6 +72,10 @@ const char* Name(Via via) {
   }
   return "";
 }
+
+// The depth a way of reading tells: the file's, but the image of a whole
+// read holds a 2-bit file at 8 bits.
+int DepthSeen(Via via, int depth) { return via == Via::kWhole ? ImageDepthFor(depth) : depth; }
 
 struct Picture {
   bool accepted = false;
@@ -353,15 +357,16 @@ TEST_P(TopDown, ReadsAsTheSamePictureStoredBottomUp) {
     SCOPED_TRACE(Name(via));
     const Picture p = Read(PictureFile(c, 5, 4, true), via);
     ExpectPicture(p, 5, 4, reference.pixels);
-    EXPECT_EQ(p.depth, c.depth);
+    EXPECT_EQ(p.depth, DepthSeen(via, c.depth));
     for (int answer : p.answers) EXPECT_EQ(answer, 1);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BmpReader, TopDown,
-    ::testing::Values(TopDownCase{"OneBit", 1, 0, FullTable(1)}, TopDownCase{"FourBit", 4, 0, FullTable(4)},
-                      TopDownCase{"EightBit", 8, 0, FullTable(8)}, TopDownCase{"SixteenBit", 16, 0, {}},
+    ::testing::Values(TopDownCase{"OneBit", 1, 0, FullTable(1)}, TopDownCase{"TwoBit", 2, 0, FullTable(2)},
+                      TopDownCase{"FourBit", 4, 0, FullTable(4)}, TopDownCase{"EightBit", 8, 0, FullTable(8)},
+                      TopDownCase{"SixteenBit", 16, 0, {}},
                       TopDownCase{"SixteenBitFields", 16, 3, Masks({0xF800, 0x07E0, 0x001F})},
                       TopDownCase{"TwentyFourBit", 24, 0, {}}, TopDownCase{"ThirtyTwoBit", 32, 0, {}},
                       TopDownCase{"ThirtyTwoBitFields", 32, 3, Masks({0xFF0000, 0xFF00, 0xFF})},
@@ -551,7 +556,7 @@ TEST_P(LongHeader, TableFollowsTheHeaderAndMasksSitAtFiftyFour) {
     SCOPED_TRACE(Name(via));
     const Picture p = Read(file.data(), via);
     ExpectPicture(p, 2, 1, c.pixels);
-    EXPECT_EQ(p.depth, c.depth);
+    EXPECT_EQ(p.depth, DepthSeen(via, c.depth));
   }
 }
 
@@ -588,6 +593,18 @@ INSTANTIATE_TEST_SUITE_P(
                        Concat(FullTable(4), {9, 9, 9}),
                        {0xF1, 0, 0, 0},
                        {Entry(15), Entry(1)}},
+        // Two pixels in the top four bits: the four below are spare.
+        LongHeaderCase{"V5TwoBitTableThenGap",
+                       124,
+                       2,
+                       0,
+                       {},
+                       138 + 16 + 2,
+                       Concat(FullTable(2), {9, 9}),
+                       {0x8F, 0, 0, 0},
+                       {Entry(2), Entry(0)}},
+        // No standard table for 2 bits: entries the file lacks are white.
+        LongHeaderCase{"TwoBitShortTable", 40, 2, 0, {}, 54 + 8, Entries({0, 1}), {0x7F, 0, 0, 0}, {Entry(1), kWhite}},
         LongHeaderCase{"Size52OneBit", 52, 1, 0, {}, 66 + 8, Entries({0, 1}), {0x40, 0, 0, 0}, {Entry(0), Entry(1)}},
         LongHeaderCase{"Size64EightBit", 64, 8, 0, {}, 78 + 8, Entries({0, 1}), {1, 0, 0, 0}, {Entry(1), Entry(0)}},
         LongHeaderCase{"V5RunLength8", 124, 8, 1, {}, 138 + 8, Entries({0, 1}), {1, 1, 0, 1}, {Entry(1), kWhite}},
@@ -743,6 +760,8 @@ INSTANTIATE_TEST_SUITE_P(
         ProblemCase{"RunLength8At4Bits", Headers(4, 4, 4, 1), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 1, 8},
         ProblemCase{"RunLength4At8Bits", Headers(4, 4, 8, 2), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 2, 4},
         ProblemCase{"RunLength4TopDown", Headers(4, -4, 4, 2), BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED, 2, 0},
+        ProblemCase{"TwoBitsRunLength8", Headers(4, 4, 2, 1), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 1, 8},
+        ProblemCase{"TwoBitsBitfields", Headers(4, 4, 2, 3), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 3, 16},
         ProblemCase{"BitfieldsAt8", Headers(4, 4, 8, 3), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 3, 16},
         ProblemCase{"HuffmanInA64ByteHeader", Headers(4, 4, 1, 3, 64), BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER, 3, 64},
         ProblemCase{"Rle24InA64ByteHeader", Headers(4, 4, 24, 4, 64), BMPRESIZE_CAUSE_COMPRESSION, 4, 0},
@@ -752,7 +771,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 16, 12},
         ProblemCase{"CoreHeaderAt32Bits", Concat(CoreFile(26, 2, 2, 32), Bytes(16, 0)),
                     BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 32, 12},
-        ProblemCase{"CoreHeaderAt2Bits", Concat(CoreFile(26, 2, 2, 2), Bytes(16, 0)), BMPRESIZE_CAUSE_DEPTH, 2, 0},
+        ProblemCase{"CoreHeaderAt2Bits", Concat(CoreFile(26, 2, 2, 2), Bytes(16, 0)), BMPRESIZE_CAUSE_DEPTH_FOR_HEADER,
+                    2, 12},
         ProblemCase{"CoreHeaderWidth0", Concat(CoreFile(26, 0, 2, 24), Bytes(16, 0)), BMPRESIZE_CAUSE_WIDTH, 0,
                     kMaxRowPixels},
         ProblemCase{"CoreHeaderHeight0", Concat(CoreFile(26, 2, 0, 24), Bytes(16, 0)), BMPRESIZE_CAUSE_HEIGHT, 0, 0},

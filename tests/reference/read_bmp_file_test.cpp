@@ -299,7 +299,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"BitfieldsAt24", 4, 4, 24, 3}, RefusedCase{"AlphaBitfieldsAt8", 4, 4, 8, 6},
                       RefusedCase{"Compression4", 4, 4, 24, 4}, RefusedCase{"Compression5", 4, 4, 24, 5},
                       RefusedCase{"CmykCompression", 4, 4, 8, 11},
-                      RefusedCase{"CompressionHighBits", 4, 4, 16, 0x10003}, RefusedCase{"BitCount2", 4, 4, 2, 0},
+                      RefusedCase{"CompressionHighBits", 4, 4, 16, 0x10003}, RefusedCase{"TwoBitsBitfields", 4, 4, 2, 3},
                       RefusedCase{"BitCount0", 4, 4, 0, 0}, RefusedCase{"BitCount64", 4, 4, 64, 0},
                       RefusedCase{"BitCountHighByte", 4, 4, 0x118, 0}, RefusedCase{"Width0", 0, 4, 24, 0},
                       RefusedCase{"WidthNegative", -127, 4, 1, 0}, RefusedCase{"Height0", 4, 0, 24, 0},
