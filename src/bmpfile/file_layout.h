@@ -15,10 +15,16 @@
 
 // How the pixel rows lie in the file; each way has a row reader of its own.
 enum class RowStorage {
-  kBottomUp,   // whole rows, the bottom one first
-  kTopDown,    // whole rows, the top one first (a negative height)
-  kRunLength,  // 8-bit or 4-bit run-length encoded, bottom-up
+  kBottomUp,          // whole rows, the bottom one first
+  kTopDown,           // whole rows, the top one first (a negative height)
+  kRunLength,         // 8-bit or 4-bit run-length encoded, the bottom row first
+  kTopDownRunLength,  // the same, the top row first (a negative height)
 };
+
+// Whether the file's first row is the picture's top one.
+inline bool IsTopDown(RowStorage storage) {
+  return storage == RowStorage::kTopDown || storage == RowStorage::kTopDownRunLength;
+}
 
 struct FileLayout {
   BmpFileHeader file;

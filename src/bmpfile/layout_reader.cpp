@@ -127,6 +127,12 @@ bool CheckFormat(const FileLayout& layout, Cause& cause) {
   return true;
 }
 
+// How the rows lie: the way each is stored has a row reader of its own.
+RowStorage StorageFor(bool runLength, bool topDown) {
+  if (runLength) return topDown ? RowStorage::kTopDownRunLength : RowStorage::kRunLength;
+  return topDown ? RowStorage::kTopDown : RowStorage::kBottomUp;
+}
+
 // The picture's size and how its rows lie.
 bool CheckSize(FileLayout& layout, Cause& cause) {
   const std::int32_t width = layout.info.biWidth;
@@ -136,10 +142,7 @@ bool CheckSize(FileLayout& layout, Cause& cause) {
   if (height == 0 || height == std::numeric_limits<std::int32_t>::min())
     return Refuse(cause, Because(BMPRESIZE_CAUSE_HEIGHT, height));
   const std::uint32_t compression = layout.header.core ? kBiRgb : layout.info.biCompression;
-  const bool runLength = compression == kBiRle8 || compression == kBiRle4;
-  // Run-length encoded data has no row offsets to fetch top-down rows from.
-  if (height < 0 && runLength) return Refuse(cause, Because(BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED, compression));
-  layout.storage = runLength ? RowStorage::kRunLength : height < 0 ? RowStorage::kTopDown : RowStorage::kBottomUp;
+  layout.storage = StorageFor(compression == kBiRle8 || compression == kBiRle4, height < 0);
   layout.width = width;
   layout.height = height < 0 ? -height : height;
   const std::int64_t pixels = static_cast<std::int64_t>(width) * layout.height;

@@ -7,7 +7,7 @@
 
 RowReader::RowReader(ByteSource& source, const FileLayout& layout) : source_(source), layout_(layout) {
   shortfall_.height = layout.height;
-  shortfall_.topDown = layout.storage == RowStorage::kTopDown;
+  shortfall_.topDown = IsTopDown(layout.storage);
   shortfall_.repeatsLastPixel = layout.depth == 16;
 }
 

@@ -92,6 +92,9 @@ TEST(Describe, SuccessesAndShortBuffers) {
   done.shortfall = {1, 0, 0, 2, 4};
   EXPECT_EQ(Describe(done),
             "in.bmp: warning: cut short: only the bottom 2 of its 4 rows could be read; the rows above are white");
+  done.shortfall = {1, 1, 0, 3, 5};
+  EXPECT_EQ(Describe(done),
+            "in.bmp: warning: cut short: only the top 3 of its 5 rows could be read; the rows below are white");
 
   char text[8] = "xxxxxxx";
   const bmpresize_result failed = Destination(BMPRESIZE_CAUSE_CANCELLED, 0);

@@ -356,6 +356,15 @@ TEST(BmpresizeTool, CutShortSourceWarnsOrFailsWhenStrict) {
   run = RunTool(dir, "--strict " + batch);
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.err.find("; 1 failed:\nbmpresize: " + cut + ": is cut short"), std::string::npos) << run.err;
+
+  // Top-down run-length data that ends in its third row keeps the two above.
+  const std::string rle = dir.File("rle.bmp");
+  WriteFileBytes(rle, BmpBytes().Headers(6, -4, 8, 58, 1).U32(0).Bytes({6, 0, 0, 0, 6, 0, 0, 0, 3, 0}).data());
+  run = RunTool(dir, Quote(rle) + " " + Quote(out) + " 100");
+  EXPECT_EQ(run.exit, 0);
+  EXPECT_EQ(run.err,
+            "bmpresize: " + rle +
+                ": warning: cut short: only the top 2 of its 4 rows could be read; the rows below are white\n");
 }
 
 // A batch stopped by a signal at several moments after its first file
