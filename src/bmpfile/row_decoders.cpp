@@ -93,6 +93,16 @@ bool DecodeRow4(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* 
   return true;
 }
 
+bool DecodeRow2(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
+  if (row.width <= 0) return true;
+  if (4 * static_cast<std::int64_t>(count) < row.width) return false;
+  for (std::int32_t x = 0; x < row.width; ++x) {
+    const unsigned shift = 6 - 2 * static_cast<unsigned>(x % 4);
+    row[x] = palette[(bytes[x / 4] >> shift) & 3];
+  }
+  return true;
+}
+
 bool DecodeRow1(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
   if (row.width <= 0) return true;
   if (8 * static_cast<std::int64_t>(count) < row.width) return false;
