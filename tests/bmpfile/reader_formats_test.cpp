@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader on the formats other programs write: run-length encoded rows,
 // top-down rows, OS/2 1.x headers, colour tables and masks after longer info
 // headers, 16-bit masks below bit 4 and 32-bit bit fields. Files are built
