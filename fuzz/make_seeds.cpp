@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes small BMP files of every depth with the whole-picture writer, as
 // seeds for the fuzz targets, and from them the variants that other programs
 // write: top-down rows, run-length encoded 8-bit and 4-bit data (bottom-up and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reader target: the input is a BMP file, read from memory. Whatever the
 // reader makes of it, the image it leaves must write at its own depth and read
 // back the same: same size, depth, resolution and pixels (a 2-bit file is held

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BMP file as this library reads and writes it:
 //
 //   offset 0    file header, 14 bytes (BmpFileHeader)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bmpfile/bmp_reader.h"
 
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a BMP file in two stages, so a caller can stream it row by row:
 //
 //   Open(source)   header stage (ReadLayout): the headers, the checks, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bmpfile/row_decoders.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row decoders: one file row of pixel data in, one row of pixels out.
 //
 //   DecodeRow32   4 bytes a pixel: blue, green, red, alpha

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader and writer against the public BMP test suite named by
 // BMPRESIZE_CORPUS_DIR: its INDEX.tsv says which files the reader takes
 // (column supported_e5e6).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader on the formats other programs write: run-length encoded rows
 // (bottom-up and top-down), top-down rows, 2-bit pixels, OS/2 1.x headers,
 // colour tables and masks after longer info headers, 16-bit masks below bit 4

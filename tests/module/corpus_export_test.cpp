@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export over two folders of BMP files with recorded expectations:
 //   BMPRESIZE_REALWORLD_DIR  files written by other programs (and a few made
 //                            by hand): INDEX.tsv gives the result at 100 % and

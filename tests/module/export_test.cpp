@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export end to end, through the public header and the shared library.
 // Sources are made with the whole-picture writer (or byte by byte where they
 // must be malformed); expected pictures with the sampler itself.

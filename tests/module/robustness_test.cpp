@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile headers, failing disks and odd files (Linux): each call ends with
 // its result code, quickly, within bounded memory, and never waits for ever.
 // Every call runs in a child process, so that its peak memory is its own and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reference/read_bmp_file.h"
 
 #include <gtest/gtest.h>
