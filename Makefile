@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Thin wrapper around CMake.
 #   make run    builds the tool alone (no tests, no GoogleTest needed) and
 #               resizes the bundled example

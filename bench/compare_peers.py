@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Runs one resize per tool per case as a whole process, several times, and
 prints a table: median wall time, peak RSS, and the ratio to bmpresize on one
 thread; then the batch case (many small files, files per second) and the

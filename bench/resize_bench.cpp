@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Micro-benchmarks of the product path: the whole resize as a caller makes it
 // (memory to memory through bmpresize.h), and its two halves, reading the
 // rows of a file of each depth and resampling rows.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cmake --install: the libraries and their public headers, the tool with its
 # manual page, the licence, and CMake packages so another project can say
 #   find_package(bmpresize REQUIRED)

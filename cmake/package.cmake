@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cpack -G DEB: two Debian packages, under /usr. bmpresizescale holds
 # everything cmake --install puts in place (libbmpresize shared and static
 # with bmpresize.h, the compatibility module with bmpresizescale.h, the tool

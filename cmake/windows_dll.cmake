@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows form of the shared library: VANTRELBMPRESIZESCALE.dll exporting
 # BMPResizeScale by name and as ordinal 1 (from the .def file), with its
 # version block and type library as resources, and the DLL entry wired to the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Paints examples/landscape.bmp: a small evening landscape (sky, sun, hills,
 lake, trees), written as a 24-bit bottom-up BMP with the standard library only.
 Run it again to regenerate the file, from any folder; the output is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the fuzz targets share: the harness's own size cap,
 // and a check that stops the run loudly. The targets read their input from
 // memory and write into memory: no file is made.

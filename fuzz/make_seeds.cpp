@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: MIT
 // Writes small BMP files of every depth with the whole-picture writer, as
 // seeds for the fuzz targets, and from them the variants that other programs
-// write: top-down rows, run-length encoded 8-bit and 4-bit data, OS/2 1.x
-// headers, longer info headers, 32-bit bit fields: make_seeds FOLDER
+// write: top-down rows, run-length encoded 8-bit and 4-bit data (bottom-up and
+// top-down), 2-bit pixels, OS/2 1.x headers, longer info headers, 32-bit bit
+// fields: make_seeds FOLDER
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -162,14 +164,17 @@ Bytes Fields32(const Written& w, std::uint32_t compression, std::uint32_t infoSi
 }
 
 // Run-length encoded 8-bit or 4-bit data: runs of equal indices, absolute runs
-// of the others, a delta over part of the second row, end of line and of bitmap.
-Bytes RunLength(const Written& w) {
+// of the others, a delta over part of the second row stored, end of line and of
+// bitmap; the top row first when topDown.
+Bytes RunLength(const Written& w, bool topDown) {
   const bool four = w.depth == 4;
   const Bytes table = w.Table();
-  Bytes b = Headers(w, 40, 54 + static_cast<std::uint32_t>(table.size()), w.height, four ? kBiRle4 : kBiRle8);
+  Bytes b = Headers(w, 40, 54 + static_cast<std::uint32_t>(table.size()), topDown ? -w.height : w.height,
+                    four ? kBiRle4 : kBiRle8);
   b.insert(b.end(), table.begin(), table.end());
-  for (std::int32_t row = 0; row < w.height; ++row) {
-    std::int32_t x = row == 1 && w.width > 2 ? 2 : 0;
+  for (std::int32_t stored = 0; stored < w.height; ++stored) {
+    const std::int32_t row = topDown ? w.height - 1 - stored : stored;
+    std::int32_t x = stored == 1 && w.width > 2 ? 2 : 0;
     if (x > 0) b.insert(b.end(), {0, 2, static_cast<std::uint8_t>(x), 0});
     while (x < w.width) {
       std::int32_t n = 1;
@@ -193,9 +198,27 @@ Bytes RunLength(const Written& w) {
       if (bytes % 2 != 0) b.push_back(0);
       x += n;
     }
-    if (row + 1 < w.height) b.insert(b.end(), {0, 0});
+    if (stored + 1 < w.height) b.insert(b.end(), {0, 0});
   }
   b.insert(b.end(), {0, 1});
+  return b;
+}
+
+// A 2-bit file made from a 4-bit one: the first entries of its table, each
+// index modulo 4, four pixels a byte; the top row first when topDown.
+Bytes TwoBit(const Written& w, bool topDown, std::uint32_t entries) {
+  Written two = w;
+  two.depth = 2;
+  const Bytes table = w.Table();
+  Bytes b = Headers(two, 40, 54 + 4 * entries, topDown ? -w.height : w.height, kBiRgb);
+  b.insert(b.end(), table.begin(), table.begin() + 4 * entries);
+  for (std::int32_t stored = 0; stored < w.height; ++stored) {
+    const std::int32_t row = topDown ? w.height - 1 - stored : stored;
+    Bytes bytes(RowStride(w.width, 2), 0);
+    for (std::int32_t x = 0; x < w.width; ++x)
+      bytes[static_cast<std::size_t>(x / 4)] |= static_cast<std::uint8_t>((w.Index(x, row) & 3) << (6 - 2 * (x % 4)));
+    b.insert(b.end(), bytes.begin(), bytes.end());
+  }
   return b;
 }
 
@@ -238,7 +261,15 @@ int main(int argc, char** argv) {
         variants.push_back({"-v4", LongHeader(w, 108)});
         variants.push_back({"-h52", LongHeader(w, 52)});
       }
-      if (depth == 4 || depth == 8) variants.push_back({"-rle", RunLength(w)});
+      if (depth == 4 || depth == 8) {
+        variants.push_back({"-rle", RunLength(w, false)});
+        variants.push_back({"-rle-topdown", RunLength(w, true)});
+      }
+      if (depth == 4) {
+        variants.push_back({"-2bit", TwoBit(w, false, 4)});
+        variants.push_back({"-2bit-topdown", TwoBit(w, true, 4)});
+        variants.push_back({"-2bit-short-table", TwoBit(w, false, 2)});
+      }
       if (depth == 32) {
         variants.push_back({"-bitfields", Fields32(w, kBiBitfields, 40)});
         variants.push_back({"-alphabitfields", Fields32(w, kBiAlphaBitfields, 40)});

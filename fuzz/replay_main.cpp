@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a fuzz target once over every file named on the command line, folders
 // searched recursively, without libFuzzer: the ordinary test run replays
 // fuzz/regressions/ and the BMP test suite this way. A failed check aborts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Resize target: the input is the source picture, in memory, and its last two
 // bytes also pick the percent, from -20 to 400. It runs as a caller of the
 // library does: the size query, then the resize into a buffer of that size, or

@@ -5,7 +5,7 @@
  *
  * ABOUT
  *
- * Reads a BMP picture (1, 4, 8, 16, 24 or 32 bits per pixel, uncompressed,
+ * Reads a BMP picture (1, 2, 4, 8, 16, 24 or 32 bits per pixel, uncompressed,
  * 16- or 32-bit bit fields, or 8- or 4-bit run-length encoded; rows bottom-up
  * or top-down; OS/2 1.x pictures too), scales its width and height by a
  * percentage with bilinear interpolation, and writes the result as an
@@ -14,7 +14,8 @@
  * out below 1 the picture is 1 x 1. The bytes are the same on every platform,
  * and the same as BMPResizeScale (bmpresizescale.h) writes, whichever way the
  * picture comes in and goes out. Rows are read, resized and written a few at
- * a time: no call holds a whole picture.
+ * a time: no call holds a whole picture (a top-down run-length encoded one
+ * holds its encoded data, which tells its bottom row only at its end).
  *
  * SYNOPSIS: memory to memory
  *
@@ -105,8 +106,9 @@
  * across this interface; a failed allocation is a result like any other.
  * Memory per call, for each thread it uses: 24 + 4 x c bytes per destination
  * column (c = 3 or 4 bytes a pixel) and up to 8 per source column, besides
- * about 2 MiB; rows up to 2^24 pixels are taken, so a small file claiming such
- * rows can make a call take up to 768 MiB a thread.
+ * about 2 MiB; and the encoded data of a top-down run-length source (up to
+ * three times as much while it is read); rows up to 2^24 pixels are taken, so
+ * a small file claiming such rows can make a call take up to 768 MiB a thread.
  */
 #ifndef BMPRESIZE_H
 #define BMPRESIZE_H
@@ -146,7 +148,7 @@ typedef enum bmpresize_cause {
   BMPRESIZE_CAUSE_HEIGHT = 8,                  /* value: biHeight */
   BMPRESIZE_CAUSE_TOO_MANY_PIXELS = 9,         /* value: width x height, limit: the most taken */
   BMPRESIZE_CAUSE_COMPRESSION_DEPTH = 10,      /* value: biCompression, limit: the depth it is taken at */
-  BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED = 11,    /* value: biCompression, with a negative height */
+  BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED = 11,    /* no longer given: top-down run-length files are read */
   BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER = 12, /* value: biCompression, limit: the header's size */
   BMPRESIZE_CAUSE_DEPTH_FOR_HEADER = 13,       /* value: the depth, limit: the header's size */
   BMPRESIZE_CAUSE_READ_FAILED = 14,            /* a read failed with an error */

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /*
  * bmpresizescale.h - resize a BMP file by a percentage.
  *

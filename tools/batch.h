@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Many sources into one folder, several at a time, with a progress line while
 // it runs and a summary with every failure at the end.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // bmpresize: resizes BMP files by a percentage, one file, a batch into a
 // folder, or a pipe; and says in one line per file exactly why when it cannot.
 #include <cstdio>

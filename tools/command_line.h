@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool's command line, as its help text gives it:
 //   bmpresize [-t N] [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT
 //   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] SOURCE... -o DIRECTORY -p PERCENT

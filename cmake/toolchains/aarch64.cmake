@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # ARM 64-bit little-endian, run through qemu-aarch64. Its compiler also fuses
 # a*b+c by default, so it checks that -ffp-contract=off reaches every target.
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # ARM EABI, soft float (ARMv5TE), run through qemu-arm on an XScale core that has
 # no FPU: a hardware floating-point instruction that slipped into the build
 # stops the test with SIGILL instead of passing unnoticed.

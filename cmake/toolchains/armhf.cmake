@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # ARM 32-bit, hard float (VFP), run through qemu-arm: doubles in VFP
 # registers, the float model of most 32-bit ARM Linux devices today.
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # x86 32-bit Linux. The build takes doubles in SSE2 registers (-msse2
 # -mfpmath=sse, added for every 32-bit x86 target), never the x87's wider
 # registers, so its bytes are those of every other CPU.

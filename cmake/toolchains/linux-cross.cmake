@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared part of the Linux cross toolchains. The including file sets
 # BMPRESIZE_CROSS_TRIPLET (the Debian cross compiler's prefix) and
 # BMPRESIZE_QEMU (the qemu-user program and any options of its own), and may

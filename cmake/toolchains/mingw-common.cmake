@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared part of the mingw-w64 toolchains. The including file sets
 # BMPRESIZE_MINGW_TRIPLET and CMAKE_SYSTEM_PROCESSOR (and any flags) first, and
 # sets CMAKE_CROSSCOMPILING_EMULATOR to BMPRESIZE_WINE where the target runs.

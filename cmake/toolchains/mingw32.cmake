@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Windows 32-bit x86 (i686) with mingw-w64.
 #
 #   cmake -S . -B build-mingw32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw32.cmake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Windows x86_64 with mingw-w64; tests run through wine.
 #
 #   cmake -S . -B build-mingw64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw64.cmake

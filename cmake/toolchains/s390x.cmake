@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # IBM Z, 64-bit big-endian, run through qemu-s390x. Catches byte-order faults in
 # the BMP reader and writer, and (its compiler fuses a*b+c into one instruction
 # by default) any code built without -ffp-contract=off.

@@ -167,7 +167,9 @@ bool RefusalReason(Sentence& s, const bmpresize_result& r) {
     case BMPRESIZE_CAUSE_COMPRESSION_DEPTH:
       s << "compression ";
       CompressionName(s, r.value);
-      s << " is supported only at " << r.limit << " bits per pixel";
+      s << " is supported only at " << r.limit;
+      if (r.value == 3 || r.value == 6) s << " and 32";  // bit fields: 16 bits and 32
+      s << " bits per pixel";
       return true;
     case BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED:
       s << "compression ";

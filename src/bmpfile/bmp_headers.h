@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BMP file as this library reads and writes it:
 //
 //   offset 0    file header, 14 bytes (BmpFileHeader)
@@ -9,8 +10,9 @@
 // Files written by other programs may carry another info header (see
 // HeaderKind; the colour table then follows it, while bit-field masks still
 // start at offset 54), run-length encoded 8-bit and 4-bit pixels, 32-bit bit
-// fields, or rows top-down (a negative height). The reader takes those as
-// well; the writer never writes them.
+// fields, 2-bit pixels (four a byte, with a colour table of four entries), or
+// rows top-down (a negative height). The reader takes those as well; the
+// writer never writes them.
 //
 // Every field is little-endian and transferred one at a time at its own width.
 // A record starts from the defaults below; a read that fails leaves the default.

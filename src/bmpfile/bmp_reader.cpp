@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bmpfile/bmp_reader.h"
 
 #include <new>
@@ -5,6 +6,7 @@
 #include "bmpfile/bottom_up_rows.h"
 #include "bmpfile/run_length_rows.h"
 #include "bmpfile/top_down_rows.h"
+#include "bmpfile/top_down_run_length_rows.h"
 
 namespace {
 
@@ -17,6 +19,8 @@ std::unique_ptr<RowReader> MakeRowReader(ByteSource& source, const FileLayout& l
       return std::unique_ptr<RowReader>(new (std::nothrow) TopDownRows(source, layout));
     case RowStorage::kRunLength:
       return std::unique_ptr<RowReader>(new (std::nothrow) RunLengthRows(source, layout));
+    case RowStorage::kTopDownRunLength:
+      return std::unique_ptr<RowReader>(new (std::nothrow) TopDownRunLengthRows(source, layout));
   }
   return nullptr;
 }

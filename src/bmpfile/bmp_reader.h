@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a BMP file in two stages, so a caller can stream it row by row:
 //
 //   Open(source)   header stage (ReadLayout): the headers, the checks, the
@@ -12,7 +13,8 @@
 // Memory stays in proportion to a row: run-length encoded data is decoded
 // forward as rows are asked for, and the rows of a top-down file are fetched
 // by seeking back to each one. Only a top-down file on a source that cannot
-// seek is held in memory, as far as the source delivers it.
+// seek is held in memory, as far as the source delivers it, and so is the
+// encoded data of a top-down run-length file, as far as it is decoded.
 //
 // A reader reads one source. Once it has failed (the file was refused, memory
 // was short, or a read failed with an error: Failure() says which) or been

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bmpfile/bmp_writer.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing a BMP file in two stages, so a caller can stream it row by row:
 //
 //   Begin(sink, layout)   header stage: checks that the file's sizes fit its

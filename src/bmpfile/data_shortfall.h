@@ -3,7 +3,8 @@
 // The rows read come from it; the others are white (in a 16-bit file they
 // repeat the last pixel read). A bottom-up file gives the picture's bottom
 // rows, a top-down file its top rows. A run-length encoded file is cut short
-// when its data ends before the end-of-bitmap mark and before its top row.
+// when its data ends before the end-of-bitmap mark and before it leaves its
+// last row (the top one, or the bottom one when it is stored top-down).
 #pragma once
 
 #include <cstdint>

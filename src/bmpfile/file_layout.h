@@ -15,10 +15,16 @@
 
 // How the pixel rows lie in the file; each way has a row reader of its own.
 enum class RowStorage {
-  kBottomUp,   // whole rows, the bottom one first
-  kTopDown,    // whole rows, the top one first (a negative height)
-  kRunLength,  // 8-bit or 4-bit run-length encoded, bottom-up
+  kBottomUp,          // whole rows, the bottom one first
+  kTopDown,           // whole rows, the top one first (a negative height)
+  kRunLength,         // 8-bit or 4-bit run-length encoded, the bottom row first
+  kTopDownRunLength,  // the same, the top row first (a negative height)
 };
+
+// Whether the file's first row is the picture's top one.
+inline bool IsTopDown(RowStorage storage) {
+  return storage == RowStorage::kTopDown || storage == RowStorage::kTopDownRunLength;
+}
 
 struct FileLayout {
   BmpFileHeader file;
@@ -29,11 +35,13 @@ struct FileLayout {
   std::int32_t width = 0;
   std::int32_t height = 0;  // positive also for a top-down file
   // Bits per pixel as the file says: 32 for every 32-bit file, bit fields
-  // included; 8 and 4 for run-length encoded files.
+  // included; 8 and 4 for run-length encoded files; 2 for a 2-bit file,
+  // which no picture has (the rows come in full colour whatever the depth).
   std::int32_t depth = 0;
   RowStorage storage = RowStorage::kBottomUp;
   std::int32_t stride = 0;  // bytes of one file row, padding included
-  // The colour table of a 1, 4 or 8-bit file: 2^depth entries.
+  // The colour table of a 1, 2, 4 or 8-bit file: 2^depth entries, and white
+  // beyond them.
   Palette palette{};
   // 16-bit pixels: the channel masks (5-5-5 without bit fields).
   ChannelMasks masks16;

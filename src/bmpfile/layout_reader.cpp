@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "bmpfile/file_depths.h"
 #include "bmpfile/little_endian.h"
 #include "bmpfile/read_exact.h"
 #include "image/colour_tables.h"
-#include "image/depth.h"
 
 namespace {
 
@@ -97,10 +97,11 @@ Cause ShortHeaders(const ByteSource& source, const Signature& signature) {
 bool CheckFormat(const FileLayout& layout, Cause& cause) {
   const std::uint16_t depth = layout.info.biBitCount;
   const std::uint32_t compression = layout.info.biCompression;
+  const FileDepth* fileDepth = FileDepthFor(depth);
   if (layout.header.core) {
-    // No compression field; 16 and 32 bits have no OS/2 1.x form.
-    if (!IsSupportedDepth(depth)) return Refuse(cause, Because(BMPRESIZE_CAUSE_DEPTH, depth));
-    if (depth == 16 || depth == 32)
+    // No compression field; some depths have no OS/2 1.x form.
+    if (fileDepth == nullptr) return Refuse(cause, Because(BMPRESIZE_CAUSE_DEPTH, depth));
+    if (!fileDepth->inCoreHeader)
       return Refuse(cause, Because(BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, depth, layout.header.size));
     return true;
   }
@@ -122,8 +123,14 @@ bool CheckFormat(const FileLayout& layout, Cause& cause) {
     default:
       return Refuse(cause, Because(BMPRESIZE_CAUSE_COMPRESSION, compression));
   }
-  if (!IsSupportedDepth(depth)) return Refuse(cause, Because(BMPRESIZE_CAUSE_DEPTH, depth));
+  if (fileDepth == nullptr) return Refuse(cause, Because(BMPRESIZE_CAUSE_DEPTH, depth));
   return true;
+}
+
+// How the rows lie: the way each is stored has a row reader of its own.
+RowStorage StorageFor(bool runLength, bool topDown) {
+  if (runLength) return topDown ? RowStorage::kTopDownRunLength : RowStorage::kRunLength;
+  return topDown ? RowStorage::kTopDown : RowStorage::kBottomUp;
 }
 
 // The picture's size and how its rows lie.
@@ -135,10 +142,7 @@ bool CheckSize(FileLayout& layout, Cause& cause) {
   if (height == 0 || height == std::numeric_limits<std::int32_t>::min())
     return Refuse(cause, Because(BMPRESIZE_CAUSE_HEIGHT, height));
   const std::uint32_t compression = layout.header.core ? kBiRgb : layout.info.biCompression;
-  const bool runLength = compression == kBiRle8 || compression == kBiRle4;
-  // Run-length encoded data has no row offsets to fetch top-down rows from.
-  if (height < 0 && runLength) return Refuse(cause, Because(BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED, compression));
-  layout.storage = runLength ? RowStorage::kRunLength : height < 0 ? RowStorage::kTopDown : RowStorage::kBottomUp;
+  layout.storage = StorageFor(compression == kBiRle8 || compression == kBiRle4, height < 0);
   layout.width = width;
   layout.height = height < 0 ? -height : height;
   const std::int64_t pixels = static_cast<std::int64_t>(width) * layout.height;
@@ -151,10 +155,11 @@ bool CheckSize(FileLayout& layout, Cause& cause) {
 
 // The colour table, at tableOffset with entries of entryBytes. The number of
 // entries follows from bfOffBits alone (biClrUsed is not consulted). Entries
-// the file cannot supply keep their standard colour; entries beyond the count
-// are white.
+// the file cannot supply keep their standard colour, or stay white at a depth
+// without a standard table (2 bits); entries beyond the count are white.
 void ReadPalette(ByteSource& source, FileLayout& layout, std::int64_t tableOffset, int entryBytes) {
-  FillStandardTable(layout.depth, layout.palette);
+  layout.palette.fill(kWhite);
+  (void)FillStandardTable(layout.depth, layout.palette);
   const std::int32_t size = PaletteSizeForDepth(layout.depth);
   const std::int64_t offBits = static_cast<std::int32_t>(layout.file.bfOffBits);
   const std::int64_t count = std::clamp<std::int64_t>((offBits - tableOffset) / entryBytes, 0, size);
@@ -193,7 +198,7 @@ void ReadMasks32(ByteSource& source, FieldMasks32& masks, bool withAlpha) {
 std::int64_t ReadTablesAndMasks(ByteSource& source, FileLayout& layout) {
   const std::int64_t offBits = static_cast<std::int32_t>(layout.file.bfOffBits);
   const std::uint32_t compression = layout.header.core ? kBiRgb : layout.info.biCompression;
-  if (IsPalettedDepth(layout.depth)) {
+  if (HasColourTable(layout.depth)) {
     // The table follows the header that is really there: 3-byte entries after
     // an OS/2 1.x header, 4-byte entries after the others.
     const std::int64_t tableOffset = TableOffset(layout.header);

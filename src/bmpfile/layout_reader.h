@@ -4,10 +4,11 @@
 // data, read into a FileLayout. Afterwards the source stands at the first
 // byte of the pixel data.
 //
-// Files taken: 1, 4, 8, 16, 24 and 32 bits per pixel, uncompressed; 16 and 32
-// bits with bit fields; 8-bit and 4-bit run-length encoded files; every info
-// header of HeaderKind, the 12-byte OS/2 1.x one at 1, 4, 8 and 24 bits. Rows
-// may run top-down (a negative height) except in run-length encoded files.
+// Files taken: 1, 2, 4, 8, 16, 24 and 32 bits per pixel, uncompressed; 16 and
+// 32 bits with bit fields; 8-bit and 4-bit run-length encoded files; every
+// info header of HeaderKind, the 12-byte OS/2 1.x one at the depths
+// kFileDepths gives it. Rows may run top-down (a negative height) in every
+// file.
 #pragma once
 
 #include <cstdint>

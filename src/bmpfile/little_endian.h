@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Little-endian fields, assembled byte by byte so the host's byte order and
 // struct layout never matter.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bmpfile/read_exact.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The guarded reads through which headers, colour tables, masks and gaps are
 // read.
 //

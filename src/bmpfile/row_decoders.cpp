@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bmpfile/row_decoders.h"
 
 #include <algorithm>
@@ -89,6 +90,16 @@ bool DecodeRow4(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* 
   for (std::int32_t x = 0; x < row.width; ++x) {
     const std::uint8_t byte = bytes[x / 2];
     row[x] = palette[(x % 2 == 0) ? (byte & 0xF0) >> 4 : byte & 0x0F];
+  }
+  return true;
+}
+
+bool DecodeRow2(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row) {
+  if (row.width <= 0) return true;
+  if (4 * static_cast<std::int64_t>(count) < row.width) return false;
+  for (std::int32_t x = 0; x < row.width; ++x) {
+    const unsigned shift = 6 - 2 * static_cast<unsigned>(x % 4);
+    row[x] = palette[(bytes[x / 4] >> shift) & 3];
   }
   return true;
 }

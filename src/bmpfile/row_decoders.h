@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: MIT
 // Row decoders: one file row of pixel data in, one row of pixels out.
 //
 //   DecodeRow32   4 bytes a pixel: blue, green, red, alpha
 //   DecodeRow24   3 bytes a pixel: blue, green, red; alpha 0
 //   DecodeRow8    1 byte a pixel: palette index
 //   DecodeRow4    2 pixels a byte: leftmost in the high nibble
+//   DecodeRow2    4 pixels a byte: leftmost in the top two bits
 //   DecodeRow1    8 pixels a byte: leftmost in bit 7
 //
 // Each answers 1 after filling the row, or 0 without touching it when count
@@ -20,6 +22,7 @@
 [[nodiscard]] bool DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row);
 [[nodiscard]] bool DecodeRow8(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
 [[nodiscard]] bool DecodeRow4(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
+[[nodiscard]] bool DecodeRow2(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
 [[nodiscard]] bool DecodeRow1(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
 
 // 16-bit pixels: each channel's masked bits aligned so that the mask's highest

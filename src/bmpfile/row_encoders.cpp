@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bmpfile/row_encoders.h"
 
 bool EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {

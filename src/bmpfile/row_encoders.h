@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row encoders of direct colour: one row of pixels in, one file row of pixel
 // data out.
 //

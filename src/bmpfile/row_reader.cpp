@@ -7,7 +7,7 @@
 
 RowReader::RowReader(ByteSource& source, const FileLayout& layout) : source_(source), layout_(layout) {
   shortfall_.height = layout.height;
-  shortfall_.topDown = layout.storage == RowStorage::kTopDown;
+  shortfall_.topDown = IsTopDown(layout.storage);
   shortfall_.repeatsLastPixel = layout.depth == 16;
 }
 
@@ -35,6 +35,8 @@ bool RowReader::DecodeRow(const std::uint8_t* bytes, std::int32_t count, PixelRo
       return DecodeRow8(bytes, count, palette, row);
     case 4:
       return DecodeRow4(bytes, count, palette, row);
+    case 2:
+      return DecodeRow2(bytes, count, palette, row);
     case 1:
       return DecodeRow1(bytes, count, palette, row);
     default:

@@ -8,27 +8,19 @@
 #include <cstdint>
 
 #include "bmpfile/row_reader.h"
+#include "bmpfile/run_length_decoder.h"
 
 class RunLengthRows final : public RowReader {
  public:
-  using RowReader::RowReader;
+  RunLengthRows(ByteSource& source, const FileLayout& layout) : RowReader(source, layout), decoder_(layout) {}
   bool ReadRow(PixelRow row) override;
   void SkipRows(std::int64_t n) override;
 
  private:
   // Runs the decoder through the rest of its current row, writing into row
-  // unless it is null, until it moves to a later row or stops.
+  // unless it is null.
   void DecodeRow(const PixelRow* row);
-  // An encoded run: count pixels of one value.
-  void EncodedRun(int count, unsigned value, const PixelRow* row);
-  // An absolute run of count pixels; false when the data ended inside it.
-  bool AbsoluteRun(int count, const PixelRow* row);
-  void Put(const PixelRow* row, std::int64_t x, unsigned index) const;
 
+  RunLengthDecoder decoder_;  // its rows count from the bottom
   std::int64_t nextRow_ = 0;  // rows handed out or skipped so far
-  // The row (from the bottom) and column the decoder stands at, and whether
-  // it has stopped.
-  std::int64_t row_ = 0;
-  std::int64_t x_ = 0;
-  bool stopped_ = false;
 };

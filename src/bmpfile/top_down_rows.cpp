@@ -50,24 +50,14 @@ bool TopDownRows::HoldInMemory() {
     NoMemory(wanted_);
     return false;
   }
-  std::size_t capacity = 0;
-  std::size_t size = 0;
-  while (size < limit && !source_.AtEnd() && !source_.Failed()) {
-    if (size == capacity) {
-      const std::size_t grown = static_cast<std::size_t>(
-          std::min<std::uint64_t>(limit, std::max<std::uint64_t>(std::uint64_t{1} << 16, 2 * std::uint64_t{capacity})));
-      std::unique_ptr<std::uint8_t[]> bigger(new (std::nothrow) std::uint8_t[grown]);
-      if (!bigger) {
-        NoMemory(static_cast<std::int64_t>(grown));
-        return false;
-      }
-      if (size > 0) std::copy(data_.get(), data_.get() + size, bigger.get());
-      data_ = std::move(bigger);
-      capacity = grown;
+  while (data_.Size() < limit && !source_.AtEnd() && !source_.Failed()) {
+    if (data_.Size() == data_.Capacity() && !data_.Grow(static_cast<std::size_t>(limit))) {
+      NoMemory(static_cast<std::int64_t>(data_.Wanted()));
+      return false;
     }
-    size += source_.Read(data_.get() + size, capacity - size);
+    data_.Added(source_.Read(data_.End(), data_.Capacity() - data_.Size()));
   }
-  available_ = static_cast<std::int64_t>(size);
+  available_ = static_cast<std::int64_t>(data_.Size());
   return true;
 }
 
@@ -100,7 +90,7 @@ std::size_t TopDownRows::Fetch(std::int64_t offset, std::uint8_t* destination, s
   if (offset < 0 || offset >= available_) return 0;
   const std::int64_t want = std::min<std::int64_t>(static_cast<std::int64_t>(n), available_ - offset);
   if (!seeking_) {
-    std::copy(data_.get() + offset, data_.get() + offset + want, destination);
+    std::copy(data_.Data() + offset, data_.Data() + offset + want, destination);
     return static_cast<std::size_t>(want);
   }
   if (want > chunkSize_) return FetchWide(offset, want, destination);

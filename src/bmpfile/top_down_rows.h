@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "bmpfile/growing_array.h"
 #include "bmpfile/last_pixel16.h"
 #include "bmpfile/row_reader.h"
 
@@ -42,7 +43,7 @@ class TopDownRows final : public RowReader {
   std::int64_t dataStart_ = 0;  // where the pixel data starts
   std::int64_t available_ = 0;  // how many of its bytes the file holds
   bool seeking_ = false;
-  std::unique_ptr<std::uint8_t[]> data_;  // the pixel data held, when not seeking
+  GrowingArray<std::uint8_t> data_;  // the pixel data held, when not seeking
   // The part of the pixel data read last, when seeking.
   std::unique_ptr<std::uint8_t[]> chunk_;
   std::int64_t chunkSize_ = 0;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/file_identity.h"
 
 #include <cstdint>

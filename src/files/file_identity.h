@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether two open streams are one file: the same device and inode on POSIX,
 // the same volume and file index on Windows, so every name of one file (the
 // same path spelt otherwise, a hard link, a symbolic link) is that file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/file_stream.h"
 
 #ifndef _WIN32

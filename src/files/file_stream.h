@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening files by native path, and a handle that closes its file on every path.
 #pragma once
 

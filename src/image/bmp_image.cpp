@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "image/bmp_image.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The in-memory image that the reader fills, the sampler reads and the writer
 // stores. Every pixel is held as full colour whatever the depth; the depth only
 // decides how the image is stored in a file and whether it has a palette.

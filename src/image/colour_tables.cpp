@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "image/colour_tables.h"
 
 #include "image/bmp_image.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colour tables that work on a plain array of entries, for code that streams
 // rows without a whole BmpImage (the reader's and the writer's row stages).
 // BmpImage's own palette operations are built on these.

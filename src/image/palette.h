@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A colour table's entries: room for the 256 of depth 8; depth d uses the
 // first 2^d of them. The image, the reader and the writer all hold their
 // tables in this one type.

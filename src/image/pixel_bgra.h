@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One pixel or palette entry: blue, green, red, alpha, one byte each, in that
 // order (the order of a BMP colour-table entry and of a 32-bit BMP pixel).
 #pragma once

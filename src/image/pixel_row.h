@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A view of one row of pixels that may be strided: a row of the column-major
 // image (step = height) or a plain buffer (step = 1). Row codecs work on these,
 // so the same decoder fills an image in place or a streaming row buffer.

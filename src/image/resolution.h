@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A picture's resolution, as BMP files carry it: pixels per metre along each
 // axis. 0 means the picture carries none (the writer then writes 3780, about
 // 96 dots per inch).

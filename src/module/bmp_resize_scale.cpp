@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exported function: one whole resize from the caller's paths to the
 // written file, the pipeline's result code as its answer.
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // On ELF platforms the shared object's constructor and destructor stand in for
 // the loader's process attach and detach notifications. A shared object cannot
 // refuse to load, so a failed attach is left to show in the module record.

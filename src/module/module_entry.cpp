@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "module/module_entry.h"
 
 int ModuleEntry(void* instance, std::uint32_t reason, ModuleFramework& framework, ExtensionModule& module) {

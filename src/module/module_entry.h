@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The module's load and unload handling, called with the loader's
 // notifications (on Windows from the DLL entry, elsewhere from the shared
 // object's constructor and destructor).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the module needs, on load and unload, of the application framework it
 // registers with: a per-module state record prepared before anything else
 // runs, an extension-module record to initialise and terminate, and a

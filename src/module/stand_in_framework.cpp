@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "module/module_framework.h"
 
 #include <new>

@@ -119,7 +119,9 @@ void Merge(const std::unique_ptr<Band>* bands, unsigned count, StreamOutcome& ou
 
 unsigned BandsFor(const bmpresize_options& options, const BmpReader& reader, std::int32_t height) {
   const FileLayout& layout = reader.Layout();
-  if (layout.storage == RowStorage::kRunLength || layout.depth == 16 || reader.DataStart() < 0) return 0;
+  // Rows at known offsets, each decoded on its own; run-length rows are not.
+  const bool wholeRows = layout.storage == RowStorage::kBottomUp || layout.storage == RowStorage::kTopDown;
+  if (!wholeRows || layout.depth == 16 || reader.DataStart() < 0) return 0;
   const unsigned threads = options.threads > 0 ? static_cast<unsigned>(options.threads) : CoreCount();
   return static_cast<unsigned>(std::min<std::int64_t>({threads, kMostBands, height}));
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pipeline/scaled_size.h"
 
 bool ScaledSize(std::int32_t percent, std::int32_t length, std::int32_t& result) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resample/axis_tap.h"
 
 #include "resample/sample_bilinear.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where one destination column (or row) takes its colour from: two source
 // pixels on the axis and their weights. The resize blends every channel as
 // first x firstWeight + second x secondWeight, truncated to a whole number.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two blends of a separable resize, on whole rows:
 //
 //   blendColumns   one source row of pixels (blue, green, red, alpha) into one

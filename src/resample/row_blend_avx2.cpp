@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row blends with AVX2: four doubles a register, so a whole pixel at a time.
 // Built into every x86 library and chosen at run time when the CPU has AVX2.
 // Only AVX2 is enabled here, never FMA: products and sums stay separate.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row blends with NEON on 64-bit ARM: two doubles a register. Products and
 // sums are separate instructions (the build never contracts them into fused
 // multiply-adds).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resample/row_blend.h"
 #include "resample/row_blend_variants.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Row blends with SSE2: two doubles a register.
 #include "resample/row_blend_variants.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The instruction-set versions of the row blends. Each answers null when this
 // build or this CPU cannot run it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resample/row_resampler.h"
 
 #include <cstring>

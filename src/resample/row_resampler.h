@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The resize as a stream of rows: source rows come in from the bottom of the
 // picture up, destination rows go out in the same order, and only a few rows
 // are held at a time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bilinear point sampler: one destination pixel of a resize, computed from
 // the source image with exactly specified double arithmetic, so that every CPU
 // gives the same bytes.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails when a shipped library holds any of the whole-picture pipeline, which
 # lives in tests/reference alone.
 #   cmake -DNM=<nm> "-DLIBRARIES=<lib;lib;...>" -P check_shipped.cmake

@@ -53,6 +53,10 @@ TEST(Describe, RareResultsAreWorded) {
        "in.bmp: compression 3 in a 64-byte header"},
       {"16 bits in an OS/2 1.x header", Source(BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 16, 12),
        "in.bmp: a depth of 16 bits per pixel is not supported in a 12-byte OS/2 header"},
+      {"2 bits in an OS/2 1.x header", Source(BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 2, 12),
+       "in.bmp: a depth of 2 bits per pixel is not supported in a 12-byte OS/2 header"},
+      {"bit fields at 2 bits", Source(BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 3, 16),
+       "in.bmp: compression 3 (BITFIELDS) is supported only at 16 and 32 bits per pixel"},
       {"reader out of memory", Source(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ, 0), "in.bmp: there is not enough memory"},
       {"a refusal added later", Source(99, 7), "in.bmp: is a BMP file that cannot be read"},
       {"short write", Destination(BMPRESIZE_CAUSE_WRITE_FAILED, 0, EIO), "out.bmp: could not be written"},
@@ -88,6 +92,9 @@ TEST(Describe, SuccessesAndShortBuffers) {
   done.shortfall = {1, 0, 0, 2, 4};
   EXPECT_EQ(Describe(done),
             "in.bmp: warning: cut short: only the bottom 2 of its 4 rows could be read; the rows above are white");
+  done.shortfall = {1, 1, 0, 3, 5};
+  EXPECT_EQ(Describe(done),
+            "in.bmp: warning: cut short: only the top 3 of its 5 rows could be read; the rows below are white");
 
   char text[8] = "xxxxxxx";
   const bmpresize_result failed = Destination(BMPRESIZE_CAUSE_CANCELLED, 0);

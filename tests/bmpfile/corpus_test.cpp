@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 // The reader and writer against the public BMP test suite named by
 // BMPRESIZE_CORPUS_DIR: its INDEX.tsv says which files the reader takes
-// (column supported_with_rules).
+// (column supported_e5e6).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -37,8 +38,8 @@ std::vector<IndexRow> LoadIndex(std::string& folder) {
     std::vector<std::string> cols;
     std::istringstream fields(line);
     for (std::string col; std::getline(fields, col, '\t');) cols.push_back(col);
-    if (cols.size() < 10) continue;
-    IndexRow row{cols[0], std::stoll(cols[4]), std::llabs(std::stoll(cols[5])), cols[9] == "yes"};
+    if (cols.size() < 13) continue;
+    IndexRow row{cols[0], std::stoll(cols[4]), std::llabs(std::stoll(cols[5])), cols[12] == "yes"};
     if (cols[3] == "12") {
       // The index reads every header as 40 bytes; an OS/2 1.x header has its
       // 16-bit width and height at offsets 18 and 20.

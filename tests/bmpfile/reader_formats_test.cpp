@@ -1,13 +1,15 @@
-// The reader on the formats other programs write: run-length encoded rows,
-// top-down rows, OS/2 1.x headers, colour tables and masks after longer info
-// headers, 16-bit masks below bit 4 and 32-bit bit fields. Files are built
-// byte by byte and read both whole (ReadBmpFile) and row by row through the
-// reader, from a path and from a pipe that cannot seek, with and without
-// skipping rows first.
+// SPDX-License-Identifier: MIT
+// The reader on the formats other programs write: run-length encoded rows
+// (bottom-up and top-down), top-down rows, 2-bit pixels, OS/2 1.x headers,
+// colour tables and masks after longer info headers, 16-bit masks below bit 4
+// and 32-bit bit fields. Files are built byte by byte and read both whole
+// (ReadBmpFile) and row by row through the reader, from a path and from a pipe
+// that cannot seek, with and without skipping rows first.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <ostream>
 #include <string>
@@ -72,6 +74,10 @@ const char* Name(Via via) {
   }
   return "";
 }
+
+// The depth a way of reading tells: the file's, but the image of a whole
+// read holds a 2-bit file at 8 bits.
+int DepthSeen(Via via, int depth) { return via == Via::kWhole ? ImageDepthFor(depth) : depth; }
 
 struct Picture {
   bool accepted = false;
@@ -181,9 +187,9 @@ void ExpectPicture(const Picture& p, std::int32_t width, std::int32_t height, co
 
 struct RleCase {
   const char* name;
-  std::uint16_t depth;  // 8: RLE8, 4: RLE4
-  std::int32_t width, height;
-  int entries;  // palette entries the file carries
+  std::uint16_t depth;         // 8: RLE8, 4: RLE4
+  std::int32_t width, height;  // a negative height: the data starts at the top row
+  int entries;                 // palette entries the file carries
   Bytes stream;
   std::vector<std::string> picture;  // from the top
 };
@@ -212,7 +218,7 @@ TEST_P(RunLength, DecodesEveryWayAlike) {
   for (Via via : kAllWays) {
     SCOPED_TRACE(Name(via));
     const Picture p = Read(RleFile(c), via);
-    ExpectPicture(p, c.width, c.height, Expected(c.picture));
+    ExpectPicture(p, c.width, std::abs(c.height), Expected(c.picture));
     EXPECT_EQ(p.depth, c.depth);
   }
 }
@@ -289,21 +295,104 @@ INSTANTIATE_TEST_SUITE_P(
                 2,
                 16,
                 {1, 0x50, 0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 1, 0x60},
-                {"6...", "5123"}}),
+                {"6...", "5123"}},
+        RleCase{"TopDownStartsAtTheTopRow",
+                8,
+                6,
+                -3,
+                16,
+                {3, 1, 0, 0, 2, 2, 0, 0, 1, 3, 0, 1},
+                {"111...", "22....", "3....."}},
+        RleCase{"TopDownDeltaMovesDown",
+                8,
+                6,
+                -4,
+                16,
+                {1, 1, 0, 2, 2, 2, 1, 2, 0, 0, 1, 3, 0, 1},
+                {"1.....", "......", "...2..", "3....."}},
+        RleCase{"TopDownDeltaBelowTheBottomStops", 8, 6, -2, 16, {1, 1, 0, 2, 0, 5, 1, 2, 0, 1}, {"1.....", "......"}},
+        RleCase{"TopDownEndOfLineOnTheBottomRowStops",
+                8,
+                6,
+                -2,
+                16,
+                {1, 1, 0, 0, 1, 2, 0, 0, 1, 3, 0, 1},
+                {"1.....", "2....."}},
+        RleCase{"TopDownStreamEndsInsideAnAbsoluteRun",
+                8,
+                6,
+                -3,
+                16,
+                {1, 1, 0, 0, 0, 5, 1, 2},
+                {"1.....", "12....", "......"}},
+        RleCase{"TopDownStreamEndsInsideADelta", 8, 6, -2, 16, {2, 1, 0, 2, 1}, {"11....", "......"}},
+        RleCase{"TopDownFourBitDeltaEntersARowPastItsStart",
+                4,
+                8,
+                -3,
+                16,
+                {2, 0x12, 0, 2, 3, 1, 3, 0x45, 0, 0, 1, 0x60, 0, 1},
+                {"12......", ".....454", "6......."}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(BmpReaderRunLength, HugeCountsAndDeltasCostNoMoreThanTheirBytes) {
   // A 3 x 2 picture whose data claims runs and moves far beyond it: every
   // command must be dropped in constant time. 20000 commands take well under
   // a second; if a run cost its count, this would take minutes.
-  BmpBytes file;
-  file.Headers(3, 2, 8, 54 + 8, 1).PaletteEntry(Entry(0)).PaletteEntry(Entry(1));
-  for (int i = 0; i < 10000; ++i) file.Bytes({0, 2, 255, 0, 255, 1});
-  file.Bytes({0, 0, 2, 1, 0, 1});
+  for (const bool topDown : {false, true}) {
+    BmpBytes file;
+    file.Headers(3, topDown ? -2 : 2, 8, 54 + 8, 1).PaletteEntry(Entry(0)).PaletteEntry(Entry(1));
+    for (int i = 0; i < 10000; ++i) file.Bytes({0, 2, 255, 0, 255, 1});
+    file.Bytes({0, 0, 2, 1, 0, 1});
+    for (Via via : kAllWays) {
+      SCOPED_TRACE(std::string(topDown ? "top-down, " : "bottom-up, ") + Name(via));
+      const Picture p = Read(file.data(), via);
+      ExpectPicture(
+          p, 3, 2, Expected(topDown ? std::vector<std::string>{"...", "11."} : std::vector<std::string>{"11.", "..."}));
+    }
+  }
+}
+
+// More rows than the reader of top-down data notes at once, some passed over
+// by deltas: stored top-down, the data gives the picture it gives stored
+// bottom-up, upside down, read in every way and after skipping any number of
+// rows.
+TEST(BmpReaderRunLength, TallTopDownDataGivesTheBottomUpPictureUpsideDown) {
+  constexpr std::int32_t kWidth = 6, kHeight = 300;
+  Bytes stream;
+  for (std::int32_t row = 0; row < kHeight;) {
+    stream.insert(stream.end(), {static_cast<std::uint8_t>(row % 5 + 1), static_cast<std::uint8_t>(row % 16)});
+    // Every seventh row a delta two rows on, one column right.
+    const bool delta = row % 7 == 6;
+    const Bytes end = delta ? Bytes{0, 2, 1, 2} : Bytes{0, 0};
+    stream.insert(stream.end(), end.begin(), end.end());
+    row += delta ? 2 : 1;
+  }
+  stream.insert(stream.end(), {0, 1});
+  const Picture bottomUp = Read(RleFile({"", 8, kWidth, kHeight, 16, stream, {}}), Via::kWhole);
+  ASSERT_TRUE(bottomUp.accepted);
+  Pixels flipped;
+  for (std::int32_t y = kHeight - 1; y >= 0; --y) {
+    const auto row = bottomUp.pixels.begin() + static_cast<std::ptrdiff_t>(y) * kWidth;
+    flipped.insert(flipped.end(), row, row + kWidth);
+  }
+  const Bytes topDown = RleFile({"", 8, kWidth, -kHeight, 16, stream, {}});
   for (Via via : kAllWays) {
     SCOPED_TRACE(Name(via));
-    const Picture p = Read(file.data(), via);
-    ExpectPicture(p, 3, 2, Expected({"11.", "..."}));
+    ExpectPicture(Read(topDown, via), kWidth, kHeight, flipped);
+  }
+  for (const std::int64_t skip : {63, 64, 65, 128, 200, 299, 300, 1000}) {
+    SCOPED_TRACE(skip);
+    MemorySource source(topDown.data(), topDown.size(), false);
+    BmpReader reader;
+    ASSERT_TRUE(reader.Open(source));
+    reader.SkipRows(skip);
+    Pixels row(kWidth);
+    for (std::int64_t i = skip; i < kHeight; ++i) {
+      EXPECT_EQ(reader.ReadRow({row.data(), 1, kWidth}), 1);
+      const auto want = flipped.begin() + static_cast<std::ptrdiff_t>(kHeight - 1 - i) * kWidth;
+      EXPECT_EQ(row, Pixels(want, want + kWidth)) << "row " << i << " from the bottom";
+    }
   }
 }
 
@@ -353,15 +442,16 @@ TEST_P(TopDown, ReadsAsTheSamePictureStoredBottomUp) {
     SCOPED_TRACE(Name(via));
     const Picture p = Read(PictureFile(c, 5, 4, true), via);
     ExpectPicture(p, 5, 4, reference.pixels);
-    EXPECT_EQ(p.depth, c.depth);
+    EXPECT_EQ(p.depth, DepthSeen(via, c.depth));
     for (int answer : p.answers) EXPECT_EQ(answer, 1);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BmpReader, TopDown,
-    ::testing::Values(TopDownCase{"OneBit", 1, 0, FullTable(1)}, TopDownCase{"FourBit", 4, 0, FullTable(4)},
-                      TopDownCase{"EightBit", 8, 0, FullTable(8)}, TopDownCase{"SixteenBit", 16, 0, {}},
+    ::testing::Values(TopDownCase{"OneBit", 1, 0, FullTable(1)}, TopDownCase{"TwoBit", 2, 0, FullTable(2)},
+                      TopDownCase{"FourBit", 4, 0, FullTable(4)}, TopDownCase{"EightBit", 8, 0, FullTable(8)},
+                      TopDownCase{"SixteenBit", 16, 0, {}},
                       TopDownCase{"SixteenBitFields", 16, 3, Masks({0xF800, 0x07E0, 0x001F})},
                       TopDownCase{"TwentyFourBit", 24, 0, {}}, TopDownCase{"ThirtyTwoBit", 32, 0, {}},
                       TopDownCase{"ThirtyTwoBitFields", 32, 3, Masks({0xFF0000, 0xFF00, 0xFF})},
@@ -551,7 +641,7 @@ TEST_P(LongHeader, TableFollowsTheHeaderAndMasksSitAtFiftyFour) {
     SCOPED_TRACE(Name(via));
     const Picture p = Read(file.data(), via);
     ExpectPicture(p, 2, 1, c.pixels);
-    EXPECT_EQ(p.depth, c.depth);
+    EXPECT_EQ(p.depth, DepthSeen(via, c.depth));
   }
 }
 
@@ -588,6 +678,18 @@ INSTANTIATE_TEST_SUITE_P(
                        Concat(FullTable(4), {9, 9, 9}),
                        {0xF1, 0, 0, 0},
                        {Entry(15), Entry(1)}},
+        // Two pixels in the top four bits: the four below are spare.
+        LongHeaderCase{"V5TwoBitTableThenGap",
+                       124,
+                       2,
+                       0,
+                       {},
+                       138 + 16 + 2,
+                       Concat(FullTable(2), {9, 9}),
+                       {0x8F, 0, 0, 0},
+                       {Entry(2), Entry(0)}},
+        // No standard table for 2 bits: entries the file lacks are white.
+        LongHeaderCase{"TwoBitShortTable", 40, 2, 0, {}, 54 + 8, Entries({0, 1}), {0x7F, 0, 0, 0}, {Entry(1), kWhite}},
         LongHeaderCase{"Size52OneBit", 52, 1, 0, {}, 66 + 8, Entries({0, 1}), {0x40, 0, 0, 0}, {Entry(0), Entry(1)}},
         LongHeaderCase{"Size64EightBit", 64, 8, 0, {}, 78 + 8, Entries({0, 1}), {1, 0, 0, 0}, {Entry(1), Entry(0)}},
         LongHeaderCase{"V5RunLength8", 124, 8, 1, {}, 138 + 8, Entries({0, 1}), {1, 1, 0, 1}, {Entry(1), kWhite}},
@@ -742,7 +844,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ProblemCase{"RunLength8At4Bits", Headers(4, 4, 4, 1), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 1, 8},
         ProblemCase{"RunLength4At8Bits", Headers(4, 4, 8, 2), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 2, 4},
-        ProblemCase{"RunLength4TopDown", Headers(4, -4, 4, 2), BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED, 2, 0},
+        ProblemCase{"RunLength4TopDownAt8Bits", Headers(4, -4, 8, 2), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 2, 4},
+        ProblemCase{"TwoBitsRunLength8", Headers(4, 4, 2, 1), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 1, 8},
+        ProblemCase{"TwoBitsBitfields", Headers(4, 4, 2, 3), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 3, 16},
         ProblemCase{"BitfieldsAt8", Headers(4, 4, 8, 3), BMPRESIZE_CAUSE_COMPRESSION_DEPTH, 3, 16},
         ProblemCase{"HuffmanInA64ByteHeader", Headers(4, 4, 1, 3, 64), BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER, 3, 64},
         ProblemCase{"Rle24InA64ByteHeader", Headers(4, 4, 24, 4, 64), BMPRESIZE_CAUSE_COMPRESSION, 4, 0},
@@ -752,7 +856,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 16, 12},
         ProblemCase{"CoreHeaderAt32Bits", Concat(CoreFile(26, 2, 2, 32), Bytes(16, 0)),
                     BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 32, 12},
-        ProblemCase{"CoreHeaderAt2Bits", Concat(CoreFile(26, 2, 2, 2), Bytes(16, 0)), BMPRESIZE_CAUSE_DEPTH, 2, 0},
+        ProblemCase{"CoreHeaderAt2Bits", Concat(CoreFile(26, 2, 2, 2), Bytes(16, 0)), BMPRESIZE_CAUSE_DEPTH_FOR_HEADER,
+                    2, 12},
         ProblemCase{"CoreHeaderWidth0", Concat(CoreFile(26, 0, 2, 24), Bytes(16, 0)), BMPRESIZE_CAUSE_WIDTH, 0,
                     kMaxRowPixels},
         ProblemCase{"CoreHeaderHeight0", Concat(CoreFile(26, 2, 0, 24), Bytes(16, 0)), BMPRESIZE_CAUSE_HEIGHT, 0, 0},

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -51,6 +52,8 @@ int Decode(int depth, const Bytes& bytes, std::int32_t count, PixelRow row) {
       return DecodeRow8(bytes.data(), count, palette.data(), row);
     case 4:
       return DecodeRow4(bytes.data(), count, palette.data(), row);
+    case 2:
+      return DecodeRow2(bytes.data(), count, palette.data(), row);
     default:
       return DecodeRow1(bytes.data(), count, palette.data(), row);
   }
@@ -86,6 +89,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {0x80, 0x7F, 0, 0},
                    {MarkedEntry(1), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0), MarkedEntry(0),
                     MarkedEntry(0), MarkedEntry(0), MarkedEntry(0)}},
+        DecodeCase{"TwoBitWidth5SparePixelsIgnored",
+                   2,
+                   {0x1B, 0xBF, 0xFF, 0xFF},
+                   {MarkedEntry(0), MarkedEntry(1), MarkedEntry(2), MarkedEntry(3), MarkedEntry(2)}},
+        DecodeCase{"TwoBitWidth4", 2, {0xE4}, {MarkedEntry(3), MarkedEntry(2), MarkedEntry(1), MarkedEntry(0)}},
         DecodeCase{"FourBitWidth1LowNibbleIgnored", 4, {0x3C, 0xFF, 0xFF, 0xFF}, {MarkedEntry(3)}},
         DecodeCase{"FourBitOddWidth", 4, {0x12, 0x3F, 0, 0}, {MarkedEntry(1), MarkedEntry(2), MarkedEntry(3)}},
         DecodeCase{

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* Resizes argv[1] to 50 % into argv[2] from C; exits 0 when that worked. */
 #include <stdio.h>
 #include <stdlib.h>

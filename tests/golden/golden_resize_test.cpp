@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Resizes a fixed set of generated pictures through the library's export and
 // compares a hash of every written file with the hash recorded here. The same
 // test runs on every platform the library is built for (32-bit soft-float ARM,

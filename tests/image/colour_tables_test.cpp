@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "image/colour_tables.h"
 
 #include <gtest/gtest.h>

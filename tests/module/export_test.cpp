@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export end to end, through the public header and the shared library.
 // Sources are made with the whole-picture writer (or byte by byte where they
 // must be malformed); expected pictures with the sampler itself.
@@ -77,8 +78,8 @@ TEST(BMPResizeScale, ResultCodesAndWhatIsLeftOnDisk) {
       {"empty source, existing destination", Source::kEmpty, Destination::kExisting, 100, BMPRESIZE_SOURCE_UNREADABLE},
       {"short headers", Source::kShortHeader, Destination::kFresh, 50, BMPRESIZE_SOURCE_UNREADABLE},
       {"compressed", Source::kCompressed, Destination::kExisting, 100, BMPRESIZE_SOURCE_UNREADABLE},
-      {"top-down run-length", Source::kTopDown, Destination::kFresh, 100, BMPRESIZE_SOURCE_UNREADABLE},
-      {"depth 2", Source::kDepth2, Destination::kExisting, 200, BMPRESIZE_SOURCE_UNREADABLE},
+      {"top-down JPEG", Source::kTopDown, Destination::kFresh, 100, BMPRESIZE_SOURCE_UNREADABLE},
+      {"depth 2 run-length encoded", Source::kDepth2, Destination::kExisting, 200, BMPRESIZE_SOURCE_UNREADABLE},
       {"null destination", Source::kGood, Destination::kNull, 100, BMPRESIZE_DESTINATION_FAILED},
       {"missing folder", Source::kGood, Destination::kNoFolder, 100, BMPRESIZE_DESTINATION_FAILED},
       {"unpaired surrogate in destination", Source::kGood, Destination::kSurrogate, 100, BMPRESIZE_DESTINATION_FAILED},
@@ -128,11 +129,11 @@ TEST(BMPResizeScale, ResultCodesAndWhatIsLeftOnDisk) {
       case Source::kCompressed:  // 24 bits holding a JPEG stream
         WriteFileBytes(source = dir.File("jpeg.bmp"), BmpBytes().Headers(2, 2, 24, 54, 4).Zeros(16).data());
         break;
-      case Source::kTopDown:  // run-length encoded rows cannot run top-down
-        WriteFileBytes(source = dir.File("topdown.bmp"), BmpBytes().Headers(2, -2, 8, 54 + 1024, 1).Zeros(1040).data());
+      case Source::kTopDown:  // top-down rows holding a JPEG stream
+        WriteFileBytes(source = dir.File("topdown.bmp"), BmpBytes().Headers(2, -2, 24, 54, 4).Zeros(16).data());
         break;
-      case Source::kDepth2:
-        WriteFileBytes(source = dir.File("depth2.bmp"), BmpBytes().Headers(2, 2, 2, 54 + 16).Zeros(24).data());
+      case Source::kDepth2:  // 2-bit pictures are read only uncompressed
+        WriteFileBytes(source = dir.File("depth2.bmp"), BmpBytes().Headers(2, 2, 2, 54 + 16, 1).Zeros(24).data());
         break;
     }
     if (source16.empty() && c.source != Source::kNull) source16 = ToPath16(source);

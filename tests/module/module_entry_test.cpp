@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "module/module_entry.h"
 
 #include <gtest/gtest.h>

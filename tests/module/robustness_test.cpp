@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile headers, failing disks and odd files (Linux): each call ends with
 // its result code, quickly, within bounded memory, and never waits for ever.
 // Every call runs in a child process, so that its peak memory is its own and a
@@ -98,11 +99,12 @@ ChildRun ResizeInChild(const std::string& source, const std::string& destination
   return run;
 }
 
-// A 100-byte file: the two headers as given, then zeros.
+// A 100-byte file: the two headers as given, then zeros (for run-length
+// encoded data, ends of line).
 std::vector<std::uint8_t> HundredByteFile(std::int32_t width, std::int32_t height, std::uint16_t depth,
-                                          std::uint32_t offBits) {
+                                          std::uint32_t offBits, std::uint32_t compression) {
   BmpBytes b;
-  b.Headers(width, height, depth, offBits).Zeros(100 - kHeadersSize);
+  b.Headers(width, height, depth, offBits, compression).Zeros(100 - kHeadersSize);
   return b.data();
 }
 
@@ -114,6 +116,7 @@ struct HostileHeader {
   std::int32_t percent;
   std::int32_t expected;
   long rssBoundMiB;
+  std::uint32_t compression = kBiRgb;
 };
 
 constexpr std::int32_t kMax32 = 0x7FFFFFFF;
@@ -137,6 +140,10 @@ const HostileHeader kHostileHeaders[] = {
     {"Wide65536x64To200Percent", 65536, 64, 24, 54, 200, BMPRESIZE_OK, 16},
     {"FormerLimitTo1Percent", 16384, 8192, 24, 54, 1, BMPRESIZE_OK, 16},
     {"FormerLimitTo400Percent", 16384, 8192, 32, 54, 400, BMPRESIZE_TOO_LARGE, 16},
+    // Top-down run-length data is decoded whole before its bottom row: what
+    // it holds follows the data, not the height.
+    {"TopDownRunLength2To31Minus1Rows", 1, -kMax32, 8, 54, 1, BMPRESIZE_OK, 16, kBiRle8},
+    {"TopDownRunLength2To31Minus1RowsAt100Percent", 1, -kMax32, 4, 54, 100, BMPRESIZE_TOO_LARGE, 16, kBiRle4},
 };
 
 void PrintTo(const HostileHeader& h, std::ostream* os) { *os << h.name; }
@@ -148,7 +155,7 @@ TEST_P(HostileHeaders, EndQuicklyWithTheirResultAndBoundedMemory) {
   if (h.expected == BMPRESIZE_OK && h.rssBoundMiB > 64 && sizeof(void*) < 8)
     GTEST_SKIP() << "512 MiB of pixels need not be had in a 32-bit process";
   TempDir dir;
-  WriteFileBytes(dir.File("in.bmp"), HundredByteFile(h.width, h.height, h.depth, h.offBits));
+  WriteFileBytes(dir.File("in.bmp"), HundredByteFile(h.width, h.height, h.depth, h.offBits, h.compression));
   const ChildRun run = ResizeInChild(dir.File("in.bmp"), dir.File("out.bmp"), h.percent);
   ASSERT_TRUE(run.ended) << "no result after " << run.seconds << " s";
   EXPECT_EQ(run.result, h.expected);

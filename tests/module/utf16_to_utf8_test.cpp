@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "module/utf16_to_utf8.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pipeline/scaled_size.h"
 
 #include <gtest/gtest.h>

@@ -144,6 +144,7 @@ TEST(SourceReadError, FailsWithTheReasonAndLeavesTheDestination) {
       {"top-down rows", Picture(24, true), rows24},
       {"16-bit rows", Picture(16), 54 + 40},
       {"run-length data", Picture(8, false, true), 54 + 1024 + 30},
+      {"top-down run-length data", Picture(8, true, true), 54 + 1024 + 30},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -275,6 +276,8 @@ TEST(CutShortSource, TellsWhereItsDataEnded) {
       {"16 bits", Picture(16), 54 + 16 * 5 + 3, 100, true, 5, false, true},
       {"run-length encoded", Picture(8, false, true), rle + 4 * 9 + 2, 100, true, 9, false, false},
       {"run-length, no end-of-bitmap mark", Picture(8, false, true), rle + 4 * kHeight, 100, false, 0, false, false},
+      {"run-length, top-down", Picture(8, true, true), rle + 4 * 9 + 2, 100, true, 9, true, false},
+      {"run-length, top-down, rows skipped", Picture(8, true, true), rle + 4 * 9 + 2, 25, true, 9, true, false},
       {"whole", Picture(24), Picture(24).size(), 100, false, 0, false, false},
   };
   for (const auto& c : cases) {

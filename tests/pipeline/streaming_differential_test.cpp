@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The streaming resize against the in-memory pipeline it replaced (read the
 // whole picture, sample every pixel, write the whole picture): the same result
 // code and the same bytes, on many seeded random files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rows of a whole in-memory picture handed over as a row source, from the
 // bottom up: for a resize whose source had to be read whole first.
 #pragma once

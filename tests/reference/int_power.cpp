@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reference/int_power.h"
 
 std::int32_t IntPower(std::int32_t base, std::int32_t exponent) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reference/peek_file_header.h"
 
 #include "bmpfile/read_exact.h"

@@ -22,6 +22,8 @@ bool RefusedInItsHeaders(const Cause& cause) {
 
 }  // namespace
 
+std::int32_t ImageDepthFor(std::int32_t fileDepth) { return fileDepth == 2 ? 8 : fileDepth; }
+
 bool ReadBmpImage(BmpImage& image, ByteSource& source) {
   BmpReader reader;
   if (!reader.Open(source)) {
@@ -37,7 +39,7 @@ bool ReadBmpImage(BmpImage& image, ByteSource& source) {
     Reset(image);
     return false;
   }
-  if (!image.SetDepth(reader.Depth()) || !image.SetSize(reader.Width(), reader.Height())) {
+  if (!image.SetDepth(ImageDepthFor(reader.Depth())) || !image.SetSize(reader.Width(), reader.Height())) {
     Reset(image);
     return false;
   }

@@ -22,6 +22,11 @@
 // pixel: 512 MiB at most).
 inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 27;
 
+// The depth of the image a file of this depth is read into: its own, and 8
+// for a 2-bit file, whose four entries then lead a table that is white
+// beyond them.
+std::int32_t ImageDepthFor(std::int32_t fileDepth);
+
 [[nodiscard]] bool ReadBmpFile(BmpImage& image, const char* path);
 // The same from bytes already open, read from where they stand.
 [[nodiscard]] bool ReadBmpImage(BmpImage& image, ByteSource& source);

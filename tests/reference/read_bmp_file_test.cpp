@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reference/read_bmp_file.h"
 
 #include <gtest/gtest.h>
@@ -295,15 +296,15 @@ constexpr std::int32_t kMinInt = -kMaxInt - 1;
 INSTANTIATE_TEST_SUITE_P(
     BmpReader, RefusedHeader,
     ::testing::Values(RefusedCase{"RunLength8At4Bits", 4, 4, 4, 1}, RefusedCase{"RunLength4At8Bits", 4, 4, 8, 2},
-                      RefusedCase{"RunLength8TopDown", 4, -4, 8, 1}, RefusedCase{"RunLength4TopDown", 4, -4, 4, 2},
-                      RefusedCase{"BitfieldsAt24", 4, 4, 24, 3}, RefusedCase{"AlphaBitfieldsAt8", 4, 4, 8, 6},
-                      RefusedCase{"Compression4", 4, 4, 24, 4}, RefusedCase{"Compression5", 4, 4, 24, 5},
-                      RefusedCase{"CmykCompression", 4, 4, 8, 11},
-                      RefusedCase{"CompressionHighBits", 4, 4, 16, 0x10003}, RefusedCase{"BitCount2", 4, 4, 2, 0},
-                      RefusedCase{"BitCount0", 4, 4, 0, 0}, RefusedCase{"BitCount64", 4, 4, 64, 0},
-                      RefusedCase{"BitCountHighByte", 4, 4, 0x118, 0}, RefusedCase{"Width0", 0, 4, 24, 0},
-                      RefusedCase{"WidthNegative", -127, 4, 1, 0}, RefusedCase{"Height0", 4, 0, 24, 0},
-                      RefusedCase{"HeightMinusTwoToThe31", 4, kMinInt, 24, 0},
+                      RefusedCase{"RunLength8TopDownAt4Bits", 4, -4, 4, 1},
+                      RefusedCase{"TwoBitsRunLength4", 4, 4, 2, 2}, RefusedCase{"BitfieldsAt24", 4, 4, 24, 3},
+                      RefusedCase{"AlphaBitfieldsAt8", 4, 4, 8, 6}, RefusedCase{"Compression4", 4, 4, 24, 4},
+                      RefusedCase{"Compression5", 4, 4, 24, 5}, RefusedCase{"CmykCompression", 4, 4, 8, 11},
+                      RefusedCase{"CompressionHighBits", 4, 4, 16, 0x10003},
+                      RefusedCase{"TwoBitsBitfields", 4, 4, 2, 3}, RefusedCase{"BitCount0", 4, 4, 0, 0},
+                      RefusedCase{"BitCount64", 4, 4, 64, 0}, RefusedCase{"BitCountHighByte", 4, 4, 0x118, 0},
+                      RefusedCase{"Width0", 0, 4, 24, 0}, RefusedCase{"WidthNegative", -127, 4, 1, 0},
+                      RefusedCase{"Height0", 4, 0, 24, 0}, RefusedCase{"HeightMinusTwoToThe31", 4, kMinInt, 24, 0},
                       RefusedCase{"OverPixelLimit", 16384, 8193, 24, 0}, RefusedCase{"WidestRow", kMaxInt, 1, 32, 0},
                       RefusedCase{"TallestPicture", 1, kMaxInt, 1, 0},
                       RefusedCase{"ThreeMillionByTwoMillion", 3000000, 2000000, 24, 0}),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reference/resize_image.h"
 
 #include <memory>

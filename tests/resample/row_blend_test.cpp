@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every instruction-set version of the row blends gives the scalar bytes, and
 // the row-streaming resize gives SampleBilinear's pixels.
 #include "resample/row_blend.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resample/sample_bilinear.h"
 #include "support/test_pixels.h"
 

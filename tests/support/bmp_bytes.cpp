@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/bmp_bytes.h"
 
 BmpBytes& BmpBytes::U8(std::uint32_t v) {

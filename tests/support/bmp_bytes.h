@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds BMP files byte by byte for tests, independently of the library's
 // writer, so reader tests do not trust the code they test.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails unless the shared library exports exactly the functions named.
 #   cmake -DNM=<nm> -DLIBRARY=<library> "-DWANTED=<function;function;...>" -P check_exports.cmake
 execute_process(COMMAND "${NM}" -D --defined-only "${LIBRARY}" OUTPUT_VARIABLE out RESULT_VARIABLE rc)

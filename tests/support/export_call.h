@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export called with paths held as ordinary strings: the tests' and the
 // export fuzzer's one way to call it.
 #pragma once

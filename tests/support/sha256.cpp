@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/sha256.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SHA-256 of a byte string, as lower-case hex: enough for tests that compare
 // written files with recorded hashes, with no library behind it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixels and palette entries that tests build their pictures from.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command-line tool, run through the shell as a user would run it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -105,7 +106,15 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
       {"compression", file("c.bmp", BmpBytes().Headers(4, 4, 24, 54, 5).Bytes(pad).data()), out, "50",
        dir.File("c.bmp"), "compression 5 (PNG) is not supported"},
       {"bit fields at 24 bits", file("f.bmp", BmpBytes().Headers(4, 4, 24, 54, 3).Bytes(pad).data()), out, "50",
-       dir.File("f.bmp"), "only at 16 bits"},
+       dir.File("f.bmp"), "compression 3 (BITFIELDS) is supported only at 16 and 32 bits per pixel"},
+      {"2 bits run-length encoded", file("r2.bmp", BmpBytes().Headers(4, 4, 2, 70, 1).Bytes(pad).data()), out, "50",
+       dir.File("r2.bmp"), "compression 1 (RLE8) is supported only at 8 bits per pixel"},
+      {"2 bits with bit fields", file("f2.bmp", BmpBytes().Headers(4, 4, 2, 70, 3).Bytes(pad).data()), out, "50",
+       dir.File("f2.bmp"), "compression 3 (BITFIELDS) is supported only at 16 and 32 bits per pixel"},
+      {"2 bits in an OS/2 1.x header",
+       file("o2.bmp",
+            BmpBytes().U16(0x4D42).U32(0).U32(0).U32(38).U32(12).U16(4).U16(4).U16(1).U16(2).Bytes(pad).data()),
+       out, "50", dir.File("o2.bmp"), "a depth of 2 bits per pixel is not supported in a 12-byte OS/2 header"},
       {"depth", file("d.bmp", BmpBytes().Headers(4, 4, 7, 54).Bytes(pad).data()), out, "50", dir.File("d.bmp"),
        "depth of 7 bits"},
       {"width 0", file("w0.bmp", BmpBytes().Headers(0, 4, 24, 54).data()), out, "50", dir.File("w0.bmp"), "width 0"},
@@ -352,6 +361,15 @@ TEST(BmpresizeTool, CutShortSourceWarnsOrFailsWhenStrict) {
   run = RunTool(dir, "--strict " + batch);
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.err.find("; 1 failed:\nbmpresize: " + cut + ": is cut short"), std::string::npos) << run.err;
+
+  // Top-down run-length data that ends in its third row keeps the two above.
+  const std::string rle = dir.File("rle.bmp");
+  WriteFileBytes(rle, BmpBytes().Headers(6, -4, 8, 58, 1).U32(0).Bytes({6, 0, 0, 0, 6, 0, 0, 0, 3, 0}).data());
+  run = RunTool(dir, Quote(rle) + " " + Quote(out) + " 100");
+  EXPECT_EQ(run.exit, 0);
+  EXPECT_EQ(run.err,
+            "bmpresize: " + rle +
+                ": warning: cut short: only the top 2 of its 4 rows could be read; the rows below are white\n");
 }
 
 // A batch stopped by a signal at several moments after its first file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host program as an application would be: it loads the DLL at run time,
 // finds the export by name and by ordinal, reads the module's resources, and
 // resizes files through wide-character paths; and bmpresize.dll, loaded the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DLL entry: the loader's notifications go straight to the module's load
 // and unload handling; a failed process attach fails the load.
 #include <windows.h>

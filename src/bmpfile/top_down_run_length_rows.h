@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+// 8-bit and 4-bit run-length encoded rows stored top-down (a negative
+// height). The data starts at the top row while rows are handed out from the
+// bottom, and where a row's data starts is known only once the rows above it
+// are decoded. So the data is decoded once when the reader is prepared, held
+// in memory as it is read, and the start of every 64th row it enters is
+// noted; a row asked for is decoded from its own start, found again from the
+// nearest note above it. Rows asked for run upwards, so each byte of the data
+// is gone over three times at most: when prepared, when the starts after its
+// note are found, and when its row is decoded.
+//
+// Memory: the data as far as it is decoded (while it grows, up to three times
+// that), and 16 bytes for every 64 rows the data enters, which each take at
+// least two bytes of it: no more than the file can justify, whatever height
+// the header claims.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "bmpfile/growing_array.h"
+#include "bmpfile/row_reader.h"
+#include "bmpfile/run_length_decoder.h"
+
+class TopDownRunLengthRows final : public RowReader {
+ public:
+  using RowReader::RowReader;
+  bool Prepare() override;
+  bool ReadRow(PixelRow row) override;
+  void SkipRows(std::int64_t n) override { nextRow_ = AddRows(nextRow_, n); }
+
+ private:
+  // Where the data of a row that the decoding enters starts, and the column
+  // it enters at.
+  struct RowStart {
+    std::int64_t offset = 0;
+    std::int32_t row = 0;  // from the top
+    std::int32_t x = 0;    // at most the width: further right writes nothing either
+  };
+  static constexpr std::size_t kStartsANote = 64;
+
+  RowStart StartHere(const RunLengthDecoder& decoder, std::int64_t offset) const;
+  // A decoder at start, and the held data from there on.
+  RunLengthDecoder DecoderAt(const RowStart& start) const { return RunLengthDecoder(layout_, start.row, start.x); }
+  MemorySource DataFrom(const RowStart& start) const;
+  // The starts from note n up to the next note.
+  void FindStarts(std::size_t n);
+  // The start of the file's row r, or null when the data does not enter it.
+  // Rows are asked for upwards: r never grows from one call to the next.
+  const RowStart* StartOf(std::int64_t r);
+
+  GrowingArray<std::uint8_t> data_;
+  GrowingArray<RowStart> notes_;  // every 64th start, from the top
+  std::size_t notesAbove_ = 0;    // notes at or above the last row asked for
+  RowStart starts_[kStartsANote];
+  std::size_t startCount_ = 0;
+  std::size_t startsOf_ = 0;     // the note whose starts are held, plus 1; 0 for none
+  std::size_t startsAbove_ = 0;  // starts held at or above the last row asked for
+  std::int64_t nextRow_ = 0;     // rows handed out or skipped so far, from the bottom
+};
