@@ -35,9 +35,9 @@ class Band final : public RowSink {
     const std::size_t stride = shared_.rows.stride;
     const auto rows = static_cast<std::size_t>(end_ - first_);
     capacity_ = std::max<std::size_t>(1, std::min(rows, kBandBufferBytes / stride));
-    // Zeroed once: the padding after each row comes from here. Rows blended
+    // Each row's padding is zeroed as the row comes in. Rows blended
     // straight in may spill into the slack after the last.
-    buffer_.reset(new (std::nothrow) std::uint8_t[capacity_ * stride + kRowBlendSlack]());
+    buffer_.reset(new (std::nothrow) std::uint8_t[capacity_ * stride + kRowBlendSlack]);
     return buffer_ != nullptr;
   }
 
@@ -55,7 +55,7 @@ class Band final : public RowSink {
     const BandedRows& rows = shared_.rows;
     if (data != row) std::memcpy(row, data, rows.rowBytes);
     // A row blended in place may have spilled into its padding.
-    std::memset(row + rows.rowBytes, 0, rows.stride - rows.rowBytes);
+    if (rows.stride > rows.rowBytes) std::memset(row + rows.rowBytes, 0, rows.stride - rows.rowBytes);
     return ++held_ < capacity_ || Flush();
   }
 
