@@ -94,6 +94,12 @@ struct BandReading {
   std::unique_ptr<RowResampler> resampler;
 };
 
+// A reading opened on a new way into the source; false when one cannot be had.
+bool OpenReading(const SourceEnd& source, const BmpReader& model, std::unique_ptr<BandReading>& reading) {
+  reading.reset(new (std::nothrow) BandReading);
+  return reading && (reading->bytes = source.Another()) && reading->reader.OpenRows(*reading->bytes, model);
+}
+
 void RunBand(void* band) { static_cast<Band*>(band)->Run(); }
 
 // The bands' ends merged as one thread would have ended.
@@ -135,18 +141,21 @@ bool StreamInBands(unsigned bands, const SourceEnd& source, BmpReader& reader, R
   unsigned count = 1;
   for (; count < bands; ++count) {
     auto& reading = readings[count];
-    reading.reset(new (std::nothrow) BandReading);
-    if (!reading || !(reading->bytes = source.Another()) || !reading->reader.OpenRows(*reading->bytes, reader)) break;
+    if (!OpenReading(source, reader, reading)) break;
     reading->resampler.reset(new (std::nothrow) RowResampler(size));
     if (!reading->resampler || !reading->resampler->Ready()) break;
   }
+  // With several bands at once the first reads a way of its own too: on
+  // Windows a read at an offset moves the position that the source's own
+  // stream reads from.
+  if (count > 1 && !OpenReading(source, reader, readings[0])) count = 1;
 
   BandsShared shared{sink, rows, options};
   std::unique_ptr<Band> band[kMostBands];
   for (unsigned b = 0; b < count; ++b) {
     const auto first = static_cast<std::int32_t>(std::int64_t{size.height} * b / count);
     const auto end = static_cast<std::int32_t>(std::int64_t{size.height} * (b + 1) / count);
-    BmpReader& bandReader = b == 0 ? reader : readings[b]->reader;
+    BmpReader& bandReader = count > 1 ? readings[b]->reader : reader;
     RowResampler& bandResampler = b == 0 ? resampler : *readings[b]->resampler;
     band[b].reset(new (std::nothrow) Band(shared, bandReader, bandResampler, size.height, first, end));
     if (!band[b] || !band[b]->Prepare()) return false;

@@ -40,9 +40,9 @@ struct BandedRows {
 // offsets, blended straight into its block.
 unsigned BandsFor(const bmpresize_options& options, const BmpReader& reader, std::int32_t height);
 
-// Streams the resize in up to bands bands, the first with reader and
-// resampler, which stand fresh; fewer where a second way into the source
-// cannot be had. False, before any row is read, when memory for the first
+// Streams the resize in up to bands bands, the first with resampler, and with
+// reader when it runs alone (both stand fresh); fewer where a second way into
+// the source cannot be had. False, before any row is read, when memory for the first
 // band is short: the stream is then the caller's to run.
 [[nodiscard]] bool StreamInBands(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
                                  const ResampleSize& size, OffsetSink& sink, const BandedRows& rows,
