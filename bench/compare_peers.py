@@ -1,17 +1,23 @@
 # SPDX-License-Identifier: MIT
 """Runs one resize per tool per case as a whole process, several times, and
-prints a table: median wall time, peak RSS, and the ratio to bmpresize."""
+prints a table: median wall time, peak RSS, and the ratio to bmpresize on one
+thread; then the batch case (many small files, files per second) and the
+ratios the goals are stated in."""
 import argparse
+import glob
 import os
+import shutil
 import statistics
 import subprocess
 import sys
 import time
 
 
-# Single-threaded peers: the library under test never starts threads.
-ENV = dict(os.environ, MAGICK_THREAD_LIMIT="1", OMP_NUM_THREADS="1", VIPS_CONCURRENCY="1",
-           OPENBLAS_NUM_THREADS="1")
+# Every tool runs twice where it can use several cores: on one thread, and at
+# its defaults (every core: OpenMP, the vips thread pool, the OpenCV pool).
+ENV = dict(os.environ)
+ONE_THREAD = {"MAGICK_THREAD_LIMIT": "1", "OMP_NUM_THREADS": "1", "VIPS_CONCURRENCY": "1",
+              "OPENBLAS_NUM_THREADS": "1", "BENCH_ONE_THREAD": "1"}
 
 MAGICK_POLICY = """<policymap>
   <policy domain="resource" name="memory" value="8GiB"/>
@@ -32,6 +38,10 @@ w, h = max(1, im.width * pct // 100), max(1, im.height * pct // 100)
 im.resize((w, h), Image.BILINEAR).save(dst)
 """
 
+# Pillow resizes a palette picture by nearest neighbour whatever is asked;
+# a bilinear resize of one takes convert("RGB") first.
+PILLOW_RGB = PILLOW.replace("im = Image.open(src)", "im = Image.open(src).convert('RGB')")
+
 # The Python package, over the library the tool is built on.
 PACKAGE = """
 import sys
@@ -42,7 +52,9 @@ bmpresize.resize_file(sys.argv[1], sys.argv[2], int(sys.argv[3]))
 OPENCV = """
 import sys
 import cv2
-cv2.setNumThreads(1)
+import os
+if os.environ.get("BENCH_ONE_THREAD"):
+    cv2.setNumThreads(1)
 src, dst, pct = sys.argv[1], sys.argv[2], int(sys.argv[3])
 im = cv2.imread(src, cv2.IMREAD_UNCHANGED)
 h, w = im.shape[:2]
@@ -92,14 +104,17 @@ def photo_like(width, height, channels, seed=1):
     return np.clip(img, 0, 255).astype(np.uint8)
 
 
-def measure(cmd, runs, scratch):
+def measure(cmd, runs, scratch, env=None, before=None):
     """Median wall time and peak RSS. GNU time starts the command, so its peak
-    RSS is its own, not inherited from this (larger) Python process."""
+    RSS is its own, not inherited from this (larger) Python process. before,
+    when given, runs untimed ahead of each run."""
     times, rss = [], []
     report = os.path.join(scratch, "rss.txt")
     for _ in range(runs):
+        if before:
+            before()
         start = time.perf_counter()
-        proc = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + cmd, env=ENV,
+        proc = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + cmd, env=env or ENV,
                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         elapsed = time.perf_counter() - start
         if proc.returncode != 0:
@@ -121,6 +136,7 @@ def main():
     ap.add_argument("--dir", required=True)
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--cases", choices=("all", "small"), default="all")
+    ap.add_argument("--batch", type=int, default=1000, help="files in the batch case (0: none)")
     ap.add_argument("--library", help="libbmpresize for the Python package (python/src), which runs when given")
     ap.add_argument("--peers", default="bmpresize,Python,ImageMagick,libvips,Pillow,OpenCV,cp",
                     help="comma-separated tools to time; bmpresize always runs first")
@@ -144,9 +160,13 @@ def main():
         "4000x3000 32-bit": (4000, 3000, 32),
         "4000x3000 8-bit": (4000, 3000, 8),
         "640x480 24-bit": (640, 480, 24),
+        "65536x256 24-bit": (65536, 256, 24),
+        "32768x256 24-bit": (32768, 256, 24),
     }
     cases = [("8000x6000 24-bit", p) for p in (25, 50, 100, 200)]
     cases += [("4000x3000 32-bit", 50), ("4000x3000 8-bit", 50), ("640x480 24-bit", 50)]
+    # Memory at the widest rows the goal covers: ours alone.
+    cases += [("65536x256 24-bit", 50), ("32768x256 24-bit", 200)]
     if a.cases == "small":
         cases = [c for c in cases if c[0].startswith("640")]
 
@@ -161,36 +181,129 @@ def main():
             subprocess.run([sys.executable, __file__, "--make", path, str(w), str(h), str(depth)], check=True)
         files[name] = path
 
-    def peers(src, dst, pct):
-        return [p for p in [
-            ("bmpresize", [tool, src, dst, str(pct)]),
-            ("Python", [sys.executable, "-c", PACKAGE, src, dst, str(pct)]),
-            ("ImageMagick", ["convert", src, "-filter", "Triangle", "-resize", f"{pct}%", "BMP3:" + dst]),
-            ("libvips", ["vips", "resize", src, dst, str(pct / 100), "--kernel", "linear"]),
-            ("Pillow", [sys.executable, "-c", PILLOW, src, dst, str(pct)]),
-            ("OpenCV", [sys.executable, "-c", OPENCV, src, dst, str(pct)]),
-            ("cp", ["cp", src, dst]),
-        ] if p[0] in chosen]
+    one = dict(ENV, **ONE_THREAD)
+    convert = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
 
-    print(f"{a.runs} runs a case; median wall time, peak RSS of the process, and each / bmpresize\n")
-    print(f"| case | tool | median s | peak RSS MiB | time / ours |")
-    print(f"|---|---|---|---|---|")
+    def peers(src, dst, pct, depth):
+        """(name, command, environment, single-threaded) for each tool."""
+        magick = [convert, src, "-filter", "Triangle", "-resize", f"{pct}%", "BMP3:" + dst]
+        vips = ["vips", "resize", src, dst, str(pct / 100), "--kernel", "linear"]
+        opencv = [sys.executable, "-c", OPENCV, src, dst, str(pct)]
+        pillow = [sys.executable, "-c", PILLOW, src, dst, str(pct)]
+        rows = [
+            ("bmpresize 1 thread", [tool, "-t", "1", src, dst, str(pct)], one, True, "bmpresize"),
+            ("bmpresize every core", [tool, src, dst, str(pct)], ENV, False, "bmpresize"),
+            ("Python", [sys.executable, "-c", PACKAGE, src, dst, str(pct)], ENV, False, "Python"),
+            ("ImageMagick 1 thread", magick, one, True, "ImageMagick"),
+            ("ImageMagick defaults", magick, ENV, False, "ImageMagick"),
+            ("libvips 1 thread", vips, one, True, "libvips"),
+            ("libvips defaults", vips, ENV, False, "libvips"),
+            ("Pillow", pillow, ENV, True, "Pillow"),
+            ("OpenCV 1 thread", opencv, one, True, "OpenCV"),
+            ("OpenCV defaults", opencv, ENV, False, "OpenCV"),
+            ("cp", ["cp", src, dst], ENV, True, "cp"),
+        ]
+        if depth == 8:
+            rows.insert(8, ("Pillow convert(RGB)", [sys.executable, "-c", PILLOW_RGB, src, dst, str(pct)], ENV, True,
+                            "Pillow"))
+        return [r[:4] for r in rows if r[4] in chosen]
+
+    cores = os.cpu_count() or 1
+    print(f"{a.runs} runs a case; median wall time, peak RSS of the process, and each / bmpresize on 1 thread "
+          f"({cores} cores)\n")
+    print("| case | tool | median s | peak RSS MiB | time / ours (1 thread) |")
+    print("|---|---|---|---|---|")
+    goals = []
     for name, pct in cases:
         src = files[name]
-        ours = None
-        for tool_name, cmd in peers(src, os.path.join(a.dir, "out.bmp"), pct):
-            t, rss, err = measure(cmd, a.runs, a.dir)
+        depth = sources[name][2]
+        times = {}
+        for tool_name, cmd, env, single in peers(src, os.path.join(a.dir, "out.bmp"), pct, depth):
+            if name.startswith(("65536", "32768")) and not tool_name.startswith("bmpresize"):
+                continue  # the memory cases: ours alone
+            t, rss, err = measure(cmd, a.runs, a.dir, env)
             if t is None:
                 print(f"| {name} {pct} % | {tool_name} | failed: {' '.join(err)[:70]} | | |")
                 continue
-            if tool_name == "bmpresize":
-                ours = t
+            times[tool_name] = (t, single)
+            ours = times.get("bmpresize 1 thread", (None,))[0]
             ratio = f"{t / ours:.2f}" if ours else ""
             print(f"| {name} {pct} % | {tool_name} | {t:.3f} | {rss:.1f} | {ratio} |", flush=True)
+        goals.append((f"{name} {pct} %", times))
         try:
             os.remove(os.path.join(a.dir, "out.bmp"))
         except OSError:
             pass
+
+    if a.cases == "all" and a.batch > 0:
+        batch(a, tool, cores, convert, one)
+
+    print("\nGoals: ours on 1 thread / the fastest single-threaded peer; ours on every core / the fastest peer at "
+          "its defaults; ours on every core / ours on 1 thread; ours / cp")
+    for case, times in goals:
+        ours1 = times.get("bmpresize 1 thread", (None,))[0]
+        ours = times.get("bmpresize every core", (None,))[0]
+        peers1 = [(t, n) for n, (t, single) in times.items()
+                  if single and not n.startswith(("bmpresize", "cp"))]
+        peers_default = [(t, n) for n, (t, single) in times.items()
+                         if not n.startswith(("bmpresize", "cp", "Python")) and
+                         (not single or n.startswith("Pillow"))]
+        words = []
+        if ours1 and peers1:
+            t, n = min(peers1)
+            words.append(f"1 thread / {n}: {ours1 / t:.2f}")
+        if ours and peers_default:
+            t, n = min(peers_default)
+            words.append(f"every core / {n}: {ours / t:.2f}")
+        if ours and ours1:
+            words.append(f"every core / 1 thread: {ours / ours1:.2f}")
+        if "cp" in times and ours1:
+            words.append(f"/ cp: {ours1 / times['cp'][0]:.2f} (1 thread), {ours / times['cp'][0]:.2f} (every core)")
+        print(f"- {case}: " + "; ".join(words))
+
+
+def batch(a, tool, cores, convert, one):
+    """Many small files into another folder: files per second."""
+    folder = os.path.join(a.dir, "batch")
+    out = os.path.join(a.dir, "batch-out")
+    os.makedirs(folder, exist_ok=True)
+    small = os.path.join(a.dir, "640x480-24-bit.bmp")
+    if not os.path.exists(small):
+        subprocess.run([sys.executable, __file__, "--make", small, "640", "480", "24"], check=True)
+    names = [os.path.join(folder, f"{i:05d}.bmp") for i in range(a.batch)]
+    for n in names:
+        if not os.path.exists(n):
+            shutil.copyfile(small, n)
+
+    def fresh():
+        shutil.rmtree(out, ignore_errors=True)
+        os.makedirs(out)
+
+    loop = f'for f in "$@"; do "{tool}" -t 1 "$f" "{out}/${{f##*/}}" 50 || exit 1; done'
+    mogrify = convert.replace("convert", "mogrify")
+    rows = [
+        ("bmpresize -j cores", [tool, "-j", str(cores)] + names + ["-o", out, "-p", "50"], ENV),
+        ("bmpresize shell loop", ["sh", "-c", loop, "sh"] + names, one),
+        ("mogrify defaults", [mogrify, "-path", out, "-resize", "50%"] + names, ENV),
+        ("vipsthumbnail defaults", ["vipsthumbnail", "--size", "320x240", "-o", out + "/%s.bmp"] + names, ENV),
+    ]
+    print(f"\nBatch: {a.batch} files of 640 x 480 24-bit at 50 % into another folder; median of {a.runs} runs\n")
+    print("| tool | median s | files/s | peak RSS MiB | files/s / ours |")
+    print("|---|---|---|---|---|")
+    ours = None
+    for label, cmd, env in rows:
+        program = cmd[0] if cmd[0] != "sh" else tool
+        if shutil.which(program) is None and not os.path.exists(program):
+            print(f"| {label} | left out: {program} not found | | | |")
+            continue
+        t, rss, err = measure(cmd, a.runs, a.dir, env, before=fresh)
+        if t is None:
+            print(f"| {label} | failed: {' '.join(err)[:70]} | | | |")
+            continue
+        rate = a.batch / t
+        ours = ours or rate
+        print(f"| {label} | {t:.3f} | {rate:.0f} | {rss:.1f} | {rate / ours:.2f} |", flush=True)
+    shutil.rmtree(out, ignore_errors=True)
 
 
 if __name__ == "__main__":

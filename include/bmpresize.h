@@ -101,13 +101,14 @@
  * THREADS AND SAFETY
  *
  * No call keeps state: calls may run on several threads at once for
- * different pictures. Nothing throws across this interface; a failed
- * allocation is a result like any other. Memory per call: 24 + 4 x c bytes
- * per destination column (c = 3 or 4 bytes a pixel) and up to 8 per source
- * column, besides about 2 MiB, and the encoded data of a top-down run-length
- * source (up to three times as much while it is read); rows up to 2^24
- * pixels are taken, so a small file claiming such rows can make a call take
- * up to 768 MiB.
+ * different pictures, and one call may split its picture among threads of
+ * its own (options.threads), which end before it returns. Nothing throws
+ * across this interface; a failed allocation is a result like any other.
+ * Memory per call, for each thread it uses: 24 + 4 x c bytes per destination
+ * column (c = 3 or 4 bytes a pixel) and up to 8 per source column, besides
+ * about 2 MiB; and the encoded data of a top-down run-length source (up to
+ * three times as much while it is read); rows up to 2^24 pixels are taken, so
+ * a small file claiming such rows can make a call take up to 768 MiB a thread.
  */
 #ifndef BMPRESIZE_H
 #define BMPRESIZE_H
@@ -212,8 +213,12 @@ typedef struct bmpresize_result {
  * today's behaviour. */
 typedef struct bmpresize_options {
   int32_t percent; /* both sides scaled by this; 100 keeps the size (default) */
-  /* The most threads one resize may use; 0 means one per core. Today every
-   * resize runs on the calling thread alone, whatever this says. */
+  /* The most threads one resize may use; 0 means one per core, 1 keeps it on
+   * the calling thread. A picture is split into bands of rows, one a thread,
+   * when its source is a file or memory with rows stored whole (not run-length
+   * encoded, not 16 bits) and its destination a new file or memory; every
+   * other resize runs on the calling thread. The bytes are the same for every
+   * count. */
   int32_t threads;
   /* Polled between rows when not null: once it holds nonzero, the resize
    * stops and gives the destination up (BMPRESIZE_CAUSE_CANCELLED). A signal

@@ -183,6 +183,7 @@ bmpresize_options OptionsFor(const CommandLine& line) {
   bmpresize_options options;
   bmpresize_options_init(&options);
   options.percent = line.percent;
+  options.threads = static_cast<std::int32_t>(line.threads);
   options.cancel = CatchInterrupts();
   options.strict = line.strict;
   options.sync = line.sync;
@@ -201,8 +202,9 @@ class BatchRun {
  public:
   BatchRun(const CommandLine& line, const std::vector<BatchItem>& items)
       : items_(items), options_(OptionsFor(line)), results_(items.size()) {
-    const unsigned jobs = line.jobs != 0 ? line.jobs : std::max(1u, std::thread::hardware_concurrency());
-    jobs_ = static_cast<unsigned>(std::min<std::size_t>(jobs, items.size()));
+    const CoreShare share = ShareCores(line, items.size(), std::thread::hardware_concurrency());
+    jobs_ = share.jobs;
+    options_.threads = static_cast<std::int32_t>(share.threads);
   }
 
   std::vector<bmpresize_result> Run(Progress* progress, Clock::time_point start) {
@@ -248,7 +250,7 @@ class BatchRun {
   }
 
   const std::vector<BatchItem>& items_;
-  const bmpresize_options options_;
+  bmpresize_options options_;
   std::vector<bmpresize_result> results_;
   unsigned jobs_ = 1;
   std::atomic<std::size_t> next_{0};

@@ -16,7 +16,7 @@ struct BatchItem {
   std::uint64_t bytes = 0;  // the source's size, for the progress line
 };
 
-// How each resize of the command line runs: its percent, --strict and --sync,
+// How each resize of the command line runs: its percent, -t, --strict and --sync,
 // and the tool's interrupt flag (installing the tool's handlers).
 bmpresize_options OptionsFor(const CommandLine& line);
 

@@ -34,8 +34,8 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 const char kHelp[] =
-    "usage: bmpresize [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT\n"
-    "       bmpresize [-j N] [-q] [--strict] [--sync] SOURCE... -o DIRECTORY -p PERCENT\n"
+    "usage: bmpresize [-t N] [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT\n"
+    "       bmpresize [-j N] [-t N] [-q] [--strict] [--sync] SOURCE... -o DIRECTORY -p PERCENT\n"
     "       bmpresize --help | --version\n"
     "\n"
     "Resizes BMP files by PERCENT in both directions and writes each result as a\n"
@@ -51,7 +51,11 @@ const char kHelp[] =
     "\n"
     "  -o DIRECTORY  write each SOURCE into DIRECTORY under its own name\n"
     "  -p PERCENT    the percent, for use with -o\n"
-    "  -j N          resize N files at a time (default: one per processor core)\n"
+    "  -j N          resize N files at a time (default: one per processor core, or\n"
+    "                as many as leave each -t threads of its own)\n"
+    "  -t N          resize each picture on up to N threads (default: every core\n"
+    "                for one file; in a batch, the cores -j leaves to each file,\n"
+    "                so that -j x -t stays within the cores)\n"
     "  -q            no progress line and no summary; failures and warnings are\n"
     "                still shown\n"
     "  --strict      a source cut short is a failure and nothing is written (else\n"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "command_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -9,7 +10,8 @@ namespace {
 
 constexpr unsigned kMaxJobs = 1024;
 
-bool ParseJobs(const std::string& text, unsigned& jobs) {
+// A count of jobs or threads.
+bool ParseCount(const std::string& text, unsigned& jobs) {
   if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
   errno = 0;
   char* end = nullptr;
@@ -48,6 +50,7 @@ struct Seen {
   bool directory = false;
   bool percent = false;
   bool jobs = false;
+  bool threads = false;
 };
 
 // A flag without a value (-q, --strict, --sync); false for any other.
@@ -62,7 +65,7 @@ bool TakeFlag(const std::string& arg, CommandLine& line) {
   return true;
 }
 
-// The value of -o, -p or -j, into line.
+// The value of -o, -p, -j or -t, into line.
 bool TakeValue(char letter, const std::string& value, CommandLine& line, std::string& problem) {
   if (letter == 'o') {
     if (value.empty()) {
@@ -75,8 +78,9 @@ bool TakeValue(char letter, const std::string& value, CommandLine& line, std::st
       problem = PercentProblem(value);
       return false;
     }
-  } else if (!ParseJobs(value, line.jobs)) {
-    problem = "option -j needs a number of jobs from 1 to " + std::to_string(kMaxJobs) + ", not \"" + value + "\"";
+  } else if (!ParseCount(value, letter == 'j' ? line.jobs : line.threads)) {
+    problem = std::string("option -") + letter + " needs a number of " + (letter == 'j' ? "jobs" : "threads") +
+              " from 1 to " + std::to_string(kMaxJobs) + ", not \"" + value + "\"";
     return false;
   }
   return true;
@@ -92,7 +96,7 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CommandLin
     return false;
   }
   const char letter = arg.size() >= 2 && arg[0] == '-' && arg[1] != '-' ? arg[1] : '\0';
-  if (letter != 'o' && letter != 'p' && letter != 'j') {
+  if (letter != 'o' && letter != 'p' && letter != 'j' && letter != 't') {
     problem = "unknown option '" + arg + "'";
     return false;
   }
@@ -105,10 +109,14 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CommandLin
     problem = std::string("option -") + letter + " needs " +
               (letter == 'o'   ? "a DIRECTORY"
                : letter == 'p' ? "a PERCENT"
-                               : "a number of jobs");
+               : letter == 'j' ? "a number of jobs"
+                               : "a number of threads");
     return false;
   }
-  bool& given = letter == 'o' ? seen.directory : letter == 'p' ? seen.percent : seen.jobs;
+  bool& given = letter == 'o'   ? seen.directory
+                : letter == 'p' ? seen.percent
+                : letter == 'j' ? seen.jobs
+                                : seen.threads;
   if (given) {
     problem = std::string("option -") + letter + " is given twice";
     return false;
@@ -183,4 +191,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     }
   }
   return seen.directory ? FinishBatch(positional, seen, line, problem) : FinishSingle(positional, seen, line, problem);
+}
+
+CoreShare ShareCores(const CommandLine& line, std::size_t files, unsigned cores) {
+  cores = std::max(1u, cores);
+  unsigned jobs = line.jobs;
+  if (jobs == 0) jobs = line.threads != 0 ? std::max(1u, cores / line.threads) : cores;
+  jobs = static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(jobs, files)));
+  const unsigned threads = line.threads != 0 ? line.threads : std::max(1u, cores / jobs);
+  return {jobs, threads};
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The tool's command line, as its help text gives it:
-//   bmpresize [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT
-//   bmpresize [-j N] [-q] [--strict] [--sync] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize [-t N] [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT
+//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] SOURCE... -o DIRECTORY -p PERCENT
 //   bmpresize --help | --version
 // and what the help leaves out: -h for --help, --quiet for -q, an option's
 // value in the same argument (-j4, -p50), and -- before arguments that start
@@ -19,7 +19,8 @@ struct CommandLine {
   std::string destination;           // kSingle: a file or "-"
   std::string directory;             // kBatch
   std::int32_t percent = 100;
-  unsigned jobs = 0;  // 0: one per processor core
+  unsigned jobs = 0;     // 0: one per processor core, or as many as leave -t's threads a core each
+  unsigned threads = 0;  // a picture's; 0: every core for one file, the cores -j leaves in a batch
   bool quiet = false;
   bool strict = false;  // a source cut short fails instead of being warned about
   bool sync = false;    // each new file reaches stable storage before it replaces the old one
@@ -28,6 +29,16 @@ struct CommandLine {
 // Parses the arguments after the program's name. On a usage error the answer
 // is false and problem says what was wrong, in words for the user.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& problem);
+
+// How a batch shares the cores: files at a time (-j) and threads for each
+// (-t), jobs x threads within the cores. Whichever is not given takes what
+// the other leaves (at least 1); neither given, one file a core, each on one
+// thread. Never more jobs than files.
+struct CoreShare {
+  unsigned jobs;
+  unsigned threads;
+};
+CoreShare ShareCores(const CommandLine& line, std::size_t files, unsigned cores);
 
 // A whole number from INT32_MIN to INT32_MAX, digits with an optional sign only.
 bool ParsePercent(const std::string& text, std::int32_t& percent);

@@ -39,3 +39,16 @@ def test_threads_at_once_give_the_bytes_of_one():
     alone = [bmpresize.resize_bytes(data, percent) for data, percent in jobs]
     with ThreadPoolExecutor(4) as pool:
         assert list(pool.map(lambda job: bmpresize.resize_bytes(*job), jobs)) == alone
+
+
+def test_one_picture_on_several_threads_gives_the_bytes_of_one(tmp_path):
+    # Tall enough that every band has rows; files and memory both run in bands.
+    data = bmp(301, 97, seed=5)
+    source = tmp_path / "in.bmp"
+    source.write_bytes(data)
+    for percent in (50, 99, 200):
+        one = bmpresize.resize_bytes(data, percent, threads=1)
+        for threads in (2, 3, 7):
+            assert bmpresize.resize_bytes(data, percent, threads=threads) == one
+            bmpresize.resize_file(source, tmp_path / "out.bmp", percent, threads=threads)
+            assert (tmp_path / "out.bmp").read_bytes() == one

@@ -37,6 +37,20 @@ bool BmpReader::Open(ByteSource& source) {
   if (state_ != State::kFresh) return false;
   Cause cause;
   if (!ReadLayout(source, layout_, cause)) return Fail(cause);
+  dataStart_ = source.Position();
+  return OpenRowReader(source);
+}
+
+bool BmpReader::OpenRows(ByteSource& source, const BmpReader& model) {
+  if (state_ != State::kFresh) return false;
+  layout_ = model.layout_;
+  dataStart_ = model.dataStart_;
+  if (model.state_ == State::kFailed || dataStart_ < 0 || !source.SeekTo(dataStart_))
+    return Fail(Because(BMPRESIZE_CAUSE_READ_FAILED));
+  return OpenRowReader(source);
+}
+
+bool BmpReader::OpenRowReader(ByteSource& source) {
   rows_ = MakeRowReader(source, layout_);
   if (!rows_) return Fail(Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ));
   if (!rows_->Prepare()) return Fail(rows_->Failure());

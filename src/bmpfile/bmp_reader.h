@@ -41,6 +41,12 @@ class BmpReader {
   // False with Failure() when the file is refused; a second call is refused
   // and changes nothing.
   [[nodiscard]] bool Open(ByteSource& source);
+  // Opens a second reader of the same file's rows, on a source of its own
+  // standing anywhere: the headers are taken from model, already open, and
+  // the rows read from model's DataStart(). False with Failure().
+  [[nodiscard]] bool OpenRows(ByteSource& source, const BmpReader& model);
+  // Where the pixel data starts in the source; -1 when it cannot tell.
+  std::int64_t DataStart() const { return dataStart_; }
   // Refuses every later call; the source is the caller's to close.
   void Close();
   bool Failed() const { return state_ == State::kFailed; }
@@ -67,11 +73,13 @@ class BmpReader {
  private:
   enum class State { kFresh, kReady, kFailed, kClosed };
   bool Fail(const Cause& cause);
+  bool OpenRowReader(ByteSource& source);
   // After a row call: a row reader that failed fails the reader.
   void Check();
 
   State state_ = State::kFresh;
   FileLayout layout_;
+  std::int64_t dataStart_ = -1;
   Cause failure_;
   std::unique_ptr<RowReader> rows_;
 };

@@ -35,6 +35,8 @@ std::int32_t ResizeFiles(const BmpResizeChar16* sourcePath, const BmpResizeChar1
   PathDestination destination(NativePathOf(destinationPath, destinationStorage));
   bmpresize_options options = DefaultOptions();
   options.percent = percent;
+  // A host on a device does not expect a call to start threads.
+  options.threads = 1;
   return Resize(source, destination, options).code;
 }
 

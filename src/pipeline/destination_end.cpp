@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline/destination_end.h"
 
+#include <cerrno>
 #include <cstring>
 
 bool PathDestination::Accepts(std::uint64_t, Cause& cause) {
@@ -20,6 +21,22 @@ bool PathDestination::Open(const SourceEnd& source, Cause& cause) {
   }
   bytes_.Attach(file_.Stream());
   return true;
+}
+
+std::FILE* PathDestination::NewFile() {
+  // A file rewritten in place is cut where its stream stands, and a device
+  // or FIFO takes bytes only in order: only a new file takes them at offsets.
+  std::FILE* stream = file_.Stream();
+  if (file_.way() != ReplacingFile::Way::kReplace || std::fflush(stream) != 0 || !IsRegularFileStream(stream))
+    return nullptr;
+  return stream;
+}
+
+OffsetSink* PathDestination::AtOffsets() {
+  std::FILE* stream = NewFile();
+  if (stream == nullptr) return nullptr;
+  offsets_.Attach(stream);
+  return &offsets_;
 }
 
 bool PathDestination::Commit(bool sync, Cause& cause) {
@@ -42,6 +59,13 @@ bool MemoryDestination::Write(const void* bytes, std::size_t n) {
   if (n > 0) std::memcpy(data_ + size_, bytes, n);
   size_ += n;
   return true;
+}
+
+int MemoryDestination::WriteAt(std::int64_t offset, const void* bytes, std::size_t n) {
+  if (offset < 0 || static_cast<std::uint64_t>(offset) > capacity_ || n > capacity_ - static_cast<std::size_t>(offset))
+    return ENOSPC;
+  if (n > 0) std::memcpy(data_ + offset, bytes, n);
+  return 0;
 }
 
 bool CallbackDestination::Write(const void* bytes, std::size_t n) {

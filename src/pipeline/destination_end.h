@@ -10,7 +10,9 @@
 #include <cstdio>
 
 #include "bmpfile/byte_sink.h"
+#include "bmpfile/offset_sink.h"
 #include "bmpresize.h"
+#include "files/file_offsets.h"
 #include "files/file_sink.h"
 #include "files/replacing_file.h"
 #include "pipeline/source_end.h"
@@ -29,6 +31,14 @@ class DestinationEnd {
   // Before the first byte, with the source already open. False with the cause.
   [[nodiscard]] virtual bool Open(const SourceEnd& source, Cause& cause) = 0;
   virtual ByteSink& Bytes() = 0;
+  // Once open, after the bytes written through Bytes(): a way to write the
+  // rest at offsets from several threads at once, where this destination has
+  // one (a new file, memory); null otherwise. What Bytes() took is in place
+  // first (a file's buffer is flushed).
+  virtual OffsetSink* AtOffsets() { return nullptr; }
+  // Once open: the new regular file being written, its buffer flushed, where
+  // the destination is one (AtOffsets() then writes into it); null otherwise.
+  virtual std::FILE* NewFile() { return nullptr; }
   // After the last byte, once the source is closed: makes what was written
   // the destination. With sync, a file reaches stable storage first.
   [[nodiscard]] virtual bool Commit(bool sync, Cause& cause) = 0;
@@ -47,6 +57,8 @@ class PathDestination final : public DestinationEnd {
   bool Accepts(std::uint64_t size, Cause& cause) override;
   bool Open(const SourceEnd& source, Cause& cause) override;
   ByteSink& Bytes() override { return bytes_; }
+  OffsetSink* AtOffsets() override;
+  std::FILE* NewFile() override;
   bool Commit(bool sync, Cause& cause) override;
   void Abandon() override { file_.Abandon(); }
   bool LeftPartial() const override { return file_.LeftPartial(); }
@@ -56,18 +68,21 @@ class PathDestination final : public DestinationEnd {
   int pathError_;
   ReplacingFile file_;
   FileSink bytes_;
+  FileOffsetSink offsets_;
 };
 
-class MemoryDestination final : public DestinationEnd, private ByteSink {
+class MemoryDestination final : public DestinationEnd, private ByteSink, private OffsetSink {
  public:
   MemoryDestination(void* data, std::size_t capacity) : data_(static_cast<std::uint8_t*>(data)), capacity_(capacity) {}
   bool Accepts(std::uint64_t size, Cause& cause) override;
   bool Open(const SourceEnd&, Cause&) override { return true; }
   ByteSink& Bytes() override { return *this; }
+  OffsetSink* AtOffsets() override { return this; }
   bool Commit(bool, Cause&) override { return true; }
 
  private:
   bool Write(const void* bytes, std::size_t n) override;
+  int WriteAt(std::int64_t offset, const void* bytes, std::size_t n) override;
   int Error() const override { return 0; }
 
   std::uint8_t* data_;

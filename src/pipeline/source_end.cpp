@@ -2,6 +2,9 @@
 #include "pipeline/source_end.h"
 
 #include <cerrno>
+#include <new>
+
+#include "files/file_offsets.h"
 
 #include "files/path_kind.h"
 
@@ -21,4 +24,13 @@ bool PathSource::Open(Cause& cause) {
   }
   bytes_.Attach(file_.get());
   return true;
+}
+
+std::unique_ptr<ByteSource> PathSource::Another() const {
+  if (!IsRegularFileStream(file_.get())) return nullptr;
+  return std::unique_ptr<ByteSource>(new (std::nothrow) FileOffsetSource(file_.get(), 0));
+}
+
+std::unique_ptr<ByteSource> MemorySourceEnd::Another() const {
+  return std::unique_ptr<ByteSource>(new (std::nothrow) MemorySource(data_, size_));
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 
 #include "bmpfile/byte_source.h"
 #include "bmpresize.h"
@@ -29,6 +30,11 @@ class SourceEnd {
   // function may hold any file's bytes.
   virtual bool IsFile() const { return false; }
   virtual std::FILE* File() const { return nullptr; }
+  // Once open: a second way into the same bytes, seekable and with a position
+  // of its own, that another thread may read while this one reads the first;
+  // null where the source has none (a pipe, a read function) or memory for it
+  // is short.
+  virtual std::unique_ptr<ByteSource> Another() const { return nullptr; }
   // Closes what Open opened, before a destination takes the source's place.
   virtual void Close() {}
 };
@@ -42,6 +48,7 @@ class PathSource final : public SourceEnd {
   ByteSource& Bytes() override { return bytes_; }
   bool IsFile() const override { return true; }
   std::FILE* File() const override { return file_.get(); }
+  std::unique_ptr<ByteSource> Another() const override;
   void Close() override { (void)file_.Close(); }
 
  private:
@@ -53,11 +60,14 @@ class PathSource final : public SourceEnd {
 
 class MemorySourceEnd final : public SourceEnd {
  public:
-  MemorySourceEnd(const void* data, std::size_t size) : bytes_(data, size) {}
+  MemorySourceEnd(const void* data, std::size_t size) : data_(data), size_(size), bytes_(data, size) {}
   bool Open(Cause&) override { return true; }
   ByteSource& Bytes() override { return bytes_; }
+  std::unique_ptr<ByteSource> Another() const override;
 
  private:
+  const void* data_;
+  std::size_t size_;
   MemorySource bytes_;
 };
 

@@ -54,11 +54,11 @@ const std::uint8_t* RowResampler::BlendedRow(std::int32_t sourceRow, std::int32_
   return out;
 }
 
-bool RowResampler::Run(RowSource& source, RowSink& sink) {
+bool RowResampler::Run(RowSource& source, RowSink& sink, std::int32_t first, std::int32_t end) {
   if (!ready_) return false;
   nextSourceRow_ = size_.sourceHeight - 1;
   blendedRow_[0] = blendedRow_[1] = -1;
-  for (std::int32_t y = size_.height - 1; y >= 0; --y) {
+  for (std::int32_t y = end - 1; y >= first; --y) {
     const AxisTap row = TapFor(size_.sourceHeight, y, size_.height);
     // The lower row first: it comes earlier from the source.
     if (row.secondWeight == 0.0) {
@@ -68,8 +68,10 @@ bool RowResampler::Run(RowSource& source, RowSink& sink) {
     }
     const std::uint8_t* lower = BlendedRow(row.second, -1, source);
     const std::uint8_t* upper = BlendedRow(row.first, row.second, source);
-    kernels_.blendRows(upper, lower, row.firstWeight, row.secondWeight, rowBytes_, output_.get());
-    if (!sink.WriteRow(output_.get())) return false;
+    std::uint8_t* out = sink.NextRow();
+    if (out == nullptr) out = output_.get();
+    kernels_.blendRows(upper, lower, row.firstWeight, row.secondWeight, rowBytes_, out);
+    if (!sink.WriteRow(out)) return false;
   }
   return true;
 }

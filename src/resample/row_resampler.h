@@ -31,6 +31,10 @@ class RowSink {
  public:
   virtual ~RowSink() = default;
   virtual bool WriteRow(const std::uint8_t* data) = 0;
+  // Where the next row may be blended straight into, saving a copy: room for
+  // the row and kRowBlendSlack bytes after it, which the sink may find
+  // overwritten. Null: the resampler blends into a row of its own.
+  virtual std::uint8_t* NextRow() { return nullptr; }
 };
 
 struct ResampleSize {
@@ -47,7 +51,12 @@ class RowResampler {
   RowResampler(const ResampleSize& size, const RowBlendKernels& kernels = BestRowBlend());
   bool Ready() const { return ready_; }
   // Runs the whole resize. False when the sink refused a row.
-  bool Run(RowSource& source, RowSink& sink);
+  bool Run(RowSource& source, RowSink& sink) { return Run(source, sink, 0, size_.height); }
+  // Runs destination rows first to end - 1 alone, from the bottom up: a band
+  // of the picture, with the bytes the whole resize gives them. The source
+  // starts at its bottom row, and is asked to pass over the rows below the
+  // band's.
+  bool Run(RowSource& source, RowSink& sink, std::int32_t first, std::int32_t end);
 
  private:
   const std::uint8_t* BlendedRow(std::int32_t sourceRow, std::int32_t keep, RowSource& source);

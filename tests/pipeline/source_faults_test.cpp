@@ -281,23 +281,26 @@ TEST(CutShortSource, TellsWhereItsDataEnded) {
       {"whole", Picture(24), Picture(24).size(), 100, false, 0, false, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    TempDir dir;
-    WriteFileBytes(dir.File("in.bmp"), Bytes(c.bytes.begin(), c.bytes.begin() + static_cast<std::ptrdiff_t>(c.keep)));
-    const std::string in = dir.File("in.bmp"), out = dir.File("out.bmp");
-    const NativePath from8(in.c_str()), to8(out.c_str());
-    PathSource from(from8.get());
-    PathDestination to(to8.get());
-    bmpresize_options options = DefaultOptions();
-    options.percent = c.percent;
-    const bmpresize_result outcome = Resize(from, to, options);
-    EXPECT_EQ(outcome.code, 999);
-    EXPECT_EQ(outcome.shortfall.cut_short != 0, c.cutShort);
-    if (!c.cutShort) continue;
-    EXPECT_EQ(outcome.shortfall.rows_read, c.rowsRead);
-    EXPECT_EQ(outcome.shortfall.rows, kHeight);
-    EXPECT_EQ(outcome.shortfall.top_down != 0, c.topDown);
-    EXPECT_EQ(outcome.shortfall.repeats_last_pixel != 0, c.repeats);
+    for (const std::int32_t threads : {1, 3, 7}) {
+      SCOPED_TRACE(std::string(c.what) + ", " + std::to_string(threads) + " threads");
+      TempDir dir;
+      WriteFileBytes(dir.File("in.bmp"), Bytes(c.bytes.begin(), c.bytes.begin() + static_cast<std::ptrdiff_t>(c.keep)));
+      const std::string in = dir.File("in.bmp"), out = dir.File("out.bmp");
+      const NativePath from8(in.c_str()), to8(out.c_str());
+      PathSource from(from8.get());
+      PathDestination to(to8.get());
+      bmpresize_options options = DefaultOptions();
+      options.percent = c.percent;
+      options.threads = threads;
+      const bmpresize_result outcome = Resize(from, to, options);
+      EXPECT_EQ(outcome.code, 999);
+      EXPECT_EQ(outcome.shortfall.cut_short != 0, c.cutShort);
+      if (!c.cutShort) continue;
+      EXPECT_EQ(outcome.shortfall.rows_read, c.rowsRead);
+      EXPECT_EQ(outcome.shortfall.rows, kHeight);
+      EXPECT_EQ(outcome.shortfall.top_down != 0, c.topDown);
+      EXPECT_EQ(outcome.shortfall.repeats_last_pixel != 0, c.repeats);
+    }
   }
 }
 

@@ -20,6 +20,7 @@
 #include "reference/resize_image.h"
 #include "reference/write_bmp_file.h"
 #include "support/bmp_bytes.h"
+#include "support/file_bytes.h"
 #include "support/random_bmp.h"
 #include "support/temp_dir.h"
 
@@ -50,13 +51,43 @@ std::int32_t ReferenceResize(const char* source, const char* destination, std::i
   return 999;
 }
 
-std::int32_t StreamingResize(const std::string& source, const std::string& destination, std::int32_t percent) {
+bmpresize_result ResizeFile(const std::string& source, const std::string& destination, std::int32_t percent,
+                            std::int32_t threads = 1, bool strict = false) {
   const NativePath from8(source.c_str()), to8(destination.c_str());
   PathSource from(from8.get());
   PathDestination to(to8.get());
   bmpresize_options options = DefaultOptions();
   options.percent = percent;
-  return Resize(from, to, options).code;
+  options.threads = threads;
+  options.strict = strict;
+  return Resize(from, to, options);
+}
+
+std::int32_t StreamingResize(const std::string& source, const std::string& destination, std::int32_t percent) {
+  return ResizeFile(source, destination, percent).code;
+}
+
+bmpresize_result ResizeMemory(const std::vector<std::uint8_t>& source, std::vector<std::uint8_t>& destination,
+                              std::int32_t percent, std::int32_t threads, bool strict) {
+  MemorySourceEnd from(source.data(), source.size());
+  MemoryDestination to(destination.data(), destination.size());
+  bmpresize_options options = DefaultOptions();
+  options.percent = percent;
+  options.threads = threads;
+  options.strict = strict;
+  return Resize(from, to, options);
+}
+
+// What a caller learns from a result, besides the bytes.
+void ExpectSameResult(const bmpresize_result& got, const bmpresize_result& want) {
+  EXPECT_EQ(got.code, want.code);
+  EXPECT_EQ(got.cause, want.cause);
+  EXPECT_EQ(got.value, want.value);
+  EXPECT_EQ(got.limit, want.limit);
+  EXPECT_EQ(got.shortfall.cut_short, want.shortfall.cut_short);
+  EXPECT_EQ(got.shortfall.rows_read, want.shortfall.rows_read);
+  EXPECT_EQ(got.shortfall.top_down, want.shortfall.top_down);
+  EXPECT_EQ(got.shortfall.repeats_last_pixel, want.shortfall.repeats_last_pixel);
 }
 
 TEST(StreamingResize, GivesTheWholePictureResultOnRandomFiles) {
@@ -78,6 +109,99 @@ TEST(StreamingResize, GivesTheWholePictureResultOnRandomFiles) {
     ASSERT_EQ(FileExists(actual), FileExists(expected)) << "round " << round;
     if (want == 999) {
       ASSERT_EQ(ReadFileBytes(actual), ReadFileBytes(expected)) << "round " << round;
+    }
+  }
+}
+
+// Pictures split into bands of rows on several threads give the bytes and the
+// result of one thread, file to file and memory to memory, strict or not.
+TEST(StreamingResize, EveryThreadCountGivesTheBytesOfOne) {
+  static const std::int32_t kPercents[] = {1, 33, 50, 99, 100, 150, 200, 313};
+  static const std::int32_t kThreads[] = {2, 3, 7};
+  Random r{std::mt19937(17)};
+  TempDir dir;
+  const std::string source = dir.File("in.bmp");
+  for (int round = 0; round < 300; ++round) {
+    const std::vector<std::uint8_t> bytes = RandomBmp(r);
+    const std::int32_t percent = kPercents[r.Below(sizeof kPercents / sizeof kPercents[0])];
+    const bool strict = round % 4 == 0;
+    WriteFileBytes(source, bytes);
+    const bmpresize_result one = ResizeFile(source, dir.File("one.bmp"), percent, 1, strict);
+    if (one.code != 999 && one.code != -1) continue;
+    const std::vector<std::uint8_t> want =
+        one.code == 999 ? ReadFileBytes(dir.File("one.bmp")) : std::vector<std::uint8_t>();
+    for (const std::int32_t threads : kThreads) {
+      SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(percent) + " %, " +
+                   std::to_string(threads) + " threads");
+      const std::string out = dir.File("t" + std::to_string(threads) + ".bmp");
+      std::remove(out.c_str());
+      ExpectSameResult(ResizeFile(source, out, percent, threads, strict), one);
+      ASSERT_EQ(FileExists(out), one.code == 999);
+      if (one.code != 999) continue;
+      ASSERT_EQ(ReadFileBytes(out), want);
+      std::vector<std::uint8_t> memory(want.size());
+      ExpectSameResult(ResizeMemory(bytes, memory, percent, threads, strict), one);
+      ASSERT_EQ(memory, want);
+    }
+  }
+}
+
+// Where the size is kept and the pixel array would be the same, the rows are
+// copied as they are: the bytes, the shortfall and the strict failure of the
+// stream, with the padding of a padded row (not copied) zeroed as ever.
+TEST(StreamingResize, KeptSizeGivesTheBytesOfTheStream) {
+  const struct {
+    const char* what;
+    std::int32_t width;
+    std::uint16_t depth;
+    std::uint32_t compression;
+    std::uint32_t gap;      // bytes between the headers and the pixels
+    std::size_t cut;        // bytes of pixel data kept; 0: all, and some after
+    std::int32_t percent;   // 101 % keeps the size of these small pictures
+    std::int64_t rowsRead;  // -1: whole
+  } cases[] = {
+      {"24 bits, no padding", 8, 24, 0, 0, 0, 100, -1},
+      {"24 bits, a gap", 4, 24, 0, 10, 0, 101, -1},
+      {"24 bits, cut in a row", 8, 24, 0, 0, 24 * 5 + 7, 100, 5},
+      {"24 bits, no row", 8, 24, 0, 0, 3, 100, 0},
+      {"24 bits, padding not zero", 5, 24, 0, 0, 0, 100, -1},
+      {"32 bits", 5, 32, 0, 0, 0, 100, -1},
+      {"32 bits, cut", 5, 32, 0, 0, 20 * 9, 100, 9},
+      {"32 bits, bit fields", 5, 32, 3, 12, 0, 100, -1},
+  };
+  constexpr std::int32_t kRows = 13;
+  TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    BmpBytes b;
+    b.Headers(c.width, kRows, c.depth, 54 + c.gap, c.compression);
+    if (c.compression == 3) {
+      b.U32(0xFF0000).U32(0xFF00).U32(0xFF);
+    } else {
+      b.Zeros(c.gap);
+    }
+    const std::size_t stride = (static_cast<std::size_t>(c.width) * c.depth / 8 + 3) / 4 * 4;
+    for (std::size_t i = 0; i < stride * kRows + 9; ++i) b.U8(static_cast<std::uint32_t>(i * 37 + 11));
+    std::vector<std::uint8_t> bytes = b.data();
+    if (c.cut != 0) bytes.resize(54 + c.gap + c.cut);
+    WriteFileBytes(dir.File("in.bmp"), bytes);
+    std::remove(dir.File("expected.bmp").c_str());
+    ASSERT_EQ(ReferenceResize(dir.File("in.bmp").c_str(), dir.File("expected.bmp").c_str(), c.percent), 999);
+    const std::vector<std::uint8_t> want = ReadFileBytes(dir.File("expected.bmp"));
+    for (const bool strict : {false, true}) {
+      const bmpresize_result file = ResizeFile(dir.File("in.bmp"), dir.File("out.bmp"), c.percent, 1, strict);
+      std::vector<std::uint8_t> memory(want.size());
+      const bmpresize_result inMemory = ResizeMemory(bytes, memory, c.percent, 2, strict);
+      for (const bmpresize_result* result : {&file, &inMemory}) {
+        EXPECT_EQ(result->shortfall.cut_short != 0, c.rowsRead >= 0);
+        if (c.rowsRead >= 0) {
+          EXPECT_EQ(result->shortfall.rows_read, c.rowsRead);
+        }
+        EXPECT_EQ(result->code, strict && c.rowsRead >= 0 ? -1 : 999);
+      }
+      if (strict && c.rowsRead >= 0) continue;
+      EXPECT_EQ(ReadFileBytes(dir.File("out.bmp")), want);
+      EXPECT_EQ(memory, want);
     }
   }
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "reference/write_bmp_file.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
@@ -196,6 +197,9 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {in + " -o " + outDir + " -p 50 -p 60", "-p is given twice"},
       {in + " -o " + outDir + " -p 50 -j 0", "-j needs a number of jobs"},
       {in + " -o " + outDir + " -p 50 -j many", "not \"many\""},
+      {"-t 0 " + files + "50", "-t needs a number of threads from 1 to 1024"},
+      {"-t 2 -t2 " + files + "50", "-t is given twice"},
+      {files + "50 -t", "-t needs a number of threads"},
       {"- -o " + outDir + " -p 50", "standard input"},
       {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("b/x.bmp")) + " -o " + outDir + " -p 50",
        "would both be written to"},
@@ -426,6 +430,30 @@ TEST(BmpresizeTool, InterruptedBatchLeavesOnlyWholeFiles) {
   EXPECT_GT(interrupted, 0) << "every batch finished before its signal";
 }
 
+// -j x -t within the cores, whichever is left out taking what the other leaves.
+TEST(BmpresizeTool, BatchSharesTheCoresBetweenJobsAndThreads) {
+  const struct {
+    unsigned jobs, threads;
+    std::size_t files;
+    unsigned cores, wantJobs, wantThreads;
+  } cases[] = {
+      {0, 0, 100, 8, 8, 1},  // one file a core
+      {0, 0, 3, 8, 3, 2},    // few files: the cores left go to their threads
+      {0, 0, 1, 8, 1, 8},     {2, 0, 100, 8, 2, 4},   {0, 2, 100, 8, 4, 2},
+      {0, 3, 100, 8, 2, 3},   {0, 16, 100, 8, 1, 16},  // more threads than cores: one file at a time
+      {16, 0, 100, 8, 16, 1}, {3, 5, 100, 8, 3, 5},    // both given: as given
+      {0, 0, 100, 0, 1, 1},                            // no core count known
+  };
+  for (const auto& c : cases) {
+    CommandLine line;
+    line.jobs = c.jobs;
+    line.threads = c.threads;
+    const CoreShare share = ShareCores(line, c.files, c.cores);
+    EXPECT_EQ(share.jobs, c.wantJobs) << c.jobs << " " << c.threads << " " << c.files << " " << c.cores;
+    EXPECT_EQ(share.threads, c.wantThreads) << c.jobs << " " << c.threads << " " << c.files << " " << c.cores;
+  }
+}
+
 TEST(BmpresizeTool, VersionAndHelp) {
   TempDir dir;
   Outcome run = RunTool(dir, "--version");
@@ -433,7 +461,8 @@ TEST(BmpresizeTool, VersionAndHelp) {
   EXPECT_EQ(run.out, "bmpresize 1.0.0.1\n");
   run = RunTool(dir, "--help");
   EXPECT_EQ(run.exit, 0);
-  EXPECT_EQ(run.out.rfind("usage: bmpresize [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT\n", 0), 0u) << run.out;
+  EXPECT_EQ(run.out.rfind("usage: bmpresize [-t N] [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT\n", 0), 0u)
+      << run.out;
   EXPECT_EQ(run.err, "");
 }
 

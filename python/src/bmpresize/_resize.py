@@ -50,7 +50,7 @@ def resize_file(source, destination, percent, **options):
     rows are white, with a CutShortWarning); sync=True makes the new file
     reach the disk before it replaces the old one; cancel=Cancel() stops the
     resize when set from another thread; threads=N caps the threads one
-    resize may use (today each runs on its calling thread).
+    resize may use (default 0: every core; 1 keeps it on the calling thread).
 
     Raises SourceError, TooLargeError or DestinationError (all Error), whose
     text is the tool's reason."""

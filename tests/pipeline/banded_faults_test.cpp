@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: MIT
+// A picture resized in bands on several threads, where one band meets a
+// fault: a read that fails, the caller's cancel, a write that fails. The
+// whole resize fails with that reason and the destination stays as it was.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "pipeline/resize.h"
+#include "support/bmp_bytes.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+#include "support/vector_sink.h"
+
+namespace {
+
+using ByteVector = std::vector<std::uint8_t>;
+
+constexpr std::int32_t kWidth = 64;
+constexpr std::int32_t kHeight = 60;
+constexpr std::size_t kStride = 3 * kWidth;
+
+ByteVector Picture() {
+  BmpBytes b;
+  b.Headers(kWidth, kHeight, 24, 54, 0);
+  for (std::size_t i = 0; i < kStride * kHeight; ++i) b.U8(static_cast<std::uint32_t>(i * 7 % 251));
+  return b.data();
+}
+
+// The picture's bytes, read a second way that fails with error (or, with
+// error 0, sets the cancel flag) once a read reaches offset from.
+class FaultyWay final : public ByteSource {
+ public:
+  FaultyWay(const ByteVector& data, std::int64_t from, int error, volatile sig_atomic_t* cancel)
+      : data_(data), from_(from), error_(error), cancel_(cancel) {}
+  std::int64_t Position() const override { return at_; }
+  bool CanSeek() const override { return true; }
+  std::int64_t Length() const override { return static_cast<std::int64_t>(data_.size()); }
+
+ private:
+  std::size_t Fetch(void* destination, std::size_t n) override {
+    std::size_t got =
+        at_ < static_cast<std::int64_t>(data_.size()) ? std::min(n, data_.size() - static_cast<std::size_t>(at_)) : 0;
+    if (at_ + static_cast<std::int64_t>(got) > from_) {
+      if (error_ == 0) {
+        *cancel_ = 1;
+      } else {
+        got = at_ < from_ ? static_cast<std::size_t>(from_ - at_) : 0;
+        std::memcpy(destination, data_.data() + at_, got);
+        at_ += static_cast<std::int64_t>(got);
+        NoteError(error_);
+        return got;
+      }
+    }
+    std::memcpy(destination, data_.data() + at_, got);
+    at_ += static_cast<std::int64_t>(got);
+    if (got < n) NoteEnd();
+    return got;
+  }
+  bool Seek(std::int64_t position) override {
+    at_ = position;
+    return true;
+  }
+
+  const ByteVector& data_;
+  std::int64_t from_;
+  int error_;
+  volatile sig_atomic_t* cancel_;
+  std::int64_t at_ = 0;
+};
+
+class FaultySource final : public SourceEnd {
+ public:
+  FaultySource(const ByteVector& data, std::int64_t from, int error, volatile sig_atomic_t* cancel)
+      : data_(data), bytes_(data.data(), data.size()), from_(from), error_(error), cancel_(cancel) {}
+  bool Open(Cause&) override { return true; }
+  ByteSource& Bytes() override { return bytes_; }
+  std::unique_ptr<ByteSource> Another() const override {
+    return std::make_unique<FaultyWay>(data_, from_, error_, cancel_);
+  }
+
+ private:
+  const ByteVector& data_;
+  MemorySource bytes_;
+  std::int64_t from_;
+  int error_;
+  volatile sig_atomic_t* cancel_;
+};
+
+// A destination in memory whose writes at offsets fail with ENOSPC.
+class FullAtOffsets final : public DestinationEnd, private OffsetSink {
+ public:
+  bool Accepts(std::uint64_t, Cause&) override { return true; }
+  bool Open(const SourceEnd&, Cause&) override { return true; }
+  ByteSink& Bytes() override { return bytes_; }
+  OffsetSink* AtOffsets() override { return this; }
+  bool Commit(bool, Cause&) override { return true; }
+
+ private:
+  int WriteAt(std::int64_t, const void*, std::size_t) override { return ENOSPC; }
+  VectorSink bytes_;
+};
+
+TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
+  const ByteVector picture = Picture();
+  // Three bands of about 20 rows: the middle one reads the file's rows 21 to 40.
+  const std::int64_t middleBand = 54 + 30 * static_cast<std::int64_t>(kStride);
+  const struct {
+    const char* what;
+    int error;  // 0: the band cancels
+    std::int32_t code, cause;
+  } cases[] = {
+      {"read error", EIO, BMPRESIZE_SOURCE_UNREADABLE, BMPRESIZE_CAUSE_READ_FAILED},
+      {"cancelled", 0, BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_CANCELLED},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string out = dir.File("out.bmp");
+    WriteFileBytes(out, {'k', 'e', 'e', 'p'});
+    volatile sig_atomic_t cancel = 0;
+    FaultySource from(picture, middleBand, c.error, &cancel);
+    const NativePath to8(out.c_str());
+    bmpresize_options options = DefaultOptions();
+    options.percent = 99;  // at 100 % the rows would be copied as they are
+    options.threads = 3;
+    options.cancel = &cancel;
+    bmpresize_result result;
+    {
+      PathDestination to(to8.get());
+      result = Resize(from, to, options);
+    }
+    EXPECT_EQ(result.code, c.code);
+    EXPECT_EQ(result.cause, c.cause);
+    if (c.error != 0) {
+      EXPECT_EQ(result.error, c.error);
+    }
+    EXPECT_EQ(ReadFileBytes(out), (ByteVector{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
+  }
+}
+
+TEST(BandedResize, AWriteThatFailsFailsTheWhole) {
+  const ByteVector picture = Picture();
+  MemorySourceEnd from(picture.data(), picture.size());
+  FullAtOffsets to;
+  bmpresize_options options = DefaultOptions();
+  options.percent = 99;
+  options.threads = 2;
+  const bmpresize_result result = Resize(from, to, options);
+  EXPECT_EQ(result.code, BMPRESIZE_DESTINATION_FAILED);
+  EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_WRITE_FAILED);
+  EXPECT_EQ(result.error, ENOSPC);
+}
+
+}  // namespace
