@@ -49,7 +49,7 @@ class FaultyWay final : public ByteSource {
         at_ < static_cast<std::int64_t>(data_.size()) ? std::min(n, data_.size() - static_cast<std::size_t>(at_)) : 0;
     if (at_ + static_cast<std::int64_t>(got) > from_) {
       if (error_ == 0) {
-        *cancel_ = 1;
+        __atomic_store_n(cancel_, 1, __ATOMIC_RELAXED);  // as another thread would set it
       } else {
         got = at_ < from_ ? static_cast<std::size_t>(from_ - at_) : 0;
         std::memcpy(destination, data_.data() + at_, got);
