@@ -3,6 +3,7 @@
 
 #include "bmpfile/bmp_headers.h"
 #include "bmpfile/little_endian.h"
+#include "bmpfile/row_encoders.h"
 #include "image/colour_tables.h"
 
 namespace {
@@ -83,4 +84,24 @@ bool EncodeRow1(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffe
   if (row.width > 8 * static_cast<std::int64_t>(length)) return false;
   PackIndices(row, palette, 2, 1, buffer);
   return true;
+}
+
+bool EncodeRowAtDepth(int depth, ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer,
+                      std::int32_t length) {
+  switch (depth) {
+    case 32:
+      return EncodeRow32(row, buffer, length);
+    case 24:
+      return EncodeRow24(row, buffer, length);
+    case 16:
+      return EncodeRow16(row, buffer, length);
+    case 8:
+      return EncodeRow8(row, palette, buffer, length);
+    case 4:
+      return EncodeRow4(row, palette, buffer, length);
+    case 1:
+      return EncodeRow1(row, palette, buffer, length);
+    default:
+      return false;
+  }
 }

@@ -34,20 +34,7 @@ int Encode(int depth, ConstPixelRow row, std::uint8_t* buffer, std::int32_t leng
   Palette palette;
   palette.fill(kWhite);
   FillStandardTable(depth, palette);
-  switch (depth) {
-    case 32:
-      return EncodeRow32(row, buffer, length);
-    case 24:
-      return EncodeRow24(row, buffer, length);
-    case 16:
-      return EncodeRow16(row, buffer, length);
-    case 8:
-      return EncodeRow8(row, palette.data(), buffer, length);
-    case 4:
-      return EncodeRow4(row, palette.data(), buffer, length);
-    default:
-      return EncodeRow1(row, palette.data(), buffer, length);
-  }
+  return EncodeRowAtDepth(depth, row, palette.data(), buffer, length);
 }
 
 class RowEncode : public ::testing::TestWithParam<EncodeCase> {};

@@ -16,22 +16,7 @@ namespace {
 bool EncodeRow(const BmpImage& image, std::int32_t y, std::uint8_t* buffer, std::int32_t length) {
   const ConstPixelRow row = image.Row(y);
   const PixelBGRA* palette = image.HasPalette() ? image.PaletteEntries()->data() : nullptr;
-  switch (image.Depth()) {
-    case 32:
-      return EncodeRow32(row, buffer, length);
-    case 24:
-      return EncodeRow24(row, buffer, length);
-    case 16:
-      return EncodeRow16(row, buffer, length);
-    case 8:
-      return EncodeRow8(row, palette, buffer, length);
-    case 4:
-      return EncodeRow4(row, palette, buffer, length);
-    case 1:
-      return EncodeRow1(row, palette, buffer, length);
-    default:
-      return false;
-  }
+  return EncodeRowAtDepth(image.Depth(), row, palette, buffer, length);
 }
 
 }  // namespace
