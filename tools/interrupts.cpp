@@ -54,6 +54,10 @@ const volatile std::sig_atomic_t* CatchInterrupts() {
     if (sigaction(number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
     (void)sigaction(number, &action, nullptr);
   }
+  // Past a file-size limit (ulimit -f) a write then fails with EFBIG, and the
+  // file is given up like any failed write, instead of the signal ending the
+  // tool with its new file half written.
+  (void)std::signal(SIGXFSZ, SIG_IGN);
 #endif
   return &interrupted;
 }

@@ -4,7 +4,9 @@
 // no new file starts, and every file in flight is given up, its new file
 // removed. A second signal ends the tool at once, which may leave a
 // .NAME.XXXXXX.tmp file behind. A signal that was ignored when the tool
-// started (nohup, a background job) stays ignored.
+// started (nohup, a background job) stays ignored. SIGXFSZ is ignored, so
+// that a write past a file-size limit fails as a write and the new file is
+// removed.
 #pragma once
 
 #include <csignal>

@@ -372,6 +372,29 @@ TEST(BmpresizeTool, CutShortSourceWarnsOrFailsWhenStrict) {
                 ": warning: cut short: only the top 2 of its 4 rows could be read; the rows below are white\n");
 }
 
+// Under a file-size limit the write fails instead of the limit's signal
+// killing the tool: exit 1 with the reason, the old destination whole and no
+// new file left, on one thread and on several.
+TEST(BmpresizeTool, FileSizeLimitFailsTheWriteAndLeavesNoNewFile) {
+  TempDir dir;
+  WriteSource(dir.File("source.bmp"), 500, 400);
+  WriteSource(dir.File("old.bmp"));
+  const std::vector<std::uint8_t> old = ReadFileBytes(dir.File("old.bmp"));
+  for (const char* threads : {"1", "2"}) {
+    SCOPED_TRACE(threads);
+    const std::string command = "ulimit -f 16; " + Quote(BMPRESIZE_TOOL) + " -t " + threads + " " +
+                                Quote(dir.File("source.bmp")) + " " + Quote(dir.File("old.bmp")) + " 300 2>" +
+                                Quote(dir.File("err.txt"));
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const auto err = ReadFileBytes(dir.File("err.txt"));
+    EXPECT_NE(std::string(err.begin(), err.end()).find("File too large"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir.File("old.bmp")), old);
+    for (const std::string& name : ListFolder(dir.path())) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+  }
+}
+
 // A batch stopped by a signal at several moments after its first file
 // appeared: every file left in the folder is whole (the one a single call
 // makes), no new file is left behind, and the tool says what it wrote.
