@@ -7,6 +7,7 @@ import operator
 from . import _native
 
 INT32_MIN, INT32_MAX = -(2**31), 2**31 - 1
+INT64_MAX = 2**63 - 1
 
 
 class Cancel:
@@ -47,6 +48,7 @@ def _cancel(value):
 
 
 percent = _whole("percent", INT32_MIN, INT32_MAX)
+max_bytes = _whole("max_bytes", 0, INT64_MAX)
 
 # keyword: (field of the options record, the check that makes its value)
 OPTIONS = {
@@ -54,6 +56,7 @@ OPTIONS = {
     "sync": ("sync", _flag),
     "threads": ("threads", _whole("threads", 0, INT32_MAX)),
     "cancel": ("cancel", _cancel),
+    "memory_limit": ("memory_limit", _whole("memory_limit", 0, INT64_MAX)),
 }
 
 
