@@ -13,7 +13,8 @@ INT64_MAX = 2**63 - 1
 class Cancel:
     """A flag that stops the resizes it is given to (cancel=flag) once set,
     from another thread: they raise DestinationError with cause CANCELLED and
-    write nothing. A flag may serve several resizes; once set it stays set."""
+    write nothing. A flag may serve several resizes; once set it stays set.
+    The interpreter's exit sets the flags of the resizes still running."""
 
     def __init__(self):
         self._flag = _native.CancelFlag(0)

@@ -50,7 +50,14 @@ def resize_file(source, destination, percent, **options):
     rows are white, with a CutShortWarning); sync=True makes the new file
     reach the disk before it replaces the old one; cancel=Cancel() stops the
     resize when set from another thread; threads=N caps the threads one
-    resize may use (default 0: every core; 1 keeps it on the calling thread).
+    resize may use (default 0: every core; 1 keeps it on the calling thread);
+    memory_limit=N caps the bytes the library may take for the resize
+    (default 0: 256 MiB), beyond which it is a TooLargeError (cause
+    MEMORY_LIMIT) before anything is written.
+
+    A resize still running on another thread when the interpreter exits is
+    cancelled (DestinationError, cause CANCELLED), and the exit waits a few
+    seconds for it to give its destination up: no temporary file is left.
 
     Raises SourceError, TooLargeError or DestinationError (all Error), whose
     text is the tool's reason."""
