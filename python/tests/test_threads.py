@@ -63,9 +63,10 @@ def test_exit_stops_a_daemon_threads_resize_and_leaves_no_temporary_file(tmp_pat
     script = (
         "import pathlib, sys, threading, time, bmpresize\n"
         "folder = pathlib.Path(sys.argv[1])\n"
-        "threading.Thread(target=bmpresize.resize_file, args=(folder / 'in.bmp', folder / 'out.bmp', 200),\n"
-        "                 daemon=True).start()\n"
-        "while not list(folder.glob('*.tmp')): time.sleep(0.001)\n"
+        "resize = threading.Thread(target=bmpresize.resize_file, daemon=True,\n"
+        "                          args=(folder / 'in.bmp', folder / 'out.bmp', 200))\n"
+        "resize.start()\n"
+        "while resize.is_alive() and not list(folder.glob('*.tmp')): time.sleep(0.001)\n"
     )
     done = subprocess.run([sys.executable, "-c", script, str(tmp_path)], capture_output=True, text=True, timeout=60)
     assert done.returncode == 0, done.stderr

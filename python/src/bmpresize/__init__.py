@@ -13,7 +13,6 @@ file named by the BMPRESIZE_LIBRARY environment variable. Resizes let go of
 the interpreter lock: threads resize at once; those still running when the
 interpreter exits are cancelled, and leave no temporary file.
 """
-from . import _inflight  # cancels the resizes in flight at exit
 from ._errors import Cause, Code, CutShortWarning, DestinationError, Error, SourceError, TooLargeError
 from ._options import Cancel
 from ._resize import resize_bytes, resize_file
