@@ -10,7 +10,8 @@ A failure raises bmpresize.Error (SourceError, TooLargeError or
 DestinationError) with the tool's reason as its text; a source cut short
 warns with CutShortWarning. The library is the installed libbmpresize, or the
 file named by the BMPRESIZE_LIBRARY environment variable. Resizes let go of
-the interpreter lock: threads resize at once.
+the interpreter lock: threads resize at once; those still running when the
+interpreter exits are cancelled, and leave no temporary file.
 """
 from ._errors import Cause, Code, CutShortWarning, DestinationError, Error, SourceError, TooLargeError
 from ._options import Cancel

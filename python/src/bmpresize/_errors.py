@@ -44,6 +44,7 @@ class Cause(enum.IntEnum):
     WRITE_FAILED = 25
     BUFFER_TOO_SMALL = 26
     CANCELLED = 27
+    MEMORY_LIMIT = 28
 
 
 def _known(kind, number):
@@ -119,6 +120,11 @@ class CutShortWarning(UserWarning):
         self.rows_read = rows_read
         self.rows = rows
         self.top_down = top_down
+
+    def __reduce__(self):
+        # Whole across processes, as Error is: a worker that turns warnings
+        # into errors raises it, and multiprocessing pickles it.
+        return type(self), (self.reason, self.rows_read, self.rows, self.top_down)
 
 
 def error_for(result, reason):

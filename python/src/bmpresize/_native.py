@@ -60,7 +60,8 @@ class Options(ctypes.Structure):
         ("cancel", ctypes.POINTER(CancelFlag)),
         ("sync", ctypes.c_int),
         ("strict", ctypes.c_int),
-        ("reserved", ctypes.c_int64 * 6),
+        ("memory_limit", ctypes.c_int64),
+        ("reserved", ctypes.c_int64 * 5),
     ]
 
 
