@@ -87,6 +87,17 @@ def test_cut_short_warns_and_writes():
         bmpresize.CutShortWarning, str(warning), 4, 30, False)
 
 
+def test_no_colour_table_warns_and_writes_white():
+    # 8 bits, 4 x 2 pixels, pixel data at 54: no room for a colour table.
+    header = b"BM" + struct.pack("<IHHI", 54 + 8, 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, 4, 2, 1, 8, 0, 8, 0, 0, 0, 0)
+    with pytest.warns(bmpresize.NoColourTableWarning) as caught:
+        written = bmpresize.resize_bytes(header + info + bytes(8), 100)
+    assert str(caught[0].message) == "source: warning: has no colour table: every pixel is white"
+    assert written[54:] == b"\xff" * 12 + b"\xff" * 12
+    assert pickle.loads(pickle.dumps(caught[0].message)).args == caught[0].message.args
+
+
 def resize_warnings_as_errors(data):
     warnings.simplefilter("error")
     return bmpresize.resize_bytes(data, 50)

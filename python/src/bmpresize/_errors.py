@@ -127,6 +127,16 @@ class CutShortWarning(UserWarning):
         return type(self), (self.reason, self.rows_read, self.rows, self.top_down)
 
 
+class NoColourTableWarning(UserWarning):
+    """The source has 1 to 8 bits per pixel and its pixel data starts where
+    its colour table would: the table has no entry, and every pixel of the
+    resized picture is white. str(warning) is the tool's warning."""
+
+
+# The bits of the result's notes.
+NOTE_NO_COLOUR_TABLE = 1
+
+
 def error_for(result, reason):
     """The exception for a failed result and its sentence."""
     kind = _ERRORS.get(result.code, Error)
@@ -142,5 +152,7 @@ def error_for(result, reason):
 
 
 def warning_for(result, reason):
+    if result.notes & NOTE_NO_COLOUR_TABLE:
+        return NoColourTableWarning(reason)
     shortfall = result.shortfall
     return CutShortWarning(reason, shortfall.rows_read, shortfall.rows, bool(shortfall.top_down))

@@ -24,9 +24,10 @@ def _raise_failure(library, result, source_name, destination_name):
 
 
 def _answer(library, result, source_name, destination_name):
-    """Raises the Error of a failed result; warns of a source cut short."""
+    """Raises the Error of a failed result; warns of a source cut short or
+    without a colour table."""
     _raise_failure(library, result, source_name, destination_name)
-    if result.shortfall.cut_short:
+    if result.shortfall.cut_short or result.notes:
         reason = _describe(library, result, source_name, destination_name)
         # Past _answer and the public function: the warning points at the caller.
         warnings.warn(_errors.warning_for(result, reason), stacklevel=3)
