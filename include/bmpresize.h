@@ -179,6 +179,14 @@ enum {
   BMPRESIZE_PATH_UNUSABLE_NAME = 4
 };
 
+/* What a failure left of the picture at the destination: the value of
+ * result.partial_left. */
+enum {
+  BMPRESIZE_PARTIAL_NONE = 0,      /* the destination is as it was */
+  BMPRESIZE_PARTIAL_IN_PLACE = 1,  /* a file rewritten in place is partly rewritten */
+  BMPRESIZE_PARTIAL_DESCRIPTOR = 2 /* a descriptor path (/dev/stdout, /dev/fd/N) took part of the picture */
+};
+
 /* Where a source's pixel data ended before its picture did. The rows read
  * come from it; the others are white (in a 16-bit source they repeat the last
  * pixel read). A bottom-up source gives the picture's bottom rows, a top-down
@@ -198,7 +206,7 @@ typedef struct bmpresize_result {
   int64_t value;
   int64_t limit;
   int error;        /* errno of the system call that failed, 0 when none did */
-  int partial_left; /* a failure left a file destination partly rewritten */
+  int partial_left; /* what a failure left of the picture there: BMPRESIZE_PARTIAL_... */
   int32_t width;    /* the resized picture's width and height, once known */
   int32_t height;
   int64_t size; /* the destination's bytes, once known */

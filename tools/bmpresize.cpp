@@ -130,6 +130,8 @@ bool Arguments(int argc, char** argv, std::vector<std::string>& args) {
 std::string DescribeInterruption(const bmpresize_result& result, const std::string& destination, bool toStdout) {
   if (result.code == BMPRESIZE_OK) return destination + " was written completely all the same";
   if (toStdout) return "the picture on standard output is incomplete";
+  if (result.partial_left == BMPRESIZE_PARTIAL_DESCRIPTOR)
+    return destination + " took part of the picture, which stays";
   if (result.partial_left) return destination + " was being rewritten in place and is now partial";
   return destination + " was not written, nothing partial left";
 }

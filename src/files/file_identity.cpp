@@ -19,9 +19,9 @@ struct FileIdentity {
 
 #ifdef _WIN32
 
-bool RegularIdentity(std::FILE* stream, FileIdentity& identity) {
-  if (stream == nullptr) return false;
-  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+bool RegularIdentity(int fd, FileIdentity& identity) {
+  if (fd < 0) return false;
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
   BY_HANDLE_FILE_INFORMATION info{};
   if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
       !GetFileInformationByHandle(handle, &info))
@@ -33,9 +33,9 @@ bool RegularIdentity(std::FILE* stream, FileIdentity& identity) {
 
 #else
 
-bool RegularIdentity(std::FILE* stream, FileIdentity& identity) {
+bool RegularIdentity(int fd, FileIdentity& identity) {
   struct stat st;
-  if (stream == nullptr || fstat(fileno(stream), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
   identity.device = static_cast<std::uint64_t>(st.st_dev);
   identity.file = static_cast<std::uint64_t>(st.st_ino);
   return true;
@@ -45,7 +45,18 @@ bool RegularIdentity(std::FILE* stream, FileIdentity& identity) {
 
 }  // namespace
 
-bool IsSameRegularFile(std::FILE* a, std::FILE* b) {
+int DescriptorOf(std::FILE* stream) {
+  if (stream == nullptr) return -1;
+#ifdef _WIN32
+  return _fileno(stream);
+#else
+  return fileno(stream);
+#endif
+}
+
+bool IsSameRegularFile(std::FILE* a, std::FILE* b) { return IsSameRegularFile(DescriptorOf(a), DescriptorOf(b)); }
+
+bool IsSameRegularFile(int a, int b) {
   FileIdentity first;
   FileIdentity second;
   return RegularIdentity(a, first) && RegularIdentity(b, second) && first.device == second.device &&

@@ -9,3 +9,8 @@
 // Whether both streams have one regular file open (a pipe, a terminal or a
 // device is never the same file here).
 bool IsSameRegularFile(std::FILE* a, std::FILE* b);
+// The same for two descriptors; -1 is none.
+bool IsSameRegularFile(int a, int b);
+
+// The descriptor under a stream; -1 for none.
+int DescriptorOf(std::FILE* stream);
