@@ -3,6 +3,7 @@
 sentence; wrong arguments raise what Python raises for them."""
 import array
 import errno
+import os
 import pickle
 import struct
 import subprocess
@@ -98,3 +99,22 @@ def test_no_memory_for_the_result_is_too_large():
               "except bmpresize.TooLargeError as e: print(e.cause.name, e)")
     done = subprocess.run([sys.executable, "-c", script], input=claim, capture_output=True, check=True)
     assert done.stdout.decode().strip() == "NO_MEMORY source: there is not enough memory for the resized picture"
+
+
+@pytest.mark.skipif(sys.platform == "win32", reason="Windows names no descriptor by path")
+@pytest.mark.parametrize("spelling", ["/dev/fd/{}", "/proc/self/fd/{}"])
+def test_descriptor_path_is_written_where_it_stands(tmp_path, spelling):
+    source = tmp_path / "in.bmp"
+    source.write_bytes(bmp(9, 7))
+    bmpresize.resize_file(source, tmp_path / "expected.bmp", 50)
+    target = tmp_path / "log.bin"
+    target.write_bytes(b"HELD")
+    fd = os.open(target, os.O_WRONLY | os.O_APPEND)
+    try:
+        for _ in range(2):
+            bmpresize.resize_file(source, spelling.format(fd), 50)
+    finally:
+        os.close(fd)
+    assert target.read_bytes() == b"HELD" + 2 * (tmp_path / "expected.bmp").read_bytes()
+    with pytest.raises(bmpresize.DestinationError, match="Bad file descriptor"):
+        bmpresize.resize_file(source, spelling.format(fd), 50)
