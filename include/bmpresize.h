@@ -78,6 +78,15 @@
  * destination rewritten in place. With options.sync the new file reaches
  * stable storage before it replaces the old one.
  *
+ * A path that names a descriptor this process has open (/dev/stdin,
+ * /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N, /proc/<pid>/fd/N; not
+ * on Windows) is read or written through that descriptor, as a read or write
+ * function would be: from where it stands and in its mode (an append stays
+ * one), pipes and terminals too, never reopened, cut or replaced. A
+ * descriptor that is not open fails to open (EBADF); one that writes the
+ * source file is refused (BMPRESIZE_CAUSE_SAME_AS_SOURCE); a failure leaves
+ * what it took of the picture there (BMPRESIZE_PARTIAL_DESCRIPTOR).
+ *
  * RESULTS
  *
  *   BMPRESIZE_OK                   999  the destination was written completely

@@ -11,14 +11,14 @@
 
 namespace {
 
-int Reason(int error) { return error != 0 ? error : EIO; }
-
 #ifdef _WIN32
 
 int WriteAll(int, const std::uint8_t*, std::size_t, std::uint64_t&) { return EBADF; }
 int SyncDescriptor(int) { return EBADF; }
 
 #else
+
+int Reason(int error) { return error != 0 ? error : EIO; }
 
 // All n bytes, however many writes a pipe or a signal makes of them.
 int WriteAll(int fd, const std::uint8_t* bytes, std::size_t n, std::uint64_t& delivered) {

@@ -4,9 +4,13 @@
 #include <climits>
 #include <string_view>
 
-#ifndef _WIN32
+#ifdef _WIN32
+
+std::optional<int> DescriptorOfPath(const PathChar*) { return std::nullopt; }
+
+#else
+
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -33,10 +37,6 @@ std::optional<int> WholeNumber(std::string_view text) {
 }  // namespace
 
 std::optional<int> DescriptorOfPath(const PathChar* path) {
-#ifdef _WIN32
-  (void)path;
-  return std::nullopt;
-#else
   if (path == nullptr) return std::nullopt;
   std::string_view text(path);
   if (text == "/dev/stdin") return STDIN_FILENO;
@@ -50,5 +50,6 @@ std::optional<int> DescriptorOfPath(const PathChar* path) {
   if (!process || *process != getpid()) return std::nullopt;
   text.remove_prefix(slash);
   return TakePrefix(text, "/fd/") ? WholeNumber(text) : std::nullopt;
-#endif
 }
+
+#endif
