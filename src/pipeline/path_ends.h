@@ -10,25 +10,25 @@
 #include "files/descriptor_path.h"
 #include "pipeline/descriptor_ends.h"
 
-// Calls use with the source end for path; pathError as PathSource takes it.
-template <typename Use>
-bmpresize_result WithPathSource(const PathChar* path, int pathError, Use use) {
+// Calls use with a DescriptorEnd for a path that names a descriptor, else
+// with a FileEnd for the path (pathError as PathSource and PathDestination
+// take it).
+template <typename DescriptorEnd, typename FileEnd, typename Use>
+bmpresize_result WithEndFor(const PathChar* path, int pathError, Use use) {
   if (const std::optional<int> fd = DescriptorOfPath(path)) {
-    DescriptorSource end(*fd);
+    DescriptorEnd end(*fd);
     return use(end);
   }
-  PathSource end(path, pathError);
+  FileEnd end(path, pathError);
   return use(end);
 }
 
-// Calls use with the destination end for path; pathError as PathDestination
-// takes it.
+template <typename Use>
+bmpresize_result WithPathSource(const PathChar* path, int pathError, Use use) {
+  return WithEndFor<DescriptorSource, PathSource>(path, pathError, use);
+}
+
 template <typename Use>
 bmpresize_result WithPathDestination(const PathChar* path, int pathError, Use use) {
-  if (const std::optional<int> fd = DescriptorOfPath(path)) {
-    DescriptorDestination end(*fd);
-    return use(end);
-  }
-  PathDestination end(path, pathError);
-  return use(end);
+  return WithEndFor<DescriptorDestination, PathDestination>(path, pathError, use);
 }
