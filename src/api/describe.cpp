@@ -295,6 +295,11 @@ std::size_t Describe(const bmpresize_result& result, const char* source, const c
   const char* sourceName = source != nullptr ? source : "source";
   const char* destinationName = destination != nullptr ? destination : "destination";
   if (result.code == BMPRESIZE_OK) {
+    // Without a colour table the picture is white whatever else it lacks.
+    if ((result.notes & BMPRESIZE_NOTE_NO_COLOUR_TABLE) != 0) {
+      s << sourceName << ": warning: has no colour table: every pixel is white";
+      return s.Length();
+    }
     if (!result.shortfall.cut_short) return 0;
     s << sourceName << ": warning: cut short: ";
     RowsRead(s, result.shortfall);

@@ -96,6 +96,7 @@ bool ReplacingFile::Open(const PathChar* path, std::FILE* source, bool knownSour
     (void)stream_.Close();
     return Fail(BMPRESIZE_CAUSE_SAME_AS_SOURCE, error);
   }
+  turn_.Take(stream_.get());
   way_ = Way::kInPlace;
   return true;
 }
@@ -145,6 +146,7 @@ bool ReplacingFile::Commit(bool sync) {
     done = false;
     error = errno;
   }
+  turn_.Release();
   if (!done) {
     leftPartial_ = way_ == Way::kInPlace;
     Abandon();
@@ -166,6 +168,7 @@ bool ReplacingFile::CopyOverDestination(bool sync) {
   FileFacts facts;
   const int fd = from ? OpenExistingForWriting(target_.get(), facts) : -1;
   FileHandle to(fd >= 0 ? WriteStreamOn(fd) : nullptr);
+  turn_.Take(to.get());
   way_ = Way::kInPlace;
   bool done = from && to;
   std::uint64_t length = 0;
@@ -186,6 +189,7 @@ bool ReplacingFile::CopyOverDestination(bool sync) {
          (!sync || SyncToStorage(to.get()));
   const int error = errno;
   done = to.Close() && done;
+  turn_.Release();
   (void)from.Close();
   (void)RemoveFile(temporary_.get());
   temporary_.reset();
@@ -200,6 +204,7 @@ void ReplacingFile::Abandon() {
     if (way_ == Way::kInPlace && PositionIn(stream_.get()) > 0) leftPartial_ = true;
     (void)stream_.Close();
   }
+  turn_.Release();
   if (temporary_) {
     (void)RemoveFile(temporary_.get());
     temporary_.reset();
