@@ -78,6 +78,15 @@
  * destination rewritten in place. With options.sync the new file reaches
  * stable storage before it replaces the old one.
  *
+ * A path that names a descriptor this process has open (/dev/stdin,
+ * /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N, /proc/<pid>/fd/N; not
+ * on Windows) is read or written through that descriptor, as a read or write
+ * function would be: from where it stands and in its mode (an append stays
+ * one), pipes and terminals too, never reopened, cut or replaced. A
+ * descriptor that is not open fails to open (EBADF); one that writes the
+ * source file is refused (BMPRESIZE_CAUSE_SAME_AS_SOURCE); a failure leaves
+ * what it took of the picture there (BMPRESIZE_PARTIAL_DESCRIPTOR).
+ *
  * RESULTS
  *
  *   BMPRESIZE_OK                   999  the destination was written completely
@@ -188,6 +197,14 @@ enum {
   BMPRESIZE_NOTE_NO_COLOUR_TABLE = 1
 };
 
+/* What a failure left of the picture at the destination: the value of
+ * result.partial_left. */
+enum {
+  BMPRESIZE_PARTIAL_NONE = 0,      /* the destination is as it was */
+  BMPRESIZE_PARTIAL_IN_PLACE = 1,  /* a file rewritten in place is partly rewritten */
+  BMPRESIZE_PARTIAL_DESCRIPTOR = 2 /* a descriptor path (/dev/stdout, /dev/fd/N) took part of the picture */
+};
+
 /* Where a source's pixel data ended before its picture did. The rows read
  * come from it; the others are white (in a 16-bit source they repeat the last
  * pixel read, or are white when none was). A bottom-up source gives the
@@ -207,7 +224,7 @@ typedef struct bmpresize_result {
   int64_t value;
   int64_t limit;
   int error;        /* errno of the system call that failed, 0 when none did */
-  int partial_left; /* a failure left a file destination partly rewritten */
+  int partial_left; /* what a failure left of the picture there: BMPRESIZE_PARTIAL_... */
   int32_t width;    /* the resized picture's width and height, once known */
   int32_t height;
   int64_t size; /* the destination's bytes, once known */

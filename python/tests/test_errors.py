@@ -4,6 +4,7 @@ sentence; wrong arguments raise what Python raises for them."""
 import array
 import ctypes
 import errno
+import os
 import pickle
 import struct
 import subprocess
@@ -192,3 +193,22 @@ def test_result_buffer_answers_the_bytes_written(kind, written):
         taken = out.take(written)
     assert type(taken) is bytes and taken == b"0123456789"[:written]
     assert sys.getrefcount(taken) == 2  # taken, and getrefcount's argument
+
+
+@pytest.mark.skipif(sys.platform == "win32", reason="Windows names no descriptor by path")
+@pytest.mark.parametrize("spelling", ["/dev/fd/{}", "/proc/self/fd/{}"])
+def test_descriptor_path_is_written_where_it_stands(tmp_path, spelling):
+    source = tmp_path / "in.bmp"
+    source.write_bytes(bmp(9, 7))
+    bmpresize.resize_file(source, tmp_path / "expected.bmp", 50)
+    target = tmp_path / "log.bin"
+    target.write_bytes(b"HELD")
+    fd = os.open(target, os.O_WRONLY | os.O_APPEND)
+    try:
+        for _ in range(2):
+            bmpresize.resize_file(source, spelling.format(fd), 50)
+    finally:
+        os.close(fd)
+    assert target.read_bytes() == b"HELD" + 2 * (tmp_path / "expected.bmp").read_bytes()
+    with pytest.raises(bmpresize.DestinationError, match="Bad file descriptor"):
+        bmpresize.resize_file(source, spelling.format(fd), 50)

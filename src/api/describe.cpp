@@ -270,7 +270,9 @@ void DestinationReason(Sentence& s, const bmpresize_result& r) {
       return;
     case BMPRESIZE_CAUSE_WRITE_FAILED:
       s << "could not be written completely: " << SystemReason(r.error);
-      if (r.partial_left) s << "; it was being rewritten in place (its folder takes no new file) and is now partial";
+      if (r.partial_left == BMPRESIZE_PARTIAL_IN_PLACE)
+        s << "; it was being rewritten in place (its folder takes no new file) and is now partial";
+      if (r.partial_left == BMPRESIZE_PARTIAL_DESCRIPTOR) s << "; what it took of the picture stays there";
       return;
     case BMPRESIZE_CAUSE_BUFFER_TOO_SMALL:
       s << "holds " << r.limit << " bytes, fewer than the " << r.value << " of the resized picture";

@@ -10,9 +10,9 @@
 
 #ifdef _WIN32
 
-bool RegularFileId(std::FILE* stream, FileId& id) {
-  if (stream == nullptr) return false;
-  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+bool RegularFileId(int fd, FileId& id) {
+  if (fd < 0) return false;
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
   BY_HANDLE_FILE_INFORMATION info{};
   if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
       !GetFileInformationByHandle(handle, &info))
@@ -24,9 +24,9 @@ bool RegularFileId(std::FILE* stream, FileId& id) {
 
 #else
 
-bool RegularFileId(std::FILE* stream, FileId& id) {
+bool RegularFileId(int fd, FileId& id) {
   struct stat st;
-  if (stream == nullptr || fstat(fileno(stream), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
   id.device = static_cast<std::uint64_t>(st.st_dev);
   id.file = static_cast<std::uint64_t>(st.st_ino);
   return true;
@@ -34,7 +34,20 @@ bool RegularFileId(std::FILE* stream, FileId& id) {
 
 #endif
 
-bool IsSameRegularFile(std::FILE* a, std::FILE* b) {
+int DescriptorOf(std::FILE* stream) {
+  if (stream == nullptr) return -1;
+#ifdef _WIN32
+  return _fileno(stream);
+#else
+  return fileno(stream);
+#endif
+}
+
+bool RegularFileId(std::FILE* stream, FileId& id) { return RegularFileId(DescriptorOf(stream), id); }
+
+bool IsSameRegularFile(std::FILE* a, std::FILE* b) { return IsSameRegularFile(DescriptorOf(a), DescriptorOf(b)); }
+
+bool IsSameRegularFile(int a, int b) {
   FileId first;
   FileId second;
   return RegularFileId(a, first) && RegularFileId(b, second) && first == second;

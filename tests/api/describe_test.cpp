@@ -80,9 +80,12 @@ TEST(Describe, RareResultsAreWorded) {
     const std::string words = Describe(c.result);
     EXPECT_EQ(words.rfind(c.words, 0), 0u) << words;
   }
-  bmpresize_result inPlace = Destination(BMPRESIZE_CAUSE_WRITE_FAILED, 0, ENOSPC);
-  inPlace.partial_left = 1;
-  EXPECT_NE(Describe(inPlace).find("rewritten in place"), std::string::npos);
+  bmpresize_result partial = Destination(BMPRESIZE_CAUSE_WRITE_FAILED, 0, ENOSPC);
+  partial.partial_left = BMPRESIZE_PARTIAL_IN_PLACE;
+  EXPECT_NE(Describe(partial).find("rewritten in place"), std::string::npos);
+  partial.partial_left = BMPRESIZE_PARTIAL_DESCRIPTOR;
+  EXPECT_NE(Describe(partial).find("what it took of the picture stays there"), std::string::npos);
+  EXPECT_EQ(Describe(partial).find("rewritten in place"), std::string::npos);
 }
 
 // A success says nothing, unless its source was cut short or had no colour

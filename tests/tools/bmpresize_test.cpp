@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -413,6 +414,62 @@ TEST(BmpresizeTool, PipeRoundTrip) {
   EXPECT_NE(std::string(said.begin(), said.end()).find("standard output: is the source file itself"),
             std::string::npos);
   EXPECT_EQ(ReadFileBytes(in), before);
+}
+
+// Paths that name a descriptor are written and read through it as the shell
+// set it up: an append keeps what the file held, pipes work, and the file
+// behind is never replaced.
+TEST(BmpresizeTool, DescriptorPathsKeepWhatTheShellSetUp) {
+  TempDir dir;
+  const std::string tool = Quote(BMPRESIZE_TOOL), in = Quote(dir.File("in.bmp")), target = dir.File("target.bin");
+  const std::string t = Quote(target);
+  WriteSource(dir.File("in.bmp"), 9, 7);
+  ASSERT_EQ(RunTool(dir, in + " " + Quote(dir.File("expected.bmp")) + " 50").exit, 0);
+  const std::vector<std::uint8_t> held = Text("HELD"), picture = ReadFileBytes(dir.File("expected.bmp"));
+  const auto joined = [](std::vector<std::uint8_t> all, const std::vector<std::uint8_t>& more, int times) {
+    for (int i = 0; i < times; ++i) all.insert(all.end(), more.begin(), more.end());
+    return all;
+  };
+  struct Case {
+    const char* what;
+    std::string command;
+    int exit;
+    std::vector<std::uint8_t> target;  // what the target file holds afterwards
+    std::string said;
+    std::vector<std::uint8_t> before = {'H', 'E', 'L', 'D'};  // and what it held first
+  };
+  const Case cases[] = {
+      {"stdout appending", tool + " " + in + " /dev/stdout 50 >>" + t, 0, joined(held, picture, 1), ""},
+      {"three runs into one redirection",
+       "for i in 1 2 3; do " + tool + " " + in + " /dev/stdout 50 || exit 1; done >" + t, 0, joined({}, picture, 3),
+       ""},
+      {"a pipe", tool + " " + in + " /dev/stdout 50 | cat >" + t, 0, picture, ""},
+      {"/dev/fd/3 appending", tool + " " + in + " /dev/fd/3 50 3>>" + t, 0, joined(held, picture, 1), ""},
+      {"/dev/stdin from a pipe", "cat " + in + " | " + tool + " /dev/stdin " + t + " 50", 0, picture, ""},
+      {"/dev/stdin from a file", tool + " /dev/stdin " + t + " 50 <" + in, 0, picture, ""},
+      {"a descriptor not open",
+       tool + " " + in + " /dev/fd/9 50 9>&-",
+       1,
+       {},
+       "bmpresize: /dev/fd/9: cannot be created: Bad file descriptor\n"},
+      {"stdout appending to the source",
+       tool + " " + t + " /dev/stdout 50 >>" + t,
+       1,
+       {},
+       "bmpresize: /dev/stdout: is the source file itself",
+       ReadFileBytes(dir.File("in.bmp"))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFileBytes(target, c.before);
+    const int status = std::system(("(" + c.command + ") 2>" + Quote(dir.File("err.txt"))).c_str());
+    EXPECT_EQ(WEXITSTATUS(status), c.exit);
+    const std::vector<std::uint8_t> said = ReadFileBytes(dir.File("err.txt"));
+    EXPECT_EQ(std::string(said.begin(), said.end()).rfind(c.said, 0), 0u);
+    EXPECT_EQ(ReadFileBytes(target), c.exit == 0 ? c.target : c.before);
+    EXPECT_EQ(ListFolder(dir.path()),
+              (std::set<std::string>{"err.txt", "expected.bmp", "in.bmp", "stderr.txt", "stdout.txt", "target.bin"}));
+  }
 }
 
 // A source cut short: its missing rows white and a warning, or with --strict
