@@ -32,7 +32,10 @@ install(TARGETS bmpresize_compat EXPORT bmpresizescaleTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-if(TARGET bmpresize)
+if(TARGET bmpresize AND WIN32)
+  install(TARGETS bmpresize RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  include(${CMAKE_CURRENT_LIST_DIR}/manual_page_text.cmake)
+elseif(TARGET bmpresize)
   install(TARGETS bmpresize RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # The tool's manual page, gzip-compressed without a name or time stamp as
   # Debian wants it (man reads either form). Made when CMake runs, so every
@@ -48,9 +51,17 @@ if(TARGET bmpresize)
   endif()
   install(FILES ${_man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
-# The licence, where Debian looks for a package's copyright notice.
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/bmpresizescale
-  RENAME copyright)
+if(WIN32)
+  # The Windows zip: the licence and README at its top, and the .def files
+  # beside the import libraries, for linkers that make their own from them.
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/src/api/bmpresize.def
+    ${PROJECT_SOURCE_DIR}/src/module/windows/VantrelBMPResizeScale.def DESTINATION ${CMAKE_INSTALL_LIBDIR})
+else()
+  # The licence, where Debian looks for a package's copyright notice.
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/bmpresizescale
+    RENAME copyright)
+endif()
 
 # One CMake package and one pkg-config module for each library.
 function(bmpresize_install_package name)
