@@ -32,7 +32,10 @@ install(TARGETS bmpresize_compat EXPORT bmpresizescaleTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-if(TARGET bmpresize)
+if(TARGET bmpresize AND WIN32)
+  install(TARGETS bmpresize RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  include(${CMAKE_CURRENT_LIST_DIR}/manual_page_text.cmake)
+elseif(TARGET bmpresize)
   install(TARGETS bmpresize RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # The tool's manual page, gzip-compressed without a name or time stamp as
   # Debian wants it (man reads either form). Made when CMake runs, so every
@@ -48,9 +51,17 @@ if(TARGET bmpresize)
   endif()
   install(FILES ${_man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
-# The licence, where Debian looks for a package's copyright notice.
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/bmpresizescale
-  RENAME copyright)
+if(WIN32)
+  # The Windows zip: the licence and README at its top, and the .def files
+  # beside the import libraries, for linkers that make their own from them.
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/src/api/bmpresize.def
+    ${PROJECT_SOURCE_DIR}/src/module/windows/VantrelBMPResizeScale.def DESTINATION ${CMAKE_INSTALL_LIBDIR})
+else()
+  # The licence, where Debian looks for a package's copyright notice.
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/bmpresizescale
+    RENAME copyright)
+endif()
 
 # One CMake package and one pkg-config module for each library.
 function(bmpresize_install_package name)
@@ -70,13 +81,31 @@ bmpresize_install_package(bmpresizescale)
 # pkg-config, beside the CMake packages:
 #   cc app.c $(pkg-config --cflags --libs bmpresize)
 #   cc app.c $(pkg-config --cflags --libs bmpresizescale)
+#   cc app.c $(pkg-config --static --cflags --libs bmpresize)   # libbmpresize.a
+# Their prefix is the one installed to (cmake --install --prefix, /usr in the
+# Debian package), written when the files are installed, so that the paths
+# read as packagers expect (-I/usr/include). The Windows zip is unpacked
+# anywhere: there the prefix is worked out from where the file lies.
 file(RELATIVE_PATH _pc_to_prefix "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 string(REGEX REPLACE "/$" "" _pc_to_prefix "${_pc_to_prefix}")
+if(WIN32)
+  set(_pc_prefix "\${pcfiledir}/${_pc_to_prefix}")
+else()
+  set(_pc_prefix "@BMPRESIZE_INSTALLED_PREFIX@")
+endif()
 get_target_property(_pc_library bmpresize_compat OUTPUT_NAME)
 if(NOT _pc_library)
   set(_pc_library vantrelbmpresizescale)
 endif()
+find_package(Threads REQUIRED)
+set(_pc_libs_private ${BMPRESIZE_CXX_RUNTIME})
+list(TRANSFORM _pc_libs_private PREPEND -l)
+list(APPEND _pc_libs_private ${CMAKE_THREAD_LIBS_INIT})
+list(JOIN _pc_libs_private " " _pc_libs_private)
 foreach(_pc bmpresizescale bmpresize)
-  configure_file(${CMAKE_CURRENT_LIST_DIR}/${_pc}.pc.in ${PROJECT_BINARY_DIR}/${_pc}.pc @ONLY)
-  install(FILES ${PROJECT_BINARY_DIR}/${_pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/${_pc}.pc.in ${PROJECT_BINARY_DIR}/pkgconfig/${_pc}.pc.in @ONLY)
 endforeach()
+install(CODE "
+  set(BMPRESIZE_PC_TEMPLATES \"${PROJECT_BINARY_DIR}/pkgconfig/bmpresizescale.pc.in;${PROJECT_BINARY_DIR}/pkgconfig/bmpresize.pc.in\")
+  set(BMPRESIZE_PC_DESTINATION \"${CMAKE_INSTALL_LIBDIR}/pkgconfig\")
+  include(\"${CMAKE_CURRENT_LIST_DIR}/install_pkgconfig.cmake\")")

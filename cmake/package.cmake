@@ -32,6 +32,22 @@ libbmpresize, with the tool's reasons as exceptions.")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/debian/python3-bmpresize/postinst ${CMAKE_CURRENT_LIST_DIR}/debian/python3-bmpresize/prerm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# cpack -G ZIP in a Windows build: bmpresize-VERSION-win64.zip (win32 for
+# 32-bit x86) with what cmake --install puts in place there: the tool, both
+# DLLs with their import libraries and .def files, the headers, the static
+# library, the CMake and pkg-config files, LICENSE, README.md and the manual
+# page as HTML. The Python package is not in it.
+if(WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_SYSTEM_NAME win64)
+  else()
+    set(CPACK_SYSTEM_NAME win32)
+  endif()
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGING_INSTALL_PREFIX "")
+  set(CPACK_PACKAGE_FILE_NAME bmpresize-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
+  set(CPACK_COMPONENTS_ALL main)
+endif()
 # The dependencies are read from the built files when dpkg-shlibdeps is there.
 find_program(BMPRESIZE_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(BMPRESIZE_DPKG_SHLIBDEPS)

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
-"""The library is the file BMPRESIZE_LIBRARY names, or else the one the
-system's loader finds; one that cannot be used is said so."""
+"""The library is the one a wheel carries beside the package; else the file
+BMPRESIZE_LIBRARY names, or else the one the system's loader finds; one that
+cannot be used is said so."""
 import ctypes.util
 import os
 import re
@@ -10,6 +11,7 @@ import sys
 import pytest
 
 import bmpresize
+from bmpresize import _native
 from conftest import REPOSITORY
 
 RESIZE = "import bmpresize; print(len(bmpresize.resize_bytes(open(bmpresize.__file__, 'rb').read(), 50)))"
@@ -17,6 +19,11 @@ RESIZE = "import bmpresize; print(len(bmpresize.resize_bytes(open(bmpresize.__fi
 # Where the loader finds the library these tests run on.
 NAMED = os.environ.get("BMPRESIZE_LIBRARY")
 LOADER_PATH = os.path.dirname(os.path.abspath(NAMED)) if NAMED else os.environ.get("LD_LIBRARY_PATH", "")
+
+
+# A wheel's library, which no environment overrides.
+CARRIED = _native._carried()
+ANSWERED = "bmpresize.SourceError: source: is not a BMP"  # not a picture, but the library answered
 
 
 def run(environment):
@@ -29,13 +36,18 @@ def run(environment):
 @pytest.mark.skipif(sys.platform == "win32", reason="the loader's path is LD_LIBRARY_PATH")
 @pytest.mark.parametrize("environment,said", [
     ({"BMPRESIZE_LIBRARY": "/nonexistent/libbmpresize.so.1"},
-     "OSError: BMPRESIZE_LIBRARY=/nonexistent/libbmpresize.so.1 cannot be used: "),
-    ({"BMPRESIZE_LIBRARY": ctypes.util.find_library("m") or "libm.so.6"}, "it lacks bmpresize_options_init"),
-    # Not a picture, but the library was found and answered.
-    ({"LD_LIBRARY_PATH": LOADER_PATH}, "bmpresize.SourceError: source: is not a BMP"),
+     ANSWERED if CARRIED else "OSError: BMPRESIZE_LIBRARY=/nonexistent/libbmpresize.so.1 cannot be used: "),
+    ({"BMPRESIZE_LIBRARY": ctypes.util.find_library("m") or "libm.so.6"},
+     ANSWERED if CARRIED else "it lacks bmpresize_options_init"),
+    ({"LD_LIBRARY_PATH": "" if CARRIED else LOADER_PATH}, ANSWERED),
 ], ids=["named file missing", "named file not ours", "found by the loader"])
 def test_library_is_found_or_said_missing(environment, said):
     assert said in run(environment)
+
+
+@pytest.mark.skipif(not CARRIED, reason="the package carries no library (not installed from a wheel)")
+def test_carried_library_is_the_one_used():
+    assert _native.library()._name == CARRIED
 
 
 def test_version_is_the_projects():

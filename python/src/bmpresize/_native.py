@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 """The C library through ctypes: its records, its functions, and where it is
-found. ctypes lets go of the interpreter lock for every call into it, so
-resizes on several threads run at once."""
+found (beside this file in a wheel). ctypes lets go of the interpreter lock
+for every call into it, so resizes on several threads run at once."""
 import ctypes
 import ctypes.util
 import os
@@ -123,9 +123,26 @@ def _declare(library, path):
     return library
 
 
+def _carried():
+    """The library a wheel carries beside this file, when there is one."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    for name in FILE_NAMES:
+        path = os.path.join(here, name)
+        if os.path.isfile(path):
+            return path
+    return None
+
+
 def load():
-    """Opens the library: the file the environment names, and no other when
-    it does; else the first one found. Raises OSError saying where it looked."""
+    """Opens the library: the one carried beside this package (a wheel's);
+    else the file the environment names, and no other when it does; else the
+    first one found. Raises OSError saying where it looked."""
+    carried = _carried()
+    if carried:
+        try:
+            return _declare(ctypes.CDLL(carried), carried)
+        except OSError as e:
+            raise OSError(f"the library this package carries cannot be used: {e}") from None
     named = os.environ.get(ENVIRONMENT_VARIABLE)
     if named:
         try:
