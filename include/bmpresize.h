@@ -120,6 +120,9 @@
 #include <wchar.h>
 #endif
 
+/* The memory limit of a resize whose options give none: 256 MiB. */
+#define BMPRESIZE_DEFAULT_MEMORY_LIMIT ((int64_t)256 * 1024 * 1024)
+
 /* The result codes, shared with BMPResizeScale (bmpresizescale.h). */
 #ifndef BMPRESIZE_RESULT_CODES
 #define BMPRESIZE_RESULT_CODES
@@ -166,7 +169,9 @@ typedef enum bmpresize_cause {
   BMPRESIZE_CAUSE_SAME_AS_SOURCE = 24,   /* it is the source, and could only be written over it */
   BMPRESIZE_CAUSE_WRITE_FAILED = 25,     /* a write, the final flush, close or rename failed */
   BMPRESIZE_CAUSE_BUFFER_TOO_SMALL = 26, /* value: the bytes needed, limit: the buffer's */
-  BMPRESIZE_CAUSE_CANCELLED = 27         /* the cancel flag stopped the resize */
+  BMPRESIZE_CAUSE_CANCELLED = 27,        /* the cancel flag stopped the resize */
+  /* The resized picture (BMPRESIZE_TOO_LARGE), again */
+  BMPRESIZE_CAUSE_MEMORY_LIMIT = 28 /* value: the bytes the resize needs, limit: options.memory_limit's */
 } bmpresize_cause;
 
 /* What a source path that could not be opened turned out to be: the value of
@@ -231,7 +236,13 @@ typedef struct bmpresize_options {
    * is written; otherwise its missing rows are white and the result's
    * shortfall says where its data ended. */
   int strict;
-  int64_t reserved[6]; /* room for options to come: keep 0 */
+  /* The most bytes the resize may take, summed over its threads; 0 (or less)
+   * means BMPRESIZE_DEFAULT_MEMORY_LIMIT. A picture is split into no more
+   * bands than fit, and a resize that does not fit on one thread fails
+   * (BMPRESIZE_CAUSE_MEMORY_LIMIT) before its destination is made. The
+   * caller's own buffer (bmpresize_memory) does not count. */
+  int64_t memory_limit;
+  int64_t reserved[5]; /* room for options to come: keep 0 */
 } bmpresize_options;
 
 /* Reads up to size bytes into buffer and sets *got to how many it read, 0

@@ -484,7 +484,7 @@ TEST(BmpresizeTool, VersionAndHelp) {
   EXPECT_EQ(run.out, "bmpresize 1.0.0.1\n");
   run = RunTool(dir, "--help");
   EXPECT_EQ(run.exit, 0);
-  EXPECT_EQ(run.out.rfind("usage: bmpresize [-t N] [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT\n", 0), 0u)
+  EXPECT_EQ(run.out.rfind("usage: bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n", 0), 0u)
       << run.out;
   EXPECT_EQ(run.err, "");
 }
