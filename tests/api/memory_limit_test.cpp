@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bmpfile/bmp_headers.h"
 #include "bmpresize.h"
 #include "support/bmp_bytes.h"
 
@@ -128,8 +129,15 @@ TEST(MemoryLimit, HoldsForEveryThreadCount) {
   EXPECT_LE(reference.peak, 55 * kMiB);
 }
 
+// A top-down run-length file of 2,000,000 rows, each an end of line: its
+// encoded data, held in memory as it is read, takes 4 MB.
+std::vector<std::uint8_t> LongTopDownRunLength() {
+  return BmpBytes().Headers(1, -2000000, 8, 54 + 1024, kBiRle8).Zeros(1024 + 4000000).data();
+}
+
 // A resize that does not fit on one thread fails before any row is had, the
-// size query as the resize; so does the widest claim at the default limit.
+// size query as the resize; so does the widest claim at the default limit,
+// and a top-down run-length file whose data would pass the limit.
 TEST(MemoryLimit, RefusesWhatDoesNotFitOnOneThread) {
   const struct {
     const char* what;
@@ -144,6 +152,7 @@ TEST(MemoryLimit, RefusesWhatDoesNotFitOnOneThread) {
       {"a limit in KiB", WideHeader(), 1536, "in.bmp: resizing it needs 24 MiB, more than the memory limit of 1.5 KiB"},
       {"4,194,304 x 2 pixels at the default", BmpBytes().Headers(4194304, 2, 32, 54).data(), 0,
        "in.bmp: resizing it needs 737 MiB, more than the memory limit of 256 MiB"},
+      {"run-length data beyond the limit", LongTopDownRunLength(), kMiB, "more than the memory limit of 1 MiB"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -160,12 +169,13 @@ TEST(MemoryLimit, RefusesWhatDoesNotFitOnOneThread) {
     const std::size_t before = gLive.load();
     gPeak.store(before);
     EXPECT_EQ(bmpresize_memory(c.source.data(), c.source.size(), nullptr, 0, &options, &result), BMPRESIZE_TOO_LARGE);
-    EXPECT_LT(gPeak.load() - before, std::size_t{1} << 20);
+    // Nothing beyond the headers, or the data held up to the limit.
+    EXPECT_LE(gPeak.load() - before, std::size_t{1} << (c.limit == kMiB ? 20 : 16));
     EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
     EXPECT_EQ(result.limit, c.limit > 0 ? c.limit : BMPRESIZE_DEFAULT_MEMORY_LIMIT);
     EXPECT_GT(result.value, result.limit);
     EXPECT_EQ(result.value, sized.value);
-    EXPECT_EQ(Describe(result), c.words);
+    EXPECT_NE(Describe(result).find(c.words), std::string::npos) << Describe(result);
   }
 }
 
