@@ -99,9 +99,13 @@ void ByteSize(Sentence& s, std::int64_t bytes, bool roundUp) {
     ++unit;
   }
   // Tenths of the unit below 10 of it, whole ones above.
-  const std::uint64_t step = value / size < 10 ? size / 10 : size;
-  const std::uint64_t steps = value / step + (roundUp && value % step != 0 ? 1 : 0);
-  if (step == size) {
+  const std::uint64_t whole = value / size;
+  const std::uint64_t rest = value % size;  // below 2^60, so ten times it fits
+  const bool inTenths = whole < 10;
+  std::uint64_t steps = inTenths ? whole * 10 + rest * 10 / size : whole;
+  const bool exact = inTenths ? rest * 10 % size == 0 : rest == 0;
+  if (roundUp && !exact) ++steps;
+  if (!inTenths) {
     s << static_cast<std::int64_t>(steps);
   } else {
     s << static_cast<std::int64_t>(steps / 10);

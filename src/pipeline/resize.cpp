@@ -88,9 +88,6 @@ StreamOutcome StreamInOrder(BmpReader& reader, RowResampler& resampler, BmpWrite
   return outcome;
 }
 
-// The rows copied as they are where the destination's pixel array is the
-// source's, streamed in bands on several threads where the source, the
-// destination and the options allow it, else streamed in order on this one.
 // The bands that the options and the memory limit allow, the data the
 // reader holds counted; 0 where its rows must be read in order.
 unsigned Bands(const BmpReader& reader, const BmpLayout& layout, const bmpresize_options& options) {
@@ -101,6 +98,9 @@ unsigned Bands(const BmpReader& reader, const BmpLayout& layout, const bmpresize
   return BandsWithin(MemoryFor(reader, layout), wanted, limit > held ? limit - held : 0);
 }
 
+// The rows copied as they are where the destination's pixel array is the
+// source's, streamed in bands on several threads where the source, the
+// destination and the options allow it, else streamed in order on this one.
 StreamOutcome StreamAll(SourceEnd& source, DestinationEnd& destination, BmpReader& reader, RowResampler& resampler,
                         const ColumnTaps& columns, const ResampleSize& size, BmpWriter& writer, const BmpLayout& layout,
                         const bmpresize_options& options) {
