@@ -32,7 +32,8 @@ constexpr std::int64_t kMaxCheckedPixels = std::int64_t{1} << 22;
 // Larger destinations are only measured, not made: a source of two rows of 4
 // million pixels at 400 % gives 128 million pixels, seconds of blending under
 // the sanitizers and past the fuzzer's timeout on a loaded machine. The
-// widest destination rows, 2^24 pixels, are still made two rows high.
+// widest destination rows the default memory limit holds, about 5 million
+// pixels, are still made a few rows high; wider ones are refused.
 constexpr std::int64_t kMaxMadePixels = std::int64_t{1} << 25;
 
 std::int32_t PercentFrom(const std::uint8_t* data, std::size_t size) {
@@ -44,10 +45,22 @@ std::int32_t PercentFrom(const std::uint8_t* data, std::size_t size) {
 // remainder dropped.
 std::int64_t Scaled(std::int32_t percent, std::int32_t side) { return std::int64_t{percent} * side / 100; }
 
+// What one band of a resize takes by the costs bmpresize.h documents, against
+// the default memory limit: at least 24 + 4 x c bytes a destination column,
+// at most 24 + 6 x c (a copy's block or a band's buffer of one row more) and 8
+// a source column, and 2 MiB besides. Between the two either result is right.
+enum class Memory { kFits, kPasses, kEither };
+Memory MemoryAtDefault(std::int64_t width, std::int32_t depth, std::int64_t sourceWidth) {
+  const std::int64_t c = depth / 8;
+  if ((24 + 4 * c) * width > BMPRESIZE_DEFAULT_MEMORY_LIMIT) return Memory::kPasses;
+  const std::int64_t most = (24 + 6 * c) * width + 8 * sourceWidth + (std::int64_t{2} << 20);
+  return most <= BMPRESIZE_DEFAULT_MEMORY_LIMIT ? Memory::kFits : Memory::kEither;
+}
+
 // The code the checks of a resize give, in their order, and the size of the
 // picture when it is 999.
 bmpresize_code Expected(const std::uint8_t* data, std::size_t size, std::int32_t percent, std::int64_t& width,
-                        std::int64_t& height, std::int32_t& depth) {
+                        std::int64_t& height, std::int32_t& depth, Memory& memory) {
   // A source shorter than the signature keeps the default "BM" and so passes.
   if (size >= 2 && !(data[0] == 'B' && data[1] == 'M')) return BMPRESIZE_SOURCE_NOT_BMP;
   MemorySource source(data, size);
@@ -58,8 +71,10 @@ bmpresize_code Expected(const std::uint8_t* data, std::size_t size, std::int32_t
   if (width < 1 || height < 1) width = height = 1;
   depth = reader.Depth() == 32 ? 32 : 24;
   // Wider rows than the resize writes cannot be made; sources within the cap
-  // always fit otherwise.
-  return width > (std::int64_t{1} << 24) ? BMPRESIZE_TOO_LARGE : BMPRESIZE_OK;
+  // always fit otherwise, but for the memory of their rows.
+  if (width > (std::int64_t{1} << 24)) return BMPRESIZE_TOO_LARGE;
+  memory = MemoryAtDefault(width, depth, reader.Width());
+  return memory == Memory::kPasses ? BMPRESIZE_TOO_LARGE : BMPRESIZE_OK;
 }
 
 void CheckPicture(const std::vector<std::uint8_t>& picture, const std::uint8_t* data, std::size_t size,
@@ -125,10 +140,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::int64_t width = 0, height = 0;
   std::int32_t depth = 0;
-  const bmpresize_code expected = Expected(data, size, options.percent, width, height, depth);
+  Memory memory = Memory::kFits;
+  const bmpresize_code expected = Expected(data, size, options.percent, width, height, depth, memory);
   std::size_t needed = 0;
   bmpresize_result measured;
-  FUZZ_CHECK(bmpresize_memory_size(data, size, &options, &needed, &measured) == expected);
+  const bmpresize_code code = bmpresize_memory_size(data, size, &options, &needed, &measured);
+  if (memory != Memory::kFits && code == BMPRESIZE_TOO_LARGE) {
+    FUZZ_CHECK(measured.cause == BMPRESIZE_CAUSE_MEMORY_LIMIT && measured.value > measured.limit);
+    return 0;
+  }
+  FUZZ_CHECK(code == expected);
   if (expected != BMPRESIZE_OK) return 0;
   FUZZ_CHECK(needed == kHeadersSize + RowStride(width, depth) * static_cast<std::uint64_t>(height));
   if (width * height > kMaxMadePixels) return -1;

@@ -99,7 +99,8 @@
  *                                       folder missing, disk full, buffer too small, cancelled)
  *   BMPRESIZE_TOO_LARGE             -3  the resized picture cannot be made: a side beyond 32
  *                                       bits, a file beyond 4 GiB, a row wider than 2^24
- *                                       pixels, or memory that cannot be had
+ *                                       pixels, more memory than options.memory_limit, or
+ *                                       memory that cannot be had
  *
  * The checks come in that order: source, size, destination. result.cause says
  * exactly why (bmpresize_cause), result.value, result.limit and result.error
@@ -115,11 +116,23 @@
  * different pictures, and one call may split its picture among threads of
  * its own (options.threads), which end before it returns. Nothing throws
  * across this interface; a failed allocation is a result like any other.
- * Memory per call, for each thread it uses: 24 + 4 x c bytes per destination
- * column (c = 3 or 4 bytes a pixel) and up to 8 per source column, besides
- * about 2 MiB; and the encoded data of a top-down run-length source (up to
- * three times as much while it is read); rows up to 2^24 pixels are taken, so
- * a small file claiming such rows can make a call take up to 768 MiB a thread.
+ *
+ * Memory: a call stays within options.memory_limit (256 MiB by default),
+ * summed over all its threads. With c = 3 or 4 bytes a destination pixel, it
+ * takes, once, 24 + c bytes per destination column (the column taps and the
+ * writer's row) and 64 KiB of small blocks (1 MiB more where a picture's rows
+ * are copied as they are); and for each band of rows, one a thread, 3 x c
+ * per destination column (its rows), a buffer of one destination row or
+ * 256 KiB, whichever is larger, and up to 8 bytes per source column (the
+ * file's row and the decoded one; a top-down file's reader 64 KiB more).
+ * Several bands read with one reader more. Rows 65,536 pixels wide at 100 %
+ * take under 4 MiB on one thread; 256 MiB holds one band of rows about 5
+ * million pixels wide. A call runs in fewer bands than options.threads
+ * allows where more would not fit, and fails with
+ * BMPRESIZE_CAUSE_MEMORY_LIMIT, before its destination is made, where one
+ * band would not. The encoded data of a top-down run-length source (up to
+ * three times as much while it is read) counts too: past the limit it fails
+ * the same way. The caller's own buffer (bmpresize_memory) does not count.
  */
 #ifndef BMPRESIZE_H
 #define BMPRESIZE_H
@@ -130,6 +143,9 @@
 #if defined(_WIN32)
 #include <wchar.h>
 #endif
+
+/* The memory limit of a resize whose options give none: 256 MiB. */
+#define BMPRESIZE_DEFAULT_MEMORY_LIMIT ((int64_t)256 * 1024 * 1024)
 
 /* The result codes, shared with BMPResizeScale (bmpresizescale.h). */
 #ifndef BMPRESIZE_RESULT_CODES
@@ -177,7 +193,9 @@ typedef enum bmpresize_cause {
   BMPRESIZE_CAUSE_SAME_AS_SOURCE = 24,   /* it is the source, and could only be written over it */
   BMPRESIZE_CAUSE_WRITE_FAILED = 25,     /* a write, the final flush, close or rename failed */
   BMPRESIZE_CAUSE_BUFFER_TOO_SMALL = 26, /* value: the bytes needed, limit: the buffer's */
-  BMPRESIZE_CAUSE_CANCELLED = 27         /* the cancel flag stopped the resize */
+  BMPRESIZE_CAUSE_CANCELLED = 27,        /* the cancel flag stopped the resize */
+  /* The resized picture (BMPRESIZE_TOO_LARGE), again */
+  BMPRESIZE_CAUSE_MEMORY_LIMIT = 28 /* value: the bytes the resize needs, limit: options.memory_limit's */
 } bmpresize_cause;
 
 /* What a source path that could not be opened turned out to be: the value of
@@ -258,7 +276,13 @@ typedef struct bmpresize_options {
    * is written; otherwise its missing rows are white and the result's
    * shortfall says where its data ended. */
   int strict;
-  int64_t reserved[6]; /* room for options to come: keep 0 */
+  /* The most bytes the resize may take, summed over its threads; 0 (or less)
+   * means BMPRESIZE_DEFAULT_MEMORY_LIMIT. A picture is split into no more
+   * bands than fit, and a resize that does not fit on one thread fails
+   * (BMPRESIZE_CAUSE_MEMORY_LIMIT) before its destination is made. The
+   * caller's own buffer (bmpresize_memory) does not count. */
+  int64_t memory_limit;
+  int64_t reserved[5]; /* room for options to come: keep 0 */
 } bmpresize_options;
 
 /* Reads up to size bytes into buffer and sets *got to how many it read, 0
@@ -304,7 +328,8 @@ extern "C" {
 #endif
 
 /* Sets every option to its default: percent 100, threads 0, no cancel flag,
- * no sync, not strict, the reserved room 0. */
+ * no sync, not strict, memory_limit 0 (the default limit), the reserved room
+ * 0. */
 BMPRESIZE_EXPORT void bmpresize_options_init(bmpresize_options* options);
 
 /* Resizes the picture at source into destination. A null source is a source

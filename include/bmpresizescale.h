@@ -43,10 +43,10 @@
  * new file (or the rename is refused) but the destination may be written, it is
  * rewritten in place, and only then can a failure leave it partial.
  *
- * Memory: 24 + 4 x c bytes per destination column (c = 3 or 4 bytes a pixel)
- * and up to 8 per source column, besides about 2 MiB; rows up to 2^24 pixels
- * are taken, so a small file claiming such rows can make a call take up to
- * 768 MiB.
+ * Memory: 24 + 5 x c bytes per destination column (c = 3 or 4 bytes a pixel)
+ * and up to 8 per source column, besides at most 384 KiB, within a limit of
+ * 256 MiB: a call that would need more (a small file claiming rows millions
+ * of pixels wide) gives BMPRESIZE_TOO_LARGE before its destination is made.
  */
 #ifndef BMPRESIZESCALE_H
 #define BMPRESIZESCALE_H

@@ -192,6 +192,7 @@ bmpresize_options OptionsFor(const CommandLine& line) {
   options.cancel = CatchInterrupts();
   options.strict = line.strict;
   options.sync = line.sync;
+  options.memory_limit = line.memoryLimit;
   return options;
 }
 
@@ -210,6 +211,8 @@ class BatchRun {
     const CoreShare share = ShareCores(line, items.size(), std::thread::hardware_concurrency());
     jobs_ = share.jobs;
     options_.threads = static_cast<std::int32_t>(share.threads);
+    // The files resized at once share the limit.
+    options_.memory_limit = MemoryLimitPerFile(line, jobs_);
   }
 
   std::vector<bmpresize_result> Run(Progress* progress, Clock::time_point start) {

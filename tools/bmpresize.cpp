@@ -34,8 +34,10 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 const char kHelp[] =
-    "usage: bmpresize [-t N] [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT\n"
-    "       bmpresize [-j N] [-t N] [-q] [--strict] [--sync] SOURCE... -o DIRECTORY -p PERCENT\n"
+    "usage: bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n"
+    "                 SOURCE DESTINATION PERCENT\n"
+    "       bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n"
+    "                 SOURCE... -o DIRECTORY -p PERCENT\n"
     "       bmpresize --help | --version\n"
     "\n"
     "Resizes BMP files by PERCENT in both directions and writes each result as a\n"
@@ -63,6 +65,12 @@ const char kHelp[] =
     "                its missing rows are white, with a warning)\n"
     "  --sync        each new file reaches the disk before it replaces the old\n"
     "                one, so that it survives a power cut (slower)\n"
+    "  --memory-limit SIZE\n"
+    "                the most memory the resizes take at once, summed over their\n"
+    "                threads and, in a batch, shared evenly by the -j files\n"
+    "                resized at once (default 256M); SIZE in bytes, or with K, M\n"
+    "                or G after it (powers of 1024); a picture that needs more\n"
+    "                fails, and fewer threads are used where all would not fit\n"
     "  -h, --help    show this text\n"
     "  --version     show the version\n"
     "\n"

@@ -5,6 +5,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
+
+#include "bmpresize.h"
 
 namespace {
 
@@ -43,7 +46,31 @@ bool ParsePercent(const std::string& text, std::int32_t& percent) {
   return true;
 }
 
+bool ParseSize(const std::string& text, std::int64_t& bytes) {
+  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+  if (errno != 0) return false;
+  int shift = 0;
+  if (*end != '\0') {
+    const char unit = static_cast<char>(std::toupper(static_cast<unsigned char>(*end++)));
+    shift = unit == 'K' ? 10 : unit == 'M' ? 20 : unit == 'G' ? 30 : -1;
+  }
+  constexpr auto kMost = static_cast<unsigned long long>(std::numeric_limits<std::int64_t>::max());
+  if (shift < 0 || *end != '\0' || value < 1 || value > kMost >> shift) return false;
+  bytes = static_cast<std::int64_t>(value << shift);
+  return true;
+}
+
+std::int64_t MemoryLimitPerFile(const CommandLine& line, unsigned jobs) {
+  const std::int64_t limit = line.memoryLimit > 0 ? line.memoryLimit : BMPRESIZE_DEFAULT_MEMORY_LIMIT;
+  return std::max<std::int64_t>(1, limit / std::max(1u, jobs));
+}
+
 namespace {
+
+constexpr char kMemoryLimit[] = "--memory-limit";
 
 // The options that take a value, each allowed once.
 struct Seen {
@@ -51,7 +78,39 @@ struct Seen {
   bool percent = false;
   bool jobs = false;
   bool threads = false;
+  bool memoryLimit = false;
 };
+
+bool IsMemoryLimit(const std::string& arg) {
+  return arg == kMemoryLimit || arg.rfind(std::string(kMemoryLimit) + "=", 0) == 0;
+}
+
+// --memory-limit and its value: after '=' or in the next argument, which i
+// then moves past.
+bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+                     std::string& problem) {
+  const std::string& arg = args[i];
+  std::string value;
+  if (arg.size() > sizeof kMemoryLimit - 1) {
+    value = arg.substr(sizeof kMemoryLimit);
+  } else if (i + 1 < args.size()) {
+    value = args[++i];
+  } else {
+    problem = "option --memory-limit needs a SIZE";
+    return false;
+  }
+  if (seen.memoryLimit) {
+    problem = "option --memory-limit is given twice";
+    return false;
+  }
+  seen.memoryLimit = true;
+  if (ParseSize(value, line.memoryLimit)) return true;
+  problem =
+      "option --memory-limit needs a SIZE in bytes, a whole number with K, M or G after it or nothing "
+      "(512M, 2G), not \"" +
+      value + "\"";
+  return false;
+}
 
 // A flag without a value (-q, --strict, --sync); false for any other.
 bool TakeFlag(const std::string& arg, CommandLine& line) {
@@ -186,6 +245,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       positional.push_back(arg);
     } else if (arg == "--") {
       optionsEnded = true;
+    } else if (IsMemoryLimit(arg)) {
+      if (!TakeMemoryLimit(args, i, line, seen, problem)) return false;
     } else if (!TakeFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
       return false;
     }

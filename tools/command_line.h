@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The tool's command line, as its help text gives it:
-//   bmpresize [-t N] [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT
-//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE DESTINATION PERCENT
+//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE... -o DIRECTORY -p PERCENT
 //   bmpresize --help | --version
 // and what the help leaves out: -h for --help, --quiet for -q, an option's
-// value in the same argument (-j4, -p50), and -- before arguments that start
-// with '-' but are names. A negative PERCENT ("-5") is no option.
+// value in the same argument (-j4, -p50, --memory-limit=1G), and -- before
+// arguments that start with '-' but are names. A negative PERCENT ("-5") is no option.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +22,9 @@ struct CommandLine {
   unsigned jobs = 0;     // 0: one per processor core, or as many as leave -t's threads a core each
   unsigned threads = 0;  // a picture's; 0: every core for one file, the cores -j leaves in a batch
   bool quiet = false;
-  bool strict = false;  // a source cut short fails instead of being warned about
-  bool sync = false;    // each new file reaches stable storage before it replaces the old one
+  bool strict = false;           // a source cut short fails instead of being warned about
+  bool sync = false;             // each new file reaches stable storage before it replaces the old one
+  std::int64_t memoryLimit = 0;  // bytes for all the resizes at once; 0: the library's default
 };
 
 // Parses the arguments after the program's name. On a usage error the answer
@@ -42,3 +43,11 @@ CoreShare ShareCores(const CommandLine& line, std::size_t files, unsigned cores)
 
 // A whole number from INT32_MIN to INT32_MAX, digits with an optional sign only.
 bool ParsePercent(const std::string& text, std::int32_t& percent);
+
+// A number of bytes: digits, then K, M or G (powers of 1024) or nothing;
+// at least 1 byte and at most 2^63 - 1.
+bool ParseSize(const std::string& text, std::int64_t& bytes);
+
+// The memory limit of each file's resize when jobs files are resized at
+// once: the command line's limit (or the library's default) shared evenly.
+std::int64_t MemoryLimitPerFile(const CommandLine& line, unsigned jobs);

@@ -83,6 +83,37 @@ void FirstBytes(Sentence& s, const std::uint8_t* b, int n) {
   }
 }
 
+// A number of bytes in the largest unit of 1024 it reaches, with one decimal
+// below 10 of it, rounded up or down: "657 MiB", "2.5 GiB", "900 bytes".
+void ByteSize(Sentence& s, std::int64_t bytes, bool roundUp) {
+  static const char* const kUnits[] = {" KiB", " MiB", " GiB", " TiB", " PiB", " EiB"};
+  if (bytes < 1024) {
+    s << bytes << (bytes == 1 ? " byte" : " bytes");
+    return;
+  }
+  const auto value = static_cast<std::uint64_t>(bytes);
+  int unit = 0;
+  std::uint64_t size = 1024;
+  while (unit < 5 && value / size >= 1024) {
+    size *= 1024;
+    ++unit;
+  }
+  // Tenths of the unit below 10 of it, whole ones above.
+  const std::uint64_t whole = value / size;
+  const std::uint64_t rest = value % size;  // below 2^60, so ten times it fits
+  const bool inTenths = whole < 10;
+  std::uint64_t steps = inTenths ? whole * 10 + rest * 10 / size : whole;
+  const bool exact = inTenths ? rest * 10 % size == 0 : rest == 0;
+  if (roundUp && !exact) ++steps;
+  if (!inTenths) {
+    s << static_cast<std::int64_t>(steps);
+  } else {
+    s << static_cast<std::int64_t>(steps / 10);
+    if (steps % 10 != 0) s.Char('.') << static_cast<std::int64_t>(steps % 10);
+  }
+  s << kUnits[unit];
+}
+
 void OpenReason(Sentence& s, const bmpresize_result& r) {
   switch (r.value) {
     case BMPRESIZE_PATH_UNUSABLE_NAME:
@@ -243,6 +274,12 @@ bool SizeReason(Sentence& s, const bmpresize_result& r) {
       return true;
     case BMPRESIZE_CAUSE_NO_MEMORY:
       s << "there is not enough memory for the resized picture";
+      return true;
+    case BMPRESIZE_CAUSE_MEMORY_LIMIT:
+      s << "resizing it needs ";
+      ByteSize(s, r.value, true);
+      s << ", more than the memory limit of ";
+      ByteSize(s, r.limit, false);
       return true;
     default:
       return false;

@@ -33,12 +33,35 @@ bool BmpReader::Fail(const Cause& cause) {
   return false;
 }
 
-bool BmpReader::Open(ByteSource& source) {
+bool BmpReader::Open(ByteSource& source) { return ReadHeaders(source) && StartRows(MemoryBudget()); }
+
+bool BmpReader::ReadHeaders(ByteSource& source) {
   if (state_ != State::kFresh) return false;
   Cause cause;
   if (!ReadLayout(source, layout_, cause)) return Fail(cause);
   dataStart_ = source.Position();
-  return OpenRowReader(source);
+  source_ = &source;
+  state_ = State::kHeaders;
+  return true;
+}
+
+bool BmpReader::StartRows(const MemoryBudget& budget) {
+  if (state_ != State::kHeaders) return false;
+  return OpenRowReader(*source_, budget);
+}
+
+std::uint64_t BmpReader::BuffersFor(const FileLayout& layout) {
+  const auto stride = static_cast<std::uint64_t>(layout.stride);
+  switch (layout.storage) {
+    case RowStorage::kBottomUp:
+      return stride;
+    case RowStorage::kTopDown:
+      return stride + TopDownRows::kChunkBytes;
+    case RowStorage::kRunLength:
+    case RowStorage::kTopDownRunLength:
+      break;
+  }
+  return 0;
 }
 
 bool BmpReader::OpenRows(ByteSource& source, const BmpReader& model) {
@@ -47,12 +70,13 @@ bool BmpReader::OpenRows(ByteSource& source, const BmpReader& model) {
   dataStart_ = model.dataStart_;
   if (model.state_ == State::kFailed || dataStart_ < 0 || !source.SeekTo(dataStart_))
     return Fail(Because(BMPRESIZE_CAUSE_READ_FAILED));
-  return OpenRowReader(source);
+  return OpenRowReader(source, MemoryBudget());
 }
 
-bool BmpReader::OpenRowReader(ByteSource& source) {
+bool BmpReader::OpenRowReader(ByteSource& source, const MemoryBudget& budget) {
   rows_ = MakeRowReader(source, layout_);
   if (!rows_) return Fail(Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ));
+  rows_->Limit(budget);
   if (!rows_->Prepare()) return Fail(rows_->Failure());
   state_ = State::kReady;
   return true;

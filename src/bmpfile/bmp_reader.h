@@ -28,6 +28,7 @@
 #include "bmpfile/data_shortfall.h"
 #include "bmpfile/file_layout.h"
 #include "bmpfile/layout_reader.h"
+#include "bmpfile/memory_budget.h"
 #include "bmpfile/row_reader.h"
 #include "image/pixel_row.h"
 #include "result/cause.h"
@@ -39,8 +40,17 @@ class BmpReader {
   BmpReader& operator=(const BmpReader&) = delete;
 
   // False with Failure() when the file is refused; a second call is refused
-  // and changes nothing.
+  // and changes nothing. Open is ReadHeaders, then StartRows without a budget.
   [[nodiscard]] bool Open(ByteSource& source);
+  // The header stage alone.
+  [[nodiscard]] bool ReadHeaders(ByteSource& source);
+  // The row stage on the source the headers came from, holding data in
+  // memory only within budget.
+  [[nodiscard]] bool StartRows(const MemoryBudget& budget);
+  // The bytes of a reader's row buffers for a file of layout, besides data
+  // it holds in memory (HeldBytes()).
+  static std::uint64_t BuffersFor(const FileLayout& layout);
+  std::uint64_t HeldBytes() const { return rows_ ? rows_->HeldBytes() : 0; }
   // Opens a second reader of the same file's rows, on a source of its own
   // standing anywhere: the headers are taken from model, already open, and
   // the rows read from model's DataStart(). False with Failure().
@@ -71,15 +81,16 @@ class BmpReader {
   std::int32_t Depth() const { return layout_.depth; }
 
  private:
-  enum class State { kFresh, kReady, kFailed, kClosed };
+  enum class State { kFresh, kHeaders, kReady, kFailed, kClosed };
   bool Fail(const Cause& cause);
-  bool OpenRowReader(ByteSource& source);
+  bool OpenRowReader(ByteSource& source, const MemoryBudget& budget);
   // After a row call: a row reader that failed fails the reader.
   void Check();
 
   State state_ = State::kFresh;
   FileLayout layout_;
   std::int64_t dataStart_ = -1;
+  ByteSource* source_ = nullptr;  // between the two stages
   Cause failure_;
   std::unique_ptr<RowReader> rows_;
 };

@@ -2,7 +2,8 @@
 // A source that keeps what it reads: every byte read through it from the
 // source it wraps is added to a growing array, to be read again from memory.
 // Its position is the number of bytes held. When memory to hold them cannot
-// be had, it fails as a source does, and OutOfMemory() says so.
+// be had, or would pass room bytes (the old block and the new together while
+// it grows), it fails as a source does, and OutOfMemory() says so.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +14,9 @@
 
 class HoldingSource final : public ByteSource {
  public:
-  HoldingSource(ByteSource& source, GrowingArray<std::uint8_t>& held) : source_(source), held_(held) {}
+  HoldingSource(ByteSource& source, GrowingArray<std::uint8_t>& held,
+                std::size_t room = GrowingArray<std::uint8_t>::kAnyRoom)
+      : source_(source), held_(held), room_(room) {}
   std::int64_t Position() const override { return static_cast<std::int64_t>(held_.Size()); }
   bool OutOfMemory() const { return outOfMemory_; }
 
@@ -27,5 +30,6 @@ class HoldingSource final : public ByteSource {
 
   ByteSource& source_;
   GrowingArray<std::uint8_t>& held_;
+  std::size_t room_;
   bool outOfMemory_ = false;
 };

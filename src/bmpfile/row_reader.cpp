@@ -5,6 +5,14 @@
 #include <limits>
 #include <new>
 
+namespace {
+
+std::int64_t AsCount(std::uint64_t bytes) {
+  return static_cast<std::int64_t>(std::min<std::uint64_t>(bytes, std::numeric_limits<std::int64_t>::max()));
+}
+
+}  // namespace
+
 RowReader::RowReader(ByteSource& source, const FileLayout& layout) : source_(source), layout_(layout) {
   shortfall_.height = layout.height;
   shortfall_.topDown = IsTopDown(layout.storage);
@@ -50,6 +58,18 @@ bool RowReader::AllocateRow(std::unique_ptr<std::uint8_t[]>& buffer) {
 }
 
 void RowReader::NoMemory(std::int64_t bytes) { failure_ = Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ, bytes); }
+
+void RowReader::NoMemoryToHold(bool overBudget, std::uint64_t wanted) {
+  if (overBudget) {
+    failure_ = Because(BMPRESIZE_CAUSE_MEMORY_LIMIT, AsCount(budget_.counted + wanted), AsCount(budget_.limit));
+  } else {
+    NoMemory(AsCount(wanted));
+  }
+}
+
+std::size_t RowReader::Room() const {
+  return static_cast<std::size_t>(std::min<std::uint64_t>(budget_.Room(), static_cast<std::size_t>(-1)));
+}
 
 void FillWhite(PixelRow row) {
   for (std::int32_t x = 0; x < row.width; ++x) row[x] = kWhite;

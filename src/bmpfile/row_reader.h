@@ -18,6 +18,7 @@
 #include "bmpfile/byte_source.h"
 #include "bmpfile/data_shortfall.h"
 #include "bmpfile/file_layout.h"
+#include "bmpfile/memory_budget.h"
 #include "image/pixel_row.h"
 #include "result/cause.h"
 
@@ -28,6 +29,8 @@ class RowReader {
   RowReader(const RowReader&) = delete;
   RowReader& operator=(const RowReader&) = delete;
 
+  // What Prepare and the rows may hold in memory; none is the default.
+  void Limit(const MemoryBudget& budget) { budget_ = budget; }
   [[nodiscard]] virtual bool Prepare() { return true; }
   // Fills row (of the picture's width) and answers true. Once the pixel data
   // has run out it answers false and the row comes back white, as does every
@@ -37,6 +40,9 @@ class RowReader {
   // pixels of a 16-bit file) come back white or repeated with true.
   virtual bool ReadRow(PixelRow row) = 0;
   virtual void SkipRows(std::int64_t n) = 0;
+
+  // The bytes of data held in memory, besides the row buffers.
+  virtual std::uint64_t HeldBytes() const { return 0; }
 
   bool Failed() const { return static_cast<bool>(failure_); }
   const Cause& Failure() const { return failure_; }
@@ -55,11 +61,17 @@ class RowReader {
   // A row buffer of the file's stride; false with the cause when it cannot be had.
   bool AllocateRow(std::unique_ptr<std::uint8_t[]>& buffer);
   void NoMemory(std::int64_t bytes);
+  // A block held in memory that cannot be had: past the budget (held, with
+  // wanted, the bytes of data held it would have taken) or not given.
+  void NoMemoryToHold(bool overBudget, std::uint64_t wanted);
+  // The budget's room, as a size.
+  std::size_t Room() const;
 
   ByteSource& source_;
   const FileLayout& layout_;
   Cause failure_;
   DataShortfall shortfall_;
+  MemoryBudget budget_;
 };
 
 void FillWhite(PixelRow row);

@@ -7,13 +7,6 @@
 
 #include "bmpfile/little_endian.h"
 
-namespace {
-
-// Bytes of a top-down file read at a time.
-constexpr std::int64_t kChunkBytes = 64 * 1024;
-
-}  // namespace
-
 TopDownRows::TopDownRows(ByteSource& source, const FileLayout& layout)
     : RowReader(source, layout), last16_(layout.masks16, layout.shifts16) {}
 
@@ -54,8 +47,8 @@ bool TopDownRows::HoldInMemory() {
     return false;
   }
   while (data_.Size() < limit && !source_.AtEnd() && !source_.Failed()) {
-    if (data_.Size() == data_.Capacity() && !data_.Grow(static_cast<std::size_t>(limit))) {
-      NoMemory(static_cast<std::int64_t>(data_.Wanted()));
+    if (data_.Size() == data_.Capacity() && !data_.Grow(static_cast<std::size_t>(limit), Room())) {
+      NoMemoryToHold(data_.OverRoom(), data_.Wanted());
       return false;
     }
     data_.Added(source_.Read(data_.End(), data_.Capacity() - data_.Size()));

@@ -17,10 +17,14 @@
 
 class TopDownRows final : public RowReader {
  public:
+  // Bytes of a file that can seek read at a time.
+  static constexpr std::int64_t kChunkBytes = 64 * 1024;
+
   TopDownRows(ByteSource& source, const FileLayout& layout);
   bool Prepare() override;
   bool ReadRow(PixelRow row) override;
   void SkipRows(std::int64_t n) override { nextRow_ = AddRows(nextRow_, n); }
+  std::uint64_t HeldBytes() const override { return data_.Bytes(); }
 
  private:
   bool PrepareSeeking(std::int64_t end);

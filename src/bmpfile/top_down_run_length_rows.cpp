@@ -17,17 +17,19 @@ MemorySource TopDownRunLengthRows::DataFrom(const RowStart& start) const {
 }
 
 bool TopDownRunLengthRows::Prepare() {
-  HoldingSource held(source_, data_);
+  const std::size_t notesRoom = Room() / 5;
+  HoldingSource held(source_, data_, Room() - notesRoom);
   RunLengthDecoder decoder(layout_);
   for (std::size_t starts = 0; !decoder.Stopped(); ++starts) {
-    if (starts % kStartsANote == 0 && !notes_.Push(StartHere(decoder, held.Position()))) {
-      NoMemory(static_cast<std::int64_t>(notes_.Wanted()));
+    if (starts % kStartsANote == 0 && !notes_.Push(StartHere(decoder, held.Position()), notesRoom)) {
+      // Past the room, the whole needs what is held besides.
+      NoMemoryToHold(notes_.OverRoom(), notes_.Wanted() + (notes_.OverRoom() ? data_.Bytes() : 0));
       return false;
     }
     decoder.DecodeRow(held, nullptr);
   }
   if (held.OutOfMemory()) {
-    NoMemory(static_cast<std::int64_t>(data_.Wanted()));
+    NoMemoryToHold(data_.OverRoom(), data_.Wanted() + (data_.OverRoom() ? notes_.Bytes() : 0));
     return false;
   }
   // The data ran out before an end-of-bitmap mark or the bottom row: the rows

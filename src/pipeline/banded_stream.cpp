@@ -15,6 +15,11 @@ namespace {
 // The most bytes of rows a band holds before it writes them out.
 constexpr std::size_t kBandBufferBytes = std::size_t{256} << 10;
 
+// The rows of stride bytes a band of rows rows holds before it writes them.
+std::size_t BufferRows(std::size_t rows, std::size_t stride) {
+  return std::max<std::size_t>(1, std::min(rows, kBandBufferBytes / stride));
+}
+
 struct BandsShared {
   OffsetSink& sink;
   const BandedRows& rows;
@@ -33,8 +38,7 @@ class Band final : public RowSink {
   // The buffer; false when memory for it is short.
   bool Prepare() {
     const std::size_t stride = shared_.rows.stride;
-    const auto rows = static_cast<std::size_t>(end_ - first_);
-    capacity_ = std::max<std::size_t>(1, std::min(rows, kBandBufferBytes / stride));
+    capacity_ = BufferRows(static_cast<std::size_t>(end_ - first_), stride);
     // Each row's padding is zeroed as the row comes in. Rows blended
     // straight in may spill into the slack after the last.
     buffer_.reset(new (std::nothrow) std::uint8_t[capacity_ * stride + kRowBlendSlack]);
@@ -123,6 +127,10 @@ void Merge(const std::unique_ptr<Band>* bands, unsigned count, StreamOutcome& ou
 
 }  // namespace
 
+std::uint64_t BandBufferBytes(std::int32_t height, std::size_t stride) {
+  return BufferRows(static_cast<std::size_t>(height), stride) * stride + kRowBlendSlack;
+}
+
 unsigned BandsFor(const bmpresize_options& options, const BmpReader& reader, std::int32_t height) {
   const FileLayout& layout = reader.Layout();
   // Rows at known offsets, each decoded on its own; run-length rows are not.
@@ -133,8 +141,8 @@ unsigned BandsFor(const bmpresize_options& options, const BmpReader& reader, std
 }
 
 bool StreamInBands(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
-                   const ResampleSize& size, OffsetSink& sink, const BandedRows& rows, const bmpresize_options& options,
-                   StreamOutcome& outcome) {
+                   const ColumnTaps& columns, const ResampleSize& size, OffsetSink& sink, const BandedRows& rows,
+                   const bmpresize_options& options, StreamOutcome& outcome) {
   bands = std::min(bands, kMostBands);
   std::unique_ptr<BandReading> readings[kMostBands];
   // Each band beyond the first reads a way of its own; fewer bands when one cannot be had.
@@ -142,7 +150,7 @@ bool StreamInBands(unsigned bands, const SourceEnd& source, BmpReader& reader, R
   for (; count < bands; ++count) {
     auto& reading = readings[count];
     if (!OpenReading(source, reader, reading)) break;
-    reading->resampler.reset(new (std::nothrow) RowResampler(size));
+    reading->resampler.reset(new (std::nothrow) RowResampler(size, columns));
     if (!reading->resampler || !reading->resampler->Ready()) break;
   }
   // With several bands at once the first reads a way of its own too: on

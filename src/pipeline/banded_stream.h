@@ -40,10 +40,15 @@ struct BandedRows {
 // offsets, blended straight into its block.
 unsigned BandsFor(const bmpresize_options& options, const BmpReader& reader, std::int32_t height);
 
+// The most bytes the buffer of rows of one band takes, of a picture height
+// rows high whose rows take stride bytes.
+std::uint64_t BandBufferBytes(std::int32_t height, std::size_t stride);
+
 // Streams the resize in up to bands bands, the first with resampler, and with
-// reader when it runs alone (both stand fresh); fewer where a second way into
-// the source cannot be had. False, before any row is read, when memory for the first
+// reader when it runs alone (both stand fresh), every band reading the column
+// taps of resampler, columns; fewer where a second way into the source cannot
+// be had. The caller has chosen bands within the memory limit. False, before any row is read, when memory for the first
 // band is short: the stream is then the caller's to run.
 [[nodiscard]] bool StreamInBands(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
-                                 const ResampleSize& size, OffsetSink& sink, const BandedRows& rows,
-                                 const bmpresize_options& options, StreamOutcome& outcome);
+                                 const ColumnTaps& columns, const ResampleSize& size, OffsetSink& sink,
+                                 const BandedRows& rows, const bmpresize_options& options, StreamOutcome& outcome);

@@ -17,6 +17,11 @@ namespace {
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::int64_t kKernelBlockBytes = std::int64_t{64} << 20;
 
+// Rows of stride bytes moved at a time, of rows in all.
+std::int64_t BlockRows(std::int64_t rows, std::size_t stride) {
+  return std::min<std::int64_t>(rows, std::max<std::size_t>(1, kBlockBytes / stride));
+}
+
 struct PixelArray {
   std::int64_t dataOffset;  // in the destination
   std::size_t stride;
@@ -106,6 +111,11 @@ int PutWhite(RowsOut& out, const PixelArray& array, int channels, std::uint8_t* 
 
 }  // namespace
 
+std::uint64_t CopyBlockBytes(const BmpLayout& layout) {
+  const std::uint64_t stride = RowStride(layout.width, layout.depth);
+  return static_cast<std::uint64_t>(BlockRows(layout.height, static_cast<std::size_t>(stride))) * stride;
+}
+
 bool CopiesPixels(const BmpReader& reader, const BmpLayout& destination) {
   const FileLayout& source = reader.Layout();
   if (source.storage != RowStorage::kBottomUp || source.width != destination.width ||
@@ -119,8 +129,7 @@ bool CopyPixels(SourceEnd& source, const BmpReader& reader, DestinationEnd& dest
                 const bmpresize_options& options, StreamOutcome& outcome) {
   const PixelArray array{HeadersFor(layout).file.bfOffBits,
                          static_cast<std::size_t>(RowStride(layout.width, layout.depth)), layout.height};
-  const std::int64_t blockRows =
-      std::min<std::int64_t>(array.rows, std::max<std::size_t>(1, kBlockBytes / array.stride));
+  const std::int64_t blockRows = BlockRows(array.rows, array.stride);
   std::unique_ptr<std::uint8_t[]> block(new (std::nothrow)
                                             std::uint8_t[static_cast<std::size_t>(blockRows) * array.stride]);
   if (!block) return false;

@@ -19,6 +19,9 @@
 // Whether the resize of reader's picture into destination copies its pixels.
 bool CopiesPixels(const BmpReader& reader, const BmpLayout& destination);
 
+// The bytes of the block the rows of a picture of layout are moved in.
+std::uint64_t CopyBlockBytes(const BmpLayout& layout);
+
 // Copies the pixels after the headers the writer wrote. False, before any row
 // is read, when memory for it is short: the stream is then the caller's to run.
 [[nodiscard]] bool CopyPixels(SourceEnd& source, const BmpReader& reader, DestinationEnd& destination,

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline/resize.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "bmpfile/bmp_reader.h"
 #include "bmpfile/bmp_writer.h"
 #include "pipeline/banded_stream.h"
 #include "pipeline/pixel_copy.h"
+#include "pipeline/resize_memory.h"
 #include "pipeline/resize_plan.h"
 #include "pipeline/row_stream.h"
+#include "resample/column_taps.h"
 #include "resample/row_resampler.h"
 
 namespace {
@@ -19,7 +24,26 @@ bmpresize_result Failed(bmpresize_result result, const Cause& cause) {
 // The source opened and its headers read; false with the cause.
 bool ReadHeaders(SourceEnd& source, BmpReader& reader, Cause& cause) {
   if (!source.Open(cause)) return false;
-  if (reader.Open(source.Bytes())) return true;
+  if (reader.ReadHeaders(source.Bytes())) return true;
+  cause = reader.Failure();
+  return false;
+}
+
+std::int64_t AsCount(std::uint64_t bytes) {
+  return static_cast<std::int64_t>(std::min<std::uint64_t>(bytes, std::numeric_limits<std::int64_t>::max()));
+}
+
+// The resize fits within the memory limit on one thread, or not: then false
+// with the cause. The reader's rows start within what is left.
+bool FitMemory(BmpReader& reader, const ResizePlan& plan, const bmpresize_options& options, Cause& cause) {
+  const ResizeMemory memory = MemoryFor(reader, plan.destination);
+  const std::uint64_t limit = MemoryLimit(options);
+  const std::uint64_t needed = memory.For(BandsFor(options, reader, plan.destination.height) > 0 ? 1 : 0);
+  if (needed > limit) {
+    cause = Because(BMPRESIZE_CAUSE_MEMORY_LIMIT, AsCount(needed), AsCount(limit));
+    return false;
+  }
+  if (reader.StartRows(MemoryBudget{limit, needed})) return true;
   cause = reader.Failure();
   return false;
 }
@@ -31,7 +55,7 @@ bool Plan(SourceEnd& source, BmpReader& reader, const bmpresize_options& options
   result.height = plan.destination.height;
   result.size = static_cast<std::int64_t>(plan.fileSize);
   if (reader.Layout().noColourTable) result.notes |= BMPRESIZE_NOTE_NO_COLOUR_TABLE;
-  return true;
+  return FitMemory(reader, plan, options, cause);
 }
 
 void CopyShortfall(const DataShortfall& from, bmpresize_shortfall& to) {
@@ -65,22 +89,32 @@ StreamOutcome StreamInOrder(BmpReader& reader, RowResampler& resampler, BmpWrite
   return outcome;
 }
 
+// The bands that the options and the memory limit allow, the data the
+// reader holds counted; 0 where its rows must be read in order.
+unsigned Bands(const BmpReader& reader, const BmpLayout& layout, const bmpresize_options& options) {
+  const unsigned wanted = BandsFor(options, reader, layout.height);
+  if (wanted == 0) return 0;
+  const std::uint64_t limit = MemoryLimit(options);
+  const std::uint64_t held = reader.HeldBytes();
+  return BandsWithin(MemoryFor(reader, layout), wanted, limit > held ? limit - held : 0);
+}
+
 // The rows copied as they are where the destination's pixel array is the
 // source's, streamed in bands on several threads where the source, the
 // destination and the options allow it, else streamed in order on this one.
 StreamOutcome StreamAll(SourceEnd& source, DestinationEnd& destination, BmpReader& reader, RowResampler& resampler,
-                        const ResampleSize& size, BmpWriter& writer, const BmpLayout& layout,
+                        const ColumnTaps& columns, const ResampleSize& size, BmpWriter& writer, const BmpLayout& layout,
                         const bmpresize_options& options) {
   StreamOutcome outcome;
   if (CopiesPixels(reader, layout) && CopyPixels(source, reader, destination, layout, options, outcome)) return outcome;
-  const unsigned bands = BandsFor(options, reader, layout.height);
+  const unsigned bands = Bands(reader, layout, options);
   OffsetSink* sink = bands > 0 ? destination.AtOffsets() : nullptr;
   if (sink != nullptr) {
     BandedRows rows;
     rows.dataOffset = HeadersFor(layout).file.bfOffBits;
     rows.stride = static_cast<std::size_t>(RowStride(layout.width, layout.depth));
     rows.rowBytes = static_cast<std::size_t>(RowDataSize(layout.width, layout.depth));
-    if (StreamInBands(bands, source, reader, resampler, size, *sink, rows, options, outcome)) return outcome;
+    if (StreamInBands(bands, source, reader, resampler, columns, size, *sink, rows, options, outcome)) return outcome;
   }
   return StreamInOrder(reader, resampler, writer, options);
 }
@@ -114,7 +148,9 @@ bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const bm
     return Failed(result, cause);
   const BmpLayout& layout = plan.destination;
   const ResampleSize size{reader.Width(), reader.Height(), layout.width, layout.height, layout.depth / 8};
-  RowResampler resampler(size);
+  // One set of column taps, read by every band.
+  const ColumnTaps columns(size.sourceWidth, size.width);
+  RowResampler resampler(size, columns);
   if (!resampler.Ready()) return Failed(result, Because(BMPRESIZE_CAUSE_NO_MEMORY));
   if (Cancelled(options)) return Failed(result, Because(BMPRESIZE_CAUSE_CANCELLED));
   if (!destination.Open(source, cause)) return Failed(result, cause);
@@ -126,7 +162,8 @@ bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const bm
   };
   BmpWriter writer;
   if (!writer.Begin(destination.Bytes(), layout)) return giveUp(writer.Failure());
-  const StreamOutcome outcome = StreamAll(source, destination, reader, resampler, size, writer, layout, options);
+  const StreamOutcome outcome =
+      StreamAll(source, destination, reader, resampler, columns, size, writer, layout, options);
   CopyShortfall(outcome.shortfall, result.shortfall);
   // The source is closed before the new file takes its place: Windows
   // renames over no file that is open, and the source may be that file.

@@ -19,20 +19,29 @@ void CopyColumns(const PixelBGRA* source, const AxisTap* taps, std::int32_t coun
 
 }  // namespace
 
-RowResampler::RowResampler(const ResampleSize& size, const RowBlendKernels& kernels) : size_(size), kernels_(kernels) {
-  const std::size_t width = static_cast<std::size_t>(size.width);
-  rowBytes_ = width * static_cast<std::size_t>(size.channels);
-  columns_ = Allocate<AxisTap>(width);
-  sourceRow_ = Allocate<PixelBGRA>(static_cast<std::size_t>(size.sourceWidth));
+RowResampler::RowResampler(const ResampleSize& size, const RowBlendKernels& kernels)
+    : size_(size), kernels_(kernels), ownColumns_(new (std::nothrow) ColumnTaps(size.sourceWidth, size.width)) {
+  columns_ = ownColumns_.get();
+  TakeRows();
+}
+
+RowResampler::RowResampler(const ResampleSize& size, const ColumnTaps& columns, const RowBlendKernels& kernels)
+    : size_(size), kernels_(kernels), columns_(&columns) {
+  TakeRows();
+}
+
+std::uint64_t RowResampler::BytesFor(const ResampleSize& size) {
+  const std::uint64_t row = static_cast<std::uint64_t>(size.width) * static_cast<std::uint64_t>(size.channels);
+  return sizeof(PixelBGRA) * static_cast<std::uint64_t>(size.sourceWidth) + 3 * (row + kRowBlendSlack);
+}
+
+void RowResampler::TakeRows() {
+  rowBytes_ = static_cast<std::size_t>(size_.width) * static_cast<std::size_t>(size_.channels);
+  if (columns_ == nullptr || !columns_->Ready()) return;
+  sourceRow_ = Allocate<PixelBGRA>(static_cast<std::size_t>(size_.sourceWidth));
   for (auto& row : blended_) row = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
   output_ = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
-  ready_ = columns_ && sourceRow_ && blended_[0] && blended_[1] && output_;
-  if (!ready_) return;
-  columnsAreCopies_ = true;
-  for (std::int32_t x = 0; x < size.width; ++x) {
-    columns_[x] = TapFor(size.sourceWidth, x, size.width);
-    if (columns_[x].secondWeight != 0.0) columnsAreCopies_ = false;
-  }
+  ready_ = sourceRow_ && blended_[0] && blended_[1] && output_;
 }
 
 const std::uint8_t* RowResampler::BlendedRow(std::int32_t sourceRow, std::int32_t keep, RowSource& source) {
@@ -46,10 +55,10 @@ const std::uint8_t* RowResampler::BlendedRow(std::int32_t sourceRow, std::int32_
   const int slot = blendedRow_[0] == keep ? 1 : 0;
   blendedRow_[slot] = sourceRow;
   std::uint8_t* out = blended_[slot].get();
-  if (columnsAreCopies_) {
-    CopyColumns(sourceRow_.get(), columns_.get(), size_.width, size_.channels, out);
+  if (columns_->AreCopies()) {
+    CopyColumns(sourceRow_.get(), columns_->Data(), size_.width, size_.channels, out);
   } else {
-    kernels_.blendColumns(sourceRow_.get(), columns_.get(), size_.width, size_.channels, out);
+    kernels_.blendColumns(sourceRow_.get(), columns_->Data(), size_.width, size_.channels, out);
   }
   return out;
 }

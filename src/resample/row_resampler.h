@@ -13,6 +13,7 @@
 
 #include "image/pixel_row.h"
 #include "resample/axis_tap.h"
+#include "resample/column_taps.h"
 #include "resample/row_blend.h"
 
 // Hands over source rows from the bottom up.
@@ -47,9 +48,16 @@ struct ResampleSize {
 
 class RowResampler {
  public:
-  // Takes every block the resize needs; Ready() says whether all were had.
-  RowResampler(const ResampleSize& size, const RowBlendKernels& kernels = BestRowBlend());
+  // Takes every block the resize needs, the column taps among them; Ready()
+  // says whether all were had.
+  explicit RowResampler(const ResampleSize& size, const RowBlendKernels& kernels = BestRowBlend());
+  // Reads columns, which several resamplers may share and which outlives them.
+  RowResampler(const ResampleSize& size, const ColumnTaps& columns, const RowBlendKernels& kernels = BestRowBlend());
   bool Ready() const { return ready_; }
+
+  // The bytes one resampler of size takes besides the column taps: the
+  // source row, two blended rows and the row it makes.
+  static std::uint64_t BytesFor(const ResampleSize& size);
   // Runs the whole resize. False when the sink refused a row.
   bool Run(RowSource& source, RowSink& sink) { return Run(source, sink, 0, size_.height); }
   // Runs destination rows first to end - 1 alone, from the bottom up: a band
@@ -61,12 +69,14 @@ class RowResampler {
  private:
   const std::uint8_t* BlendedRow(std::int32_t sourceRow, std::int32_t keep, RowSource& source);
 
+  void TakeRows();
+
   ResampleSize size_;
   const RowBlendKernels& kernels_;
   std::size_t rowBytes_ = 0;  // bytes of one destination row
-  bool columnsAreCopies_ = false;
   bool ready_ = false;
-  std::unique_ptr<AxisTap[]> columns_;
+  std::unique_ptr<ColumnTaps> ownColumns_;  // when it was given none
+  const ColumnTaps* columns_ = nullptr;
   std::unique_ptr<PixelBGRA[]> sourceRow_;
   std::unique_ptr<std::uint8_t[]> blended_[2];
   std::int32_t blendedRow_[2] = {-1, -1};

@@ -74,6 +74,12 @@ TEST(Describe, RareResultsAreWorded) {
       {"interrupted", Destination(BMPRESIZE_CAUSE_CANCELLED, 0), "out.bmp: was not written"},
       {"buffer too small", Result(BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_BUFFER_TOO_SMALL, 1000, 999),
        "out.bmp: holds 999 bytes, fewer than the 1000 of the resized picture"},
+      // The need rounded up and the limit down, so one never reads as the other.
+      {"a byte past the memory limit",
+       Result(BMPRESIZE_TOO_LARGE, BMPRESIZE_CAUSE_MEMORY_LIMIT, (256 << 20) + 1, 256 << 20),
+       "in.bmp: resizing it needs 257 MiB, more than the memory limit of 256 MiB"},
+      {"memory in GiB", Result(BMPRESIZE_TOO_LARGE, BMPRESIZE_CAUSE_MEMORY_LIMIT, 5LL << 29, (2LL << 30) - 1),
+       "in.bmp: resizing it needs 2.5 GiB, more than the memory limit of 1.9 GiB"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "bmpresize.h"
 #include "command_line.h"
 #include "reference/write_bmp_file.h"
 #include "support/bmp_bytes.h"
@@ -133,6 +134,10 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
       {"side too large", wide, out, "2147483647", wide, "would pass 2147483647 pixels"},
       {"side too far below 0", wide, out, "-2147483648", wide, "below -2147483648 pixels"},
       {"file too large", in, out, "1000000", in, "4 GiB"},
+      {"memory limit", "", "", "", in, "more than the memory limit of 1 KiB\n",
+       "--memory-limit 1K " + Quote(in) + " " + Quote(out) + " 50"},
+      {"memory limit, lower case after '='", "", "", "", in, "more than the memory limit of 2 KiB\n",
+       "--memory-limit=2k " + Quote(in) + " " + Quote(out) + " 50"},
       {"missing output folder", "", "", "", dir.File("nodir"),
        ": cannot be the output folder (-o): No such file or directory\n",
        Quote(in) + " -o " + Quote(dir.File("nodir")) + " -p 50"},
@@ -205,6 +210,17 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"-t 0 " + files + "50", "-t needs a number of threads from 1 to 1024"},
       {"-t 2 -t2 " + files + "50", "-t is given twice"},
       {files + "50 -t", "-t needs a number of threads"},
+      {files + "50 --memory-limit", "--memory-limit needs a SIZE"},
+      {"--memory-limit 0 " + files + "50", "--memory-limit needs a SIZE in bytes"},
+      {"--memory-limit 1.5G " + files + "50", "not \"1.5G\""},
+      {"--memory-limit=1T " + files + "50", "not \"1T\""},
+      {"--memory-limit= " + files + "50", "not \"\""},
+      {"--memory-limit -1 " + files + "50", "not \"-1\""},
+      {"--memory-limit ' 1M' " + files + "50", "not \" 1M\""},
+      {"--memory-limit 1MB " + files + "50", "not \"1MB\""},
+      {"--memory-limit 8589934592G " + files + "50", "not \"8589934592G\""},  // 2^63 bytes
+      {"--memory-limit 1M --memory-limit=2M " + files + "50", "--memory-limit is given twice"},
+      {"--memory-limitx 1M " + files + "50", "unknown option '--memory-limitx'"},
       {"- -o " + outDir + " -p 50", "standard input"},
       {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("b/x.bmp")) + " -o " + outDir + " -p 50",
        "would both be written to"},
@@ -619,6 +635,23 @@ TEST(BmpresizeTool, BatchSharesTheCoresBetweenJobsAndThreads) {
     EXPECT_EQ(share.jobs, c.wantJobs) << c.jobs << " " << c.threads << " " << c.files << " " << c.cores;
     EXPECT_EQ(share.threads, c.wantThreads) << c.jobs << " " << c.threads << " " << c.files << " " << c.cores;
   }
+  // The files resized at once share the memory limit, given or the default.
+  const struct {
+    std::int64_t limit;
+    unsigned jobs;
+    std::int64_t each;
+  } limits[] = {
+      {0, 1, BMPRESIZE_DEFAULT_MEMORY_LIMIT},
+      {0, 2, BMPRESIZE_DEFAULT_MEMORY_LIMIT / 2},
+      {std::int64_t{3} << 30, 3, std::int64_t{1} << 30},
+      {5, 4, 1},
+      {1, 8, 1},  // never 0, which would mean the default
+  };
+  for (const auto& l : limits) {
+    CommandLine line;
+    line.memoryLimit = l.limit;
+    EXPECT_EQ(MemoryLimitPerFile(line, l.jobs), l.each) << l.limit << " " << l.jobs;
+  }
 }
 
 TEST(BmpresizeTool, VersionAndHelp) {
@@ -628,7 +661,7 @@ TEST(BmpresizeTool, VersionAndHelp) {
   EXPECT_EQ(run.out, "bmpresize 1.0.0.1\n");
   run = RunTool(dir, "--help");
   EXPECT_EQ(run.exit, 0);
-  EXPECT_EQ(run.out.rfind("usage: bmpresize [-t N] [-q] [--strict] [--sync] SOURCE DESTINATION PERCENT\n", 0), 0u)
+  EXPECT_EQ(run.out.rfind("usage: bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n", 0), 0u)
       << run.out;
   EXPECT_EQ(run.err, "");
 }

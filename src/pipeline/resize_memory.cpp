@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#include "pipeline/resize_memory.h"
+
+#include "bmpfile/bmp_headers.h"
+#include "pipeline/banded_stream.h"
+#include "pipeline/pixel_copy.h"
+#include "resample/column_taps.h"
+#include "resample/row_resampler.h"
+
+std::uint64_t ResizeMemory::For(unsigned bands) const {
+  if (bands <= 1) return shared + resampler + reader + (bands == 1 ? bandBuffer : 0);
+  return shared + bands * (resampler + bandBuffer + reader) + reader;
+}
+
+ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination) {
+  const ResampleSize size{reader.Width(), reader.Height(), destination.width, destination.height,
+                          destination.depth / 8};
+  const std::uint64_t stride = RowStride(destination.width, destination.depth);
+  ResizeMemory memory;
+  memory.shared = ColumnTaps::BytesFor(destination.width) + stride + kFixedResizeBytes;
+  if (CopiesPixels(reader, destination)) memory.shared += CopyBlockBytes(destination);
+  memory.resampler = RowResampler::BytesFor(size);
+  memory.bandBuffer = BandBufferBytes(destination.height, static_cast<std::size_t>(stride));
+  memory.reader = BmpReader::BuffersFor(reader.Layout());
+  return memory;
+}
+
+std::uint64_t MemoryLimit(const bmpresize_options& options) {
+  return options.memory_limit > 0 ? static_cast<std::uint64_t>(options.memory_limit) : kDefaultMemoryLimit;
+}
+
+unsigned BandsWithin(const ResizeMemory& memory, unsigned wanted, std::uint64_t limit) {
+  unsigned bands = 1;
+  while (bands < wanted && memory.For(bands + 1) <= limit) ++bands;
+  return bands;
+}

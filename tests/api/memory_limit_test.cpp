@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: MIT
+// The memory limit of a resize, measured: this program counts every block
+// the library takes through new (each one is, by the project's rule), and a
+// resize must stay within its limit however many threads it is given.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "bmpfile/bmp_headers.h"
+#include "bmpresize.h"
+#include "support/bmp_bytes.h"
+
+namespace {
+
+std::atomic<std::size_t> gLive{0};
+std::atomic<std::size_t> gPeak{0};
+
+// Blocks carry their size in front, where the alignment of any type keeps it.
+constexpr std::size_t kFront = alignof(std::max_align_t) > sizeof(std::size_t) ? alignof(std::max_align_t) : 16;
+
+void* Take(std::size_t n) {
+  auto* block = static_cast<unsigned char*>(std::malloc(n + kFront));
+  if (block == nullptr) return nullptr;
+  std::memcpy(block, &n, sizeof n);
+  const std::size_t live = gLive.fetch_add(n) + n;
+  for (std::size_t peak = gPeak.load(); live > peak && !gPeak.compare_exchange_weak(peak, live);) {
+  }
+  return block + kFront;
+}
+
+void Give(void* p) {
+  if (p == nullptr) return;
+  unsigned char* block = static_cast<unsigned char*>(p) - kFront;
+  std::size_t n;
+  std::memcpy(&n, block, sizeof n);
+  gLive.fetch_sub(n);
+  std::free(block);
+}
+
+void* TakeOrThrow(std::size_t n) {
+  void* p = Take(n);
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) { return TakeOrThrow(n); }
+void* operator new[](std::size_t n) { return TakeOrThrow(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return Take(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return Take(n); }
+void operator delete(void* p) noexcept { Give(p); }
+void operator delete[](void* p) noexcept { Give(p); }
+void operator delete(void* p, std::size_t) noexcept { Give(p); }
+void operator delete[](void* p, std::size_t) noexcept { Give(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Give(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Give(p); }
+
+namespace {
+
+constexpr std::int64_t kMiB = std::int64_t{1} << 20;
+
+// The hostile kind of file: headers alone, claiming rows far wider than its
+// bytes. 131,072 x 2 at 32 bits, at 400 %: rows of 2 MiB, 12 MiB of taps.
+std::vector<std::uint8_t> WideHeader() { return BmpBytes().Headers(131072, 2, 32, 54).data(); }
+
+struct Measured {
+  bmpresize_result result{};
+  std::vector<std::uint8_t> bytes;
+  std::int64_t peak = 0;  // bytes the library held at most
+};
+
+// Resizes source to 400 % into memory of the caller's (not counted).
+Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit) {
+  bmpresize_options options;
+  bmpresize_options_init(&options);
+  options.percent = 400;
+  options.threads = threads;
+  options.memory_limit = limit;
+  Measured run;
+  std::size_t size = 0;
+  if (bmpresize_memory_size(source.data(), source.size(), &options, &size, &run.result) != BMPRESIZE_OK) return run;
+  void* out = std::malloc(size);
+  const std::size_t before = gLive.load();
+  gPeak.store(before);
+  bmpresize_memory(source.data(), source.size(), out, size, &options, &run.result);
+  run.peak = static_cast<std::int64_t>(gPeak.load() - before);
+  if (run.result.code == BMPRESIZE_OK)
+    run.bytes.assign(static_cast<std::uint8_t*>(out), static_cast<std::uint8_t*>(out) + size);
+  std::free(out);
+  return run;
+}
+
+std::string Describe(const bmpresize_result& result) {
+  char text[256];
+  bmpresize_describe(&result, "in.bmp", "out.bmp", text, sizeof text);
+  return text;
+}
+
+// The limit bounds the whole resize, summed over its threads: bands are added
+// while they fit, and the bytes stay those of any other count. One band of
+// this file takes 23 MiB, two 33 MiB, four 51 MiB.
+TEST(MemoryLimit, HoldsForEveryThreadCount) {
+  const std::vector<std::uint8_t> source = WideHeader();
+  const Measured reference = Resize(source, 4, 1024 * kMiB);
+  ASSERT_EQ(reference.result.code, BMPRESIZE_OK) << Describe(reference.result);
+  const struct {
+    std::int32_t threads;
+    std::int64_t limit;
+  } cases[] = {
+      {1, 32 * kMiB}, {2, 32 * kMiB}, {4, 32 * kMiB},  // one band fits, two do not
+      {4, 40 * kMiB},                                  // two fit, four do not
+      {4, 0},                                          // the default: four fit
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.threads) + " threads, limit " + std::to_string(c.limit));
+    const Measured run = Resize(source, c.threads, c.limit);
+    ASSERT_EQ(run.result.code, BMPRESIZE_OK) << Describe(run.result);
+    EXPECT_LE(run.peak, c.limit > 0 ? c.limit : BMPRESIZE_DEFAULT_MEMORY_LIMIT);
+    EXPECT_TRUE(run.bytes == reference.bytes);
+  }
+  // Each band with taps of its own, four threads took 87 MiB here.
+  EXPECT_LE(reference.peak, 55 * kMiB);
+}
+
+// A top-down run-length file of 2,000,000 rows, each an end of line: its
+// encoded data, held in memory as it is read, takes 4 MB.
+std::vector<std::uint8_t> LongTopDownRunLength() {
+  return BmpBytes().Headers(1, -2000000, 8, 54 + 1024, kBiRle8).Zeros(1024 + 4000000).data();
+}
+
+// A resize that does not fit on one thread fails before any row is had, the
+// size query as the resize; so does the widest claim at the default limit,
+// and a top-down run-length file whose data would pass the limit.
+TEST(MemoryLimit, RefusesWhatDoesNotFitOnOneThread) {
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> source;
+    std::int64_t limit;
+    std::string words;
+  } cases[] = {
+      {"a limit below one band", WideHeader(), 20 * kMiB,
+       "in.bmp: resizing it needs 24 MiB, more than the memory limit of 20 MiB"},
+      {"a limit of one byte", WideHeader(), 1,
+       "in.bmp: resizing it needs 24 MiB, more than the memory limit of 1 byte"},
+      {"a limit in KiB", WideHeader(), 1536, "in.bmp: resizing it needs 24 MiB, more than the memory limit of 1.5 KiB"},
+      {"4,194,304 x 2 pixels at the default", BmpBytes().Headers(4194304, 2, 32, 54).data(), 0,
+       "in.bmp: resizing it needs 737 MiB, more than the memory limit of 256 MiB"},
+      {"run-length data beyond the limit", LongTopDownRunLength(), kMiB, "more than the memory limit of 1 MiB"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    bmpresize_options options;
+    bmpresize_options_init(&options);
+    options.percent = 400;
+    options.memory_limit = c.limit;
+    bmpresize_result sized{};
+    std::size_t size = 0;
+    EXPECT_EQ(bmpresize_memory_size(c.source.data(), c.source.size(), &options, &size, &sized), BMPRESIZE_TOO_LARGE);
+    EXPECT_EQ(sized.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    // No buffer at all: the size is refused before the destination is.
+    bmpresize_result result{};
+    const std::size_t before = gLive.load();
+    gPeak.store(before);
+    EXPECT_EQ(bmpresize_memory(c.source.data(), c.source.size(), nullptr, 0, &options, &result), BMPRESIZE_TOO_LARGE);
+    // Nothing beyond the headers, or the data held up to the limit.
+    EXPECT_LE(gPeak.load() - before, std::size_t{1} << (c.limit == kMiB ? 20 : 16));
+    EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    EXPECT_EQ(result.limit, c.limit > 0 ? c.limit : BMPRESIZE_DEFAULT_MEMORY_LIMIT);
+    EXPECT_GT(result.value, result.limit);
+    EXPECT_EQ(result.value, sized.value);
+    EXPECT_NE(Describe(result).find(c.words), std::string::npos) << Describe(result);
+  }
+}
+
+}  // namespace
