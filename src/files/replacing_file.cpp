@@ -113,11 +113,13 @@ bool ReplacingFile::OpenNewBeside() {
     }
     const int fd = CreateNewFile(temporary_.get(), existed_ ? &facts_ : nullptr);
     if (fd >= 0) {
+      // Noted only once made: a name noted before could be another's file.
+      inFlight_ = NoteFileInFlight(temporary_.get());
       stream_ = FileHandle(WriteStreamOn(fd));
       if (stream_) return true;
       const int error = errno;
       (void)RemoveFile(temporary_.get());
-      temporary_.reset();
+      DropTemporary();
       errno = error;
       return false;
     }
@@ -152,7 +154,7 @@ bool ReplacingFile::Commit(bool sync) {
   }
   if (way_ != Way::kReplace) return true;
   if (ReplaceByRename(temporary_.get(), target_.get(), sync)) {
-    temporary_.reset();
+    DropTemporary();
     return !sync || SyncFolderOf(target_.get()) || Fail(BMPRESIZE_CAUSE_WRITE_FAILED, errno);
   }
   error = errno;
@@ -188,7 +190,7 @@ bool ReplacingFile::CopyOverDestination(bool sync) {
   done = to.Close() && done;
   (void)from.Close();
   (void)RemoveFile(temporary_.get());
-  temporary_.reset();
+  DropTemporary();
   if (!done) return Fail(BMPRESIZE_CAUSE_WRITE_FAILED, error);
   leftPartial_ = false;
   return true;
@@ -202,6 +204,12 @@ void ReplacingFile::Abandon() {
   }
   if (temporary_) {
     (void)RemoveFile(temporary_.get());
-    temporary_.reset();
+    DropTemporary();
   }
+}
+
+void ReplacingFile::DropTemporary() {
+  ForgetFileInFlight(inFlight_);
+  inFlight_ = nullptr;
+  temporary_.reset();
 }
