@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <pthread.h>
 #include <unistd.h>
 #endif
 
@@ -32,6 +33,10 @@ struct FileInFlight {
 namespace {
 
 FileInFlight slots[FileInFlight::kSlots];
+// New files being made and noted at this moment, and whether a removal has
+// begun (after which none is made).
+std::atomic<int> beingMade{0};
+std::atomic<int> removing{0};
 
 std::size_t LengthWithin(const PathChar* path, std::size_t limit) {
   std::size_t n = 0;
@@ -48,6 +53,23 @@ void RemoveNow(const PathChar* path) {
 }
 
 }  // namespace
+
+MakingNewFile::MakingNewFile() {
+#ifndef _WIN32
+  sigset_t all;
+  sigfillset(&all);
+  (void)pthread_sigmask(SIG_BLOCK, &all, &before_);
+#endif
+  beingMade.fetch_add(1);
+  allowed_ = removing.load() == 0;
+}
+
+MakingNewFile::~MakingNewFile() {
+  beingMade.fetch_sub(1);
+#ifndef _WIN32
+  (void)pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+#endif
+}
 
 FileInFlight* NoteFileInFlight(const PathChar* path) {
   const std::size_t length = LengthWithin(path, FileInFlight::kUnits);
@@ -71,6 +93,11 @@ void ForgetFileInFlight(FileInFlight* slot) {
 }
 
 void RemoveFilesInFlight() {
+  // Every thread that is making a file holds back signals, so none of them is
+  // this one: each finishes noting its file in a moment.
+  removing.store(1);
+  while (beingMade.load() != 0) {
+  }
   for (FileInFlight& slot : slots) {
     int state = slot.state.load(std::memory_order_relaxed);
     while (state >= FileInFlight::kNoted &&

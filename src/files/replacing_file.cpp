@@ -111,10 +111,18 @@ bool ReplacingFile::OpenNewBeside() {
       errno = ENOMEM;
       return false;
     }
-    const int fd = CreateNewFile(temporary_.get(), existed_ ? &facts_ : nullptr);
-    if (fd >= 0) {
+    int fd = -1;
+    {
+      const MakingNewFile making;
+      if (!making.Allowed()) {
+        errno = EINTR;  // the process is ending
+        break;
+      }
+      fd = CreateNewFile(temporary_.get(), existed_ ? &facts_ : nullptr);
       // Noted only once made: a name noted before could be another's file.
-      inFlight_ = NoteFileInFlight(temporary_.get());
+      if (fd >= 0) inFlight_ = NoteFileInFlight(temporary_.get());
+    }
+    if (fd >= 0) {
       stream_ = FileHandle(WriteStreamOn(fd));
       if (stream_) return true;
       const int error = errno;
