@@ -108,3 +108,5 @@ void RemoveFilesInFlight() {
     slot.state.fetch_sub(1, std::memory_order_release);
   }
 }
+
+void AllowNewFilesAgain() { removing.store(0); }

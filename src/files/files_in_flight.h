@@ -45,3 +45,6 @@ void ForgetFileInFlight(FileInFlight* slot);
 // made. Async-signal-safe on POSIX systems: atomics and unlink() only. On
 // Windows, DeleteFileW, which leaves a file that is still open.
 void RemoveFilesInFlight();
+// Lets new files be made again after a removal; for tests, whose process goes
+// on.
+void AllowNewFilesAgain();

@@ -4,14 +4,18 @@
 // whole resize fails with that reason and the destination stays as it was.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "files/files_in_flight.h"
 #include "pipeline/resize.h"
 #include "support/bmp_bytes.h"
 #include "support/file_bytes.h"
@@ -93,6 +97,59 @@ class FaultySource final : public SourceEnd {
   volatile sig_atomic_t* cancel_;
 };
 
+// The picture's bytes, whose reads past offset gate wait until the cancel
+// flag is set, once they have said so in reached.
+class GatedWay final : public ByteSource {
+ public:
+  GatedWay(const ByteVector& data, std::int64_t gate, std::atomic<int>& reached, const volatile sig_atomic_t* cancel)
+      : data_(data), gate_(gate), reached_(reached), cancel_(cancel) {}
+  std::int64_t Position() const override { return at_; }
+  bool CanSeek() const override { return true; }
+  std::int64_t Length() const override { return static_cast<std::int64_t>(data_.size()); }
+
+ private:
+  std::size_t Fetch(void* destination, std::size_t n) override {
+    const std::size_t got =
+        at_ < static_cast<std::int64_t>(data_.size()) ? std::min(n, data_.size() - static_cast<std::size_t>(at_)) : 0;
+    if (at_ + static_cast<std::int64_t>(got) > gate_) {
+      reached_.store(1);
+      while (__atomic_load_n(cancel_, __ATOMIC_RELAXED) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::memcpy(destination, data_.data() + at_, got);
+    at_ += static_cast<std::int64_t>(got);
+    if (got < n) NoteEnd();
+    return got;
+  }
+  bool Seek(std::int64_t position) override {
+    at_ = position;
+    return true;
+  }
+
+  const ByteVector& data_;
+  std::int64_t gate_;
+  std::atomic<int>& reached_;
+  const volatile sig_atomic_t* cancel_;
+  std::int64_t at_ = 0;
+};
+
+class GatedSource final : public SourceEnd {
+ public:
+  GatedSource(const ByteVector& data, std::int64_t gate, const volatile sig_atomic_t* cancel)
+      : data_(data), gate_(gate), cancel_(cancel), bytes_(data, gate, reached, cancel) {}
+  bool Open(Cause&) override { return true; }
+  ByteSource& Bytes() override { return bytes_; }
+  std::unique_ptr<ByteSource> Another() const override {
+    return std::make_unique<GatedWay>(data_, gate_, reached, cancel_);
+  }
+  mutable std::atomic<int> reached{0};
+
+ private:
+  const ByteVector& data_;
+  std::int64_t gate_;
+  const volatile sig_atomic_t* cancel_;
+  GatedWay bytes_;
+};
+
 // A destination in memory whose writes at offsets fail with ENOSPC.
 class FullAtOffsets final : public DestinationEnd, private OffsetSink {
  public:
@@ -141,6 +198,50 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     if (c.error != 0) {
       EXPECT_EQ(result.error, c.error);
     }
+    EXPECT_EQ(ReadFileBytes(out), (ByteVector{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
+  }
+}
+
+// The caller's thread cancels a resize in flight on another thread, one
+// whose source holds it at its middle rows until then. Before that, the new
+// file in flight may be removed, as a signal handler that ends the process
+// removes it; the resize still ends cancelled, with nothing left.
+TEST(BandedResize, AnotherThreadCancelsAResizeInFlight) {
+  const ByteVector picture = Picture();
+  const std::int64_t middle = 54 + 30 * static_cast<std::int64_t>(kStride);
+  const struct {
+    std::int32_t threads;
+    bool removeFirst;
+  } cases[] = {{1, false}, {3, false}, {1, true}, {3, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.threads << " threads" << (c.removeFirst ? ", new file removed first" : ""));
+    TempDir dir;
+    const std::string out = dir.File("out.bmp");
+    WriteFileBytes(out, {'k', 'e', 'e', 'p'});
+    volatile sig_atomic_t cancel = 0;
+    GatedSource from(picture, middle, &cancel);
+    const NativePath to8(out.c_str());
+    bmpresize_options options = DefaultOptions();
+    options.percent = 99;
+    options.threads = c.threads;
+    options.cancel = &cancel;
+    bmpresize_result result{};
+    std::thread resize([&] {
+      PathDestination to(to8.get());
+      result = Resize(from, to, options);
+    });
+    while (from.reached.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(ListFolder(dir.path()).size(), 2u) << "the new file beside out.bmp";
+    if (c.removeFirst) {
+      RemoveFilesInFlight();
+      AllowNewFilesAgain();
+      EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
+    }
+    __atomic_store_n(&cancel, 1, __ATOMIC_RELAXED);
+    resize.join();
+    EXPECT_EQ(result.code, BMPRESIZE_DESTINATION_FAILED);
+    EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_CANCELLED);
     EXPECT_EQ(ReadFileBytes(out), (ByteVector{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
   }
