@@ -37,12 +37,20 @@ ByteVector Picture() {
   return b.data();
 }
 
-// The picture's bytes, read a second way that fails with error (or, with
-// error 0, sets the cancel flag) once a read reaches offset from.
+// What a read that reaches offset from meets: it fails with error; or, with
+// error 0, it sets the cancel flag, as another thread would; or, with reached
+// given, it says so there and waits until another thread sets the flag.
+struct Fault {
+  std::int64_t from;
+  int error;
+  volatile sig_atomic_t* cancel;
+  std::atomic<int>* reached = nullptr;
+};
+
+// The picture's bytes, read with a fault.
 class FaultyWay final : public ByteSource {
  public:
-  FaultyWay(const ByteVector& data, std::int64_t from, int error, volatile sig_atomic_t* cancel)
-      : data_(data), from_(from), error_(error), cancel_(cancel) {}
+  FaultyWay(const ByteVector& data, const Fault& fault) : data_(data), fault_(fault) {}
   std::int64_t Position() const override { return at_; }
   bool CanSeek() const override { return true; }
   std::int64_t Length() const override { return static_cast<std::int64_t>(data_.size()); }
@@ -51,15 +59,20 @@ class FaultyWay final : public ByteSource {
   std::size_t Fetch(void* destination, std::size_t n) override {
     std::size_t got =
         at_ < static_cast<std::int64_t>(data_.size()) ? std::min(n, data_.size() - static_cast<std::size_t>(at_)) : 0;
-    if (at_ + static_cast<std::int64_t>(got) > from_) {
-      if (error_ == 0) {
-        __atomic_store_n(cancel_, 1, __ATOMIC_RELAXED);  // as another thread would set it
-      } else {
-        got = at_ < from_ ? static_cast<std::size_t>(from_ - at_) : 0;
+    if (at_ + static_cast<std::int64_t>(got) > fault_.from) {
+      if (fault_.error != 0) {
+        got = at_ < fault_.from ? static_cast<std::size_t>(fault_.from - at_) : 0;
         std::memcpy(destination, data_.data() + at_, got);
         at_ += static_cast<std::int64_t>(got);
-        NoteError(error_);
+        NoteError(fault_.error);
         return got;
+      }
+      if (fault_.reached == nullptr) {
+        __atomic_store_n(fault_.cancel, 1, __ATOMIC_RELAXED);
+      } else {
+        fault_.reached->store(1);
+        while (__atomic_load_n(fault_.cancel, __ATOMIC_RELAXED) == 0)
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
     }
     std::memcpy(destination, data_.data() + at_, got);
@@ -73,81 +86,22 @@ class FaultyWay final : public ByteSource {
   }
 
   const ByteVector& data_;
-  std::int64_t from_;
-  int error_;
-  volatile sig_atomic_t* cancel_;
+  Fault fault_;
   std::int64_t at_ = 0;
 };
 
+// The picture, every way of reading it (each band's) with the fault.
 class FaultySource final : public SourceEnd {
  public:
-  FaultySource(const ByteVector& data, std::int64_t from, int error, volatile sig_atomic_t* cancel)
-      : data_(data), bytes_(data.data(), data.size()), from_(from), error_(error), cancel_(cancel) {}
+  FaultySource(const ByteVector& data, const Fault& fault) : data_(data), bytes_(data, fault), fault_(fault) {}
   bool Open(Cause&) override { return true; }
   ByteSource& Bytes() override { return bytes_; }
-  std::unique_ptr<ByteSource> Another() const override {
-    return std::make_unique<FaultyWay>(data_, from_, error_, cancel_);
-  }
+  std::unique_ptr<ByteSource> Another() const override { return std::make_unique<FaultyWay>(data_, fault_); }
 
  private:
   const ByteVector& data_;
-  MemorySource bytes_;
-  std::int64_t from_;
-  int error_;
-  volatile sig_atomic_t* cancel_;
-};
-
-// The picture's bytes, whose reads past offset gate wait until the cancel
-// flag is set, once they have said so in reached.
-class GatedWay final : public ByteSource {
- public:
-  GatedWay(const ByteVector& data, std::int64_t gate, std::atomic<int>& reached, const volatile sig_atomic_t* cancel)
-      : data_(data), gate_(gate), reached_(reached), cancel_(cancel) {}
-  std::int64_t Position() const override { return at_; }
-  bool CanSeek() const override { return true; }
-  std::int64_t Length() const override { return static_cast<std::int64_t>(data_.size()); }
-
- private:
-  std::size_t Fetch(void* destination, std::size_t n) override {
-    const std::size_t got =
-        at_ < static_cast<std::int64_t>(data_.size()) ? std::min(n, data_.size() - static_cast<std::size_t>(at_)) : 0;
-    if (at_ + static_cast<std::int64_t>(got) > gate_) {
-      reached_.store(1);
-      while (__atomic_load_n(cancel_, __ATOMIC_RELAXED) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    std::memcpy(destination, data_.data() + at_, got);
-    at_ += static_cast<std::int64_t>(got);
-    if (got < n) NoteEnd();
-    return got;
-  }
-  bool Seek(std::int64_t position) override {
-    at_ = position;
-    return true;
-  }
-
-  const ByteVector& data_;
-  std::int64_t gate_;
-  std::atomic<int>& reached_;
-  const volatile sig_atomic_t* cancel_;
-  std::int64_t at_ = 0;
-};
-
-class GatedSource final : public SourceEnd {
- public:
-  GatedSource(const ByteVector& data, std::int64_t gate, const volatile sig_atomic_t* cancel)
-      : data_(data), gate_(gate), cancel_(cancel), bytes_(data, gate, reached, cancel) {}
-  bool Open(Cause&) override { return true; }
-  ByteSource& Bytes() override { return bytes_; }
-  std::unique_ptr<ByteSource> Another() const override {
-    return std::make_unique<GatedWay>(data_, gate_, reached, cancel_);
-  }
-  mutable std::atomic<int> reached{0};
-
- private:
-  const ByteVector& data_;
-  std::int64_t gate_;
-  const volatile sig_atomic_t* cancel_;
-  GatedWay bytes_;
+  FaultyWay bytes_;
+  Fault fault_;
 };
 
 // A destination in memory whose writes at offsets fail with ENOSPC.
@@ -182,7 +136,7 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     const std::string out = dir.File("out.bmp");
     WriteFileBytes(out, {'k', 'e', 'e', 'p'});
     volatile sig_atomic_t cancel = 0;
-    FaultySource from(picture, middleBand, c.error, &cancel);
+    FaultySource from(picture, {middleBand, c.error, &cancel});
     const NativePath to8(out.c_str());
     bmpresize_options options = DefaultOptions();
     options.percent = 99;  // at 100 % the rows would be copied as they are
@@ -220,7 +174,8 @@ TEST(BandedResize, AnotherThreadCancelsAResizeInFlight) {
     const std::string out = dir.File("out.bmp");
     WriteFileBytes(out, {'k', 'e', 'e', 'p'});
     volatile sig_atomic_t cancel = 0;
-    GatedSource from(picture, middle, &cancel);
+    std::atomic<int> reached{0};
+    FaultySource from(picture, {middle, 0, &cancel, &reached});
     const NativePath to8(out.c_str());
     bmpresize_options options = DefaultOptions();
     options.percent = 99;
@@ -231,7 +186,7 @@ TEST(BandedResize, AnotherThreadCancelsAResizeInFlight) {
       PathDestination to(to8.get());
       result = Resize(from, to, options);
     });
-    while (from.reached.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (reached.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(ListFolder(dir.path()).size(), 2u) << "the new file beside out.bmp";
     if (c.removeFirst) {
       RemoveFilesInFlight();
