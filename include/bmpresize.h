@@ -82,6 +82,15 @@
  * destination rewritten in place. With options.sync the new file reaches
  * stable storage before it replaces the old one.
  *
+ * A path that names a descriptor this process has open (/dev/stdin,
+ * /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N, /proc/<pid>/fd/N; not
+ * on Windows) is read or written through that descriptor, as a read or write
+ * function would be: from where it stands and in its mode (an append stays
+ * one), pipes and terminals too, never reopened, cut or replaced. A
+ * descriptor that is not open fails to open (EBADF); one that writes the
+ * source file is refused (BMPRESIZE_CAUSE_SAME_AS_SOURCE); a failure leaves
+ * what it took of the picture there (BMPRESIZE_PARTIAL_DESCRIPTOR).
+ *
  * RESULTS
  *
  *   BMPRESIZE_OK                   999  the destination was written completely
@@ -100,7 +109,9 @@
  * exactly why (bmpresize_cause), result.value, result.limit and result.error
  * give the numbers. A source cut short gives BMPRESIZE_OK, its missing rows
  * white (16-bit sources repeat the last pixel read), and result.shortfall
- * says where its data ended; bmpresize_describe then writes a warning.
+ * says where its data ended; bmpresize_describe then writes a warning. It
+ * writes one too when result.notes has a bit set: an indexed source without a
+ * colour table, whose pixels are all white.
  *
  * THREADS AND SAFETY
  *
@@ -183,14 +194,29 @@ enum {
   BMPRESIZE_PATH_UNUSABLE_NAME = 4
 };
 
+/* The bits of bmpresize_result.notes: what a resize that succeeded warns of. */
+enum {
+  /* An indexed source (1 to 8 bits) whose pixel data starts where its colour
+   * table would: the table has no entry, and every pixel is white. */
+  BMPRESIZE_NOTE_NO_COLOUR_TABLE = 1
+};
+
+/* What a failure left of the picture at the destination: the value of
+ * result.partial_left. */
+enum {
+  BMPRESIZE_PARTIAL_NONE = 0,      /* the destination is as it was */
+  BMPRESIZE_PARTIAL_IN_PLACE = 1,  /* a file rewritten in place is partly rewritten */
+  BMPRESIZE_PARTIAL_DESCRIPTOR = 2 /* a descriptor path (/dev/stdout, /dev/fd/N) took part of the picture */
+};
+
 /* Where a source's pixel data ended before its picture did. The rows read
  * come from it; the others are white (in a 16-bit source they repeat the last
- * pixel read). A bottom-up source gives the picture's bottom rows, a top-down
- * one its top rows. */
+ * pixel read, or are white when none was). A bottom-up source gives the
+ * picture's bottom rows, a top-down one its top rows. */
 typedef struct bmpresize_shortfall {
   int cut_short;          /* nonzero when the data ended early */
   int top_down;           /* the rows read are the top ones */
-  int repeats_last_pixel; /* a 16-bit source */
+  int repeats_last_pixel; /* a 16-bit source from which at least one pixel was read */
   int64_t rows_read;      /* whole rows that came from the source */
   int64_t rows;           /* the rows of the picture */
 } bmpresize_shortfall;
@@ -202,14 +228,15 @@ typedef struct bmpresize_result {
   int64_t value;
   int64_t limit;
   int error;        /* errno of the system call that failed, 0 when none did */
-  int partial_left; /* a failure left a file destination partly rewritten */
+  int partial_left; /* what a failure left of the picture there: BMPRESIZE_PARTIAL_... */
   int32_t width;    /* the resized picture's width and height, once known */
   int32_t height;
   int64_t size; /* the destination's bytes, once known */
   bmpresize_shortfall shortfall;
   uint8_t first_bytes[16]; /* the source's first bytes (BMPRESIZE_CAUSE_NOT_BMP, SHORT_HEADER) */
   int32_t first_byte_count;
-  int64_t reserved[4]; /* room for what results may tell later; 0 */
+  int64_t notes;       /* warnings about a picture that was written: BMPRESIZE_NOTE_... bits */
+  int64_t reserved[3]; /* room for what results may tell later; 0 */
 } bmpresize_result;
 
 /* How a resize runs. Start from bmpresize_options_init, then change what you

@@ -4,9 +4,10 @@
  *
  *   int32_t BMPResizeScale(source, destination, percent);
  *
- * Reads the BMP file at source (1, 4, 8, 16, 24 or 32 bits per pixel,
+ * Reads the BMP file at source (1, 2, 4, 8, 16, 24 or 32 bits per pixel,
  * uncompressed, 16- or 32-bit bit fields, or 8- or 4-bit run-length encoded;
- * rows bottom-up or top-down; OS/2 1.x files too), scales its width and
+ * rows bottom-up or top-down, run-length encoded ones too; OS/2 1.x and 2.x
+ * files too), scales its width and
  * height by percent (100 keeps the size; each side is percent x side / 100
  * with the remainder dropped, and when either side is below 1 the picture is
  * 1 x 1) with bilinear
@@ -23,8 +24,9 @@
  *                                       opened, or does not start with "BM"
  *   BMPRESIZE_SOURCE_UNREADABLE     -1  the source starts with "BM" but cannot be
  *                                       read: empty, short headers, a compression
- *                                       or depth it does not take (JPEG, PNG,
- *                                       RLE24, run-length top-down, ...), too large,
+ *                                       or depth it does not take (JPEG or PNG
+ *                                       inside, RLE24, Huffman, CMYK, any
+ *                                       compression at 2 bits, ...), too large,
  *                                       or a read failing with an error
  *   BMPRESIZE_DESTINATION_FAILED    -2  the destination could not be written (null
  *                                       path, folder missing, disk full, ...)

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "file_identity.h"
 #include "forced_exit.h"
@@ -92,42 +93,46 @@ class Progress {
   std::size_t width_ = 0;
 };
 
-// The result of the batch that the source's file would become, if any: an
-// existing file by its identity (so under any name, a hard link included), or
-// by where the source's symbolic links lead, for a result yet to be written.
-std::size_t ResultOverwriting(const std::string& source, const std::map<FileIdentity, std::size_t>& existing,
-                              const std::map<std::string, std::size_t>& named, const FileIdentity* folder) {
-  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-  FileIdentity identity;
-  if (IdentityOf(source, identity)) {
-    const auto at = existing.find(identity);
-    return at == existing.end() ? kNone : at->second;
-  }
-  const std::string target = FollowLinks(source);
-  if (target.empty() || folder == nullptr) return kNone;
-  const std::string where = target.substr(0, target.size() - BaseName(target).size());
-  if (!IdentityOf(where.empty() ? "." : where, identity) || !(identity == *folder)) return kNone;
-  const auto at = named.find(NameKey(BaseName(target)));
-  return at == named.end() ? kNone : at->second;
+// Where writing a path would land: the file already there (under any name, a
+// hard link included, so no name is kept), or, for a file yet to be made, the
+// folder it would be made in and its name, the symbolic links at its end
+// followed. False when that cannot be told.
+using Landing = std::pair<FileIdentity, std::string>;
+bool LandingOf(const std::string& path, Landing& landing) {
+  landing.second.clear();
+  if (IdentityOf(path, landing.first)) return true;
+  const std::string target = FollowLinks(path);
+  if (target.empty()) return false;
+  const std::string name = BaseName(target);
+  const std::string where = target.substr(0, target.size() - name.size());
+  landing.second = NameKey(name);
+  return IdentityOf(where.empty() ? "." : where, landing.first);
 }
 
-// Each source that a result of the batch would overwrite, its own or another.
-void RefuseOverwrittenSources(const std::string& directory, const std::vector<BatchItem>& items,
-                              std::vector<std::string>& problems) {
-  std::map<FileIdentity, std::size_t> existing;
-  std::map<std::string, std::size_t> named;
+// Each result that would land on another result or on a source, its own or
+// another's: any of these would lose a picture without a word.
+void RefuseClashingResults(const std::vector<BatchItem>& items, std::vector<std::string>& problems) {
+  std::map<Landing, std::size_t> results;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    FileIdentity identity;
-    if (IdentityOf(items[i].destination, identity)) existing.emplace(identity, i);
-    named.emplace(NameKey(BaseName(items[i].destination)), i);
+    Landing landing;
+    if (!LandingOf(items[i].destination, landing)) continue;
+    const auto [at, fresh] = results.emplace(landing, i);
+    if (!fresh) {
+      const BatchItem& first = items[at->second];
+      problems.push_back(first.source + " and " + items[i].source +
+                         " would both be written to one file: " + first.destination + " and " + items[i].destination +
+                         " name the same file; choose another DIRECTORY");
+    }
   }
-  FileIdentity folder;
-  const bool folderKnown = IdentityOf(directory, folder);
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const std::size_t result = ResultOverwriting(items[i].source, existing, named, folderKnown ? &folder : nullptr);
+    Landing landing;
+    if (!LandingOf(items[i].source, landing)) continue;
+    const auto at = results.find(landing);
+    if (at == results.end()) continue;
+    const std::size_t result = at->second;
     if (result == i) {
       problems.push_back(items[i].source + ": its result would overwrite it; choose another DIRECTORY");
-    } else if (result < items.size()) {
+    } else {
       problems.push_back(items[result].source + ": its result " + items[result].destination + " would overwrite " +
                          items[i].source + ", another source of this batch; choose another DIRECTORY");
     }
@@ -176,7 +181,7 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
     }
     items.push_back(item);
   }
-  RefuseOverwrittenSources(line.directory, items, problems);
+  RefuseClashingResults(items, problems);
   return problems.empty();
 }
 

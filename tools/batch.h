@@ -22,8 +22,10 @@ bmpresize_options OptionsFor(const CommandLine& line);
 
 // Works out where each source goes. False, with one line per problem, when the
 // batch must not start: a source without a name of its own, '-', two sources
-// that would land on the same name, a result that would overwrite a source
-// (its own or another's: the same file under any name, a link included).
+// that would land on the same name, two results that would be one file (two
+// names of it, or two symbolic links to where it would be made), a result that
+// would overwrite a source (its own or another's: the same file under any
+// name, a link included).
 bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vector<std::string>& problems);
 
 // Runs a planned batch; answers the exit status (0 when every file was

@@ -44,7 +44,8 @@ const char kHelp[] =
     "\n"
     "  SOURCE        a BMP file; '-' reads standard input\n"
     "  DESTINATION   the file to create or overwrite; '-' writes standard output\n"
-    "                (which must not be a terminal)\n"
+    "                (which must not be a terminal); /dev/stdout, /dev/fd/N are\n"
+    "                written where they stand (>> appends)\n"
     "  PERCENT       a whole number from -2147483648 to 2147483647: 100 keeps the\n"
     "                size, 50 halves it, 200 doubles it; each side is\n"
     "                PERCENT x side / 100 with the remainder dropped, and when\n"
@@ -131,6 +132,8 @@ bool Arguments(int argc, char** argv, std::vector<std::string>& args) {
 std::string DescribeInterruption(const bmpresize_result& result, const std::string& destination, bool toStdout) {
   if (result.code == BMPRESIZE_OK) return destination + " was written completely all the same";
   if (toStdout) return "the picture on standard output is incomplete";
+  if (result.partial_left == BMPRESIZE_PARTIAL_DESCRIPTOR)
+    return destination + " took part of the picture, which stays";
   if (result.partial_left) return destination + " was being rewritten in place and is now partial";
   return destination + " was not written, nothing partial left";
 }

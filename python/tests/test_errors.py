@@ -2,11 +2,15 @@
 """Failures raise the Error a Python caller can sort them by, with the tool's
 sentence; wrong arguments raise what Python raises for them."""
 import array
+import ctypes
 import errno
+import os
 import pickle
 import struct
 import subprocess
 import sys
+import warnings
+from concurrent.futures import ProcessPoolExecutor
 
 import pytest
 
@@ -18,6 +22,22 @@ PICTURE = bmp(40, 30)
 CUT = PICTURE[:54 + 120 * 4 + 7]  # 4 whole rows of 30, and a bit
 SET = bmpresize.Cancel()
 SET.set()
+# 54 bytes that claim 8192 x 1024 pixels: at 400 %, 402 MB to answer.
+CLAIM = PICTURE[:18] + struct.pack("<ii", 8192, 1024) + PICTURE[26:54]
+CLAIM_AT_400 = 54 + 32768 * 3 * 4096
+
+
+def library_tells(cause):
+    """Whether the library has a sentence of its own for cause: one from
+    before it was added calls the failure "the resize failed"."""
+    from bmpresize import _native, _resize
+    result = _native.Result(code=Code.TOO_LARGE, cause=cause)
+    return "the resize failed" not in _resize._describe(_native.library(), result, None, None)
+
+
+# A library without a memory limit ignores the option.
+UNTIL_MEMORY_LIMIT = pytest.mark.xfail(not library_tells(Cause.MEMORY_LIMIT), strict=True,
+                                       reason="the library has no memory limit yet")
 
 # what, source bytes (None: no file), destination in a missing folder, percent, keywords, tool flags (None: the
 # tool has no such case), error, code, cause, errno
@@ -34,11 +54,14 @@ ROWS = [
      Cause.FILE_TOO_LARGE, None),
     ("cancelled", PICTURE, False, 50, {"cancel": SET}, None, bmpresize.DestinationError, Code.DESTINATION_FAILED,
      Cause.CANCELLED, None),
+    ("memory limit", PICTURE, False, 50, {"memory_limit": 1}, None, bmpresize.TooLargeError, Code.TOO_LARGE,
+     Cause.MEMORY_LIMIT, None),
 ]
+MARKS = {"memory limit": UNTIL_MEMORY_LIMIT}
 
 
-@pytest.mark.parametrize("what,data,no_folder,percent,options,flags,error,code,cause,number", ROWS,
-                         ids=[r[0] for r in ROWS])
+@pytest.mark.parametrize("what,data,no_folder,percent,options,flags,error,code,cause,number",
+                         [pytest.param(*r, id=r[0], marks=MARKS.get(r[0], ())) for r in ROWS])
 def test_failure_is_told(tmp_path, what, data, no_folder, percent, options, flags, error, code, cause, number):
     source = tmp_path / "in.bmp"
     if data is not None:
@@ -60,6 +83,49 @@ def test_cut_short_warns_and_writes():
     warning = caught[0].message
     assert (warning.rows_read, warning.rows, warning.top_down) == (4, 30, False)
     assert len(written) == 54 + 20 * 15 * 3
+    copy = pickle.loads(pickle.dumps(warning))
+    assert (type(copy), str(copy), copy.rows_read, copy.rows, copy.top_down) == (
+        bmpresize.CutShortWarning, str(warning), 4, 30, False)
+
+
+def test_no_colour_table_warns_and_writes_white():
+    # 8 bits, 4 x 2 pixels, pixel data at 54: no room for a colour table.
+    header = b"BM" + struct.pack("<IHHI", 54 + 8, 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, 4, 2, 1, 8, 0, 8, 0, 0, 0, 0)
+    with pytest.warns(bmpresize.NoColourTableWarning) as caught:
+        written = bmpresize.resize_bytes(header + info + bytes(8), 100)
+    assert str(caught[0].message) == "source: warning: has no colour table: every pixel is white"
+    assert written[54:] == b"\xff" * 12 + b"\xff" * 12
+    assert pickle.loads(pickle.dumps(caught[0].message)).args == caught[0].message.args
+
+
+def resize_warnings_as_errors(data):
+    warnings.simplefilter("error")
+    return bmpresize.resize_bytes(data, 50)
+
+
+def test_cut_short_as_an_error_leaves_a_worker_pool_whole():
+    with ProcessPoolExecutor(1) as pool:
+        with pytest.raises(bmpresize.CutShortWarning) as raised:
+            pool.submit(resize_warnings_as_errors, CUT).result()
+        assert (raised.value.rows_read, raised.value.rows) == (4, 30)
+        assert pool.submit(resize_warnings_as_errors, PICTURE).result() == bmpresize.resize_bytes(PICTURE, 50)
+
+
+@pytest.mark.parametrize("data,percent,options,cause,value,limit,said", [
+    (CLAIM, 400, {"max_bytes": 10**6}, Cause.BUFFER_TOO_SMALL, CLAIM_AT_400, 10**6,
+     f"source: the resized picture would take {CLAIM_AT_400} bytes, more than max_bytes=1000000 allows"),
+    (PICTURE, 50, {"max_bytes": 954 - 1}, Cause.BUFFER_TOO_SMALL, 954, 953, None),
+    pytest.param(PICTURE, 50, {"memory_limit": 1}, Cause.MEMORY_LIMIT, None, 1, None, marks=UNTIL_MEMORY_LIMIT),
+], ids=["max_bytes, a claim", "max_bytes, one byte less", "memory limit"])
+def test_bytes_refused(data, percent, options, cause, value, limit, said):
+    with pytest.raises(bmpresize.TooLargeError) as raised:
+        bmpresize.resize_bytes(data, percent, **options)
+    e = raised.value
+    assert (e.code, e.cause, e.limit) == (Code.TOO_LARGE, cause, limit)
+    assert value is None or e.value == value
+    assert said is None or str(e) == said
+    assert len(bmpresize.resize_bytes(PICTURE, 50, max_bytes=954)) == 954
 
 
 SPREAD = bytearray(2 * len(PICTURE))
@@ -82,8 +148,13 @@ def test_any_buffer_is_a_source(data):
     (lambda: bmpresize.resize_bytes(PICTURE, 50, colour=1), TypeError),
     (lambda: bmpresize.resize_bytes("in.bmp", 50), TypeError),
     (lambda: bmpresize.resize_file("in.bmp\0x", "out.bmp", 50), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, max_bytes=-1), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, max_bytes="954"), TypeError),
+    (lambda: bmpresize.resize_file("in.bmp", "out.bmp", 50, max_bytes=954), TypeError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, memory_limit=-1), ValueError),
 ], ids=["float percent", "percent beyond 32 bits", "negative threads", "cancel not a flag", "unknown option",
-        "a path given as data", "null byte in a path"])
+        "a path given as data", "null byte in a path", "negative max_bytes", "max_bytes not a number",
+        "max_bytes of a file", "negative memory limit"])
 def test_wrong_argument(call, error):
     with pytest.raises(error):
         call()
@@ -98,3 +169,46 @@ def test_no_memory_for_the_result_is_too_large():
               "except bmpresize.TooLargeError as e: print(e.cause.name, e)")
     done = subprocess.run([sys.executable, "-c", script], input=claim, capture_output=True, check=True)
     assert done.stdout.decode().strip() == "NO_MEMORY source: there is not enough memory for the resized picture"
+
+
+@pytest.mark.skipif(not sys.platform.startswith("linux"), reason="ru_maxrss counts KiB on Linux")
+def test_bytes_are_held_once():
+    script = ("import resource, sys, warnings, bmpresize; warnings.simplefilter('ignore')\n"
+              "out = bmpresize.resize_bytes(sys.stdin.buffer.read(), 400, threads=1)\n"
+              "print(type(out).__name__, len(out), resource.getrusage(resource.RUSAGE_SELF).ru_maxrss * 1024)")
+    done = subprocess.run([sys.executable, "-c", script], input=CLAIM, capture_output=True, check=True)
+    kind, size, peak = done.stdout.decode().split()
+    assert (kind, int(size)) == ("bytes", CLAIM_AT_400)
+    assert int(peak) < 1.5 * CLAIM_AT_400, f"{int(peak) / CLAIM_AT_400:.2f} times the result at the peak"
+
+
+@pytest.mark.parametrize("kind", ["_InPlace", "_Copied"])
+@pytest.mark.parametrize("written", [10, 4], ids=["all", "fewer"])
+def test_result_buffer_answers_the_bytes_written(kind, written):
+    from bmpresize import _buffer
+    if kind == "_InPlace" and not _buffer.CPYTHON:
+        pytest.skip("bytes filled in place need CPython")
+    with getattr(_buffer, kind)(10) as out:
+        ctypes.memmove(out.address, b"0123456789", 10)
+        taken = out.take(written)
+    assert type(taken) is bytes and taken == b"0123456789"[:written]
+    assert sys.getrefcount(taken) == 2  # taken, and getrefcount's argument
+
+
+@pytest.mark.skipif(sys.platform == "win32", reason="Windows names no descriptor by path")
+@pytest.mark.parametrize("spelling", ["/dev/fd/{}", "/proc/self/fd/{}"])
+def test_descriptor_path_is_written_where_it_stands(tmp_path, spelling):
+    source = tmp_path / "in.bmp"
+    source.write_bytes(bmp(9, 7))
+    bmpresize.resize_file(source, tmp_path / "expected.bmp", 50)
+    target = tmp_path / "log.bin"
+    target.write_bytes(b"HELD")
+    fd = os.open(target, os.O_WRONLY | os.O_APPEND)
+    try:
+        for _ in range(2):
+            bmpresize.resize_file(source, spelling.format(fd), 50)
+    finally:
+        os.close(fd)
+    assert target.read_bytes() == b"HELD" + 2 * (tmp_path / "expected.bmp").read_bytes()
+    with pytest.raises(bmpresize.DestinationError, match="Bad file descriptor"):
+        bmpresize.resize_file(source, spelling.format(fd), 50)

@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: MIT
 """Resizes let go of the interpreter lock, and threads resizing at once get
 the bytes one thread gets."""
+import subprocess
+import sys
 import threading
 import time
 from concurrent.futures import ThreadPoolExecutor
@@ -52,3 +54,20 @@ def test_one_picture_on_several_threads_gives_the_bytes_of_one(tmp_path):
             assert bmpresize.resize_bytes(data, percent, threads=threads) == one
             bmpresize.resize_file(source, tmp_path / "out.bmp", percent, threads=threads)
             assert (tmp_path / "out.bmp").read_bytes() == one
+
+
+def test_exit_stops_a_daemon_threads_resize_and_leaves_no_temporary_file(tmp_path):
+    source = tmp_path / "in.bmp"
+    source.write_bytes(bmp(6000, 4000))
+    # The interpreter exits once the resize is writing its temporary file.
+    script = (
+        "import pathlib, sys, threading, time, bmpresize\n"
+        "folder = pathlib.Path(sys.argv[1])\n"
+        "resize = threading.Thread(target=bmpresize.resize_file, daemon=True,\n"
+        "                          args=(folder / 'in.bmp', folder / 'out.bmp', 200))\n"
+        "resize.start()\n"
+        "while resize.is_alive() and not list(folder.glob('*.tmp')): time.sleep(0.001)\n"
+    )
+    done = subprocess.run([sys.executable, "-c", script, str(tmp_path)], capture_output=True, text=True, timeout=60)
+    assert done.returncode == 0, done.stderr
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["in.bmp"]

@@ -8,6 +8,7 @@
 #include "bmpresize.h"
 #include "files/files_in_flight.h"
 #include "files/native_path.h"
+#include "pipeline/path_ends.h"
 #include "pipeline/resize.h"
 
 namespace {
@@ -44,8 +45,7 @@ template <typename Use>
 bmpresize_result WithSource(const bmpresize_source* source, Use use) {
   if (source == nullptr || source->path != nullptr) {
     const NativePath path(source != nullptr ? source->path : nullptr);
-    PathSource end(path.get(), path.Error());
-    return use(end);
+    return WithPathSource(path.get(), path.Error(), use);
   }
   if (source->read != nullptr) {
     CallbackSourceEnd end(source->read, source->user);
@@ -60,8 +60,7 @@ template <typename Use>
 bmpresize_result WithDestination(const bmpresize_destination* destination, Use use) {
   if (destination == nullptr || destination->path != nullptr) {
     const NativePath path(destination != nullptr ? destination->path : nullptr);
-    PathDestination end(path.get(), path.Error());
-    return use(end);
+    return WithPathDestination(path.get(), path.Error(), use);
   }
   if (destination->write != nullptr) {
     CallbackDestination end(destination->write, destination->user);
@@ -138,9 +137,10 @@ bmpresize_code bmpresize_file_w(const wchar_t* source, const wchar_t* destinatio
                                 bmpresize_result* result) {
   // Wide paths go to the file functions as they are.
   return Guarded(result, [&] {
-    PathSource from(source);
-    PathDestination to(destination);
-    return Resize(from, to, OptionsOrDefault(options));
+    const bmpresize_options chosen = OptionsOrDefault(options);
+    return WithPathSource(source, 0, [&](SourceEnd& from) {
+      return WithPathDestination(destination, 0, [&](DestinationEnd& to) { return Resize(from, to, chosen); });
+    });
   });
 }
 #endif

@@ -270,7 +270,9 @@ void DestinationReason(Sentence& s, const bmpresize_result& r) {
       return;
     case BMPRESIZE_CAUSE_WRITE_FAILED:
       s << "could not be written completely: " << SystemReason(r.error);
-      if (r.partial_left) s << "; it was being rewritten in place (its folder takes no new file) and is now partial";
+      if (r.partial_left == BMPRESIZE_PARTIAL_IN_PLACE)
+        s << "; it was being rewritten in place (its folder takes no new file) and is now partial";
+      if (r.partial_left == BMPRESIZE_PARTIAL_DESCRIPTOR) s << "; what it took of the picture stays there";
       return;
     case BMPRESIZE_CAUSE_BUFFER_TOO_SMALL:
       s << "holds " << r.limit << " bytes, fewer than the " << r.value << " of the resized picture";
@@ -293,6 +295,11 @@ std::size_t Describe(const bmpresize_result& result, const char* source, const c
   const char* sourceName = source != nullptr ? source : "source";
   const char* destinationName = destination != nullptr ? destination : "destination";
   if (result.code == BMPRESIZE_OK) {
+    // Without a colour table the picture is white whatever else it lacks.
+    if ((result.notes & BMPRESIZE_NOTE_NO_COLOUR_TABLE) != 0) {
+      s << sourceName << ": warning: has no colour table: every pixel is white";
+      return s.Length();
+    }
     if (!result.shortfall.cut_short) return 0;
     s << sourceName << ": warning: cut short: ";
     RowsRead(s, result.shortfall);

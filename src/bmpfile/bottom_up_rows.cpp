@@ -54,8 +54,13 @@ bool BottomUpRows::ReadRow16(PixelRow row) {
     return false;
   }
   last16_.Pass(row_.get(), got, row.width);
-  if (last16_.Decode(row_.get(), got, row) < row.width) NoteDataEnd(index);
+  if (last16_.Decode(row_.get(), got, row) < row.width) NoteDataEnd16(index);
   return true;
+}
+
+void BottomUpRows::NoteDataEnd16(std::int64_t index) {
+  NoteDataEnd(index);
+  shortfall_.repeatsLastPixel = last16_.Found();
 }
 
 void BottomUpRows::SkipRows(std::int64_t n) {
@@ -68,7 +73,7 @@ void BottomUpRows::SkipRows(std::int64_t n) {
       const std::size_t got = source_.Read(row_.get(), static_cast<std::size_t>(layout_.stride));
       if (SourceFailed()) return;
       last16_.Pass(row_.get(), got, layout_.width);
-      if (got < 2 * static_cast<std::size_t>(layout_.width)) NoteDataEnd(first + i);
+      if (got < 2 * static_cast<std::size_t>(layout_.width)) NoteDataEnd16(first + i);
     }
     return;
   }

@@ -19,6 +19,9 @@ class BottomUpRows final : public RowReader {
 
  private:
   bool ReadRow16(PixelRow row);
+  // The 16-bit data ended in the row at index: the pixels after it repeat the
+  // last one read, if any was.
+  void NoteDataEnd16(std::int64_t index);
   // Reads the next row into the buffer; false once the data has ended there.
   bool FetchRow(std::int64_t index);
   // Whole rows from the bottom that came from the file, the row at index being

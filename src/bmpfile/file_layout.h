@@ -43,6 +43,9 @@ struct FileLayout {
   // The colour table of a 1, 2, 4 or 8-bit file: 2^depth entries, and white
   // beyond them.
   Palette palette{};
+  // An indexed file whose pixel data starts where its colour table would:
+  // the table has no entry, and every pixel is white.
+  bool noColourTable = false;
   // 16-bit pixels: the channel masks (5-5-5 without bit fields).
   ChannelMasks masks16;
   ChannelShifts shifts16{};

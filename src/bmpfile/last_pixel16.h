@@ -26,6 +26,8 @@ class LastPixel16 {
   void Pass(const std::uint8_t* bytes, std::size_t count, std::int32_t width);
   // Answers how many whole pixels the bytes held.
   std::int32_t Decode(const std::uint8_t* bytes, std::size_t count, PixelRow row);
+  // Whether a whole pixel was found: the missing ones repeat it, else are white.
+  bool Found() const { return have_; }
 
  private:
   const ChannelMasks masks_;

@@ -163,6 +163,7 @@ void ReadPalette(ByteSource& source, FileLayout& layout, std::int64_t tableOffse
   const std::int32_t size = PaletteSizeForDepth(layout.depth);
   const std::int64_t offBits = static_cast<std::int32_t>(layout.file.bfOffBits);
   const std::int64_t count = std::clamp<std::int64_t>((offBits - tableOffset) / entryBytes, 0, size);
+  layout.noColourTable = count == 0;
   for (std::int64_t i = 0; i < count; ++i) {
     std::uint8_t entry[4] = {};
     if (ReadExact(entry, entryBytes, 1, source))

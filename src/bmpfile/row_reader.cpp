@@ -8,7 +8,6 @@
 RowReader::RowReader(ByteSource& source, const FileLayout& layout) : source_(source), layout_(layout) {
   shortfall_.height = layout.height;
   shortfall_.topDown = IsTopDown(layout.storage);
-  shortfall_.repeatsLastPixel = layout.depth == 16;
 }
 
 bool RowReader::SourceFailed() {

@@ -27,7 +27,10 @@ bool TopDownRows::Prepare() {
   if (!(canSeek ? PrepareSeeking(end) : HoldInMemory())) return false;
   if (SourceFailed()) return false;
   if (available_ < wanted_) DataEndsAt(available_);
-  if (layout_.depth == 16 && available_ < wanted_) FindLastPixel16();
+  if (layout_.depth == 16 && available_ < wanted_) {
+    FindLastPixel16();
+    shortfall_.repeatsLastPixel = last16_.Found();
+  }
   return !Failed();
 }
 

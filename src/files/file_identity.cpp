@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "files/file_identity.h"
 
-#include <cstdint>
-
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -10,44 +8,47 @@
 #include <sys/stat.h>
 #endif
 
-namespace {
-
-struct FileIdentity {
-  std::uint64_t device = 0;
-  std::uint64_t file = 0;
-};
-
 #ifdef _WIN32
 
-bool RegularIdentity(std::FILE* stream, FileIdentity& identity) {
-  if (stream == nullptr) return false;
-  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+bool RegularFileId(int fd, FileId& id) {
+  if (fd < 0) return false;
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
   BY_HANDLE_FILE_INFORMATION info{};
   if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
       !GetFileInformationByHandle(handle, &info))
     return false;
-  identity.device = info.dwVolumeSerialNumber;
-  identity.file = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  id.device = info.dwVolumeSerialNumber;
+  id.file = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
   return true;
 }
 
 #else
 
-bool RegularIdentity(std::FILE* stream, FileIdentity& identity) {
+bool RegularFileId(int fd, FileId& id) {
   struct stat st;
-  if (stream == nullptr || fstat(fileno(stream), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  identity.device = static_cast<std::uint64_t>(st.st_dev);
-  identity.file = static_cast<std::uint64_t>(st.st_ino);
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  id.device = static_cast<std::uint64_t>(st.st_dev);
+  id.file = static_cast<std::uint64_t>(st.st_ino);
   return true;
 }
 
 #endif
 
-}  // namespace
+int DescriptorOf(std::FILE* stream) {
+  if (stream == nullptr) return -1;
+#ifdef _WIN32
+  return _fileno(stream);
+#else
+  return fileno(stream);
+#endif
+}
 
-bool IsSameRegularFile(std::FILE* a, std::FILE* b) {
-  FileIdentity first;
-  FileIdentity second;
-  return RegularIdentity(a, first) && RegularIdentity(b, second) && first.device == second.device &&
-         first.file == second.file;
+bool RegularFileId(std::FILE* stream, FileId& id) { return RegularFileId(DescriptorOf(stream), id); }
+
+bool IsSameRegularFile(std::FILE* a, std::FILE* b) { return IsSameRegularFile(DescriptorOf(a), DescriptorOf(b)); }
+
+bool IsSameRegularFile(int a, int b) {
+  FileId first;
+  FileId second;
+  return RegularFileId(a, first) && RegularFileId(b, second) && first == second;
 }

@@ -1,11 +1,28 @@
 // SPDX-License-Identifier: MIT
-// Whether two open streams are one file: the same device and inode on POSIX,
-// the same volume and file index on Windows, so every name of one file (the
-// same path spelt otherwise, a hard link, a symbolic link) is that file.
+// Which file an open stream or descriptor is: the same device and inode on POSIX, the same
+// volume and file index on Windows, so every name of one file (the same path
+// spelt otherwise, a hard link, a symbolic link) is that file.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
-// Whether both streams have one regular file open (a pipe, a terminal or a
-// device is never the same file here).
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FileId& other) const { return device == other.device && file == other.file; }
+};
+
+// False unless the stream has a regular file open (a pipe, a terminal or a
+// device has no identity here).
+bool RegularFileId(std::FILE* stream, FileId& id);
+// The same for a descriptor; -1 is none.
+bool RegularFileId(int fd, FileId& id);
+
+// Whether both streams have one regular file open.
 bool IsSameRegularFile(std::FILE* a, std::FILE* b);
+// The same for two descriptors; -1 is none.
+bool IsSameRegularFile(int a, int b);
+
+// The descriptor under a stream; -1 for none.
+int DescriptorOf(std::FILE* stream);

@@ -96,6 +96,7 @@ bool ReplacingFile::Open(const PathChar* path, std::FILE* source, bool knownSour
     (void)stream_.Close();
     return Fail(BMPRESIZE_CAUSE_SAME_AS_SOURCE, error);
   }
+  turn_.Take(stream_.get());
   way_ = Way::kInPlace;
   return true;
 }
@@ -155,6 +156,7 @@ bool ReplacingFile::Commit(bool sync) {
     done = false;
     error = errno;
   }
+  turn_.Release();
   if (!done) {
     leftPartial_ = way_ == Way::kInPlace;
     Abandon();
@@ -176,6 +178,7 @@ bool ReplacingFile::CopyOverDestination(bool sync) {
   FileFacts facts;
   const int fd = from ? OpenExistingForWriting(target_.get(), facts) : -1;
   FileHandle to(fd >= 0 ? WriteStreamOn(fd) : nullptr);
+  turn_.Take(to.get());
   way_ = Way::kInPlace;
   bool done = from && to;
   std::uint64_t length = 0;
@@ -196,6 +199,7 @@ bool ReplacingFile::CopyOverDestination(bool sync) {
          (!sync || SyncToStorage(to.get()));
   const int error = errno;
   done = to.Close() && done;
+  turn_.Release();
   (void)from.Close();
   (void)RemoveFile(temporary_.get());
   DropTemporary();
@@ -210,6 +214,7 @@ void ReplacingFile::Abandon() {
     if (way_ == Way::kInPlace && PositionIn(stream_.get()) > 0) leftPartial_ = true;
     (void)stream_.Close();
   }
+  turn_.Release();
   if (temporary_) {
     (void)RemoveFile(temporary_.get());
     DropTemporary();

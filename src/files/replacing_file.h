@@ -14,8 +14,11 @@
 // would allow the rename. Where no new file can be made beside it (its folder
 // refuses one) but the file itself may be written, or where the system refuses
 // the rename (a file bind-mounted into a container), the file is rewritten in
-// place instead: the one way a failure can leave it partial. A file that is
-// not regular (a device, a FIFO) is written directly, as it is.
+// place instead: the one way a failure can leave it partial. Within the
+// process one file is rewritten in place by one ReplacingFile at a time:
+// another waits in Open() (or Commit(), after a refused rename) until the
+// first has committed or given up. A file that is not regular (a device, a
+// FIFO) is written directly, as it is.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +27,7 @@
 #include "files/file_stream.h"
 #include "files/files_in_flight.h"
 #include "files/file_system.h"
+#include "files/in_place_turn.h"
 #include "result/cause.h"
 
 class ReplacingFile {
@@ -77,4 +81,5 @@ class ReplacingFile {
   Way way_ = Way::kNone;
   Cause failure_;
   bool leftPartial_ = false;
+  InPlaceTurn turn_;  // held while the destination is rewritten in place
 };

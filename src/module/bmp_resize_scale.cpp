@@ -6,6 +6,7 @@
 
 #include "bmpresizescale.h"
 #include "module/utf16_to_utf8.h"
+#include "pipeline/path_ends.h"
 #include "pipeline/resize.h"
 
 namespace {
@@ -31,13 +32,17 @@ std::int32_t ResizeFiles(const BmpResizeChar16* sourcePath, const BmpResizeChar1
                          std::int32_t percent) {
   std::string sourceStorage;
   std::string destinationStorage;
-  PathSource source(NativePathOf(sourcePath, sourceStorage));
-  PathDestination destination(NativePathOf(destinationPath, destinationStorage));
   bmpresize_options options = DefaultOptions();
   options.percent = percent;
   // A host on a device does not expect a call to start threads.
   options.threads = 1;
-  return Resize(source, destination, options).code;
+  return WithPathSource(NativePathOf(sourcePath, sourceStorage), 0,
+                        [&](SourceEnd& source) {
+                          return WithPathDestination(
+                              NativePathOf(destinationPath, destinationStorage), 0,
+                              [&](DestinationEnd& destination) { return Resize(source, destination, options); });
+                        })
+      .code;
 }
 
 }  // namespace

@@ -44,8 +44,8 @@ class DestinationEnd {
   [[nodiscard]] virtual bool Commit(bool sync, Cause& cause) = 0;
   // Gives up what was written.
   virtual void Abandon() {}
-  // Whether a failure left the destination partly rewritten.
-  virtual bool LeftPartial() const { return false; }
+  // What a failure left of the picture there: BMPRESIZE_PARTIAL_...
+  virtual int LeftPartial() const { return BMPRESIZE_PARTIAL_NONE; }
 };
 
 // A file by its native path; a null path is no destination, unless pathError
@@ -61,7 +61,7 @@ class PathDestination final : public DestinationEnd {
   std::FILE* NewFile() override;
   bool Commit(bool sync, Cause& cause) override;
   void Abandon() override { file_.Abandon(); }
-  bool LeftPartial() const override { return file_.LeftPartial(); }
+  int LeftPartial() const override { return file_.LeftPartial() ? BMPRESIZE_PARTIAL_IN_PLACE : BMPRESIZE_PARTIAL_NONE; }
 
  private:
   const PathChar* path_;

@@ -30,6 +30,7 @@ bool Plan(SourceEnd& source, BmpReader& reader, const bmpresize_options& options
   result.width = plan.destination.width;
   result.height = plan.destination.height;
   result.size = static_cast<std::int64_t>(plan.fileSize);
+  if (reader.Layout().noColourTable) result.notes |= BMPRESIZE_NOTE_NO_COLOUR_TABLE;
   return true;
 }
 

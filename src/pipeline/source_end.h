@@ -10,6 +10,7 @@
 
 #include "bmpfile/byte_source.h"
 #include "bmpresize.h"
+#include "files/file_identity.h"
 #include "files/file_source.h"
 #include "files/file_stream.h"
 #include "pipeline/callback_source.h"
@@ -30,6 +31,10 @@ class SourceEnd {
   // function may hold any file's bytes.
   virtual bool IsFile() const { return false; }
   virtual std::FILE* File() const { return nullptr; }
+  // Once open: the descriptor read from, where the source is an open file or
+  // descriptor (-1 otherwise), so that a destination that is a descriptor can
+  // tell whether it is the same file.
+  virtual int Descriptor() const { return -1; }
   // Once open: a second way into the same bytes, seekable and with a position
   // of its own, that another thread may read while this one reads the first;
   // null where the source has none (a pipe, a read function) or memory for it
@@ -48,6 +53,7 @@ class PathSource final : public SourceEnd {
   ByteSource& Bytes() override { return bytes_; }
   bool IsFile() const override { return true; }
   std::FILE* File() const override { return file_.get(); }
+  int Descriptor() const override { return DescriptorOf(file_.get()); }
   std::unique_ptr<ByteSource> Another() const override;
   void Close() override { (void)file_.Close(); }
 

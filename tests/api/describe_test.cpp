@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bmpresize.h"
+#include "support/bmp_bytes.h"
 
 namespace {
 
@@ -79,13 +80,17 @@ TEST(Describe, RareResultsAreWorded) {
     const std::string words = Describe(c.result);
     EXPECT_EQ(words.rfind(c.words, 0), 0u) << words;
   }
-  bmpresize_result inPlace = Destination(BMPRESIZE_CAUSE_WRITE_FAILED, 0, ENOSPC);
-  inPlace.partial_left = 1;
-  EXPECT_NE(Describe(inPlace).find("rewritten in place"), std::string::npos);
+  bmpresize_result partial = Destination(BMPRESIZE_CAUSE_WRITE_FAILED, 0, ENOSPC);
+  partial.partial_left = BMPRESIZE_PARTIAL_IN_PLACE;
+  EXPECT_NE(Describe(partial).find("rewritten in place"), std::string::npos);
+  partial.partial_left = BMPRESIZE_PARTIAL_DESCRIPTOR;
+  EXPECT_NE(Describe(partial).find("what it took of the picture stays there"), std::string::npos);
+  EXPECT_EQ(Describe(partial).find("rewritten in place"), std::string::npos);
 }
 
-// A success says nothing, unless its source was cut short; a buffer too small
-// for the sentence gets as much as fits, and the answer counts it all.
+// A success says nothing, unless its source was cut short or had no colour
+// table; a buffer too small for the sentence gets as much as fits, and the
+// answer counts it all.
 TEST(Describe, SuccessesAndShortBuffers) {
   bmpresize_result done = Result(BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE);
   EXPECT_EQ(Describe(done), "");
@@ -95,6 +100,13 @@ TEST(Describe, SuccessesAndShortBuffers) {
   done.shortfall = {1, 1, 0, 3, 5};
   EXPECT_EQ(Describe(done),
             "in.bmp: warning: cut short: only the top 3 of its 5 rows could be read; the rows below are white");
+  done.shortfall = {1, 0, 1, 0, 5};
+  EXPECT_EQ(Describe(done),
+            "in.bmp: warning: cut short: none of its 5 rows could be read; the rest repeat the last pixel read");
+  done.shortfall = {1, 0, 0, 0, 5};
+  EXPECT_EQ(Describe(done), "in.bmp: warning: cut short: none of its 5 rows could be read; the picture is white");
+  done.notes = BMPRESIZE_NOTE_NO_COLOUR_TABLE;
+  EXPECT_EQ(Describe(done), "in.bmp: warning: has no colour table: every pixel is white");
 
   char text[8] = "xxxxxxx";
   const bmpresize_result failed = Destination(BMPRESIZE_CAUSE_CANCELLED, 0);
@@ -103,6 +115,32 @@ TEST(Describe, SuccessesAndShortBuffers) {
   EXPECT_EQ(std::string(text), "destina");
   EXPECT_EQ(bmpresize_describe(nullptr, "a", "b", text, sizeof text), 0u);
   EXPECT_EQ(std::string(text), "");
+}
+
+// An indexed file whose pixel data starts where its colour table would is
+// resized white, with a note; a table of one entry, or no table at all at 24
+// bits, is nothing to note.
+TEST(Describe, IndexedFileWithoutColourTableIsNoted) {
+  const struct {
+    std::uint16_t depth;
+    std::uint32_t entries;
+    bool noted;
+  } cases[] = {{8, 0, true}, {1, 0, true}, {4, 0, true}, {8, 1, false}, {24, 0, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.depth) + " bits, " + std::to_string(c.entries) + " entries");
+    BmpBytes b;
+    b.Headers(4, 2, c.depth, 54 + 4 * c.entries);
+    for (std::uint32_t i = 0; i < c.entries; ++i) b.PaletteEntry({0, 0, 0, 0});
+    b.Zeros(2 * 12);
+    std::vector<std::uint8_t> out(1024);
+    bmpresize_result result{};
+    ASSERT_EQ(bmpresize_memory(b.data().data(), b.size(), out.data(), out.size(), nullptr, &result), BMPRESIZE_OK);
+    EXPECT_EQ((result.notes & BMPRESIZE_NOTE_NO_COLOUR_TABLE) != 0, c.noted);
+    EXPECT_EQ(Describe(result).empty(), !c.noted);
+    if (c.noted) {
+      EXPECT_EQ(out[54], 255);  // the first pixel's blue
+    }
+  }
 }
 
 }  // namespace

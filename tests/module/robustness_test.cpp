@@ -320,6 +320,46 @@ TEST(DestinationPermissions, AreHonouredAndKept) {
   }
 }
 
+// Two threads rewriting one file in place at once (its folder takes no new
+// file), each through a hard link of its own, take turns: the file ends as
+// one whole result or the other, never a mix of the two.
+TEST(DestinationPermissions, OneFileIsRewrittenInPlaceOnceAtATime) {
+  TempDir dir;
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  const std::string folder = dir.File("f"), one = folder + "/one.bmp", two = folder + "/two.bmp";
+  ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
+  WriteFileBytes(dir.File("wide.bmp"), SmallBmp(1200, 900));
+  WriteFileBytes(dir.File("tall.bmp"), SmallBmp(900, 1200));
+  ASSERT_EQ(CallExport(dir.File("wide.bmp"), dir.File("wide-150.bmp"), 150), BMPRESIZE_OK);
+  ASSERT_EQ(CallExport(dir.File("tall.bmp"), dir.File("tall-150.bmp"), 150), BMPRESIZE_OK);
+  const std::vector<std::uint8_t> wide = ReadFileBytes(dir.File("wide-150.bmp"));
+  const std::vector<std::uint8_t> tall = ReadFileBytes(dir.File("tall-150.bmp"));
+  WriteFileBytes(one, SmallBmp(3, 3));
+  ASSERT_EQ(link(one.c_str(), two.c_str()), 0);
+  ASSERT_EQ(chmod(one.c_str(), 0666), 0);
+  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      alarm(static_cast<unsigned>(kTimeLimitSeconds));  // a rewrite that waits for ever fails the test
+      if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+      std::int32_t other = 0;
+      std::thread second([&] { other = CallExport(dir.File("tall.bmp"), two, 150); });
+      const std::int32_t first = CallExport(dir.File("wide.bmp"), one, 150);
+      second.join();
+      _exit(first == BMPRESIZE_OK && other == BMPRESIZE_OK ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const std::vector<std::uint8_t> written = ReadFileBytes(one);
+    EXPECT_TRUE(written == wide || written == tall) << written.size() << " bytes, neither result";
+  }
+  ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+  EXPECT_EQ(ListFolder(folder), (std::set<std::string>{"one.bmp", "two.bmp"}));
+}
+
 }  // namespace
 
 #endif  // __linux__

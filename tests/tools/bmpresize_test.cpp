@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The command-line tool, run through the shell as a user would run it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,12 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command_line.h"
 #include "reference/write_bmp_file.h"
 #include "support/bmp_bytes.h"
+#include "support/sha256.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -226,6 +231,89 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
   EXPECT_EQ(ReadFileBytes(dir.File("in.bmp")).size(), ReadFileBytes(dir.File("other.bmp")).size());
 }
 
+// Everything under a folder as it stands: each link's text, each file's size
+// and hash.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> snapshot;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    const std::string path = entry.path().string();
+    if (entry.is_symlink()) {
+      snapshot[path] = "-> " + std::filesystem::read_symlink(entry.path()).string();
+    } else if (entry.is_regular_file()) {
+      const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+      snapshot[path] = std::to_string(bytes.size()) + " bytes, " + Sha256Hex(bytes);
+    }
+  }
+  return snapshot;
+}
+
+// Two results that would be one file, whatever names they go by, are refused
+// before anything is written: the one written second would silently replace
+// the first, or, rewritten in place in a folder that takes no new file, mix
+// with it. Also as an ordinary user in such a folder (root is dropped to
+// nobody there, since root writes into any folder).
+TEST(BmpresizeTool, BatchRefusesTwoResultsThatAreOneFile) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> links;  // name in out/ -> link text; "" a hard link to b.bmp
+    bool oldB;                                               // out/b.bmp is there beforehand
+  };
+  const Case cases[] = {
+      {"a symbolic link to the other result", {{"a.bmp", "b.bmp"}}, true},
+      {"a symbolic link to the other result, not there yet", {{"a.bmp", "b.bmp"}}, false},
+      {"a hard link to the other result", {{"a.bmp", ""}}, true},
+      {"two symbolic links to one file", {{"a.bmp", "../old.bmp"}, {"b.bmp", "../old.bmp"}}, false},
+      {"two dangling links to one name", {{"a.bmp", "new.bmp"}, {"b.bmp", "new.bmp"}}, false},
+      {"two dangling links to one name, spelt otherwise",
+       {{"a.bmp", "../new.bmp"}, {"b.bmp", "../out/../new.bmp"}},
+       false},
+  };
+  const bool root = geteuid() == 0;
+  for (const bool readOnly : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << c.what << (readOnly ? ", read-only folder" : ""));
+      TempDir dir;
+      ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+      const std::string work = dir.File("w"), out = work + "/out";
+      for (const std::string& folder : {work, work + "/x", work + "/y", out}) ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
+      WriteSource(work + "/x/a.bmp", 30, 20);
+      WriteSource(work + "/y/b.bmp", 20, 30);
+      WriteSource(work + "/old.bmp", 3, 3);
+      ASSERT_EQ(chmod((work + "/old.bmp").c_str(), 0666), 0);
+      if (c.oldB) {
+        WriteSource(out + "/b.bmp", 3, 3);
+        ASSERT_EQ(chmod((out + "/b.bmp").c_str(), 0666), 0);
+      }
+      for (const auto& [name, text] : c.links) {
+        const std::string at = out + "/" + name;
+        ASSERT_EQ(text.empty() ? link((out + "/b.bmp").c_str(), at.c_str()) : symlink(text.c_str(), at.c_str()), 0);
+      }
+      const std::map<std::string, std::string> before = Snapshot(work);
+      // As nobody, from a copy of the tool that nobody can reach.
+      std::string tool = Quote(BMPRESIZE_TOOL);
+      if (readOnly) {
+        ASSERT_EQ(chmod(out.c_str(), 0555), 0);
+        if (root) {
+          std::filesystem::copy_file(BMPRESIZE_TOOL, dir.File("bmpresize"));
+          tool = "setpriv --reuid=65534 --regid=65534 --clear-groups " + Quote(dir.File("bmpresize"));
+        }
+      }
+      const std::string a = work + "/x/a.bmp", b = work + "/y/b.bmp";
+      const Outcome run = RunTool(dir, "--version >/dev/null; " + tool + " -j 2 -t 1 " + Quote(a) + " " + Quote(b) +
+                                           " -o " + Quote(out) + " -p 150");
+      ASSERT_EQ(chmod(out.c_str(), 0777), 0);
+      EXPECT_EQ(run.exit, 2);
+      EXPECT_EQ(run.err.rfind("bmpresize: " + a + " and " + b + " would both be written to one file: " + out +
+                                  "/a.bmp and " + out + "/b.bmp name the same file; choose another DIRECTORY",
+                              0),
+                0u)
+          << run.err;
+      EXPECT_NE(run.err.find("; nothing was written\nTry 'bmpresize --help'.\n"), std::string::npos) << run.err;
+      EXPECT_EQ(Snapshot(work), before);
+    }
+  }
+}
+
 // A batch writes what one call per file writes, reports every failure after
 // a summary, and draws no progress line when standard error is a file.
 TEST(BmpresizeTool, BatchMatchesSingleCalls) {
@@ -326,6 +414,62 @@ TEST(BmpresizeTool, PipeRoundTrip) {
   EXPECT_NE(std::string(said.begin(), said.end()).find("standard output: is the source file itself"),
             std::string::npos);
   EXPECT_EQ(ReadFileBytes(in), before);
+}
+
+// Paths that name a descriptor are written and read through it as the shell
+// set it up: an append keeps what the file held, pipes work, and the file
+// behind is never replaced.
+TEST(BmpresizeTool, DescriptorPathsKeepWhatTheShellSetUp) {
+  TempDir dir;
+  const std::string tool = Quote(BMPRESIZE_TOOL), in = Quote(dir.File("in.bmp")), target = dir.File("target.bin");
+  const std::string t = Quote(target);
+  WriteSource(dir.File("in.bmp"), 9, 7);
+  ASSERT_EQ(RunTool(dir, in + " " + Quote(dir.File("expected.bmp")) + " 50").exit, 0);
+  const std::vector<std::uint8_t> held = Text("HELD"), picture = ReadFileBytes(dir.File("expected.bmp"));
+  const auto joined = [](std::vector<std::uint8_t> all, const std::vector<std::uint8_t>& more, int times) {
+    for (int i = 0; i < times; ++i) all.insert(all.end(), more.begin(), more.end());
+    return all;
+  };
+  struct Case {
+    const char* what;
+    std::string command;
+    int exit;
+    std::vector<std::uint8_t> target;  // what the target file holds afterwards
+    std::string said;
+    std::vector<std::uint8_t> before = {'H', 'E', 'L', 'D'};  // and what it held first
+  };
+  const Case cases[] = {
+      {"stdout appending", tool + " " + in + " /dev/stdout 50 >>" + t, 0, joined(held, picture, 1), ""},
+      {"three runs into one redirection",
+       "for i in 1 2 3; do " + tool + " " + in + " /dev/stdout 50 || exit 1; done >" + t, 0, joined({}, picture, 3),
+       ""},
+      {"a pipe", tool + " " + in + " /dev/stdout 50 | cat >" + t, 0, picture, ""},
+      {"/dev/fd/3 appending", tool + " " + in + " /dev/fd/3 50 3>>" + t, 0, joined(held, picture, 1), ""},
+      {"/dev/stdin from a pipe", "cat " + in + " | " + tool + " /dev/stdin " + t + " 50", 0, picture, ""},
+      {"/dev/stdin from a file", tool + " /dev/stdin " + t + " 50 <" + in, 0, picture, ""},
+      {"a descriptor not open",
+       tool + " " + in + " /dev/fd/9 50 9>&-",
+       1,
+       {},
+       "bmpresize: /dev/fd/9: cannot be created: Bad file descriptor\n"},
+      {"stdout appending to the source",
+       tool + " " + t + " /dev/stdout 50 >>" + t,
+       1,
+       {},
+       "bmpresize: /dev/stdout: is the source file itself",
+       ReadFileBytes(dir.File("in.bmp"))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFileBytes(target, c.before);
+    const int status = std::system(("(" + c.command + ") 2>" + Quote(dir.File("err.txt"))).c_str());
+    EXPECT_EQ(WEXITSTATUS(status), c.exit);
+    const std::vector<std::uint8_t> said = ReadFileBytes(dir.File("err.txt"));
+    EXPECT_EQ(std::string(said.begin(), said.end()).rfind(c.said, 0), 0u);
+    EXPECT_EQ(ReadFileBytes(target), c.exit == 0 ? c.target : c.before);
+    EXPECT_EQ(ListFolder(dir.path()),
+              (std::set<std::string>{"err.txt", "expected.bmp", "in.bmp", "stderr.txt", "stdout.txt", "target.bin"}));
+  }
 }
 
 // A source cut short: its missing rows white and a warning, or with --strict

@@ -8,18 +8,39 @@ bytes as the bmpresize tool, on every machine.
 
 A failure raises bmpresize.Error (SourceError, TooLargeError or
 DestinationError) with the tool's reason as its text; a source cut short
-warns with CutShortWarning. The library is the installed libbmpresize, or the
+warns with CutShortWarning, one without a colour table (white) with
+NoColourTableWarning. The library is the installed libbmpresize, or the
 file named by the BMPRESIZE_LIBRARY environment variable. Resizes let go of
-the interpreter lock: threads resize at once.
+the interpreter lock: threads resize at once; those still running when the
+interpreter exits are cancelled, and leave no temporary file.
 """
-from ._errors import Cause, Code, CutShortWarning, DestinationError, Error, SourceError, TooLargeError
+from ._errors import (
+    Cause,
+    Code,
+    CutShortWarning,
+    DestinationError,
+    Error,
+    NoColourTableWarning,
+    SourceError,
+    TooLargeError,
+)
 from ._options import Cancel
 from ._resize import resize_bytes, resize_file
 
 __version__ = "1.0.0.1"
 
 # Shown as bmpresize.Error and so on, where they are to be caught.
-for _public in (Cancel, Cause, Code, CutShortWarning, DestinationError, Error, SourceError, TooLargeError):
+for _public in (
+    Cancel,
+    Cause,
+    Code,
+    CutShortWarning,
+    DestinationError,
+    Error,
+    NoColourTableWarning,
+    SourceError,
+    TooLargeError,
+):
     _public.__module__ = __name__
 del _public
 
@@ -28,6 +49,7 @@ __all__ = [
     "Cause",
     "Code",
     "CutShortWarning",
+    "NoColourTableWarning",
     "DestinationError",
     "Error",
     "SourceError",

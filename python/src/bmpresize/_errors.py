@@ -44,6 +44,7 @@ class Cause(enum.IntEnum):
     WRITE_FAILED = 25
     BUFFER_TOO_SMALL = 26
     CANCELLED = 27
+    MEMORY_LIMIT = 28
 
 
 def _known(kind, number):
@@ -120,6 +121,21 @@ class CutShortWarning(UserWarning):
         self.rows = rows
         self.top_down = top_down
 
+    def __reduce__(self):
+        # Whole across processes, as Error is: a worker that turns warnings
+        # into errors raises it, and multiprocessing pickles it.
+        return type(self), (self.reason, self.rows_read, self.rows, self.top_down)
+
+
+class NoColourTableWarning(UserWarning):
+    """The source has 1 to 8 bits per pixel and its pixel data starts where
+    its colour table would: the table has no entry, and every pixel of the
+    resized picture is white. str(warning) is the tool's warning."""
+
+
+# The bits of the result's notes.
+NOTE_NO_COLOUR_TABLE = 1
+
 
 def error_for(result, reason):
     """The exception for a failed result and its sentence."""
@@ -136,5 +152,7 @@ def error_for(result, reason):
 
 
 def warning_for(result, reason):
+    if result.notes & NOTE_NO_COLOUR_TABLE:
+        return NoColourTableWarning(reason)
     shortfall = result.shortfall
     return CutShortWarning(reason, shortfall.rows_read, shortfall.rows, bool(shortfall.top_down))

@@ -45,7 +45,8 @@ class Result(ctypes.Structure):
         ("shortfall", Shortfall),
         ("first_bytes", ctypes.c_uint8 * 16),
         ("first_byte_count", ctypes.c_int32),
-        ("reserved", ctypes.c_int64 * 4),
+        ("notes", ctypes.c_int64),
+        ("reserved", ctypes.c_int64 * 3),
     ]
 
 
@@ -60,7 +61,8 @@ class Options(ctypes.Structure):
         ("cancel", ctypes.POINTER(CancelFlag)),
         ("sync", ctypes.c_int),
         ("strict", ctypes.c_int),
-        ("reserved", ctypes.c_int64 * 6),
+        ("memory_limit", ctypes.c_int64),
+        ("reserved", ctypes.c_int64 * 5),
     ]
 
 

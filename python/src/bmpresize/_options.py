@@ -7,12 +7,14 @@ import operator
 from . import _native
 
 INT32_MIN, INT32_MAX = -(2**31), 2**31 - 1
+INT64_MAX = 2**63 - 1
 
 
 class Cancel:
     """A flag that stops the resizes it is given to (cancel=flag) once set,
     from another thread: they raise DestinationError with cause CANCELLED and
-    write nothing. A flag may serve several resizes; once set it stays set."""
+    write nothing. A flag may serve several resizes; once set it stays set.
+    The interpreter's exit sets the flags of the resizes still running."""
 
     def __init__(self):
         self._flag = _native.CancelFlag(0)
@@ -47,6 +49,7 @@ def _cancel(value):
 
 
 percent = _whole("percent", INT32_MIN, INT32_MAX)
+max_bytes = _whole("max_bytes", 0, INT64_MAX)
 
 # keyword: (field of the options record, the check that makes its value)
 OPTIONS = {
@@ -54,6 +57,7 @@ OPTIONS = {
     "sync": ("sync", _flag),
     "threads": ("threads", _whole("threads", 0, INT32_MAX)),
     "cancel": ("cancel", _cancel),
+    "memory_limit": ("memory_limit", _whole("memory_limit", 0, INT64_MAX)),
 }
 
 

@@ -6,7 +6,7 @@ import os
 import sys
 import warnings
 
-from . import _errors, _native, _options
+from . import _buffer, _errors, _inflight, _native, _options
 
 
 def _describe(library, result, source_name, destination_name):
@@ -24,9 +24,10 @@ def _raise_failure(library, result, source_name, destination_name):
 
 
 def _answer(library, result, source_name, destination_name):
-    """Raises the Error of a failed result; warns of a source cut short."""
+    """Raises the Error of a failed result; warns of a source cut short or
+    without a colour table."""
     _raise_failure(library, result, source_name, destination_name)
-    if result.shortfall.cut_short:
+    if result.shortfall.cut_short or result.notes:
         reason = _describe(library, result, source_name, destination_name)
         # Past _answer and the public function: the warning points at the caller.
         warnings.warn(_errors.warning_for(result, reason), stacklevel=3)
@@ -50,7 +51,14 @@ def resize_file(source, destination, percent, **options):
     rows are white, with a CutShortWarning); sync=True makes the new file
     reach the disk before it replaces the old one; cancel=Cancel() stops the
     resize when set from another thread; threads=N caps the threads one
-    resize may use (default 0: every core; 1 keeps it on the calling thread).
+    resize may use (default 0: every core; 1 keeps it on the calling thread);
+    memory_limit=N caps the bytes the library may take for the resize
+    (default 0: 256 MiB), beyond which it is a TooLargeError (cause
+    MEMORY_LIMIT) before anything is written.
+
+    A resize still running on another thread when the interpreter exits is
+    cancelled (DestinationError, cause CANCELLED), and the exit waits a few
+    seconds for it to give its destination up: no temporary file is left.
 
     Raises SourceError, TooLargeError or DestinationError (all Error), whose
     text is the tool's reason."""
@@ -59,10 +67,11 @@ def resize_file(source, destination, percent, **options):
     record = _options.make("resize_file", percent, options)
     library = _native.library()
     result = _native.Result()
-    if sys.platform == "win32":
-        library.bmpresize_file_w(os.fsdecode(source), os.fsdecode(destination), record, result)
-    else:
-        library.bmpresize_file(source_path, destination_path, record, result)
+    with _inflight.running(record):
+        if sys.platform == "win32":
+            library.bmpresize_file_w(os.fsdecode(source), os.fsdecode(destination), record, result)
+        else:
+            library.bmpresize_file(source_path, destination_path, record, result)
     _answer(library, result, source_path, destination_path)
 
 
@@ -77,26 +86,46 @@ def _readable(data):
     return (ctypes.c_char * view.nbytes).from_buffer(view.cast("B")), view.nbytes
 
 
-def resize_bytes(data, percent, **options):
+def _refuse(library, result, code, cause, value=0, limit=0, reason=None):
+    """Raises the Error of a failure found on this side of the library, with
+    the library's sentence for its cause unless reason is given."""
+    result.code, result.cause, result.value, result.limit = code, cause, value, limit
+    raise _errors.error_for(result, reason or _describe(library, result, None, None))
+
+
+def _result_buffer(library, result, size):
+    """A buffer of size bytes for the resized picture, or the library's
+    TooLargeError when there is no memory for it."""
+    try:
+        return _buffer.Buffer(size)
+    except MemoryError:
+        _refuse(library, result, _errors.Code.TOO_LARGE, _errors.Cause.NO_MEMORY)
+
+
+def resize_bytes(data, percent, *, max_bytes=None, **options):
     """Resizes the BMP picture in data (bytes or any buffer) by percent and
     answers the resized picture's bytes, which are the bytes resize_file
     writes. Takes the options of resize_file (sync has nothing to do here).
-    Errors name the source "source" and the destination "destination"."""
+    Errors name the source "source" and the destination "destination".
+
+    The size of the result is known from data's headers before any memory is
+    taken for it: max_bytes=N refuses a larger one (TooLargeError, cause
+    BUFFER_TOO_SMALL, value the bytes it needs, limit N) before it is
+    allocated. The bytes answered are the one buffer the library wrote into
+    (on CPython; other interpreters copy it once)."""
     source, size = _readable(data)
+    most = None if max_bytes is None else _options.max_bytes(max_bytes)
     record = _options.make("resize_bytes", percent, options)
     library = _native.library()
     result = _native.Result()
     needed = ctypes.c_size_t(0)
     library.bmpresize_memory_size(source, size, record, ctypes.byref(needed), result)
     _raise_failure(library, result, None, None)
-    try:
-        out = bytearray(needed.value)
-    except MemoryError:
-        # As the library answers when it cannot have the memory itself.
-        result.code, result.cause = _errors.Code.TOO_LARGE, _errors.Cause.NO_MEMORY
-        _raise_failure(library, result, None, None)
-    target = (ctypes.c_char * len(out)).from_buffer(out)
-    library.bmpresize_memory(source, size, target, len(out), record, result)
-    del target
-    _answer(library, result, None, None)
-    return bytes(memoryview(out)[: result.size])
+    if most is not None and needed.value > most:
+        reason = f"source: the resized picture would take {needed.value} bytes, more than max_bytes={most} allows"
+        _refuse(library, result, _errors.Code.TOO_LARGE, _errors.Cause.BUFFER_TOO_SMALL, needed.value, most, reason)
+    with _result_buffer(library, result, needed.value) as out:
+        with _inflight.running(record):
+            library.bmpresize_memory(source, size, out.address, out.size, record, result)
+        _answer(library, result, None, None)
+        return out.take(result.size)

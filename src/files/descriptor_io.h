@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+// An open descriptor read or written where it stands, in the shapes of the
+// library's read and write functions (bmpresize_read_fn, bmpresize_write_fn),
+// so that it streams as those do: its position and append mode are kept, and
+// pipes and terminals work. Nothing here opens or closes it. On Windows,
+// which names no descriptor by path, every step fails with EBADF.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// 0 when fd is open for reading (or, writing, for writing); else EBADF.
+int CheckDescriptor(int fd, bool writing);
+
+// Reads what one read of the descriptor gives; user points to the int.
+int ReadDescriptor(void* user, void* buffer, std::size_t size, std::size_t* got);
+
+// What a write function needs of one descriptor: the pieces of the picture are
+// gathered into whole blocks, so that the many small header fields cost no
+// write each.
+struct DescriptorWriter {
+  explicit DescriptorWriter(int descriptor) : fd(descriptor) {}
+  int fd;
+  bool sync = false;            // at the end, bring what was written to stable storage
+  std::uint64_t delivered = 0;  // bytes that reached the descriptor
+  std::size_t held = 0;
+  std::uint8_t block[16384];
+};
+
+// Writes through the DescriptorWriter user points to; the end of the picture
+// (data null) sends what is held and, with sync, syncs it where it is a file.
+int WriteDescriptor(void* user, const void* data, std::size_t size);

@@ -1,0 +1,252 @@
+// SPDX-License-Identifier: MIT
+// Paths that name an open descriptor (/dev/stdout, /dev/fd/N, /proc/self/fd/N,
+// /proc/<pid>/fd/N, /dev/stdin), through bmpresize_file and the export: read
+// and written through the descriptor where it stands, so an append keeps what
+// the file held, pipes work, and the file behind it is never replaced.
+#include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bmpresize.h"
+#include "support/bmp_bytes.h"
+#include "support/export_call.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const Bytes kHeld = {'H', 'E', 'L', 'D'};
+
+Bytes Picture(std::int32_t width, std::int32_t height) {
+  BmpBytes b;
+  const std::int32_t rows = height < 0 ? -height : height;
+  b.Headers(width, height, 24, 54);
+  const std::size_t stride = (3 * static_cast<std::size_t>(width) + 3) / 4 * 4;
+  for (std::size_t i = 0; i < stride * static_cast<std::size_t>(rows); ++i) b.U8(static_cast<std::uint32_t>(i * 13));
+  return b.data();
+}
+
+Bytes Joined(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// What stands behind the descriptor of a row.
+enum class Behind {
+  kAppendFile,     // a file that holds kHeld, opened for appending
+  kFileAfterHeld,  // a file of kHeld and then the source, read from after kHeld
+  kPipe,           // a pipe, its other end read or written by a thread
+  kSourceFile,     // the source file itself, opened for appending
+  kNotOpen,        // a number no descriptor has
+};
+
+// How the path names it: /dev/stdin or /dev/stdout (the descriptor put in
+// place of 0 or 1 for the call), /dev/fd/N, /proc/self/fd/N, /proc/<pid>/fd/N.
+enum class Spelling { kStandard, kDevFd, kProcSelf, kProcPid };
+
+std::string PathFor(Spelling spelling, int fd, bool asSource) {
+  switch (spelling) {
+    case Spelling::kStandard:
+      return asSource ? "/dev/stdin" : "/dev/stdout";
+    case Spelling::kDevFd:
+      return "/dev/fd/" + std::to_string(fd);
+    case Spelling::kProcSelf:
+      return "/proc/self/fd/" + std::to_string(fd);
+    case Spelling::kProcPid:
+      return "/proc/" + std::to_string(getpid()) + "/fd/" + std::to_string(fd);
+  }
+  return {};
+}
+
+// The descriptor of a row with the far end of a pipe, and what came of it.
+class Descriptor {
+ public:
+  Descriptor(Behind behind, bool asSource, const std::string& file, const Bytes& source) {
+    int ends[2];
+    switch (behind) {
+      case Behind::kAppendFile:
+        WriteFileBytes(file, kHeld);
+        fd_ = open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        break;
+      case Behind::kFileAfterHeld:
+        WriteFileBytes(file, Joined({kHeld, source}));
+        fd_ = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        (void)lseek(fd_, static_cast<off_t>(kHeld.size()), SEEK_SET);
+        break;
+      case Behind::kPipe:
+        if (pipe(ends) != 0) return;
+        fd_ = asSource ? ends[0] : ends[1];
+        farEnd_ = asSource ? ends[1] : ends[0];
+        pump_ = asSource ? std::thread([this, source] { Feed(source); }) : std::thread([this] { Drain(); });
+        break;
+      case Behind::kSourceFile:
+        fd_ = open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        break;
+      case Behind::kNotOpen:
+        fd_ = 987;
+        (void)close(fd_);
+        return;
+    }
+    EXPECT_GE(fd_, 0);
+  }
+  ~Descriptor() { Close(); }
+  int fd() const { return fd_; }
+  // Closes this end, then waits for the far end's thread; answers what a
+  // drained pipe gave.
+  const Bytes& Close() {
+    if (fd_ != 987 && fd_ >= 0) (void)close(fd_);
+    fd_ = -1;
+    if (pump_.joinable()) pump_.join();
+    return drained_;
+  }
+
+ private:
+  void Feed(const Bytes& bytes) {
+    // A reader that gave up makes this fail (SIGPIPE is ignored), which the
+    // row's outcome shows.
+    (void)!write(farEnd_, bytes.data(), bytes.size());
+    (void)close(farEnd_);
+  }
+  void Drain() {
+    std::uint8_t buffer[4096];
+    ssize_t n;
+    while ((n = read(farEnd_, buffer, sizeof buffer)) > 0) drained_.insert(drained_.end(), buffer, buffer + n);
+    (void)close(farEnd_);
+  }
+
+  int fd_ = -1;
+  int farEnd_ = -1;
+  std::thread pump_;
+  Bytes drained_;
+};
+
+// Runs call with fd standing in for standard input or output, as the shell's
+// redirection would have it.
+void InPlaceOf(int standard, int fd, const std::function<void()>& call) {
+  std::fflush(stdout);
+  const int saved = dup(standard);
+  ASSERT_GE(saved, 0);
+  ASSERT_EQ(dup2(fd, standard), standard);
+  call();
+  ASSERT_EQ(dup2(saved, standard), standard);
+  (void)close(saved);
+}
+
+using WayIn =
+    std::function<std::int32_t(const std::string& source, const std::string& destination, bmpresize_result& result)>;
+
+std::int32_t ByFile(const std::string& source, const std::string& destination, bmpresize_result& result) {
+  bmpresize_options options;
+  bmpresize_options_init(&options);
+  options.percent = 50;
+  return bmpresize_file(source.c_str(), destination.c_str(), &options, &result);
+}
+
+std::int32_t ByExport(const std::string& source, const std::string& destination, bmpresize_result& result) {
+  result = bmpresize_result{};
+  return CallExport(source, destination, 50);
+}
+
+struct Row {
+  const char* what;
+  bool asSource;  // else the destination, with in.bmp as the source
+  Behind behind;
+  Spelling spelling;
+  int runs;
+  bool topDown;  // the source's rows top-down
+  std::int32_t code;
+  bmpresize_cause cause;
+};
+
+const Row kRows[] = {
+    {"stdout appending to a file that holds bytes", false, Behind::kAppendFile, Spelling::kStandard, 1, false,
+     BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE},
+    {"three runs appending to one file", false, Behind::kAppendFile, Spelling::kDevFd, 3, false, BMPRESIZE_OK,
+     BMPRESIZE_CAUSE_NONE},
+    {"/proc/self/fd onto a pipe", false, Behind::kPipe, Spelling::kProcSelf, 1, false, BMPRESIZE_OK,
+     BMPRESIZE_CAUSE_NONE},
+    {"stdout onto a pipe", false, Behind::kPipe, Spelling::kStandard, 2, false, BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE},
+    {"/proc/<pid>/fd appending", false, Behind::kAppendFile, Spelling::kProcPid, 1, false, BMPRESIZE_OK,
+     BMPRESIZE_CAUSE_NONE},
+    {"appending to the source file", false, Behind::kSourceFile, Spelling::kDevFd, 1, false,
+     BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_SAME_AS_SOURCE},
+    {"a destination descriptor not open", false, Behind::kNotOpen, Spelling::kDevFd, 1, false,
+     BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_CREATE_FAILED},
+    {"stdin from a pipe", true, Behind::kPipe, Spelling::kStandard, 1, false, BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE},
+    {"stdin from a pipe, top-down", true, Behind::kPipe, Spelling::kStandard, 1, true, BMPRESIZE_OK,
+     BMPRESIZE_CAUSE_NONE},
+    {"stdin from a file, where it stands", true, Behind::kFileAfterHeld, Spelling::kStandard, 1, false, BMPRESIZE_OK,
+     BMPRESIZE_CAUSE_NONE},
+    {"/dev/fd from a file, where it stands", true, Behind::kFileAfterHeld, Spelling::kDevFd, 1, true, BMPRESIZE_OK,
+     BMPRESIZE_CAUSE_NONE},
+    {"a source descriptor not open", true, Behind::kNotOpen, Spelling::kDevFd, 1, false, BMPRESIZE_SOURCE_NOT_BMP,
+     BMPRESIZE_CAUSE_OPEN_FAILED},
+};
+
+TEST(DescriptorPaths, AreReadAndWrittenWhereTheyStand) {
+  const auto pipeSignal = std::signal(SIGPIPE, SIG_IGN);
+  for (const bool byFile : {true, false}) {
+    const WayIn way = byFile ? WayIn(ByFile) : WayIn(ByExport);
+    for (const Row& row : kRows) {
+      SCOPED_TRACE(std::string(byFile ? "bmpresize_file: " : "export: ") + row.what);
+      TempDir dir;
+      const std::string in = dir.File("in.bmp"), behind = dir.File("behind.bin"), out = dir.File("out.bmp");
+      const Bytes source = Picture(7, row.topDown ? -5 : 5);
+      WriteFileBytes(in, source);
+      bmpresize_result result{};
+      ASSERT_EQ(way(in, dir.File("expected.bmp"), result), BMPRESIZE_OK);
+      const Bytes picture = ReadFileBytes(dir.File("expected.bmp"));
+
+      Descriptor descriptor(row.behind, row.asSource, row.behind == Behind::kSourceFile ? in : behind, source);
+      const std::string path = PathFor(row.spelling, descriptor.fd(), row.asSource);
+      Bytes expected = row.behind == Behind::kAppendFile ? kHeld : Bytes();
+      for (int run = 0; run < row.runs; ++run) {
+        std::int32_t code = 0;
+        const auto call = [&] { code = row.asSource ? way(path, out, result) : way(in, path, result); };
+        if (row.spelling == Spelling::kStandard) {
+          InPlaceOf(row.asSource ? STDIN_FILENO : STDOUT_FILENO, descriptor.fd(), call);
+        } else {
+          call();
+        }
+        EXPECT_EQ(code, row.code);
+        if (byFile) {
+          EXPECT_EQ(result.cause, row.cause);
+        }
+        if (row.code == BMPRESIZE_OK) expected = Joined({expected, picture});
+      }
+      const Bytes drained = descriptor.Close();
+      if (row.asSource) {
+        EXPECT_EQ(FileExists(out) ? ReadFileBytes(out) : Bytes(), row.code == BMPRESIZE_OK ? picture : Bytes());
+      } else if (row.behind == Behind::kPipe) {
+        EXPECT_EQ(drained, expected);
+      } else if (row.behind == Behind::kSourceFile) {
+        EXPECT_EQ(ReadFileBytes(in), source);
+      } else if (row.behind == Behind::kAppendFile) {
+        EXPECT_EQ(ReadFileBytes(behind), expected);
+      }
+      if (byFile && row.behind == Behind::kNotOpen) {
+        EXPECT_EQ(result.error, EBADF);
+      }
+    }
+  }
+  std::signal(SIGPIPE, pipeSignal);
+}
+
+}  // namespace
+
+#endif  // !_WIN32
