@@ -75,12 +75,13 @@
  * keep the old picture; the new file keeps the old one's permission bits. The
  * source may be the destination. A process killed mid-call can leave the .tmp
  * file; a signal handler that ends the process removes them first with
- * bmpresize_remove_temporary_files. Where the folder takes no new file (or the rename is refused) but the
- * destination may be written, it is rewritten in place, and only then can a
- * failure leave it partial (result.partial_left); a source read from memory
- * or a read function, which could hold any file's bytes, never has its
- * destination rewritten in place. With options.sync the new file reaches
- * stable storage before it replaces the old one.
+ * bmpresize_remove_temporary_files. Where the folder takes no new file (or
+ * the rename is refused) but the destination may be written, it is rewritten
+ * in place, and only then can a failure leave it partial
+ * (result.partial_left); a source read from memory or a read function, which
+ * could hold any file's bytes, never has its destination rewritten in place.
+ * With options.sync the new file reaches stable storage before it replaces
+ * the old one.
  *
  * A path that names a descriptor this process has open (/dev/stdin,
  * /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N, /proc/<pid>/fd/N; not
