@@ -44,6 +44,9 @@
  *   bmpresize_resize         any source (file, memory, read function) to any
  *                            destination (file, memory, write function)
  *   bmpresize_describe       the sentence the bmpresize tool prints for a result
+ *   bmpresize_remove_temporary_files
+ *                            removes the new files of the resizes in flight, for a
+ *                            signal handler about to end the process
  *
  * Every resize answers its result code and, when result is not null, fills
  * the result record with the code, the cause and the numbers behind it.
@@ -71,12 +74,14 @@
  * destination is as it was. Symbolic links are followed; other hard links
  * keep the old picture; the new file keeps the old one's permission bits. The
  * source may be the destination. A process killed mid-call can leave the .tmp
- * file. Where the folder takes no new file (or the rename is refused) but the
- * destination may be written, it is rewritten in place, and only then can a
- * failure leave it partial (result.partial_left); a source read from memory
- * or a read function, which could hold any file's bytes, never has its
- * destination rewritten in place. With options.sync the new file reaches
- * stable storage before it replaces the old one.
+ * file; a signal handler that ends the process removes them first with
+ * bmpresize_remove_temporary_files. Where the folder takes no new file (or
+ * the rename is refused) but the destination may be written, it is rewritten
+ * in place, and only then can a failure leave it partial
+ * (result.partial_left); a source read from memory or a read function, which
+ * could hold any file's bytes, never has its destination rewritten in place.
+ * With options.sync the new file reaches stable storage before it replaces
+ * the old one.
  *
  * A path that names a descriptor this process has open (/dev/stdin,
  * /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N, /proc/<pid>/fd/N; not
@@ -266,8 +271,16 @@ typedef struct bmpresize_options {
    * count. */
   int32_t threads;
   /* Polled between rows when not null: once it holds nonzero, the resize
-   * stops and gives the destination up (BMPRESIZE_CAUSE_CANCELLED). A signal
-   * handler or another thread may set it. */
+   * stops and gives the destination up (BMPRESIZE_CAUSE_CANCELLED). The
+   * library reads it with an atomic load, so a signal handler or another
+   * thread sets it with an atomic store (sig_atomic_t is an int on every
+   * target), with GCC or Clang in C or C++:
+   *   static volatile sig_atomic_t stop;
+   *   options.cancel = &stop;
+   *   __atomic_store_n(&stop, 1, __ATOMIC_RELAXED);   (handler or thread)
+   * A plain store to the volatile flag is what C allows in a signal handler
+   * and a single int store on every target, but a data race (one that
+   * ThreadSanitizer reports) where another thread sets it. */
   const volatile sig_atomic_t* cancel;
   /* Nonzero: a file destination reaches stable storage before it replaces the
    * old one, and the folder's entry after the rename. */
@@ -381,6 +394,18 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void
  * length (as snprintf does), so a first call with capacity 0 tells the size. */
 BMPRESIZE_EXPORT size_t bmpresize_describe(const bmpresize_result* result, const char* source_name,
                                            const char* destination_name, char* text, size_t capacity);
+
+/* Removes the new files (.NAME.XXXXXX.tmp) of every resize in flight in this
+ * process, and does nothing else: it only unlinks them, without allocating
+ * or locking, so a signal handler may call it. It is for a handler that is
+ * about to end the process (_exit): the resizes themselves go on writing to
+ * files that are gone, and their results are not to be trusted. A resize
+ * that rewrites its destination in place (result.partial_left) has no new
+ * file, and stays partial. Up to 64 resizes at once are covered, with paths
+ * of up to 4095 bytes. On Windows the files are removed with DeleteFileW,
+ * which leaves a file that is still open: there a handler stops the resizes
+ * with the cancel flag instead. */
+BMPRESIZE_EXPORT void bmpresize_remove_temporary_files(void);
 
 #ifdef __cplusplus
 }

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "file_identity.h"
+#include "forced_exit.h"
 #include "interrupts.h"
 #include "result_words.h"
 
@@ -243,10 +244,11 @@ class BatchRun {
   void Work() {
     for (std::size_t i; (i = next_.fetch_add(1)) < items_.size();) {
       // Once interrupted no new file starts.
-      if (*options_.cancel != 0) {
+      if (InterruptSignal() != 0) {
         results_[i] = NotStarted();
-      } else {
-        (void)bmpresize_file(items_[i].source.c_str(), items_[i].destination.c_str(), &options_, &results_[i]);
+      } else if (bmpresize_file(items_[i].source.c_str(), items_[i].destination.c_str(), &options_, &results_[i]) ==
+                 BMPRESIZE_OK) {
+        CountWrittenFile();
       }
       {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -331,10 +333,11 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   std::uint64_t totalBytes = 0;
   for (const BatchItem& item : items) totalBytes += item.bytes;
   Progress progress(items.size(), totalBytes);
+  ExpectBatch(items.size(), showProgress);
   const std::vector<bmpresize_result> results = BatchRun(line, items).Run(showProgress ? &progress : nullptr, start);
   const Tally tally = Count(items, results);
   if (InterruptSignal() != 0) {
-    std::fprintf(stderr, "bmpresize: %s\n", Interrupted(tally, items.size()).c_str());
+    if (ClaimInterruptedLine()) std::fprintf(stderr, "bmpresize: %s\n", Interrupted(tally, items.size()).c_str());
   } else if (!line.quiet) {
     std::fprintf(stderr, "bmpresize: %s\n", Summary(line, tally, items.size(), SecondsSince(start)).c_str());
   }

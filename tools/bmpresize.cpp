@@ -13,6 +13,7 @@
 #include "bmpresize_version.h"
 #include "command_line.h"
 #include "file_identity.h"
+#include "forced_exit.h"
 #include "interrupts.h"
 #include "result_words.h"
 #include "standard_streams.h"
@@ -198,12 +199,17 @@ int ResizeOne(const CommandLine& line) {
   if (toStdout) (void)_setmode(_fileno(stdout), _O_BINARY);
 #endif
 
-  const bmpresize_result result = Resize(line, fromStdin, toStdout);
   const std::string sourceName = fromStdin ? "standard input" : source;
   const std::string destinationName = toStdout ? "standard output" : destination;
+  // What a second signal, which ends the tool at once, says of the destination.
+  const std::string cutShort =
+      toStdout ? "the picture on standard output is incomplete" : destinationName + " was not written";
+  ExpectOneResize(cutShort.c_str());
+  const bmpresize_result result = Resize(line, fromStdin, toStdout);
   if (InterruptSignal() != 0) {
-    std::fprintf(stderr, "bmpresize: interrupted: %s\n",
-                 DescribeInterruption(result, destinationName, toStdout).c_str());
+    if (ClaimInterruptedLine())
+      std::fprintf(stderr, "bmpresize: interrupted: %s\n",
+                   DescribeInterruption(result, destinationName, toStdout).c_str());
     return 128 + InterruptSignal();
   }
   const std::string words = Words(result, sourceName, destinationName);

@@ -6,6 +6,7 @@
 
 #include "api/describe.h"
 #include "bmpresize.h"
+#include "files/files_in_flight.h"
 #include "files/native_path.h"
 #include "pipeline/path_ends.h"
 #include "pipeline/resize.h"
@@ -152,5 +153,7 @@ std::size_t bmpresize_describe(const bmpresize_result* result, const char* sourc
   }
   return Describe(*result, source_name, destination_name, text, capacity);
 }
+
+void bmpresize_remove_temporary_files(void) { RemoveFilesInFlight(); }
 
 }  // extern "C"

@@ -112,13 +112,23 @@ bool ReplacingFile::OpenNewBeside() {
       errno = ENOMEM;
       return false;
     }
-    const int fd = CreateNewFile(temporary_.get(), existed_ ? &facts_ : nullptr);
+    int fd = -1;
+    {
+      const MakingNewFile making;
+      if (!making.Allowed()) {
+        errno = EINTR;  // the process is ending
+        break;
+      }
+      fd = CreateNewFile(temporary_.get(), existed_ ? &facts_ : nullptr);
+      // Noted only once made: a name noted before could be another's file.
+      if (fd >= 0) inFlight_ = NoteFileInFlight(temporary_.get());
+    }
     if (fd >= 0) {
       stream_ = FileHandle(WriteStreamOn(fd));
       if (stream_) return true;
       const int error = errno;
       (void)RemoveFile(temporary_.get());
-      temporary_.reset();
+      DropTemporary();
       errno = error;
       return false;
     }
@@ -154,7 +164,7 @@ bool ReplacingFile::Commit(bool sync) {
   }
   if (way_ != Way::kReplace) return true;
   if (ReplaceByRename(temporary_.get(), target_.get(), sync)) {
-    temporary_.reset();
+    DropTemporary();
     return !sync || SyncFolderOf(target_.get()) || Fail(BMPRESIZE_CAUSE_WRITE_FAILED, errno);
   }
   error = errno;
@@ -192,7 +202,7 @@ bool ReplacingFile::CopyOverDestination(bool sync) {
   turn_.Release();
   (void)from.Close();
   (void)RemoveFile(temporary_.get());
-  temporary_.reset();
+  DropTemporary();
   if (!done) return Fail(BMPRESIZE_CAUSE_WRITE_FAILED, error);
   leftPartial_ = false;
   return true;
@@ -207,6 +217,12 @@ void ReplacingFile::Abandon() {
   turn_.Release();
   if (temporary_) {
     (void)RemoveFile(temporary_.get());
-    temporary_.reset();
+    DropTemporary();
   }
+}
+
+void ReplacingFile::DropTemporary() {
+  ForgetFileInFlight(inFlight_);
+  inFlight_ = nullptr;
+  temporary_.reset();
 }

@@ -25,6 +25,7 @@
 #include <cstdio>
 
 #include "files/file_stream.h"
+#include "files/files_in_flight.h"
 #include "files/file_system.h"
 #include "files/in_place_turn.h"
 #include "result/cause.h"
@@ -68,9 +69,12 @@ class ReplacingFile {
   bool OpenNewBeside();
   bool CopyOverDestination(bool sync);
   bool Fail(bmpresize_cause kind, int error);
+  // Forgets the new file's name, once the file is gone or renamed.
+  void DropTemporary();
 
-  OwnedText target_;     // the destination, links followed
-  OwnedText temporary_;  // the new file beside it, while it exists
+  OwnedText target_;                  // the destination, links followed
+  OwnedText temporary_;               // the new file beside it, while it exists
+  FileInFlight* inFlight_ = nullptr;  // its slot among the files in flight
   FileHandle stream_;
   FileFacts facts_;
   bool existed_ = false;

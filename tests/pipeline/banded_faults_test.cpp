@@ -4,14 +4,18 @@
 // whole resize fails with that reason and the destination stays as it was.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "files/files_in_flight.h"
 #include "pipeline/resize.h"
 #include "support/bmp_bytes.h"
 #include "support/file_bytes.h"
@@ -33,12 +37,20 @@ ByteVector Picture() {
   return b.data();
 }
 
-// The picture's bytes, read a second way that fails with error (or, with
-// error 0, sets the cancel flag) once a read reaches offset from.
+// What a read that reaches offset from meets: it fails with error; or, with
+// error 0, it sets the cancel flag, as another thread would; or, with reached
+// given, it says so there and waits until another thread sets the flag.
+struct Fault {
+  std::int64_t from;
+  int error;
+  volatile sig_atomic_t* cancel;
+  std::atomic<int>* reached = nullptr;
+};
+
+// The picture's bytes, read with a fault.
 class FaultyWay final : public ByteSource {
  public:
-  FaultyWay(const ByteVector& data, std::int64_t from, int error, volatile sig_atomic_t* cancel)
-      : data_(data), from_(from), error_(error), cancel_(cancel) {}
+  FaultyWay(const ByteVector& data, const Fault& fault) : data_(data), fault_(fault) {}
   std::int64_t Position() const override { return at_; }
   bool CanSeek() const override { return true; }
   std::int64_t Length() const override { return static_cast<std::int64_t>(data_.size()); }
@@ -47,15 +59,20 @@ class FaultyWay final : public ByteSource {
   std::size_t Fetch(void* destination, std::size_t n) override {
     std::size_t got =
         at_ < static_cast<std::int64_t>(data_.size()) ? std::min(n, data_.size() - static_cast<std::size_t>(at_)) : 0;
-    if (at_ + static_cast<std::int64_t>(got) > from_) {
-      if (error_ == 0) {
-        __atomic_store_n(cancel_, 1, __ATOMIC_RELAXED);  // as another thread would set it
-      } else {
-        got = at_ < from_ ? static_cast<std::size_t>(from_ - at_) : 0;
+    if (at_ + static_cast<std::int64_t>(got) > fault_.from) {
+      if (fault_.error != 0) {
+        got = at_ < fault_.from ? static_cast<std::size_t>(fault_.from - at_) : 0;
         std::memcpy(destination, data_.data() + at_, got);
         at_ += static_cast<std::int64_t>(got);
-        NoteError(error_);
+        NoteError(fault_.error);
         return got;
+      }
+      if (fault_.reached == nullptr) {
+        __atomic_store_n(fault_.cancel, 1, __ATOMIC_RELAXED);
+      } else {
+        fault_.reached->store(1);
+        while (__atomic_load_n(fault_.cancel, __ATOMIC_RELAXED) == 0)
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
     }
     std::memcpy(destination, data_.data() + at_, got);
@@ -69,28 +86,22 @@ class FaultyWay final : public ByteSource {
   }
 
   const ByteVector& data_;
-  std::int64_t from_;
-  int error_;
-  volatile sig_atomic_t* cancel_;
+  Fault fault_;
   std::int64_t at_ = 0;
 };
 
+// The picture, every way of reading it (each band's) with the fault.
 class FaultySource final : public SourceEnd {
  public:
-  FaultySource(const ByteVector& data, std::int64_t from, int error, volatile sig_atomic_t* cancel)
-      : data_(data), bytes_(data.data(), data.size()), from_(from), error_(error), cancel_(cancel) {}
+  FaultySource(const ByteVector& data, const Fault& fault) : data_(data), bytes_(data, fault), fault_(fault) {}
   bool Open(Cause&) override { return true; }
   ByteSource& Bytes() override { return bytes_; }
-  std::unique_ptr<ByteSource> Another() const override {
-    return std::make_unique<FaultyWay>(data_, from_, error_, cancel_);
-  }
+  std::unique_ptr<ByteSource> Another() const override { return std::make_unique<FaultyWay>(data_, fault_); }
 
  private:
   const ByteVector& data_;
-  MemorySource bytes_;
-  std::int64_t from_;
-  int error_;
-  volatile sig_atomic_t* cancel_;
+  FaultyWay bytes_;
+  Fault fault_;
 };
 
 // A destination in memory whose writes at offsets fail with ENOSPC.
@@ -125,7 +136,7 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     const std::string out = dir.File("out.bmp");
     WriteFileBytes(out, {'k', 'e', 'e', 'p'});
     volatile sig_atomic_t cancel = 0;
-    FaultySource from(picture, middleBand, c.error, &cancel);
+    FaultySource from(picture, {middleBand, c.error, &cancel});
     const NativePath to8(out.c_str());
     bmpresize_options options = DefaultOptions();
     options.percent = 99;  // at 100 % the rows would be copied as they are
@@ -141,6 +152,51 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     if (c.error != 0) {
       EXPECT_EQ(result.error, c.error);
     }
+    EXPECT_EQ(ReadFileBytes(out), (ByteVector{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
+  }
+}
+
+// The caller's thread cancels a resize in flight on another thread, one
+// whose source holds it at its middle rows until then. Before that, the new
+// file in flight may be removed, as a signal handler that ends the process
+// removes it; the resize still ends cancelled, with nothing left.
+TEST(BandedResize, AnotherThreadCancelsAResizeInFlight) {
+  const ByteVector picture = Picture();
+  const std::int64_t middle = 54 + 30 * static_cast<std::int64_t>(kStride);
+  const struct {
+    std::int32_t threads;
+    bool removeFirst;
+  } cases[] = {{1, false}, {3, false}, {1, true}, {3, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.threads << " threads" << (c.removeFirst ? ", new file removed first" : ""));
+    TempDir dir;
+    const std::string out = dir.File("out.bmp");
+    WriteFileBytes(out, {'k', 'e', 'e', 'p'});
+    volatile sig_atomic_t cancel = 0;
+    std::atomic<int> reached{0};
+    FaultySource from(picture, {middle, 0, &cancel, &reached});
+    const NativePath to8(out.c_str());
+    bmpresize_options options = DefaultOptions();
+    options.percent = 99;
+    options.threads = c.threads;
+    options.cancel = &cancel;
+    bmpresize_result result{};
+    std::thread resize([&] {
+      PathDestination to(to8.get());
+      result = Resize(from, to, options);
+    });
+    while (reached.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(ListFolder(dir.path()).size(), 2u) << "the new file beside out.bmp";
+    if (c.removeFirst) {
+      RemoveFilesInFlight();
+      AllowNewFilesAgain();
+      EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
+    }
+    __atomic_store_n(&cancel, 1, __ATOMIC_RELAXED);
+    resize.join();
+    EXPECT_EQ(result.code, BMPRESIZE_DESTINATION_FAILED);
+    EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_CANCELLED);
     EXPECT_EQ(ReadFileBytes(out), (ByteVector{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
   }

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: MIT
+#include "files/files_in_flight.h"
+
+#include <atomic>
+#include <cstddef>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <pthread.h>
+#include <unistd.h>
+#endif
+
+// A signal handler may only touch what is lock-free. On some cores (ARMv5)
+// that is settled only at run time, by the kernel's helpers; never is not
+// allowed.
+static_assert(ATOMIC_INT_LOCK_FREE != 0, "the slots are read from signal handlers");
+
+struct FileInFlight {
+  // How many resizes may have a new file at once (a batch runs one per core),
+  // and the longest path a slot holds, in units, its terminator included.
+  static constexpr std::size_t kSlots = 64;
+  static constexpr std::size_t kUnits = 4096;
+  // kNoted and above: the path may be read; each removal reading it adds one
+  // while it does, so that removals on several threads (or one interrupting
+  // another) never wait for each other and never skip a file.
+  enum State : int { kFree, kWriting, kNoted };
+
+  std::atomic<int> state{kFree};
+  PathChar path[kUnits];
+};
+
+namespace {
+
+FileInFlight slots[FileInFlight::kSlots];
+// New files being made and noted at this moment, and whether a removal has
+// begun (after which none is made).
+std::atomic<int> beingMade{0};
+std::atomic<int> removing{0};
+
+std::size_t LengthWithin(const PathChar* path, std::size_t limit) {
+  std::size_t n = 0;
+  while (n < limit && path[n] != 0) ++n;
+  return n;
+}
+
+void RemoveNow(const PathChar* path) {
+#ifdef _WIN32
+  (void)DeleteFileW(path);
+#else
+  (void)unlink(path);
+#endif
+}
+
+}  // namespace
+
+MakingNewFile::MakingNewFile() {
+#ifndef _WIN32
+  sigset_t all;
+  sigfillset(&all);
+  (void)pthread_sigmask(SIG_BLOCK, &all, &before_);
+#endif
+  beingMade.fetch_add(1);
+  allowed_ = removing.load() == 0;
+}
+
+MakingNewFile::~MakingNewFile() {
+  beingMade.fetch_sub(1);
+#ifndef _WIN32
+  (void)pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+#endif
+}
+
+FileInFlight* NoteFileInFlight(const PathChar* path) {
+  const std::size_t length = LengthWithin(path, FileInFlight::kUnits);
+  if (length == FileInFlight::kUnits) return nullptr;
+  for (FileInFlight& slot : slots) {
+    int free = FileInFlight::kFree;
+    if (!slot.state.compare_exchange_strong(free, FileInFlight::kWriting, std::memory_order_acquire)) continue;
+    for (std::size_t i = 0; i <= length; ++i) slot.path[i] = path[i];
+    slot.state.store(FileInFlight::kNoted, std::memory_order_release);
+    return &slot;
+  }
+  return nullptr;
+}
+
+void ForgetFileInFlight(FileInFlight* slot) {
+  if (slot == nullptr) return;
+  int noted = FileInFlight::kNoted;
+  while (!slot->state.compare_exchange_weak(noted, FileInFlight::kFree, std::memory_order_release,
+                                            std::memory_order_relaxed))
+    noted = FileInFlight::kNoted;  // removals are reading it for a moment
+}
+
+void RemoveFilesInFlight() {
+  // Every thread that is making a file holds back signals, so none of them is
+  // this one: each finishes noting its file in a moment.
+  removing.store(1);
+  while (beingMade.load() != 0) {
+  }
+  for (FileInFlight& slot : slots) {
+    int state = slot.state.load(std::memory_order_relaxed);
+    while (state >= FileInFlight::kNoted &&
+           !slot.state.compare_exchange_weak(state, state + 1, std::memory_order_acquire, std::memory_order_relaxed)) {
+    }
+    if (state < FileInFlight::kNoted) continue;
+    RemoveNow(slot.path);
+    slot.state.fetch_sub(1, std::memory_order_release);
+  }
+}
+
+void AllowNewFilesAgain() { removing.store(0); }
