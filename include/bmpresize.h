@@ -278,6 +278,11 @@ typedef struct bmpresize_options {
    *   static volatile sig_atomic_t stop;
    *   options.cancel = &stop;
    *   __atomic_store_n(&stop, 1, __ATOMIC_RELAXED);   (handler or thread)
+   * or in C11, whose atomic_int has the size of an int and is lock-free on
+   * every target:
+   *   static atomic_int stop;
+   *   options.cancel = (const volatile sig_atomic_t*)&stop;
+   *   atomic_store_explicit(&stop, 1, memory_order_relaxed);
    * A plain store to the volatile flag is what C allows in a signal handler
    * and a single int store on every target, but a data race (one that
    * ThreadSanitizer reports) where another thread sets it. */

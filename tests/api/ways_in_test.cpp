@@ -12,9 +12,12 @@
 
 #include "bmpresize.h"
 #include "bmpresizescale.h"
+#include "support/bmp_bytes.h"
 #include "support/export_call.h"
 #include "support/random_bmp.h"
 #include "support/temp_dir.h"
+
+extern "C" int ResizeWithC11CancelFlag(const void* bmp, std::size_t size, void* out, std::size_t capacity, int cancel);
 
 namespace {
 
@@ -109,6 +112,16 @@ TEST(WaysIn, GiveTheExportsCodeAndBytes) {
       ASSERT_EQ(got.bytes, wantBytes);
     }
   }
+}
+
+// A C11 caller's atomic_int, handed over as the cancel flag, stops the
+// resize once set (c11_cancel.c).
+TEST(WaysIn, CancelFlagSetTheC11Way) {
+  BmpBytes b;
+  b.Headers(4, 4, 24, 54).Zeros(4 * 12);
+  Bytes out(1024);
+  EXPECT_EQ(ResizeWithC11CancelFlag(b.data().data(), b.size(), out.data(), out.size(), 0), BMPRESIZE_CAUSE_NONE);
+  EXPECT_EQ(ResizeWithC11CancelFlag(b.data().data(), b.size(), out.data(), out.size(), 1), BMPRESIZE_CAUSE_CANCELLED);
 }
 
 }  // namespace
