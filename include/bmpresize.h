@@ -43,7 +43,7 @@
  *   bmpresize_callbacks      read function to write function
  *   bmpresize_resize         any source (file, memory, read function) to any
  *                            destination (file, memory, write function)
- *   bmpresize_describe       the sentence the bmpresize tool prints for a result
+ *   bmpresize_describe       the sentence that tells what became of a result
  *   bmpresize_remove_temporary_files
  *                            removes the new files of the resizes in flight, for a
  *                            signal handler about to end the process
@@ -390,9 +390,11 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void
                                                     void* write_user, const bmpresize_options* options,
                                                     bmpresize_result* result);
 
-/* Writes the sentence the bmpresize tool prints for the result into text:
- * "NAME: reason" for a failure, naming the source (source_name, "source" when
- * null) or the destination (destination_name) that the cause lies with;
+/* Writes the sentence that tells what became of the result into text, the
+ * one the bmpresize tool prints (without the hints the tool adds about its
+ * own options): "NAME: reason" for a failure, naming the source (source_name,
+ * "source" when null, "(an empty path)" when "") or the destination
+ * (destination_name, likewise) that the cause lies with;
  * "SOURCE: warning: cut short: ..." for a success with a source cut short;
  * nothing for any other success. Writes at most capacity bytes, always
  * NUL-terminated when capacity is not 0, and answers the sentence's whole

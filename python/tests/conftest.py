@@ -11,6 +11,8 @@ import subprocess
 
 import pytest
 
+import bmpresize
+
 REPOSITORY = pathlib.Path(__file__).resolve().parents[2]
 CORPUS = pathlib.Path(os.environ.get("BMPRESIZE_CORPUS_DIR", REPOSITORY.parent / "shared" / "corpus"))
 TOOL = pathlib.Path(os.environ.get("BMPRESIZE_TOOL", REPOSITORY / "build" / "bmpresize"))
@@ -27,6 +29,12 @@ def bmp(width, height, seed=0):
     pixels = random.Random(seed).randbytes(stride * height)
     header = b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54)
     return header + struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 3780, 3780, 0, 0) + pixels
+
+
+def tool_hint(error):
+    """What the tool adds to the library's reason for an Error: a hint about
+    its own options, which the library's words never name."""
+    return " (--strict)" if error.cause == bmpresize.Cause.CUT_SHORT else ""
 
 
 def run_tool(source, destination, percent, flags=()):

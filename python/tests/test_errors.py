@@ -16,7 +16,7 @@ import pytest
 
 import bmpresize
 from bmpresize import Cause, Code
-from conftest import TOOL, bmp, run_tool
+from conftest import TOOL, bmp, run_tool, tool_hint
 
 PICTURE = bmp(40, 30)
 CUT = PICTURE[:54 + 120 * 4 + 7]  # 4 whole rows of 30, and a bit
@@ -72,9 +72,10 @@ def test_failure_is_told(tmp_path, what, data, no_folder, percent, options, flag
     e = pickle.loads(pickle.dumps(raised.value))  # as a worker process hands it over
     assert (type(e), str(e), e.code, e.cause, e.errno, e.partial_left) == (error, str(raised.value), code, cause,
                                                                             number, False)
+    assert "(--" not in str(e), "the library's words name none of the tool's options"
     assert not destination.exists() and list(tmp_path.iterdir()) == ([source] if data is not None else [])
     if flags is not None and TOOL.is_file():
-        assert run_tool(source, destination, percent, flags) == (None, str(e))
+        assert run_tool(source, destination, percent, flags) == (None, str(e) + tool_hint(e))
 
 
 def test_cut_short_warns_and_writes():

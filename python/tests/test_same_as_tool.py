@@ -6,20 +6,21 @@ import warnings
 import pytest
 
 import bmpresize
-from conftest import CORPUS, corpus_files, run_tool
+from conftest import CORPUS, corpus_files, run_tool, tool_hint
 
 # percent, the tool's flags, the package's keywords
 ROWS = [(50, [], {}), (200, [], {}), (37, ["--strict"], {"strict": True})]
 
 
 def package(call):
-    """What a call does: its bytes (None when it raised) and its sentence."""
+    """What a call does: its bytes (None when it raised) and its sentence,
+    with the hint the tool would add to it."""
     with warnings.catch_warnings(record=True) as caught:
         warnings.simplefilter("always")
         try:
             written = call()
         except bmpresize.Error as e:
-            return None, str(e)
+            return None, str(e) + tool_hint(e)
     kinds = (bmpresize.CutShortWarning, bmpresize.NoColourTableWarning)
     assert all(w.category in kinds for w in caught) and len(caught) <= 1
     return written, str(caught[0].message) if caught else None

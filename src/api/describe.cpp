@@ -4,10 +4,9 @@
 #include <cstring>
 
 #include "api/sentence.h"
+#include "api/system_reason.h"
 
 namespace {
-
-const char* SystemReason(int error) { return error == 0 ? "the system gave no reason" : std::strerror(error); }
 
 // The names biCompression values go by.
 void CompressionName(Sentence& s, std::int64_t value) {
@@ -123,7 +122,7 @@ void OpenReason(Sentence& s, const bmpresize_result& r) {
       s << "cannot be opened: Is a directory";
       return;
     case BMPRESIZE_PATH_FIFO:
-      s << "is a named pipe, which the tool reads only as standard input: give '-' and redirect it";
+      s << "is a named pipe, not a file";
       return;
     case BMPRESIZE_PATH_SOCKET:
       s << "is a socket, not a file";
@@ -132,7 +131,7 @@ void OpenReason(Sentence& s, const bmpresize_result& r) {
       break;
   }
   s << "cannot be opened";
-  if (r.error != 0) s << ": " << SystemReason(r.error);
+  if (r.error != 0) s << ": " << SystemReason(r.error).Text();
 }
 
 void ShortHeaderReason(Sentence& s, const bmpresize_result& r) {
@@ -182,7 +181,7 @@ bool RefusalReason(Sentence& s, const bmpresize_result& r) {
       if (r.value < 1) {
         s << "width " << r.value << " is not a picture's width";
       } else {
-        s << "the picture is " << r.value << " pixels wide, wider than the " << r.limit << " pixels this tool reads";
+        s << "the picture is " << r.value << " pixels wide, wider than the " << r.limit << " pixels bmpresize reads";
       }
       return true;
     case BMPRESIZE_CAUSE_HEIGHT:
@@ -193,7 +192,7 @@ bool RefusalReason(Sentence& s, const bmpresize_result& r) {
       }
       return true;
     case BMPRESIZE_CAUSE_TOO_MANY_PIXELS:
-      s << "the picture has " << r.value << " pixels, more than the " << r.limit << " this tool reads";
+      s << "the picture has " << r.value << " pixels, more than the " << r.limit << " bmpresize reads";
       return true;
     case BMPRESIZE_CAUSE_COMPRESSION_DEPTH:
       s << "compression ";
@@ -239,12 +238,12 @@ bool SourceReason(Sentence& s, const bmpresize_result& r) {
       s << "there is not enough memory to read it";
       return true;
     case BMPRESIZE_CAUSE_READ_FAILED:
-      s << "could not be read: " << SystemReason(r.error);
+      s << "could not be read: " << SystemReason(r.error).Text();
       return true;
     case BMPRESIZE_CAUSE_CUT_SHORT:
       s << "is cut short: ";
       RowsRead(s, r.shortfall);
-      s << "; nothing was written (--strict)";
+      s << "; nothing was written";
       return true;
     default:
       return RefusalReason(s, r);
@@ -292,21 +291,21 @@ void DestinationReason(Sentence& s, const bmpresize_result& r) {
       s << "cannot be used as a file name";
       return;
     case BMPRESIZE_CAUSE_CREATE_FAILED:
-      s << "cannot be created: " << SystemReason(r.error);
+      s << "cannot be created: " << SystemReason(r.error).Text();
       return;
     case BMPRESIZE_CAUSE_NOT_WRITABLE:
-      s << "cannot be overwritten: " << SystemReason(r.error);
+      s << "cannot be overwritten: " << SystemReason(r.error).Text();
       return;
     case BMPRESIZE_CAUSE_SAME_AS_SOURCE:
       if (r.error == 0) {
         s << "is the source file itself, which the picture would overwrite as it is read";
       } else {
-        s << "is the source file itself, and its folder takes no new file (" << SystemReason(r.error)
+        s << "is the source file itself, and its folder takes no new file (" << SystemReason(r.error).Text()
           << "), so it cannot be replaced safely";
       }
       return;
     case BMPRESIZE_CAUSE_WRITE_FAILED:
-      s << "could not be written completely: " << SystemReason(r.error);
+      s << "could not be written completely: " << SystemReason(r.error).Text();
       if (r.partial_left == BMPRESIZE_PARTIAL_IN_PLACE)
         s << "; it was being rewritten in place (its folder takes no new file) and is now partial";
       if (r.partial_left == BMPRESIZE_PARTIAL_DESCRIPTOR) s << "; what it took of the picture stays there";
@@ -324,13 +323,21 @@ void DestinationReason(Sentence& s, const bmpresize_result& r) {
 
 bool IsSourceCode(std::int32_t code) { return code == BMPRESIZE_SOURCE_NOT_BMP || code == BMPRESIZE_SOURCE_UNREADABLE; }
 
+// The name a sentence starts with: the caller's, a word for none, or a
+// mark for an empty one (a path "" is one, and ": cannot be opened" names
+// nothing).
+const char* Named(const char* name, const char* none) {
+  if (name == nullptr) return none;
+  return *name == '\0' ? "(an empty path)" : name;
+}
+
 }  // namespace
 
 std::size_t Describe(const bmpresize_result& result, const char* source, const char* destination, char* text,
                      std::size_t capacity) {
   Sentence s(text, capacity);
-  const char* sourceName = source != nullptr ? source : "source";
-  const char* destinationName = destination != nullptr ? destination : "destination";
+  const char* sourceName = Named(source, "source");
+  const char* destinationName = Named(destination, "destination");
   if (result.code == BMPRESIZE_OK) {
     // Without a colour table the picture is white whatever else it lacks.
     if ((result.notes & BMPRESIZE_NOTE_NO_COLOUR_TABLE) != 0) {

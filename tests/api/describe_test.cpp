@@ -94,6 +94,41 @@ TEST(Describe, RareResultsAreWorded) {
   EXPECT_EQ(Describe(partial).find("rewritten in place"), std::string::npos);
 }
 
+// The library's words fit every caller: they name none of the tool's options
+// and speak of no tool (the tool adds its own hints), and an empty name is
+// named as one.
+TEST(Describe, WordsFitEveryCaller) {
+  bmpresize_result cut = Source(BMPRESIZE_CAUSE_CUT_SHORT, 0);
+  cut.shortfall = {1, 0, 0, 2, 4};
+  bmpresize_result fifo = Result(BMPRESIZE_SOURCE_NOT_BMP, BMPRESIZE_CAUSE_OPEN_FAILED, BMPRESIZE_PATH_FIFO);
+  const struct {
+    bmpresize_result result;
+    const char *source, *destination;
+    std::string words;
+  } cases[] = {
+      {cut, "in.bmp", "out.bmp",
+       "in.bmp: is cut short: only the bottom 2 of its 4 rows could be read; nothing was written"},
+      {fifo, "in.bmp", "out.bmp", "in.bmp: is a named pipe, not a file"},
+      {Source(BMPRESIZE_CAUSE_WIDTH, 16777217, 16777216), "in.bmp", "out.bmp",
+       "in.bmp: the picture is 16777217 pixels wide, wider than the 16777216 pixels bmpresize reads"},
+      {Source(BMPRESIZE_CAUSE_TOO_MANY_PIXELS, 2147483648LL, 2147483647), "in.bmp", "out.bmp",
+       "in.bmp: the picture has 2147483648 pixels, more than the 2147483647 bmpresize reads"},
+      {Result(BMPRESIZE_SOURCE_NOT_BMP, BMPRESIZE_CAUSE_OPEN_FAILED, 0, 0, ENOENT), "", "out.bmp",
+       "(an empty path): cannot be opened: No such file or directory"},
+      {Destination(BMPRESIZE_CAUSE_CREATE_FAILED, 0, ENOENT), "in.bmp", "",
+       "(an empty path): cannot be created: No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    char text[512];
+    (void)bmpresize_describe(&c.result, c.source, c.destination, text, sizeof text);
+    EXPECT_EQ(std::string(text), c.words);
+  }
+  // A number the system has no words for is still told.
+  const std::string unknown = Describe(Destination(BMPRESIZE_CAUSE_WRITE_FAILED, 0, 123456));
+  EXPECT_EQ(unknown.rfind("out.bmp: could not be written completely: ", 0), 0u) << unknown;
+  EXPECT_NE(unknown.find("123456"), std::string::npos) << unknown;
+}
+
 // A success says nothing, unless its source was cut short or had no colour
 // table; a buffer too small for the sentence gets as much as fits, and the
 // answer counts it all.

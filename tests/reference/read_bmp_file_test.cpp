@@ -85,7 +85,7 @@ TEST_P(DirectColourRead, RowsRunBottomUpAndPaddingIsSkipped) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BmpReader, DirectColourRead,
+INSTANTIATE_TEST_SUITE_P(ReferenceReader, DirectColourRead,
                          ::testing::Values(DirectCase{"TwentyFour", 24, 54, 0}, DirectCase{"ThirtyTwo", 32, 54, 0},
                                            DirectCase{"GapLongerThanAChunk", 24, 54 + 9000, 9000},
                                            DirectCase{"OffsetBelowHeaders", 24, 20, 0},
@@ -137,7 +137,7 @@ TEST_P(PaletteRead, EntryCountComesFromThePixelDataOffset) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BmpReader, PaletteRead,
+    ReferenceReader, PaletteRead,
     ::testing::Values(PaletteCase{"OneBitFullTable", 1, 62, 2, 0, true, 2, 2},
                       PaletteCase{"EightBitSixteenEntries", 8, 118, 16, 0, true, 16, 16},
                       PaletteCase{"FourBitSurplusEntriesSkipped", 4, 54 + 4 * 20, 20, 0, true, 16, 16},
@@ -199,7 +199,7 @@ const std::vector<PixelBGRA> k565Pixels = {Grey(248),      Grey(0),        {0, 8
                                            {0, 0, 248, 0}, {0, 248, 0, 0}, {248, 0, 0, 0}};
 
 INSTANTIATE_TEST_SUITE_P(
-    BmpReader, SixteenBitRead,
+    ReferenceReader, SixteenBitRead,
     ::testing::Values(
         SixteenCase{"RgbDefaultMasks", 0, {}, 54, 0, k555Values, k555Pixels},
         SixteenCase{"RgbOffsetBelowHeaders", 0, {}, 0, 0, k555Values, k555Pixels},
@@ -215,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {{0, 248, 248, 0}, {0, 0, 8, 0}, {0, 248, 0, 0}, {0, 0, 248, 0}, {0, 48, 16, 0}, Grey(0)}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(BmpReader, SixteenBitPixelsPastTheEndRepeatTheLastValueRead) {
+TEST(ReferenceReader, SixteenBitPixelsPastTheEndRepeatTheLastValueRead) {
   // File pixel i has value (i + 1) x 0x0421, grey 8(i + 1). {bytes kept, whole pixels among them}:
   const std::pair<std::size_t, std::size_t> cuts[] = {{0, 0}, {1, 0},  {2, 1},  {5, 2},  {6, 3}, {7, 3},
                                                       {8, 3}, {10, 4}, {11, 4}, {13, 5}, {14, 6}};
@@ -237,7 +237,7 @@ TEST(BmpReader, SixteenBitPixelsPastTheEndRepeatTheLastValueRead) {
   }
 }
 
-TEST(BmpReader, RowsMissingFromAShortFileStayWhite) {
+TEST(ReferenceReader, RowsMissingFromAShortFileStayWhite) {
   // 3 x 4 at 8 bits: rows of 4 bytes, bottom row (y = 3) first; {bytes kept, rows read}.
   BmpBytes full;
   full.Headers(3, 4, 8, 1078, 0, kXRes, kYRes);
@@ -257,7 +257,7 @@ TEST(BmpReader, RowsMissingFromAShortFileStayWhite) {
   }
 }
 
-TEST(BmpReader, FileEndingInsideTheHeadersIsRefused) {
+TEST(ReferenceReader, FileEndingInsideTheHeadersIsRefused) {
   BmpBytes full;
   full.Headers(1, 1, 24, 54, 0, kXRes, kYRes).U32(0x00112233);
   for (std::size_t kept : {0, 1, 2, 13, 14, 30, 50, 53}) {
@@ -294,7 +294,7 @@ TEST_P(RefusedHeader, ResetsTheImageButKeepsTheFilesResolution) {
 constexpr std::int32_t kMaxInt = 0x7FFFFFFF;
 constexpr std::int32_t kMinInt = -kMaxInt - 1;
 INSTANTIATE_TEST_SUITE_P(
-    BmpReader, RefusedHeader,
+    ReferenceReader, RefusedHeader,
     ::testing::Values(RefusedCase{"RunLength8At4Bits", 4, 4, 4, 1}, RefusedCase{"RunLength4At8Bits", 4, 4, 8, 2},
                       RefusedCase{"RunLength8TopDownAt4Bits", 4, -4, 4, 1},
                       RefusedCase{"TwoBitsRunLength4", 4, 4, 2, 2}, RefusedCase{"BitfieldsAt24", 4, 4, 24, 3},
@@ -310,7 +310,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"ThreeMillionByTwoMillion", 3000000, 2000000, 24, 0}),
     [](const auto& info) { return info.param.name; });
 
-TEST(BmpReader, FileWithoutTheSignatureLeavesTheImageUntouched) {
+TEST(ReferenceReader, FileWithoutTheSignatureLeavesTheImageUntouched) {
   for (const char* start : {"BA", "MB"}) {
     BmpBytes file;
     file.U8(start[0]).U8(start[1]).Zeros(60);
@@ -324,7 +324,7 @@ TEST(BmpReader, FileWithoutTheSignatureLeavesTheImageUntouched) {
   }
 }
 
-TEST(BmpReader, FileThatCannotBeReadGivesADepthOneWhitePixel) {
+TEST(ReferenceReader, FileThatCannotBeReadGivesADepthOneWhitePixel) {
   TempDir dir;
   const std::string missing = dir.File("missing.bmp");
   // A folder opens on some systems, but nothing can be read from it.

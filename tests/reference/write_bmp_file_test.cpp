@@ -76,7 +76,7 @@ TEST_P(WrittenLayout, HeadersTableAndZeroPadding) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BmpWriter, WrittenLayout,
+    ReferenceWriter, WrittenLayout,
     ::testing::Values(LayoutCase{"OneBitWidth9", 1, 9, 2, 62, 4, {0xFF, 0x80, 0, 0}},
                       LayoutCase{"FourBitWidth3", 4, 3, 2, 118, 4, {0xFF, 0xF0, 0, 0}},
                       LayoutCase{"EightBitWidth5", 8, 5, 1, 1078, 8, {255, 255, 255, 255, 255, 0, 0, 0}},
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                           "ThirtyTwoWidth3", 32, 3, 2, 54, 12, {255, 255, 255, 0, 255, 255, 255, 0, 255, 255, 255, 0}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(BmpWriter, PalettedImageWritesItsOwnTableAndIndicesIntoIt) {
+TEST(ReferenceWriter, PalettedImageWritesItsOwnTableAndIndicesIntoIt) {
   BmpImage image;
   ASSERT_EQ(image.SetDepth(8), 1);
   ASSERT_EQ(image.SetSize(2, 1), 1);
@@ -101,7 +101,7 @@ TEST(BmpWriter, PalettedImageWritesItsOwnTableAndIndicesIntoIt) {
   EXPECT_EQ(Bytes(b.begin() + 1078, b.end()), (Bytes{5, 5, 0, 0}));
 }
 
-TEST(BmpWriter, DestinationInAMissingFolderGivesZeroAndCreatesNothing) {
+TEST(ReferenceWriter, DestinationInAMissingFolderGivesZeroAndCreatesNothing) {
   TempDir dir;
   BmpImage image;
   EXPECT_EQ(WriteBmpFile(image, dir.File("no/such.bmp").c_str()), 0);
@@ -109,7 +109,7 @@ TEST(BmpWriter, DestinationInAMissingFolderGivesZeroAndCreatesNothing) {
   EXPECT_EQ(WriteBmpFile(image, nullptr), 0);
 }
 
-TEST(BmpWriter, FullDeviceGivesZero) {
+TEST(ReferenceWriter, FullDeviceGivesZero) {
   if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   // A small file fails only when the close flushes it; a large one in the rows.
   for (std::int32_t depth : {1, 8, 16, 24, 32}) {
@@ -163,6 +163,6 @@ TEST_P(RoundTrip, ReadingBackGivesTheSamePicture) {
     for (std::int32_t y = 0; y < 5; ++y) EXPECT_EQ(back.PixelAt(x, y), image.PixelAt(x, y)) << x << "," << y;
 }
 
-INSTANTIATE_TEST_SUITE_P(BmpWriter, RoundTrip, ::testing::Values(1, 4, 8, 16, 24, 32));
+INSTANTIATE_TEST_SUITE_P(ReferenceWriter, RoundTrip, ::testing::Values(1, 4, 8, 16, 24, 32));
 
 }  // namespace

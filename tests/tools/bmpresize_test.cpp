@@ -93,7 +93,9 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
   const Case cases[] = {
       {"missing source", dir.File("missing.bmp"), out, "50", dir.File("missing.bmp"), "No such file or directory"},
       {"folder as source", dir.path(), out, "50", dir.path(), "Is a directory"},
-      {"named pipe as source", dir.File("fifo"), out, "50", dir.File("fifo"), "named pipe"},
+      {"named pipe as source", dir.File("fifo"), out, "50", dir.File("fifo"),
+       ": is a named pipe, not a file: give '-' and redirect it\n"},
+      {"empty path as source", "", out, "50", "(an empty path)", ": cannot be opened: No such file or directory\n"},
       {"PNG", file("p.png", Text("\x89PNG\r\n\x1a\n....")), out, "50", dir.File("p.png"), "PNG image"},
       {"JPEG", file("j.jpg", Text("\xFF\xD8\xFF\xE0..JFIF")), out, "50", dir.File("j.jpg"), "JPEG image"},
       {"GIF", file("g.gif", Text("GIF87a......")), out, "50", dir.File("g.gif"), "GIF image"},

@@ -60,8 +60,9 @@ class Error(Exception):
     """A resize that failed: nothing was written, and the destination is as
     it was (unless partial_left says otherwise).
 
-    str(error) is the reason, the sentence the bmpresize tool prints, such as
-    "in.bmp: is not a BMP file (it starts like a PNG image)". code is a Code,
+    str(error) is the reason, the sentence the bmpresize tool prints (without
+    the hints the tool adds about its own options), such as "in.bmp: is not a
+    BMP file (it starts like a PNG image)". code is a Code,
     cause a Cause (or an int this version does not know); value and limit
     are the numbers behind the cause; errno is the system's error number when
     a system call failed, else None.

@@ -1,0 +1,114 @@
+/* SPDX-License-Identifier: MIT */
+/* The records and constants of bmpresize.h that the Python package lays out
+ * again with ctypes, as this compiler lays them out: one line each, for
+ * python/tests/test_record_layout.py to compare.
+ *
+ *   pointer SIZE
+ *   record NAME SIZE
+ *   field RECORD NAME OFFSET SIZE
+ *   constant NAME VALUE
+ *
+ * A field or constant added to the header is added here too; the test says
+ * when one is missing. */
+#include <stddef.h>
+#include <stdio.h>
+
+#include "bmpresize.h"
+
+/* long and unsigned long: every C runtime this builds with prints them. */
+#define RECORD(type) printf("record " #type " %lu\n", (unsigned long)sizeof(type))
+#define FIELD(type, name)                                                            \
+  printf("field " #type " " #name " %lu %lu\n", (unsigned long)offsetof(type, name), \
+         (unsigned long)sizeof(((type*)0)->name))
+#define CONSTANT(name) printf("constant " #name " %ld\n", (long)(name))
+
+static void Shortfall(void) {
+  RECORD(bmpresize_shortfall);
+  FIELD(bmpresize_shortfall, cut_short);
+  FIELD(bmpresize_shortfall, top_down);
+  FIELD(bmpresize_shortfall, repeats_last_pixel);
+  FIELD(bmpresize_shortfall, rows_read);
+  FIELD(bmpresize_shortfall, rows);
+}
+
+static void Result(void) {
+  RECORD(bmpresize_result);
+  FIELD(bmpresize_result, code);
+  FIELD(bmpresize_result, cause);
+  FIELD(bmpresize_result, value);
+  FIELD(bmpresize_result, limit);
+  FIELD(bmpresize_result, error);
+  FIELD(bmpresize_result, partial_left);
+  FIELD(bmpresize_result, width);
+  FIELD(bmpresize_result, height);
+  FIELD(bmpresize_result, size);
+  FIELD(bmpresize_result, shortfall);
+  FIELD(bmpresize_result, first_bytes);
+  FIELD(bmpresize_result, first_byte_count);
+  FIELD(bmpresize_result, notes);
+  FIELD(bmpresize_result, reserved);
+}
+
+static void Options(void) {
+  RECORD(bmpresize_options);
+  FIELD(bmpresize_options, percent);
+  FIELD(bmpresize_options, threads);
+  FIELD(bmpresize_options, cancel);
+  FIELD(bmpresize_options, sync);
+  FIELD(bmpresize_options, strict);
+  FIELD(bmpresize_options, memory_limit);
+  FIELD(bmpresize_options, reserved);
+}
+
+static void Codes(void) {
+  CONSTANT(BMPRESIZE_OK);
+  CONSTANT(BMPRESIZE_SOURCE_NOT_BMP);
+  CONSTANT(BMPRESIZE_SOURCE_UNREADABLE);
+  CONSTANT(BMPRESIZE_DESTINATION_FAILED);
+  CONSTANT(BMPRESIZE_TOO_LARGE);
+}
+
+static void Causes(void) {
+  CONSTANT(BMPRESIZE_CAUSE_NONE);
+  CONSTANT(BMPRESIZE_CAUSE_OPEN_FAILED);
+  CONSTANT(BMPRESIZE_CAUSE_NOT_BMP);
+  CONSTANT(BMPRESIZE_CAUSE_EMPTY);
+  CONSTANT(BMPRESIZE_CAUSE_SHORT_HEADER);
+  CONSTANT(BMPRESIZE_CAUSE_COMPRESSION);
+  CONSTANT(BMPRESIZE_CAUSE_DEPTH);
+  CONSTANT(BMPRESIZE_CAUSE_WIDTH);
+  CONSTANT(BMPRESIZE_CAUSE_HEIGHT);
+  CONSTANT(BMPRESIZE_CAUSE_TOO_MANY_PIXELS);
+  CONSTANT(BMPRESIZE_CAUSE_COMPRESSION_DEPTH);
+  CONSTANT(BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED);
+  CONSTANT(BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER);
+  CONSTANT(BMPRESIZE_CAUSE_DEPTH_FOR_HEADER);
+  CONSTANT(BMPRESIZE_CAUSE_READ_FAILED);
+  CONSTANT(BMPRESIZE_CAUSE_CUT_SHORT);
+  CONSTANT(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ);
+  CONSTANT(BMPRESIZE_CAUSE_SIDE_TOO_LARGE);
+  CONSTANT(BMPRESIZE_CAUSE_FILE_TOO_LARGE);
+  CONSTANT(BMPRESIZE_CAUSE_ROW_TOO_WIDE);
+  CONSTANT(BMPRESIZE_CAUSE_NO_MEMORY);
+  CONSTANT(BMPRESIZE_CAUSE_NO_DESTINATION);
+  CONSTANT(BMPRESIZE_CAUSE_CREATE_FAILED);
+  CONSTANT(BMPRESIZE_CAUSE_NOT_WRITABLE);
+  CONSTANT(BMPRESIZE_CAUSE_SAME_AS_SOURCE);
+  CONSTANT(BMPRESIZE_CAUSE_WRITE_FAILED);
+  CONSTANT(BMPRESIZE_CAUSE_BUFFER_TOO_SMALL);
+  CONSTANT(BMPRESIZE_CAUSE_CANCELLED);
+  CONSTANT(BMPRESIZE_CAUSE_MEMORY_LIMIT);
+}
+
+static void Notes(void) { CONSTANT(BMPRESIZE_NOTE_NO_COLOUR_TABLE); }
+
+int main(void) {
+  printf("pointer %lu\n", (unsigned long)sizeof(void*));
+  Shortfall();
+  Result();
+  Options();
+  Codes();
+  Causes();
+  Notes();
+  return 0;
+}
