@@ -33,12 +33,12 @@ CONSTANTS = {
     "causes": ("CAUSE_", {n: m.value for n, m in _errors.Cause.__members__.items()}),
     "notes": ("NOTE_", {n[len("NOTE_"):]: v for n, v in vars(_errors).items() if n.startswith("NOTE_")}),
 }
-KNOWN_PREFIXES = ("CAUSE_", "NOTE_", "PATH_")
+KNOWN_PREFIXES = ("CAUSE_", "NOTE_", "PATH_", "PARTIAL_")
 
 
 def kind_of(constant):
     """codes, causes or notes for a BMPRESIZE_ constant; None for one the
-    package does not copy (the path kinds)."""
+    package does not copy (the path kinds, what a failure left)."""
     rest = constant[len("BMPRESIZE_"):]
     prefix = next((p for p in KNOWN_PREFIXES if rest.startswith(p)), "")
     return next((kind for kind, (p, _) in CONSTANTS.items() if p == prefix), None)
