@@ -44,6 +44,9 @@
  *   bmpresize_resize         any source (file, memory, read function) to any
  *                            destination (file, memory, write function)
  *   bmpresize_describe       the sentence the bmpresize tool prints for a result
+ *   bmpresize_place_key      a key for where a write to a path lands: equal keys,
+ *                            one file (under any name, or once made)
+ *   bmpresize_descriptor_key the same for the file an open descriptor has
  *
  * Every resize answers its result code and, when result is not null, fills
  * the result record with the code, the cause and the numbers behind it.
@@ -356,6 +359,37 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void
  * length (as snprintf does), so a first call with capacity 0 tells the size. */
 BMPRESIZE_EXPORT size_t bmpresize_describe(const bmpresize_result* result, const char* source_name,
                                            const char* destination_name, char* text, size_t capacity);
+
+/* Writes into key a text that stands for where a write to the UTF-8 path
+ * lands, as bmpresize_file writes it; two paths have one key exactly when
+ * writes to them land in one file, so that a caller can tell, before anything
+ * is written, that two destinations, or a destination and a source, are one
+ * file. A regular file that exists has the key of the file, whatever it is
+ * called (the same path spelt otherwise, a hard link, a symbolic link); a
+ * file yet to be made has the key of the folder it would be made in and its
+ * name there (on Windows without regard to case), symbolic links followed as
+ * bmpresize_file follows them, so two dangling links to one name share it. A
+ * path that names an open descriptor (/dev/stdout, /dev/fd/N, ...) has the
+ * key of the file the descriptor has open. Compare keys as strings (strcmp);
+ * what they hold may change between versions, and a key holds while the file
+ * system does not change under it.
+ *
+ * Answers the key's whole length (as snprintf does: at most capacity bytes
+ * are written, always NUL-terminated when capacity is not 0), or 0 when there
+ * is no key, with the reason in *error (an errno value; 0 with a key) when
+ * error is not null: ENOENT (no folder to make the file in, an empty path),
+ * ENOTDIR, EISDIR (a folder, or a path ending in a separator), ESPIPE (a pipe,
+ * socket, terminal or device: written where it stands, it replaces no file,
+ * and one socket may be read and written at once), EBADF (a descriptor that
+ * is not open), ELOOP, EACCES, EINVAL (a null path, or on Windows one that
+ * is not UTF-8), ENOMEM. */
+BMPRESIZE_EXPORT size_t bmpresize_place_key(const char* path, char* key, size_t capacity, int* error);
+
+/* The key of the regular file that the open descriptor fd has (on Windows a
+ * descriptor of the C runtime the library uses; 0, 1 and 2 are the standard
+ * streams everywhere), comparable with bmpresize_place_key's: whether
+ * standard output is the source file, say. Answers as bmpresize_place_key. */
+BMPRESIZE_EXPORT size_t bmpresize_descriptor_key(int fd, char* key, size_t capacity, int* error);
 
 #ifdef __cplusplus
 }
