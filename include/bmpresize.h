@@ -47,6 +47,9 @@
  *   bmpresize_remove_temporary_files
  *                            removes the new files of the resizes in flight, for a
  *                            signal handler about to end the process
+ *   bmpresize_place_key      a key for where a write to a path lands: equal keys,
+ *                            one file (under any name, or once made)
+ *   bmpresize_descriptor_key the same for the file an open descriptor has
  *
  * Every resize answers its result code and, when result is not null, fills
  * the result record with the code, the cause and the numbers behind it.
@@ -413,6 +416,37 @@ BMPRESIZE_EXPORT size_t bmpresize_describe(const bmpresize_result* result, const
  * which leaves a file that is still open: there a handler stops the resizes
  * with the cancel flag instead. */
 BMPRESIZE_EXPORT void bmpresize_remove_temporary_files(void);
+
+/* Writes into key a text that stands for where a write to the UTF-8 path
+ * lands, as bmpresize_file writes it; two paths have one key exactly when
+ * writes to them land in one file, so that a caller can tell, before anything
+ * is written, that two destinations, or a destination and a source, are one
+ * file. A regular file that exists has the key of the file, whatever it is
+ * called (the same path spelt otherwise, a hard link, a symbolic link); a
+ * file yet to be made has the key of the folder it would be made in and its
+ * name there (on Windows without regard to case), symbolic links followed as
+ * bmpresize_file follows them, so two dangling links to one name share it. A
+ * path that names an open descriptor (/dev/stdout, /dev/fd/N, ...) has the
+ * key of the file the descriptor has open. Compare keys as strings (strcmp);
+ * what they hold may change between versions, and a key holds while the file
+ * system does not change under it.
+ *
+ * Answers the key's whole length (as snprintf does: at most capacity bytes
+ * are written, always NUL-terminated when capacity is not 0), or 0 when there
+ * is no key, with the reason in *error (an errno value; 0 with a key) when
+ * error is not null: ENOENT (no folder to make the file in, an empty path),
+ * ENOTDIR, EISDIR (a folder, or a path ending in a separator), ESPIPE (a pipe,
+ * socket, terminal or device: written where it stands, it replaces no file,
+ * and one socket may be read and written at once), EBADF (a descriptor that
+ * is not open), ELOOP, EACCES, EINVAL (a null path, or on Windows one that
+ * is not UTF-8), ENOMEM. */
+BMPRESIZE_EXPORT size_t bmpresize_place_key(const char* path, char* key, size_t capacity, int* error);
+
+/* The key of the regular file that the open descriptor fd has (on Windows a
+ * descriptor of the C runtime the library uses; 0, 1 and 2 are the standard
+ * streams everywhere), comparable with bmpresize_place_key's: whether
+ * standard output is the source file, say. Answers as bmpresize_place_key. */
+BMPRESIZE_EXPORT size_t bmpresize_descriptor_key(int fd, char* key, size_t capacity, int* error);
 
 #ifdef __cplusplus
 }

@@ -14,9 +14,9 @@
 #include <thread>
 #include <utility>
 
-#include "file_identity.h"
 #include "forced_exit.h"
 #include "interrupts.h"
+#include "place_keys.h"
 #include "result_words.h"
 
 namespace fs = std::filesystem;
@@ -93,29 +93,14 @@ class Progress {
   std::size_t width_ = 0;
 };
 
-// Where writing a path would land: the file already there (under any name, a
-// hard link included, so no name is kept), or, for a file yet to be made, the
-// folder it would be made in and its name, the symbolic links at its end
-// followed. False when that cannot be told.
-using Landing = std::pair<FileIdentity, std::string>;
-bool LandingOf(const std::string& path, Landing& landing) {
-  landing.second.clear();
-  if (IdentityOf(path, landing.first)) return true;
-  const std::string target = FollowLinks(path);
-  if (target.empty()) return false;
-  const std::string name = BaseName(target);
-  const std::string where = target.substr(0, target.size() - name.size());
-  landing.second = NameKey(name);
-  return IdentityOf(where.empty() ? "." : where, landing.first);
-}
-
 // Each result that would land on another result or on a source, its own or
-// another's: any of these would lose a picture without a word.
+// another's (by the library's keys, which follow links as its writes do):
+// any of these would lose a picture without a word.
 void RefuseClashingResults(const std::vector<BatchItem>& items, std::vector<std::string>& problems) {
-  std::map<Landing, std::size_t> results;
+  std::map<std::string, std::size_t> results;  // where a result lands -> its item
   for (std::size_t i = 0; i < items.size(); ++i) {
-    Landing landing;
-    if (!LandingOf(items[i].destination, landing)) continue;
+    const std::string landing = PlaceKey(items[i].destination);
+    if (landing.empty()) continue;
     const auto [at, fresh] = results.emplace(landing, i);
     if (!fresh) {
       const BatchItem& first = items[at->second];
@@ -125,8 +110,8 @@ void RefuseClashingResults(const std::vector<BatchItem>& items, std::vector<std:
     }
   }
   for (std::size_t i = 0; i < items.size(); ++i) {
-    Landing landing;
-    if (!LandingOf(items[i].source, landing)) continue;
+    const std::string landing = PlaceKey(items[i].source);
+    if (landing.empty()) continue;
     const auto at = results.find(landing);
     if (at == results.end()) continue;
     const std::size_t result = at->second;

@@ -2,12 +2,16 @@
 // The public C functions: thin shells that pick the ends and run the
 // pipeline. Nothing escapes into a C caller: the pipeline allocates without
 // throwing, and anything else thrown ends here as a result.
+#include <cerrno>
+#include <cstring>
 #include <new>
+#include <string>
 
 #include "api/describe.h"
 #include "bmpresize.h"
 #include "files/files_in_flight.h"
 #include "files/native_path.h"
+#include "files/place_key.h"
 #include "pipeline/path_ends.h"
 #include "pipeline/resize.h"
 
@@ -68,6 +72,27 @@ bmpresize_result WithDestination(const bmpresize_destination* destination, Use u
   }
   MemoryDestination end(destination->data, destination->capacity);
   return use(end);
+}
+
+// Answers the key that find gives, copied as snprintf would copy it, or 0
+// with the reason.
+template <typename Find>
+std::size_t AnswerKey(Find find, char* key, std::size_t capacity, int* error) {
+  std::string found;
+  int reason;
+  try {
+    reason = find(found);
+  } catch (...) {
+    reason = ENOMEM;
+  }
+  if (reason != 0) found.clear();
+  if (error != nullptr) *error = reason;
+  if (key != nullptr && capacity > 0) {
+    const std::size_t copied = found.size() < capacity ? found.size() : capacity - 1;
+    std::memcpy(key, found.data(), copied);
+    key[copied] = '\0';
+  }
+  return found.size();
 }
 
 }  // namespace
@@ -155,5 +180,18 @@ std::size_t bmpresize_describe(const bmpresize_result* result, const char* sourc
 }
 
 void bmpresize_remove_temporary_files(void) { RemoveFilesInFlight(); }
+
+std::size_t bmpresize_place_key(const char* path, char* key, std::size_t capacity, int* error) {
+  return AnswerKey(
+      [&](std::string& found) {
+        const NativePath native(path);
+        return native.get() != nullptr ? PlaceKeyOf(native.get(), found) : path != nullptr ? native.Error() : EINVAL;
+      },
+      key, capacity, error);
+}
+
+std::size_t bmpresize_descriptor_key(int fd, char* key, std::size_t capacity, int* error) {
+  return AnswerKey([&](std::string& found) { return DescriptorKeyOf(fd, found); }, key, capacity, error);
+}
 
 }  // extern "C"

@@ -13,6 +13,12 @@ struct FileId {
   bool operator==(const FileId& other) const { return device == other.device && file == other.file; }
 };
 
+// The identity of the regular file that fd has open: 0, else EBADF when fd
+// is not open, ESPIPE when it has no regular file open (a pipe, a socket, a
+// terminal, a device: written where it stands, which replaces no file), or
+// the error that kept the system from telling.
+int OpenRegularFileId(int fd, FileId& id);
+
 // False unless the stream has a regular file open (a pipe, a terminal or a
 // device has no identity here).
 bool RegularFileId(std::FILE* stream, FileId& id);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string_view>
 
+#include "files/file_identity.h"
 #include "files/native_path.h"
 
 // A NUL-terminated path of its own; null when memory for it could not be had.
@@ -27,6 +28,12 @@ PathView NamePart(const PathChar* path);
 // also when that file does not exist yet (a dangling link names the file it
 // would create). Null with errno ELOOP for a loop, ENOMEM without memory.
 OwnedText FollowLinks(const PathChar* path);
+
+// What stands at a path, the symbolic links on the way followed: its identity
+// and whether it is a regular file, a folder or anything else (a device, a
+// FIFO, a socket). False with errno when nothing there can be looked at.
+enum class FileKind { kRegular, kFolder, kOther };
+bool LookAt(const PathChar* path, FileId& id, FileKind& kind);
 
 // What a file that is replaced hands on to the file that replaces it.
 struct FileFacts {

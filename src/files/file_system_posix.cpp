@@ -54,6 +54,15 @@ OwnedText FollowLinks(const PathChar* path) {
   return nullptr;
 }
 
+bool LookAt(const PathChar* path, FileId& id, FileKind& kind) {
+  struct stat st;
+  if (stat(path, &st) != 0) return false;
+  id.device = static_cast<std::uint64_t>(st.st_dev);
+  id.file = static_cast<std::uint64_t>(st.st_ino);
+  kind = S_ISREG(st.st_mode) ? FileKind::kRegular : S_ISDIR(st.st_mode) ? FileKind::kFolder : FileKind::kOther;
+  return true;
+}
+
 int OpenExistingForWriting(const PathChar* path, FileFacts& facts) {
   const int fd = open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;

@@ -71,6 +71,24 @@ OwnedText FollowLinks(const PathChar* path) {
   return target;
 }
 
+bool LookAt(const PathChar* path, FileId& id, FileKind& kind) {
+  // No access asked: only what the file is, and which, is read.
+  const HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Failed();
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(file, &info) || Failed();
+  const bool disk = GetFileType(file) == FILE_TYPE_DISK;
+  CloseHandle(file);
+  if (!known) return false;
+  id.device = info.dwVolumeSerialNumber;
+  id.file = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::kFolder
+         : disk                                                  ? FileKind::kRegular
+                                                                 : FileKind::kOther;
+  return true;
+}
+
 int OpenExistingForWriting(const PathChar* path, FileFacts& facts) {
   const int fd = _wopen(path, _O_WRONLY | _O_BINARY | _O_NOINHERIT);
   if (fd < 0) return -1;

@@ -12,9 +12,9 @@
 #include "bmpresize.h"
 #include "bmpresize_version.h"
 #include "command_line.h"
-#include "file_identity.h"
 #include "forced_exit.h"
 #include "interrupts.h"
+#include "place_keys.h"
 #include "result_words.h"
 #include "standard_streams.h"
 
@@ -149,11 +149,13 @@ std::string DescribeInterruption(const bmpresize_result& result, const std::stri
 // Whether standard output is the source's file itself (by its path, or
 // standard input), which the picture would overwrite as it is read.
 bool OutputIsTheSource(const std::string& source, bool fromStdin) {
-  FileIdentity output;
-  FileIdentity input;
-  if (!RegularIdentity(stdout, output)) return false;
-  const bool known = fromStdin ? RegularIdentity(stdin, input) : IdentityOf(source, input);
-  return known && input == output;
+#ifdef _WIN32
+  const int output = _fileno(stdout), input = _fileno(stdin);
+#else
+  const int output = fileno(stdout), input = fileno(stdin);
+#endif
+  const std::string written = DescriptorKey(output);  // a regular file's only
+  return !written.empty() && written == (fromStdin ? DescriptorKey(input) : PlaceKey(source));
 }
 
 // Resizes from the source to the destination, '-' being standard input or

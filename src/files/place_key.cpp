@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+#include "files/place_key.h"
+
+#include <cerrno>
+#include <new>
+#include <optional>
+
+#include "files/descriptor_path.h"
+#include "files/file_identity.h"
+#include "files/file_system.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+void AppendHex(std::string& key, std::uint64_t n, int digits) {
+  static const char kDigits[] = "0123456789abcdef";
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) key += kDigits[(n >> shift) & 15];
+}
+
+// "F" and the identity of an existing file; "N", the identity of a folder
+// and a name for a file to be made there.
+std::string IdentityKey(char what, const FileId& id) {
+  std::string key(1, what);
+  AppendHex(key, id.device, 16);
+  AppendHex(key, id.file, 16);
+  return key;
+}
+
+// The name as the file system tells names apart: on Windows without regard
+// to case, each UTF-16 unit as four hex digits (so that no two names, valid
+// UTF-16 or not, share a key); elsewhere the bytes as they are.
+void AppendName(std::string& key, PathView name) {
+#ifdef _WIN32
+  std::wstring upper(name.size(), L'\0');
+  const int n = name.empty()
+                    ? 0
+                    : LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name.data(), static_cast<int>(name.size()),
+                                    upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+  if (n == static_cast<int>(name.size())) name = upper;
+  for (const wchar_t unit : name) AppendHex(key, unit, 4);
+#else
+  key.append(name.data(), name.size());
+#endif
+}
+
+// The key of a file yet to be made at path (nothing there, or a dangling link).
+int NewFileKey(const PathChar* path, std::string& key) {
+  errno = 0;
+  const OwnedText target = FollowLinks(path);
+  if (!target && errno == ENOMEM) throw std::bad_alloc();
+  if (!target) return errno != 0 ? errno : EINVAL;
+  const PathView name = NamePart(target.get());
+  if (name.empty()) return EISDIR;
+  const PathView folder = FolderPart(target.get());
+  const OwnedText folderPath = JoinText({folder.empty() ? PathView(NATIVE_TEXT(".")) : folder});
+  if (!folderPath) throw std::bad_alloc();
+  FileId id;
+  FileKind kind;
+  if (!LookAt(folderPath.get(), id, kind)) return errno;
+  if (kind != FileKind::kFolder) return ENOTDIR;
+  key = IdentityKey('N', id) + '/';
+  AppendName(key, name);
+  return 0;
+}
+
+}  // namespace
+
+int DescriptorKeyOf(int fd, std::string& key) {
+  FileId id;
+  const int error = OpenRegularFileId(fd, id);
+  if (error == 0) key = IdentityKey('F', id);
+  return error;
+}
+
+int PlaceKeyOf(const PathChar* path, std::string& key) {
+  if (path == nullptr) return EINVAL;
+  if (*path == 0) return ENOENT;
+  if (const std::optional<int> fd = DescriptorOfPath(path)) return DescriptorKeyOf(*fd, key);
+  FileId id;
+  FileKind kind;
+  if (!LookAt(path, id, kind)) return errno == ENOENT ? NewFileKey(path, key) : errno;
+  if (kind == FileKind::kFolder) return EISDIR;
+  if (kind != FileKind::kRegular) return ESPIPE;
+  key = IdentityKey('F', id);
+  return 0;
+}
