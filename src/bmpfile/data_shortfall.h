@@ -11,8 +11,8 @@
 
 struct DataShortfall {
   bool cutShort = false;
-  std::int64_t rowsRead = 0;  // whole rows of the picture that came from the file
-  std::int64_t height = 0;    // the rows of the picture
-  bool topDown = false;       // the rows read are the top ones
+  std::int64_t rowsRead = 0;      // whole rows of the picture that came from the file
+  std::int64_t height = 0;        // the rows of the picture
+  bool topDown = false;           // the rows read are the top ones
   bool repeatsLastPixel = false;  // a 16-bit file from which a pixel was read
 };
