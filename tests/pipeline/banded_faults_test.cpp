@@ -94,7 +94,7 @@ class FaultyWay final : public ByteSource {
 class FaultySource final : public SourceEnd {
  public:
   FaultySource(const ByteVector& data, const Fault& fault) : data_(data), bytes_(data, fault), fault_(fault) {}
-  bool Open(Cause&) override { return true; }
+  Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
   std::unique_ptr<ByteSource> Another() const override { return std::make_unique<FaultyWay>(data_, fault_); }
 
@@ -107,14 +107,16 @@ class FaultySource final : public SourceEnd {
 // A destination in memory whose writes at offsets fail with ENOSPC.
 class FullAtOffsets final : public DestinationEnd, private OffsetSink {
  public:
-  bool Accepts(std::uint64_t, Cause&) override { return true; }
-  bool Open(const SourceEnd&, Cause&) override { return true; }
+  Status Accepts(std::uint64_t) override { return {}; }
+  Status Open(const SourceEnd&) override { return {}; }
   ByteSink& Bytes() override { return bytes_; }
-  OffsetSink* AtOffsets() override { return this; }
-  bool Commit(bool, Cause&) override { return true; }
+  OffsetSink* StartOffsets() override { return this; }
+  Status Commit(bool) override { return {}; }
 
  private:
-  int WriteAt(std::int64_t, const void*, std::size_t) override { return ENOSPC; }
+  Status WriteAt(std::int64_t, const void*, std::size_t) override {
+    return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, ENOSPC);
+  }
   VectorSink bytes_;
 };
 

@@ -94,7 +94,7 @@ std::FILE* OpenSeam(Seam& seam, const std::string& path) {
 class SeamSource final : public SourceEnd {
  public:
   explicit SeamSource(std::FILE* stream) : bytes_(stream) {}
-  bool Open(Cause&) override { return true; }
+  Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
 
  private:
