@@ -18,9 +18,10 @@ std::int64_t AsCount(std::uint64_t bytes) {
 
 // The bands the options allow (0: one per core), or 0 where the rows must be
 // read in order: rows at known offsets, each decoded on its own, that a
-// second reader can start anywhere. Run-length rows are not; a 16-bit file's
-// missing pixels repeat the last pixel read, which only a reader that read
-// every row before knows.
+// second reader can start anywhere. Run-length rows are not. 16-bit files
+// stay on one thread too, though a band's reader finds the pixel that their
+// missing pixels repeat where the data ends, as the first does (the bands'
+// tests hold such files to the bytes of one thread either way).
 unsigned BandsWanted(const bmpresize_options& options, const BmpReader& reader, std::int32_t height) {
   const FileLayout& layout = reader.Layout();
   const bool wholeRows = layout.storage == RowStorage::kBottomUp || layout.storage == RowStorage::kTopDown;

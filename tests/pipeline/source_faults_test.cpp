@@ -181,6 +181,10 @@ TEST(SourceReadError, TheReaderRefusesEveryCallAfterIt) {
   EXPECT_EQ(row, std::vector<PixelBGRA>(kWidth, kWhite));
   EXPECT_FALSE(reader.Open(source));
   EXPECT_EQ(reader.Failure().error, EIO);
+  // Closed, it still tells why it failed.
+  reader.Close();
+  EXPECT_TRUE(reader.Failed());
+  EXPECT_EQ(reader.Failure().error, EIO);
   std::fclose(stream);
   close(seam.fd);
 }
