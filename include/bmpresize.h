@@ -203,7 +203,10 @@ typedef enum bmpresize_cause {
   BMPRESIZE_CAUSE_BUFFER_TOO_SMALL = 26, /* value: the bytes needed, limit: the buffer's */
   BMPRESIZE_CAUSE_CANCELLED = 27,        /* the cancel flag stopped the resize */
   /* The resized picture (BMPRESIZE_TOO_LARGE), again */
-  BMPRESIZE_CAUSE_MEMORY_LIMIT = 28 /* value: the bytes the resize needs, limit: options.memory_limit's */
+  BMPRESIZE_CAUSE_MEMORY_LIMIT = 28, /* value: the bytes the resize needs, limit: options.memory_limit's */
+  /* A fault inside the library (BMPRESIZE_DESTINATION_FAILED, nothing written):
+   * first_bytes holds the start of what it said */
+  BMPRESIZE_CAUSE_INTERNAL = 29
 } bmpresize_cause;
 
 /* What a source path that could not be opened turned out to be: the value of
@@ -255,7 +258,7 @@ typedef struct bmpresize_result {
   int32_t height;
   int64_t size; /* the destination's bytes, once known */
   bmpresize_shortfall shortfall;
-  uint8_t first_bytes[16]; /* the source's first bytes (BMPRESIZE_CAUSE_NOT_BMP, SHORT_HEADER) */
+  uint8_t first_bytes[16]; /* the source's first bytes (BMPRESIZE_CAUSE_NOT_BMP, SHORT_HEADER); text (INTERNAL) */
   int32_t first_byte_count;
   int64_t notes;       /* warnings about a picture that was written: BMPRESIZE_NOTE_... bits */
   int64_t reserved[3]; /* room for what results may tell later; 0 */

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The public C functions: thin shells that pick the ends and run the
 // pipeline. Nothing escapes into a C caller: the pipeline allocates without
-// throwing, and anything else thrown ends here as a result.
+// throwing, and anything thrown all the same ends here as a result, by its
+// kind.
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <string>
 
@@ -22,9 +24,9 @@ bmpresize_options OptionsOrDefault(const bmpresize_options* options) {
 }
 
 // Where a call that threw leaves its result.
-bmpresize_result NoMemory() {
+bmpresize_result Threw(const Cause& cause) {
   bmpresize_result result{};
-  Record(result, Because(BMPRESIZE_CAUSE_NO_MEMORY));
+  Record(result, cause);
   return result;
 }
 
@@ -34,14 +36,23 @@ bmpresize_code Answer(const bmpresize_result& outcome, bmpresize_result* result)
 }
 
 // Runs a resize, answering what it gives or, should anything throw, a
-// failure for want of memory.
+// failure: for want of memory where an allocation failed, else one inside
+// the library.
 template <typename Run>
 bmpresize_code Guarded(bmpresize_result* result, Run run) {
+#if defined(__cpp_exceptions) || defined(_CPPUNWIND)
   try {
     return Answer(run(), result);
+  } catch (const std::bad_alloc&) {
+    return Answer(Threw(Because(BMPRESIZE_CAUSE_NO_MEMORY)), result);
+  } catch (const std::exception& e) {
+    return Answer(Threw(BecauseInside(e.what())), result);
   } catch (...) {
-    return Answer(NoMemory(), result);
+    return Answer(Threw(BecauseInside("an unknown exception")), result);
   }
+#else
+  return Answer(run(), result);
+#endif
 }
 
 // Calls use with the source end that the record asks for.

@@ -274,6 +274,10 @@ bool SizeReason(Sentence& s, const bmpresize_result& r) {
     case BMPRESIZE_CAUSE_NO_MEMORY:
       s << "there is not enough memory for the resized picture";
       return true;
+    case BMPRESIZE_CAUSE_INTERNAL:
+      s << "failed inside the library: ";
+      for (std::int32_t i = 0; i < r.first_byte_count && i < 16; ++i) s.Char(static_cast<char>(r.first_bytes[i]));
+      return true;
     case BMPRESIZE_CAUSE_MEMORY_LIMIT:
       s << "resizing it needs ";
       ByteSize(s, r.value, true);

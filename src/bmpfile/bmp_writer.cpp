@@ -51,15 +51,44 @@ BmpHeaders HeadersFor(const BmpLayout& layout) {
   return h;
 }
 
+void EncodeHeaders(const BmpHeaders& h, std::uint8_t (&out)[kHeadersSize]) {
+  std::uint8_t* p = out;
+  const auto u16 = [&p](std::uint16_t v) {
+    StoreU16LE(p, v);
+    p += 2;
+  };
+  const auto u32 = [&p](std::uint32_t v) {
+    StoreU32LE(p, v);
+    p += 4;
+  };
+  u16(h.file.bfType);
+  u32(h.file.bfSize);
+  u16(h.file.bfReserved1);
+  u16(h.file.bfReserved2);
+  u32(h.file.bfOffBits);
+  u32(h.info.biSize);
+  u32(static_cast<std::uint32_t>(h.info.biWidth));
+  u32(static_cast<std::uint32_t>(h.info.biHeight));
+  u16(h.info.biPlanes);
+  u16(h.info.biBitCount);
+  u32(h.info.biCompression);
+  u32(h.info.biSizeImage);
+  u32(static_cast<std::uint32_t>(h.info.biXPelsPerMeter));
+  u32(static_cast<std::uint32_t>(h.info.biYPelsPerMeter));
+  u32(h.info.biClrUsed);
+  u32(h.info.biClrImportant);
+}
+
+Status WriteDirectColourHeaders(ByteSink& sink, const BmpHeaders& headers) {
+  std::uint8_t bytes[kHeadersSize];
+  EncodeHeaders(headers, bytes);
+  if (sink.Write(bytes, sizeof bytes)) return {};
+  return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, sink.Error());
+}
+
 void BmpWriter::Put(const void* bytes, std::size_t n) {
   if (failure_ || sink_->Write(bytes, n)) return;
   failure_ = BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, sink_->Error());
-}
-
-void BmpWriter::PutU16(std::uint16_t v) {
-  std::uint8_t b[2];
-  StoreU16LE(b, v);
-  Put(b, 2);
 }
 
 void BmpWriter::PutU32(std::uint32_t v) {
@@ -103,25 +132,9 @@ bool BmpWriter::Begin(ByteSink& sink, const BmpLayout& layout) {
 }
 
 void BmpWriter::WriteHeaders() {
-  const BmpHeaders& h = headers_;
-  PutU16(h.file.bfType);
-  PutU32(h.file.bfSize);
-  PutU16(h.file.bfReserved1);
-  PutU16(h.file.bfReserved2);
-  PutU32(h.file.bfOffBits);
-
-  PutU32(h.info.biSize);
-  PutU32(static_cast<std::uint32_t>(h.info.biWidth));
-  PutU32(static_cast<std::uint32_t>(h.info.biHeight));
-  PutU16(h.info.biPlanes);
-  PutU16(h.info.biBitCount);
-  PutU32(h.info.biCompression);
-  PutU32(h.info.biSizeImage);
-  PutU32(static_cast<std::uint32_t>(h.info.biXPelsPerMeter));
-  PutU32(static_cast<std::uint32_t>(h.info.biYPelsPerMeter));
-  PutU32(h.info.biClrUsed);
-  PutU32(h.info.biClrImportant);
-
+  std::uint8_t bytes[kHeadersSize];
+  EncodeHeaders(headers_, bytes);
+  Put(bytes, sizeof bytes);
   if (IsPalettedDepth(layout_.depth)) {
     for (std::int32_t i = 0; i < PaletteSizeForDepth(layout_.depth); ++i) {
       const PixelBGRA e = palette_[static_cast<std::size_t>(i)];

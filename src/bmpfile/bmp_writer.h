@@ -23,7 +23,7 @@
 #include "bmpfile/byte_sink.h"
 #include "image/palette.h"
 #include "image/resolution.h"
-#include "result/cause.h"
+#include "result/status.h"
 
 struct BmpLayout {
   std::int32_t width = 1;
@@ -42,6 +42,12 @@ struct BmpHeaders {
   bool fits = false;
 };
 BmpHeaders HeadersFor(const BmpLayout& layout);
+// The two records as the file holds them, byte by byte.
+void EncodeHeaders(const BmpHeaders& headers, std::uint8_t (&out)[kHeadersSize]);
+// Writes the two records of a picture of 24 or 32 bits, which has no colour
+// table or masks after them: its pixel rows follow. WRITE_FAILED with the
+// system's error number when the sink took less.
+Status WriteDirectColourHeaders(ByteSink& sink, const BmpHeaders& headers);
 
 class BmpWriter {
  public:
@@ -62,7 +68,6 @@ class BmpWriter {
   bool Prepare(const BmpLayout& layout);
   void WriteHeaders();
   void Put(const void* bytes, std::size_t n);
-  void PutU16(std::uint16_t v);
   void PutU32(std::uint32_t v);
 
   ByteSink* sink_ = nullptr;

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 class ByteSource {
  public:
@@ -36,6 +37,9 @@ class ByteSource {
   virtual bool CanSeek() const { return false; }
   [[nodiscard]] bool SeekTo(std::int64_t position);
   virtual std::int64_t Length() const { return -1; }
+  // The open file read, where the bytes come from one, so that a file's bytes
+  // can be copied into another inside the system; null otherwise.
+  virtual std::FILE* File() const { return nullptr; }
 
  protected:
   // Reads up to n bytes, setting the indicators through NoteEnd and NoteError

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "bmpfile/byte_source.h"
+#include "result/status.h"
+
 class OffsetSink {
  public:
   OffsetSink() = default;
@@ -13,7 +16,16 @@ class OffsetSink {
   OffsetSink(const OffsetSink&) = delete;
   OffsetSink& operator=(const OffsetSink&) = delete;
 
-  // Takes all n bytes at offset; 0, or the errno of the write that failed.
-  // Calls for parts that do not overlap may come from several threads at once.
-  [[nodiscard]] virtual int WriteAt(std::int64_t offset, const void* bytes, std::size_t n) = 0;
+  // Takes all n bytes at offset; WRITE_FAILED with the system's error number
+  // when it could not. Calls for parts that do not overlap may come from
+  // several threads at once.
+  virtual Status WriteAt(std::int64_t offset, const void* bytes, std::size_t n) = 0;
+  // Copies up to n bytes of source from offset from to offset at, inside the
+  // system where both are files it can copy between, leaving source's
+  // position alone: the bytes copied, fewer where it could not copy them all
+  // (the caller moves the rest another way).
+  virtual std::int64_t CopyFrom(ByteSource& /*source*/, std::int64_t /*from*/, std::int64_t /*at*/,
+                                std::int64_t /*n*/) {
+    return 0;
+  }
 };

@@ -4,6 +4,8 @@
 #endif
 #include "files/file_offsets.h"
 
+#include "files/copy_range.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -111,15 +113,22 @@ bool FileOffsetSource::Seek(std::int64_t position) {
   return true;
 }
 
-int FileOffsetSink::WriteAt(std::int64_t offset, const void* bytes, std::size_t n) {
+Status FileOffsetSink::WriteAt(std::int64_t offset, const void* bytes, std::size_t n) {
   const auto* from = static_cast<const std::uint8_t*>(bytes);
   std::size_t done = 0;
   while (done < n) {
     errno = 0;
     const long long put = WriteOnce(stream_, from + done, std::min(n - done, kMostPerCall), offset);
-    if (put <= 0) return put < 0 && errno != 0 ? errno : EIO;
+    if (put <= 0) return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, put < 0 && errno != 0 ? errno : EIO);
     done += static_cast<std::size_t>(put);
     offset += put;
   }
-  return 0;
+  return {};
+}
+
+std::int64_t FileOffsetSink::CopyFrom(ByteSource& source, std::int64_t from, std::int64_t at, std::int64_t n) {
+  std::FILE* file = source.File();
+  if (file == nullptr) return 0;
+  int error = 0;
+  return CopyFileRange(file, from, stream_, at, n, error);
 }

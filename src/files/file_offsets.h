@@ -23,6 +23,7 @@ class FileOffsetSource final : public ByteSource {
   std::int64_t Position() const override { return position_; }
   bool CanSeek() const override { return true; }
   std::int64_t Length() const override;
+  std::FILE* File() const override { return stream_; }
 
  private:
   std::size_t Fetch(void* destination, std::size_t n) override;
@@ -36,7 +37,8 @@ class FileOffsetSink final : public OffsetSink {
  public:
   explicit FileOffsetSink(std::FILE* stream = nullptr) : stream_(stream) {}
   void Attach(std::FILE* stream) { stream_ = stream; }
-  int WriteAt(std::int64_t offset, const void* bytes, std::size_t n) override;
+  Status WriteAt(std::int64_t offset, const void* bytes, std::size_t n) override;
+  std::int64_t CopyFrom(ByteSource& source, std::int64_t from, std::int64_t at, std::int64_t n) override;
 
  private:
   std::FILE* stream_;

@@ -16,6 +16,7 @@ class FileSource final : public ByteSource {
   std::int64_t Position() const override;
   bool CanSeek() const override { return regular_; }
   std::int64_t Length() const override;
+  std::FILE* File() const override { return stream_; }
 
  private:
   std::size_t Fetch(void* destination, std::size_t n) override;

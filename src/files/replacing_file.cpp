@@ -63,7 +63,7 @@ bool ReplacingFile::Fail(bmpresize_cause kind, int error) {
   return false;
 }
 
-bool ReplacingFile::Open(const PathChar* path, std::FILE* source, bool knownSource) {
+bool ReplacingFile::Open(const PathChar* path, int source, bool knownSource) {
   if (way_ != Way::kNone || failure_) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, EBUSY);
   if (path == nullptr || *path == 0) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, ENOENT);
   target_ = FollowLinks(path);
@@ -92,7 +92,7 @@ bool ReplacingFile::Open(const PathChar* path, std::FILE* source, bool knownSour
   // bytes stay until the first write, and its length until Commit().
   stream_ = FileHandle(WriteStreamOn(existing));
   if (!stream_) return Fail(BMPRESIZE_CAUSE_NOT_WRITABLE, errno);
-  if (source != nullptr && IsSameRegularFile(source, stream_.get())) {
+  if (source >= 0 && IsSameRegularFile(source, DescriptorOf(stream_.get()))) {
     (void)stream_.Close();
     return Fail(BMPRESIZE_CAUSE_SAME_AS_SOURCE, error);
   }

@@ -43,14 +43,14 @@ class ReplacingFile {
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-  // Opens path for writing as above. source, when given, is a stream being
-  // read that must not be rewritten in place; where what is read is not a file
+  // Opens path for writing as above. source, when not -1, is the descriptor
+  // of a file being read that must not be rewritten in place; where what is read is not a file
   // that can be compared (knownSource false), nothing is rewritten in place,
   // since it might be the source. False with Failure():
   // NOT_WRITABLE (the destination exists but may not be written), CREATE_FAILED
   // (no file can be made there), SAME_AS_SOURCE (it could only be rewritten in
   // place, and it is the file being read), NO_MEMORY.
-  [[nodiscard]] bool Open(const PathChar* path, std::FILE* source = nullptr, bool knownSource = true);
+  [[nodiscard]] bool Open(const PathChar* path, int source = -1, bool knownSource = true);
   std::FILE* Stream() const { return stream_.get(); }
   // Makes what was written the destination: with sync, on stable storage
   // before the rename and the folder's entry after it. False with Failure()

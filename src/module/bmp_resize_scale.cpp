@@ -50,10 +50,13 @@ std::int32_t ResizeFiles(const BmpResizeChar16* sourcePath, const BmpResizeChar1
 extern "C" BMPRESIZE_API std::int32_t BMPResizeScale(const BmpResizeChar16* source, const BmpResizeChar16* destination,
                                                      std::int32_t percent) {
   // Nothing may escape into a C caller; the only thing that can throw here is
-  // the allocation of a path string.
+  // the allocation of a path string: no memory. Anything else is a fault
+  // inside, and nothing was written.
   try {
     return ResizeFiles(source, destination, percent);
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
     return BMPRESIZE_TOO_LARGE;
+  } catch (...) {
+    return CodeFor(BMPRESIZE_CAUSE_INTERNAL);
   }
 }

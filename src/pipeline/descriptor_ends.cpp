@@ -3,29 +3,22 @@
 
 #include "files/file_identity.h"
 
-bool DescriptorSource::Open(Cause& cause) {
+Status DescriptorSource::Open() {
   const int error = CheckDescriptor(fd_, false);
-  if (error == 0) return true;
-  cause = BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, error);
-  return false;
+  if (error == 0) return {};
+  return BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, error);
 }
 
-bool DescriptorDestination::Open(const SourceEnd& source, Cause& cause) {
+Status DescriptorDestination::Open(const SourceEnd& source) {
   const int error = CheckDescriptor(writer_.fd, true);
-  if (error != 0) {
-    cause = BecauseOfError(BMPRESIZE_CAUSE_CREATE_FAILED, error);
-    return false;
-  }
+  if (error != 0) return BecauseOfError(BMPRESIZE_CAUSE_CREATE_FAILED, error);
   // Written as it is read, the file would be overwritten or grow under the
   // reader.
-  if (IsSameRegularFile(writer_.fd, source.Descriptor())) {
-    cause = Because(BMPRESIZE_CAUSE_SAME_AS_SOURCE);
-    return false;
-  }
-  return end_.Open(source, cause);
+  if (IsSameRegularFile(writer_.fd, source.Descriptor())) return Because(BMPRESIZE_CAUSE_SAME_AS_SOURCE);
+  return end_.Open(source);
 }
 
-bool DescriptorDestination::Commit(bool sync, Cause& cause) {
+Status DescriptorDestination::Commit(bool sync) {
   writer_.sync = sync;
-  return end_.Commit(sync, cause);
+  return end_.Commit(sync);
 }

@@ -18,7 +18,7 @@ class DescriptorSource final : public SourceEnd {
  public:
   explicit DescriptorSource(int fd) : fd_(fd), bytes_(ReadDescriptor, &fd_) {}
   // False with OPEN_FAILED (EBADF) when the descriptor is not open for reading.
-  bool Open(Cause& cause) override;
+  Status Open() override;
   ByteSource& Bytes() override { return bytes_; }
   int Descriptor() const override { return fd_; }
 
@@ -30,12 +30,12 @@ class DescriptorSource final : public SourceEnd {
 class DescriptorDestination final : public DestinationEnd {
  public:
   explicit DescriptorDestination(int fd) : writer_(fd), end_(WriteDescriptor, &writer_) {}
-  bool Accepts(std::uint64_t, Cause&) override { return true; }
+  Status Accepts(std::uint64_t) override { return {}; }
   // False with CREATE_FAILED (EBADF) when the descriptor is not open for
   // writing, SAME_AS_SOURCE when it writes the file the source reads.
-  bool Open(const SourceEnd& source, Cause& cause) override;
+  Status Open(const SourceEnd& source) override;
   ByteSink& Bytes() override { return end_.Bytes(); }
-  bool Commit(bool sync, Cause& cause) override;
+  Status Commit(bool sync) override;
   // Once bytes went out, what they were of the picture stays there.
   int LeftPartial() const override {
     return writer_.delivered > 0 ? BMPRESIZE_PARTIAL_DESCRIPTOR : BMPRESIZE_PARTIAL_NONE;

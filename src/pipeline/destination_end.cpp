@@ -4,54 +4,37 @@
 #include <cerrno>
 #include <cstring>
 
-bool PathDestination::Accepts(std::uint64_t, Cause& cause) {
-  if (path_ != nullptr || pathError_ != 0) return true;
-  cause = Because(BMPRESIZE_CAUSE_NO_DESTINATION);
-  return false;
+Status PathDestination::Accepts(std::uint64_t) {
+  if (path_ != nullptr || pathError_ != 0) return {};
+  return Because(BMPRESIZE_CAUSE_NO_DESTINATION);
 }
 
-bool PathDestination::Open(const SourceEnd& source, Cause& cause) {
-  if (pathError_ != 0) {
-    cause = BecauseOfError(BMPRESIZE_CAUSE_CREATE_FAILED, pathError_);
-    return false;
-  }
-  if (!file_.Open(path_, source.File(), source.IsFile())) {
-    cause = file_.Failure();
-    return false;
-  }
+Status PathDestination::Open(const SourceEnd& source) {
+  if (pathError_ != 0) return BecauseOfError(BMPRESIZE_CAUSE_CREATE_FAILED, pathError_);
+  if (!file_.Open(path_, source.IsFile() ? source.Descriptor() : -1, source.IsFile())) return file_.Failure();
   bytes_.Attach(file_.Stream());
-  return true;
+  return {};
 }
 
-std::FILE* PathDestination::NewFile() {
+OffsetSink* PathDestination::StartOffsets() {
   // A file rewritten in place is cut where its stream stands, and a device
   // or FIFO takes bytes only in order: only a new file takes them at offsets.
   std::FILE* stream = file_.Stream();
   if (file_.way() != ReplacingFile::Way::kReplace || std::fflush(stream) != 0 || !IsRegularFileStream(stream))
     return nullptr;
-  return stream;
-}
-
-OffsetSink* PathDestination::AtOffsets() {
-  std::FILE* stream = NewFile();
-  if (stream == nullptr) return nullptr;
   offsets_.Attach(stream);
   return &offsets_;
 }
 
-bool PathDestination::Commit(bool sync, Cause& cause) {
-  if (file_.Commit(sync)) return true;
-  cause = file_.Failure();
-  return false;
+Status PathDestination::Commit(bool sync) {
+  if (file_.Commit(sync)) return {};
+  return file_.Failure();
 }
 
-bool MemoryDestination::Accepts(std::uint64_t size, Cause& cause) {
-  if (data_ == nullptr || size > capacity_) {
-    cause = Because(BMPRESIZE_CAUSE_BUFFER_TOO_SMALL, static_cast<std::int64_t>(size),
-                    static_cast<std::int64_t>(data_ != nullptr ? capacity_ : 0));
-    return false;
-  }
-  return true;
+Status MemoryDestination::Accepts(std::uint64_t size) {
+  if (data_ != nullptr && size <= capacity_) return {};
+  return Because(BMPRESIZE_CAUSE_BUFFER_TOO_SMALL, static_cast<std::int64_t>(size),
+                 static_cast<std::int64_t>(data_ != nullptr ? capacity_ : 0));
 }
 
 bool MemoryDestination::Write(const void* bytes, std::size_t n) {
@@ -61,11 +44,11 @@ bool MemoryDestination::Write(const void* bytes, std::size_t n) {
   return true;
 }
 
-int MemoryDestination::WriteAt(std::int64_t offset, const void* bytes, std::size_t n) {
+Status MemoryDestination::WriteAt(std::int64_t offset, const void* bytes, std::size_t n) {
   if (offset < 0 || static_cast<std::uint64_t>(offset) > capacity_ || n > capacity_ - static_cast<std::size_t>(offset))
-    return ENOSPC;
+    return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, ENOSPC);
   if (n > 0) std::memcpy(data_ + offset, bytes, n);
-  return 0;
+  return {};
 }
 
 bool CallbackDestination::Write(const void* bytes, std::size_t n) {
@@ -76,9 +59,8 @@ bool CallbackDestination::Write(const void* bytes, std::size_t n) {
   return error_ == 0;
 }
 
-bool CallbackDestination::Commit(bool, Cause& cause) {
+Status CallbackDestination::Commit(bool) {
   if (error_ == 0) error_ = write_(user_, nullptr, 0);
-  if (error_ == 0) return true;
-  cause = BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, error_);
-  return false;
+  if (error_ == 0) return {};
+  return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, error_);
 }

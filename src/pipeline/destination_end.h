@@ -16,7 +16,7 @@
 #include "files/file_sink.h"
 #include "files/replacing_file.h"
 #include "pipeline/source_end.h"
-#include "result/cause.h"
+#include "result/status.h"
 
 class DestinationEnd {
  public:
@@ -26,22 +26,20 @@ class DestinationEnd {
   DestinationEnd& operator=(const DestinationEnd&) = delete;
 
   // Whether a picture of size bytes can go there at all, asked before any
-  // memory is taken for it; false with the cause.
-  [[nodiscard]] virtual bool Accepts(std::uint64_t size, Cause& cause) = 0;
-  // Before the first byte, with the source already open. False with the cause.
-  [[nodiscard]] virtual bool Open(const SourceEnd& source, Cause& cause) = 0;
+  // memory is taken for it; the cause when not.
+  virtual Status Accepts(std::uint64_t size) = 0;
+  // Before the first byte, with the source already open.
+  virtual Status Open(const SourceEnd& source) = 0;
   virtual ByteSink& Bytes() = 0;
-  // Once open, after the bytes written through Bytes(): a way to write the
-  // rest at offsets from several threads at once, where this destination has
-  // one (a new file, memory); null otherwise. What Bytes() took is in place
-  // first (a file's buffer is flushed).
-  virtual OffsetSink* AtOffsets() { return nullptr; }
-  // Once open: the new regular file being written, its buffer flushed, where
-  // the destination is one (AtOffsets() then writes into it); null otherwise.
-  virtual std::FILE* NewFile() { return nullptr; }
+  // Once open, after the bytes written through Bytes(): switches to writing
+  // the rest at offsets, from several threads at once, where this destination
+  // can (a new regular file, memory), and answers the way to; null where it
+  // takes bytes only in order. What Bytes() took is put in place first (a
+  // file's buffer is flushed).
+  virtual OffsetSink* StartOffsets() { return nullptr; }
   // After the last byte, once the source is closed: makes what was written
   // the destination. With sync, a file reaches stable storage first.
-  [[nodiscard]] virtual bool Commit(bool sync, Cause& cause) = 0;
+  virtual Status Commit(bool sync) = 0;
   // Gives up what was written.
   virtual void Abandon() {}
   // What a failure left of the picture there: BMPRESIZE_PARTIAL_...
@@ -54,12 +52,11 @@ class DestinationEnd {
 class PathDestination final : public DestinationEnd {
  public:
   explicit PathDestination(const PathChar* path, int pathError = 0) : path_(path), pathError_(pathError) {}
-  bool Accepts(std::uint64_t size, Cause& cause) override;
-  bool Open(const SourceEnd& source, Cause& cause) override;
+  Status Accepts(std::uint64_t size) override;
+  Status Open(const SourceEnd& source) override;
   ByteSink& Bytes() override { return bytes_; }
-  OffsetSink* AtOffsets() override;
-  std::FILE* NewFile() override;
-  bool Commit(bool sync, Cause& cause) override;
+  OffsetSink* StartOffsets() override;
+  Status Commit(bool sync) override;
   void Abandon() override { file_.Abandon(); }
   int LeftPartial() const override { return file_.LeftPartial() ? BMPRESIZE_PARTIAL_IN_PLACE : BMPRESIZE_PARTIAL_NONE; }
 
@@ -74,15 +71,15 @@ class PathDestination final : public DestinationEnd {
 class MemoryDestination final : public DestinationEnd, private ByteSink, private OffsetSink {
  public:
   MemoryDestination(void* data, std::size_t capacity) : data_(static_cast<std::uint8_t*>(data)), capacity_(capacity) {}
-  bool Accepts(std::uint64_t size, Cause& cause) override;
-  bool Open(const SourceEnd&, Cause&) override { return true; }
+  Status Accepts(std::uint64_t size) override;
+  Status Open(const SourceEnd&) override { return {}; }
   ByteSink& Bytes() override { return *this; }
-  OffsetSink* AtOffsets() override { return this; }
-  bool Commit(bool, Cause&) override { return true; }
+  OffsetSink* StartOffsets() override { return this; }
+  Status Commit(bool) override { return {}; }
 
  private:
   bool Write(const void* bytes, std::size_t n) override;
-  int WriteAt(std::int64_t offset, const void* bytes, std::size_t n) override;
+  Status WriteAt(std::int64_t offset, const void* bytes, std::size_t n) override;
   int Error() const override { return 0; }
 
   std::uint8_t* data_;
@@ -93,10 +90,10 @@ class MemoryDestination final : public DestinationEnd, private ByteSink, private
 class CallbackDestination final : public DestinationEnd, private ByteSink {
  public:
   CallbackDestination(bmpresize_write_fn write, void* user) : write_(write), user_(user) {}
-  bool Accepts(std::uint64_t, Cause&) override { return true; }
-  bool Open(const SourceEnd&, Cause&) override { return true; }
+  Status Accepts(std::uint64_t) override { return {}; }
+  Status Open(const SourceEnd&) override { return {}; }
   ByteSink& Bytes() override { return *this; }
-  bool Commit(bool sync, Cause& cause) override;
+  Status Commit(bool sync) override;
 
  private:
   bool Write(const void* bytes, std::size_t n) override;

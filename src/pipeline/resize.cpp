@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline/resize.h"
 
-#include <algorithm>
-#include <limits>
+#include <optional>
 
 #include "bmpfile/bmp_reader.h"
-#include "bmpfile/bmp_writer.h"
-#include "pipeline/banded_stream.h"
-#include "pipeline/pixel_copy.h"
-#include "pipeline/resize_memory.h"
+#include "pipeline/band_run.h"
+#include "pipeline/cancel_flag.h"
+#include "pipeline/resampled_rows.h"
 #include "pipeline/resize_plan.h"
-#include "pipeline/row_stream.h"
+#include "pipeline/stored_rows.h"
 #include "resample/column_taps.h"
-#include "resample/row_resampler.h"
 
 namespace {
 
@@ -21,102 +18,69 @@ bmpresize_result Failed(bmpresize_result result, const Cause& cause) {
   return result;
 }
 
-// The source opened and its headers read; false with the cause.
-bool ReadHeaders(SourceEnd& source, BmpReader& reader, Cause& cause) {
-  if (!source.Open(cause)) return false;
-  if (reader.ReadHeaders(source.Bytes())) return true;
-  cause = reader.Failure();
-  return false;
-}
-
-std::int64_t AsCount(std::uint64_t bytes) {
-  return static_cast<std::int64_t>(std::min<std::uint64_t>(bytes, std::numeric_limits<std::int64_t>::max()));
-}
-
-// The resize fits within the memory limit on one thread, or not: then false
-// with the cause. The reader's rows start within what is left.
-bool FitMemory(BmpReader& reader, const ResizePlan& plan, const bmpresize_options& options, Cause& cause) {
-  const ResizeMemory memory = MemoryFor(reader, plan.destination);
-  const std::uint64_t limit = MemoryLimit(options);
-  const std::uint64_t needed = memory.For(BandsFor(options, reader, plan.destination.height) > 0 ? 1 : 0);
-  if (needed > limit) {
-    cause = Because(BMPRESIZE_CAUSE_MEMORY_LIMIT, AsCount(needed), AsCount(limit));
-    return false;
-  }
-  if (reader.StartRows(MemoryBudget{limit, needed})) return true;
-  cause = reader.Failure();
-  return false;
-}
-
-bool Plan(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan,
-          bmpresize_result& result, Cause& cause) {
-  if (!ReadHeaders(source, reader, cause) || !PlanResize(reader.Layout(), options.percent, plan, cause)) return false;
+// What the result tells of the plan, once the destination's size is known.
+void Describe(const ResizePlan& plan, const BmpReader& reader, bmpresize_result& result) {
+  if (plan.fileSize == 0) return;
   result.width = plan.destination.width;
   result.height = plan.destination.height;
   result.size = static_cast<std::int64_t>(plan.fileSize);
   if (reader.Layout().noColourTable) result.notes |= BMPRESIZE_NOTE_NO_COLOUR_TABLE;
-  return FitMemory(reader, plan, options, cause);
 }
 
-void CopyShortfall(const DataShortfall& from, bmpresize_shortfall& to) {
-  to.cut_short = from.cutShort;
-  to.top_down = from.topDown;
-  to.repeats_last_pixel = from.repeatsLastPixel;
-  to.rows_read = from.rowsRead;
-  to.rows = from.height;
+// The rows out: at offsets where the plan hands stored rows through or runs
+// bands and the destination takes bytes so, else in order.
+RowsOut& ChooseRowsOut(const ResizePlan& plan, DestinationEnd& destination, std::optional<OffsetRowsOut>& atOffsets,
+                       std::optional<OrderedRowsOut>& inOrder) {
+  OffsetSink* sink = plan.copies || plan.bands > 0 ? destination.StartOffsets() : nullptr;
+  if (sink != nullptr) return atOffsets.emplace(*sink, plan.pixels);
+  return inOrder.emplace(destination.Bytes(), plan.pixels);
 }
 
-// Why a finished stream is not a resize, if it is not: the caller cancelled,
-// the source failed or (strict) was cut short, or a write failed.
-Cause WhyNotFinished(const StreamOutcome& outcome, const bmpresize_options& options) {
-  const DataShortfall& shortfall = outcome.shortfall;
-  if (Cancelled(options)) return Because(BMPRESIZE_CAUSE_CANCELLED);
-  if (outcome.readFailure) return outcome.readFailure;
-  if (options.strict && shortfall.cutShort)
-    return Because(BMPRESIZE_CAUSE_CUT_SHORT, shortfall.rowsRead, shortfall.height);
-  if (!outcome.streamed) return outcome.writeFailure;
-  return Cause();
-}
-
-StreamOutcome StreamInOrder(BmpReader& reader, RowResampler& resampler, BmpWriter& writer,
-                            const bmpresize_options& options) {
-  StreamOutcome outcome;
-  outcome.streamed = StreamRows(reader, resampler, writer, options) && writer.Finish();
-  if (reader.Failed()) outcome.readFailure = reader.Failure();
-  outcome.shortfall = reader.Shortfall();
-  const Cause& failure = writer.Failure();
-  outcome.writeFailure = failure ? failure : Because(BMPRESIZE_CAUSE_WRITE_FAILED);
-  return outcome;
-}
-
-// The bands that the options and the memory limit allow, the data the
-// reader holds counted; 0 where its rows must be read in order.
-unsigned Bands(const BmpReader& reader, const BmpLayout& layout, const bmpresize_options& options) {
-  const unsigned wanted = BandsFor(options, reader, layout.height);
-  if (wanted == 0) return 0;
-  const std::uint64_t limit = MemoryLimit(options);
-  const std::uint64_t held = reader.HeldBytes();
-  return BandsWithin(MemoryFor(reader, layout), wanted, limit > held ? limit - held : 0);
-}
-
-// The rows copied as they are where the destination's pixel array is the
-// source's, streamed in bands on several threads where the source, the
-// destination and the options allow it, else streamed in order on this one.
-StreamOutcome StreamAll(SourceEnd& source, DestinationEnd& destination, BmpReader& reader, RowResampler& resampler,
-                        const ColumnTaps& columns, const ResampleSize& size, BmpWriter& writer, const BmpLayout& layout,
-                        const bmpresize_options& options) {
-  StreamOutcome outcome;
-  if (CopiesPixels(reader, layout) && CopyPixels(source, reader, destination, layout, options, outcome)) return outcome;
-  const unsigned bands = Bands(reader, layout, options);
-  OffsetSink* sink = bands > 0 ? destination.AtOffsets() : nullptr;
-  if (sink != nullptr) {
-    BandedRows rows;
-    rows.dataOffset = HeadersFor(layout).file.bfOffBits;
-    rows.stride = static_cast<std::size_t>(RowStride(layout.width, layout.depth));
-    rows.rowBytes = static_cast<std::size_t>(RowDataSize(layout.width, layout.depth));
-    if (StreamInBands(bands, source, reader, resampler, columns, size, *sink, rows, options, outcome)) return outcome;
+// The stream: the plan's row sources, run in bands into the rows out.
+StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reader, RowResampler& resampler,
+                     const ColumnTaps& columns, RowsOut& out, const bmpresize_options& options) {
+  if (plan.copies) {
+    StoredRows stored(source.Bytes(), reader, plan.pixels, plan.destination.depth / 8);
+    const Status prepared = stored.Prepare();
+    if (!prepared.Ok()) return StreamOutcome{false, {}, {}, prepared.Why()};
+    RowsIn* rows[] = {&stored};
+    return RunBands(rows, 1, out, options);
   }
-  return StreamInOrder(reader, resampler, writer, options);
+  ResampledBands bands;
+  const unsigned wanted = out.AtOffsets() ? plan.bands : 1;
+  const unsigned count = bands.Open(wanted, source, reader, resampler, columns, plan.size);
+  RowsIn* rows[kMostBands];
+  for (unsigned b = 0; b < count; ++b) rows[b] = bands.Band(b);
+  return RunBands(rows, count, out, options);
+}
+
+// From an open destination on: the headers, the rows, the source closed, and
+// the destination made whole or given up.
+bmpresize_result WriteAndFinish(const ResizePlan& plan, SourceEnd& source, DestinationEnd& destination,
+                                BmpReader& reader, RowResampler& resampler, const ColumnTaps& columns,
+                                const bmpresize_options& options, bmpresize_result result) {
+  Status status = WriteDirectColourHeaders(destination.Bytes(), plan.headers);
+  StreamOutcome outcome;
+  if (status.Ok()) {
+    std::optional<OffsetRowsOut> atOffsets;
+    std::optional<OrderedRowsOut> inOrder;
+    RowsOut& out = ChooseRowsOut(plan, destination, atOffsets, inOrder);
+    outcome = Stream(plan, source, reader, resampler, columns, out, options);
+    CopyShortfall(outcome.shortfall, result.shortfall);
+    status = WhyNotFinished(outcome, options);
+  }
+  // The source is closed before the new file takes its place: Windows
+  // renames over no file that is open, and the source may be that file.
+  reader.Close();
+  source.Close();
+  if (status.Ok()) status = destination.Commit(options.sync != 0);
+  if (!status.Ok()) {
+    destination.Abandon();
+    result.partial_left = destination.LeftPartial();
+    return Failed(result, status.Why());
+  }
+  result.code = BMPRESIZE_OK;
+  return result;
 }
 
 }  // namespace
@@ -131,10 +95,10 @@ bmpresize_result Measure(SourceEnd& source, const bmpresize_options& options) {
   bmpresize_result result{};
   BmpReader reader;
   ResizePlan plan;
-  Cause cause;
-  const bool planned = Plan(source, reader, options, plan, result, cause);
+  const Status planned = PlanResize(source, reader, options, plan);
+  Describe(plan, reader, result);
   source.Close();
-  if (!planned) return Failed(result, cause);
+  if (!planned.Ok()) return Failed(result, planned.Why());
   result.code = BMPRESIZE_OK;
   return result;
 }
@@ -143,38 +107,16 @@ bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const bm
   bmpresize_result result{};
   BmpReader reader;
   ResizePlan plan;
-  Cause cause;
-  if (!Plan(source, reader, options, plan, result, cause) || !destination.Accepts(plan.fileSize, cause))
-    return Failed(result, cause);
-  const BmpLayout& layout = plan.destination;
-  const ResampleSize size{reader.Width(), reader.Height(), layout.width, layout.height, layout.depth / 8};
+  Status status = PlanResize(source, reader, options, plan);
+  Describe(plan, reader, result);
+  if (status.Ok()) status = destination.Accepts(plan.fileSize);
+  if (!status.Ok()) return Failed(result, status.Why());
   // One set of column taps, read by every band.
-  const ColumnTaps columns(size.sourceWidth, size.width);
-  RowResampler resampler(size, columns);
+  const ColumnTaps columns(plan.size.sourceWidth, plan.size.width);
+  RowResampler resampler(plan.size, columns);
   if (!resampler.Ready()) return Failed(result, Because(BMPRESIZE_CAUSE_NO_MEMORY));
   if (Cancelled(options)) return Failed(result, Because(BMPRESIZE_CAUSE_CANCELLED));
-  if (!destination.Open(source, cause)) return Failed(result, cause);
-
-  const auto giveUp = [&](const Cause& why) {
-    destination.Abandon();
-    result.partial_left = destination.LeftPartial();
-    return Failed(result, why);
-  };
-  BmpWriter writer;
-  if (!writer.Begin(destination.Bytes(), layout)) return giveUp(writer.Failure());
-  const StreamOutcome outcome =
-      StreamAll(source, destination, reader, resampler, columns, size, writer, layout, options);
-  CopyShortfall(outcome.shortfall, result.shortfall);
-  // The source is closed before the new file takes its place: Windows
-  // renames over no file that is open, and the source may be that file.
-  reader.Close();
-  source.Close();
-  cause = WhyNotFinished(outcome, options);
-  if (cause) return giveUp(cause);
-  if (!destination.Commit(options.sync != 0, cause)) {
-    result.partial_left = destination.LeftPartial();
-    return Failed(result, cause);
-  }
-  result.code = BMPRESIZE_OK;
-  return result;
+  status = destination.Open(source);
+  if (!status.Ok()) return Failed(result, status.Why());
+  return WriteAndFinish(plan, source, destination, reader, resampler, columns, options, result);
 }

@@ -2,8 +2,8 @@
 #include "pipeline/resize_memory.h"
 
 #include "bmpfile/bmp_headers.h"
-#include "pipeline/banded_stream.h"
-#include "pipeline/pixel_copy.h"
+#include "pipeline/band.h"
+#include "pipeline/stored_rows.h"
 #include "resample/column_taps.h"
 #include "resample/row_resampler.h"
 

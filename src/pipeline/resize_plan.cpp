@@ -1,29 +1,90 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline/resize_plan.h"
 
-#include "pipeline/scaled_size.h"
+#include <algorithm>
+#include <limits>
 
-bool PlanResize(const FileLayout& source, std::int32_t percent, ResizePlan& plan, Cause& cause) {
+#include "pipeline/resampled_rows.h"
+#include "pipeline/resize_memory.h"
+#include "pipeline/scaled_size.h"
+#include "pipeline/stored_rows.h"
+#include "pipeline/worker_thread.h"
+
+namespace {
+
+std::int64_t AsCount(std::uint64_t bytes) {
+  return static_cast<std::int64_t>(std::min<std::uint64_t>(bytes, std::numeric_limits<std::int64_t>::max()));
+}
+
+// The bands the options allow (0: one per core), or 0 where the rows must be
+// read in order: rows at known offsets, each decoded on its own, that a
+// second reader can start anywhere. Run-length rows are not. 16-bit files
+// stay on one thread too, though a band's reader finds the pixel that their
+// missing pixels repeat where the data ends, as the first does (the bands'
+// tests hold such files to the bytes of one thread either way).
+unsigned BandsWanted(const bmpresize_options& options, const BmpReader& reader, std::int32_t height) {
+  const FileLayout& layout = reader.Layout();
+  const bool wholeRows = layout.storage == RowStorage::kBottomUp || layout.storage == RowStorage::kTopDown;
+  if (!wholeRows || layout.depth == 16 || reader.DataStart() < 0) return 0;
+  const unsigned threads = options.threads > 0 ? static_cast<unsigned>(options.threads) : CoreCount();
+  return static_cast<unsigned>(std::min<std::int64_t>({threads, kMostBands, height}));
+}
+
+Status ReadHeaders(SourceEnd& source, BmpReader& reader) {
+  const Status opened = source.Open();
+  if (!opened.Ok()) return opened;
+  if (reader.ReadHeaders(source.Bytes())) return {};
+  return reader.Failure();
+}
+
+// The resize fits within the memory limit on one thread, or not: then
+// MEMORY_LIMIT. The reader's rows start within what is left, and the bands
+// are as many as fit besides.
+Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
+  const ResizeMemory memory = MemoryFor(reader, plan.destination);
+  const std::uint64_t limit = MemoryLimit(options);
+  const unsigned wanted = BandsWanted(options, reader, plan.destination.height);
+  const std::uint64_t needed = memory.For(wanted > 0 ? 1 : 0);
+  if (needed > limit) return Because(BMPRESIZE_CAUSE_MEMORY_LIMIT, AsCount(needed), AsCount(limit));
+  if (!reader.StartRows(MemoryBudget{limit, needed})) return reader.Failure();
+  const std::uint64_t held = reader.HeldBytes();
+  plan.bands = wanted == 0 ? 0 : BandsWithin(memory, wanted, limit > held ? limit - held : 0);
+  return {};
+}
+
+void PlanRows(const BmpReader& reader, ResizePlan& plan) {
+  const BmpLayout& layout = plan.destination;
+  plan.pixels.dataOffset = plan.headers.file.bfOffBits;
+  plan.pixels.stride = static_cast<std::size_t>(RowStride(layout.width, layout.depth));
+  plan.pixels.rowBytes = static_cast<std::size_t>(RowDataSize(layout.width, layout.depth));
+  plan.pixels.height = layout.height;
+  plan.size = {reader.Width(), reader.Height(), layout.width, layout.height, layout.depth / 8};
+  plan.copies = CopiesPixels(reader, layout);
+}
+
+}  // namespace
+
+Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan) {
   std::int32_t width = 0;
   std::int32_t height = 0;
-  if (!ScaledSize(percent, source.width, width) || !ScaledSize(percent, source.height, height)) {
-    cause = Because(BMPRESIZE_CAUSE_SIDE_TOO_LARGE, percent);
-    return false;
-  }
+  if (!ScaledSize(percent, source.width, width) || !ScaledSize(percent, source.height, height))
+    return Because(BMPRESIZE_CAUSE_SIDE_TOO_LARGE, percent);
   if (width < 1 || height < 1) width = height = 1;
   BmpLayout& layout = plan.destination;
   layout.width = width;
   layout.height = height;
   layout.depth = source.depth == 32 ? 32 : 24;
-  const BmpHeaders headers = HeadersFor(layout);
-  if (!headers.fits) {
-    cause = Because(BMPRESIZE_CAUSE_FILE_TOO_LARGE, width, height);
-    return false;
-  }
-  if (width > kMaxDestinationRowPixels) {
-    cause = Because(BMPRESIZE_CAUSE_ROW_TOO_WIDE, width, kMaxDestinationRowPixels);
-    return false;
-  }
-  plan.fileSize = headers.file.bfSize;
-  return true;
+  plan.headers = HeadersFor(layout);
+  if (!plan.headers.fits) return Because(BMPRESIZE_CAUSE_FILE_TOO_LARGE, width, height);
+  if (width > kMaxDestinationRowPixels) return Because(BMPRESIZE_CAUSE_ROW_TOO_WIDE, width, kMaxDestinationRowPixels);
+  plan.fileSize = plan.headers.file.bfSize;
+  return {};
+}
+
+Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
+  Status status = ReadHeaders(source, reader);
+  if (status.Ok()) status = PlanSize(reader.Layout(), options.percent, plan);
+  if (!status.Ok()) return status;
+  PlanRows(reader, plan);
+  return FitMemory(reader, options, plan);
 }

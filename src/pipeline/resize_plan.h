@@ -1,14 +1,21 @@
 // SPDX-License-Identifier: MIT
-// The plan of a resize, made from the source's headers before any pixel is
-// read: the destination's size and depth, and the bytes of its file. Every
-// size that cannot be written is refused here, before a destination exists.
+// The plan of a resize, made once from the source's headers before any pixel
+// is read, and passed on as it is: the destination's size and depth, its
+// headers and where its rows lie, whether the stored rows are handed through
+// or resized, and the bands within the memory limit. Every size that cannot
+// be written is refused here, before a destination exists.
 #pragma once
 
 #include <cstdint>
 
+#include "bmpfile/bmp_reader.h"
 #include "bmpfile/bmp_writer.h"
 #include "bmpfile/file_layout.h"
-#include "result/cause.h"
+#include "bmpresize.h"
+#include "pipeline/rows_out.h"
+#include "pipeline/source_end.h"
+#include "resample/row_resampler.h"
+#include "result/status.h"
 
 // The widest row the resize writes, in pixels. Rows are held a few at a
 // time, up to 4 bytes a pixel, so this bounds what one row can make the
@@ -17,10 +24,19 @@ inline constexpr std::int64_t kMaxDestinationRowPixels = std::int64_t{1} << 24;
 
 struct ResizePlan {
   BmpLayout destination;       // 24 bits, or 32 for a 32-bit source
-  std::uint64_t fileSize = 0;  // bytes of the destination file
+  BmpHeaders headers;          // the destination's, written as they are
+  std::uint64_t fileSize = 0;  // bytes of the destination file; 0 before its size is known
+  PixelArray pixels;           // where the destination's rows lie
+  ResampleSize size{};
+  bool copies = false;  // the stored rows handed through (StoredRows)
+  unsigned bands = 0;   // bands at offsets the options and the memory allow; 0: rows in order
 };
 
-// False with the cause: a side beyond 32 bits (SIDE_TOO_LARGE), a file beyond
-// 4 GiB (FILE_TOO_LARGE), a row wider than the resize writes (ROW_TOO_WIDE).
-// A side below 1 makes the picture 1 x 1.
-[[nodiscard]] bool PlanResize(const FileLayout& source, std::int32_t percent, ResizePlan& plan, Cause& cause);
+// The sizes: SIDE_TOO_LARGE beyond 32 bits, FILE_TOO_LARGE beyond 4 GiB,
+// ROW_TOO_WIDE beyond the widest row. A side below 1 makes the picture 1 x 1.
+Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan);
+
+// The whole plan: the source opened and its headers read (their causes), the
+// sizes, the memory (MEMORY_LIMIT where the resize does not fit on one
+// thread) and the reader's rows started within it.
+Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan);

@@ -8,22 +8,21 @@
 
 #include "files/path_kind.h"
 
-bool PathSource::Open(Cause& cause) {
+Status PathSource::Open() {
   if (pathError_ != 0) {
-    cause = BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, pathError_);
+    Cause cause = BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, pathError_);
     cause.value = BMPRESIZE_PATH_UNUSABLE_NAME;
-    return false;
+    return cause;
   }
   errno = 0;
   file_ = FileHandle(OpenFile(path_, "rb"));
   if (!file_) {
-    const int error = errno;
-    cause = BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, error);
+    Cause cause = BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, errno);
     cause.value = KindOfPath(path_);
-    return false;
+    return cause;
   }
   bytes_.Attach(file_.get());
-  return true;
+  return {};
 }
 
 std::unique_ptr<ByteSource> PathSource::Another() const {

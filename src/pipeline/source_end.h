@@ -14,7 +14,7 @@
 #include "files/file_source.h"
 #include "files/file_stream.h"
 #include "pipeline/callback_source.h"
-#include "result/cause.h"
+#include "result/status.h"
 
 class SourceEnd {
  public:
@@ -23,14 +23,14 @@ class SourceEnd {
   SourceEnd(const SourceEnd&) = delete;
   SourceEnd& operator=(const SourceEnd&) = delete;
 
-  // False with the cause (OPEN_FAILED) when there is nothing to read.
-  [[nodiscard]] virtual bool Open(Cause& cause) = 0;
+  // OPEN_FAILED when there is nothing to read.
+  virtual Status Open() = 0;
+  // The bytes, read in order from the start: the headers, then the rows.
   virtual ByteSource& Bytes() = 0;
-  // Whether the source is a file read by path, and then the open file, so
-  // that a destination can tell whether it is that file. Memory and a read
-  // function may hold any file's bytes.
+  // Whether the source is a file read by path (Descriptor() then the open
+  // file's), so that a destination can tell whether it is that file. Memory
+  // and a read function may hold any file's bytes.
   virtual bool IsFile() const { return false; }
-  virtual std::FILE* File() const { return nullptr; }
   // Once open: the descriptor read from, where the source is an open file or
   // descriptor (-1 otherwise), so that a destination that is a descriptor can
   // tell whether it is the same file.
@@ -49,10 +49,9 @@ class SourceEnd {
 class PathSource final : public SourceEnd {
  public:
   explicit PathSource(const PathChar* path, int pathError = 0) : path_(path), pathError_(pathError) {}
-  bool Open(Cause& cause) override;
+  Status Open() override;
   ByteSource& Bytes() override { return bytes_; }
   bool IsFile() const override { return true; }
-  std::FILE* File() const override { return file_.get(); }
   int Descriptor() const override { return DescriptorOf(file_.get()); }
   std::unique_ptr<ByteSource> Another() const override;
   void Close() override { (void)file_.Close(); }
@@ -67,7 +66,7 @@ class PathSource final : public SourceEnd {
 class MemorySourceEnd final : public SourceEnd {
  public:
   MemorySourceEnd(const void* data, std::size_t size) : data_(data), size_(size), bytes_(data, size) {}
-  bool Open(Cause&) override { return true; }
+  Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
   std::unique_ptr<ByteSource> Another() const override;
 
@@ -80,7 +79,7 @@ class MemorySourceEnd final : public SourceEnd {
 class CallbackSourceEnd final : public SourceEnd {
  public:
   CallbackSourceEnd(bmpresize_read_fn read, void* user) : bytes_(read, user) {}
-  bool Open(Cause&) override { return true; }
+  Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
 
  private:

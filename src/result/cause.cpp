@@ -17,6 +17,16 @@ Cause BecauseOfError(bmpresize_cause kind, int error) {
   return cause;
 }
 
+Cause BecauseInside(const char* what) {
+  Cause cause = Because(BMPRESIZE_CAUSE_INTERNAL);
+  while (what != nullptr && what[cause.firstByteCount] != '\0' &&
+         cause.firstByteCount < static_cast<std::int32_t>(sizeof cause.firstBytes)) {
+    cause.firstBytes[cause.firstByteCount] = static_cast<std::uint8_t>(what[cause.firstByteCount]);
+    ++cause.firstByteCount;
+  }
+  return cause;
+}
+
 bmpresize_code CodeFor(bmpresize_cause kind) {
   switch (kind) {
     case BMPRESIZE_CAUSE_NONE:
@@ -52,6 +62,7 @@ bmpresize_code CodeFor(bmpresize_cause kind) {
     case BMPRESIZE_CAUSE_WRITE_FAILED:
     case BMPRESIZE_CAUSE_BUFFER_TOO_SMALL:
     case BMPRESIZE_CAUSE_CANCELLED:
+    case BMPRESIZE_CAUSE_INTERNAL:
       return BMPRESIZE_DESTINATION_FAILED;
   }
   return BMPRESIZE_DESTINATION_FAILED;

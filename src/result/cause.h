@@ -27,6 +27,8 @@ struct Cause {
 
 Cause Because(bmpresize_cause kind, std::int64_t value = 0, std::int64_t limit = 0);
 Cause BecauseOfError(bmpresize_cause kind, int error);
+// INTERNAL, holding the start of what (as much as firstBytes takes).
+Cause BecauseInside(const char* what);
 
 bmpresize_code CodeFor(bmpresize_cause kind);
 

@@ -4,6 +4,7 @@
 // whole resize fails with that reason and the destination stays as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -94,7 +95,7 @@ class FaultyWay final : public ByteSource {
 class FaultySource final : public SourceEnd {
  public:
   FaultySource(const ByteVector& data, const Fault& fault) : data_(data), bytes_(data, fault), fault_(fault) {}
-  bool Open(Cause&) override { return true; }
+  Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
   std::unique_ptr<ByteSource> Another() const override { return std::make_unique<FaultyWay>(data_, fault_); }
 
@@ -107,14 +108,16 @@ class FaultySource final : public SourceEnd {
 // A destination in memory whose writes at offsets fail with ENOSPC.
 class FullAtOffsets final : public DestinationEnd, private OffsetSink {
  public:
-  bool Accepts(std::uint64_t, Cause&) override { return true; }
-  bool Open(const SourceEnd&, Cause&) override { return true; }
+  Status Accepts(std::uint64_t) override { return {}; }
+  Status Open(const SourceEnd&) override { return {}; }
   ByteSink& Bytes() override { return bytes_; }
-  OffsetSink* AtOffsets() override { return this; }
-  bool Commit(bool, Cause&) override { return true; }
+  OffsetSink* StartOffsets() override { return this; }
+  Status Commit(bool) override { return {}; }
 
  private:
-  int WriteAt(std::int64_t, const void*, std::size_t) override { return ENOSPC; }
+  Status WriteAt(std::int64_t, const void*, std::size_t) override {
+    return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, ENOSPC);
+  }
   VectorSink bytes_;
 };
 
@@ -216,3 +219,131 @@ TEST(BandedResize, AWriteThatFailsFailsTheWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// A picture of depth bits cut short after rowsHeld of its kHeight rows (at
+// their whole, for a bottom-up file: the bottom ones).
+ByteVector CutPicture(std::uint16_t depth, std::int64_t rowsHeld, bool topDown = false, std::size_t more = 0) {
+  BmpBytes b;
+  const std::size_t stride = (static_cast<std::size_t>(kWidth) * depth / 8 + 3) & ~std::size_t{3};
+  b.Headers(kWidth, topDown ? -kHeight : kHeight, depth, 54, 0);
+  for (std::size_t i = 0; i < stride * static_cast<std::size_t>(rowsHeld) + more; ++i)
+    b.U8(static_cast<std::uint32_t>(i * 13 % 251));
+  return b.data();
+}
+
+struct MemoryRun {
+  bmpresize_result result{};
+  ByteVector bytes;
+};
+
+MemoryRun ResizeInMemory(const ByteVector& source, std::int32_t percent, std::int32_t threads) {
+  MemoryRun run;
+  run.bytes.assign(std::size_t{1} << 20, 0);
+  MemorySourceEnd from(source.data(), source.size());
+  MemoryDestination to(run.bytes.data(), run.bytes.size());
+  bmpresize_options options = DefaultOptions();
+  options.percent = percent;
+  options.threads = threads;
+  run.result = Resize(from, to, options);
+  run.bytes.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, run.result.size)));
+  return run;
+}
+
+}  // namespace
+
+// A source cut short, resized in bands: whichever bands meet the end of the
+// data, the result tells the shortfall, and the bytes are, as of one thread.
+// 16-bit rows past the end repeat the last pixel read, which a band that
+// starts above the end never read: such files stay on one band.
+TEST(BandedResize, ACutShortSourceGivesTheOutcomeOfOneThread) {
+  const struct {
+    std::uint16_t depth;
+    std::int64_t rowsHeld;
+    bool topDown;
+    std::size_t more;  // bytes of the next row
+  } cases[] = {{24, 50, false, 0}, {24, 10, false, 0},  {24, 0, false, 0},   {24, 31, true, 0},      {32, 45, false, 0},
+               {16, 40, false, 0}, {16, 40, false, 30}, {16, 10, false, 30}, {24, kHeight, false, 0}};
+  for (const auto& c : cases) {
+    const ByteVector source = CutPicture(c.depth, c.rowsHeld, c.topDown, c.more);
+    const MemoryRun one = ResizeInMemory(source, 99, 1);
+    ASSERT_EQ(one.result.code, BMPRESIZE_OK);
+    ASSERT_EQ(one.result.shortfall.cut_short, c.rowsHeld < kHeight);
+    EXPECT_EQ(one.result.shortfall.rows_read, c.rowsHeld < kHeight ? c.rowsHeld : 0);
+    for (const std::int32_t threads : {2, 3, 4}) {
+      SCOPED_TRACE(testing::Message() << c.depth << " bits, " << c.rowsHeld << " rows held, " << threads << " threads");
+      const MemoryRun many = ResizeInMemory(source, 99, threads);
+      EXPECT_EQ(many.result.code, BMPRESIZE_OK);
+      EXPECT_EQ(many.result.shortfall.cut_short, one.result.shortfall.cut_short);
+      EXPECT_EQ(many.result.shortfall.rows_read, one.result.shortfall.rows_read);
+      EXPECT_EQ(many.result.shortfall.rows, kHeight);
+      EXPECT_EQ(many.result.shortfall.top_down, c.topDown);
+      EXPECT_EQ(many.result.shortfall.repeats_last_pixel, one.result.shortfall.repeats_last_pixel);
+      EXPECT_TRUE(many.bytes == one.bytes);
+    }
+  }
+}
+
+namespace {
+
+// A destination that fails where it is told to, and tells what a failure
+// left of it.
+class FailingDestination final : public DestinationEnd {
+ public:
+  FailingDestination(bool failWrites, int leftPartial) : failWrites_(failWrites), leftPartial_(leftPartial) {}
+  Status Accepts(std::uint64_t) override { return {}; }
+  Status Open(const SourceEnd&) override { return {}; }
+  ByteSink& Bytes() override { return bytes_; }
+  OffsetSink* StartOffsets() override { return nullptr; }
+  Status Commit(bool) override {
+    if (failWrites_) return {};
+    return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, EIO);
+  }
+  void Abandon() override { abandoned = true; }
+  int LeftPartial() const override { return leftPartial_; }
+  bool abandoned = false;
+
+ private:
+  class Refusing final : public ByteSink {
+   public:
+    bool Write(const void*, std::size_t) override { return false; }
+    int Error() const override { return ENOSPC; }
+  };
+  bool failWrites_;
+  int leftPartial_;
+  Refusing refusing_;
+  VectorSink accepting_;
+  ByteSink& bytes_ = failWrites_ ? static_cast<ByteSink&>(refusing_) : static_cast<ByteSink&>(accepting_);
+};
+
+}  // namespace
+
+// What a failed write or a failed commit left of the destination reaches the
+// result, and the destination is given up.
+TEST(FailedDestination, TellsWhatWasLeftOfIt) {
+  const ByteVector picture = Picture();
+  const struct {
+    bool failWrites;
+    int leftPartial;
+    int error;
+  } cases[] = {
+      {true, BMPRESIZE_PARTIAL_NONE, ENOSPC},
+      {false, BMPRESIZE_PARTIAL_IN_PLACE, EIO},
+      {true, BMPRESIZE_PARTIAL_DESCRIPTOR, ENOSPC},
+  };
+  for (const auto& c : cases) {
+    for (const std::int32_t percent : {100, 99}) {
+      SCOPED_TRACE(testing::Message() << (c.failWrites ? "write" : "commit") << " fails, at " << percent << " %");
+      MemorySourceEnd from(picture.data(), picture.size());
+      FailingDestination to(c.failWrites, c.leftPartial);
+      bmpresize_options options = DefaultOptions();
+      options.percent = percent;
+      const bmpresize_result result = Resize(from, to, options);
+      EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_WRITE_FAILED);
+      EXPECT_EQ(result.error, c.error);
+      EXPECT_EQ(result.partial_left, c.leftPartial);
+      EXPECT_TRUE(to.abandoned);
+    }
+  }
+}

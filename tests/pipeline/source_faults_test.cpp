@@ -94,7 +94,7 @@ std::FILE* OpenSeam(Seam& seam, const std::string& path) {
 class SeamSource final : public SourceEnd {
  public:
   explicit SeamSource(std::FILE* stream) : bytes_(stream) {}
-  bool Open(Cause&) override { return true; }
+  Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
 
  private:
@@ -180,6 +180,10 @@ TEST(SourceReadError, TheReaderRefusesEveryCallAfterIt) {
   EXPECT_EQ(reader.ReadRow(pixels), 0);
   EXPECT_EQ(row, std::vector<PixelBGRA>(kWidth, kWhite));
   EXPECT_FALSE(reader.Open(source));
+  EXPECT_EQ(reader.Failure().error, EIO);
+  // Closed, it still tells why it failed.
+  reader.Close();
+  EXPECT_TRUE(reader.Failed());
   EXPECT_EQ(reader.Failure().error, EIO);
   std::fclose(stream);
   close(seam.fd);

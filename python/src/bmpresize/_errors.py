@@ -45,6 +45,7 @@ class Cause(enum.IntEnum):
     BUFFER_TOO_SMALL = 26
     CANCELLED = 27
     MEMORY_LIMIT = 28
+    INTERNAL = 29
 
 
 def _known(kind, number):

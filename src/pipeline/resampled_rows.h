@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+// The source's rows resized, as the rows of bands: each band reads the source
+// through a reader of its own, at its rows' offsets, and resizes them with a
+// resampler of its own; every resampler reads the one set of column taps.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "bmpfile/bmp_reader.h"
+#include "pipeline/rows_in.h"
+#include "pipeline/source_end.h"
+#include "resample/row_resampler.h"
+
+// The most bands a picture is split into.
+inline constexpr unsigned kMostBands = 64;
+
+class ResampledRows final : public RowsIn {
+ public:
+  ResampledRows(BmpReader& reader, RowResampler& resampler) : reader_(reader), resampler_(resampler) {}
+  bool Run(Band& band, std::int32_t first, std::int32_t end) override;
+  const Cause& ReadFailure() const override;
+  const DataShortfall& Shortfall() const override { return reader_.Shortfall(); }
+
+ private:
+  BmpReader& reader_;
+  RowResampler& resampler_;
+};
+
+// The row sources of the bands of one resize.
+class ResampledBands {
+ public:
+  // Up to bands of them, fewer where a second way into the source cannot be
+  // had or memory for its resampler is short: the answer. The first band
+  // resizes with resampler, and reads with reader where it runs alone (both
+  // stand fresh).
+  unsigned Open(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
+                const ColumnTaps& columns, const ResampleSize& size);
+  RowsIn* Band(unsigned b) { return &*rows_[b]; }
+
+ private:
+  // What a band reads with besides the first: a way into the source of its own.
+  struct Reading {
+    std::unique_ptr<ByteSource> bytes;
+    BmpReader reader;
+    std::unique_ptr<RowResampler> resampler;
+  };
+  static bool OpenReading(const SourceEnd& source, const BmpReader& model, std::unique_ptr<Reading>& reading);
+
+  std::unique_ptr<Reading> readings_[kMostBands];
+  std::optional<ResampledRows> rows_[kMostBands];
+};
