@@ -2,7 +2,6 @@
 #include "files/place_key.h"
 
 #include <cerrno>
-#include <new>
 #include <optional>
 
 #include "files/descriptor_path.h"
@@ -50,13 +49,13 @@ void AppendName(std::string& key, PathView name) {
 int NewFileKey(const PathChar* path, std::string& key) {
   errno = 0;
   const OwnedText target = FollowLinks(path);
-  if (!target && errno == ENOMEM) throw std::bad_alloc();
+  if (!target && errno == ENOMEM) return ENOMEM;
   if (!target) return errno != 0 ? errno : EINVAL;
   const PathView name = NamePart(target.get());
   if (name.empty()) return EISDIR;
   const PathView folder = FolderPart(target.get());
   const OwnedText folderPath = JoinText({folder.empty() ? PathView(NATIVE_TEXT(".")) : folder});
-  if (!folderPath) throw std::bad_alloc();
+  if (!folderPath) return ENOMEM;
   FileId id;
   FileKind kind;
   if (!LookAt(folderPath.get(), id, kind)) return errno;
