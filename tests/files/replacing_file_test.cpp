@@ -228,19 +228,21 @@ TEST(FilesInFlight, TheSlotsEndWithoutFailingTheFile) {
   for (FileInFlight* slot : noted) ForgetFileInFlight(slot);
   ForgetFileInFlight(nullptr);
 
-  // A file forgotten while a removal reads its slot waits for the removal.
-  std::atomic<bool> done{false};
-  std::thread remover([&] {
-    while (!done.load()) RemoveFilesInFlight();
-  });
-  for (int i = 0; i < 20000; ++i) {
-    FileInFlight* slot = NoteFileInFlight(NATIVE_TEXT("/nonexistent/.y.tmp"));
-    ASSERT_NE(slot, nullptr);
+  // A file forgotten while a removal reads its slot waits for the removal,
+  // held here as RemoveFilesInFlight() marks the slot it reads.
+  FileInFlight* slot = NoteFileInFlight(NATIVE_TEXT("/nonexistent/.y.tmp"));
+  ASSERT_NE(slot, nullptr);
+  slot->state.fetch_add(1);
+  std::atomic<bool> forgotten{false};
+  std::thread forget([&] {
     ForgetFileInFlight(slot);
-  }
-  done = true;
-  remover.join();
-  AllowNewFilesAgain();
+    forgotten = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(forgotten.load());
+  slot->state.fetch_sub(1);
+  forget.join();
+  EXPECT_EQ(slot->state.load(), FileInFlight::kFree);
 }
 
 }  // namespace
