@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "files/files_in_flight.h"
 
-#include <atomic>
-#include <cstddef>
-
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -15,20 +12,6 @@
 // that is settled only at run time, by the kernel's helpers; never is not
 // allowed.
 static_assert(ATOMIC_INT_LOCK_FREE != 0, "the slots are read from signal handlers");
-
-struct FileInFlight {
-  // How many resizes may have a new file at once (a batch runs one per core),
-  // and the longest path a slot holds, in units, its terminator included.
-  static constexpr std::size_t kSlots = 64;
-  static constexpr std::size_t kUnits = 4096;
-  // kNoted and above: the path may be read; each removal reading it adds one
-  // while it does, so that removals on several threads (or one interrupting
-  // another) never wait for each other and never skip a file.
-  enum State : int { kFree, kWriting, kNoted };
-
-  std::atomic<int> state{kFree};
-  PathChar path[kUnits];
-};
 
 namespace {
 

@@ -10,9 +10,26 @@
 #include <signal.h>
 #endif
 
+#include <atomic>
+#include <cstddef>
+
 #include "files/native_path.h"
 
-struct FileInFlight;
+// A slot of the files in flight; defined here so that a test can hold one as
+// a removal does.
+struct FileInFlight {
+  // How many resizes may have a new file at once (a batch runs one per core),
+  // and the longest path a slot holds, in units, its terminator included.
+  static constexpr std::size_t kSlots = 64;
+  static constexpr std::size_t kUnits = 4096;
+  // kNoted and above: the path may be read; each removal reading it adds one
+  // while it does, so that removals on several threads (or one interrupting
+  // another) never wait for each other and never skip a file.
+  enum State : int { kFree, kWriting, kNoted };
+
+  std::atomic<int> state{kFree};
+  PathChar path[kUnits];
+};
 
 // Held while a new file is made and noted. This thread takes no signal
 // meanwhile, and a removal on another thread waits for the file to be noted;
