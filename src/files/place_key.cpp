@@ -2,7 +2,6 @@
 #include "files/place_key.h"
 
 #include <cerrno>
-#include <new>
 #include <optional>
 
 #include "files/descriptor_path.h"
@@ -49,13 +48,12 @@ void AppendName(std::string& key, PathView name) {
 // The key of a file yet to be made at path (nothing there, or a dangling link).
 SysResult NewFileKey(const PathChar* path, std::string& key) {
   const SysValue<OwnedText> target = FollowLinks(path);
-  if (target.error == ENOMEM) throw std::bad_alloc();
   if (!target.Ok()) return {target.error};
   const PathView name = NamePart(target.value.get());
   if (name.empty()) return {EISDIR};
   const PathView folder = FolderPart(target.value.get());
   const OwnedText folderPath = JoinText({folder.empty() ? PathView(NATIVE_TEXT(".")) : folder});
-  if (!folderPath) throw std::bad_alloc();
+  if (!folderPath) return {ENOMEM};
   FileId id;
   FileKind kind;
   if (const SysResult looked = LookAt(folderPath.get(), id, kind); !looked.Ok()) return looked;

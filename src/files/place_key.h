@@ -19,8 +19,8 @@
 // The key, else the reason it cannot be told (an errno value): ENOENT
 // (no folder to make the file in, or an empty path), ENOTDIR, EISDIR (a
 // folder, or a path that ends in a separator), ESPIPE (no regular file),
-// EBADF (a descriptor that is not open), ELOOP, EACCES, ... Throws
-// std::bad_alloc when memory is short.
+// EBADF (a descriptor that is not open), ELOOP, EACCES, ..., ENOMEM when
+// memory is short.
 SysResult PlaceKeyOf(const PathChar* path, std::string& key);
 
 // The same for the file an open descriptor has.
