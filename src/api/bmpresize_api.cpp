@@ -92,7 +92,7 @@ std::size_t AnswerKey(Find find, char* key, std::size_t capacity, int* error) {
   std::string found;
   int reason;
   try {
-    reason = find(found);
+    reason = find(found).error;
   } catch (...) {
     reason = ENOMEM;
   }
@@ -196,7 +196,8 @@ std::size_t bmpresize_place_key(const char* path, char* key, std::size_t capacit
   return AnswerKey(
       [&](std::string& found) {
         const NativePath native(path);
-        return native.get() != nullptr ? PlaceKeyOf(native.get(), found) : path != nullptr ? native.Error() : EINVAL;
+        if (native.get() != nullptr) return PlaceKeyOf(native.get(), found);
+        return SysResult{path != nullptr ? native.Error() : EINVAL};
       },
       key, capacity, error);
 }

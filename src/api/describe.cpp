@@ -165,18 +165,10 @@ void RowsMissing(Sentence& s, const bmpresize_shortfall& f) {
   }
 }
 
-// Why the reader refused the source's headers; false for a cause that is
-// not such a refusal.
-bool RefusalReason(Sentence& s, const bmpresize_result& r) {
+// Why the reader refused the picture's size; false for a cause that is not
+// such a refusal.
+bool PictureSizeRefusal(Sentence& s, const bmpresize_result& r) {
   switch (r.cause) {
-    case BMPRESIZE_CAUSE_COMPRESSION:
-      s << "compression ";
-      CompressionName(s, r.value);
-      s << " is not supported";
-      return true;
-    case BMPRESIZE_CAUSE_DEPTH:
-      s << "a depth of " << r.value << " bits per pixel is not supported";
-      return true;
     case BMPRESIZE_CAUSE_WIDTH:
       if (r.value < 1) {
         s << "width " << r.value << " is not a picture's width";
@@ -193,6 +185,24 @@ bool RefusalReason(Sentence& s, const bmpresize_result& r) {
       return true;
     case BMPRESIZE_CAUSE_TOO_MANY_PIXELS:
       s << "the picture has " << r.value << " pixels, more than the " << r.limit << " bmpresize reads";
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Why the reader refused the source's headers; false for a cause that is
+// not such a refusal.
+bool RefusalReason(Sentence& s, const bmpresize_result& r) {
+  if (PictureSizeRefusal(s, r)) return true;
+  switch (r.cause) {
+    case BMPRESIZE_CAUSE_COMPRESSION:
+      s << "compression ";
+      CompressionName(s, r.value);
+      s << " is not supported";
+      return true;
+    case BMPRESIZE_CAUSE_DEPTH:
+      s << "a depth of " << r.value << " bits per pixel is not supported";
       return true;
     case BMPRESIZE_CAUSE_COMPRESSION_DEPTH:
       s << "compression ";

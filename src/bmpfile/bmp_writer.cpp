@@ -82,13 +82,12 @@ void EncodeHeaders(const BmpHeaders& h, std::uint8_t (&out)[kHeadersSize]) {
 Status WriteDirectColourHeaders(ByteSink& sink, const BmpHeaders& headers) {
   std::uint8_t bytes[kHeadersSize];
   EncodeHeaders(headers, bytes);
-  if (sink.Write(bytes, sizeof bytes)) return {};
-  return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, sink.Error());
+  return sink.Write(bytes, sizeof bytes);
 }
 
 void BmpWriter::Put(const void* bytes, std::size_t n) {
-  if (failure_ || sink_->Write(bytes, n)) return;
-  failure_ = BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, sink_->Error());
+  if (failure_) return;
+  failure_ = sink_->Write(bytes, n).Why();
 }
 
 void BmpWriter::PutU32(std::uint32_t v) {

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "result/status.h"
+
 class ByteSink {
  public:
   ByteSink() = default;
@@ -13,9 +15,7 @@ class ByteSink {
   ByteSink(const ByteSink&) = delete;
   ByteSink& operator=(const ByteSink&) = delete;
 
-  // Takes all n bytes; false when it could not, with Error() saying why.
-  [[nodiscard]] virtual bool Write(const void* bytes, std::size_t n) = 0;
-  // errno of the write that failed; 0 when none did, or when the system gave
-  // no reason.
-  virtual int Error() const = 0;
+  // Takes all n bytes, or fails with WRITE_FAILED and the system's error
+  // number (0 when the system gave no reason).
+  virtual Status Write(const void* bytes, std::size_t n) = 0;
 };

@@ -10,6 +10,10 @@
 //   SeekTo(position)       for sources that can seek; clears both indicators
 //   Length()               the data's length; -1 when unknown
 //
+// Unlike the other steps, a read's failure is kept as a state and asked once
+// (Failed(), Error()) rather than answered by each read: the readers take a
+// few bytes at a time, and a check after each would cost more than the read.
+//
 // MemorySource serves bytes held in memory, seekable or, to stand in for a
 // pipe, not.
 #pragma once

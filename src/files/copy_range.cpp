@@ -16,28 +16,26 @@
 
 #if defined(__linux__) && defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 27))
 
-std::int64_t CopyFileRange(std::FILE* source, std::int64_t from, std::FILE* destination, std::int64_t to,
-                           std::int64_t n, int& error) {
-  error = 0;
+SysValue<std::int64_t> CopyFileRange(std::FILE* source, std::int64_t from, std::FILE* destination, std::int64_t to,
+                                     std::int64_t n) {
   off_t in = static_cast<off_t>(from);
   off_t out = static_cast<off_t>(to);
-  std::int64_t done = 0;
-  while (done < n) {
-    const auto want = static_cast<std::size_t>(std::min<std::int64_t>(n - done, std::int64_t{1} << 30));
+  SysValue<std::int64_t> done{0};
+  while (done.value < n) {
+    const auto want = static_cast<std::size_t>(std::min<std::int64_t>(n - done.value, std::int64_t{1} << 30));
     const ssize_t got = copy_file_range(fileno(source), &in, fileno(destination), &out, want, 0);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) error = errno;
+    if (got < 0) done.error = errno;
     if (got <= 0) break;
-    done += got;
+    done.value += got;
   }
   return done;
 }
 
 #else
 
-std::int64_t CopyFileRange(std::FILE*, std::int64_t, std::FILE*, std::int64_t, std::int64_t, int& error) {
-  error = ENOSYS;
-  return 0;
+SysValue<std::int64_t> CopyFileRange(std::FILE*, std::int64_t, std::FILE*, std::int64_t, std::int64_t) {
+  return {0, ENOSYS};
 }
 
 #endif

@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "files/sys_result.h"
+
 // Copies up to n bytes from offset from in source to offset to in
 // destination, leaving both streams' positions alone. Answers the bytes
 // copied: fewer than n at the source's end, or when the kernel cannot copy
-// between these files or stopped with an error (error then says which). The
-// caller copies the rest another way.
-std::int64_t CopyFileRange(std::FILE* source, std::int64_t from, std::FILE* destination, std::int64_t to,
-                           std::int64_t n, int& error);
+// between these files or stopped with an error (the error then says which).
+// The caller copies the rest another way.
+SysValue<std::int64_t> CopyFileRange(std::FILE* source, std::int64_t from, std::FILE* destination, std::int64_t to,
+                                     std::int64_t n);

@@ -49,16 +49,16 @@ int SendHeld(DescriptorWriter& writer) {
 
 }  // namespace
 
-int CheckDescriptor(int fd, bool writing) {
+SysResult CheckDescriptor(int fd, bool writing) {
 #ifdef _WIN32
   (void)fd;
   (void)writing;
-  return EBADF;
+  return {EBADF};
 #else
   const int flags = fcntl(fd, F_GETFL);
-  if (flags < 0) return EBADF;
+  if (flags < 0) return {EBADF};
   const int access = flags & O_ACCMODE;
-  return access == O_RDWR || access == (writing ? O_WRONLY : O_RDONLY) ? 0 : EBADF;
+  return {access == O_RDWR || access == (writing ? O_WRONLY : O_RDONLY) ? 0 : EBADF};
 #endif
 }
 

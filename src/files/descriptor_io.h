@@ -9,8 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// 0 when fd is open for reading (or, writing, for writing); else EBADF.
-int CheckDescriptor(int fd, bool writing);
+#include "files/sys_result.h"
+
+// Whether fd is open for reading (or, writing, for writing); else EBADF.
+SysResult CheckDescriptor(int fd, bool writing);
 
 // Reads what one read of the descriptor gives; user points to the int.
 int ReadDescriptor(void* user, void* buffer, std::size_t size, std::size_t* got);

@@ -12,34 +12,34 @@
 
 #ifdef _WIN32
 
-int OpenRegularFileId(int fd, FileId& id) {
+SysResult OpenRegularFileId(int fd, FileId& id) {
   const HANDLE handle = fd < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-  if (handle == INVALID_HANDLE_VALUE) return EBADF;
+  if (handle == INVALID_HANDLE_VALUE) return {EBADF};
   BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(handle) != FILE_TYPE_DISK) return ESPIPE;
-  if (!GetFileInformationByHandle(handle, &info)) return EIO;
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EISDIR;
+  if (GetFileType(handle) != FILE_TYPE_DISK) return {ESPIPE};
+  if (!GetFileInformationByHandle(handle, &info)) return {EIO};
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {EISDIR};
   id.device = info.dwVolumeSerialNumber;
   id.file = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-  return 0;
+  return {};
 }
 
 #else
 
-int OpenRegularFileId(int fd, FileId& id) {
+SysResult OpenRegularFileId(int fd, FileId& id) {
   struct stat st;
-  if (fd < 0) return EBADF;
-  if (fstat(fd, &st) != 0) return errno;
-  if (S_ISDIR(st.st_mode)) return EISDIR;
-  if (!S_ISREG(st.st_mode)) return ESPIPE;
+  if (fd < 0) return {EBADF};
+  if (fstat(fd, &st) != 0) return {errno};
+  if (S_ISDIR(st.st_mode)) return {EISDIR};
+  if (!S_ISREG(st.st_mode)) return {ESPIPE};
   id.device = static_cast<std::uint64_t>(st.st_dev);
   id.file = static_cast<std::uint64_t>(st.st_ino);
-  return 0;
+  return {};
 }
 
 #endif
 
-bool RegularFileId(int fd, FileId& id) { return OpenRegularFileId(fd, id) == 0; }
+bool RegularFileId(int fd, FileId& id) { return OpenRegularFileId(fd, id).Ok(); }
 
 int DescriptorOf(std::FILE* stream) {
   if (stream == nullptr) return -1;

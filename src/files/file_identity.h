@@ -7,17 +7,19 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "files/sys_result.h"
+
 struct FileId {
   std::uint64_t device = 0;
   std::uint64_t file = 0;
   bool operator==(const FileId& other) const { return device == other.device && file == other.file; }
 };
 
-// The identity of the regular file that fd has open: 0, else EBADF when fd
+// The identity of the regular file that fd has open, else EBADF when fd
 // is not open, ESPIPE when it has no regular file open (a pipe, a socket, a
 // terminal, a device: written where it stands, which replaces no file), or
 // the error that kept the system from telling.
-int OpenRegularFileId(int fd, FileId& id);
+SysResult OpenRegularFileId(int fd, FileId& id);
 
 // False unless the stream has a regular file open (a pipe, a terminal or a
 // device has no identity here).

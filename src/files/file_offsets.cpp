@@ -22,6 +22,7 @@
 namespace {
 
 // One system call moves at most this many bytes; longer parts take several.
+// A read or write answers the bytes it moved (0 at the end), or the error.
 constexpr std::size_t kMostPerCall = std::size_t{1} << 30;
 
 std::int64_t FileLength(std::FILE* stream) {
@@ -45,38 +46,35 @@ OVERLAPPED At(std::int64_t offset) {
 
 HANDLE HandleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
 
-// Bytes read at offset: 0 at the end; -1 with errno on a failure.
-long long ReadOnce(std::FILE* stream, void* destination, std::size_t n, std::int64_t offset) {
+SysValue<long long> ReadOnce(std::FILE* stream, void* destination, std::size_t n, std::int64_t offset) {
   OVERLAPPED at = At(offset);
   DWORD got = 0;
-  if (ReadFile(HandleOf(stream), destination, static_cast<DWORD>(n), &got, &at)) return got;
-  if (GetLastError() == ERROR_HANDLE_EOF) return 0;
-  errno = EIO;
-  return -1;
+  if (ReadFile(HandleOf(stream), destination, static_cast<DWORD>(n), &got, &at)) return {got};
+  if (GetLastError() == ERROR_HANDLE_EOF) return {0};
+  return {-1, EIO};
 }
 
-long long WriteOnce(std::FILE* stream, const void* bytes, std::size_t n, std::int64_t offset) {
+SysValue<long long> WriteOnce(std::FILE* stream, const void* bytes, std::size_t n, std::int64_t offset) {
   OVERLAPPED at = At(offset);
   DWORD put = 0;
-  if (WriteFile(HandleOf(stream), bytes, static_cast<DWORD>(n), &put, &at)) return put;
-  errno = GetLastError() == ERROR_DISK_FULL ? ENOSPC : EIO;
-  return -1;
+  if (WriteFile(HandleOf(stream), bytes, static_cast<DWORD>(n), &put, &at)) return {put};
+  return {-1, GetLastError() == ERROR_DISK_FULL ? ENOSPC : EIO};
 }
 #else
-long long ReadOnce(std::FILE* stream, void* destination, std::size_t n, std::int64_t offset) {
-  ssize_t got;
-  do {
-    got = pread(fileno(stream), destination, n, static_cast<off_t>(offset));
-  } while (got < 0 && errno == EINTR);
-  return got;
+SysValue<long long> ReadOnce(std::FILE* stream, void* destination, std::size_t n, std::int64_t offset) {
+  for (;;) {
+    const ssize_t got = pread(fileno(stream), destination, n, static_cast<off_t>(offset));
+    if (got >= 0) return {got};
+    if (errno != EINTR) return {-1, errno};
+  }
 }
 
-long long WriteOnce(std::FILE* stream, const void* bytes, std::size_t n, std::int64_t offset) {
-  ssize_t put;
-  do {
-    put = pwrite(fileno(stream), bytes, n, static_cast<off_t>(offset));
-  } while (put < 0 && errno == EINTR);
-  return put;
+SysValue<long long> WriteOnce(std::FILE* stream, const void* bytes, std::size_t n, std::int64_t offset) {
+  for (;;) {
+    const ssize_t put = pwrite(fileno(stream), bytes, n, static_cast<off_t>(offset));
+    if (put >= 0) return {put};
+    if (errno != EINTR) return {-1, errno};
+  }
 }
 #endif
 
@@ -92,18 +90,17 @@ std::size_t FileOffsetSource::Fetch(void* destination, std::size_t n) {
   auto* to = static_cast<std::uint8_t*>(destination);
   std::size_t done = 0;
   while (done < n) {
-    errno = 0;
-    const long long got = ReadOnce(stream_, to + done, std::min(n - done, kMostPerCall), position_);
-    if (got < 0) {
-      NoteError(errno);
+    const SysValue<long long> got = ReadOnce(stream_, to + done, std::min(n - done, kMostPerCall), position_);
+    if (!got.Ok()) {
+      NoteError(got.error);
       break;
     }
-    if (got == 0) {
+    if (got.value == 0) {
       NoteEnd();
       break;
     }
-    done += static_cast<std::size_t>(got);
-    position_ += got;
+    done += static_cast<std::size_t>(got.value);
+    position_ += got.value;
   }
   return done;
 }
@@ -117,11 +114,10 @@ Status FileOffsetSink::WriteAt(std::int64_t offset, const void* bytes, std::size
   const auto* from = static_cast<const std::uint8_t*>(bytes);
   std::size_t done = 0;
   while (done < n) {
-    errno = 0;
-    const long long put = WriteOnce(stream_, from + done, std::min(n - done, kMostPerCall), offset);
-    if (put <= 0) return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, put < 0 && errno != 0 ? errno : EIO);
-    done += static_cast<std::size_t>(put);
-    offset += put;
+    const SysValue<long long> put = WriteOnce(stream_, from + done, std::min(n - done, kMostPerCall), offset);
+    if (!put.Ok() || put.value == 0) return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, put.Ok() ? EIO : put.error);
+    done += static_cast<std::size_t>(put.value);
+    offset += put.value;
   }
   return {};
 }
@@ -129,6 +125,5 @@ Status FileOffsetSink::WriteAt(std::int64_t offset, const void* bytes, std::size
 std::int64_t FileOffsetSink::CopyFrom(ByteSource& source, std::int64_t from, std::int64_t at, std::int64_t n) {
   std::FILE* file = source.File();
   if (file == nullptr) return 0;
-  int error = 0;
-  return CopyFileRange(file, from, stream_, at, n, error);
+  return CopyFileRange(file, from, stream_, at, n).value;
 }

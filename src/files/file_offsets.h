@@ -14,6 +14,7 @@
 
 #include "bmpfile/byte_source.h"
 #include "bmpfile/offset_sink.h"
+#include "files/sys_result.h"
 
 class FileOffsetSource final : public ByteSource {
  public:

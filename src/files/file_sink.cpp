@@ -3,11 +3,11 @@
 
 #include <cerrno>
 
-bool FileSink::Write(const void* bytes, std::size_t n) {
-  if (failed_ || stream_ == nullptr) return false;
+Status FileSink::Write(const void* bytes, std::size_t n) {
+  if (!failure_.Ok()) return failure_;
+  if (stream_ == nullptr) return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, 0);
   errno = 0;
-  if (std::fwrite(bytes, 1, n, stream_) == n) return true;
-  failed_ = true;
-  error_ = errno;
-  return false;
+  if (std::fwrite(bytes, 1, n, stream_) == n) return {};
+  failure_ = BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, errno);
+  return failure_;
 }

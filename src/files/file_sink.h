@@ -11,11 +11,10 @@ class FileSink final : public ByteSink {
  public:
   explicit FileSink(std::FILE* stream = nullptr) : stream_(stream) {}
   void Attach(std::FILE* stream) { stream_ = stream; }
-  bool Write(const void* bytes, std::size_t n) override;
-  int Error() const override { return error_; }
+  // Once a write failed, every later one fails the same way.
+  Status Write(const void* bytes, std::size_t n) override;
 
  private:
   std::FILE* stream_;
-  bool failed_ = false;
-  int error_ = 0;
+  Status failure_;
 };

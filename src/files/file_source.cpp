@@ -45,9 +45,9 @@ std::int64_t FileSource::Length() const {
   return regular_ && IsRegularFile(stream_, &size) ? size : -1;
 }
 
-void FileSource::NoteShortRead() {
+void FileSource::NoteShortRead(int error) {
   if (std::ferror(stream_)) {
-    NoteError(errno);
+    NoteError(error);
   } else {
     NoteEnd();
   }
@@ -60,7 +60,7 @@ std::size_t FileSource::Fetch(void* destination, std::size_t n) {
   }
   errno = 0;
   const std::size_t got = std::fread(destination, 1, n, stream_);
-  if (got < n) NoteShortRead();
+  if (got < n) NoteShortRead(errno);
   return got;
 }
 
@@ -71,7 +71,7 @@ int FileSource::FetchByte() {
   }
   errno = 0;
   const int byte = std::getc(stream_);
-  if (byte == EOF) NoteShortRead();
+  if (byte == EOF) NoteShortRead(errno);
   return byte == EOF ? -1 : byte;
 }
 

@@ -22,8 +22,9 @@ class FileSource final : public ByteSource {
   std::size_t Fetch(void* destination, std::size_t n) override;
   int FetchByte() override;
   bool Seek(std::int64_t position) override;
-  // After a read that gave less than asked: which indicator the stream set.
-  void NoteShortRead();
+  // After a read that gave less than asked: which indicator the stream set;
+  // error is errno as the read left it.
+  void NoteShortRead(int error);
 
   std::FILE* stream_ = nullptr;
   bool regular_ = false;

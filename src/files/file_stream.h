@@ -2,21 +2,25 @@
 // Opening files by native path, and a handle that closes its file on every path.
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
 
 #include "files/native_path.h"
+#include "files/sys_result.h"
 
 // Opens a NUL-terminated native path with a stdio mode ("rb", "wb"); a null
-// path gives null. On Windows the path goes to the wide-character open, so
+// path gives null with EINVAL. On Windows the path goes to the wide-character open, so
 // every Unicode name works. Elsewhere the open never waits (a FIFO that no
 // other process holds open gives null), and a directory, FIFO or socket
-// opened for reading gives null.
-std::FILE* OpenFile(const PathChar* path, const char* mode);
+// opened for reading gives null (EISDIR, ENXIO).
+SysValue<std::FILE*> OpenFile(const PathChar* path, const char* mode);
 
 class FileHandle {
  public:
   FileHandle() = default;
   explicit FileHandle(std::FILE* file) : file_(file) {}
+  // What OpenFile opened, where the reason it failed does not matter.
+  explicit FileHandle(SysValue<std::FILE*> opened) : file_(opened.value) {}
   ~FileHandle() {
     if (file_) std::fclose(file_);
   }
@@ -37,11 +41,12 @@ class FileHandle {
 
   // Closes now and tells whether the close succeeded (it flushes what is
   // buffered, so a full disk can show only here).
-  bool Close() {
-    if (!file_) return true;
+  SysResult Close() {
+    if (!file_) return {};
     const int rc = std::fclose(file_);
     file_ = nullptr;
-    return rc == 0;
+    if (rc != 0) return {errno};
+    return {};
   }
 
  private:

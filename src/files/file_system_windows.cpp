@@ -44,107 +44,123 @@ int ErrnoFor(DWORD error) {
   }
 }
 
-bool Failed() {
-  errno = ErrnoFor(GetLastError());
-  return false;
-}
+// The last system error, as that errno.
+SysResult Failed() { return {ErrnoFor(GetLastError())}; }
 
 HANDLE HandleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
 
-}  // namespace
+// Closes fd after a step on it failed with error, and answers that error.
+SysValue<int> CloseAfter(int fd, int error) {
+  _close(fd);
+  return {-1, error};
+}
 
-OwnedText FollowLinks(const PathChar* path) {
-  const DWORD attributes = GetFileAttributesW(path);
-  OwnedText same = JoinText({path});
-  if (!same) errno = ENOMEM;
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return same;
-  // The system names the file a link leads to only when that file exists; a
-  // link that leads nowhere is replaced itself.
+// The file a link at path leads to, when that file exists; else null.
+OwnedText FinalPathOf(const PathChar* path) {
   const HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return same;
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
   const DWORD size = GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED);
   OwnedText target(size > 0 ? new (std::nothrow) wchar_t[size + 1] : nullptr);
   const DWORD length = target ? GetFinalPathNameByHandleW(file, target.get(), size + 1, FILE_NAME_NORMALIZED) : 0;
   CloseHandle(file);
-  if (length == 0 || length > size) return same;
+  if (length == 0 || length > size) return nullptr;
   return target;
 }
 
-bool LookAt(const PathChar* path, FileId& id, FileKind& kind) {
+}  // namespace
+
+SysValue<OwnedText> FollowLinks(const PathChar* path) {
+  const DWORD attributes = GetFileAttributesW(path);
+  OwnedText same = JoinText({path});
+  if (!same) return {nullptr, ENOMEM};
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+    return {std::move(same)};
+  // The system names the file a link leads to only when that file exists; a
+  // link that leads nowhere is replaced itself.
+  OwnedText target = FinalPathOf(path);
+  return {target ? std::move(target) : std::move(same)};
+}
+
+SysResult LookAt(const PathChar* path, FileId& id, FileKind& kind) {
   // No access asked: only what the file is, and which, is read.
   const HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Failed();
   BY_HANDLE_FILE_INFORMATION info{};
-  const bool known = GetFileInformationByHandle(file, &info) || Failed();
+  const SysResult known = GetFileInformationByHandle(file, &info) ? SysResult{} : Failed();
   const bool disk = GetFileType(file) == FILE_TYPE_DISK;
   CloseHandle(file);
-  if (!known) return false;
+  if (!known.Ok()) return known;
   id.device = info.dwVolumeSerialNumber;
   id.file = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
   kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::kFolder
          : disk                                                  ? FileKind::kRegular
                                                                  : FileKind::kOther;
-  return true;
+  return {};
 }
 
-int OpenExistingForWriting(const PathChar* path, FileFacts& facts) {
+SysValue<int> OpenExistingForWriting(const PathChar* path, FileFacts& facts) {
   const int fd = _wopen(path, _O_WRONLY | _O_BINARY | _O_NOINHERIT);
-  if (fd < 0) return -1;
+  if (fd < 0) return {-1, errno};
   struct _stat64 st;
-  if (_fstat64(fd, &st) != 0) {
-    const int error = errno;
-    _close(fd);
-    errno = error;
-    return -1;
-  }
+  if (_fstat64(fd, &st) != 0) return CloseAfter(fd, errno);
   // A device (NUL, CON) or a pipe is no disk file.
   facts.regular =
       (st.st_mode & _S_IFREG) != 0 && GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_DISK;
   facts.mode = static_cast<std::uint32_t>(st.st_mode & 0777);
-  return fd;
+  return {fd};
 }
 
-int CreateNewFile(const PathChar* path, const FileFacts*) {
+SysValue<int> CreateNewFile(const PathChar* path, const FileFacts*) {
   // The one permission a file has here is being writable, which a file that
   // could be replaced had.
-  return _wopen(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+  const int fd = _wopen(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return {-1, errno};
+  return {fd};
 }
 
-std::FILE* WriteStreamOn(int fd) {
+SysValue<std::FILE*> WriteStreamOn(int fd) {
   std::FILE* stream = _fdopen(fd, "wb");
-  if (stream == nullptr) {
-    const int error = errno;
-    _close(fd);
-    errno = error;
-  }
-  return stream;
+  if (stream != nullptr) return {stream};
+  return {nullptr, CloseAfter(fd, errno).error};
 }
 
-bool CloseDescriptor(int fd) { return _close(fd) == 0; }
+SysResult CloseDescriptor(int fd) {
+  if (_close(fd) != 0) return {errno};
+  return {};
+}
 
-std::int64_t PositionIn(std::FILE* stream) { return _ftelli64(stream); }
+SysValue<std::int64_t> PositionIn(std::FILE* stream) {
+  const std::int64_t at = _ftelli64(stream);
+  if (at < 0) return {-1, errno};
+  return {at};
+}
 
-bool TruncateTo(std::FILE* stream, std::int64_t length) {
+SysResult TruncateTo(std::FILE* stream, std::int64_t length) {
   LARGE_INTEGER at;
   at.QuadPart = length;
   const HANDLE file = HandleOf(stream);
-  return (SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file)) || Failed();
+  if (SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file)) return {};
+  return Failed();
 }
 
-bool SyncToStorage(std::FILE* stream) {
+SysResult SyncToStorage(std::FILE* stream) {
   const HANDLE file = HandleOf(stream);
-  if (GetFileType(file) != FILE_TYPE_DISK) return true;
-  return FlushFileBuffers(file) || Failed();
+  if (GetFileType(file) != FILE_TYPE_DISK || FlushFileBuffers(file)) return {};
+  return Failed();
 }
 
 // The rename below is written through to the disk when asked to be.
-bool SyncFolderOf(const PathChar*) { return true; }
+SysResult SyncFolderOf(const PathChar*) { return {}; }
 
-bool ReplaceByRename(const PathChar* from, const PathChar* to, bool writeThrough) {
+SysResult ReplaceByRename(const PathChar* from, const PathChar* to, bool writeThrough) {
   const DWORD flags = MOVEFILE_REPLACE_EXISTING | (writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
-  return MoveFileExW(from, to, flags) || Failed();
+  if (MoveFileExW(from, to, flags)) return {};
+  return Failed();
 }
 
-bool RemoveFile(const PathChar* path) { return _wunlink(path) == 0; }
+SysResult RemoveFile(const PathChar* path) {
+  if (_wunlink(path) != 0) return {errno};
+  return {};
+}

@@ -46,43 +46,43 @@ void AppendName(std::string& key, PathView name) {
 }
 
 // The key of a file yet to be made at path (nothing there, or a dangling link).
-int NewFileKey(const PathChar* path, std::string& key) {
-  errno = 0;
-  const OwnedText target = FollowLinks(path);
-  if (!target && errno == ENOMEM) return ENOMEM;
-  if (!target) return errno != 0 ? errno : EINVAL;
-  const PathView name = NamePart(target.get());
-  if (name.empty()) return EISDIR;
-  const PathView folder = FolderPart(target.get());
+SysResult NewFileKey(const PathChar* path, std::string& key) {
+  const SysValue<OwnedText> target = FollowLinks(path);
+  if (!target.Ok()) return {target.error};
+  const PathView name = NamePart(target.value.get());
+  if (name.empty()) return {EISDIR};
+  const PathView folder = FolderPart(target.value.get());
   const OwnedText folderPath = JoinText({folder.empty() ? PathView(NATIVE_TEXT(".")) : folder});
-  if (!folderPath) return ENOMEM;
+  if (!folderPath) return {ENOMEM};
   FileId id;
   FileKind kind;
-  if (!LookAt(folderPath.get(), id, kind)) return errno;
-  if (kind != FileKind::kFolder) return ENOTDIR;
+  if (const SysResult looked = LookAt(folderPath.get(), id, kind); !looked.Ok()) return looked;
+  if (kind != FileKind::kFolder) return {ENOTDIR};
   key = IdentityKey('N', id) + '/';
   AppendName(key, name);
-  return 0;
+  return {};
 }
 
 }  // namespace
 
-int DescriptorKeyOf(int fd, std::string& key) {
+SysResult DescriptorKeyOf(int fd, std::string& key) {
   FileId id;
-  const int error = OpenRegularFileId(fd, id);
-  if (error == 0) key = IdentityKey('F', id);
-  return error;
+  const SysResult known = OpenRegularFileId(fd, id);
+  if (known.Ok()) key = IdentityKey('F', id);
+  return known;
 }
 
-int PlaceKeyOf(const PathChar* path, std::string& key) {
-  if (path == nullptr) return EINVAL;
-  if (*path == 0) return ENOENT;
+SysResult PlaceKeyOf(const PathChar* path, std::string& key) {
+  if (path == nullptr) return {EINVAL};
+  if (*path == 0) return {ENOENT};
   if (const std::optional<int> fd = DescriptorOfPath(path)) return DescriptorKeyOf(*fd, key);
   FileId id;
   FileKind kind;
-  if (!LookAt(path, id, kind)) return errno == ENOENT ? NewFileKey(path, key) : errno;
-  if (kind == FileKind::kFolder) return EISDIR;
-  if (kind != FileKind::kRegular) return ESPIPE;
+  const SysResult looked = LookAt(path, id, kind);
+  if (looked.error == ENOENT) return NewFileKey(path, key);
+  if (!looked.Ok()) return looked;
+  if (kind == FileKind::kFolder) return {EISDIR};
+  if (kind != FileKind::kRegular) return {ESPIPE};
   key = IdentityKey('F', id);
-  return 0;
+  return {};
 }

@@ -14,13 +14,14 @@
 #include <string>
 
 #include "files/native_path.h"
+#include "files/sys_result.h"
 
-// 0 with the key, else the reason it cannot be told (an errno value): ENOENT
+// The key, else the reason it cannot be told (an errno value): ENOENT
 // (no folder to make the file in, or an empty path), ENOTDIR, EISDIR (a
 // folder, or a path that ends in a separator), ESPIPE (no regular file),
-// EBADF (a descriptor that is not open), ELOOP, EACCES, ... Throws
-// std::bad_alloc when memory is short.
-int PlaceKeyOf(const PathChar* path, std::string& key);
+// EBADF (a descriptor that is not open), ELOOP, EACCES, ..., ENOMEM when
+// memory is short.
+SysResult PlaceKeyOf(const PathChar* path, std::string& key);
 
 // The same for the file an open descriptor has.
-int DescriptorKeyOf(int fd, std::string& key);
+SysResult DescriptorKeyOf(int fd, std::string& key);

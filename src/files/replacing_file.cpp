@@ -56,162 +56,205 @@ bool IsRefusal(int error) { return error == EACCES || error == EPERM; }
 // on Windows (EACCES), another user's file in a sticky folder (EPERM).
 bool IsRefusedRename(int error) { return IsRefusal(error) || error == EBUSY || error == EXDEV; }
 
-}  // namespace
+// A failed stdio call's errno; EIO where it left none.
+int StdioError(int error) { return error != 0 ? error : EIO; }
 
-bool ReplacingFile::Fail(bmpresize_cause kind, int error) {
-  failure_ = BecauseOfError(kind, error);
-  return false;
+// Sends what the stream holds to its file; fails too where an earlier write
+// failed.
+SysResult Flush(std::FILE* stream) {
+  errno = 0;
+  if (std::fflush(stream) == 0 && !std::ferror(stream)) return {};
+  return {StdioError(errno)};
 }
 
-bool ReplacingFile::Open(const PathChar* path, int source, bool knownSource) {
+// Cuts the stream's file where the stream stands.
+SysResult CutAtPosition(std::FILE* stream) {
+  const SysValue<std::int64_t> at = PositionIn(stream);
+  if (!at.Ok()) return {at.error};
+  return TruncateTo(stream, at.value);
+}
+
+// The destination opened again for writing over it, as a stream.
+SysValue<std::FILE*> OpenForWritingOver(const PathChar* path) {
+  FileFacts facts;
+  const SysValue<int> fd = OpenExistingForWriting(path, facts);
+  if (!fd.Ok()) return {nullptr, fd.error};
+  return WriteStreamOn(fd.value);
+}
+
+}  // namespace
+
+Status ReplacingFile::Fail(bmpresize_cause kind, int error) {
+  failure_ = BecauseOfError(kind, error);
+  return failure_;
+}
+
+Status ReplacingFile::FailCreating(int error) {
+  return Fail(error == ENOMEM ? BMPRESIZE_CAUSE_NO_MEMORY : BMPRESIZE_CAUSE_CREATE_FAILED, error);
+}
+
+Status ReplacingFile::Open(const PathChar* path, int source, bool knownSource) {
   if (way_ != Way::kNone || failure_) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, EBUSY);
   if (path == nullptr || *path == 0) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, ENOENT);
-  target_ = FollowLinks(path);
-  if (!target_) return Fail(errno == ENOMEM ? BMPRESIZE_CAUSE_NO_MEMORY : BMPRESIZE_CAUSE_CREATE_FAILED, errno);
+  SysValue<OwnedText> target = FollowLinks(path);
+  if (!target.Ok()) return FailCreating(target.error);
+  target_ = std::move(target.value);
   if (NamePart(target_.get()).empty()) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, EISDIR);
 
-  const int existing = OpenExistingForWriting(target_.get(), facts_);
-  if (existing < 0 && errno != ENOENT && errno != ENOTDIR) return Fail(BMPRESIZE_CAUSE_NOT_WRITABLE, errno);
-  existed_ = existing >= 0;
+  const SysValue<int> existing = OpenExistingForWriting(target_.get(), facts_);
+  if (!existing.Ok() && existing.error != ENOENT && existing.error != ENOTDIR)
+    return Fail(BMPRESIZE_CAUSE_NOT_WRITABLE, existing.error);
+  existed_ = existing.Ok();
   if (existed_ && !facts_.regular) {
-    stream_ = FileHandle(WriteStreamOn(existing));
     way_ = Way::kDirect;
-    return stream_ || Fail(BMPRESIZE_CAUSE_NOT_WRITABLE, errno);
+    return TakeStream(existing.value);
   }
-  if (OpenNewBeside()) {
-    if (existed_) (void)CloseDescriptor(existing);
+  const SysResult beside = OpenNewBeside();
+  if (beside.Ok() || !existed_ || !IsRefusal(beside.error) || !knownSource) {
+    if (existed_) (void)CloseDescriptor(existing.value);
+    if (!beside.Ok()) return FailCreating(beside.error);
     way_ = Way::kReplace;
-    return true;
+    return {};
   }
-  const int error = errno;
-  if (!existed_ || !IsRefusal(error) || !knownSource) {
-    if (existed_) (void)CloseDescriptor(existing);
-    return Fail(error == ENOMEM ? BMPRESIZE_CAUSE_NO_MEMORY : BMPRESIZE_CAUSE_CREATE_FAILED, error);
-  }
-  // The folder takes no new file, but the file itself may be written. Its old
-  // bytes stay until the first write, and its length until Commit().
-  stream_ = FileHandle(WriteStreamOn(existing));
-  if (!stream_) return Fail(BMPRESIZE_CAUSE_NOT_WRITABLE, errno);
+  return OpenInPlace(existing.value, source, beside.error);
+}
+
+Status ReplacingFile::TakeStream(int fd) {
+  const SysValue<std::FILE*> stream = WriteStreamOn(fd);
+  if (!stream.Ok()) return Fail(BMPRESIZE_CAUSE_NOT_WRITABLE, stream.error);
+  stream_ = FileHandle(stream.value);
+  return {};
+}
+
+// The folder takes no new file (refusal says why), but the file itself may be
+// written. Its old bytes stay until the first write, and its length until
+// Commit().
+Status ReplacingFile::OpenInPlace(int fd, int source, int refusal) {
+  if (Status taken = TakeStream(fd); !taken.Ok()) return taken;
   if (source >= 0 && IsSameRegularFile(source, DescriptorOf(stream_.get()))) {
     (void)stream_.Close();
-    return Fail(BMPRESIZE_CAUSE_SAME_AS_SOURCE, error);
+    return Fail(BMPRESIZE_CAUSE_SAME_AS_SOURCE, refusal);
   }
   turn_.Take(stream_.get());
   way_ = Way::kInPlace;
-  return true;
+  return {};
 }
 
-bool ReplacingFile::OpenNewBeside() {
+SysResult ReplacingFile::OpenNewBeside() {
   const PathView folder = FolderPart(target_.get());
   const PathView name = ShortName(NamePart(target_.get()));
+  SysResult made;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    PathChar suffix[6];
-    RandomSuffix(suffix, this);
-    temporary_ = JoinText({folder, NATIVE_TEXT("."), name, NATIVE_TEXT("."), PathView(suffix, 6), NATIVE_TEXT(".tmp")});
-    if (!temporary_) {
-      errno = ENOMEM;
-      return false;
-    }
-    int fd = -1;
-    {
-      const MakingNewFile making;
-      if (!making.Allowed()) {
-        errno = EINTR;  // the process is ending
-        break;
-      }
-      fd = CreateNewFile(temporary_.get(), existed_ ? &facts_ : nullptr);
-      // Noted only once made: a name noted before could be another's file.
-      if (fd >= 0) inFlight_ = NoteFileInFlight(temporary_.get());
-    }
-    if (fd >= 0) {
-      stream_ = FileHandle(WriteStreamOn(fd));
-      if (stream_) return true;
-      const int error = errno;
-      (void)RemoveFile(temporary_.get());
-      DropTemporary();
-      errno = error;
-      return false;
-    }
-    if (errno != EEXIST) break;
+    made = TryNewName(folder, name);
+    if (made.error != EEXIST) break;
   }
-  const int error = errno;
-  temporary_.reset();
-  errno = error;
-  return false;
+  if (!made.Ok()) temporary_.reset();
+  return made;
 }
 
-bool ReplacingFile::Commit(bool sync) {
-  if (!stream_ || failure_) {
-    if (!failure_) (void)Fail(BMPRESIZE_CAUSE_WRITE_FAILED, EBADF);
-    return false;
+// One new file beside the destination under a fresh name; EEXIST when the
+// name was taken.
+SysResult ReplacingFile::TryNewName(PathView folder, PathView name) {
+  PathChar suffix[6];
+  RandomSuffix(suffix, this);
+  temporary_ = JoinText({folder, NATIVE_TEXT("."), name, NATIVE_TEXT("."), PathView(suffix, 6), NATIVE_TEXT(".tmp")});
+  if (!temporary_) return {ENOMEM};
+  SysValue<int> fd{-1, EINTR};  // as long as the process is ending
+  {
+    const MakingNewFile making;
+    if (making.Allowed()) fd = CreateNewFile(temporary_.get(), existed_ ? &facts_ : nullptr);
+    // Noted only once made: a name noted before could be another's file.
+    if (fd.Ok()) inFlight_ = NoteFileInFlight(temporary_.get());
   }
-  std::FILE* stream = stream_.get();
-  errno = 0;
-  bool done = std::fflush(stream) == 0 && !std::ferror(stream);
-  // What was longer in the old file goes; the stream stands at the end written.
-  if (done && way_ == Way::kInPlace) done = TruncateTo(stream, PositionIn(stream));
-  if (done && sync) done = SyncToStorage(stream);
-  int error = errno;
-  if (!stream_.Close() && done) {
-    done = false;
-    error = errno;
+  if (!fd.Ok()) return {fd.error};
+  const SysValue<std::FILE*> stream = WriteStreamOn(fd.value);
+  if (stream.Ok()) {
+    stream_ = FileHandle(stream.value);
+    return {};
   }
+  (void)RemoveFile(temporary_.get());
+  DropTemporary();
+  return {stream.error};
+}
+
+Status ReplacingFile::Commit(bool sync) {
+  if (failure_) return failure_;
+  if (!stream_) return Fail(BMPRESIZE_CAUSE_WRITE_FAILED, EBADF);
+  const SysResult finished = FinishStream(sync);
   turn_.Release();
-  if (!done) {
+  if (!finished.Ok()) {
     leftPartial_ = way_ == Way::kInPlace;
     Abandon();
-    return Fail(BMPRESIZE_CAUSE_WRITE_FAILED, error);
+    return Fail(BMPRESIZE_CAUSE_WRITE_FAILED, finished.error);
   }
-  if (way_ != Way::kReplace) return true;
-  if (ReplaceByRename(temporary_.get(), target_.get(), sync)) {
+  if (way_ != Way::kReplace) return {};
+  const SysResult renamed = ReplaceByRename(temporary_.get(), target_.get(), sync);
+  if (renamed.Ok()) {
     DropTemporary();
-    return !sync || SyncFolderOf(target_.get()) || Fail(BMPRESIZE_CAUSE_WRITE_FAILED, errno);
+    const SysResult synced = sync ? SyncFolderOf(target_.get()) : SysResult{};
+    return synced.Ok() ? Status() : Fail(BMPRESIZE_CAUSE_WRITE_FAILED, synced.error);
   }
-  error = errno;
-  if (existed_ && IsRefusedRename(error)) return CopyOverDestination(sync);
+  if (existed_ && IsRefusedRename(renamed.error)) return CopyOverDestination(sync);
   Abandon();
-  return Fail(BMPRESIZE_CAUSE_WRITE_FAILED, error);
+  return Fail(BMPRESIZE_CAUSE_WRITE_FAILED, renamed.error);
 }
 
-bool ReplacingFile::CopyOverDestination(bool sync) {
-  FileHandle from(OpenFile(temporary_.get(), "rb"));
-  FileFacts facts;
-  const int fd = from ? OpenExistingForWriting(target_.get(), facts) : -1;
-  FileHandle to(fd >= 0 ? WriteStreamOn(fd) : nullptr);
+// Flushes the stream, cuts the file there when it was rewritten in place (what
+// was longer in the old file goes), syncs it when asked and closes it: the
+// first failure.
+SysResult ReplacingFile::FinishStream(bool sync) {
+  std::FILE* stream = stream_.get();
+  SysResult done = Flush(stream);
+  if (done.Ok() && way_ == Way::kInPlace) done = CutAtPosition(stream);
+  if (done.Ok() && sync) done = SyncToStorage(stream);
+  const SysResult closed = stream_.Close();
+  return done.Ok() ? closed : done;
+}
+
+Status ReplacingFile::CopyOverDestination(bool sync) {
+  const SysValue<std::FILE*> opened = OpenFile(temporary_.get(), "rb");
+  FileHandle from(opened.value);
+  const SysValue<std::FILE*> over = opened.Ok() ? OpenForWritingOver(target_.get()) : opened;
+  FileHandle to(over.value);
   turn_.Take(to.get());
   way_ = Way::kInPlace;
-  bool done = from && to;
-  std::uint64_t length = 0;
-  char buffer[16384];
-  while (done) {
-    const std::size_t got = std::fread(buffer, 1, sizeof buffer, from.get());
-    if (got > 0) {
-      leftPartial_ = true;
-      done = std::fwrite(buffer, 1, got, to.get()) == got;
-      length += got;
-    }
-    if (got < sizeof buffer) {
-      done = done && !std::ferror(from.get());
-      break;
-    }
-  }
-  done = done && std::fflush(to.get()) == 0 && TruncateTo(to.get(), static_cast<std::int64_t>(length)) &&
-         (!sync || SyncToStorage(to.get()));
-  const int error = errno;
-  done = to.Close() && done;
+  SysResult done = over.Ok() ? CopyInto(from.get(), to.get()) : SysResult{over.error};
+  if (done.Ok()) done = Flush(to.get());
+  if (done.Ok()) done = CutAtPosition(to.get());
+  if (done.Ok() && sync) done = SyncToStorage(to.get());
+  const SysResult closed = to.Close();
+  if (done.Ok()) done = closed;
   turn_.Release();
   (void)from.Close();
   (void)RemoveFile(temporary_.get());
   DropTemporary();
-  if (!done) return Fail(BMPRESIZE_CAUSE_WRITE_FAILED, error);
+  if (!done.Ok()) return Fail(BMPRESIZE_CAUSE_WRITE_FAILED, done.error);
   leftPartial_ = false;
-  return true;
+  return {};
+}
+
+// Every byte of from written to to; once one is, the destination is partly
+// rewritten.
+SysResult ReplacingFile::CopyInto(std::FILE* from, std::FILE* to) {
+  char buffer[16384];
+  for (;;) {
+    errno = 0;
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer, from);
+    const int readError = std::ferror(from) ? StdioError(errno) : 0;
+    if (got > 0) {
+      leftPartial_ = true;
+      errno = 0;
+      if (std::fwrite(buffer, 1, got, to) != got) return {StdioError(errno)};
+    }
+    if (readError != 0) return {readError};
+    if (got < sizeof buffer) return {};
+  }
 }
 
 void ReplacingFile::Abandon() {
   if (stream_) {
     // Rewritten in place, the destination is cut once anything reached it.
-    if (way_ == Way::kInPlace && PositionIn(stream_.get()) > 0) leftPartial_ = true;
+    if (way_ == Way::kInPlace && PositionIn(stream_.get()).value > 0) leftPartial_ = true;
     (void)stream_.Close();
   }
   turn_.Release();

@@ -28,7 +28,8 @@
 #include "files/files_in_flight.h"
 #include "files/file_system.h"
 #include "files/in_place_turn.h"
-#include "result/cause.h"
+#include "files/sys_result.h"
+#include "result/status.h"
 
 class ReplacingFile {
  public:
@@ -46,29 +47,35 @@ class ReplacingFile {
   // Opens path for writing as above. source, when not -1, is the descriptor
   // of a file being read that must not be rewritten in place; where what is read is not a file
   // that can be compared (knownSource false), nothing is rewritten in place,
-  // since it might be the source. False with Failure():
+  // since it might be the source. Fails with
   // NOT_WRITABLE (the destination exists but may not be written), CREATE_FAILED
   // (no file can be made there), SAME_AS_SOURCE (it could only be rewritten in
   // place, and it is the file being read), NO_MEMORY.
-  [[nodiscard]] bool Open(const PathChar* path, int source = -1, bool knownSource = true);
+  Status Open(const PathChar* path, int source = -1, bool knownSource = true);
   std::FILE* Stream() const { return stream_.get(); }
   // Makes what was written the destination: with sync, on stable storage
-  // before the rename and the folder's entry after it. False with Failure()
+  // before the rename and the folder's entry after it. Fails with
   // WRITE_FAILED when the flush, sync, close or rename failed.
-  [[nodiscard]] bool Commit(bool sync);
+  Status Commit(bool sync);
   // Gives up what was written; the destination stays as it was, unless it was
   // being rewritten in place.
   void Abandon();
 
   Way way() const { return way_; }
-  const Cause& Failure() const { return failure_; }
   // Whether a failure left the destination partly rewritten (in place only).
   bool LeftPartial() const { return leftPartial_; }
 
  private:
-  bool OpenNewBeside();
-  bool CopyOverDestination(bool sync);
-  bool Fail(bmpresize_cause kind, int error);
+  Status TakeStream(int fd);
+  Status OpenInPlace(int fd, int source, int refusal);
+  SysResult OpenNewBeside();
+  SysResult TryNewName(PathView folder, PathView name);
+  SysResult FinishStream(bool sync);
+  Status CopyOverDestination(bool sync);
+  SysResult CopyInto(std::FILE* from, std::FILE* to);
+  Status Fail(bmpresize_cause kind, int error);
+  // NO_MEMORY for ENOMEM, else CREATE_FAILED.
+  Status FailCreating(int error);
   // Forgets the new file's name, once the file is gone or renamed.
   void DropTemporary();
 

@@ -4,14 +4,14 @@
 #include "files/file_identity.h"
 
 Status DescriptorSource::Open() {
-  const int error = CheckDescriptor(fd_, false);
-  if (error == 0) return {};
-  return BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, error);
+  const SysResult checked = CheckDescriptor(fd_, false);
+  if (checked.Ok()) return {};
+  return BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, checked.error);
 }
 
 Status DescriptorDestination::Open(const SourceEnd& source) {
-  const int error = CheckDescriptor(writer_.fd, true);
-  if (error != 0) return BecauseOfError(BMPRESIZE_CAUSE_CREATE_FAILED, error);
+  const SysResult checked = CheckDescriptor(writer_.fd, true);
+  if (!checked.Ok()) return BecauseOfError(BMPRESIZE_CAUSE_CREATE_FAILED, checked.error);
   // Written as it is read, the file would be overwritten or grow under the
   // reader.
   if (IsSameRegularFile(writer_.fd, source.Descriptor())) return Because(BMPRESIZE_CAUSE_SAME_AS_SOURCE);

@@ -11,7 +11,8 @@ Status PathDestination::Accepts(std::uint64_t) {
 
 Status PathDestination::Open(const SourceEnd& source) {
   if (pathError_ != 0) return BecauseOfError(BMPRESIZE_CAUSE_CREATE_FAILED, pathError_);
-  if (!file_.Open(path_, source.IsFile() ? source.Descriptor() : -1, source.IsFile())) return file_.Failure();
+  if (Status opened = file_.Open(path_, source.IsFile() ? source.Descriptor() : -1, source.IsFile()); !opened.Ok())
+    return opened;
   bytes_.Attach(file_.Stream());
   return {};
 }
@@ -26,10 +27,7 @@ OffsetSink* PathDestination::StartOffsets() {
   return &offsets_;
 }
 
-Status PathDestination::Commit(bool sync) {
-  if (file_.Commit(sync)) return {};
-  return file_.Failure();
-}
+Status PathDestination::Commit(bool sync) { return file_.Commit(sync); }
 
 Status MemoryDestination::Accepts(std::uint64_t size) {
   if (data_ != nullptr && size <= capacity_) return {};
@@ -37,11 +35,11 @@ Status MemoryDestination::Accepts(std::uint64_t size) {
                  static_cast<std::int64_t>(data_ != nullptr ? capacity_ : 0));
 }
 
-bool MemoryDestination::Write(const void* bytes, std::size_t n) {
-  if (n > capacity_ - size_) return false;
+Status MemoryDestination::Write(const void* bytes, std::size_t n) {
+  if (n > capacity_ - size_) return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, 0);
   if (n > 0) std::memcpy(data_ + size_, bytes, n);
   size_ += n;
-  return true;
+  return {};
 }
 
 Status MemoryDestination::WriteAt(std::int64_t offset, const void* bytes, std::size_t n) {
@@ -51,12 +49,11 @@ Status MemoryDestination::WriteAt(std::int64_t offset, const void* bytes, std::s
   return {};
 }
 
-bool CallbackDestination::Write(const void* bytes, std::size_t n) {
+Status CallbackDestination::Write(const void* bytes, std::size_t n) {
   // A call without bytes is the end of the picture; an empty piece is no call.
-  if (error_ != 0) return false;
-  if (n == 0) return true;
-  error_ = write_(user_, bytes, n);
-  return error_ == 0;
+  if (error_ == 0 && n > 0) error_ = write_(user_, bytes, n);
+  if (error_ == 0) return {};
+  return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, error_);
 }
 
 Status CallbackDestination::Commit(bool) {

@@ -78,9 +78,8 @@ class MemoryDestination final : public DestinationEnd, private ByteSink, private
   Status Commit(bool) override { return {}; }
 
  private:
-  bool Write(const void* bytes, std::size_t n) override;
+  Status Write(const void* bytes, std::size_t n) override;
   Status WriteAt(std::int64_t offset, const void* bytes, std::size_t n) override;
-  int Error() const override { return 0; }
 
   std::uint8_t* data_;
   std::size_t capacity_;
@@ -96,8 +95,7 @@ class CallbackDestination final : public DestinationEnd, private ByteSink {
   Status Commit(bool sync) override;
 
  private:
-  bool Write(const void* bytes, std::size_t n) override;
-  int Error() const override { return error_; }
+  Status Write(const void* bytes, std::size_t n) override;
 
   bmpresize_write_fn write_;
   void* user_;

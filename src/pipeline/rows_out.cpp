@@ -15,6 +15,5 @@ std::int64_t OffsetRowsOut::CopyIn(ByteSource& source, std::int64_t from, std::i
 }
 
 Status OrderedRowsOut::Put(std::int64_t, const std::uint8_t* rows, std::size_t count) {
-  if (sink_.Write(rows, count * array_.stride)) return {};
-  return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, sink_.Error());
+  return sink_.Write(rows, count * array_.stride);
 }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline/source_end.h"
 
-#include <cerrno>
 #include <new>
 
 #include "files/file_offsets.h"
@@ -14,10 +13,10 @@ Status PathSource::Open() {
     cause.value = BMPRESIZE_PATH_UNUSABLE_NAME;
     return cause;
   }
-  errno = 0;
-  file_ = FileHandle(OpenFile(path_, "rb"));
-  if (!file_) {
-    Cause cause = BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, errno);
+  const SysValue<std::FILE*> opened = OpenFile(path_, "rb");
+  file_ = FileHandle(opened.value);
+  if (!opened.Ok()) {
+    Cause cause = BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, opened.error);
     cause.value = KindOfPath(path_);
     return cause;
   }

@@ -307,8 +307,7 @@ class FailingDestination final : public DestinationEnd {
  private:
   class Refusing final : public ByteSink {
    public:
-    bool Write(const void*, std::size_t) override { return false; }
-    int Error() const override { return ENOSPC; }
+    Status Write(const void*, std::size_t) override { return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, ENOSPC); }
   };
   bool failWrites_;
   int leftPartial_;

@@ -49,8 +49,8 @@ bool WriteBmpFile(const BmpImage& image, const char* path) {
   layout.depth = image.Depth();
   if (!HeadersFor(layout).fits) return false;
   ReplacingFile file;
-  if (!file.Open(NativePath(path).get())) return false;
+  if (!file.Open(NativePath(path).get()).Ok()) return false;
   FileSink sink(file.Stream());
   if (!WriteBmpImage(image, sink)) return false;
-  return file.Commit(false);
+  return file.Commit(false).Ok();
 }

@@ -11,12 +11,11 @@
 
 class VectorSink final : public ByteSink {
  public:
-  bool Write(const void* bytes, std::size_t n) override {
+  Status Write(const void* bytes, std::size_t n) override {
     const auto* b = static_cast<const std::uint8_t*>(bytes);
     bytes_.insert(bytes_.end(), b, b + n);
-    return true;
+    return {};
   }
-  int Error() const override { return 0; }
   const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
 
  private:
