@@ -99,18 +99,20 @@ TEST_P(ReplacingFileFaults, EndsWithTheOldFileOrTheNewOrSaysSo) {
       std::strcmp(row.name, "rename refused, copy cut short") == 0 || std::strcmp(row.name, "in place, cut short") == 0;
   if (row.call != nullptr) PlantFault(row.call, row.error, row.skip, row.always);
   if (cutShort) PlantFault("ftruncate", EIO);
-  const bool opened = file.Open(named.c_str());
+  Status status = file.Open(named.c_str());
+  const bool opened = status.Ok();
   if (opened) {
     ASSERT_EQ(std::fwrite(kNew.data(), 1, kNew.size(), file.Stream()), kNew.size());
-    committed = file.Commit(row.sync);
+    status = file.Commit(row.sync);
+    committed = status.Ok();
   }
   ClearFaults();
 
   EXPECT_EQ(opened, row.opens);
   EXPECT_EQ(committed, row.commits);
-  EXPECT_EQ(file.Failure().kind, row.cause);
+  EXPECT_EQ(status.Why().kind, row.cause);
   if (row.cause != BMPRESIZE_CAUSE_NONE) {
-    EXPECT_EQ(file.Failure().error, row.call && !cutShort ? row.error : EIO);
+    EXPECT_EQ(status.Why().error, row.call && !cutShort ? row.error : EIO);
   }
   EXPECT_EQ(file.LeftPartial(), row.ends == Ends::kPartial);
   const std::vector<std::uint8_t> now = ReadFileBytes(destination);
@@ -131,19 +133,17 @@ TEST(ReplacingFile, RefusesWhatItCannotFollowOrCommit) {
   const std::string loop = dir.File("loop.bmp");
   ASSERT_EQ(symlink("loop.bmp", loop.c_str()), 0);
   ReplacingFile looped;
-  EXPECT_FALSE(looped.Open(loop.c_str()));
-  EXPECT_EQ(looped.Failure().error, ELOOP);
+  EXPECT_EQ(looped.Open(loop.c_str()).Why().error, ELOOP);
 
   ReplacingFile unopened;
-  EXPECT_FALSE(unopened.Commit(false));
-  EXPECT_EQ(unopened.Failure().error, EBADF);
+  EXPECT_EQ(unopened.Commit(false).Why().error, EBADF);
 
   // A process that is ending makes no new file.
   RemoveFilesInFlight();
   ReplacingFile late;
-  EXPECT_FALSE(late.Open(dir.File("late.bmp").c_str()));
+  const Status refused = late.Open(dir.File("late.bmp").c_str());
   AllowNewFilesAgain();
-  EXPECT_EQ(late.Failure().error, EINTR);
+  EXPECT_EQ(refused.Why().error, EINTR);
   EXPECT_FALSE(FileExists(dir.File("late.bmp")));
 }
 
@@ -155,11 +155,9 @@ TEST(ReplacingFile, InPlaceNeverRewritesTheSourceBeingRead) {
   PlantedFaults faults;
   PlantFault("create", EACCES, 0, true);
   ReplacingFile file;
-  EXPECT_FALSE(file.Open(path.c_str(), fileno(source.get())));
-  EXPECT_EQ(file.Failure().kind, BMPRESIZE_CAUSE_SAME_AS_SOURCE);
+  EXPECT_EQ(file.Open(path.c_str(), fileno(source.get())).Why().kind, BMPRESIZE_CAUSE_SAME_AS_SOURCE);
   ReplacingFile unknown;
-  EXPECT_FALSE(unknown.Open(path.c_str(), -1, false));
-  EXPECT_EQ(unknown.Failure().kind, BMPRESIZE_CAUSE_CREATE_FAILED);
+  EXPECT_EQ(unknown.Open(path.c_str(), -1, false).Why().kind, BMPRESIZE_CAUSE_CREATE_FAILED);
   ClearFaults();
   EXPECT_EQ(ReadFileBytes(path), kOld);
 }
@@ -172,20 +170,20 @@ TEST(ReplacingFile, InPlaceRewritesOfOneFileTakeTurns) {
   PlantedFaults faults;
   PlantFault("create", EACCES, 0, true);
   ReplacingFile first;
-  ASSERT_TRUE(first.Open(path.c_str()));
+  ASSERT_TRUE(first.Open(path.c_str()).Ok());
   std::atomic<bool> firstDone{false};
   bool secondSawFirstDone = false;
   std::thread second([&] {
     ReplacingFile file;
-    ASSERT_TRUE(file.Open(dir.File("picture.bmp").c_str()));
+    ASSERT_TRUE(file.Open(dir.File("picture.bmp").c_str()).Ok());
     secondSawFirstDone = firstDone.load();
     std::fputs("second", file.Stream());
-    EXPECT_TRUE(file.Commit(false));
+    EXPECT_TRUE(file.Commit(false).Ok());
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   std::fputs("first", first.Stream());
   firstDone = true;
-  EXPECT_TRUE(first.Commit(false));
+  EXPECT_TRUE(first.Commit(false).Ok());
   second.join();
   EXPECT_TRUE(secondSawFirstDone);
   const std::vector<std::uint8_t> now = ReadFileBytes(path);
@@ -205,9 +203,9 @@ TEST(ReplacingFile, LongNamesAndOtherOwnersAreKept) {
     ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
   }
   ReplacingFile file;
-  ASSERT_TRUE(file.Open(path.c_str()));
+  ASSERT_TRUE(file.Open(path.c_str()).Ok());
   ASSERT_EQ(std::fwrite(kNew.data(), 1, kNew.size(), file.Stream()), kNew.size());
-  ASSERT_TRUE(file.Commit(false));
+  ASSERT_TRUE(file.Commit(false).Ok());
   EXPECT_EQ(ReadFileBytes(path), kNew);
   EXPECT_EQ(ListFolder(dir.path()).size(), 1u);
   struct stat st;
