@@ -55,14 +55,17 @@ enum class Behind {
   kNotOpen,        // a number no descriptor has
 };
 
-// How the path names it: /dev/stdin or /dev/stdout (the descriptor put in
-// place of 0 or 1 for the call), /dev/fd/N, /proc/self/fd/N, /proc/<pid>/fd/N.
-enum class Spelling { kStandard, kDevFd, kProcSelf, kProcPid };
+// How the path names it: /dev/stdin or /dev/stdout, or /dev/fd/0 or /dev/fd/1
+// (the descriptor put in place of 0 or 1 for the call), /dev/fd/N,
+// /proc/self/fd/N, /proc/<pid>/fd/N.
+enum class Spelling { kStandard, kStandardNumber, kDevFd, kProcSelf, kProcPid };
 
 std::string PathFor(Spelling spelling, int fd, bool asSource) {
   switch (spelling) {
     case Spelling::kStandard:
       return asSource ? "/dev/stdin" : "/dev/stdout";
+    case Spelling::kStandardNumber:
+      return asSource ? "/dev/fd/0" : "/dev/fd/1";
     case Spelling::kDevFd:
       return "/dev/fd/" + std::to_string(fd);
     case Spelling::kProcSelf:
@@ -192,6 +195,8 @@ const Row kRows[] = {
      BMPRESIZE_CAUSE_NONE},
     {"stdin from a file, where it stands", true, Behind::kFileAfterHeld, Spelling::kStandard, 1, false, BMPRESIZE_OK,
      BMPRESIZE_CAUSE_NONE},
+    {"/dev/fd/0 from a file, where it stands", true, Behind::kFileAfterHeld, Spelling::kStandardNumber, 1, false,
+     BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE},
     {"/dev/fd from a file, where it stands", true, Behind::kFileAfterHeld, Spelling::kDevFd, 1, true, BMPRESIZE_OK,
      BMPRESIZE_CAUSE_NONE},
     {"a source descriptor not open", true, Behind::kNotOpen, Spelling::kDevFd, 1, false, BMPRESIZE_SOURCE_NOT_BMP,
@@ -218,7 +223,7 @@ TEST(DescriptorPaths, AreReadAndWrittenWhereTheyStand) {
       for (int run = 0; run < row.runs; ++run) {
         std::int32_t code = 0;
         const auto call = [&] { code = row.asSource ? way(path, out, result) : way(in, path, result); };
-        if (row.spelling == Spelling::kStandard) {
+        if (row.spelling == Spelling::kStandard || row.spelling == Spelling::kStandardNumber) {
           InPlaceOf(row.asSource ? STDIN_FILENO : STDOUT_FILENO, descriptor.fd(), call);
         } else {
           call();
