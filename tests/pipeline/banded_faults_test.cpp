@@ -41,11 +41,13 @@ ByteVector Picture() {
 // What a read that reaches offset from meets: it fails with error; or, with
 // error 0, it sets the cancel flag, as another thread would; or, with reached
 // given, it says so there and waits until another thread sets the flag.
+// Bytes read once the flag is set are counted in readAfterCancel, if given.
 struct Fault {
   std::int64_t from;
   int error;
   volatile sig_atomic_t* cancel;
   std::atomic<int>* reached = nullptr;
+  std::atomic<std::int64_t>* readAfterCancel = nullptr;
 };
 
 // The picture's bytes, read with a fault.
@@ -58,6 +60,8 @@ class FaultyWay final : public ByteSource {
 
  private:
   std::size_t Fetch(void* destination, std::size_t n) override {
+    if (fault_.readAfterCancel != nullptr && __atomic_load_n(fault_.cancel, __ATOMIC_RELAXED) != 0)
+      fault_.readAfterCancel->fetch_add(static_cast<std::int64_t>(n));
     std::size_t got =
         at_ < static_cast<std::int64_t>(data_.size()) ? std::min(n, data_.size() - static_cast<std::size_t>(at_)) : 0;
     if (at_ + static_cast<std::int64_t>(got) > fault_.from) {
@@ -139,7 +143,8 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     const std::string out = dir.File("out.bmp");
     WriteFileBytes(out, {'k', 'e', 'e', 'p'});
     volatile sig_atomic_t cancel = 0;
-    FaultySource from(picture, {middleBand, c.error, &cancel});
+    std::atomic<std::int64_t> readAfterCancel{0};
+    FaultySource from(picture, {middleBand, c.error, &cancel, nullptr, &readAfterCancel});
     const NativePath to8(out.c_str());
     bmpresize_options options = DefaultOptions();
     options.percent = 99;  // at 100 % the rows would be copied as they are
@@ -157,6 +162,8 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     }
     EXPECT_EQ(ReadFileBytes(out), (ByteVector{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
+    // Once cancelled, each band stops within a row or two.
+    EXPECT_LE(readAfterCancel.load(), 3 * 2 * static_cast<std::int64_t>(kStride));
   }
 }
 
