@@ -2,7 +2,8 @@
 // Paths that name an open descriptor (/dev/stdout, /dev/fd/N, /proc/self/fd/N,
 // /proc/<pid>/fd/N, /dev/stdin), through bmpresize_file and the export: read
 // and written through the descriptor where it stands, so an append keeps what
-// the file held, pipes work, and the file behind it is never replaced.
+// the file held, pipes work, and the file behind it is never replaced. With
+// sync asked, what is written reaches the storage, by path or by descriptor.
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
@@ -24,6 +25,39 @@
 #include "support/bmp_bytes.h"
 #include "support/export_call.h"
 #include "support/temp_dir.h"
+
+#if defined(__linux__)
+#include <sys/stat.h>
+#include <sys/syscall.h>
+
+#include <mutex>
+#include <set>
+#include <utility>
+
+namespace {
+
+// The files this process has synced to storage, by device and inode: this
+// program's fsync stands in for the system's, which it then calls.
+std::mutex gSyncedLock;
+std::set<std::pair<dev_t, ino_t>> gSynced;
+
+std::pair<dev_t, ino_t> IdentityOf(const std::string& path) {
+  struct stat st {};
+  (void)stat(path.c_str(), &st);
+  return {st.st_dev, st.st_ino};
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int fsync(int fd) {
+  struct stat st {};
+  if (fstat(fd, &st) == 0) {
+    const std::lock_guard<std::mutex> lock(gSyncedLock);
+    gSynced.insert({st.st_dev, st.st_ino});
+  }
+  return static_cast<int>(syscall(SYS_fsync, fd));
+}
+#endif
 
 namespace {
 
@@ -55,14 +89,17 @@ enum class Behind {
   kNotOpen,        // a number no descriptor has
 };
 
-// How the path names it: /dev/stdin or /dev/stdout (the descriptor put in
-// place of 0 or 1 for the call), /dev/fd/N, /proc/self/fd/N, /proc/<pid>/fd/N.
-enum class Spelling { kStandard, kDevFd, kProcSelf, kProcPid };
+// How the path names it: /dev/stdin or /dev/stdout, or /dev/fd/0 or /dev/fd/1
+// (the descriptor put in place of 0 or 1 for the call), /dev/fd/N,
+// /proc/self/fd/N, /proc/<pid>/fd/N.
+enum class Spelling { kStandard, kStandardNumber, kDevFd, kProcSelf, kProcPid };
 
 std::string PathFor(Spelling spelling, int fd, bool asSource) {
   switch (spelling) {
     case Spelling::kStandard:
       return asSource ? "/dev/stdin" : "/dev/stdout";
+    case Spelling::kStandardNumber:
+      return asSource ? "/dev/fd/0" : "/dev/fd/1";
     case Spelling::kDevFd:
       return "/dev/fd/" + std::to_string(fd);
     case Spelling::kProcSelf:
@@ -192,6 +229,8 @@ const Row kRows[] = {
      BMPRESIZE_CAUSE_NONE},
     {"stdin from a file, where it stands", true, Behind::kFileAfterHeld, Spelling::kStandard, 1, false, BMPRESIZE_OK,
      BMPRESIZE_CAUSE_NONE},
+    {"/dev/fd/0 from a file, where it stands", true, Behind::kFileAfterHeld, Spelling::kStandardNumber, 1, false,
+     BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE},
     {"/dev/fd from a file, where it stands", true, Behind::kFileAfterHeld, Spelling::kDevFd, 1, true, BMPRESIZE_OK,
      BMPRESIZE_CAUSE_NONE},
     {"a source descriptor not open", true, Behind::kNotOpen, Spelling::kDevFd, 1, false, BMPRESIZE_SOURCE_NOT_BMP,
@@ -218,7 +257,7 @@ TEST(DescriptorPaths, AreReadAndWrittenWhereTheyStand) {
       for (int run = 0; run < row.runs; ++run) {
         std::int32_t code = 0;
         const auto call = [&] { code = row.asSource ? way(path, out, result) : way(in, path, result); };
-        if (row.spelling == Spelling::kStandard) {
+        if (row.spelling == Spelling::kStandard || row.spelling == Spelling::kStandardNumber) {
           InPlaceOf(row.asSource ? STDIN_FILENO : STDOUT_FILENO, descriptor.fd(), call);
         } else {
           call();
@@ -246,6 +285,39 @@ TEST(DescriptorPaths, AreReadAndWrittenWhereTheyStand) {
   }
   std::signal(SIGPIPE, pipeSignal);
 }
+
+#if defined(__linux__)
+// With sync asked, the destination reaches the storage before the call
+// returns: a new file, and the folder that names it; a descriptor's file.
+// Without, nothing is synced.
+TEST(DescriptorPaths, AreSyncedWhenAsked) {
+  for (const bool descriptor : {false, true}) {
+    for (const int sync : {1, 0}) {
+      SCOPED_TRACE(testing::Message() << (descriptor ? "/dev/fd/N" : "a new file") << (sync ? ", synced" : ""));
+      TempDir dir;
+      const std::string in = dir.File("in.bmp"), out = dir.File("out.bmp");
+      WriteFileBytes(in, Picture(7, 5));
+      const int fd = descriptor ? open(out.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+      const std::string path = descriptor ? "/dev/fd/" + std::to_string(fd) : out;
+      bmpresize_options options;
+      bmpresize_options_init(&options);
+      options.percent = 50;
+      options.sync = sync;
+      {
+        const std::lock_guard<std::mutex> lock(gSyncedLock);
+        gSynced.clear();
+      }
+      EXPECT_EQ(bmpresize_file(in.c_str(), path.c_str(), &options, nullptr), BMPRESIZE_OK);
+      if (fd >= 0) (void)close(fd);
+      std::set<std::pair<dev_t, ino_t>> expected;
+      if (sync != 0) expected.insert(IdentityOf(out));
+      if (sync != 0 && !descriptor) expected.insert(IdentityOf(dir.path()));
+      const std::lock_guard<std::mutex> lock(gSyncedLock);
+      EXPECT_EQ(gSynced, expected);
+    }
+  }
+}
+#endif
 
 }  // namespace
 

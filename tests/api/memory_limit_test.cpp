@@ -181,3 +181,31 @@ TEST(MemoryLimit, RefusesWhatDoesNotFitOnOneThread) {
 }
 
 }  // namespace
+
+namespace {
+
+// The limit is the most a resize may take: exactly what it needs is enough,
+// one byte less is not. What it needs is what a refusal reports.
+TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> source;
+    std::int32_t threads;
+  } cases[] = {
+      {"wide rows", WideHeader(), 1},
+      {"wide rows, four threads wanted", WideHeader(), 4},
+      {"a small picture", BmpBytes().Headers(5, 3, 24, 54).Zeros(48).data(), 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Measured refused = Resize(c.source, c.threads, 1);
+    ASSERT_EQ(refused.result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    const std::int64_t needed = refused.result.value;
+    const Measured exact = Resize(c.source, c.threads, needed);
+    EXPECT_EQ(exact.result.code, BMPRESIZE_OK) << Describe(exact.result);
+    EXPECT_LE(exact.peak, needed);
+    EXPECT_EQ(Resize(c.source, c.threads, needed - 1).result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+  }
+}
+
+}  // namespace

@@ -324,6 +324,29 @@ TEST(DestinationPermissions, AreHonouredAndKept) {
   }
 }
 
+// A destination made new gets 0666 less the umask, as any program's new file
+// does, whoever makes it.
+TEST(DestinationPermissions, ANewFileTakesTheUmask) {
+  for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{0}}) {
+    for (const bool asNobody : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "umask " << std::oct << mask << (asNobody ? ", as nobody" : ""));
+      TempDir dir;
+      ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+      WriteFileBytes(dir.File("in.bmp"), SmallBmp(6, 4));
+      ASSERT_EQ(chmod(dir.File("in.bmp").c_str(), 0644), 0);
+      const ChildRun run = ResizeInChild(dir.File("in.bmp"), dir.File("out.bmp"), 50, [mask, asNobody] {
+        umask(mask);
+        if (asNobody && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+      });
+      ASSERT_TRUE(run.ended);
+      EXPECT_EQ(run.result, BMPRESIZE_OK);
+      struct stat made;
+      ASSERT_EQ(stat(dir.File("out.bmp").c_str(), &made), 0);
+      EXPECT_EQ(made.st_mode & 07777, 0666 & ~mask);
+    }
+  }
+}
+
 // Two threads rewriting one file in place at once (its folder takes no new
 // file), each through a hard link of its own, take turns: the file ends as
 // one whole result or the other, never a mix of the two.

@@ -41,11 +41,13 @@ ByteVector Picture() {
 // What a read that reaches offset from meets: it fails with error; or, with
 // error 0, it sets the cancel flag, as another thread would; or, with reached
 // given, it says so there and waits until another thread sets the flag.
+// Bytes read once the flag is set are counted in readAfterCancel, if given.
 struct Fault {
   std::int64_t from;
   int error;
   volatile sig_atomic_t* cancel;
   std::atomic<int>* reached = nullptr;
+  std::atomic<std::int64_t>* readAfterCancel = nullptr;
 };
 
 // The picture's bytes, read with a fault.
@@ -58,6 +60,8 @@ class FaultyWay final : public ByteSource {
 
  private:
   std::size_t Fetch(void* destination, std::size_t n) override {
+    if (fault_.readAfterCancel != nullptr && __atomic_load_n(fault_.cancel, __ATOMIC_RELAXED) != 0)
+      fault_.readAfterCancel->fetch_add(static_cast<std::int64_t>(n));
     std::size_t got =
         at_ < static_cast<std::int64_t>(data_.size()) ? std::min(n, data_.size() - static_cast<std::size_t>(at_)) : 0;
     if (at_ + static_cast<std::int64_t>(got) > fault_.from) {
@@ -139,7 +143,8 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     const std::string out = dir.File("out.bmp");
     WriteFileBytes(out, {'k', 'e', 'e', 'p'});
     volatile sig_atomic_t cancel = 0;
-    FaultySource from(picture, {middleBand, c.error, &cancel});
+    std::atomic<std::int64_t> readAfterCancel{0};
+    FaultySource from(picture, {middleBand, c.error, &cancel, nullptr, &readAfterCancel});
     const NativePath to8(out.c_str());
     bmpresize_options options = DefaultOptions();
     options.percent = 99;  // at 100 % the rows would be copied as they are
@@ -157,6 +162,8 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     }
     EXPECT_EQ(ReadFileBytes(out), (ByteVector{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
+    // Once cancelled, each band stops within a row or two.
+    EXPECT_LE(readAfterCancel.load(), 3 * 2 * static_cast<std::int64_t>(kStride));
   }
 }
 
@@ -233,15 +240,75 @@ ByteVector CutPicture(std::uint16_t depth, std::int64_t rowsHeld, bool topDown =
   return b.data();
 }
 
+// A file that shrinks to shrinksTo bytes once a read reaches past them,
+// whichever way of reading it (each band's) makes that read.
+struct Shrink {
+  std::size_t shrinksTo = SIZE_MAX;
+};
+
+class ShrinkingFile {
+ public:
+  ShrinkingFile(const ByteVector& data, Shrink shrink) : data_(data), shrink_(shrink), length_(data.size()) {}
+  std::size_t Length() const { return length_.load(); }
+  // The bytes from at up to n, as the file holds them when the read is made.
+  std::size_t Read(std::size_t at, void* destination, std::size_t n) {
+    if (at + n > shrink_.shrinksTo) length_.store(std::min(length_.load(), shrink_.shrinksTo));
+    const std::size_t length = length_.load();
+    const std::size_t got = at < length ? std::min(n, length - at) : 0;
+    std::memcpy(destination, data_.data() + at, got);
+    return got;
+  }
+
+ private:
+  const ByteVector& data_;
+  Shrink shrink_;
+  std::atomic<std::size_t> length_;
+};
+
+class ShrinkingWay final : public ByteSource {
+ public:
+  explicit ShrinkingWay(ShrinkingFile& file) : file_(file) {}
+  std::int64_t Position() const override { return static_cast<std::int64_t>(at_); }
+  bool CanSeek() const override { return true; }
+  std::int64_t Length() const override { return static_cast<std::int64_t>(file_.Length()); }
+
+ private:
+  std::size_t Fetch(void* destination, std::size_t n) override {
+    const std::size_t got = file_.Read(at_, destination, n);
+    at_ += got;
+    if (got < n) NoteEnd();
+    return got;
+  }
+  bool Seek(std::int64_t position) override {
+    at_ = static_cast<std::size_t>(position);
+    return true;
+  }
+
+  ShrinkingFile& file_;
+  std::size_t at_ = 0;
+};
+
+class ShrinkingSource final : public SourceEnd {
+ public:
+  ShrinkingSource(const ByteVector& data, Shrink shrink) : file_(data, shrink), bytes_(file_) {}
+  Status Open() override { return {}; }
+  ByteSource& Bytes() override { return bytes_; }
+  std::unique_ptr<ByteSource> Another() const override { return std::make_unique<ShrinkingWay>(file_); }
+
+ private:
+  mutable ShrinkingFile file_;
+  ShrinkingWay bytes_;
+};
+
 struct MemoryRun {
   bmpresize_result result{};
   ByteVector bytes;
 };
 
-MemoryRun ResizeInMemory(const ByteVector& source, std::int32_t percent, std::int32_t threads) {
+MemoryRun ResizeInMemory(const ByteVector& source, std::int32_t percent, std::int32_t threads, Shrink shrink = {}) {
   MemoryRun run;
   run.bytes.assign(std::size_t{1} << 20, 0);
-  MemorySourceEnd from(source.data(), source.size());
+  ShrinkingSource from(source, shrink);
   MemoryDestination to(run.bytes.data(), run.bytes.size());
   bmpresize_options options = DefaultOptions();
   options.percent = percent;
@@ -256,24 +323,32 @@ MemoryRun ResizeInMemory(const ByteVector& source, std::int32_t percent, std::in
 // A source cut short, resized in bands: whichever bands meet the end of the
 // data, the result tells the shortfall, and the bytes are, as of one thread.
 // 16-bit rows past the end repeat the last pixel read, which a band that
-// starts above the end never read: such files stay on one band.
+// starts above the end never read: such files stay on one band. A top-down
+// file that shrinks while it is read is cut where the band that met the new
+// end found it, though the others found the end where it was before.
 TEST(BandedResize, ACutShortSourceGivesTheOutcomeOfOneThread) {
   const struct {
     std::uint16_t depth;
     std::int64_t rowsHeld;
     bool topDown;
-    std::size_t more;  // bytes of the next row
-  } cases[] = {{24, 50, false, 0}, {24, 10, false, 0},  {24, 0, false, 0},   {24, 31, true, 0},      {32, 45, false, 0},
-               {16, 40, false, 0}, {16, 40, false, 30}, {16, 10, false, 30}, {24, kHeight, false, 0}};
+    std::size_t more;        // bytes of the next row
+    std::int64_t shrinksTo;  // rows, once a read reaches past them; 0: never
+  } cases[] = {{24, 50, false, 0, 0},      {24, 10, false, 0, 0}, {24, 0, false, 0, 0},   {24, 31, true, 0, 0},
+               {32, 45, false, 0, 0},      {16, 40, false, 0, 0}, {16, 40, false, 30, 0}, {16, 10, false, 30, 0},
+               {24, kHeight, false, 0, 0}, {24, 50, true, 0, 40}};
   for (const auto& c : cases) {
     const ByteVector source = CutPicture(c.depth, c.rowsHeld, c.topDown, c.more);
-    const MemoryRun one = ResizeInMemory(source, 99, 1);
+    const std::int64_t stride = static_cast<std::int64_t>(kWidth) * c.depth / 8;
+    const std::int64_t rowsRead = c.shrinksTo > 0 ? c.shrinksTo : c.rowsHeld;
+    Shrink shrink;
+    if (c.shrinksTo > 0) shrink.shrinksTo = static_cast<std::size_t>(54 + c.shrinksTo * stride);
+    const MemoryRun one = ResizeInMemory(source, 99, 1, shrink);
     ASSERT_EQ(one.result.code, BMPRESIZE_OK);
     ASSERT_EQ(one.result.shortfall.cut_short, c.rowsHeld < kHeight);
-    EXPECT_EQ(one.result.shortfall.rows_read, c.rowsHeld < kHeight ? c.rowsHeld : 0);
+    EXPECT_EQ(one.result.shortfall.rows_read, c.rowsHeld < kHeight ? rowsRead : 0);
     for (const std::int32_t threads : {2, 3, 4}) {
       SCOPED_TRACE(testing::Message() << c.depth << " bits, " << c.rowsHeld << " rows held, " << threads << " threads");
-      const MemoryRun many = ResizeInMemory(source, 99, threads);
+      const MemoryRun many = ResizeInMemory(source, 99, threads, shrink);
       EXPECT_EQ(many.result.code, BMPRESIZE_OK);
       EXPECT_EQ(many.result.shortfall.cut_short, one.result.shortfall.cut_short);
       EXPECT_EQ(many.result.shortfall.rows_read, one.result.shortfall.rows_read);

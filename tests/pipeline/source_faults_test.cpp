@@ -284,6 +284,8 @@ TEST(CutShortSource, TellsWhereItsDataEnded) {
       {"run-length encoded", Picture(8, false, true), rle + 4 * 9 + 2, 100, true, 9, false, false},
       {"run-length, no end-of-bitmap mark", Picture(8, false, true), rle + 4 * kHeight, 100, false, 0, false, false},
       {"run-length, top-down", Picture(8, true, true), rle + 4 * 9 + 2, 100, true, 9, true, false},
+      {"run-length, top-down, no end-of-bitmap mark", Picture(8, true, true), rle + 4 * kHeight, 100, false, 0, true,
+       false},
       {"run-length, top-down, rows skipped", Picture(8, true, true), rle + 4 * 9 + 2, 25, true, 9, true, false},
       {"whole", Picture(24), Picture(24).size(), 100, false, 0, false, false},
   };
