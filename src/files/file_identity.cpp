@@ -52,8 +52,6 @@ int DescriptorOf(std::FILE* stream) {
 
 bool RegularFileId(std::FILE* stream, FileId& id) { return RegularFileId(DescriptorOf(stream), id); }
 
-bool IsSameRegularFile(std::FILE* a, std::FILE* b) { return IsSameRegularFile(DescriptorOf(a), DescriptorOf(b)); }
-
 bool IsSameRegularFile(int a, int b) {
   FileId first;
   FileId second;

@@ -27,9 +27,7 @@ bool RegularFileId(std::FILE* stream, FileId& id);
 // The same for a descriptor; -1 is none.
 bool RegularFileId(int fd, FileId& id);
 
-// Whether both streams have one regular file open.
-bool IsSameRegularFile(std::FILE* a, std::FILE* b);
-// The same for two descriptors; -1 is none.
+// Whether both descriptors have one regular file open; -1 is none.
 bool IsSameRegularFile(int a, int b);
 
 // The descriptor under a stream; -1 for none.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -111,6 +112,100 @@ TEST(WaysIn, GiveTheExportsCodeAndBytes) {
       ASSERT_EQ(got.code, want);
       ASSERT_EQ(got.bytes, wantBytes);
     }
+  }
+}
+
+// A read function with a fault: it gives at most piece bytes a call (0: all
+// it is asked for), fails with error once failAt bytes were given, or says it
+// gave more than it was asked for.
+struct FaultyRead {
+  const Bytes* data;
+  std::size_t piece, failAt;
+  int error;
+  bool overfills;
+  std::size_t at = 0;
+};
+
+int ReadWithFault(void* user, void* buffer, std::size_t size, std::size_t* got) {
+  FaultyRead& r = *static_cast<FaultyRead*>(user);
+  if (r.at >= r.failAt) {
+    if (r.overfills) *got = size + 1;
+    return r.overfills ? 0 : r.error;
+  }
+  *got = std::min({size, r.data->size() - r.at, r.failAt - r.at, r.piece == 0 ? size : r.piece});
+  std::copy_n(r.data->begin() + static_cast<std::ptrdiff_t>(r.at), *got, static_cast<std::uint8_t*>(buffer));
+  r.at += *got;
+  return 0;
+}
+
+// A write function that fails with error on its call number failOn, or on
+// the call that ends the picture with failOn -1.
+struct FaultyWrite {
+  int failOn, error;
+  int calls = 0;
+  Bytes bytes;
+};
+
+int WriteWithFault(void* user, const void* data, std::size_t size) {
+  FaultyWrite& w = *static_cast<FaultyWrite*>(user);
+  if (++w.calls == w.failOn || (data == nullptr && w.failOn == -1)) return w.error;
+  if (data != nullptr)
+    w.bytes.insert(w.bytes.end(), static_cast<const std::uint8_t*>(data),
+                   static_cast<const std::uint8_t*>(data) + size);
+  return 0;
+}
+
+// Read and write functions that serve many bytes at once, give bytes one by
+// one to a run-length reader, or fail: the picture is the one memory gives,
+// or the failure is the function's own, with its error.
+TEST(WaysIn, ReadAndWriteFunctionsServeInAnyPiecesOrFailWithTheirError) {
+  constexpr std::int32_t kSide = 700;  // rows of more bytes than a read function's buffer
+  BmpBytes large;
+  large.Headers(kSide, kSide, 24, 54);
+  for (std::size_t i = 0; i < std::size_t{kSide} * kSide * 3; ++i) large.U8(static_cast<std::uint32_t>(i * 13 % 251));
+  const Bytes rle = BmpBytes().Headers(6, -4, 8, 58, 1).U32(0x00804020).Bytes({6, 0, 0, 0, 6, 0, 0, 0, 3, 0}).data();
+  constexpr std::size_t kAll = ~std::size_t{0};
+  const struct {
+    const char* name;
+    const Bytes& source;
+    std::int32_t percent;
+    std::size_t piece, failAt;
+    int readError;
+    bool overfills;
+    int failOn, writeError;
+    bmpresize_code code;
+    bmpresize_cause cause;
+    int error;
+  } cases[] = {
+      {"copied in one piece", large.data(), 100, 0, kAll, 0, false, 0, 0, BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE, 0},
+      {"resized in one piece", large.data(), 50, 0, kAll, 0, false, 0, 0, BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE, 0},
+      {"run lengths a byte at a time", rle, 200, 1, kAll, 0, false, 0, 0, BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE, 0},
+      {"read fails in the rows copied", large.data(), 100, 0, 100000, EIO, false, 0, 0, BMPRESIZE_SOURCE_UNREADABLE,
+       BMPRESIZE_CAUSE_READ_FAILED, EIO},
+      {"read fails in the rows resized", large.data(), 50, 3, 100000, ENXIO, false, 0, 0, BMPRESIZE_SOURCE_UNREADABLE,
+       BMPRESIZE_CAUSE_READ_FAILED, ENXIO},
+      {"read gives more than asked", large.data(), 50, 0, 100000, 0, true, 0, 0, BMPRESIZE_SOURCE_UNREADABLE,
+       BMPRESIZE_CAUSE_READ_FAILED, EIO},
+      {"first write fails", large.data(), 50, 0, kAll, 0, false, 1, ENOSPC, BMPRESIZE_DESTINATION_FAILED,
+       BMPRESIZE_CAUSE_WRITE_FAILED, ENOSPC},
+      {"end of the picture refused", rle, 100, 0, kAll, 0, false, -1, EPIPE, BMPRESIZE_DESTINATION_FAILED,
+       BMPRESIZE_CAUSE_WRITE_FAILED, EPIPE},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    bmpresize_options options;
+    bmpresize_options_init(&options);
+    options.percent = c.percent;
+    FaultyRead read{&c.source, c.piece, c.failAt, c.readError, c.overfills, 0};
+    FaultyWrite write{c.failOn, c.writeError, 0, {}};
+    bmpresize_result result{};
+    EXPECT_EQ(bmpresize_callbacks(ReadWithFault, &read, WriteWithFault, &write, &options, &result), c.code);
+    EXPECT_EQ(result.cause, c.cause);
+    EXPECT_EQ(result.error, c.error);
+    if (c.code != BMPRESIZE_OK) continue;
+    const Picture memory = MemoryToMemory({"", "", c.source, options});
+    ASSERT_EQ(memory.code, BMPRESIZE_OK);
+    EXPECT_EQ(write.bytes, memory.bytes);
   }
 }
 

@@ -74,6 +74,31 @@ TEST(FileReads, FailuresAndMissingStreamsAreErrors) {
   EXPECT_EQ(noneByByte.Error(), EBADF);
 }
 
+// A file's bytes go into another inside the system, at both offsets, from a
+// source read at offsets as from one read in order; bytes in memory are left
+// to the caller (0 copied).
+TEST(FileOffsets, CopyFromAnotherFileInsideTheSystem) {
+  TempDir dir;
+  std::vector<std::uint8_t> bytes(100);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
+  WriteFileBytes(dir.File("in.bin"), bytes);
+  FileHandle in(OpenFile(dir.File("in.bin").c_str(), "rb"));
+  FileHandle out(OpenFile(dir.File("out.bin").c_str(), "wb"));
+  ASSERT_TRUE(in && out);
+  FileOffsetSink sink(out.get());
+  FileOffsetSource atOffsets(in.get(), 0);
+  FileSource inOrder(in.get());
+  EXPECT_EQ(sink.CopyFrom(atOffsets, 10, 5, 40), 40);
+  EXPECT_EQ(sink.CopyFrom(inOrder, 60, 45, 30), 30);
+  MemorySource memory(bytes.data(), bytes.size());
+  EXPECT_EQ(sink.CopyFrom(memory, 0, 0, 5), 0);
+  std::vector<std::uint8_t> want(5, 0);
+  want.insert(want.end(), bytes.begin() + 10, bytes.begin() + 50);
+  want.insert(want.end(), bytes.begin() + 60, bytes.begin() + 90);
+  ASSERT_TRUE(out.Close().Ok());
+  EXPECT_EQ(ReadFileBytes(dir.File("out.bin")), want);
+}
+
 TEST(KindOfPath, NamesPipesAndSockets) {
   TempDir dir;
   const std::string fifo = dir.File("fifo");

@@ -421,3 +421,34 @@ TEST(FailedDestination, TellsWhatWasLeftOfIt) {
     }
   }
 }
+
+namespace {
+
+// A path that could not be made the system's is not opened, and says why.
+TEST(UnusablePath, IsNotOpenedAndSaysWhy) {
+  PathSource from(nullptr, EILSEQ);
+  ByteVector out(4096);
+  MemoryDestination to(out.data(), out.size());
+  const bmpresize_result result = Resize(from, to, DefaultOptions());
+  EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_OPEN_FAILED);
+  EXPECT_EQ(result.value, BMPRESIZE_PATH_UNUSABLE_NAME);
+  EXPECT_EQ(result.error, EILSEQ);
+}
+
+// Memory written at offsets takes nothing past its end.
+TEST(MemoryDestination, RefusesWritesPastItsEnd) {
+  ByteVector out(16, 0xAB);
+  MemoryDestination to(out.data(), out.size());
+  OffsetSink& sink = *to.StartOffsets();
+  const std::uint8_t bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_TRUE(sink.WriteAt(8, bytes, 8).Ok());
+  for (const std::int64_t offset : {std::int64_t{9}, std::int64_t{17}, std::int64_t{-1}}) {
+    const Status refused = sink.WriteAt(offset, bytes, 8);
+    ASSERT_FALSE(refused.Ok()) << offset;
+    EXPECT_EQ(refused.Why().error, ENOSPC) << offset;
+  }
+  EXPECT_EQ(ByteVector(out.begin() + 8, out.end()), ByteVector(bytes, bytes + 8));
+  EXPECT_EQ(ByteVector(out.begin(), out.begin() + 8), ByteVector(8, 0xAB));
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The command-line tool, run through the shell as a user would run it.
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -649,6 +650,82 @@ TEST(BmpresizeTool, InterruptedBatchLeavesOnlyWholeFiles) {
     }
   }
   EXPECT_GT(interrupted, 0) << "every batch finished before its signal";
+}
+
+// One resize reading a pipe, signalled while it waits for the rows: the tool
+// says what became of its destination (a file, or standard output) and exits
+// 128 + the signal. The same signal again is the same interrupt; another one
+// (of a higher number, so that it comes second) ends the tool at once, from its handler, the new file removed all the
+// same.
+TEST(BmpresizeTool, InterruptedResizeSaysWhatBecameOfItsDestination) {
+  TempDir dir;
+  WriteSource(dir.File("source.bmp"), 500, 400);
+  const std::vector<std::uint8_t> source = ReadFileBytes(dir.File("source.bmp"));
+  const std::string folder = dir.File("out"), file = folder + "/out.bmp";
+  const std::string notWritten = file + " was not written", toStdout = "the picture on standard output is incomplete";
+  const struct {
+    bool toStdout;
+    int first, second;  // second: 0 for none
+    std::string said;
+    int exit;
+  } cases[] = {
+      {false, SIGINT, 0, notWritten + ", nothing partial left", 128 + SIGINT},
+      {false, SIGINT, SIGINT, notWritten + ", nothing partial left", 128 + SIGINT},
+      {false, SIGINT, SIGTERM, notWritten + ", stopped at once by a second signal", 128 + SIGTERM},
+      {true, SIGTERM, 0, toStdout, 128 + SIGTERM},
+      {true, SIGHUP, SIGTERM, toStdout + ", stopped at once by a second signal", 128 + SIGTERM},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.toStdout << " " << c.first << " " << c.second);
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const std::string out = c.toStdout ? dir.File("stdout.bmp") : dir.File("stdout.txt");
+    std::string tool = BMPRESIZE_TOOL, from = "-", to = c.toStdout ? "-" : file, percent = "50";
+    char* argv[] = {tool.data(), from.data(), to.data(), percent.data(), nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+      (void)dup2(pipeEnds[0], 0);
+      (void)close(pipeEnds[0]);
+      (void)close(pipeEnds[1]);
+      if (std::freopen(out.c_str(), "w", stdout) == nullptr) _exit(126);
+      if (std::freopen(dir.File("err.txt").c_str(), "w", stderr) == nullptr) _exit(126);
+      execv(argv[0], argv);
+      _exit(127);
+    }
+    (void)close(pipeEnds[0]);
+    // The headers and a few rows, all taken before the signal: the tool then
+    // waits in a read for the rest.
+    constexpr std::size_t kGiven = 16384;
+    ASSERT_EQ(write(pipeEnds[1], source.data(), kGiven), static_cast<ssize_t>(kGiven));
+    int unread = 1;
+    for (int waited = 0; waited < 5000 && unread > 0; ++waited) {
+      usleep(1000);
+      ASSERT_EQ(ioctl(pipeEnds[1], FIONREAD, &unread), 0);
+    }
+    usleep(100 * 1000);
+    int status = 0;
+    if (c.second != 0 && c.second != c.first) {
+      // Both come while the tool is stopped, so the second finds the first
+      // handled (the lower number is delivered first) and the resize not over.
+      kill(pid, SIGSTOP);
+      ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
+      kill(pid, c.first);
+      kill(pid, c.second);
+      kill(pid, SIGCONT);
+    } else {
+      kill(pid, c.first);
+      if (c.second != 0) kill(pid, c.second);
+    }
+    (void)close(pipeEnds[1]);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), c.exit);
+    const std::vector<std::uint8_t> err = ReadFileBytes(dir.File("err.txt"));
+    EXPECT_EQ(std::string(err.begin(), err.end()), "bmpresize: interrupted: " + c.said + "\n");
+    EXPECT_TRUE(ListFolder(folder).empty());
+  }
 }
 
 // -j x -t within the cores, whichever is left out taking what the other leaves.
