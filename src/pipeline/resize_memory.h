@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "bmpfile/bmp_reader.h"
+#include "bmpfile/bmp_writer.h"
 #include "bmpfile/file_layout.h"
 #include "bmpresize.h"
 
