@@ -12,6 +12,8 @@
 #include "image/palette.h"
 #include "image/resolution.h"
 
+namespace bmpresize {
+
 // How the pixel rows lie in the file; each way has a row reader of its own.
 enum class RowStorage {
   kBottomUp,          // whole rows, the bottom one first
@@ -55,3 +57,5 @@ struct FileLayout {
   // The resolution the info header gives (0 for OS/2 1.x files, which carry none).
   Resolution FileResolution() const { return {info.biXPelsPerMeter, info.biYPelsPerMeter}; }
 };
+
+}  // namespace bmpresize

@@ -7,6 +7,8 @@
 
 #include "image/colour_tables.h"
 
+namespace bmpresize {
+
 BmpImage::BmpImage() noexcept = default;
 
 bool BmpImage::SetSize(std::int32_t width, std::int32_t height) noexcept {
@@ -81,3 +83,5 @@ std::uint8_t BmpImage::NearestPaletteIndex(PixelBGRA colour) const noexcept {
   if (!hasPalette_) return 0;
   return NearestIndexIn(palette_.data(), PaletteSize(), colour);
 }
+
+}  // namespace bmpresize

@@ -31,10 +31,12 @@
 #include "image/pixel_row.h"
 #include "image/resolution.h"
 
+namespace bmpresize {
+
 class BmpImage {
  public:
   // The most entries a palette can have (depth 8).
-  static constexpr std::int32_t kMaxPaletteEntries = ::kMaxPaletteEntries;
+  static constexpr std::int32_t kMaxPaletteEntries = bmpresize::kMaxPaletteEntries;
 
   BmpImage() noexcept;
   ~BmpImage() = default;
@@ -84,3 +86,5 @@ class BmpImage {
   Palette palette_{};
   Resolution resolution_;
 };
+
+}  // namespace bmpresize

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "image/colour_tables.h"
 
+namespace bmpresize {
+
 namespace {
 
 PixelBGRA Rgb(int red, int green, int blue) {
@@ -82,3 +84,5 @@ std::uint8_t NearestIndexIn(const PixelBGRA* entries, std::int32_t count, PixelB
   }
   return result;
 }
+
+}  // namespace bmpresize

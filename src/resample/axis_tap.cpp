@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+namespace bmpresize {
+
 namespace {
 
 constexpr double kSnap = 1e-12;
@@ -34,3 +36,5 @@ AxisTap TapFor(std::int32_t sourceSize, std::int32_t position, std::int32_t dest
   if (p.whole >= sourceSize - 1) return {p.whole, p.whole, 1.0, 0.0};
   return {p.whole, p.whole + 1, 1.0 - p.fraction, p.fraction};
 }
+
+}  // namespace bmpresize

@@ -15,6 +15,8 @@
 
 #include <cstdint>
 
+namespace bmpresize {
+
 // A position on one source axis: the whole pixel and the fraction towards the next one.
 struct AxisPosition {
   std::int32_t whole;
@@ -35,3 +37,5 @@ struct AxisTap {
 };
 
 AxisTap TapFor(std::int32_t sourceSize, std::int32_t position, std::int32_t destinationSize);
+
+}  // namespace bmpresize

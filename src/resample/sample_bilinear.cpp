@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "resample/sample_bilinear.h"
 
+namespace bmpresize {
+
 namespace {
 
 // One blend of two channel values: two products and one sum, each rounded to
@@ -40,3 +42,5 @@ PixelBGRA SampleBilinear(const BmpImage& source, std::int32_t x, std::int32_t de
                          std::int32_t destinationHeight) {
   return BlendAt(source, MapAxis(source.Width(), x, destinationWidth), MapAxis(source.Height(), y, destinationHeight));
 }
+
+}  // namespace bmpresize

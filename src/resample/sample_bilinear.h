@@ -18,8 +18,12 @@
 #include "image/bmp_image.h"
 #include "resample/axis_tap.h"
 
+namespace bmpresize {
+
 // Blends the source pixels around two mapped positions.
 PixelBGRA BlendAt(const BmpImage& source, AxisPosition column, AxisPosition row);
 
 PixelBGRA SampleBilinear(const BmpImage& source, std::int32_t x, std::int32_t destinationWidth, std::int32_t y,
                          std::int32_t destinationHeight);
+
+}  // namespace bmpresize
