@@ -16,6 +16,8 @@
 #include "resample/row_resampler.h"
 #include "support/vector_sink.h"
 
+using namespace bmpresize;
+
 namespace {
 
 constexpr std::int32_t kWidth = 1024;

@@ -7,6 +7,8 @@
 #include "bmpfile/layout_reader.h"
 #include "bmpfile/little_endian.h"
 
+using namespace bmpresize;
+
 namespace {
 
 struct Sides {

@@ -18,6 +18,8 @@
 #include "image/bmp_image.h"
 #include "reference/write_bmp_file.h"
 
+using namespace bmpresize;
+
 namespace {
 
 struct Size {

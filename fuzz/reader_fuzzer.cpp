@@ -25,6 +25,8 @@
 #include "reference/read_bmp_file.h"
 #include "reference/write_bmp_file.h"
 
+using namespace bmpresize;
+
 namespace {
 
 constexpr std::int64_t kMaxFuzzPixels = std::int64_t{1} << 16;

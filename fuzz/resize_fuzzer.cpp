@@ -21,6 +21,8 @@
 #include "image/bmp_image.h"
 #include "reference/read_bmp_file.h"
 
+using namespace bmpresize;
+
 namespace {
 
 // Sources up to this size run (and wide rows, see ClaimsCostlySize); with

@@ -17,6 +17,8 @@
 #include "pipeline/path_ends.h"
 #include "pipeline/resize.h"
 
+using namespace bmpresize;
+
 namespace {
 
 bmpresize_options OptionsOrDefault(const bmpresize_options* options) {

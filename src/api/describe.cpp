@@ -6,6 +6,8 @@
 #include "api/sentence.h"
 #include "api/system_reason.h"
 
+namespace bmpresize {
+
 namespace {
 
 // The names biCompression values go by.
@@ -378,3 +380,5 @@ std::size_t Describe(const bmpresize_result& result, const char* source, const c
   DestinationReason(d, result);
   return d.Length();
 }
+
+}  // namespace bmpresize

@@ -14,8 +14,12 @@
 
 #include "bmpresize.h"
 
+namespace bmpresize {
+
 // Writes the sentence into text (capacity bytes, always NUL-terminated when
 // capacity > 0, cut short where it does not fit) and answers its whole
 // length. Null names read "source" and "destination".
 std::size_t Describe(const bmpresize_result& result, const char* source, const char* destination, char* text,
                      std::size_t capacity);
+
+}  // namespace bmpresize

@@ -4,6 +4,8 @@
 #include <cinttypes>
 #include <cstdio>
 
+namespace bmpresize {
+
 Sentence::Sentence(char* text, std::size_t capacity) : text_(text), capacity_(text != nullptr ? capacity : 0) {
   if (capacity_ > 0) text_[0] = '\0';
 }
@@ -33,3 +35,5 @@ Sentence& Sentence::Hex(std::uint8_t byte) {
   std::snprintf(digits, sizeof digits, "%02X", byte);
   return *this << digits;
 }
+
+}  // namespace bmpresize

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace bmpresize {
+
 class Sentence {
  public:
   Sentence(char* text, std::size_t capacity);
@@ -22,3 +24,5 @@ class Sentence {
   std::size_t capacity_;
   std::size_t length_ = 0;
 };
+
+}  // namespace bmpresize

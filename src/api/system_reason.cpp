@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace bmpresize {
+
 namespace {
 
 // strerror_r comes in two kinds, told apart by what it returns: the GNU one
@@ -35,3 +37,5 @@ SystemReason::SystemReason(int error) {
     text_ = buffer_;
   }
 }
+
+}  // namespace bmpresize

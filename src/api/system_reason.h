@@ -4,6 +4,8 @@
 // caller's rather than the C library's one shared buffer.
 #pragma once
 
+namespace bmpresize {
+
 class SystemReason {
  public:
   // "the system gave no reason" for 0; the system's text otherwise, or
@@ -17,3 +19,5 @@ class SystemReason {
   char buffer_[256] = {};
   const char* text_ = buffer_;
 };
+
+}  // namespace bmpresize

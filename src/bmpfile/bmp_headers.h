@@ -20,6 +20,8 @@
 
 #include <cstdint>
 
+namespace bmpresize {
+
 inline constexpr std::uint16_t kBmpSignature = 0x4D42;  // "BM" in file order
 inline constexpr std::uint32_t kFileHeaderSize = 14;
 inline constexpr std::uint32_t kInfoHeaderSize = 40;
@@ -110,3 +112,5 @@ inline const HeaderKind& HeaderKindFor(std::uint32_t size) {
 
 // Where the colour table starts: right after the info header.
 inline std::uint32_t TableOffset(const HeaderKind& kind) { return kFileHeaderSize + kind.size; }
+
+}  // namespace bmpresize

@@ -8,6 +8,8 @@
 #include "bmpfile/top_down_rows.h"
 #include "bmpfile/top_down_run_length_rows.h"
 
+namespace bmpresize {
+
 namespace {
 
 // The row reader for the layout's storage; null when memory for it cannot be had.
@@ -110,3 +112,5 @@ const DataShortfall& BmpReader::Shortfall() const {
   static const DataShortfall kNone;
   return rows_ ? rows_->Shortfall() : kNone;
 }
+
+}  // namespace bmpresize

@@ -33,6 +33,8 @@
 #include "image/pixel_row.h"
 #include "result/cause.h"
 
+namespace bmpresize {
+
 class BmpReader {
  public:
   BmpReader() = default;
@@ -94,3 +96,5 @@ class BmpReader {
   Cause failure_;
   std::unique_ptr<RowReader> rows_;
 };
+
+}  // namespace bmpresize

@@ -9,6 +9,8 @@
 #include "image/colour_tables.h"
 #include "image/depth.h"
 
+namespace bmpresize {
+
 namespace {
 
 std::uint32_t ColourTableSize(std::int32_t depth) {
@@ -155,3 +157,5 @@ bool BmpWriter::WriteEncodedRow(const std::uint8_t* data) {
   Put(rowBuffer_.get(), static_cast<std::size_t>(stride_) - dataSize);
   return !failure_;
 }
+
+}  // namespace bmpresize

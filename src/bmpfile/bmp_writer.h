@@ -25,6 +25,8 @@
 #include "image/resolution.h"
 #include "result/status.h"
 
+namespace bmpresize {
+
 struct BmpLayout {
   std::int32_t width = 1;
   std::int32_t height = 1;
@@ -78,3 +80,5 @@ class BmpWriter {
   std::unique_ptr<std::uint8_t[]> rowBuffer_;
   Cause failure_;
 };
+
+}  // namespace bmpresize

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace bmpresize {
+
 BottomUpRows::BottomUpRows(ByteSource& source, const FileLayout& layout)
     : RowReader(source, layout), last16_(layout.masks16, layout.shifts16) {}
 
@@ -89,3 +91,5 @@ void BottomUpRows::SkipRows(std::int64_t n) {
     if (!FetchRow(first + i)) return;
   }
 }
+
+}  // namespace bmpresize

@@ -10,6 +10,8 @@
 #include "bmpfile/last_pixel16.h"
 #include "bmpfile/row_reader.h"
 
+namespace bmpresize {
+
 class BottomUpRows final : public RowReader {
  public:
   BottomUpRows(ByteSource& source, const FileLayout& layout);
@@ -36,3 +38,5 @@ class BottomUpRows final : public RowReader {
   std::int64_t rowsDecoded_ = 0;  // rows up to the last one read whole
   bool ended_ = false;
 };
+
+}  // namespace bmpresize

@@ -8,6 +8,8 @@
 
 #include "result/status.h"
 
+namespace bmpresize {
+
 class ByteSink {
  public:
   ByteSink() = default;
@@ -19,3 +21,5 @@ class ByteSink {
   // number (0 when the system gave no reason).
   virtual Status Write(const void* bytes, std::size_t n) = 0;
 };
+
+}  // namespace bmpresize

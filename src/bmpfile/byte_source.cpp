@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace bmpresize {
+
 std::size_t ByteSource::Read(void* destination, std::size_t n) {
   if (atEnd_ || error_ != 0 || n == 0) return 0;
   return Fetch(destination, n);
@@ -54,3 +56,5 @@ bool MemorySource::Seek(std::int64_t position) {
   at_ = static_cast<std::size_t>(position);
   return true;
 }
+
+}  // namespace bmpresize

@@ -22,6 +22,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace bmpresize {
+
 class ByteSource {
  public:
   ByteSource() = default;
@@ -77,3 +79,5 @@ class MemorySource final : public ByteSource {
   std::size_t at_ = 0;
   bool seekable_;
 };
+
+}  // namespace bmpresize

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace bmpresize {
+
 struct DataShortfall {
   bool cutShort = false;
   std::int64_t rowsRead = 0;      // whole rows of the picture that came from the file
@@ -16,3 +18,5 @@ struct DataShortfall {
   bool topDown = false;           // the rows read are the top ones
   bool repeatsLastPixel = false;  // a 16-bit file from which a pixel was read
 };
+
+}  // namespace bmpresize

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace bmpresize {
+
 struct FileDepth {
   std::int32_t bits;
   // The pixels are indices into a colour table of 2^bits entries.
@@ -38,3 +40,5 @@ inline bool HasColourTable(std::int32_t bits) {
   const FileDepth* depth = FileDepthFor(bits);
   return depth != nullptr && depth->colourTable;
 }
+
+}  // namespace bmpresize

@@ -8,10 +8,11 @@
 #include <cstdint>
 
 #include "bmpfile/bmp_headers.h"
-#include "bmpfile/bmp_writer.h"
 #include "bmpfile/row_decoders.h"
 #include "image/palette.h"
 #include "image/resolution.h"
+
+namespace bmpresize {
 
 // How the pixel rows lie in the file; each way has a row reader of its own.
 enum class RowStorage {
@@ -55,6 +56,6 @@ struct FileLayout {
 
   // The resolution the info header gives (0 for OS/2 1.x files, which carry none).
   Resolution FileResolution() const { return {info.biXPelsPerMeter, info.biYPelsPerMeter}; }
-  // The layout the writer takes to write this picture at its own depth.
-  BmpLayout Picture() const { return {width, height, depth, FileResolution(), &palette}; }
 };
+
+}  // namespace bmpresize

@@ -18,6 +18,8 @@
 #include <memory>
 #include <new>
 
+namespace bmpresize {
+
 template <typename T>
 class GrowingArray {
  public:
@@ -77,3 +79,5 @@ class GrowingArray {
   std::size_t wanted_ = 0;
   bool overRoom_ = false;
 };
+
+}  // namespace bmpresize

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cerrno>
 
+namespace bmpresize {
+
 bool HoldingSource::Hold(const std::uint8_t* bytes, std::size_t n) {
   while (held_.Capacity() - held_.Size() < n) {
     if (!held_.Grow(GrowingArray<std::uint8_t>::kNoLimit, room_)) {
@@ -41,3 +43,5 @@ int HoldingSource::FetchByte() {
   const auto held = static_cast<std::uint8_t>(byte);
   return Hold(&held, 1) ? byte : -1;
 }
+
+}  // namespace bmpresize

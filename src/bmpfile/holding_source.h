@@ -12,6 +12,8 @@
 #include "bmpfile/byte_source.h"
 #include "bmpfile/growing_array.h"
 
+namespace bmpresize {
+
 class HoldingSource final : public ByteSource {
  public:
   HoldingSource(ByteSource& source, GrowingArray<std::uint8_t>& held,
@@ -33,3 +35,5 @@ class HoldingSource final : public ByteSource {
   std::size_t room_;
   bool outOfMemory_ = false;
 };
+
+}  // namespace bmpresize

@@ -5,6 +5,8 @@
 
 #include "bmpfile/little_endian.h"
 
+namespace bmpresize {
+
 namespace {
 
 std::int32_t WholePixels(std::size_t count, std::int32_t width) {
@@ -30,3 +32,5 @@ std::int32_t LastPixel16::Decode(const std::uint8_t* bytes, std::size_t count, P
   for (std::int32_t x = whole; x < row.width; ++x) row[x] = repeated;
   return whole;
 }
+
+}  // namespace bmpresize

@@ -18,6 +18,8 @@
 #include "bmpfile/row_decoders.h"
 #include "image/pixel_row.h"
 
+namespace bmpresize {
+
 class LastPixel16 {
  public:
   LastPixel16(const ChannelMasks& masks, const ChannelShifts& shifts) : masks_(masks), shifts_(shifts) {}
@@ -35,3 +37,5 @@ class LastPixel16 {
   bool have_ = false;
   std::uint16_t value_ = 0;
 };
+
+}  // namespace bmpresize

@@ -9,6 +9,8 @@
 #include "bmpfile/read_exact.h"
 #include "image/colour_tables.h"
 
+namespace bmpresize {
+
 namespace {
 
 bool IsBitfields(std::uint32_t compression) { return compression == kBiBitfields || compression == kBiAlphaBitfields; }
@@ -246,3 +248,5 @@ bool ReadLayout(ByteSource& source, FileLayout& layout, Cause& cause) {
   layout.shifts16 = ShiftsFor(layout.masks16);
   return true;
 }
+
+}  // namespace bmpresize

@@ -17,6 +17,8 @@
 #include "bmpfile/file_layout.h"
 #include "result/cause.h"
 
+namespace bmpresize {
+
 // The widest picture the reader takes, in pixels. Rows are held a few at a
 // time, 4 bytes a pixel, so this bounds what one row can make a caller
 // allocate (64 MiB), whatever the header says.
@@ -30,3 +32,5 @@ inline constexpr std::int64_t kMaxSourcePixels = 0x7FFFFFFF;
 // takes, or a read failed with an error. The layout then holds the fields as
 // far as they were read (the resolution of a refused file among them).
 [[nodiscard]] bool ReadLayout(ByteSource& source, FileLayout& layout, Cause& cause);
+
+}  // namespace bmpresize

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace bmpresize {
+
 inline std::uint16_t LoadU16LE(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 inline std::uint32_t LoadU32LE(const std::uint8_t* p) {
@@ -23,3 +25,5 @@ inline void StoreU32LE(std::uint8_t* p, std::uint32_t v) {
   p[2] = static_cast<std::uint8_t>(v >> 16);
   p[3] = static_cast<std::uint8_t>(v >> 24);
 }
+
+}  // namespace bmpresize

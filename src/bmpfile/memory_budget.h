@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace bmpresize {
+
 struct MemoryBudget {
   std::uint64_t limit = std::numeric_limits<std::uint64_t>::max();
   std::uint64_t counted = 0;
@@ -15,3 +17,5 @@ struct MemoryBudget {
   // The bytes left for data held in memory.
   std::uint64_t Room() const { return limit > counted ? limit - counted : 0; }
 };
+
+}  // namespace bmpresize

@@ -9,6 +9,8 @@
 #include "bmpfile/byte_source.h"
 #include "result/status.h"
 
+namespace bmpresize {
+
 class OffsetSink {
  public:
   OffsetSink() = default;
@@ -29,3 +31,5 @@ class OffsetSink {
     return 0;
   }
 };
+
+}  // namespace bmpresize

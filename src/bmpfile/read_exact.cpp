@@ -7,6 +7,8 @@
 
 #include "bmpfile/little_endian.h"
 
+namespace bmpresize {
+
 bool ReadExact(void* destination, std::int32_t size, std::int32_t count, ByteSource& source) {
   if (source.AtEnd() || source.Failed()) return false;
   if (size <= 0 || count <= 0) return true;
@@ -59,3 +61,5 @@ bool SkipExact(std::uint64_t n, ByteSource& source) {
   }
   return true;
 }
+
+}  // namespace bmpresize

@@ -13,6 +13,8 @@
 
 #include "bmpfile/byte_source.h"
 
+namespace bmpresize {
+
 [[nodiscard]] bool ReadExact(void* destination, std::int32_t size, std::int32_t count, ByteSource& source);
 
 // One little-endian field of the field's own width.
@@ -24,3 +26,5 @@
 // bytes: afterwards the source stands where that read would have left it, with
 // the same end-of-data indicator. The result says whether all n bytes were there.
 [[nodiscard]] bool SkipExact(std::uint64_t n, ByteSource& source);
+
+}  // namespace bmpresize

@@ -6,6 +6,13 @@
 
 #include "bmpfile/little_endian.h"
 
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define BMPRESIZE_HAVE_SSSE3_ROWS 1
+#include <immintrin.h>
+#endif
+
+namespace bmpresize {
+
 namespace {
 
 // The number of the highest set bit; -1 for 0.
@@ -24,9 +31,7 @@ bool DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row) {
   return true;
 }
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-#define BMPRESIZE_HAVE_SSSE3_ROWS 1
-#include <immintrin.h>
+#if defined(BMPRESIZE_HAVE_SSSE3_ROWS)
 
 namespace {
 
@@ -163,3 +168,5 @@ bool DecodeRow32Fields(const std::uint8_t* bytes, std::int32_t count, const Fiel
   }
   return true;
 }
+
+}  // namespace bmpresize

@@ -18,6 +18,8 @@
 
 #include "image/pixel_row.h"
 
+namespace bmpresize {
+
 [[nodiscard]] bool DecodeRow32(const std::uint8_t* bytes, std::int32_t count, PixelRow row);
 [[nodiscard]] bool DecodeRow24(const std::uint8_t* bytes, std::int32_t count, PixelRow row);
 [[nodiscard]] bool DecodeRow8(const std::uint8_t* bytes, std::int32_t count, const PixelBGRA* palette, PixelRow row);
@@ -69,3 +71,5 @@ std::uint8_t Field8(std::uint32_t value, std::uint32_t mask, int shift);
 // other decoders do.
 [[nodiscard]] bool DecodeRow32Fields(const std::uint8_t* bytes, std::int32_t count, const FieldLayout32& layout,
                                      PixelRow row);
+
+}  // namespace bmpresize

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "bmpfile/row_encoders.h"
 
+namespace bmpresize {
+
 bool EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
   if (4 * static_cast<std::int64_t>(row.width) > length) return false;
   for (std::int32_t x = 0; x < row.width; ++x, buffer += 4) {
@@ -23,3 +25,5 @@ bool EncodeRow24(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
   }
   return true;
 }
+
+}  // namespace bmpresize

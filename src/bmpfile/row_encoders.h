@@ -14,5 +14,9 @@
 
 #include "image/pixel_row.h"
 
+namespace bmpresize {
+
 [[nodiscard]] bool EncodeRow32(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length);
 [[nodiscard]] bool EncodeRow24(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length);
+
+}  // namespace bmpresize

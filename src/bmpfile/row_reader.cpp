@@ -5,6 +5,8 @@
 #include <limits>
 #include <new>
 
+namespace bmpresize {
+
 namespace {
 
 std::int64_t AsCount(std::uint64_t bytes) {
@@ -78,3 +80,5 @@ void FillWhite(PixelRow row) {
 std::int64_t AddRows(std::int64_t row, std::int64_t n) {
   return n > std::numeric_limits<std::int64_t>::max() - row ? std::numeric_limits<std::int64_t>::max() : row + n;
 }
+
+}  // namespace bmpresize

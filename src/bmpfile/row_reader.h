@@ -22,6 +22,8 @@
 #include "image/pixel_row.h"
 #include "result/cause.h"
 
+namespace bmpresize {
+
 class RowReader {
  public:
   RowReader(ByteSource& source, const FileLayout& layout);
@@ -78,3 +80,5 @@ void FillWhite(PixelRow row);
 
 // Adds n rows to a row count, stopping at the largest count.
 std::int64_t AddRows(std::int64_t row, std::int64_t n);
+
+}  // namespace bmpresize

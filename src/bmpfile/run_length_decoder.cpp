@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace bmpresize {
+
 void RunLengthDecoder::Put(const PixelRow* row, std::int64_t x, unsigned index) const {
   if (row != nullptr) (*row)[static_cast<std::int32_t>(x)] = layout_.palette[index];
 }
@@ -68,3 +70,5 @@ void RunLengthDecoder::DecodeRow(ByteSource& source, const PixelRow* row) {
     if (!AbsoluteRun(source, b, row)) return Stop(true);
   }
 }
+
+}  // namespace bmpresize

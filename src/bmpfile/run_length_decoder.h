@@ -12,6 +12,8 @@
 #include "bmpfile/file_layout.h"
 #include "image/pixel_row.h"
 
+namespace bmpresize {
+
 class RunLengthDecoder {
  public:
   // A decoder at the start of the data, or at column x of a row that an
@@ -48,3 +50,5 @@ class RunLengthDecoder {
   bool stopped_ = false;
   bool ranOut_ = false;
 };
+
+}  // namespace bmpresize

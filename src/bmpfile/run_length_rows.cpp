@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "bmpfile/run_length_rows.h"
 
+namespace bmpresize {
+
 bool RunLengthRows::ReadRow(PixelRow row) {
   const std::int64_t i = nextRow_++;
   FillWhite(row);
@@ -26,3 +28,5 @@ void RunLengthRows::DecodeRow(const PixelRow* row) {
   // The data ran out before an end-of-bitmap mark or the top row.
   if (decoder_.RanOut() && !SourceFailed()) NoteDataEnd(decoder_.Row());
 }
+
+}  // namespace bmpresize

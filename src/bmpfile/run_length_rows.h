@@ -10,6 +10,8 @@
 #include "bmpfile/row_reader.h"
 #include "bmpfile/run_length_decoder.h"
 
+namespace bmpresize {
+
 class RunLengthRows final : public RowReader {
  public:
   RunLengthRows(ByteSource& source, const FileLayout& layout) : RowReader(source, layout), decoder_(layout) {}
@@ -24,3 +26,5 @@ class RunLengthRows final : public RowReader {
   RunLengthDecoder decoder_;  // its rows count from the bottom
   std::int64_t nextRow_ = 0;  // rows handed out or skipped so far
 };
+
+}  // namespace bmpresize

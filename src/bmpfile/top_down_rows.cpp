@@ -7,6 +7,8 @@
 
 #include "bmpfile/little_endian.h"
 
+namespace bmpresize {
+
 TopDownRows::TopDownRows(ByteSource& source, const FileLayout& layout)
     : RowReader(source, layout), last16_(layout.masks16, layout.shifts16) {}
 
@@ -140,3 +142,5 @@ bool TopDownRows::ReadRow(PixelRow row) {
   // without its top row has nothing more to give.
   return fileRow >= 0 && available_ >= layout_.stride;
 }
+
+}  // namespace bmpresize

@@ -15,6 +15,8 @@
 #include "bmpfile/last_pixel16.h"
 #include "bmpfile/row_reader.h"
 
+namespace bmpresize {
+
 class TopDownRows final : public RowReader {
  public:
   // Bytes of a file that can seek read at a time.
@@ -55,3 +57,5 @@ class TopDownRows final : public RowReader {
   std::int64_t chunkLength_ = 0;
   std::int64_t nextRow_ = 0;  // rows handed out or skipped so far, from the bottom
 };
+
+}  // namespace bmpresize

@@ -5,6 +5,8 @@
 
 #include "bmpfile/holding_source.h"
 
+namespace bmpresize {
+
 TopDownRunLengthRows::RowStart TopDownRunLengthRows::StartHere(const RunLengthDecoder& decoder,
                                                                std::int64_t offset) const {
   return {offset, static_cast<std::int32_t>(decoder.Row()),
@@ -73,3 +75,5 @@ bool TopDownRunLengthRows::ReadRow(PixelRow row) {
   // The rows above come from the data as long as it enters one of them.
   return notesAbove_ > 0;
 }
+
+}  // namespace bmpresize

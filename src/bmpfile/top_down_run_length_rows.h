@@ -23,6 +23,8 @@
 #include "bmpfile/row_reader.h"
 #include "bmpfile/run_length_decoder.h"
 
+namespace bmpresize {
+
 class TopDownRunLengthRows final : public RowReader {
  public:
   using RowReader::RowReader;
@@ -60,3 +62,5 @@ class TopDownRunLengthRows final : public RowReader {
   std::size_t startsAbove_ = 0;  // starts held at or above the last row asked for
   std::int64_t nextRow_ = 0;     // rows handed out or skipped so far, from the bottom
 };
+
+}  // namespace bmpresize

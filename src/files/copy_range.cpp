@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+namespace bmpresize {
+
 #if defined(__linux__) && defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 27))
 
 SysValue<std::int64_t> CopyFileRange(std::FILE* source, std::int64_t from, std::FILE* destination, std::int64_t to,
@@ -39,3 +41,5 @@ SysValue<std::int64_t> CopyFileRange(std::FILE*, std::int64_t, std::FILE*, std::
 }
 
 #endif
+
+}  // namespace bmpresize

@@ -9,6 +9,8 @@
 
 #include "files/sys_result.h"
 
+namespace bmpresize {
+
 // Copies up to n bytes from offset from in source to offset to in
 // destination, leaving both streams' positions alone. Answers the bytes
 // copied: fewer than n at the source's end, or when the kernel cannot copy
@@ -16,3 +18,5 @@
 // The caller copies the rest another way.
 SysValue<std::int64_t> CopyFileRange(std::FILE* source, std::int64_t from, std::FILE* destination, std::int64_t to,
                                      std::int64_t n);
+
+}  // namespace bmpresize

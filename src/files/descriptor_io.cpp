@@ -9,6 +9,8 @@
 #include <unistd.h>
 #endif
 
+namespace bmpresize {
+
 namespace {
 
 #ifdef _WIN32
@@ -95,3 +97,5 @@ int WriteDescriptor(void* user, const void* data, std::size_t size) {
   writer.held += size;
   return 0;
 }
+
+}  // namespace bmpresize

@@ -11,6 +11,8 @@
 
 #include "files/sys_result.h"
 
+namespace bmpresize {
+
 // Whether fd is open for reading (or, writing, for writing); else EBADF.
 SysResult CheckDescriptor(int fd, bool writing);
 
@@ -32,3 +34,5 @@ struct DescriptorWriter {
 // Writes through the DescriptorWriter user points to; the end of the picture
 // (data null) sends what is held and, with sync, syncs it where it is a file.
 int WriteDescriptor(void* user, const void* data, std::size_t size);
+
+}  // namespace bmpresize

@@ -4,13 +4,17 @@
 #include <climits>
 #include <string_view>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace bmpresize {
+
 #ifdef _WIN32
 
 std::optional<int> DescriptorOfPath(const PathChar*) { return std::nullopt; }
 
 #else
-
-#include <unistd.h>
 
 namespace {
 
@@ -53,3 +57,5 @@ std::optional<int> DescriptorOfPath(const PathChar* path) {
 }
 
 #endif
+
+}  // namespace bmpresize

@@ -12,6 +12,10 @@
 
 #include "files/native_path.h"
 
+namespace bmpresize {
+
 // The descriptor's number, whether it is open or not; nothing for any other
 // path (a null one too).
 std::optional<int> DescriptorOfPath(const PathChar* path);
+
+}  // namespace bmpresize

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #endif
 
+namespace bmpresize {
+
 #ifdef _WIN32
 
 SysResult OpenRegularFileId(int fd, FileId& id) {
@@ -57,3 +59,5 @@ bool IsSameRegularFile(int a, int b) {
   FileId second;
   return RegularFileId(a, first) && RegularFileId(b, second) && first == second;
 }
+
+}  // namespace bmpresize

@@ -9,6 +9,8 @@
 
 #include "files/sys_result.h"
 
+namespace bmpresize {
+
 struct FileId {
   std::uint64_t device = 0;
   std::uint64_t file = 0;
@@ -32,3 +34,5 @@ bool IsSameRegularFile(int a, int b);
 
 // The descriptor under a stream; -1 for none.
 int DescriptorOf(std::FILE* stream);
+
+}  // namespace bmpresize

@@ -19,6 +19,8 @@
 #include <unistd.h>
 #endif
 
+namespace bmpresize {
+
 namespace {
 
 // One system call moves at most this many bytes; longer parts take several.
@@ -127,3 +129,5 @@ std::int64_t FileOffsetSink::CopyFrom(ByteSource& source, std::int64_t from, std
   if (file == nullptr) return 0;
   return CopyFileRange(file, from, stream_, at, n).value;
 }
+
+}  // namespace bmpresize

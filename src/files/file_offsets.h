@@ -16,6 +16,8 @@
 #include "bmpfile/offset_sink.h"
 #include "files/sys_result.h"
 
+namespace bmpresize {
+
 class FileOffsetSource final : public ByteSource {
  public:
   // Reads the file that stream has open, from position on; the stream's own
@@ -47,3 +49,5 @@ class FileOffsetSink final : public OffsetSink {
 
 // Whether stream is open on a regular file, that offsets can address.
 bool IsRegularFileStream(std::FILE* stream);
+
+}  // namespace bmpresize

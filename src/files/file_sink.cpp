@@ -3,6 +3,8 @@
 
 #include <cerrno>
 
+namespace bmpresize {
+
 Status FileSink::Write(const void* bytes, std::size_t n) {
   if (!failure_.Ok()) return failure_;
   if (stream_ == nullptr) return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, 0);
@@ -11,3 +13,5 @@ Status FileSink::Write(const void* bytes, std::size_t n) {
   failure_ = BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, errno);
   return failure_;
 }
+
+}  // namespace bmpresize

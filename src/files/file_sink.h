@@ -7,6 +7,8 @@
 
 #include "bmpfile/byte_sink.h"
 
+namespace bmpresize {
+
 class FileSink final : public ByteSink {
  public:
   explicit FileSink(std::FILE* stream = nullptr) : stream_(stream) {}
@@ -18,3 +20,5 @@ class FileSink final : public ByteSink {
   std::FILE* stream_;
   Status failure_;
 };
+
+}  // namespace bmpresize

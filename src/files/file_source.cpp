@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <limits>
 
+namespace bmpresize {
+
 namespace {
 
 bool IsRegularFile(std::FILE* stream, std::int64_t* size) {
@@ -84,3 +86,5 @@ bool FileSource::Seek(std::int64_t position) {
   return fseeko(stream_, static_cast<off_t>(position), SEEK_SET) == 0;
 #endif
 }
+
+}  // namespace bmpresize

@@ -9,6 +9,8 @@
 
 #include "bmpfile/byte_source.h"
 
+namespace bmpresize {
+
 class FileSource final : public ByteSource {
  public:
   explicit FileSource(std::FILE* stream = nullptr) { Attach(stream); }
@@ -29,3 +31,5 @@ class FileSource final : public ByteSource {
   std::FILE* stream_ = nullptr;
   bool regular_ = false;
 };
+
+}  // namespace bmpresize

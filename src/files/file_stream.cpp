@@ -9,6 +9,8 @@
 #include <unistd.h>
 #endif
 
+namespace bmpresize {
+
 namespace {
 
 #ifndef _WIN32
@@ -57,3 +59,5 @@ SysValue<std::FILE*> OpenFile(const PathChar* path, const char* mode) {
   return {file};
 #endif
 }
+
+}  // namespace bmpresize

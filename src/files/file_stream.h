@@ -8,6 +8,8 @@
 #include "files/native_path.h"
 #include "files/sys_result.h"
 
+namespace bmpresize {
+
 // Opens a NUL-terminated native path with a stdio mode ("rb", "wb"); a null
 // path gives null with EINVAL. On Windows the path goes to the wide-character open, so
 // every Unicode name works. Elsewhere the open never waits (a FIFO that no
@@ -52,3 +54,5 @@ class FileHandle {
  private:
   std::FILE* file_ = nullptr;
 };
+
+}  // namespace bmpresize

@@ -5,6 +5,8 @@
 
 #include "files/file_system.h"
 
+namespace bmpresize {
+
 OwnedText JoinText(std::initializer_list<PathView> parts) {
   std::size_t size = 1;
   for (const PathView part : parts) size += part.size();
@@ -42,3 +44,5 @@ std::size_t FolderLength(const PathChar* path) {
 PathView FolderPart(const PathChar* path) { return PathView(path, FolderLength(path)); }
 
 PathView NamePart(const PathChar* path) { return PathView(path + FolderLength(path)); }
+
+}  // namespace bmpresize

@@ -16,6 +16,8 @@
 #include "files/native_path.h"
 #include "files/sys_result.h"
 
+namespace bmpresize {
+
 // A NUL-terminated path of its own; null when memory for it could not be had.
 using PathView = std::basic_string_view<PathChar>;
 using OwnedText = std::unique_ptr<PathChar[]>;
@@ -72,3 +74,5 @@ SysResult SyncFolderOf(const PathChar* path);
 // Puts from in the place of to in one step, replacing what is there.
 SysResult ReplaceByRename(const PathChar* from, const PathChar* to, bool writeThrough);
 SysResult RemoveFile(const PathChar* path);
+
+}  // namespace bmpresize

@@ -9,6 +9,8 @@
 
 #include "files/file_system.h"
 
+namespace bmpresize {
+
 namespace {
 
 // As the kernel follows links: at most 40 in a row.
@@ -144,3 +146,5 @@ SysResult RemoveFile(const PathChar* path) {
   if (unlink(path) != 0) return {errno};
   return {};
 }
+
+}  // namespace bmpresize

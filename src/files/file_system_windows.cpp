@@ -13,6 +13,8 @@
 
 #include "files/file_system.h"
 
+namespace bmpresize {
+
 namespace {
 
 // The errno that stands nearest to a system error code.
@@ -164,3 +166,5 @@ SysResult RemoveFile(const PathChar* path) {
   if (_wunlink(path) != 0) return {errno};
   return {};
 }
+
+}  // namespace bmpresize

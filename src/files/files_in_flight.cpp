@@ -8,6 +8,8 @@
 #include <unistd.h>
 #endif
 
+namespace bmpresize {
+
 // A signal handler may only touch what is lock-free. On some cores (ARMv5)
 // that is settled only at run time, by the kernel's helpers; never is not
 // allowed.
@@ -93,3 +95,5 @@ void RemoveFilesInFlight() {
 }
 
 void AllowNewFilesAgain() { removing.store(0); }
+
+}  // namespace bmpresize

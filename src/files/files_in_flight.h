@@ -15,6 +15,8 @@
 
 #include "files/native_path.h"
 
+namespace bmpresize {
+
 // A slot of the files in flight; defined here so that a test can hold one as
 // a removal does.
 struct FileInFlight {
@@ -65,3 +67,5 @@ void RemoveFilesInFlight();
 // Lets new files be made again after a removal; for tests, whose process goes
 // on.
 void AllowNewFilesAgain();
+
+}  // namespace bmpresize

@@ -4,6 +4,8 @@
 #include <condition_variable>
 #include <mutex>
 
+namespace bmpresize {
+
 namespace {
 
 // The turns held, linked through the turns themselves so that taking one
@@ -40,3 +42,5 @@ void InPlaceTurn::Release() {
   }
   turnEnded.notify_all();
 }
+
+}  // namespace bmpresize

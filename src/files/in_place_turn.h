@@ -10,6 +10,8 @@
 
 #include "files/file_identity.h"
 
+namespace bmpresize {
+
 class InPlaceTurn {
  public:
   InPlaceTurn() = default;
@@ -29,3 +31,5 @@ class InPlaceTurn {
   InPlaceTurn* next_ = nullptr;  // the other turns held, while this one is
   bool held_ = false;
 };
+
+}  // namespace bmpresize

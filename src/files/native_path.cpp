@@ -2,11 +2,15 @@
 #include "files/native_path.h"
 
 #ifdef _WIN32
-
 #include <windows.h>
 
 #include <cerrno>
 #include <new>
+#endif
+
+namespace bmpresize {
+
+#ifdef _WIN32
 
 NativePath::NativePath(const char* utf8Path) {
   if (utf8Path == nullptr) return;
@@ -32,3 +36,5 @@ NativePath::NativePath(const char* utf8Path) {
 NativePath::NativePath(const char* utf8Path) : path_(utf8Path) {}
 
 #endif
+
+}  // namespace bmpresize

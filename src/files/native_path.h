@@ -7,6 +7,8 @@
 
 #include <memory>
 
+namespace bmpresize {
+
 #ifdef _WIN32
 using PathChar = wchar_t;
 #define NATIVE_TEXT(text) L##text
@@ -30,3 +32,5 @@ class NativePath {
   const PathChar* path_ = nullptr;
   int error_ = 0;
 };
+
+}  // namespace bmpresize

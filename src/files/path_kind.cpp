@@ -5,6 +5,8 @@
 
 #include "bmpresize.h"
 
+namespace bmpresize {
+
 int KindOfPath(const PathChar* path) {
   if (path == nullptr) return BMPRESIZE_PATH_OTHER;
 #ifdef _WIN32
@@ -20,3 +22,5 @@ int KindOfPath(const PathChar* path) {
   return BMPRESIZE_PATH_OTHER;
 #endif
 }
+
+}  // namespace bmpresize

@@ -7,5 +7,9 @@
 
 #include "files/native_path.h"
 
+namespace bmpresize {
+
 // One of BMPRESIZE_PATH_... (bmpresize.h).
 int KindOfPath(const PathChar* path);
+
+}  // namespace bmpresize

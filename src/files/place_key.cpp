@@ -12,6 +12,8 @@
 #include <windows.h>
 #endif
 
+namespace bmpresize {
+
 namespace {
 
 void AppendHex(std::string& key, std::uint64_t n, int digits) {
@@ -86,3 +88,5 @@ SysResult PlaceKeyOf(const PathChar* path, std::string& key) {
   key = IdentityKey('F', id);
   return {};
 }
+
+}  // namespace bmpresize

@@ -16,6 +16,8 @@
 #include "files/native_path.h"
 #include "files/sys_result.h"
 
+namespace bmpresize {
+
 // The key, else the reason it cannot be told (an errno value): ENOENT
 // (no folder to make the file in, or an empty path), ENOTDIR, EISDIR (a
 // folder, or a path that ends in a separator), ESPIPE (no regular file),
@@ -25,3 +27,5 @@ SysResult PlaceKeyOf(const PathChar* path, std::string& key);
 
 // The same for the file an open descriptor has.
 SysResult DescriptorKeyOf(int fd, std::string& key);
+
+}  // namespace bmpresize

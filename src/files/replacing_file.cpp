@@ -8,6 +8,8 @@
 
 #include "files/file_identity.h"
 
+namespace bmpresize {
+
 namespace {
 
 // Names in most file systems stop at 255 bytes (UTF-16 units on Windows); the
@@ -269,3 +271,5 @@ void ReplacingFile::DropTemporary() {
   inFlight_ = nullptr;
   temporary_.reset();
 }
+
+}  // namespace bmpresize

@@ -31,6 +31,8 @@
 #include "files/sys_result.h"
 #include "result/status.h"
 
+namespace bmpresize {
+
 class ReplacingFile {
  public:
   enum class Way {
@@ -90,3 +92,5 @@ class ReplacingFile {
   bool leftPartial_ = false;
   InPlaceTurn turn_;  // held while the destination is rewritten in place
 };
+
+}  // namespace bmpresize

@@ -6,6 +6,8 @@
 // above it reads errno.
 #pragma once
 
+namespace bmpresize {
+
 struct [[nodiscard]] SysResult {
   int error = 0;  // 0 when the step worked
   bool Ok() const { return error == 0; }
@@ -19,3 +21,5 @@ struct [[nodiscard]] SysValue {
   int error = 0;
   bool Ok() const { return error == 0; }
 };
+
+}  // namespace bmpresize

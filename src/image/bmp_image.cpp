@@ -5,6 +5,10 @@
 #include <limits>
 #include <new>
 
+#include "image/colour_tables.h"
+
+namespace bmpresize {
+
 BmpImage::BmpImage() noexcept = default;
 
 bool BmpImage::SetSize(std::int32_t width, std::int32_t height) noexcept {
@@ -56,3 +60,28 @@ const PixelBGRA& BmpImage::PixelAt(std::int32_t x, std::int32_t y) const noexcep
 PixelRow BmpImage::Row(std::int32_t y) noexcept { return {pixels_ + y, height_, width_}; }
 
 ConstPixelRow BmpImage::Row(std::int32_t y) const noexcept { return {pixels_ + y, height_, width_}; }
+
+std::int32_t BmpImage::PaletteSize() const noexcept { return PaletteSizeForDepth(depth_); }
+
+PixelBGRA BmpImage::GetPaletteEntry(std::int32_t index) const noexcept {
+  if (!hasPalette_ || index < 0 || index >= PaletteSize()) return kWhite;
+  return palette_[static_cast<std::size_t>(index)];
+}
+
+bool BmpImage::SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept {
+  if (!hasPalette_ || index < 0 || index >= PaletteSize()) return false;
+  palette_[static_cast<std::size_t>(index)] = colour;
+  return true;
+}
+
+bool BmpImage::FillStandardPalette() noexcept {
+  if (!hasPalette_) return false;
+  return FillStandardTable(depth_, palette_);
+}
+
+std::uint8_t BmpImage::NearestPaletteIndex(PixelBGRA colour) const noexcept {
+  if (!hasPalette_) return 0;
+  return NearestIndexIn(palette_.data(), PaletteSize(), colour);
+}
+
+}  // namespace bmpresize

@@ -12,8 +12,10 @@
 //   GetResolution/SetResolution   pixels per metre as read from a file; 0 when never set
 //
 // The colour-table operations (PaletteSize, GetPaletteEntry, SetPaletteEntry,
-// FillStandardPalette, NearestPaletteIndex) are declared here and live in
-// colour_tables.cpp.
+// FillStandardPalette, NearestPaletteIndex) are built on colour_tables.h.
+//
+// Only the reference, the tests, the fuzzers and the benchmarks use this
+// image: it is part of the model library, not of the shipped ones.
 //
 // Nothing throws: an allocation that fails or a size whose storage cannot be
 // addressed makes SetSize answer 0 and leaves the image as it was.
@@ -29,10 +31,12 @@
 #include "image/pixel_row.h"
 #include "image/resolution.h"
 
+namespace bmpresize {
+
 class BmpImage {
  public:
   // The most entries a palette can have (depth 8).
-  static constexpr std::int32_t kMaxPaletteEntries = ::kMaxPaletteEntries;
+  static constexpr std::int32_t kMaxPaletteEntries = bmpresize::kMaxPaletteEntries;
 
   BmpImage() noexcept;
   ~BmpImage() = default;
@@ -82,3 +86,5 @@ class BmpImage {
   Palette palette_{};
   Resolution resolution_;
 };
+
+}  // namespace bmpresize

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "image/colour_tables.h"
 
-#include "image/bmp_image.h"
+namespace bmpresize {
 
 namespace {
 
@@ -85,25 +85,4 @@ std::uint8_t NearestIndexIn(const PixelBGRA* entries, std::int32_t count, PixelB
   return result;
 }
 
-std::int32_t BmpImage::PaletteSize() const noexcept { return PaletteSizeForDepth(depth_); }
-
-PixelBGRA BmpImage::GetPaletteEntry(std::int32_t index) const noexcept {
-  if (!hasPalette_ || index < 0 || index >= PaletteSize()) return kWhite;
-  return palette_[static_cast<std::size_t>(index)];
-}
-
-bool BmpImage::SetPaletteEntry(std::int32_t index, PixelBGRA colour) noexcept {
-  if (!hasPalette_ || index < 0 || index >= PaletteSize()) return false;
-  palette_[static_cast<std::size_t>(index)] = colour;
-  return true;
-}
-
-bool BmpImage::FillStandardPalette() noexcept {
-  if (!hasPalette_) return false;
-  return FillStandardTable(depth_, palette_);
-}
-
-std::uint8_t BmpImage::NearestPaletteIndex(PixelBGRA colour) const noexcept {
-  if (!hasPalette_) return 0;
-  return NearestIndexIn(palette_.data(), PaletteSize(), colour);
-}
+}  // namespace bmpresize

@@ -13,6 +13,8 @@
 #include "image/palette.h"
 #include "image/pixel_bgra.h"
 
+namespace bmpresize {
+
 std::int32_t PaletteSizeForDepth(std::int32_t depth);
 
 // Writes the 2, 16 or 256 standard entries for depth 1, 4 or 8 into entries
@@ -23,3 +25,5 @@ bool FillStandardTable(std::int32_t depth, Palette& entries);
 // of blue, green and red (alpha takes no part). Ties go to the lowest index,
 // and the first exact match ends the search.
 std::uint8_t NearestIndexIn(const PixelBGRA* entries, std::int32_t count, PixelBGRA colour);
+
+}  // namespace bmpresize

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace bmpresize {
+
 // Whether a picture of this depth carries a palette (1, 4 and 8 bits per pixel).
 inline bool IsPalettedDepth(std::int32_t depth) { return depth == 1 || depth == 4 || depth == 8; }
 
@@ -11,3 +13,5 @@ inline bool IsPalettedDepth(std::int32_t depth) { return depth == 1 || depth == 
 inline bool IsSupportedDepth(std::int32_t depth) {
   return IsPalettedDepth(depth) || depth == 16 || depth == 24 || depth == 32;
 }
+
+}  // namespace bmpresize

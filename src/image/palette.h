@@ -9,5 +9,9 @@
 
 #include "image/pixel_bgra.h"
 
+namespace bmpresize {
+
 inline constexpr std::int32_t kMaxPaletteEntries = 256;
 using Palette = std::array<PixelBGRA, kMaxPaletteEntries>;
+
+}  // namespace bmpresize

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace bmpresize {
+
 struct PixelBGRA {
   std::uint8_t blue;
   std::uint8_t green;
@@ -19,3 +21,5 @@ inline constexpr bool operator!=(PixelBGRA a, PixelBGRA b) { return !(a == b); }
 
 // The colour of a freshly sized image and of a palette entry that does not exist.
 inline constexpr PixelBGRA kWhite{255, 255, 255, 0};
+
+}  // namespace bmpresize

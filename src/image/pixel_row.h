@@ -9,6 +9,8 @@
 
 #include "image/pixel_bgra.h"
 
+namespace bmpresize {
+
 template <typename Pixel>
 struct BasicPixelRow {
   Pixel* first = nullptr;
@@ -20,3 +22,5 @@ struct BasicPixelRow {
 
 using PixelRow = BasicPixelRow<PixelBGRA>;
 using ConstPixelRow = BasicPixelRow<const PixelBGRA>;
+
+}  // namespace bmpresize

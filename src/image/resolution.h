@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace bmpresize {
+
 struct Resolution {
   std::int32_t xPixelsPerMetre = 0;
   std::int32_t yPixelsPerMetre = 0;
@@ -15,3 +17,5 @@ inline constexpr bool operator==(Resolution a, Resolution b) {
   return a.xPixelsPerMetre == b.xPixelsPerMetre && a.yPixelsPerMetre == b.yPixelsPerMetre;
 }
 inline constexpr bool operator!=(Resolution a, Resolution b) { return !(a == b); }
+
+}  // namespace bmpresize

@@ -9,6 +9,8 @@
 #include "pipeline/path_ends.h"
 #include "pipeline/resize.h"
 
+using namespace bmpresize;
+
 namespace {
 
 static_assert(sizeof(BmpResizeChar16) == sizeof(char16_t), "paths are UTF-16");

@@ -4,6 +4,8 @@
 // refuse to load, so a failed attach is left to show in the module record.
 #include "module/module_entry.h"
 
+using namespace bmpresize;
+
 namespace {
 
 // Any address inside this module serves as its instance.

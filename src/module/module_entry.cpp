@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "module/module_entry.h"
 
+namespace bmpresize {
+
 int ModuleEntry(void* instance, std::uint32_t reason, ModuleFramework& framework, ExtensionModule& module) {
   switch (reason) {
     case kProcessAttach:
@@ -20,3 +22,5 @@ int ModuleEntry(void* instance, std::uint32_t reason) {
   static ExtensionModule thisModule;
   return ModuleEntry(instance, reason, StandInFramework(), thisModule);
 }
+
+}  // namespace bmpresize

@@ -16,6 +16,8 @@
 
 #include "module/module_framework.h"
 
+namespace bmpresize {
+
 inline constexpr std::uint32_t kProcessDetach = 0;
 inline constexpr std::uint32_t kProcessAttach = 1;
 inline constexpr std::uint32_t kThreadAttach = 2;
@@ -25,3 +27,5 @@ int ModuleEntry(void* instance, std::uint32_t reason, ModuleFramework& framework
 
 // The same with the process-wide framework and this module's record.
 int ModuleEntry(void* instance, std::uint32_t reason);
+
+}  // namespace bmpresize

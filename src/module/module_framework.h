@@ -10,6 +10,8 @@
 // stays even where the stand-in does nothing in a step.
 #pragma once
 
+namespace bmpresize {
+
 // The module's record with the framework: the framework's own, opaque here.
 struct ExtensionModule {};
 
@@ -27,3 +29,5 @@ class ModuleFramework {
 };
 
 ModuleFramework& StandInFramework();
+
+}  // namespace bmpresize

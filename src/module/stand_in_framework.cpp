@@ -3,6 +3,8 @@
 
 #include <new>
 
+namespace bmpresize {
+
 namespace {
 
 // Where no application framework exists there is no module state to prepare
@@ -24,3 +26,5 @@ ModuleFramework& StandInFramework() {
   static StandIn* const framework = new (storage) StandIn;
   return *framework;
 }
+
+}  // namespace bmpresize

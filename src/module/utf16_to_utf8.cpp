@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace bmpresize {
+
 namespace {
 
 bool IsHighSurrogate(std::uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
@@ -48,3 +50,5 @@ bool IsWellFormedUtf16(const char16_t* text) {
   }
   return true;
 }
+
+}  // namespace bmpresize

@@ -7,6 +7,8 @@
 
 #include "pipeline/cancel_flag.h"
 
+namespace bmpresize {
+
 namespace {
 
 // The most bytes of rows a band at offsets holds before it writes them out,
@@ -87,3 +89,5 @@ std::int64_t Band::CopyRows(ByteSource& source, std::int64_t from, std::int64_t 
   }
   return copied;
 }
+
+}  // namespace bmpresize

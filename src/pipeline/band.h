@@ -19,6 +19,8 @@
 #include "pipeline/rows_out.h"
 #include "resample/row_resampler.h"
 
+namespace bmpresize {
+
 // The most bytes the buffer of rows of one band at offsets takes, of a
 // picture height rows high whose rows take stride bytes.
 std::uint64_t BandBufferBytes(std::int32_t height, std::size_t stride);
@@ -66,3 +68,5 @@ class Band final : public RowSink {
   Status written_;
   bool done_ = false;
 };
+
+}  // namespace bmpresize

@@ -6,6 +6,8 @@
 #include "pipeline/resampled_rows.h"
 #include "pipeline/worker_thread.h"
 
+namespace bmpresize {
+
 namespace {
 
 void RunBand(void* band) { static_cast<Band*>(band)->Run(); }
@@ -48,3 +50,5 @@ StreamOutcome RunBands(RowsIn* const* rows, unsigned count, RowsOut& out, const 
   }
   return MergeBands(bands, count);
 }
+
+}  // namespace bmpresize

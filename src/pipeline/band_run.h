@@ -12,7 +12,11 @@
 #include "pipeline/rows_out.h"
 #include "pipeline/stream_outcome.h"
 
+namespace bmpresize {
+
 // Runs count bands (at most kMostBands; one unless out takes rows at offsets)
 // over rows[0] to rows[count - 1]. A band whose buffer cannot be had fails
 // the stream with NO_MEMORY before any row is read.
 StreamOutcome RunBands(RowsIn* const* rows, unsigned count, RowsOut& out, const bmpresize_options& options);
+
+}  // namespace bmpresize

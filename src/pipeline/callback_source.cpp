@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace bmpresize {
+
 std::size_t CallbackSource::Call(std::uint8_t* destination, std::size_t n) {
   std::size_t got = 0;
   const int error = read_(user_, destination, n, &got);
@@ -49,3 +51,5 @@ int CallbackSource::FetchByte() {
   ++position_;
   return buffer_[begin_++];
 }
+
+}  // namespace bmpresize

@@ -11,6 +11,8 @@
 #include "bmpfile/byte_source.h"
 #include "bmpresize.h"
 
+namespace bmpresize {
+
 class CallbackSource final : public ByteSource {
  public:
   CallbackSource(bmpresize_read_fn read, void* user) : read_(read), user_(user) {}
@@ -30,3 +32,5 @@ class CallbackSource final : public ByteSource {
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
 };
+
+}  // namespace bmpresize

@@ -5,5 +5,9 @@
 
 #include "bmpresize.h"
 
+namespace bmpresize {
+
 // Whether the caller's cancel flag is set.
 bool Cancelled(const bmpresize_options& options);
+
+}  // namespace bmpresize

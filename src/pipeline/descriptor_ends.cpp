@@ -3,6 +3,8 @@
 
 #include "files/file_identity.h"
 
+namespace bmpresize {
+
 Status DescriptorSource::Open() {
   const SysResult checked = CheckDescriptor(fd_, false);
   if (checked.Ok()) return {};
@@ -22,3 +24,5 @@ Status DescriptorDestination::Commit(bool sync) {
   writer_.sync = sync;
   return end_.Commit(sync);
 }
+
+}  // namespace bmpresize

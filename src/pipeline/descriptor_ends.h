@@ -14,6 +14,8 @@
 #include "pipeline/destination_end.h"
 #include "pipeline/source_end.h"
 
+namespace bmpresize {
+
 class DescriptorSource final : public SourceEnd {
  public:
   explicit DescriptorSource(int fd) : fd_(fd), bytes_(ReadDescriptor, &fd_) {}
@@ -45,3 +47,5 @@ class DescriptorDestination final : public DestinationEnd {
   DescriptorWriter writer_;
   CallbackDestination end_;
 };
+
+}  // namespace bmpresize

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace bmpresize {
+
 Status PathDestination::Accepts(std::uint64_t) {
   if (path_ != nullptr || pathError_ != 0) return {};
   return Because(BMPRESIZE_CAUSE_NO_DESTINATION);
@@ -61,3 +63,5 @@ Status CallbackDestination::Commit(bool) {
   if (error_ == 0) return {};
   return BecauseOfError(BMPRESIZE_CAUSE_WRITE_FAILED, error_);
 }
+
+}  // namespace bmpresize

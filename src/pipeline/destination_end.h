@@ -18,6 +18,8 @@
 #include "pipeline/source_end.h"
 #include "result/status.h"
 
+namespace bmpresize {
+
 class DestinationEnd {
  public:
   DestinationEnd() = default;
@@ -101,3 +103,5 @@ class CallbackDestination final : public DestinationEnd, private ByteSink {
   void* user_;
   int error_ = 0;
 };
+
+}  // namespace bmpresize

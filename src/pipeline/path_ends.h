@@ -10,6 +10,8 @@
 #include "files/descriptor_path.h"
 #include "pipeline/descriptor_ends.h"
 
+namespace bmpresize {
+
 // Calls use with a DescriptorEnd for a path that names a descriptor, else
 // with a FileEnd for the path (pathError as PathSource and PathDestination
 // take it).
@@ -32,3 +34,5 @@ template <typename Use>
 bmpresize_result WithPathDestination(const PathChar* path, int pathError, Use use) {
   return WithEndFor<DescriptorDestination, PathDestination>(path, pathError, use);
 }
+
+}  // namespace bmpresize

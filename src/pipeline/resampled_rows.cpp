@@ -6,6 +6,8 @@
 
 #include "pipeline/band.h"
 
+namespace bmpresize {
+
 namespace {
 
 // The reader as the resampler's source of rows. A row past the data's end
@@ -55,3 +57,5 @@ unsigned ResampledBands::Open(unsigned bands, const SourceEnd& source, BmpReader
     rows_[b].emplace(count > 1 ? readings_[b]->reader : reader, b == 0 ? resampler : *readings_[b]->resampler);
   return count;
 }
+
+}  // namespace bmpresize

@@ -13,6 +13,8 @@
 #include "pipeline/source_end.h"
 #include "resample/row_resampler.h"
 
+namespace bmpresize {
+
 // The most bands a picture is split into.
 inline constexpr unsigned kMostBands = 64;
 
@@ -51,3 +53,5 @@ class ResampledBands {
   std::unique_ptr<Reading> readings_[kMostBands];
   std::optional<ResampledRows> rows_[kMostBands];
 };
+
+}  // namespace bmpresize

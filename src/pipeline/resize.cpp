@@ -11,6 +11,8 @@
 #include "pipeline/stored_rows.h"
 #include "resample/column_taps.h"
 
+namespace bmpresize {
+
 namespace {
 
 bmpresize_result Failed(bmpresize_result result, const Cause& cause) {
@@ -120,3 +122,5 @@ bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const bm
   if (!status.Ok()) return Failed(result, status.Why());
   return WriteAndFinish(plan, source, destination, reader, resampler, columns, options, result);
 }
+
+}  // namespace bmpresize

@@ -18,6 +18,8 @@
 #include "pipeline/destination_end.h"
 #include "pipeline/source_end.h"
 
+namespace bmpresize {
+
 bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const bmpresize_options& options);
 
 // The plan alone: the result a resize of this source would have as far as
@@ -26,3 +28,5 @@ bmpresize_result Measure(SourceEnd& source, const bmpresize_options& options);
 
 // The options a resize takes when a caller gives none: 100 %, nothing else.
 bmpresize_options DefaultOptions();
+
+}  // namespace bmpresize

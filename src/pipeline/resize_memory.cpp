@@ -7,6 +7,8 @@
 #include "resample/column_taps.h"
 #include "resample/row_resampler.h"
 
+namespace bmpresize {
+
 std::uint64_t ResizeMemory::For(unsigned bands) const {
   if (bands <= 1) return shared + resampler + reader + (bands == 1 ? bandBuffer : 0);
   return shared + bands * (resampler + bandBuffer + reader) + reader;
@@ -34,3 +36,5 @@ unsigned BandsWithin(const ResizeMemory& memory, unsigned wanted, std::uint64_t 
   while (bands < wanted && memory.For(bands + 1) <= limit) ++bands;
   return bands;
 }
+
+}  // namespace bmpresize

@@ -11,8 +11,11 @@
 #include <cstdint>
 
 #include "bmpfile/bmp_reader.h"
+#include "bmpfile/bmp_writer.h"
 #include "bmpfile/file_layout.h"
 #include "bmpresize.h"
+
+namespace bmpresize {
 
 // The limit when the options give none.
 inline constexpr std::uint64_t kDefaultMemoryLimit = BMPRESIZE_DEFAULT_MEMORY_LIMIT;
@@ -40,3 +43,5 @@ std::uint64_t MemoryLimit(const bmpresize_options& options);
 
 // The most bands, up to wanted, that stay within limit; at least 1.
 unsigned BandsWithin(const ResizeMemory& memory, unsigned wanted, std::uint64_t limit);
+
+}  // namespace bmpresize

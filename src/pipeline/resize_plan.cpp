@@ -10,6 +10,8 @@
 #include "pipeline/stored_rows.h"
 #include "pipeline/worker_thread.h"
 
+namespace bmpresize {
+
 namespace {
 
 std::int64_t AsCount(std::uint64_t bytes) {
@@ -88,3 +90,5 @@ Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options&
   PlanRows(reader, plan);
   return FitMemory(reader, options, plan);
 }
+
+}  // namespace bmpresize

@@ -17,6 +17,8 @@
 #include "resample/row_resampler.h"
 #include "result/status.h"
 
+namespace bmpresize {
+
 // The widest row the resize writes, in pixels. Rows are held a few at a
 // time, up to 4 bytes a pixel, so this bounds what one row can make the
 // resize allocate.
@@ -40,3 +42,5 @@ Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan
 // sizes, the memory (MEMORY_LIMIT where the resize does not fit on one
 // thread) and the reader's rows started within it.
 Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan);
+
+}  // namespace bmpresize

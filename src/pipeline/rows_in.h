@@ -10,6 +10,8 @@
 #include "bmpfile/data_shortfall.h"
 #include "result/cause.h"
 
+namespace bmpresize {
+
 class Band;
 
 class RowsIn {
@@ -30,3 +32,5 @@ class RowsIn {
   // Where the source's data ended, as far as the rows read so far show.
   virtual const DataShortfall& Shortfall() const = 0;
 };
+
+}  // namespace bmpresize

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline/rows_out.h"
 
+namespace bmpresize {
+
 std::int64_t OffsetRowsOut::OffsetOf(std::int64_t row) const {
   return array_.dataOffset + row * static_cast<std::int64_t>(array_.stride);
 }
@@ -17,3 +19,5 @@ std::int64_t OffsetRowsOut::CopyIn(ByteSource& source, std::int64_t from, std::i
 Status OrderedRowsOut::Put(std::int64_t, const std::uint8_t* rows, std::size_t count) {
   return sink_.Write(rows, count * array_.stride);
 }
+
+}  // namespace bmpresize

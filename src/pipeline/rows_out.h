@@ -13,6 +13,8 @@
 #include "bmpfile/offset_sink.h"
 #include "result/status.h"
 
+namespace bmpresize {
+
 // Where the destination's rows lie.
 struct PixelArray {
   std::int64_t dataOffset = 0;  // of the bottom row
@@ -66,3 +68,5 @@ class OrderedRowsOut final : public RowsOut {
  private:
   ByteSink& sink_;
 };
+
+}  // namespace bmpresize

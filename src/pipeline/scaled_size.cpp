@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline/scaled_size.h"
 
+namespace bmpresize {
+
 bool ScaledSize(std::int32_t percent, std::int32_t length, std::int32_t& result) {
   const std::int64_t product = static_cast<std::int64_t>(percent) * length;
   const double scaled = static_cast<double>(product) * 0.01;
@@ -9,3 +11,5 @@ bool ScaledSize(std::int32_t percent, std::int32_t length, std::int32_t& result)
   result = static_cast<std::int32_t>(scaled);
   return true;
 }
+
+}  // namespace bmpresize

@@ -7,6 +7,8 @@
 
 #include "files/path_kind.h"
 
+namespace bmpresize {
+
 Status PathSource::Open() {
   if (pathError_ != 0) {
     Cause cause = BecauseOfError(BMPRESIZE_CAUSE_OPEN_FAILED, pathError_);
@@ -32,3 +34,5 @@ std::unique_ptr<ByteSource> PathSource::Another() const {
 std::unique_ptr<ByteSource> MemorySourceEnd::Another() const {
   return std::unique_ptr<ByteSource>(new (std::nothrow) MemorySource(data_, size_));
 }
+
+}  // namespace bmpresize

@@ -16,6 +16,8 @@
 #include "pipeline/callback_source.h"
 #include "result/status.h"
 
+namespace bmpresize {
+
 class SourceEnd {
  public:
   SourceEnd() = default;
@@ -85,3 +87,5 @@ class CallbackSourceEnd final : public SourceEnd {
  private:
   CallbackSource bytes_;
 };
+
+}  // namespace bmpresize

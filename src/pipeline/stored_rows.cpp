@@ -8,6 +8,8 @@
 #include "image/pixel_bgra.h"
 #include "pipeline/band.h"
 
+namespace bmpresize {
+
 namespace {
 
 // Bytes of rows read and handed on at a time.
@@ -92,3 +94,5 @@ bool StoredRows::PutWhite(Band& band, std::int64_t row) {
   }
   return true;
 }
+
+}  // namespace bmpresize

@@ -17,6 +17,8 @@
 #include "pipeline/rows_in.h"
 #include "pipeline/rows_out.h"
 
+namespace bmpresize {
+
 // Whether the resize of reader's picture into destination hands its stored rows through.
 bool CopiesPixels(const BmpReader& reader, const BmpLayout& destination);
 
@@ -49,3 +51,5 @@ class StoredRows final : public RowsIn {
   Cause failure_;
   DataShortfall shortfall_;
 };
+
+}  // namespace bmpresize

@@ -3,6 +3,8 @@
 
 #include "pipeline/cancel_flag.h"
 
+namespace bmpresize {
+
 namespace {
 
 // Where the data ended, as the bands found it: every band that meets the end
@@ -46,3 +48,5 @@ void CopyShortfall(const DataShortfall& from, bmpresize_shortfall& to) {
   to.rows_read = from.rowsRead;
   to.rows = from.height;
 }
+
+}  // namespace bmpresize

@@ -11,6 +11,8 @@
 #include "pipeline/band.h"
 #include "result/cause.h"
 
+namespace bmpresize {
+
 struct StreamOutcome {
   bool streamed = false;  // every row went out
   Cause readFailure;      // why a read failed, when one did
@@ -26,3 +28,5 @@ Cause WhyNotFinished(const StreamOutcome& outcome, const bmpresize_options& opti
 
 // The shortfall as the result tells it.
 void CopyShortfall(const DataShortfall& from, bmpresize_shortfall& to);
+
+}  // namespace bmpresize

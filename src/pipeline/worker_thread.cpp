@@ -13,6 +13,8 @@
 #include <new>
 #endif
 
+namespace bmpresize {
+
 #if defined(_WIN32)
 
 unsigned __stdcall WorkerThread::Enter(void* self) {
@@ -83,3 +85,5 @@ unsigned CoreCount() {
 }
 
 #endif
+
+}  // namespace bmpresize

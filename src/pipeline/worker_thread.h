@@ -4,6 +4,8 @@
 // Also the number of cores, for a thread count of 0.
 #pragma once
 
+namespace bmpresize {
+
 class WorkerThread {
  public:
   WorkerThread() = default;
@@ -30,3 +32,5 @@ class WorkerThread {
 
 // The cores the system has online, at least 1.
 unsigned CoreCount();
+
+}  // namespace bmpresize

@@ -3,6 +3,8 @@
 
 #include <new>
 
+namespace bmpresize {
+
 ColumnTaps::ColumnTaps(std::int32_t sourceWidth, std::int32_t width)
     : taps_(new (std::nothrow) AxisTap[static_cast<std::size_t>(width)]) {
   if (!taps_) return;
@@ -11,3 +13,5 @@ ColumnTaps::ColumnTaps(std::int32_t sourceWidth, std::int32_t width)
     if (taps_[x].secondWeight != 0.0) copies_ = false;
   }
 }
+
+}  // namespace bmpresize

@@ -10,6 +10,8 @@
 
 #include "resample/axis_tap.h"
 
+namespace bmpresize {
+
 class ColumnTaps {
  public:
   // Takes its block; Ready() says whether it was had.
@@ -26,3 +28,5 @@ class ColumnTaps {
   std::unique_ptr<AxisTap[]> taps_;
   bool copies_ = true;
 };
+
+}  // namespace bmpresize

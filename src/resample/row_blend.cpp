@@ -3,6 +3,8 @@
 
 #include "resample/row_blend_variants.h"
 
+namespace bmpresize {
+
 std::size_t AvailableRowBlends(const RowBlendKernels** out, std::size_t capacity) {
   const RowBlendKernels* all[] = {&ScalarRowBlend(), Sse2RowBlend(), Avx2RowBlend(), NeonRowBlend()};
   std::size_t n = 0;
@@ -20,3 +22,5 @@ const RowBlendKernels& BestRowBlend() {
   }();
   return *best;
 }
+
+}  // namespace bmpresize

@@ -20,6 +20,8 @@
 #include "image/pixel_bgra.h"
 #include "resample/axis_tap.h"
 
+namespace bmpresize {
+
 inline constexpr std::size_t kRowBlendSlack = 32;
 
 struct RowBlendKernels {
@@ -36,3 +38,5 @@ const RowBlendKernels& ScalarRowBlend();
 const RowBlendKernels& BestRowBlend();
 // Every version built into this library that this CPU can run, scalar first.
 std::size_t AvailableRowBlends(const RowBlendKernels** out, std::size_t capacity);
+
+}  // namespace bmpresize

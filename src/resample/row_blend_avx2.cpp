@@ -5,10 +5,14 @@
 #include "resample/row_blend_variants.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-
 #include <immintrin.h>
 
 #include <cstring>
+#endif
+
+namespace bmpresize {
+
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
 
 #define BMPRESIZE_AVX2 __attribute__((target("avx2")))
 
@@ -88,3 +92,5 @@ const RowBlendKernels* Avx2RowBlend() {
 const RowBlendKernels* Avx2RowBlend() { return nullptr; }
 
 #endif
+
+}  // namespace bmpresize

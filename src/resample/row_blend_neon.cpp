@@ -5,10 +5,14 @@
 #include "resample/row_blend_variants.h"
 
 #if defined(__aarch64__)
-
 #include <arm_neon.h>
 
 #include <cstring>
+#endif
+
+namespace bmpresize {
+
+#if defined(__aarch64__)
 
 namespace {
 
@@ -72,3 +76,5 @@ const RowBlendKernels* NeonRowBlend() {
 const RowBlendKernels* NeonRowBlend() { return nullptr; }
 
 #endif
+
+}  // namespace bmpresize

@@ -2,6 +2,8 @@
 #include "resample/row_blend.h"
 #include "resample/row_blend_variants.h"
 
+namespace bmpresize {
+
 namespace {
 
 inline std::uint8_t Blend(std::uint8_t a, std::uint8_t b, double weightA, double weightB) {
@@ -34,3 +36,5 @@ const RowBlendKernels& ScalarRowBlend() {
   static const RowBlendKernels kernels{"scalar", BlendColumnsScalar, BlendRowsScalar};
   return kernels;
 }
+
+}  // namespace bmpresize

@@ -3,10 +3,14 @@
 #include "resample/row_blend_variants.h"
 
 #if defined(__SSE2__)
-
 #include <emmintrin.h>
 
 #include <cstring>
+#endif
+
+namespace bmpresize {
+
+#if defined(__SSE2__)
 
 namespace {
 
@@ -75,3 +79,5 @@ const RowBlendKernels* Sse2RowBlend() {
 const RowBlendKernels* Sse2RowBlend() { return nullptr; }
 
 #endif
+
+}  // namespace bmpresize

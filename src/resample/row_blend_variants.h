@@ -5,6 +5,10 @@
 
 #include "resample/row_blend.h"
 
+namespace bmpresize {
+
 const RowBlendKernels* Sse2RowBlend();
 const RowBlendKernels* Avx2RowBlend();
 const RowBlendKernels* NeonRowBlend();
+
+}  // namespace bmpresize

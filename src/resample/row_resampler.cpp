@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+namespace bmpresize {
+
 namespace {
 
 template <typename T>
@@ -84,3 +86,5 @@ bool RowResampler::Run(RowSource& source, RowSink& sink, std::int32_t first, std
   }
   return true;
 }
+
+}  // namespace bmpresize

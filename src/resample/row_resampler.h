@@ -16,6 +16,8 @@
 #include "resample/column_taps.h"
 #include "resample/row_blend.h"
 
+namespace bmpresize {
+
 // Hands over source rows from the bottom up.
 class RowSource {
  public:
@@ -83,3 +85,5 @@ class RowResampler {
   std::unique_ptr<std::uint8_t[]> output_;
   std::int32_t nextSourceRow_ = 0;  // the row the source hands over next
 };
+
+}  // namespace bmpresize

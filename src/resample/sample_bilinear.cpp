@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "resample/sample_bilinear.h"
 
-#include <cmath>
+namespace bmpresize {
 
 namespace {
-
-constexpr double kSnap = 1e-12;
 
 // One blend of two channel values: two products and one sum, each rounded to
 // double on its own, then truncated toward zero. A sum a hair below a whole
@@ -22,26 +20,6 @@ inline PixelBGRA BlendPixels(PixelBGRA a, PixelBGRA b, double weightA, double we
 }
 
 }  // namespace
-
-AxisPosition MapAxis(std::int32_t sourceSize, std::int32_t position, std::int32_t destinationSize) {
-  const double last = static_cast<double>(sourceSize) - 1.0;
-  double s = 0.0;
-  // A one-pixel source axis always maps to 0; so does a one-pixel destination
-  // axis, whose divisor would be 0.
-  if (sourceSize != 1 && destinationSize != 1) {
-    const double product = last * static_cast<double>(position);
-    s = product / (static_cast<double>(destinationSize) - 1.0);
-  }
-  if (s < kSnap) s = 0.0;
-  if (s > last - kSnap) s = last;
-  // The snaps leave 0 <= s <= sourceSize - 1 for any arguments, so the
-  // conversion below is always in range.
-  const double whole = std::floor(s);
-  AxisPosition p;
-  p.whole = static_cast<std::int32_t>(whole);
-  p.fraction = s - static_cast<double>(p.whole);
-  return p;
-}
 
 PixelBGRA BlendAt(const BmpImage& source, AxisPosition column, AxisPosition row) {
   const std::int32_t x0 = column.whole;
@@ -64,3 +42,5 @@ PixelBGRA SampleBilinear(const BmpImage& source, std::int32_t x, std::int32_t de
                          std::int32_t destinationHeight) {
   return BlendAt(source, MapAxis(source.Width(), x, destinationWidth), MapAxis(source.Height(), y, destinationHeight));
 }
+
+}  // namespace bmpresize

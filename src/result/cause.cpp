@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace bmpresize {
+
 Cause Because(bmpresize_cause kind, std::int64_t value, std::int64_t limit) {
   Cause cause;
   cause.kind = kind;
@@ -77,3 +79,5 @@ void Record(bmpresize_result& result, const Cause& cause) {
   std::copy(cause.firstBytes, cause.firstBytes + sizeof cause.firstBytes, result.first_bytes);
   result.first_byte_count = cause.firstByteCount;
 }
+
+}  // namespace bmpresize

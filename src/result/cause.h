@@ -12,6 +12,8 @@
 
 #include "bmpresize.h"
 
+namespace bmpresize {
+
 struct Cause {
   bmpresize_cause kind = BMPRESIZE_CAUSE_NONE;
   std::int64_t value = 0;
@@ -34,3 +36,5 @@ bmpresize_code CodeFor(bmpresize_cause kind);
 
 // Sets the result's code, cause and the cause's numbers.
 void Record(bmpresize_result& result, const Cause& cause);
+
+}  // namespace bmpresize

@@ -6,6 +6,8 @@
 
 #include "result/cause.h"
 
+namespace bmpresize {
+
 class [[nodiscard]] Status {
  public:
   Status() = default;
@@ -18,3 +20,5 @@ class [[nodiscard]] Status {
  private:
   Cause cause_;
 };
+
+}  // namespace bmpresize

@@ -11,6 +11,8 @@
 #include "bmpresize.h"
 #include "support/bmp_bytes.h"
 
+using namespace bmpresize;
+
 namespace {
 
 std::string Describe(const bmpresize_result& result) {

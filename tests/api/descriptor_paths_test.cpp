@@ -26,6 +26,8 @@
 #include "support/export_call.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 #if defined(__linux__)
 #include <sys/stat.h>
 #include <sys/syscall.h>

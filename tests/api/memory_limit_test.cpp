@@ -17,6 +17,8 @@
 #include "bmpresize.h"
 #include "support/bmp_bytes.h"
 
+using namespace bmpresize;
+
 namespace {
 
 std::atomic<std::size_t> gLive{0};

@@ -18,6 +18,8 @@
 #include "support/random_bmp.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 extern "C" int ResizeWithC11CancelFlag(const void* bmp, std::size_t size, void* out, std::size_t capacity, int cancel);
 
 namespace {

@@ -8,6 +8,8 @@
 
 #include "support/vector_sink.h"
 
+using namespace bmpresize;
+
 namespace {
 
 TEST(BmpWriter, SizesBeyond32BitsAreRefusedBeforeTheFileIsCreated) {

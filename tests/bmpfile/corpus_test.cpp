@@ -17,6 +17,8 @@
 #include "reference/write_bmp_file.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 struct IndexRow {

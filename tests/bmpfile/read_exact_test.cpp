@@ -9,6 +9,8 @@
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 TEST(ReadExact, AReadThatComesUpShortLeavesItsDestinationAsItWas) {

@@ -30,6 +30,8 @@
 #include "support/temp_dir.h"
 #include "support/test_pixels.h"
 
+using namespace bmpresize;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

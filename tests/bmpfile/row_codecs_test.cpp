@@ -12,6 +12,8 @@
 #include "image/colour_tables.h"
 #include "support/test_pixels.h"
 
+using namespace bmpresize;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

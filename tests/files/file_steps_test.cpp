@@ -22,6 +22,8 @@
 #include "files/system_call_faults.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 TEST(DescriptorWriter, SendsBigWritesWholeAndReportsFailures) {

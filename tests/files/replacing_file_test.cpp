@@ -21,6 +21,8 @@
 #include "files/system_call_faults.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 const std::vector<std::uint8_t> kOld(40000, 'o');  // longer than what replaces it

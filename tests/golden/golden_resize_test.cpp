@@ -17,6 +17,8 @@
 #include "support/temp_dir.h"
 #include "support/export_call.h"
 
+using namespace bmpresize;
+
 namespace {
 
 // A small generator with the same sequence on every platform.

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <limits>
 
+using namespace bmpresize;
+
 namespace {
 
 constexpr PixelBGRA kRed{0, 0, 255, 7};

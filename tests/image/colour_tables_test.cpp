@@ -5,6 +5,8 @@
 
 #include "image/bmp_image.h"
 
+using namespace bmpresize;
+
 namespace {
 
 PixelBGRA Rgb(int r, int g, int b, int a = 0) {

@@ -21,6 +21,8 @@
 #include "support/temp_dir.h"
 #include "support/export_call.h"
 
+using namespace bmpresize;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+using namespace bmpresize;
+
 namespace {
 
 // Records every call the entry makes, with the record it was handed.

@@ -32,6 +32,8 @@
 #include "support/temp_dir.h"
 #include "support/export_call.h"
 
+using namespace bmpresize;
+
 #if defined(__SANITIZE_ADDRESS__)
 #define BMPRESIZE_SANITIZED 1
 #elif defined(__has_feature)

@@ -5,6 +5,8 @@
 
 #include <string>
 
+using namespace bmpresize;
+
 namespace {
 
 TEST(Utf16ToUtf8, EncodesEachFormAtItsBoundaries) {

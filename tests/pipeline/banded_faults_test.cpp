@@ -23,6 +23,8 @@
 #include "support/temp_dir.h"
 #include "support/vector_sink.h"
 
+using namespace bmpresize;
+
 namespace {
 
 using ByteVector = std::vector<std::uint8_t>;

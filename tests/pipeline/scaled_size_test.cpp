@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+using namespace bmpresize;
+
 namespace {
 
 constexpr std::int32_t kMax = INT32_MAX;

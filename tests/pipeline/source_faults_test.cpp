@@ -25,6 +25,8 @@
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

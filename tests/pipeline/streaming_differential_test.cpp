@@ -24,6 +24,8 @@
 #include "support/random_bmp.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 // The whole-picture pipeline, step by step as the export used to run it.

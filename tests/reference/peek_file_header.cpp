@@ -5,6 +5,8 @@
 #include "files/file_source.h"
 #include "files/file_stream.h"
 
+using namespace bmpresize;
+
 BmpFileHeader PeekFileHeader(const char* path) {
   BmpFileHeader header;
   FileHandle file(OpenFile(NativePath(path).get(), "rb"));

@@ -6,6 +6,8 @@
 #include "reference/peek_file_header.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 // Each field is assembled little-endian from its own bytes, whatever the host's order.

@@ -5,6 +5,8 @@
 #include "files/file_source.h"
 #include "files/file_stream.h"
 
+using namespace bmpresize;
+
 namespace {
 
 void Reset(BmpImage& image) {

@@ -27,6 +27,6 @@ inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 27;
 // beyond them.
 std::int32_t ImageDepthFor(std::int32_t fileDepth);
 
-[[nodiscard]] bool ReadBmpFile(BmpImage& image, const char* path);
+[[nodiscard]] bool ReadBmpFile(bmpresize::BmpImage& image, const char* path);
 // The same from bytes already open, read from where they stand.
-[[nodiscard]] bool ReadBmpImage(BmpImage& image, ByteSource& source);
+[[nodiscard]] bool ReadBmpImage(bmpresize::BmpImage& image, bmpresize::ByteSource& source);

@@ -14,6 +14,8 @@
 #include "support/temp_dir.h"
 #include "support/test_pixels.h"
 
+using namespace bmpresize;
+
 namespace {
 
 constexpr PixelBGRA kMark{1, 2, 3, 4};

@@ -6,6 +6,8 @@
 
 #include "resample/sample_bilinear.h"
 
+using namespace bmpresize;
+
 namespace {
 
 std::unique_ptr<AxisPosition[]> MapWholeAxis(std::int32_t sourceSize, std::int32_t destinationSize) {

@@ -8,4 +8,4 @@
 // than once per pixel, through the same mapping SampleBilinear uses, so the
 // pixels are the same. Answers 0, with destination untouched, when memory for
 // those positions cannot be had.
-[[nodiscard]] bool ResizeImage(const BmpImage& source, BmpImage& destination);
+[[nodiscard]] bool ResizeImage(const bmpresize::BmpImage& source, bmpresize::BmpImage& destination);

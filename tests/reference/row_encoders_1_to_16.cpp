@@ -6,6 +6,8 @@
 #include "bmpfile/row_encoders.h"
 #include "image/colour_tables.h"
 
+using namespace bmpresize;
+
 namespace {
 
 // The nearest-entry search costs up to 256 distance computations, and pictures

@@ -16,15 +16,18 @@
 
 #include "image/pixel_row.h"
 
-[[nodiscard]] bool EncodeRow16(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length);
-[[nodiscard]] bool EncodeRow8(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
-[[nodiscard]] bool EncodeRow4(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
-[[nodiscard]] bool EncodeRow1(ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer, std::int32_t length);
+[[nodiscard]] bool EncodeRow16(bmpresize::ConstPixelRow row, std::uint8_t* buffer, std::int32_t length);
+[[nodiscard]] bool EncodeRow8(bmpresize::ConstPixelRow row, const bmpresize::PixelBGRA* palette, std::uint8_t* buffer,
+                              std::int32_t length);
+[[nodiscard]] bool EncodeRow4(bmpresize::ConstPixelRow row, const bmpresize::PixelBGRA* palette, std::uint8_t* buffer,
+                              std::int32_t length);
+[[nodiscard]] bool EncodeRow1(bmpresize::ConstPixelRow row, const bmpresize::PixelBGRA* palette, std::uint8_t* buffer,
+                              std::int32_t length);
 
 // Encodes row at depth (1, 4, 8, 16, 24 or 32) with the encoder of that depth;
 // false for any other depth. palette is used at 1, 4 and 8 bits.
-[[nodiscard]] bool EncodeRowAtDepth(int depth, ConstPixelRow row, const PixelBGRA* palette, std::uint8_t* buffer,
-                                    std::int32_t length);
+[[nodiscard]] bool EncodeRowAtDepth(int depth, bmpresize::ConstPixelRow row, const bmpresize::PixelBGRA* palette,
+                                    std::uint8_t* buffer, std::int32_t length);
 
 // The 16-bit value of one pixel in kRgb565Masks.
-std::uint16_t Encode16(PixelBGRA pixel);
+std::uint16_t Encode16(bmpresize::PixelBGRA pixel);

@@ -11,6 +11,8 @@
 #include "bmpfile/row_encoders.h"
 #include "image/colour_tables.h"
 
+using namespace bmpresize;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

@@ -10,6 +10,8 @@
 #include "files/replacing_file.h"
 #include "reference/row_encoders_1_to_16.h"
 
+using namespace bmpresize;
+
 namespace {
 
 // Encodes row y of the image at its own depth into buffer (length bytes).

@@ -12,6 +12,6 @@
 #include "bmpfile/byte_sink.h"
 #include "image/bmp_image.h"
 
-[[nodiscard]] bool WriteBmpFile(const BmpImage& image, const char* path);
+[[nodiscard]] bool WriteBmpFile(const bmpresize::BmpImage& image, const char* path);
 // The same into a sink: 1 when every byte was taken.
-[[nodiscard]] bool WriteBmpImage(const BmpImage& image, ByteSink& sink);
+[[nodiscard]] bool WriteBmpImage(const bmpresize::BmpImage& image, bmpresize::ByteSink& sink);

@@ -13,6 +13,8 @@
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

@@ -16,6 +16,8 @@
 #include "reference/resize_image.h"
 #include "resample/row_resampler.h"
 
+using namespace bmpresize;
+
 namespace {
 
 std::vector<const RowBlendKernels*> Kernels() {

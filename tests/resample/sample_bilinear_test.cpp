@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+using namespace bmpresize;
+
 namespace {
 
 // A source whose pixel (x, y) holds distinct bytes, so a pixel taken from the

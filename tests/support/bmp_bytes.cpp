@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "support/bmp_bytes.h"
 
+using namespace bmpresize;
+
 BmpBytes& BmpBytes::U8(std::uint32_t v) {
   data_.push_back(static_cast<std::uint8_t>(v));
   return *this;

@@ -19,7 +19,7 @@ class BmpBytes {
   // A 14-byte file header and a 40-byte info header with the given fields.
   BmpBytes& Headers(std::int32_t width, std::int32_t height, std::uint16_t bitCount, std::uint32_t offBits,
                     std::uint32_t compression = 0, std::int32_t xPpm = 2835, std::int32_t yPpm = 2835);
-  BmpBytes& PaletteEntry(PixelBGRA e);
+  BmpBytes& PaletteEntry(bmpresize::PixelBGRA e);
 
   const std::vector<std::uint8_t>& data() const { return data_; }
   std::size_t size() const { return data_.size(); }

@@ -12,11 +12,11 @@
 class FileBytes {
  public:
   explicit FileBytes(const std::string& path)
-      : file_(OpenFile(NativePath(path.c_str()).get(), "rb")), source_(file_.get()) {}
+      : file_(bmpresize::OpenFile(bmpresize::NativePath(path.c_str()).get(), "rb")), source_(file_.get()) {}
   explicit operator bool() const { return static_cast<bool>(file_); }
-  ByteSource& Source() { return source_; }
+  bmpresize::ByteSource& Source() { return source_; }
 
  private:
-  FileHandle file_;
-  FileSource source_;
+  bmpresize::FileHandle file_;
+  bmpresize::FileSource source_;
 };

@@ -4,6 +4,8 @@
 #include "bmpfile/bmp_headers.h"
 #include "support/bmp_bytes.h"
 
+using namespace bmpresize;
+
 // A random file of every depth the reader takes, with short or long palettes,
 // gaps, 16-bit masks, and now and then cut short or damaged in its headers.
 std::vector<std::uint8_t> RandomBmp(Random& r) {

@@ -7,14 +7,14 @@
 #include "image/pixel_bgra.h"
 
 // Blue, green and red all v.
-inline PixelBGRA Grey(int v, int alpha = 0) {
+inline bmpresize::PixelBGRA Grey(int v, int alpha = 0) {
   const auto b = static_cast<std::uint8_t>(v);
   return {b, b, b, static_cast<std::uint8_t>(alpha)};
 }
 
 // Entries distinct from each other and from white, each with an alpha of its
 // own, so that each can be seen reaching a pixel.
-inline PixelBGRA MarkedEntry(int i) {
+inline bmpresize::PixelBGRA MarkedEntry(int i) {
   return {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 7 + 1), static_cast<std::uint8_t>(255 - i),
           static_cast<std::uint8_t>(i | 0x80)};
 }

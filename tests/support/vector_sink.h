@@ -9,9 +9,9 @@
 
 #include "bmpfile/byte_sink.h"
 
-class VectorSink final : public ByteSink {
+class VectorSink final : public bmpresize::ByteSink {
  public:
-  Status Write(const void* bytes, std::size_t n) override {
+  bmpresize::Status Write(const void* bytes, std::size_t n) override {
     const auto* b = static_cast<const std::uint8_t*>(bytes);
     bytes_.insert(bytes_.end(), b, b + n);
     return {};

@@ -24,6 +24,8 @@
 #include "support/sha256.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 struct Outcome {

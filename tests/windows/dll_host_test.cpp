@@ -16,6 +16,8 @@
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 using ResizeFunction = std::int32_t (*)(const wchar_t*, const wchar_t*, std::int32_t);

@@ -5,6 +5,8 @@
 
 #include "module/module_entry.h"
 
+using namespace bmpresize;
+
 static_assert(DLL_PROCESS_DETACH == kProcessDetach && DLL_PROCESS_ATTACH == kProcessAttach &&
                   DLL_THREAD_ATTACH == kThreadAttach && DLL_THREAD_DETACH == kThreadDetach,
               "the module entry takes the loader's own notification numbers");
