@@ -32,7 +32,8 @@ SystemReason::SystemReason(int error) {
     return;
   }
   text_ = SystemText(error, buffer_, sizeof buffer_);
-  if (text_ == nullptr || *text_ == '\0') {
+  // Windows has one text for every number it does not know.
+  if (text_ == nullptr || *text_ == '\0' || std::strcmp(text_, "Unknown error") == 0) {
     (void)std::snprintf(buffer_, sizeof buffer_, "error %d", error);
     text_ = buffer_;
   }

@@ -179,7 +179,15 @@ TEST(BandedResize, AnotherThreadCancelsAResizeInFlight) {
   const struct {
     std::int32_t threads;
     bool removeFirst;
-  } cases[] = {{1, false}, {3, false}, {1, true}, {3, true}};
+  } cases[] = {
+      {1, false},
+      {3, false},
+#ifndef _WIN32
+      // Windows removes no file that is still open.
+      {1, true},
+      {3, true},
+#endif
+  };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.threads << " threads" << (c.removeFirst ? ", new file removed first" : ""));
     TempDir dir;
