@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Paths that name an open descriptor (/dev/stdout, /dev/fd/N, /proc/self/fd/N,
-// /proc/<pid>/fd/N, /dev/stdin), through bmpresize_file and the export: read
-// and written through the descriptor where it stands, so an append keeps what
-// the file held, pipes work, and the file behind it is never replaced. With
+// /proc/<pid>/fd/N, /dev/stdin), through bmpresize_file and the export, and as
+// destinations of a source in memory or named by its descriptor: read and
+// written through the descriptor where it stands, so an append keeps what the
+// file held, pipes work, and the file behind it is never replaced; a reader
+// that leaves early keeps what it took, and the result says so. With
 // sync asked, what is written reaches the storage, by path or by descriptor.
 #include <gtest/gtest.h>
 
@@ -87,6 +89,7 @@ enum class Behind {
   kAppendFile,     // a file that holds kHeld, opened for appending
   kFileAfterHeld,  // a file of kHeld and then the source, read from after kHeld
   kPipe,           // a pipe, its other end read or written by a thread
+  kPipeLeftEarly,  // a pipe whose reader takes the first bytes, then closes it
   kSourceFile,     // the source file itself, opened for appending
   kNotOpen,        // a number no descriptor has
 };
@@ -128,10 +131,12 @@ class Descriptor {
         (void)lseek(fd_, static_cast<off_t>(kHeld.size()), SEEK_SET);
         break;
       case Behind::kPipe:
+      case Behind::kPipeLeftEarly:
         if (pipe(ends) != 0) return;
         fd_ = asSource ? ends[0] : ends[1];
         farEnd_ = asSource ? ends[1] : ends[0];
-        pump_ = asSource ? std::thread([this, source] { Feed(source); }) : std::thread([this] { Drain(); });
+        pump_ = asSource ? std::thread([this, source] { Feed(source); })
+                         : std::thread([this, behind] { Drain(behind == Behind::kPipeLeftEarly); });
         break;
       case Behind::kSourceFile:
         fd_ = open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
@@ -161,10 +166,14 @@ class Descriptor {
     (void)!write(farEnd_, bytes.data(), bytes.size());
     (void)close(farEnd_);
   }
-  void Drain() {
+  // Reads until the end, or once only where the reader leaves early.
+  void Drain(bool leaveEarly) {
     std::uint8_t buffer[4096];
     ssize_t n;
-    while ((n = read(farEnd_, buffer, sizeof buffer)) > 0) drained_.insert(drained_.end(), buffer, buffer + n);
+    while ((n = read(farEnd_, buffer, sizeof buffer)) > 0) {
+      drained_.insert(drained_.end(), buffer, buffer + n);
+      if (leaveEarly) break;
+    }
     (void)close(farEnd_);
   }
 
@@ -201,6 +210,43 @@ std::int32_t ByExport(const std::string& source, const std::string& destination,
   return CallExport(source, destination, 50);
 }
 
+// The source file's bytes, from memory.
+std::int32_t FromMemory(const std::string& source, const std::string& destination, bmpresize_result& result) {
+  const Bytes bytes = ReadFileBytes(source);
+  bmpresize_source from{};
+  from.data = bytes.data();
+  from.size = bytes.size();
+  bmpresize_destination to{};
+  to.path = destination.c_str();
+  bmpresize_options options;
+  bmpresize_options_init(&options);
+  options.percent = 50;
+  return bmpresize_resize(&from, &to, &options, &result);
+}
+
+// The source file opened and named by its descriptor.
+std::int32_t FromDescriptor(const std::string& source, const std::string& destination, bmpresize_result& result) {
+  const int fd = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  const std::int32_t code = ByFile("/dev/fd/" + std::to_string(fd), destination, result);
+  (void)close(fd);
+  return code;
+}
+
+struct Way {
+  const char* name;
+  WayIn call;
+  bool givesResult;
+  bool anySource;   // else the destination's rows only, with in.bmp as the source
+  bool readsAFile;  // else memory, which may hold any file's bytes and be written onto it
+};
+
+const Way kWays[] = {
+    {"bmpresize_file", ByFile, true, true, true},
+    {"export", ByExport, false, true, true},
+    {"from memory", FromMemory, true, false, false},
+    {"from /dev/fd/N", FromDescriptor, true, false, true},
+};
+
 struct Row {
   const char* what;
   bool asSource;  // else the destination, with in.bmp as the source
@@ -210,6 +256,7 @@ struct Row {
   bool topDown;  // the source's rows top-down
   std::int32_t code;
   bmpresize_cause cause;
+  int partial = BMPRESIZE_PARTIAL_NONE;  // with a result
 };
 
 const Row kRows[] = {
@@ -224,6 +271,8 @@ const Row kRows[] = {
      BMPRESIZE_CAUSE_NONE},
     {"appending to the source file", false, Behind::kSourceFile, Spelling::kDevFd, 1, false,
      BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_SAME_AS_SOURCE},
+    {"a pipe whose reader leaves after the first bytes", false, Behind::kPipeLeftEarly, Spelling::kDevFd, 1, false,
+     BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_WRITE_FAILED, BMPRESIZE_PARTIAL_DESCRIPTOR},
     {"a destination descriptor not open", false, Behind::kNotOpen, Spelling::kDevFd, 1, false,
      BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_CREATE_FAILED},
     {"stdin from a pipe", true, Behind::kPipe, Spelling::kStandard, 1, false, BMPRESIZE_OK, BMPRESIZE_CAUSE_NONE},
@@ -241,16 +290,20 @@ const Row kRows[] = {
 
 TEST(DescriptorPaths, AreReadAndWrittenWhereTheyStand) {
   const auto pipeSignal = std::signal(SIGPIPE, SIG_IGN);
-  for (const bool byFile : {true, false}) {
-    const WayIn way = byFile ? WayIn(ByFile) : WayIn(ByExport);
+  for (const Way& way : kWays) {
     for (const Row& row : kRows) {
-      SCOPED_TRACE(std::string(byFile ? "bmpresize_file: " : "export: ") + row.what);
+      if (!way.anySource && row.asSource) continue;
+      if (!way.readsAFile && row.behind == Behind::kSourceFile) continue;
+      SCOPED_TRACE(std::string(way.name) + ": " + row.what);
       TempDir dir;
       const std::string in = dir.File("in.bmp"), behind = dir.File("behind.bin"), out = dir.File("out.bmp");
-      const Bytes source = Picture(7, row.topDown ? -5 : 5);
+      // Left early, the pipe must fill: a picture more than a pipe holds.
+      const bool large = row.behind == Behind::kPipeLeftEarly;
+      const std::int32_t width = large ? 400 : 7, height = large ? 400 : 5;
+      const Bytes source = Picture(width, row.topDown ? -height : height);
       WriteFileBytes(in, source);
       bmpresize_result result{};
-      ASSERT_EQ(way(in, dir.File("expected.bmp"), result), BMPRESIZE_OK);
+      ASSERT_EQ(ByFile(in, dir.File("expected.bmp"), result), BMPRESIZE_OK);
       const Bytes picture = ReadFileBytes(dir.File("expected.bmp"));
 
       Descriptor descriptor(row.behind, row.asSource, row.behind == Behind::kSourceFile ? in : behind, source);
@@ -258,15 +311,16 @@ TEST(DescriptorPaths, AreReadAndWrittenWhereTheyStand) {
       Bytes expected = row.behind == Behind::kAppendFile ? kHeld : Bytes();
       for (int run = 0; run < row.runs; ++run) {
         std::int32_t code = 0;
-        const auto call = [&] { code = row.asSource ? way(path, out, result) : way(in, path, result); };
+        const auto call = [&] { code = row.asSource ? way.call(path, out, result) : way.call(in, path, result); };
         if (row.spelling == Spelling::kStandard || row.spelling == Spelling::kStandardNumber) {
           InPlaceOf(row.asSource ? STDIN_FILENO : STDOUT_FILENO, descriptor.fd(), call);
         } else {
           call();
         }
         EXPECT_EQ(code, row.code);
-        if (byFile) {
+        if (way.givesResult) {
           EXPECT_EQ(result.cause, row.cause);
+          EXPECT_EQ(result.partial_left, row.partial);
         }
         if (row.code == BMPRESIZE_OK) expected = Joined({expected, picture});
       }
@@ -275,12 +329,16 @@ TEST(DescriptorPaths, AreReadAndWrittenWhereTheyStand) {
         EXPECT_EQ(FileExists(out) ? ReadFileBytes(out) : Bytes(), row.code == BMPRESIZE_OK ? picture : Bytes());
       } else if (row.behind == Behind::kPipe) {
         EXPECT_EQ(drained, expected);
+      } else if (row.behind == Behind::kPipeLeftEarly) {
+        ASSERT_FALSE(drained.empty());
+        EXPECT_LT(drained.size(), picture.size());
+        EXPECT_EQ(drained, Bytes(picture.begin(), picture.begin() + static_cast<std::ptrdiff_t>(drained.size())));
       } else if (row.behind == Behind::kSourceFile) {
         EXPECT_EQ(ReadFileBytes(in), source);
       } else if (row.behind == Behind::kAppendFile) {
         EXPECT_EQ(ReadFileBytes(behind), expected);
       }
-      if (byFile && row.behind == Behind::kNotOpen) {
+      if (way.givesResult && row.behind == Behind::kNotOpen) {
         EXPECT_EQ(result.error, EBADF);
       }
     }

@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,6 +61,14 @@ void ClearFaults() {
   for (Fault& fault : faults) fault.call = nullptr;
 }
 
+bool StillPlanted(const char* call) {
+  for (Fault& fault : faults) {
+    const char* planted = fault.call.load();
+    if (planted != nullptr && std::strcmp(planted, call) == 0) return true;
+  }
+  return false;
+}
+
 // With _FILE_OFFSET_BITS=64 the library calls the 64-bit names.
 #define FAIL_IF_PLANTED(call, failed) \
   do {                                \
@@ -87,6 +96,18 @@ int open64(const char* path, int flags, ...) {
 int fstat64(int fd, struct stat64* st) {
   FAIL_IF_PLANTED("fstat", -1);
   return Next<int (*)(int, struct stat64*)>("fstat64")(fd, st);
+}
+
+int fseeko64(FILE* stream, off64_t offset, int whence) {
+  FAIL_IF_PLANTED("seek", -1);
+  return Next<int (*)(FILE*, off64_t, int)>("fseeko64")(stream, offset, whence);
+}
+
+int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*start)(void*), void* argument) {
+  int error = 0;
+  if (Fails("pthread_create", error)) return error;
+  using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+  return Next<Create>("pthread_create")(thread, attributes, start, argument);
 }
 
 int fchmod(int fd, mode_t mode) {

@@ -8,14 +8,17 @@
 
 // The calls that can be made to fail: "create" (open with O_CREAT), "fstat",
 // "fchmod", "fdopen", "fsync", "ftruncate", "rename", "readlink", "pread",
-// "write", "fclose", and "new" (the library's new (std::nothrow), whose
-// error is always ENOMEM).
+// "write", "fclose", "seek" (fseeko), "pthread_create" (which answers the
+// error rather than setting errno), and "new" (the library's new
+// (std::nothrow), whose error is always ENOMEM).
 // The call's (skip + 1)-th use from now fails with error; every use from then
 // on when always. A "readlink" fault with error 0 fills the whole buffer, as
 // a link that grew since it was measured; a "write" fault with error 0 writes
 // nothing and says no reason.
 void PlantFault(const char* call, int error, int skip = 0, bool always = false);
 void ClearFaults();
+// Whether a fault planted in call is still waiting for its use.
+bool StillPlanted(const char* call);
 
 // Clears the faults at the end of a scope.
 struct PlantedFaults {
