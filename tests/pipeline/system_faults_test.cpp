@@ -18,6 +18,8 @@
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 
+using namespace bmpresize;
+
 namespace {
 
 using ByteVector = std::vector<std::uint8_t>;
