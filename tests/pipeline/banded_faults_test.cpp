@@ -49,7 +49,8 @@ struct Fault {
   int error;
   volatile sig_atomic_t* cancel;
   std::atomic<int>* reached = nullptr;
-  std::atomic<std::int64_t>* readAfterCancel = nullptr;
+  // long: 32-bit cores without 64-bit atomics (ARMv5) count with it too.
+  std::atomic<long>* readAfterCancel = nullptr;
 };
 
 // The picture's bytes, read with a fault.
@@ -63,7 +64,7 @@ class FaultyWay final : public ByteSource {
  private:
   std::size_t Fetch(void* destination, std::size_t n) override {
     if (fault_.readAfterCancel != nullptr && __atomic_load_n(fault_.cancel, __ATOMIC_RELAXED) != 0)
-      fault_.readAfterCancel->fetch_add(static_cast<std::int64_t>(n));
+      fault_.readAfterCancel->fetch_add(static_cast<long>(n));
     std::size_t got =
         at_ < static_cast<std::int64_t>(data_.size()) ? std::min(n, data_.size() - static_cast<std::size_t>(at_)) : 0;
     if (at_ + static_cast<std::int64_t>(got) > fault_.from) {
@@ -145,7 +146,7 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     const std::string out = dir.File("out.bmp");
     WriteFileBytes(out, {'k', 'e', 'e', 'p'});
     volatile sig_atomic_t cancel = 0;
-    std::atomic<std::int64_t> readAfterCancel{0};
+    std::atomic<long> readAfterCancel{0};
     FaultySource from(picture, {middleBand, c.error, &cancel, nullptr, &readAfterCancel});
     const NativePath to8(out.c_str());
     bmpresize_options options = DefaultOptions();
@@ -165,7 +166,7 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     EXPECT_EQ(ReadFileBytes(out), (ByteVector{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
     // Once cancelled, each band stops within a row or two.
-    EXPECT_LE(readAfterCancel.load(), 3 * 2 * static_cast<std::int64_t>(kStride));
+    EXPECT_LE(readAfterCancel.load(), 3 * 2 * static_cast<long>(kStride));
   }
 }
 
