@@ -128,12 +128,14 @@
  * Memory: a call stays within options.memory_limit (256 MiB by default),
  * summed over all its threads. With c = 3 or 4 bytes a destination pixel, it
  * takes, once, 24 + c bytes per destination column (the column taps and the
- * writer's row) and 64 KiB of small blocks (1 MiB more where a picture's rows
- * are copied as they are); and for each band of rows, one a thread, 3 x c
- * per destination column (its rows), a buffer of one destination row or
+ * writer's row) and 64 KiB of small blocks; and for each band of rows, one a
+ * thread, 3 x c per destination column (its rows), a buffer of one destination row or
  * 256 KiB, whichever is larger, and up to 8 bytes per source column (the
  * file's row and the decoded one; a top-down file's reader 64 KiB more).
- * Several bands read with one reader more. Rows 65,536 pixels wide at 100 %
+ * Several bands read with one reader more. Where a picture's rows are copied
+ * as they are (100 %, the same pixel array), there are no column taps and no
+ * band rows, but a block of whole rows of about 1 MiB (one row at least)
+ * instead. Rows 65,536 pixels wide at 100 %
  * take under 4 MiB on one thread; 256 MiB holds one band of rows about 5
  * million pixels wide. A call runs in fewer bands than options.threads
  * allows where more would not fit, and fails with

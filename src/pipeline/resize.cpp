@@ -38,9 +38,24 @@ RowsOut& ChooseRowsOut(const ResizePlan& plan, DestinationEnd& destination, std:
   return inOrder.emplace(destination.Bytes(), plan.pixels);
 }
 
+// The column taps, read by every band, and the first band's resampler: had
+// only where rows are resampled, since stored rows handed through need
+// neither (and the plan's memory counts them only then).
+struct Resampling {
+  std::optional<ColumnTaps> columns;
+  std::optional<RowResampler> first;
+
+  bool Prepare(const ResizePlan& plan) {
+    if (plan.copies) return true;
+    columns.emplace(plan.size.sourceWidth, plan.size.width);
+    first.emplace(plan.size, *columns);
+    return first->Ready();
+  }
+};
+
 // The stream: the plan's row sources, run in bands into the rows out.
-StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reader, RowResampler& resampler,
-                     const ColumnTaps& columns, RowsOut& out, const bmpresize_options& options) {
+StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reader, Resampling& resampling, RowsOut& out,
+                     const bmpresize_options& options) {
   if (plan.copies) {
     StoredRows stored(source.Bytes(), reader, plan.pixels, plan.destination.depth / 8);
     const Status prepared = stored.Prepare();
@@ -50,7 +65,7 @@ StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reade
   }
   ResampledBands bands;
   const unsigned wanted = out.AtOffsets() ? plan.bands : 1;
-  const unsigned count = bands.Open(wanted, source, reader, resampler, columns, plan.size);
+  const unsigned count = bands.Open(wanted, source, reader, *resampling.first, *resampling.columns, plan.size);
   RowsIn* rows[kMostBands];
   for (unsigned b = 0; b < count; ++b) rows[b] = bands.Band(b);
   return RunBands(rows, count, out, options);
@@ -59,15 +74,15 @@ StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reade
 // From an open destination on: the headers, the rows, the source closed, and
 // the destination made whole or given up.
 bmpresize_result WriteAndFinish(const ResizePlan& plan, SourceEnd& source, DestinationEnd& destination,
-                                BmpReader& reader, RowResampler& resampler, const ColumnTaps& columns,
-                                const bmpresize_options& options, bmpresize_result result) {
+                                BmpReader& reader, Resampling& resampling, const bmpresize_options& options,
+                                bmpresize_result result) {
   Status status = WriteDirectColourHeaders(destination.Bytes(), plan.headers);
   StreamOutcome outcome;
   if (status.Ok()) {
     std::optional<OffsetRowsOut> atOffsets;
     std::optional<OrderedRowsOut> inOrder;
     RowsOut& out = ChooseRowsOut(plan, destination, atOffsets, inOrder);
-    outcome = Stream(plan, source, reader, resampler, columns, out, options);
+    outcome = Stream(plan, source, reader, resampling, out, options);
     CopyShortfall(outcome.shortfall, result.shortfall);
     status = WhyNotFinished(outcome, options);
   }
@@ -113,14 +128,12 @@ bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const bm
   Describe(plan, reader, result);
   if (status.Ok()) status = destination.Accepts(plan.fileSize);
   if (!status.Ok()) return Failed(result, status.Why());
-  // One set of column taps, read by every band.
-  const ColumnTaps columns(plan.size.sourceWidth, plan.size.width);
-  RowResampler resampler(plan.size, columns);
-  if (!resampler.Ready()) return Failed(result, Because(BMPRESIZE_CAUSE_NO_MEMORY));
+  Resampling resampling;
+  if (!resampling.Prepare(plan)) return Failed(result, Because(BMPRESIZE_CAUSE_NO_MEMORY));
   if (Cancelled(options)) return Failed(result, Because(BMPRESIZE_CAUSE_CANCELLED));
   status = destination.Open(source);
   if (!status.Ok()) return Failed(result, status.Why());
-  return WriteAndFinish(plan, source, destination, reader, resampler, columns, options, result);
+  return WriteAndFinish(plan, source, destination, reader, resampling, options, result);
 }
 
 }  // namespace bmpresize

@@ -19,9 +19,15 @@ ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination) {
                           destination.depth / 8};
   const std::uint64_t stride = RowStride(destination.width, destination.depth);
   ResizeMemory memory;
-  memory.shared = ColumnTaps::BytesFor(destination.width) + stride + kFixedResizeBytes;
-  if (CopiesPixels(reader, destination)) memory.shared += CopyBlockBytes(destination);
-  memory.resampler = RowResampler::BytesFor(size);
+  memory.shared = stride + kFixedResizeBytes;
+  // Stored rows handed through take a block of their own, and neither the
+  // column taps nor a resampler.
+  if (CopiesPixels(reader, destination)) {
+    memory.shared += CopyBlockBytes(destination);
+  } else {
+    memory.shared += ColumnTaps::BytesFor(destination.width);
+    memory.resampler = RowResampler::BytesFor(size);
+  }
   memory.bandBuffer = BandBufferBytes(destination.height, static_cast<std::size_t>(stride));
   memory.reader = BmpReader::BuffersFor(reader.Layout());
   return memory;
