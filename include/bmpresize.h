@@ -50,6 +50,8 @@
  *   bmpresize_place_key      a key for where a write to a path lands: equal keys,
  *                            one file (under any name, or once made)
  *   bmpresize_descriptor_key the same for the file an open descriptor has
+ *   bmpresize_inspect        what the reader finds in a source, writing nothing
+ *   bmpresize_ppm_from_dpi   dots per inch as pixels per metre
  *
  * Every resize answers its result code and, when result is not null, fills
  * the result record with the code, the cause and the numbers behind it.
@@ -208,7 +210,10 @@ typedef enum bmpresize_cause {
   BMPRESIZE_CAUSE_MEMORY_LIMIT = 28, /* value: the bytes the resize needs, limit: options.memory_limit's */
   /* A fault inside the library (BMPRESIZE_DESTINATION_FAILED, nothing written):
    * first_bytes holds the start of what it said */
-  BMPRESIZE_CAUSE_INTERNAL = 29
+  BMPRESIZE_CAUSE_INTERNAL = 29,
+  /* The options (BMPRESIZE_TOO_LARGE, nothing read past the headers) */
+  BMPRESIZE_CAUSE_REGION = 30, /* the region is not inside the picture; value: the width, limit: the height */
+  BMPRESIZE_CAUSE_OPTION = 31  /* an option out of its range (a depth, a filter, a negative size); value: it */
 } bmpresize_cause;
 
 /* What a source path that could not be opened turned out to be: the value of
@@ -267,8 +272,7 @@ typedef struct bmpresize_result {
 } bmpresize_result;
 
 /* How a resize runs. Start from bmpresize_options_init, then change what you
- * need: fields added later go into the reserved room, and their 0 keeps
- * today's behaviour. */
+ * need: every field's 0 keeps the behaviour of the versions before it. */
 typedef struct bmpresize_options {
   int32_t percent; /* both sides scaled by this; 100 keeps the size (default) */
   /* The most threads one resize may use; 0 means one per core, 1 keeps it on
@@ -308,8 +312,53 @@ typedef struct bmpresize_options {
    * (BMPRESIZE_CAUSE_MEMORY_LIMIT) before its destination is made. The
    * caller's own buffer (bmpresize_memory) does not count. */
   int64_t memory_limit;
-  int64_t reserved[5]; /* room for options to come: keep 0 */
+  /* The result's size, in place of percent when width or height is above 0:
+   * width alone keeps the source's aspect, and so does height alone; both give
+   * the exact size; with BMPRESIZE_FIT in flags, the largest size of the
+   * source's aspect that fits in width x height. A side that keeps the aspect
+   * is rounded to nearest (halves up) in integers, never below 1: for width
+   * W, the height is (2 x h x W + w) / (2 x w). The sampler is the one a
+   * percent uses, so a size that a percent also gives yields the same bytes.
+   * With BMPRESIZE_NO_ENLARGE a size larger than the source (or its region)
+   * on either side keeps the source's size. */
+  int32_t width;
+  int32_t height;
+  int32_t flags; /* BMPRESIZE_FIT, BMPRESIZE_NO_ENLARGE, BMPRESIZE_GREY, BMPRESIZE_KEEP_RESOLUTION */
+  /* Bits per pixel written: 1, 4 or 8 (the standard colour tables, or grey
+   * levels with BMPRESIZE_GREY; each pixel the nearest entry of the pixel the
+   * 24-bit result would hold), 16 (5-6-5), 24 or 32 (alpha 255 from a source
+   * without alpha); 0 writes 24, or 32 for a 32-bit source (8 with
+   * BMPRESIZE_GREY). */
+  int16_t depth;
+  int16_t filter; /* BMPRESIZE_FILTER_POINT (0: the bilinear sampler) or BMPRESIZE_FILTER_AREA */
+  /* A rectangle of the source, in pixels from its top-left corner, resized in
+   * place of the whole picture; width and height both 0 (the default) take
+   * the whole picture. One not inside the picture fails
+   * (BMPRESIZE_CAUSE_REGION). */
+  int32_t region_x;
+  int32_t region_y;
+  int32_t region_width;
+  int32_t region_height;
+  /* The resolution written, in pixels per metre; 0 writes 3780 (96 dots per
+   * inch) unless flags has BMPRESIZE_KEEP_RESOLUTION, which copies the
+   * source's. bmpresize_ppm_from_dpi converts dots per inch. */
+  int32_t x_ppm;
+  int32_t y_ppm;
 } bmpresize_options;
+
+/* The bits of bmpresize_options.flags. */
+enum {
+  BMPRESIZE_FIT = 1,            /* width x height is a box to fit in, keeping the aspect */
+  BMPRESIZE_NO_ENLARGE = 2,     /* never larger than the source */
+  BMPRESIZE_GREY = 4,           /* 1, 4 and 8 bits write grey levels */
+  BMPRESIZE_KEEP_RESOLUTION = 8 /* the source's resolution, in place of x_ppm and y_ppm */
+};
+
+/* The values of bmpresize_options.filter. */
+enum {
+  BMPRESIZE_FILTER_POINT = 0, /* bilinear: two rows and two columns around each point */
+  BMPRESIZE_FILTER_AREA = 1   /* each pixel the average of the source area it covers */
+};
 
 /* Reads up to size bytes into buffer and sets *got to how many it read, 0
  * only at the end of the data. Answers 0, or an error number (an errno value
@@ -354,8 +403,9 @@ extern "C" {
 #endif
 
 /* Sets every option to its default: percent 100, threads 0, no cancel flag,
- * no sync, not strict, memory_limit 0 (the default limit), the reserved room
- * 0. */
+ * no sync, not strict, memory_limit 0 (the default limit), and every later
+ * field 0: the size from the percent, the depth of the source, the point
+ * filter, the whole picture, 3780 pixels per metre. */
 BMPRESIZE_EXPORT void bmpresize_options_init(bmpresize_options* options);
 
 /* Resizes the picture at source into destination. A null source is a source
@@ -409,6 +459,38 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void
  * length (as snprintf does), so a first call with capacity 0 tells the size. */
 BMPRESIZE_EXPORT size_t bmpresize_describe(const bmpresize_result* result, const char* source_name,
                                            const char* destination_name, char* text, size_t capacity);
+
+/* What the reader found in a source, as bmpresize_inspect tells it. */
+typedef struct bmpresize_info {
+  int32_t width;       /* pixels */
+  int32_t height;      /* pixels, positive whichever way the rows go */
+  int32_t depth;       /* bits per pixel */
+  int32_t compression; /* 0 none, 1 8-bit run-length, 2 4-bit run-length, 3 bit fields, 6 bit fields with alpha */
+  int32_t header_size; /* 12 (OS/2 1.x), 40, 52, 56, 64, 108 or 124 */
+  int32_t top_down;    /* nonzero when the first row stored is the top one */
+  int32_t colours;     /* colour table entries read (indexed sources) */
+  int32_t x_ppm;       /* the resolution, pixels per metre */
+  int32_t y_ppm;
+  uint32_t masks[4];   /* red, green, blue and alpha bit masks the pixels are read with (16 and 32 bits) */
+  int64_t data_offset; /* where the pixel data starts */
+  int64_t file_size;   /* the source's bytes; -1 for a read function */
+  int64_t needed_size; /* the bytes the pixel data needs (uncompressed: rows x stride) */
+  int64_t reserved[4]; /* 0 */
+} bmpresize_info;
+
+/* Reads the source as a resize at 100 % would, writing nothing, and fills
+ * info with what its headers hold (zero where the reader did not get that
+ * far). Answers what such a resize would answer: a failure with its cause in
+ * result, or BMPRESIZE_OK with the warnings a resize would have in result's
+ * shortfall and notes, which bmpresize_describe turns into sentences. options
+ * may be null; its memory_limit, cancel and strict are heeded. */
+BMPRESIZE_EXPORT bmpresize_code bmpresize_inspect(const bmpresize_source* source, const bmpresize_options* options,
+                                                  bmpresize_info* info, bmpresize_result* result);
+
+/* Dots per inch as pixels per metre, dpi / 0.0254 rounded to nearest, halves
+ * up: 96 gives 3780, 300 gives 11811. Answers 0 for a dpi of 0 or less, or one
+ * whose pixels per metre exceed INT32_MAX. */
+BMPRESIZE_EXPORT int32_t bmpresize_ppm_from_dpi(int32_t dpi);
 
 /* Removes the new files (.NAME.XXXXXX.tmp) of every resize in flight in this
  * process, and does nothing else: it only unlinks them, without allocating

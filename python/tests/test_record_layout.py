@@ -33,7 +33,9 @@ CONSTANTS = {
     "causes": ("CAUSE_", {n: m.value for n, m in _errors.Cause.__members__.items()}),
     "notes": ("NOTE_", {n[len("NOTE_"):]: v for n, v in vars(_errors).items() if n.startswith("NOTE_")}),
 }
-KNOWN_PREFIXES = ("CAUSE_", "NOTE_", "PATH_", "PARTIAL_")
+# The option flags and filters are not copied: the package sets them from
+# keywords of its own.
+KNOWN_PREFIXES = ("CAUSE_", "NOTE_", "PATH_", "PARTIAL_", "FILTER_", "FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION")
 
 
 def kind_of(constant):

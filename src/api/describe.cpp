@@ -290,6 +290,12 @@ bool SizeReason(Sentence& s, const bmpresize_result& r) {
       s << "failed inside the library: ";
       for (std::int32_t i = 0; i < r.first_byte_count && i < 16; ++i) s.Char(static_cast<char>(r.first_bytes[i]));
       return true;
+    case BMPRESIZE_CAUSE_REGION:
+      s << "the region asked for is not inside the picture, " << r.value << " x " << r.limit << " pixels";
+      return true;
+    case BMPRESIZE_CAUSE_OPTION:
+      s << "an option has a value it cannot take: " << r.value;
+      return true;
     case BMPRESIZE_CAUSE_MEMORY_LIMIT:
       s << "resizing it needs ";
       ByteSize(s, r.value, true);

@@ -57,7 +57,17 @@ static void Options(void) {
   FIELD(bmpresize_options, sync);
   FIELD(bmpresize_options, strict);
   FIELD(bmpresize_options, memory_limit);
-  FIELD(bmpresize_options, reserved);
+  FIELD(bmpresize_options, width);
+  FIELD(bmpresize_options, height);
+  FIELD(bmpresize_options, flags);
+  FIELD(bmpresize_options, depth);
+  FIELD(bmpresize_options, filter);
+  FIELD(bmpresize_options, region_x);
+  FIELD(bmpresize_options, region_y);
+  FIELD(bmpresize_options, region_width);
+  FIELD(bmpresize_options, region_height);
+  FIELD(bmpresize_options, x_ppm);
+  FIELD(bmpresize_options, y_ppm);
 }
 
 static void Codes(void) {
@@ -99,6 +109,8 @@ static void Causes(void) {
   CONSTANT(BMPRESIZE_CAUSE_CANCELLED);
   CONSTANT(BMPRESIZE_CAUSE_MEMORY_LIMIT);
   CONSTANT(BMPRESIZE_CAUSE_INTERNAL);
+  CONSTANT(BMPRESIZE_CAUSE_REGION);
+  CONSTANT(BMPRESIZE_CAUSE_OPTION);
 }
 
 static void Notes(void) { CONSTANT(BMPRESIZE_NOTE_NO_COLOUR_TABLE); }

@@ -46,6 +46,8 @@ class Cause(enum.IntEnum):
     CANCELLED = 27
     MEMORY_LIMIT = 28
     INTERNAL = 29
+    REGION = 30
+    OPTION = 31
 
 
 def _known(kind, number):

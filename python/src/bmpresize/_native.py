@@ -62,7 +62,17 @@ class Options(ctypes.Structure):
         ("sync", ctypes.c_int),
         ("strict", ctypes.c_int),
         ("memory_limit", ctypes.c_int64),
-        ("reserved", ctypes.c_int64 * 5),
+        ("width", ctypes.c_int32),
+        ("height", ctypes.c_int32),
+        ("flags", ctypes.c_int32),
+        ("depth", ctypes.c_int16),
+        ("filter", ctypes.c_int16),
+        ("region_x", ctypes.c_int32),
+        ("region_y", ctypes.c_int32),
+        ("region_width", ctypes.c_int32),
+        ("region_height", ctypes.c_int32),
+        ("x_ppm", ctypes.c_int32),
+        ("y_ppm", ctypes.c_int32),
     ]
 
 
