@@ -227,6 +227,12 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--memory-limit 8589934592G " + files + "50", "not \"8589934592G\""},  // 2^63 bytes
       {"--memory-limit 1M --memory-limit=2M " + files + "50", "--memory-limit is given twice"},
       {"--memory-limitx 1M " + files + "50", "unknown option '--memory-limitx'"},
+      {"--info", "--info needs at least one SOURCE"},
+      {"--json --strict", "--info needs at least one SOURCE"},
+      {"--info -o " + outDir + " " + in, "--info writes nothing: -o has no place"},
+      {"--json -p 50 " + in, "-p has no place"},
+      {"--info -t 2 " + in, "-t has no place"},
+      {"--info --sync " + in, "--sync has no place"},
       {"- -o " + outDir + " -p 50", "standard input"},
       {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("b/x.bmp")) + " -o " + outDir + " -p 50",
        "would both be written to"},
