@@ -184,6 +184,34 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CommandLin
   return TakeValue(letter, value, line, problem);
 }
 
+// --info and --json: every argument is a source; nothing is written, so the
+// options of writing have no place.
+bool TakeInfoFlag(const std::string& arg, CommandLine& line) {
+  if (arg != "--info" && arg != "--json") return false;
+  line.mode = CommandLine::Mode::kInfo;
+  if (arg == "--json") line.json = true;
+  return true;
+}
+
+bool FinishInfo(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line, std::string& problem) {
+  const char* writing = seen.directory ? "-o"
+                        : seen.percent ? "-p"
+                        : seen.jobs    ? "-j"
+                        : seen.threads ? "-t"
+                        : line.sync    ? "--sync"
+                                       : nullptr;
+  if (writing != nullptr) {
+    problem = std::string("--info writes nothing: ") + writing + " has no place beside it";
+    return false;
+  }
+  if (positional.empty()) {
+    problem = "--info needs at least one SOURCE";
+    return false;
+  }
+  line.sources = positional;
+  return true;
+}
+
 bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line,
                  std::string& problem) {
   line.mode = CommandLine::Mode::kBatch;
@@ -247,10 +275,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       optionsEnded = true;
     } else if (IsMemoryLimit(arg)) {
       if (!TakeMemoryLimit(args, i, line, seen, problem)) return false;
-    } else if (!TakeFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
+    } else if (!TakeFlag(arg, line) && !TakeInfoFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
       return false;
     }
   }
+  if (line.mode == CommandLine::Mode::kInfo) return FinishInfo(positional, seen, line, problem);
   return seen.directory ? FinishBatch(positional, seen, line, problem) : FinishSingle(positional, seen, line, problem);
 }
 

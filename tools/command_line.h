@@ -2,6 +2,7 @@
 // The tool's command line, as its help text gives it:
 //   bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE DESTINATION PERCENT
 //   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...
 //   bmpresize --help | --version
 // and what the help leaves out: -h for --help, --quiet for -q, an option's
 // value in the same argument (-j4, -p50, --memory-limit=1G), and -- before
@@ -13,7 +14,7 @@
 #include <vector>
 
 struct CommandLine {
-  enum class Mode { kHelp, kVersion, kSingle, kBatch };
+  enum class Mode { kHelp, kVersion, kSingle, kBatch, kInfo };
   Mode mode = Mode::kSingle;
   std::vector<std::string> sources;  // one for kSingle
   std::string destination;           // kSingle: a file or "-"
@@ -25,6 +26,9 @@ struct CommandLine {
   bool strict = false;           // a source cut short fails instead of being warned about
   bool sync = false;             // each new file reaches stable storage before it replaces the old one
   std::int64_t memoryLimit = 0;  // bytes for all the resizes at once; 0: the library's default
+  // --info (kInfo): what each source holds, written nowhere; --json (which
+  // implies --info) gives it as one JSON object a line.
+  bool json = false;
 };
 
 // Parses the arguments after the program's name. On a usage error the answer

@@ -13,6 +13,7 @@
 #include "bmpresize_version.h"
 #include "command_line.h"
 #include "forced_exit.h"
+#include "info_report.h"
 #include "interrupts.h"
 #include "place_keys.h"
 #include "result_words.h"
@@ -39,6 +40,7 @@ const char kHelp[] =
     "                 SOURCE DESTINATION PERCENT\n"
     "       bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n"
     "                 SOURCE... -o DIRECTORY -p PERCENT\n"
+    "       bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...\n"
     "       bmpresize --help | --version\n"
     "\n"
     "Resizes BMP files by PERCENT in both directions and writes each result as a\n"
@@ -72,6 +74,12 @@ const char kHelp[] =
     "                resized at once (default 256M); SIZE in bytes, or with K, M\n"
     "                or G after it (powers of 1024); a picture that needs more\n"
     "                fails, and fewer threads are used where all would not fit\n"
+    "  --info        write nothing: show what each SOURCE holds (size, depth,\n"
+    "                compression, header, colour table, masks, where the pixel\n"
+    "                data lies and how many bytes it needs, file size,\n"
+    "                resolution), the warnings a resize would give, and why one\n"
+    "                would be refused; exit status 1 when any would be\n"
+    "  --json        the same as one JSON object a line, in the order given\n"
     "  -h, --help    show this text\n"
     "  --version     show the version\n"
     "\n"
@@ -236,6 +244,27 @@ int ResizeMany(const CommandLine& line) {
   return RunBatch(line, items, !line.quiet && IsTerminal(stderr));
 }
 
+// --info and --json: each source's report on standard output, in order.
+int InfoMany(const CommandLine& line) {
+  for (const std::string& source : line.sources) {
+    if (source == "-" && IsTerminal(stdin))
+      return UsageError("standard input is a terminal, not a BMP file: redirect a file or a pipe into it");
+  }
+#ifdef _WIN32
+  (void)_setmode(_fileno(stdin), _O_BINARY);
+#endif
+  const bmpresize_options options = OptionsFor(line);
+  int status = kExitOk;
+  for (const std::string& source : line.sources) {
+    const InfoReport report = InspectSource(source, options);
+    if (InterruptSignal() != 0) return 128 + InterruptSignal();
+    const std::string text = line.json ? InfoJson(report) : InfoText(report);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (!report.error.empty()) status = kExitFailed;
+  }
+  return std::fflush(stdout) == 0 ? status : kExitFailed;
+}
+
 int Run(int argc, char** argv) {
   std::vector<std::string> args;
   if (!Arguments(argc, argv, args)) {
@@ -256,6 +285,8 @@ int Run(int argc, char** argv) {
       return ResizeOne(line);
     case CommandLine::Mode::kBatch:
       return ResizeMany(line);
+    case CommandLine::Mode::kInfo:
+      return InfoMany(line);
   }
   return kExitUsage;
 }
