@@ -97,7 +97,7 @@ class BmpReader {
   State state_ = State::kFresh;
   FileLayout layout_;
   std::int32_t firstColumn_ = 0;
-  std::int32_t columns_ = -1;                // -1: whole rows
+  std::int32_t columns_ = -1;              // -1: whole rows
   std::unique_ptr<PixelBGRA[]> wholeRow_;  // a row decoded whole, to be cut
   std::int64_t dataStart_ = -1;
   ByteSource* source_ = nullptr;  // between the two stages

@@ -49,8 +49,7 @@ bool ResampledBands::OpenReading(const SourceEnd& source, const BmpReader& model
 }
 
 unsigned ResampledBands::Open(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
-                              const ColumnTaps& columns, const ResampleSize& size,
-                              const SourceRegion& region) {
+                              const ColumnTaps& columns, const ResampleSize& size, const SourceRegion& region) {
   bands = std::min(bands, kMostBands);
   unsigned count = 1;
   for (; count < bands; ++count) {
@@ -64,8 +63,7 @@ unsigned ResampledBands::Open(unsigned bands, const SourceEnd& source, BmpReader
   // stream reads from.
   if (count > 1 && !OpenReading(source, reader, readings_[0])) count = 1;
   for (unsigned b = 0; b < count; ++b)
-    rows_[b].emplace(count > 1 ? readings_[b]->reader : reader, b == 0 ? resampler : *readings_[b]->resampler,
-                     region);
+    rows_[b].emplace(count > 1 ? readings_[b]->reader : reader, b == 0 ? resampler : *readings_[b]->resampler, region);
   return count;
 }
 

@@ -30,10 +30,10 @@ struct ResizePlan {
   BmpHeaders headers;          // the destination's, written as they are
   std::uint64_t fileSize = 0;  // bytes of the destination file; 0 before its size is known
   PixelArray pixels;           // where the destination's rows lie
-  SourceRegion region;  // the part of the source resized
-  ResampleSize size{};  // from the region's size
-  bool copies = false;  // the stored rows handed through (StoredRows)
-  unsigned bands = 0;   // bands at offsets the options and the memory allow; 0: rows in order
+  SourceRegion region;         // the part of the source resized
+  ResampleSize size{};         // from the region's size
+  bool copies = false;         // the stored rows handed through (StoredRows)
+  unsigned bands = 0;          // bands at offsets the options and the memory allow; 0: rows in order
 };
 
 // The sizes, of region of source: SIDE_TOO_LARGE beyond 32 bits,
