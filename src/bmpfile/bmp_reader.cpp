@@ -99,7 +99,7 @@ bool BmpReader::OpenRowReader(ByteSource& source, const MemoryBudget& budget) {
   if (!rows_->Prepare()) return Fail(rows_->Failure());
   if (CutsRows(layout_, columns_)) {
     wholeRow_.reset(new (std::nothrow) PixelBGRA[static_cast<std::size_t>(layout_.width)]);
-    if (!wholeRow_) return Fail(Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ, sizeof(PixelBGRA) * layout_.width));
+    if (!wholeRow_) return Fail(Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ, std::int64_t{4} * layout_.width));
   } else if (columns_ >= 0) {
     rows_->FromColumn(firstColumn_);
   }
@@ -123,7 +123,7 @@ bool BmpReader::ReadRow(PixelRow row) {
   bool read = false;
   if (wholeRow_) {
     read = rows_->ReadRow(PixelRow{wholeRow_.get(), 1, layout_.width});
-    for (std::int32_t x = 0; x < row.width; ++x) row[x] = wholeRow_[firstColumn_ + x];
+    for (std::int32_t x = 0; x < row.width; ++x) row[x] = wholeRow_[static_cast<std::size_t>(firstColumn_ + x)];
   } else {
     read = rows_->ReadRow(row);
   }
