@@ -332,9 +332,14 @@ typedef struct bmpresize_options {
   int16_t depth;
   int16_t filter; /* BMPRESIZE_FILTER_POINT (0: the bilinear sampler) or BMPRESIZE_FILTER_AREA */
   /* A rectangle of the source, in pixels from its top-left corner, resized in
-   * place of the whole picture; width and height both 0 (the default) take
-   * the whole picture. One not inside the picture fails
-   * (BMPRESIZE_CAUSE_REGION). */
+   * place of the whole picture and as if it were the whole picture (the
+   * percent or size applies to it, and its edges are the sampler's); width
+   * and height both 0 (the default) take the whole picture. Only its rows
+   * and columns are resampled, and rows stored whole outside it are not
+   * read. One not inside the picture fails (BMPRESIZE_CAUSE_REGION); a
+   * negative value, or only one of width and height 0, fails
+   * (BMPRESIZE_CAUSE_OPTION) before the source is read. A source cut short
+   * reports the region's rows in the result's shortfall. */
   int32_t region_x;
   int32_t region_y;
   int32_t region_width;

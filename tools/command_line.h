@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The tool's command line, as its help text gives it:
-//   bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE DESTINATION PERCENT
-//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] [--region X,Y,W,H]
+//             SOURCE DESTINATION PERCENT
+//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] [--region X,Y,W,H]
+//             SOURCE... -o DIRECTORY -p PERCENT
 //   bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...
 //   bmpresize --help | --version
 // and what the help leaves out: -h for --help, --quiet for -q, an option's
-// value in the same argument (-j4, -p50, --memory-limit=1G), and -- before
+// value in the same argument (-j4, -p50, --memory-limit=1G, --region=0,0,8,8), and -- before
 // arguments that start with '-' but are names. A negative PERCENT ("-5") is no option.
 #pragma once
 
@@ -29,6 +31,11 @@ struct CommandLine {
   // --info (kInfo): what each source holds, written nowhere; --json (which
   // implies --info) gives it as one JSON object a line.
   bool json = false;
+  // --region: the rectangle of each source resized, from its top-left
+  // corner; a width of 0: the whole picture.
+  struct Region {
+    std::int32_t x = 0, y = 0, width = 0, height = 0;
+  } region;
 };
 
 // Parses the arguments after the program's name. On a usage error the answer
@@ -51,6 +58,9 @@ bool ParsePercent(const std::string& text, std::int32_t& percent);
 // A number of bytes: digits, then K, M or G (powers of 1024) or nothing;
 // at least 1 byte and at most 2^63 - 1.
 bool ParseSize(const std::string& text, std::int64_t& bytes);
+
+// --region's value: X,Y,W,H, whole numbers without signs, W and H at least 1.
+bool ParseRegion(const std::string& text, CommandLine::Region& region);
 
 // The memory limit of each file's resize when jobs files are resized at
 // once: the command line's limit (or the library's default) shared evenly.

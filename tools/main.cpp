@@ -37,9 +37,9 @@ constexpr int kExitUsage = 2;
 
 const char kHelp[] =
     "usage: bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n"
-    "                 SOURCE DESTINATION PERCENT\n"
+    "                 [--region X,Y,W,H] SOURCE DESTINATION PERCENT\n"
     "       bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n"
-    "                 SOURCE... -o DIRECTORY -p PERCENT\n"
+    "                 [--region X,Y,W,H] SOURCE... -o DIRECTORY -p PERCENT\n"
     "       bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...\n"
     "       bmpresize --help | --version\n"
     "\n"
@@ -78,8 +78,13 @@ const char kHelp[] =
     "                compression, header, colour table, masks, where the pixel\n"
     "                data lies and how many bytes it needs, file size,\n"
     "                resolution), the warnings a resize would give, and why one\n"
-    "                would be refused; exit status 1 when any would be\n"
+    "                would be refused (exit status 1 when any would be)\n"
     "  --json        the same as one JSON object a line, in the order given\n"
+    "  --region X,Y,W,H\n"
+    "                resize only the W x H pixels whose top-left pixel is column\n"
+    "                X, row Y of the source (from its top-left corner, from 0);\n"
+    "                PERCENT applies to W and H; a region not inside the\n"
+    "                picture is a usage error, and in a batch fails that file\n"
     "  -h, --help    show this text\n"
     "  --version     show the version\n"
     "\n"
@@ -194,6 +199,15 @@ bmpresize_result Resize(const CommandLine& line, bool fromStdin, bool toStdout) 
   return result;
 }
 
+// A region that is not inside the source's picture, refused before anything
+// was written: a usage error, told with the picture's size.
+int RegionError(const CommandLine::Region& region, const std::string& source, const bmpresize_result& result) {
+  return UsageError("--region " + std::to_string(region.x) + "," + std::to_string(region.y) + "," +
+                    std::to_string(region.width) + "," + std::to_string(region.height) + " is not inside " + source +
+                    ", a picture of " + std::to_string(result.value) + " x " + std::to_string(result.limit) +
+                    " pixels");
+}
+
 int ResizeOne(const CommandLine& line) {
   const std::string& source = line.sources[0];
   const std::string& destination = line.destination;
@@ -222,6 +236,7 @@ int ResizeOne(const CommandLine& line) {
                    DescribeInterruption(result, destinationName, toStdout).c_str());
     return 128 + InterruptSignal();
   }
+  if (result.cause == BMPRESIZE_CAUSE_REGION) return RegionError(line.region, sourceName, result);
   const std::string words = Words(result, sourceName, destinationName);
   if (!words.empty()) std::fprintf(stderr, "bmpresize: %s\n", words.c_str());
   return result.code == BMPRESIZE_OK ? kExitOk : kExitFailed;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "pipeline/checked_options.h"
 #include "pipeline/resampled_rows.h"
 #include "pipeline/resize_memory.h"
 #include "pipeline/scaled_size.h"
@@ -43,7 +44,7 @@ Status ReadHeaders(SourceEnd& source, BmpReader& reader) {
 // MEMORY_LIMIT. The reader's rows start within what is left, and the bands
 // are as many as fit besides.
 Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
-  const ResizeMemory memory = MemoryFor(reader, plan.destination);
+  const ResizeMemory memory = MemoryFor(reader, plan);
   const std::uint64_t limit = MemoryLimit(options);
   const unsigned wanted = BandsWanted(options, reader, plan.destination.height);
   const std::uint64_t needed = memory.For(wanted > 0 ? 1 : 0);
@@ -54,22 +55,25 @@ Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan
   return {};
 }
 
-void PlanRows(const BmpReader& reader, ResizePlan& plan) {
+void PlanRows(BmpReader& reader, ResizePlan& plan) {
   const BmpLayout& layout = plan.destination;
   plan.pixels.dataOffset = plan.headers.file.bfOffBits;
   plan.pixels.stride = static_cast<std::size_t>(RowStride(layout.width, layout.depth));
   plan.pixels.rowBytes = static_cast<std::size_t>(RowDataSize(layout.width, layout.depth));
   plan.pixels.height = layout.height;
-  plan.size = {reader.Width(), reader.Height(), layout.width, layout.height, layout.depth / 8};
-  plan.copies = CopiesPixels(reader, layout);
+  plan.size = {plan.region.width, plan.region.height, layout.width, layout.height, layout.depth / 8};
+  // A part of the picture is read a part of each row at a time, through the
+  // resampler: stored rows are handed through whole or not at all.
+  plan.copies = plan.region.IsWhole() && CopiesPixels(reader, layout);
+  if (!plan.region.IsWhole()) reader.SetColumns(plan.region.x, plan.region.width);
 }
 
 }  // namespace
 
-Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan) {
+Status PlanSize(const FileLayout& source, const SourceRegion& region, std::int32_t percent, ResizePlan& plan) {
   std::int32_t width = 0;
   std::int32_t height = 0;
-  if (!ScaledSize(percent, source.width, width) || !ScaledSize(percent, source.height, height))
+  if (!ScaledSize(percent, region.width, width) || !ScaledSize(percent, region.height, height))
     return Because(BMPRESIZE_CAUSE_SIDE_TOO_LARGE, percent);
   if (width < 1 || height < 1) width = height = 1;
   BmpLayout& layout = plan.destination;
@@ -84,8 +88,10 @@ Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan
 }
 
 Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
-  Status status = ReadHeaders(source, reader);
-  if (status.Ok()) status = PlanSize(reader.Layout(), options.percent, plan);
+  Status status = CheckOptions(options);
+  if (status.Ok()) status = ReadHeaders(source, reader);
+  if (status.Ok()) status = RegionFor(options, reader.Width(), reader.Height(), plan.region);
+  if (status.Ok()) status = PlanSize(reader.Layout(), plan.region, options.percent, plan);
   if (!status.Ok()) return status;
   PlanRows(reader, plan);
   return FitMemory(reader, options, plan);

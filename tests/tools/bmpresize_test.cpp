@@ -237,6 +237,21 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--json -p 50 " + in, "-p has no place"},
       {"--info -t 2 " + in, "-t has no place"},
       {"--info --sync " + in, "--sync has no place"},
+      {files + "50 --region", "--region needs X,Y,W,H"},
+      {"--region 1,2,3 " + files + "50", "--region needs X,Y,W,H, four whole numbers"},
+      {"--region 1,2,3,4,5 " + files + "50", "not \"1,2,3,4,5\""},
+      {"--region 0,0,0,1 " + files + "50", "not \"0,0,0,1\""},
+      {"--region=0,0,1,0 " + files + "50", "not \"0,0,1,0\""},
+      {"--region -1,0,1,1 " + files + "50", "not \"-1,0,1,1\""},
+      {"--region 0,,1,1 " + files + "50", "not \"0,,1,1\""},
+      {"--region ' 0,0,1,1' " + files + "50", "not \" 0,0,1,1\""},
+      {"--region 0,0,1,+1 " + files + "50", "not \"0,0,1,+1\""},
+      {"--region 0,0,1,2147483648 " + files + "50", "not \"0,0,1,2147483648\""},
+      {"--region 0,0,1,1 --region=0,0,1,1 " + files + "50", "--region is given twice"},
+      // Inside no picture of this size: the headers tell, and nothing is written.
+      {"--region 5,0,2,1 " + files + "50",
+       "--region 5,0,2,1 is not inside " + dir.File("in.bmp") + ", a picture of 6 x 4 pixels\n"},
+      {"--region=0,3,1,2 " + files + "50", "--region 0,3,1,2 is not inside"},
       {"- -o " + outDir + " -p 50", "standard input"},
       {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("b/x.bmp")) + " -o " + outDir + " -p 50",
        "would both be written to"},
@@ -398,6 +413,36 @@ TEST(BmpresizeTool, BatchMatchesSingleCalls) {
   const Outcome good = RunTool(dir, Quote(dir.File("a.bmp")) + " -o " + Quote(dir.File("batch")) + " -p 50");
   EXPECT_EQ(good.exit, 0);
   EXPECT_EQ(good.err.rfind("bmpresize: resized 1 file into ", 0), 0u) << good.err;
+}
+
+// --region resizes the rectangle alone, one file or a batch; in a batch a
+// picture the region is not inside fails on its own.
+TEST(BmpresizeTool, RegionResizesThatRectangle) {
+  TempDir dir;
+  ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("batch"))).c_str()), 0);
+  WriteSource(dir.File("in.bmp"));  // 6 x 4: (x * 40, y * 60, x * y * 7)
+  WriteSource(dir.File("small.bmp"), 2, 2);
+  BmpImage cut;
+  ASSERT_EQ(cut.SetSize(3, 2), 1);
+  for (std::int32_t y = 0; y < 2; ++y)
+    for (std::int32_t x = 0; x < 3; ++x)
+      cut.Row(y)[x] = {static_cast<std::uint8_t>((x + 2) * 40), static_cast<std::uint8_t>((y + 1) * 60),
+                       static_cast<std::uint8_t>((x + 2) * (y + 1) * 7), 0};
+  ASSERT_EQ(WriteBmpFile(cut, dir.File("expected.bmp").c_str()), 1);
+  const std::vector<std::uint8_t> expected = ReadFileBytes(dir.File("expected.bmp"));
+
+  const Outcome one =
+      RunTool(dir, "--region 2,1,3,2 " + Quote(dir.File("in.bmp")) + " " + Quote(dir.File("out.bmp")) + " 100");
+  EXPECT_EQ(one.exit, 0) << one.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("out.bmp")), expected);
+
+  const Outcome batch = RunTool(dir, "-q --region=2,1,3,2 " + Quote(dir.File("in.bmp")) + " " +
+                                         Quote(dir.File("small.bmp")) + " -o " + Quote(dir.File("batch")) + " -p 100");
+  EXPECT_EQ(batch.exit, 1);
+  EXPECT_EQ(batch.err, "bmpresize: " + dir.File("small.bmp") +
+                           ": the region asked for is not inside the picture, 2 x 2 pixels (--region)\n");
+  EXPECT_EQ(ReadFileBytes(dir.File("batch/in.bmp")), expected);
+  EXPECT_FALSE(FileExists(dir.File("batch/small.bmp")));
 }
 
 // On a terminal the progress line is drawn and cleared, and the summary
