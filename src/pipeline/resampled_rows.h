@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The source's rows resized, as the rows of bands: each band reads the source
 // through a reader of its own, at its rows' offsets, and resizes them with a
-// resampler of its own; every resampler reads the one set of column taps.
+// resampler of its own; every resampler reads the one set of column taps (or
+// of the area filter's column spans).
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,8 @@
 #include "bmpfile/bmp_reader.h"
 #include "pipeline/rows_in.h"
 #include "pipeline/source_end.h"
-#include "resample/row_resampler.h"
+#include "resample/chosen_filter.h"
+#include "resample/resampler.h"
 
 namespace bmpresize {
 
@@ -20,14 +22,14 @@ inline constexpr unsigned kMostBands = 64;
 
 class ResampledRows final : public RowsIn {
  public:
-  ResampledRows(BmpReader& reader, RowResampler& resampler) : reader_(reader), resampler_(resampler) {}
+  ResampledRows(BmpReader& reader, Resampler& resampler) : reader_(reader), resampler_(resampler) {}
   bool Run(Band& band, std::int32_t first, std::int32_t end) override;
   const Cause& ReadFailure() const override;
   const DataShortfall& Shortfall() const override { return reader_.Shortfall(); }
 
  private:
   BmpReader& reader_;
-  RowResampler& resampler_;
+  Resampler& resampler_;
 };
 
 // The row sources of the bands of one resize.
@@ -37,8 +39,8 @@ class ResampledBands {
   // had or memory for its resampler is short: the answer. The first band
   // resizes with resampler, and reads with reader where it runs alone (both
   // stand fresh).
-  unsigned Open(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
-                const ColumnTaps& columns, const ResampleSize& size);
+  unsigned Open(unsigned bands, const SourceEnd& source, BmpReader& reader, Resampler& resampler,
+                const ChosenFilter& filter);
   RowsIn* Band(unsigned b) { return &*rows_[b]; }
 
  private:
@@ -46,7 +48,7 @@ class ResampledBands {
   struct Reading {
     std::unique_ptr<ByteSource> bytes;
     BmpReader reader;
-    std::unique_ptr<RowResampler> resampler;
+    std::unique_ptr<Resampler> resampler;
   };
   static bool OpenReading(const SourceEnd& source, const BmpReader& model, std::unique_ptr<Reading>& reading);
 

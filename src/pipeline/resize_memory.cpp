@@ -4,8 +4,7 @@
 #include "bmpfile/bmp_headers.h"
 #include "pipeline/band.h"
 #include "pipeline/stored_rows.h"
-#include "resample/column_taps.h"
-#include "resample/row_resampler.h"
+#include "resample/chosen_filter.h"
 
 namespace bmpresize {
 
@@ -14,7 +13,7 @@ std::uint64_t ResizeMemory::For(unsigned bands) const {
   return shared + bands * (resampler + bandBuffer + reader) + reader;
 }
 
-ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination) {
+ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination, int filter) {
   const ResampleSize size{reader.Width(), reader.Height(), destination.width, destination.height,
                           destination.depth / 8};
   const std::uint64_t stride = RowStride(destination.width, destination.depth);
@@ -25,8 +24,8 @@ ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination) {
   if (CopiesPixels(reader, destination)) {
     memory.shared += CopyBlockBytes(destination);
   } else {
-    memory.shared += ColumnTaps::BytesFor(destination.width);
-    memory.resampler = RowResampler::BytesFor(size);
+    memory.shared += ChosenFilter::SharedBytes(size, filter);
+    memory.resampler = ChosenFilter::ResamplerBytes(size, filter);
   }
   memory.bandBuffer = BandBufferBytes(destination.height, static_cast<std::size_t>(stride));
   memory.reader = BmpReader::BuffersFor(reader.Layout());

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "pipeline/checked_options.h"
 #include "pipeline/resampled_rows.h"
 #include "pipeline/resize_memory.h"
 #include "pipeline/scaled_size.h"
@@ -43,7 +44,7 @@ Status ReadHeaders(SourceEnd& source, BmpReader& reader) {
 // MEMORY_LIMIT. The reader's rows start within what is left, and the bands
 // are as many as fit besides.
 Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
-  const ResizeMemory memory = MemoryFor(reader, plan.destination);
+  const ResizeMemory memory = MemoryFor(reader, plan.destination, plan.filter);
   const std::uint64_t limit = MemoryLimit(options);
   const unsigned wanted = BandsWanted(options, reader, plan.destination.height);
   const std::uint64_t needed = memory.For(wanted > 0 ? 1 : 0);
@@ -84,7 +85,10 @@ Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan
 }
 
 Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
-  Status status = ReadHeaders(source, reader);
+  Status status = CheckOptions(options);
+  if (!status.Ok()) return status;
+  plan.filter = options.filter;
+  status = ReadHeaders(source, reader);
   if (status.Ok()) status = PlanSize(reader.Layout(), options.percent, plan);
   if (!status.Ok()) return status;
   PlanRows(reader, plan);

@@ -30,8 +30,9 @@ struct ResizePlan {
   std::uint64_t fileSize = 0;  // bytes of the destination file; 0 before its size is known
   PixelArray pixels;           // where the destination's rows lie
   ResampleSize size{};
-  bool copies = false;  // the stored rows handed through (StoredRows)
-  unsigned bands = 0;   // bands at offsets the options and the memory allow; 0: rows in order
+  int filter = BMPRESIZE_FILTER_POINT;  // options.filter, checked
+  bool copies = false;                  // the stored rows handed through (StoredRows)
+  unsigned bands = 0;                   // bands at offsets the options and the memory allow; 0: rows in order
 };
 
 // The sizes: SIDE_TOO_LARGE beyond 32 bits, FILE_TOO_LARGE beyond 4 GiB,
