@@ -79,23 +79,32 @@ struct Seen {
   bool jobs = false;
   bool threads = false;
   bool memoryLimit = false;
+  bool filter = false;
 };
 
 bool IsMemoryLimit(const std::string& arg) {
   return arg == kMemoryLimit || arg.rfind(std::string(kMemoryLimit) + "=", 0) == 0;
 }
 
-// --memory-limit and its value: after '=' or in the next argument, which i
-// then moves past.
-bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
-                     std::string& problem) {
+// The value of the long option name at args[i]: after '=' or in the next
+// argument, which i then moves past. False when there is none.
+bool LongValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, std::string& value) {
   const std::string& arg = args[i];
-  std::string value;
-  if (arg.size() > sizeof kMemoryLimit - 1) {
-    value = arg.substr(sizeof kMemoryLimit);
+  if (arg.size() > name.size()) {
+    value = arg.substr(name.size() + 1);
   } else if (i + 1 < args.size()) {
     value = args[++i];
   } else {
+    return false;
+  }
+  return true;
+}
+
+// --memory-limit and its value.
+bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+                     std::string& problem) {
+  std::string value;
+  if (!LongValue(args, i, kMemoryLimit, value)) {
     problem = "option --memory-limit needs a SIZE";
     return false;
   }
@@ -109,6 +118,31 @@ bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, Comma
       "option --memory-limit needs a SIZE in bytes, a whole number with K, M or G after it or nothing "
       "(512M, 2G), not \"" +
       value + "\"";
+  return false;
+}
+
+constexpr char kFilter[] = "--filter";
+
+bool IsFilter(const std::string& arg) { return arg == kFilter || arg.rfind(std::string(kFilter) + "=", 0) == 0; }
+
+// --filter and its name: point or area.
+bool TakeFilter(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+                std::string& problem) {
+  std::string value;
+  if (!LongValue(args, i, kFilter, value)) {
+    problem = "option --filter needs point or area";
+    return false;
+  }
+  if (seen.filter) {
+    problem = "option --filter is given twice";
+    return false;
+  }
+  seen.filter = true;
+  if (value == "point" || value == "area") {
+    line.filter = value == "point" ? BMPRESIZE_FILTER_POINT : BMPRESIZE_FILTER_AREA;
+    return true;
+  }
+  problem = "option --filter needs point or area, not \"" + value + "\"";
   return false;
 }
 
@@ -247,6 +281,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       optionsEnded = true;
     } else if (IsMemoryLimit(arg)) {
       if (!TakeMemoryLimit(args, i, line, seen, problem)) return false;
+    } else if (IsFilter(arg)) {
+      if (!TakeFilter(args, i, line, seen, problem)) return false;
     } else if (!TakeFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
       return false;
     }

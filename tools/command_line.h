@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The tool's command line, as its help text gives it:
-//   bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE DESTINATION PERCENT
-//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] [--filter point|area]
+//             SOURCE DESTINATION PERCENT
+//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] [--filter point|area]
+//             SOURCE... -o DIRECTORY -p PERCENT
 //   bmpresize --help | --version
 // and what the help leaves out: -h for --help, --quiet for -q, an option's
-// value in the same argument (-j4, -p50, --memory-limit=1G), and -- before
-// arguments that start with '-' but are names. A negative PERCENT ("-5") is no option.
+// value in the same argument (-j4, -p50, --memory-limit=1G, --filter=area),
+// and -- before arguments that start with '-' but are names. A negative
+// PERCENT ("-5") is no option.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +28,7 @@ struct CommandLine {
   bool strict = false;           // a source cut short fails instead of being warned about
   bool sync = false;             // each new file reaches stable storage before it replaces the old one
   std::int64_t memoryLimit = 0;  // bytes for all the resizes at once; 0: the library's default
+  std::int16_t filter = 0;       // BMPRESIZE_FILTER_POINT or BMPRESIZE_FILTER_AREA (--filter point|area)
 };
 
 // Parses the arguments after the program's name. On a usage error the answer

@@ -36,8 +36,10 @@ constexpr int kExitUsage = 2;
 
 const char kHelp[] =
     "usage: bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n"
+    "                 [--filter point|area]\n"
     "                 SOURCE DESTINATION PERCENT\n"
     "       bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n"
+    "                 [--filter point|area]\n"
     "                 SOURCE... -o DIRECTORY -p PERCENT\n"
     "       bmpresize --help | --version\n"
     "\n"
@@ -72,6 +74,11 @@ const char kHelp[] =
     "                resized at once (default 256M); SIZE in bytes, or with K, M\n"
     "                or G after it (powers of 1024); a picture that needs more\n"
     "                fails, and fewer threads are used where all would not fit\n"
+    "  --filter point|area\n"
+    "                how pixels are made: point (the default) blends the four\n"
+    "                source pixels around each point; area averages every source\n"
+    "                pixel a destination pixel covers, so small thumbnails keep\n"
+    "                fine patterns without moire\n"
     "  -h, --help    show this text\n"
     "  --version     show the version\n"
     "\n"

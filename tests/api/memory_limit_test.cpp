@@ -79,11 +79,14 @@ struct Measured {
   std::int64_t peak = 0;  // bytes the library held at most
 };
 
-// Resizes source to 400 % into memory of the caller's (not counted).
-Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit) {
+// Resizes source to percent (400 % unless said) into memory of the caller's
+// (not counted).
+Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit,
+                std::int32_t percent = 400, int filter = BMPRESIZE_FILTER_POINT) {
   bmpresize_options options;
   bmpresize_options_init(&options);
-  options.percent = 400;
+  options.percent = percent;
+  options.filter = static_cast<std::int16_t>(filter);
   options.threads = threads;
   options.memory_limit = limit;
   Measured run;
@@ -193,20 +196,24 @@ TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
     const char* what;
     std::vector<std::uint8_t> source;
     std::int32_t threads;
+    std::int32_t percent;
+    int filter;
   } cases[] = {
-      {"wide rows", WideHeader(), 1},
-      {"wide rows, four threads wanted", WideHeader(), 4},
-      {"a small picture", BmpBytes().Headers(5, 3, 24, 54).Zeros(48).data(), 1},
+      {"wide rows", WideHeader(), 1, 400, BMPRESIZE_FILTER_POINT},
+      {"wide rows, four threads wanted", WideHeader(), 4, 400, BMPRESIZE_FILTER_POINT},
+      {"a small picture", BmpBytes().Headers(5, 3, 24, 54).Zeros(48).data(), 1, 400, BMPRESIZE_FILTER_POINT},
+      {"wide rows averaged", WideHeader(), 1, 400, BMPRESIZE_FILTER_AREA},
+      {"wide rows averaged to 10 %, four threads wanted", WideHeader(), 4, 10, BMPRESIZE_FILTER_AREA},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Measured refused = Resize(c.source, c.threads, 1);
+    const Measured refused = Resize(c.source, c.threads, 1, c.percent, c.filter);
     ASSERT_EQ(refused.result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
     const std::int64_t needed = refused.result.value;
-    const Measured exact = Resize(c.source, c.threads, needed);
+    const Measured exact = Resize(c.source, c.threads, needed, c.percent, c.filter);
     EXPECT_EQ(exact.result.code, BMPRESIZE_OK) << Describe(exact.result);
     EXPECT_LE(exact.peak, needed);
-    EXPECT_EQ(Resize(c.source, c.threads, needed - 1).result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    EXPECT_EQ(Resize(c.source, c.threads, needed - 1, c.percent, c.filter).result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
   }
 }
 

@@ -48,6 +48,15 @@ def _cancel(value):
     return ctypes.pointer(value._flag)
 
 
+def _filter(value):
+    filters = {"point": 0, "area": 1}  # BMPRESIZE_FILTER_POINT, BMPRESIZE_FILTER_AREA
+    if not isinstance(value, str):
+        raise TypeError(f"filter must be 'point' or 'area', not {type(value).__name__}")
+    if value not in filters:
+        raise ValueError(f"filter must be 'point' or 'area', not {value!r}")
+    return filters[value]
+
+
 percent = _whole("percent", INT32_MIN, INT32_MAX)
 max_bytes = _whole("max_bytes", 0, INT64_MAX)
 
@@ -58,6 +67,7 @@ OPTIONS = {
     "threads": ("threads", _whole("threads", 0, INT32_MAX)),
     "cancel": ("cancel", _cancel),
     "memory_limit": ("memory_limit", _whole("memory_limit", 0, INT64_MAX)),
+    "filter": ("filter", _filter),
 }
 
 

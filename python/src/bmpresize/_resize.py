@@ -54,7 +54,9 @@ def resize_file(source, destination, percent, **options):
     resize may use (default 0: every core; 1 keeps it on the calling thread);
     memory_limit=N caps the bytes the library may take for the resize
     (default 0: 256 MiB), beyond which it is a TooLargeError (cause
-    MEMORY_LIMIT) before anything is written.
+    MEMORY_LIMIT) before anything is written; filter="area" makes each pixel
+    the exact average of the source pixels it covers (default "point": the
+    bilinear sampler), for thumbnails without moire.
 
     A resize still running on another thread when the interpreter exits is
     cancelled (DestinationError, cause CANCELLED), and the exit waits a few
