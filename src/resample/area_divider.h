@@ -26,6 +26,7 @@ class AreaDivider {
   }
   // Whether it multiplies rather than divides.
   bool Multiplies() const { return magic_ != 0; }
+  std::uint64_t Size() const { return size_; }
   std::uint64_t Magic() const { return magic_; }
   static constexpr int kShift = 55;
 

@@ -7,6 +7,6 @@
 
 namespace bmpresize {
 
-const AreaKernels* Sse2AreaKernels();
+const AreaKernels* Avx2AreaKernels();
 
 }  // namespace bmpresize

@@ -168,6 +168,30 @@ TEST(AreaKernels, EveryKernelGivesTheScalarBytes) {
   }
 }
 
+// The widest row the instruction-set versions sum in 32 bits, 2^22 pixels,
+// into three columns of some 1.4 million pixels each: their bytes are the
+// scalar ones, all at 255 and at random.
+TEST(AreaKernels, WidestFastRowGivesTheScalarBytes) {
+  const std::int32_t sourceWidth = 1 << 22;
+  std::vector<PixelBGRA> source(static_cast<std::size_t>(sourceWidth), PixelBGRA{255, 255, 255, 255});
+  const AreaColumns columns(sourceWidth, 3);
+  const AreaDivider divider(sourceWidth);
+  std::mt19937 rng(4);
+  for (const bool random : {false, true}) {
+    if (random) {
+      for (auto& p : source) p = {EdgyByte(rng), EdgyByte(rng), EdgyByte(rng), EdgyByte(rng)};
+    }
+    std::vector<std::uint8_t> expected(12 + kRowBlendSlack), actual(12 + kRowBlendSlack);
+    ScalarAreaKernels().averageColumns(source.data(), columns.Data(), 3, 4, 3, divider, expected.data());
+    if (!random)
+      EXPECT_EQ(std::vector<std::uint8_t>(expected.begin(), expected.begin() + 12), std::vector<std::uint8_t>(12, 255));
+    for (const AreaKernels* kernels : Kernels()) {
+      kernels->averageColumns(source.data(), columns.Data(), 3, 4, 3, divider, actual.data());
+      EXPECT_EQ(0, std::memcmp(expected.data(), actual.data(), 12)) << kernels->name;
+    }
+  }
+}
+
 // The average of every sum an axis can give, by multiplication or division,
 // is the plain quotient: at both ends of each range and where the quotient
 // steps, for sides up to the longest.
