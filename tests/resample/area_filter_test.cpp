@@ -183,8 +183,9 @@ TEST(AreaKernels, WidestFastRowGivesTheScalarBytes) {
     }
     std::vector<std::uint8_t> expected(12 + kRowBlendSlack), actual(12 + kRowBlendSlack);
     ScalarAreaKernels().averageColumns(source.data(), columns.Data(), 3, 4, 3, divider, expected.data());
-    if (!random)
+    if (!random) {
       EXPECT_EQ(std::vector<std::uint8_t>(expected.begin(), expected.begin() + 12), std::vector<std::uint8_t>(12, 255));
+    }
     for (const AreaKernels* kernels : Kernels()) {
       kernels->averageColumns(source.data(), columns.Data(), 3, 4, 3, divider, actual.data());
       EXPECT_EQ(0, std::memcmp(expected.data(), actual.data(), 12)) << kernels->name;
