@@ -17,6 +17,7 @@
 #include "resample/area_resampler.h"
 #include "resample/area_weights.h"
 #include "resample/row_blend.h"
+#include "support/collecting_row_sink.h"
 
 using namespace bmpresize;
 
@@ -31,19 +32,6 @@ std::uint8_t EdgyByte(std::mt19937& rng) {
   const std::uint32_t r = rng();
   return r % 4 == 0 ? 0 : r % 4 == 1 ? 255 : static_cast<std::uint8_t>(r >> 8);
 }
-
-class CollectingSink : public RowSink {
- public:
-  explicit CollectingSink(std::size_t rowBytes) : rowBytes_(rowBytes) {}
-  bool WriteRow(const std::uint8_t* data) override {
-    rows.emplace_back(data, data + rowBytes_);
-    return true;
-  }
-  std::vector<std::vector<std::uint8_t>> rows;  // bottom row first
-
- private:
-  std::size_t rowBytes_;
-};
 
 void FillRandomly(BmpImage& image, std::int32_t width, std::int32_t height, std::mt19937& rng) {
   ASSERT_EQ(image.SetSize(width, height), 1);
