@@ -37,9 +37,9 @@ constexpr int kExitUsage = 2;
 
 const char kHelp[] =
     "usage: bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n"
-    "                 [--region X,Y,W,H] SOURCE DESTINATION PERCENT\n"
+    "                 [--region X,Y,W,H] [--filter point|area] SOURCE DESTINATION PERCENT\n"
     "       bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n"
-    "                 [--region X,Y,W,H] SOURCE... -o DIRECTORY -p PERCENT\n"
+    "                 [--region X,Y,W,H] [--filter point|area] SOURCE... -o DIRECTORY -p PERCENT\n"
     "       bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...\n"
     "       bmpresize --help | --version\n"
     "\n"
@@ -85,6 +85,11 @@ const char kHelp[] =
     "                X, row Y of the source (from its top-left corner, from 0);\n"
     "                PERCENT applies to W and H; a region not inside the\n"
     "                picture is a usage error, and in a batch fails that file\n"
+    "  --filter point|area\n"
+    "                how pixels are made: point (the default) blends the four\n"
+    "                source pixels around each point; area averages every source\n"
+    "                pixel a destination pixel covers, so small thumbnails keep\n"
+    "                fine patterns without moire\n"
     "  -h, --help    show this text\n"
     "  --version     show the version\n"
     "\n"

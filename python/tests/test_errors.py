@@ -153,9 +153,11 @@ def test_any_buffer_is_a_source(data):
     (lambda: bmpresize.resize_bytes(PICTURE, 50, max_bytes="954"), TypeError),
     (lambda: bmpresize.resize_file("in.bmp", "out.bmp", 50, max_bytes=954), TypeError),
     (lambda: bmpresize.resize_bytes(PICTURE, 50, memory_limit=-1), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, filter="box"), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, filter=1), TypeError),
 ], ids=["float percent", "percent beyond 32 bits", "negative threads", "cancel not a flag", "unknown option",
         "a path given as data", "null byte in a path", "negative max_bytes", "max_bytes not a number",
-        "max_bytes of a file", "negative memory limit"])
+        "max_bytes of a file", "negative memory limit", "unknown filter", "filter not a name"])
 def test_wrong_argument(call, error):
     with pytest.raises(error):
         call()

@@ -17,10 +17,17 @@ Status CheckRegion(const bmpresize_options& options) {
   return {};
 }
 
+Status CheckFilter(const bmpresize_options& options) {
+  if (options.filter != BMPRESIZE_FILTER_POINT && options.filter != BMPRESIZE_FILTER_AREA)
+    return Because(BMPRESIZE_CAUSE_OPTION, options.filter);
+  return {};
+}
+
 }  // namespace
 
 Status CheckOptions(const bmpresize_options& options) {
   Status status = CheckRegion(options);
+  if (status.Ok()) status = CheckFilter(options);
   return status;
 }
 

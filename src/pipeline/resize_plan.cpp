@@ -89,6 +89,7 @@ Status PlanSize(const FileLayout& source, const SourceRegion& region, std::int32
 
 Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
   Status status = CheckOptions(options);
+  plan.filter = options.filter;
   if (status.Ok()) status = ReadHeaders(source, reader);
   if (status.Ok()) status = RegionFor(options, reader.Width(), reader.Height(), plan.region);
   if (status.Ok()) status = PlanSize(reader.Layout(), plan.region, options.percent, plan);
