@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "bmpfile/bmp_reader.h"
+#include "bmpfile/depth_encoder.h"
 #include "pipeline/rows_in.h"
 #include "pipeline/source_end.h"
 #include "resample/row_resampler.h"
@@ -20,7 +21,9 @@ inline constexpr unsigned kMostBands = 64;
 
 class ResampledRows final : public RowsIn {
  public:
-  ResampledRows(BmpReader& reader, RowResampler& resampler) : reader_(reader), resampler_(resampler) {}
+  // Rows go out through encoder where it is not null.
+  ResampledRows(BmpReader& reader, RowResampler& resampler, const DepthEncoder* encoder)
+      : reader_(reader), resampler_(resampler), encoder_(encoder) {}
   bool Run(Band& band, std::int32_t first, std::int32_t end) override;
   const Cause& ReadFailure() const override;
   const DataShortfall& Shortfall() const override { return reader_.Shortfall(); }
@@ -28,6 +31,7 @@ class ResampledRows final : public RowsIn {
  private:
   BmpReader& reader_;
   RowResampler& resampler_;
+  const DepthEncoder* encoder_;
 };
 
 // The row sources of the bands of one resize.
@@ -36,9 +40,9 @@ class ResampledBands {
   // Up to bands of them, fewer where a second way into the source cannot be
   // had or memory for its resampler is short: the answer. The first band
   // resizes with resampler, and reads with reader where it runs alone (both
-  // stand fresh).
+  // stand fresh). Every band's rows go out through encoder where it is not null.
   unsigned Open(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
-                const ColumnTaps& columns, const ResampleSize& size);
+                const ColumnTaps& columns, const ResampleSize& size, const DepthEncoder* encoder);
   RowsIn* Band(unsigned b) { return &*rows_[b]; }
 
  private:

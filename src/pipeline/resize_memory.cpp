@@ -14,9 +14,8 @@ std::uint64_t ResizeMemory::For(unsigned bands) const {
   return shared + bands * (resampler + bandBuffer + reader) + reader;
 }
 
-ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination) {
-  const ResampleSize size{reader.Width(), reader.Height(), destination.width, destination.height,
-                          destination.depth / 8};
+ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination, const ResampleSize& size,
+                       std::uint64_t lookupBytes) {
   const std::uint64_t stride = RowStride(destination.width, destination.depth);
   ResizeMemory memory;
   memory.shared = stride + kFixedResizeBytes;
@@ -27,6 +26,7 @@ ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination) {
   } else {
     memory.shared += ColumnTaps::BytesFor(destination.width);
     memory.resampler = RowResampler::BytesFor(size);
+    memory.shared += lookupBytes;
   }
   memory.bandBuffer = BandBufferBytes(destination.height, static_cast<std::size_t>(stride));
   memory.reader = BmpReader::BuffersFor(reader.Layout());

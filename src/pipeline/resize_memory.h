@@ -14,6 +14,7 @@
 #include "bmpfile/bmp_writer.h"
 #include "bmpfile/file_layout.h"
 #include "bmpresize.h"
+#include "resample/row_resampler.h"
 
 namespace bmpresize {
 
@@ -25,7 +26,7 @@ inline constexpr std::uint64_t kDefaultMemoryLimit = BMPRESIZE_DEFAULT_MEMORY_LI
 inline constexpr std::uint64_t kFixedResizeBytes = std::uint64_t{64} << 10;
 
 struct ResizeMemory {
-  std::uint64_t shared = 0;      // the column taps, the writer's row, a copy's block, the fixed part
+  std::uint64_t shared = 0;      // the column taps, the writer's row, a copy's block, a colour lookup, the fixed part
   std::uint64_t resampler = 0;   // a band's rows: the source row, two blended rows, the row made
   std::uint64_t bandBuffer = 0;  // a band's rows held before they are written
   std::uint64_t reader = 0;      // a reader's row buffers
@@ -35,8 +36,11 @@ struct ResizeMemory {
   std::uint64_t For(unsigned bands) const;
 };
 
-// The memory of the resize of reader's picture (headers read) into destination.
-ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination);
+// The memory of the resize of reader's picture (headers read) into
+// destination, rows resized at size, with a nearest-entry lookup of
+// lookupBytes (0 where rows take none).
+ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination, const ResampleSize& size,
+                       std::uint64_t lookupBytes);
 
 // The options' limit in bytes: the default for 0 or less.
 std::uint64_t MemoryLimit(const bmpresize_options& options);

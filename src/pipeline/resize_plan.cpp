@@ -4,6 +4,11 @@
 #include <algorithm>
 #include <limits>
 
+#include "bmpfile/depth_encoder.h"
+#include "image/colour_tables.h"
+#include "image/depth.h"
+#include "image/nearest_colour.h"
+#include "pipeline/checked_options.h"
 #include "pipeline/resampled_rows.h"
 #include "pipeline/resize_memory.h"
 #include "pipeline/scaled_size.h"
@@ -43,7 +48,7 @@ Status ReadHeaders(SourceEnd& source, BmpReader& reader) {
 // MEMORY_LIMIT. The reader's rows start within what is left, and the bands
 // are as many as fit besides.
 Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
-  const ResizeMemory memory = MemoryFor(reader, plan.destination);
+  const ResizeMemory memory = MemoryFor(reader, plan.destination, plan.size, plan.lookupBytes);
   const std::uint64_t limit = MemoryLimit(options);
   const unsigned wanted = BandsWanted(options, reader, plan.destination.height);
   const std::uint64_t needed = memory.For(wanted > 0 ? 1 : 0);
@@ -54,19 +59,47 @@ Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan
   return {};
 }
 
+// The depth written: the options', else 8 bits for greys, else 24, or 32
+// for a 32-bit source.
+std::int32_t DestinationDepth(const FileLayout& source, const bmpresize_options& options) {
+  if (options.depth != 0) return options.depth;
+  if ((options.flags & BMPRESIZE_GREY) != 0) return 8;
+  return source.depth == 32 ? 32 : 24;
+}
+
+// Rows are resized with alpha only where a 32-bit source is written at 32
+// bits; every other depth takes blue, green and red.
+int ResampledChannels(std::int32_t sourceDepth, std::int32_t depth) { return sourceDepth == 32 && depth == 32 ? 4 : 3; }
+
+// The colour table, and the bytes of its nearest-entry lookup where rows are
+// encoded into it.
+void PlanTable(const bmpresize_options& options, ResizePlan& plan) {
+  const std::int32_t depth = plan.destination.depth;
+  if (!IsPalettedDepth(depth)) return;
+  if ((options.flags & BMPRESIZE_GREY) != 0) {
+    FillGreyTable(depth, plan.table);
+  } else {
+    FillStandardTable(depth, plan.table);
+  }
+  if (plan.encodes) plan.lookupBytes = NearestColour::BytesFor(plan.table.data(), PaletteSizeForDepth(depth));
+}
+
 void PlanRows(const BmpReader& reader, ResizePlan& plan) {
   const BmpLayout& layout = plan.destination;
   plan.pixels.dataOffset = plan.headers.file.bfOffBits;
   plan.pixels.stride = static_cast<std::size_t>(RowStride(layout.width, layout.depth));
   plan.pixels.rowBytes = static_cast<std::size_t>(RowDataSize(layout.width, layout.depth));
   plan.pixels.height = layout.height;
-  plan.size = {reader.Width(), reader.Height(), layout.width, layout.height, layout.depth / 8};
+  plan.size = {reader.Width(), reader.Height(), layout.width, layout.height,
+               ResampledChannels(reader.Layout().depth, layout.depth)};
   plan.copies = CopiesPixels(reader, layout);
+  plan.encodes = !plan.copies && NeedsEncoding(layout.depth, plan.size.channels);
 }
 
 }  // namespace
 
-Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan) {
+Status PlanSize(const FileLayout& source, const bmpresize_options& options, ResizePlan& plan) {
+  const std::int32_t percent = options.percent;
   std::int32_t width = 0;
   std::int32_t height = 0;
   if (!ScaledSize(percent, source.width, width) || !ScaledSize(percent, source.height, height))
@@ -75,7 +108,7 @@ Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan
   BmpLayout& layout = plan.destination;
   layout.width = width;
   layout.height = height;
-  layout.depth = source.depth == 32 ? 32 : 24;
+  layout.depth = DestinationDepth(source, options);
   plan.headers = HeadersFor(layout);
   if (!plan.headers.fits) return Because(BMPRESIZE_CAUSE_FILE_TOO_LARGE, width, height);
   if (width > kMaxDestinationRowPixels) return Because(BMPRESIZE_CAUSE_ROW_TOO_WIDE, width, kMaxDestinationRowPixels);
@@ -84,10 +117,12 @@ Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan
 }
 
 Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
-  Status status = ReadHeaders(source, reader);
-  if (status.Ok()) status = PlanSize(reader.Layout(), options.percent, plan);
+  Status status = CheckOptions(options);
+  if (status.Ok()) status = ReadHeaders(source, reader);
+  if (status.Ok()) status = PlanSize(reader.Layout(), options, plan);
   if (!status.Ok()) return status;
   PlanRows(reader, plan);
+  PlanTable(options, plan);
   return FitMemory(reader, options, plan);
 }
 

@@ -56,6 +56,8 @@ class RowResampler {
   // Reads columns, which several resamplers may share and which outlives them.
   RowResampler(const ResampleSize& size, const ColumnTaps& columns, const RowBlendKernels& kernels = BestRowBlend());
   bool Ready() const { return ready_; }
+  // The destination's width, in pixels.
+  std::int32_t Width() const { return size_.width; }
 
   // The bytes one resampler of size takes besides the column taps: the
   // source row, two blended rows and the row it makes.
