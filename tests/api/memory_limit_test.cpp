@@ -80,10 +80,12 @@ struct Measured {
 };
 
 // Resizes source to 400 % into memory of the caller's (not counted).
-Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit) {
+Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit,
+                std::int16_t depth = 0) {
   bmpresize_options options;
   bmpresize_options_init(&options);
   options.percent = 400;
+  options.depth = depth;
   options.threads = threads;
   options.memory_limit = limit;
   Measured run;
