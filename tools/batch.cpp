@@ -179,6 +179,8 @@ bmpresize_options OptionsFor(const CommandLine& line) {
   options.strict = line.strict;
   options.sync = line.sync;
   options.memory_limit = line.memoryLimit;
+  options.depth = line.depth;
+  if (line.grey) options.flags |= BMPRESIZE_GREY;
   return options;
 }
 

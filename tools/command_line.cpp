@@ -79,23 +79,33 @@ struct Seen {
   bool jobs = false;
   bool threads = false;
   bool memoryLimit = false;
+  bool depth = false;
 };
 
 bool IsMemoryLimit(const std::string& arg) {
   return arg == kMemoryLimit || arg.rfind(std::string(kMemoryLimit) + "=", 0) == 0;
 }
 
-// --memory-limit and its value: after '=' or in the next argument, which i
-// then moves past.
-bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
-                     std::string& problem) {
+// The value of the long option name at args[i]: after '=' or in the next
+// argument, which i then moves past; false when there is none.
+bool LongOptionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+                     std::string& value) {
   const std::string& arg = args[i];
-  std::string value;
-  if (arg.size() > sizeof kMemoryLimit - 1) {
-    value = arg.substr(sizeof kMemoryLimit);
+  if (arg.size() > name.size()) {
+    value = arg.substr(name.size() + 1);
   } else if (i + 1 < args.size()) {
     value = args[++i];
   } else {
+    return false;
+  }
+  return true;
+}
+
+// --memory-limit and its value.
+bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+                     std::string& problem) {
+  std::string value;
+  if (!LongOptionValue(args, i, kMemoryLimit, value)) {
     problem = "option --memory-limit needs a SIZE";
     return false;
   }
@@ -112,12 +122,41 @@ bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, Comma
   return false;
 }
 
+constexpr char kDepth[] = "--depth";
+
+bool IsDepth(const std::string& arg) { return arg == kDepth || arg.rfind(std::string(kDepth) + "=", 0) == 0; }
+
+// --depth and its value: 1, 4, 8, 16, 24 or 32.
+bool TakeDepth(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+               std::string& problem) {
+  std::string value;
+  if (!LongOptionValue(args, i, kDepth, value)) {
+    problem = "option --depth needs a number of bits";
+    return false;
+  }
+  if (seen.depth) {
+    problem = "option --depth is given twice";
+    return false;
+  }
+  seen.depth = true;
+  for (const int depth : {1, 4, 8, 16, 24, 32}) {
+    if (value == std::to_string(depth)) {
+      line.depth = static_cast<std::int16_t>(depth);
+      return true;
+    }
+  }
+  problem = "option --depth needs 1, 4, 8, 16, 24 or 32 bits, not \"" + value + "\"";
+  return false;
+}
+
 // A flag without a value (-q, --strict, --sync); false for any other.
 bool TakeFlag(const std::string& arg, CommandLine& line) {
   if (arg == "-q" || arg == "--quiet") {
     line.quiet = true;
   } else if (arg == "--strict" || arg == "--sync") {
     (arg == "--strict" ? line.strict : line.sync) = true;
+  } else if (arg == "--grey") {
+    line.grey = true;
   } else {
     return false;
   }
@@ -247,9 +286,15 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       optionsEnded = true;
     } else if (IsMemoryLimit(arg)) {
       if (!TakeMemoryLimit(args, i, line, seen, problem)) return false;
+    } else if (IsDepth(arg)) {
+      if (!TakeDepth(args, i, line, seen, problem)) return false;
     } else if (!TakeFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
       return false;
     }
+  }
+  if (line.grey && line.depth > 8) {
+    problem = "--grey writes 1, 4 or 8 bits, not --depth " + std::to_string(line.depth);
+    return false;
   }
   return seen.directory ? FinishBatch(positional, seen, line, problem) : FinishSingle(positional, seen, line, problem);
 }

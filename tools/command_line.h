@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The tool's command line, as its help text gives it:
-//   bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE DESTINATION PERCENT
-//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] [--depth N] [--grey]
+//             SOURCE DESTINATION PERCENT
+//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] [--depth N] [--grey]
+//             SOURCE... -o DIRECTORY -p PERCENT
 //   bmpresize --help | --version
 // and what the help leaves out: -h for --help, --quiet for -q, an option's
-// value in the same argument (-j4, -p50, --memory-limit=1G), and -- before
+// value in the same argument (-j4, -p50, --memory-limit=1G, --depth=8), and -- before
 // arguments that start with '-' but are names. A negative PERCENT ("-5") is no option.
 #pragma once
 
@@ -25,6 +27,8 @@ struct CommandLine {
   bool strict = false;           // a source cut short fails instead of being warned about
   bool sync = false;             // each new file reaches stable storage before it replaces the old one
   std::int64_t memoryLimit = 0;  // bytes for all the resizes at once; 0: the library's default
+  std::int16_t depth = 0;        // bits per pixel written (--depth); 0: the library's default
+  bool grey = false;             // grey levels at 1, 4 or 8 bits (--grey)
 };
 
 // Parses the arguments after the program's name. On a usage error the answer

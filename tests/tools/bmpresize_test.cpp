@@ -227,6 +227,12 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--memory-limit 8589934592G " + files + "50", "not \"8589934592G\""},  // 2^63 bytes
       {"--memory-limit 1M --memory-limit=2M " + files + "50", "--memory-limit is given twice"},
       {"--memory-limitx 1M " + files + "50", "unknown option '--memory-limitx'"},
+      {files + "50 --depth", "--depth needs a number of bits"},
+      {"--depth 2 " + files + "50", "--depth needs 1, 4, 8, 16, 24 or 32 bits, not \"2\""},
+      {"--depth=08 " + files + "50", "not \"08\""},
+      {"--depth= " + files + "50", "not \"\""},
+      {"--depth 8 --depth=8 " + files + "50", "--depth is given twice"},
+      {"--grey --depth 24 " + files + "50", "--grey writes 1, 4 or 8 bits, not --depth 24"},
       {"- -o " + outDir + " -p 50", "standard input"},
       {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("b/x.bmp")) + " -o " + outDir + " -p 50",
        "would both be written to"},
@@ -388,6 +394,42 @@ TEST(BmpresizeTool, BatchMatchesSingleCalls) {
   const Outcome good = RunTool(dir, Quote(dir.File("a.bmp")) + " -o " + Quote(dir.File("batch")) + " -p 50");
   EXPECT_EQ(good.exit, 0);
   EXPECT_EQ(good.err.rfind("bmpresize: resized 1 file into ", 0), 0u) << good.err;
+}
+
+// --depth and --grey reach every file of a batch as they reach one file.
+TEST(BmpresizeTool, DepthAndGreyReachEveryFile) {
+  TempDir dir;
+  const char* const names[] = {"a.bmp", "b.bmp"};
+  WriteSource(dir.File("a.bmp"), 13, 7, 24);
+  WriteSource(dir.File("b.bmp"), 5, 9, 32);
+  const struct {
+    const char* options;
+    int bits;
+    int entry1;  // the blue of table entry 1; -1: no table
+  } cases[] = {
+      {"--depth 4", 4, 0},    {"--grey", 8, 1},       {"--depth=1 --grey", 1, 255},
+      {"--depth 16", 16, -1}, {"--depth 32", 32, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    ASSERT_EQ(std::system(("rm -rf " + Quote(dir.File("batch")) + " && mkdir " + Quote(dir.File("batch"))).c_str()), 0);
+    ASSERT_EQ(RunTool(dir, std::string(c.options) + " -q -o " + Quote(dir.File("batch")) + " -p 50 " +
+                               Quote(dir.File("a.bmp")) + " " + Quote(dir.File("b.bmp")))
+                  .exit,
+              0);
+    for (const char* name : names) {
+      const std::string single = dir.File(std::string("one-") + name);
+      ASSERT_EQ(RunTool(dir, std::string(c.options) + " " + Quote(dir.File(name)) + " " + Quote(single) + " 50").exit,
+                0);
+      const auto bytes = ReadFileBytes(single);
+      ASSERT_GT(bytes.size(), 62u);
+      EXPECT_EQ(bytes[28], c.bits);
+      if (c.entry1 >= 0) {
+        EXPECT_EQ(bytes[58], c.entry1);
+      }
+      EXPECT_EQ(ReadFileBytes(dir.File(std::string("batch/") + name)), bytes);
+    }
+  }
 }
 
 // On a terminal the progress line is drawn and cleared, and the summary
