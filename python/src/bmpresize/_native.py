@@ -76,6 +76,9 @@ class Options(ctypes.Structure):
     ]
 
 
+# The bits of Options.flags.
+GREY = 4
+
 _OPTIONS = ctypes.POINTER(Options)
 _RESULT = ctypes.POINTER(Result)
 _SIGNATURES = {

@@ -48,6 +48,10 @@ def _cancel(value):
     return ctypes.pointer(value._flag)
 
 
+def _grey(value):
+    return _native.GREY if value else 0
+
+
 percent = _whole("percent", INT32_MIN, INT32_MAX)
 max_bytes = _whole("max_bytes", 0, INT64_MAX)
 
@@ -58,6 +62,9 @@ OPTIONS = {
     "threads": ("threads", _whole("threads", 0, INT32_MAX)),
     "cancel": ("cancel", _cancel),
     "memory_limit": ("memory_limit", _whole("memory_limit", 0, INT64_MAX)),
+    # 1, 4, 8, 16, 24 or 32; the library refuses any other (cause OPTION)
+    "depth": ("depth", _whole("depth", -(2**15), 2**15 - 1)),
+    "grey": ("flags", _grey),
 }
 
 
@@ -69,7 +76,8 @@ def make(function, percent_value, keywords):
         if keyword not in OPTIONS:
             raise TypeError(f"{function}() got an unexpected keyword argument '{keyword}'")
         field, check = OPTIONS[keyword]
-        fields[field] = check(value)
+        # Flags from several keywords share one field.
+        fields[field] = fields.get(field, 0) | check(value) if field == "flags" else check(value)
     fields["percent"] = percent(percent_value)
     options = _native.Options()
     _native.library().bmpresize_options_init(ctypes.byref(options))

@@ -54,7 +54,11 @@ def resize_file(source, destination, percent, **options):
     resize may use (default 0: every core; 1 keeps it on the calling thread);
     memory_limit=N caps the bytes the library may take for the resize
     (default 0: 256 MiB), beyond which it is a TooLargeError (cause
-    MEMORY_LIMIT) before anything is written.
+    MEMORY_LIMIT) before anything is written. depth=N writes N bits per
+    pixel: 1, 4 or 8 (the standard colour table, each pixel its nearest
+    entry), 16 (5-6-5), 24 or 32 (alpha 255 from a source without alpha);
+    grey=True writes 2, 16 or 256 greys at 1, 4 or 8 bits (8 without depth).
+    Another depth, or grey above 8 bits, is a TooLargeError (cause OPTION).
 
     A resize still running on another thread when the interpreter exits is
     cancelled (DestinationError, cause CANCELLED), and the exit waits a few
