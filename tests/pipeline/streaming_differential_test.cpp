@@ -147,7 +147,7 @@ TEST(StreamingResize, EveryDepthIsTheResizedPictureWrittenAtIt) {
   TempDir dir;
   const std::string source = dir.File("in.bmp");
   const std::string expected = dir.File("expected.bmp");
-  for (int round = 0; round < 40; ++round) {
+  for (int round = 0; round < 24; ++round) {
     const std::vector<std::uint8_t> bytes = RandomBmp(r);
     const std::int32_t percent = kPercents[r.Below(sizeof kPercents / sizeof kPercents[0])];
     WriteFileBytes(source, bytes);
