@@ -328,7 +328,8 @@ typedef struct bmpresize_options {
    * levels with BMPRESIZE_GREY; each pixel the nearest entry of the pixel the
    * 24-bit result would hold), 16 (5-6-5), 24 or 32 (alpha 255 from a source
    * without alpha); 0 writes 24, or 32 for a 32-bit source (8 with
-   * BMPRESIZE_GREY). */
+   * BMPRESIZE_GREY). Another value, or BMPRESIZE_GREY with 16, 24 or 32,
+   * fails with BMPRESIZE_CAUSE_OPTION before the source is read. */
   int16_t depth;
   int16_t filter; /* BMPRESIZE_FILTER_POINT (0: the bilinear sampler) or BMPRESIZE_FILTER_AREA */
   /* A rectangle of the source, in pixels from its top-left corner, resized in
@@ -355,7 +356,7 @@ typedef struct bmpresize_options {
 enum {
   BMPRESIZE_FIT = 1,            /* width x height is a box to fit in, keeping the aspect */
   BMPRESIZE_NO_ENLARGE = 2,     /* never larger than the source */
-  BMPRESIZE_GREY = 4,           /* 1, 4 and 8 bits write grey levels */
+  BMPRESIZE_GREY = 4,           /* 1, 4 and 8 bits write 2, 16 or 256 evenly spaced greys */
   BMPRESIZE_KEEP_RESOLUTION = 8 /* the source's resolution, in place of x_ppm and y_ppm */
 };
 

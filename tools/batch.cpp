@@ -184,6 +184,8 @@ bmpresize_options OptionsFor(const CommandLine& line) {
   options.region_width = line.region.width;
   options.region_height = line.region.height;
   options.filter = line.filter;
+  options.depth = line.depth;
+  if (line.grey) options.flags |= BMPRESIZE_GREY;
   return options;
 }
 

@@ -112,6 +112,7 @@ struct Seen {
   bool memoryLimit = false;
   bool region = false;
   bool filter = false;
+  bool depth = false;
 };
 
 // Whether arg is the long option name, alone or with '=' and its value.
@@ -182,12 +183,31 @@ bool TakeFilter(const std::vector<std::string>& args, std::size_t& i, CommandLin
   return false;
 }
 
+constexpr char kDepth[] = "--depth";
+
+// --depth and its value: 1, 4, 8, 16, 24 or 32.
+bool TakeDepth(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+               std::string& problem) {
+  std::string value;
+  if (!TakeLongValue(args, i, kDepth, "a number of bits", seen.depth, value, problem)) return false;
+  for (const int depth : {1, 4, 8, 16, 24, 32}) {
+    if (value == std::to_string(depth)) {
+      line.depth = static_cast<std::int16_t>(depth);
+      return true;
+    }
+  }
+  problem = "option --depth needs 1, 4, 8, 16, 24 or 32 bits, not \"" + value + "\"";
+  return false;
+}
+
 // A flag without a value (-q, --strict, --sync); false for any other.
 bool TakeFlag(const std::string& arg, CommandLine& line) {
   if (arg == "-q" || arg == "--quiet") {
     line.quiet = true;
   } else if (arg == "--strict" || arg == "--sync") {
     (arg == "--strict" ? line.strict : line.sync) = true;
+  } else if (arg == "--grey") {
+    line.grey = true;
   } else {
     return false;
   }
@@ -349,9 +369,15 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       if (!TakeRegion(args, i, line, seen, problem)) return false;
     } else if (IsLongOption(arg, kFilter)) {
       if (!TakeFilter(args, i, line, seen, problem)) return false;
+    } else if (IsLongOption(arg, kDepth)) {
+      if (!TakeDepth(args, i, line, seen, problem)) return false;
     } else if (!TakeFlag(arg, line) && !TakeInfoFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
       return false;
     }
+  }
+  if (line.grey && line.depth > 8) {
+    problem = "--grey writes 1, 4 or 8 bits, not --depth " + std::to_string(line.depth);
+    return false;
   }
   if (line.mode == CommandLine::Mode::kInfo) return FinishInfo(positional, seen, line, problem);
   return seen.directory ? FinishBatch(positional, seen, line, problem) : FinishSingle(positional, seen, line, problem);

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The tool's command line, as its help text gives it:
-//   bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] [--region X,Y,W,H]
-//             [--filter point|area] SOURCE DESTINATION PERCENT
-//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] [--region X,Y,W,H]
-//             [--filter point|area] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize [OPTION...] SOURCE DESTINATION PERCENT
+//   bmpresize [OPTION...] SOURCE... -o DIRECTORY -p PERCENT
 //   bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...
 //   bmpresize --help | --version
 // and what the help leaves out: -h for --help, --quiet for -q, an option's
 // value in the same argument (-j4, -p50, --memory-limit=1G, --region=0,0,8,8,
-// --filter=area), and -- before
+// --filter=area, --depth=8), and -- before
 // arguments that start with '-' but are names. A negative PERCENT ("-5") is no option.
 #pragma once
 
@@ -38,6 +36,8 @@ struct CommandLine {
     std::int32_t x = 0, y = 0, width = 0, height = 0;
   } region;
   std::int16_t filter = 0;  // BMPRESIZE_FILTER_POINT or BMPRESIZE_FILTER_AREA (--filter point|area)
+  std::int16_t depth = 0;   // bits per pixel written (--depth); 0: the library's default
+  bool grey = false;        // grey levels at 1, 4 or 8 bits (--grey)
 };
 
 // Parses the arguments after the program's name. On a usage error the answer

@@ -56,6 +56,10 @@ ROWS = [
      Cause.CANCELLED, None),
     ("memory limit", PICTURE, False, 50, {"memory_limit": 1}, None, bmpresize.TooLargeError, Code.TOO_LARGE,
      Cause.MEMORY_LIMIT, None),
+    ("depth out of range", PICTURE, False, 50, {"depth": 3}, None, bmpresize.TooLargeError, Code.TOO_LARGE,
+     Cause.OPTION, None),
+    ("grey above 8 bits", PICTURE, False, 50, {"depth": 24, "grey": True}, None, bmpresize.TooLargeError,
+     Code.TOO_LARGE, Cause.OPTION, None),
 ]
 MARKS = {"memory limit": UNTIL_MEMORY_LIMIT}
 
@@ -155,9 +159,12 @@ def test_any_buffer_is_a_source(data):
     (lambda: bmpresize.resize_bytes(PICTURE, 50, memory_limit=-1), ValueError),
     (lambda: bmpresize.resize_bytes(PICTURE, 50, filter="box"), ValueError),
     (lambda: bmpresize.resize_bytes(PICTURE, 50, filter=1), TypeError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, depth=2**15), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, depth="8"), TypeError),
 ], ids=["float percent", "percent beyond 32 bits", "negative threads", "cancel not a flag", "unknown option",
         "a path given as data", "null byte in a path", "negative max_bytes", "max_bytes not a number",
-        "max_bytes of a file", "negative memory limit", "unknown filter", "filter not a name"])
+        "max_bytes of a file", "negative memory limit", "unknown filter", "filter not a name",
+        "depth beyond 16 bits", "depth not a number"])
 def test_wrong_argument(call, error):
     with pytest.raises(error):
         call()

@@ -6,7 +6,7 @@ import warnings
 import pytest
 
 import bmpresize
-from conftest import CORPUS, corpus_files, run_tool, tool_hint
+from conftest import CORPUS, bmp, corpus_files, run_tool, tool_hint
 
 # percent, the tool's flags, the package's keywords
 ROWS = [(50, [], {}), (200, [], {}), (37, ["--strict"], {"strict": True}), (10, ["--filter", "area"], {"filter": "area"})]
@@ -43,3 +43,27 @@ def test_corpus_file_as_the_tool(name, tmp_path):
         # From memory the source is called "source".
         said_of_bytes = said and said.replace(f"{source}: ", "source: ", 1)
         assert package(lambda: bmpresize.resize_bytes(data, percent, **options)) == (expected, said_of_bytes)
+
+
+# the tool's flags, the package's keywords, the bits per pixel written
+DEPTHS = [
+    (["--depth", "1"], {"depth": 1}, 1),
+    (["--depth", "4"], {"depth": 4}, 4),
+    (["--depth", "8"], {"depth": 8}, 8),
+    (["--depth", "16"], {"depth": 16}, 16),
+    (["--depth", "32"], {"depth": 32}, 32),
+    (["--grey"], {"grey": True}, 8),
+    (["--grey", "--depth", "4"], {"grey": 1, "depth": 4}, 4),
+    ([], {"grey": False, "depth": 0}, 24),
+]
+
+
+@pytest.mark.parametrize("flags,options,bits", DEPTHS, ids=[" ".join(f) or "default" for f, _, _ in DEPTHS])
+def test_depth_and_grey_as_the_tool(flags, options, bits, tmp_path):
+    source = tmp_path / "in.bmp"
+    source.write_bytes(bmp(41, 23, seed=5))
+    written = bmpresize.resize_bytes(source.read_bytes(), 70, **options)
+    assert written[28] == bits
+    bmpresize.resize_file(source, tmp_path / "out.bmp", 70, **options)
+    assert (tmp_path / "out.bmp").read_bytes() == written
+    assert run_tool(source, tmp_path / "tool.bmp", 70, flags) == (written, None)

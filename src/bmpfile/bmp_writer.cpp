@@ -2,6 +2,7 @@
 #include "bmpfile/bmp_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -81,21 +82,43 @@ void EncodeHeaders(const BmpHeaders& h, std::uint8_t (&out)[kHeadersSize]) {
   u32(h.info.biClrImportant);
 }
 
-Status WriteDirectColourHeaders(ByteSink& sink, const BmpHeaders& headers) {
-  std::uint8_t bytes[kHeadersSize];
-  EncodeHeaders(headers, bytes);
-  return sink.Write(bytes, sizeof bytes);
+namespace {
+
+// The colour table or the mask block that follows the headers of depth, into
+// out: its bytes.
+std::size_t EncodeTable(std::int32_t depth, const Palette& table, std::uint8_t* out) {
+  if (depth == 16) {
+    StoreU32LE(out, kRgb565Masks.red);
+    StoreU32LE(out + 4, kRgb565Masks.green);
+    StoreU32LE(out + 8, kRgb565Masks.blue);
+    return kMaskBlockSize;
+  }
+  if (!IsPalettedDepth(depth)) return 0;
+  const std::int32_t n = PaletteSizeForDepth(depth);
+  for (std::int32_t i = 0; i < n; ++i, out += 4) {
+    const PixelBGRA e = table[static_cast<std::size_t>(i)];
+    out[0] = e.blue;
+    out[1] = e.green;
+    out[2] = e.red;
+    out[3] = e.alpha;
+  }
+  return 4 * static_cast<std::size_t>(n);
+}
+
+}  // namespace
+
+Status WriteFileHead(ByteSink& sink, const BmpHeaders& headers, const Palette& table) {
+  std::uint8_t records[kHeadersSize];
+  EncodeHeaders(headers, records);
+  std::uint8_t bytes[kHeadersSize + 4 * kMaxPaletteEntries];
+  std::memcpy(bytes, records, kHeadersSize);
+  const std::size_t tableSize = EncodeTable(headers.info.biBitCount, table, bytes + kHeadersSize);
+  return sink.Write(bytes, kHeadersSize + tableSize);
 }
 
 void BmpWriter::Put(const void* bytes, std::size_t n) {
   if (failure_) return;
   failure_ = sink_->Write(bytes, n).Why();
-}
-
-void BmpWriter::PutU32(std::uint32_t v) {
-  std::uint8_t b[4];
-  StoreU32LE(b, v);
-  Put(b, 4);
 }
 
 bool BmpWriter::Prepare(const BmpLayout& layout) {
@@ -133,20 +156,8 @@ bool BmpWriter::Begin(ByteSink& sink, const BmpLayout& layout) {
 }
 
 void BmpWriter::WriteHeaders() {
-  std::uint8_t bytes[kHeadersSize];
-  EncodeHeaders(headers_, bytes);
-  Put(bytes, sizeof bytes);
-  if (IsPalettedDepth(layout_.depth)) {
-    for (std::int32_t i = 0; i < PaletteSizeForDepth(layout_.depth); ++i) {
-      const PixelBGRA e = palette_[static_cast<std::size_t>(i)];
-      const std::uint8_t entry[4] = {e.blue, e.green, e.red, e.alpha};
-      Put(entry, 4);
-    }
-  } else if (layout_.depth == 16) {
-    PutU32(kRgb565Masks.red);
-    PutU32(kRgb565Masks.green);
-    PutU32(kRgb565Masks.blue);
-  }
+  if (failure_) return;
+  failure_ = WriteFileHead(*sink_, headers_, palette_).Why();
 }
 
 bool BmpWriter::WriteEncodedRow(const std::uint8_t* data) {

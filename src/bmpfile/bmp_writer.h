@@ -46,10 +46,11 @@ struct BmpHeaders {
 BmpHeaders HeadersFor(const BmpLayout& layout);
 // The two records as the file holds them, byte by byte.
 void EncodeHeaders(const BmpHeaders& headers, std::uint8_t (&out)[kHeadersSize]);
-// Writes the two records of a picture of 24 or 32 bits, which has no colour
-// table or masks after them: its pixel rows follow. WRITE_FAILED with the
-// system's error number when the sink took less.
-Status WriteDirectColourHeaders(ByteSink& sink, const BmpHeaders& headers);
+// The bytes from the file's start to its pixel data, in one write: the two
+// records, then for 1, 4 and 8 bits the table's 2^depth entries (table, which
+// holds them), for 16 bits the mask block. WRITE_FAILED with the system's
+// error number when the sink took less.
+Status WriteFileHead(ByteSink& sink, const BmpHeaders& headers, const Palette& table);
 
 class BmpWriter {
  public:
@@ -70,7 +71,6 @@ class BmpWriter {
   bool Prepare(const BmpLayout& layout);
   void WriteHeaders();
   void Put(const void* bytes, std::size_t n);
-  void PutU32(std::uint32_t v);
 
   ByteSink* sink_ = nullptr;
   BmpLayout layout_;

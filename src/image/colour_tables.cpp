@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "image/colour_tables.h"
 
+#include "image/depth.h"
+
 namespace bmpresize {
 
 namespace {
@@ -65,6 +67,16 @@ bool FillStandardTable(std::int32_t depth, Palette& entries) {
     default:
       return false;
   }
+}
+
+bool FillGreyTable(std::int32_t depth, Palette& entries) {
+  if (!IsPalettedDepth(depth)) return false;
+  const std::int32_t last = PaletteSizeForDepth(depth) - 1;
+  for (std::int32_t i = 0; i <= last; ++i) {
+    const int level = (2 * 255 * i + last) / (2 * last);  // 255 x i / last, halves up
+    entries[static_cast<std::size_t>(i)] = Rgb(level, level, level);
+  }
+  return true;
 }
 
 std::uint8_t NearestIndexIn(const PixelBGRA* entries, std::int32_t count, PixelBGRA colour) {

@@ -3,6 +3,8 @@
 
 #include <initializer_list>
 
+#include "image/depth.h"
+
 namespace bmpresize {
 
 namespace {
@@ -23,11 +25,21 @@ Status CheckFilter(const bmpresize_options& options) {
   return {};
 }
 
+// The depth written: 0 for the default, or one a BMP file can have; greys
+// are written at 1, 4 and 8 bits only.
+Status CheckDepth(const bmpresize_options& options) {
+  if (options.depth != 0 && !IsSupportedDepth(options.depth)) return Because(BMPRESIZE_CAUSE_OPTION, options.depth);
+  if ((options.flags & BMPRESIZE_GREY) != 0 && options.depth != 0 && !IsPalettedDepth(options.depth))
+    return Because(BMPRESIZE_CAUSE_OPTION, options.depth);
+  return {};
+}
+
 }  // namespace
 
 Status CheckOptions(const bmpresize_options& options) {
   Status status = CheckRegion(options);
   if (status.Ok()) status = CheckFilter(options);
+  if (status.Ok()) status = CheckDepth(options);
   return status;
 }
 

@@ -31,11 +31,32 @@ class ReaderRows final : public RowSource {
   std::int64_t rowsBelow_;
 };
 
+// The band's rows encoded at the destination's depth: each resized row is
+// encoded straight into the band's next row, which the band then takes as it
+// stands.
+class EncodedRows final : public RowSink {
+ public:
+  EncodedRows(Band& band, const DepthEncoder& encoder, std::int32_t width)
+      : band_(band), encoder_(encoder), width_(width) {}
+  bool WriteRow(const std::uint8_t* data) override {
+    std::uint8_t* row = band_.NextRow();
+    encoder_.Encode(data, width_, row);
+    return band_.WriteRow(row);
+  }
+
+ private:
+  Band& band_;
+  const DepthEncoder& encoder_;
+  std::int32_t width_;
+};
+
 }  // namespace
 
 bool ResampledRows::Run(Band& band, std::int32_t first, std::int32_t end) {
   ReaderRows rows(reader_, region_.RowsBelow());
-  return resampler_.Run(rows, band, first, end);
+  if (encoder_ == nullptr) return resampler_.Run(rows, band, first, end);
+  EncodedRows encoded(band, *encoder_, resampler_.Size().width);
+  return resampler_.Run(rows, encoded, first, end);
 }
 
 const Cause& ResampledRows::ReadFailure() const {
@@ -49,7 +70,7 @@ bool ResampledBands::OpenReading(const SourceEnd& source, const BmpReader& model
 }
 
 unsigned ResampledBands::Open(unsigned bands, const SourceEnd& source, BmpReader& reader, Resampler& resampler,
-                              const ChosenFilter& filter, const SourceRegion& region) {
+                              const ChosenFilter& filter, const SourceRegion& region, const DepthEncoder* encoder) {
   bands = std::min(bands, kMostBands);
   unsigned count = 1;
   for (; count < bands; ++count) {
@@ -63,7 +84,8 @@ unsigned ResampledBands::Open(unsigned bands, const SourceEnd& source, BmpReader
   // stream reads from.
   if (count > 1 && !OpenReading(source, reader, readings_[0])) count = 1;
   for (unsigned b = 0; b < count; ++b)
-    rows_[b].emplace(count > 1 ? readings_[b]->reader : reader, b == 0 ? resampler : *readings_[b]->resampler, region);
+    rows_[b].emplace(count > 1 ? readings_[b]->reader : reader, b == 0 ? resampler : *readings_[b]->resampler, region,
+                     encoder);
   return count;
 }
 

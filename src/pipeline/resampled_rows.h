@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "bmpfile/bmp_reader.h"
+#include "bmpfile/depth_encoder.h"
 #include "pipeline/rows_in.h"
 #include "pipeline/source_end.h"
 #include "pipeline/source_region.h"
@@ -24,8 +25,9 @@ inline constexpr unsigned kMostBands = 64;
 
 class ResampledRows final : public RowsIn {
  public:
-  ResampledRows(BmpReader& reader, Resampler& resampler, const SourceRegion& region)
-      : reader_(reader), resampler_(resampler), region_(region) {}
+  // Rows go out through encoder where it is not null.
+  ResampledRows(BmpReader& reader, Resampler& resampler, const SourceRegion& region, const DepthEncoder* encoder)
+      : reader_(reader), resampler_(resampler), region_(region), encoder_(encoder) {}
   bool Run(Band& band, std::int32_t first, std::int32_t end) override;
   const Cause& ReadFailure() const override;
   DataShortfall Shortfall() const override { return RegionShortfall(reader_.Shortfall(), region_); }
@@ -34,6 +36,7 @@ class ResampledRows final : public RowsIn {
   BmpReader& reader_;
   Resampler& resampler_;
   const SourceRegion& region_;
+  const DepthEncoder* encoder_;
 };
 
 // The row sources of the bands of one resize.
@@ -42,9 +45,9 @@ class ResampledBands {
   // Up to bands of them, fewer where a second way into the source cannot be
   // had or memory for its resampler is short: the answer. The first band
   // resizes with resampler, and reads with reader where it runs alone (both
-  // stand fresh).
+  // stand fresh). Every band's rows go out through encoder where it is not null.
   unsigned Open(unsigned bands, const SourceEnd& source, BmpReader& reader, Resampler& resampler,
-                const ChosenFilter& filter, const SourceRegion& region);
+                const ChosenFilter& filter, const SourceRegion& region, const DepthEncoder* encoder);
   RowsIn* Band(unsigned b) { return &*rows_[b]; }
 
  private:

@@ -4,6 +4,10 @@
 #include <optional>
 
 #include "bmpfile/bmp_reader.h"
+#include "bmpfile/depth_encoder.h"
+#include "image/colour_tables.h"
+#include "image/depth.h"
+#include "image/nearest_colour.h"
 #include "pipeline/band_run.h"
 #include "pipeline/cancel_flag.h"
 #include "pipeline/resampled_rows.h"
@@ -38,19 +42,28 @@ RowsOut& ChooseRowsOut(const ResizePlan& plan, DestinationEnd& destination, std:
   return inOrder.emplace(destination.Bytes(), plan.pixels);
 }
 
-// The filter's shared tables, read by every band, and the first band's
-// resampler: had only where rows are resampled, since stored rows handed
-// through need neither (and the plan's memory counts them only then).
+// The filter's shared tables and the encoder of the destination's depth,
+// read by every band, and the first band's resampler: had only where rows
+// are resampled, since stored rows handed through need none (and the plan's
+// memory counts them only then).
 struct Resampling {
   std::optional<ChosenFilter> filter;
   std::unique_ptr<Resampler> first;
+  NearestColour nearest;
+  std::optional<DepthEncoder> encoder;
 
   bool Prepare(const ResizePlan& plan) {
     if (plan.copies) return true;
     filter.emplace(plan.size, plan.filter);
     if (filter->Ready()) first = filter->MakeResampler();
-    return first != nullptr;
+    if (first == nullptr) return false;
+    if (!plan.encodes) return true;
+    const std::int32_t depth = plan.destination.depth;
+    if (IsPalettedDepth(depth) && !nearest.Build(plan.table.data(), PaletteSizeForDepth(depth))) return false;
+    encoder.emplace(depth, plan.size.channels, &nearest);
+    return true;
   }
+  const DepthEncoder* Encoder() const { return encoder ? &*encoder : nullptr; }
 };
 
 // The stream: the plan's row sources, run in bands into the rows out.
@@ -65,7 +78,8 @@ StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reade
   }
   ResampledBands bands;
   const unsigned wanted = out.AtOffsets() ? plan.bands : 1;
-  const unsigned count = bands.Open(wanted, source, reader, *resampling.first, *resampling.filter, plan.region);
+  const unsigned count =
+      bands.Open(wanted, source, reader, *resampling.first, *resampling.filter, plan.region, resampling.Encoder());
   RowsIn* rows[kMostBands];
   for (unsigned b = 0; b < count; ++b) rows[b] = bands.Band(b);
   return RunBands(rows, count, out, options);
@@ -76,7 +90,7 @@ StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reade
 bmpresize_result WriteAndFinish(const ResizePlan& plan, SourceEnd& source, DestinationEnd& destination,
                                 BmpReader& reader, Resampling& resampling, const bmpresize_options& options,
                                 bmpresize_result result) {
-  Status status = WriteDirectColourHeaders(destination.Bytes(), plan.headers);
+  Status status = WriteFileHead(destination.Bytes(), plan.headers, plan.table);
   StreamOutcome outcome;
   if (status.Ok()) {
     std::optional<OffsetRowsOut> atOffsets;

@@ -25,6 +25,7 @@ ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan) {
   } else {
     memory.shared += ChosenFilter::SharedBytes(plan.size, plan.filter);
     memory.resampler = ChosenFilter::ResamplerBytes(plan.size, plan.filter);
+    memory.shared += plan.lookupBytes;
   }
   memory.bandBuffer = BandBufferBytes(destination.height, static_cast<std::size_t>(stride));
   memory.reader = BmpReader::BuffersFor(reader.Layout(), plan.region.IsWhole() ? -1 : plan.region.width);

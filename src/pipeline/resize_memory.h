@@ -26,7 +26,8 @@ inline constexpr std::uint64_t kDefaultMemoryLimit = BMPRESIZE_DEFAULT_MEMORY_LI
 inline constexpr std::uint64_t kFixedResizeBytes = std::uint64_t{64} << 10;
 
 struct ResizeMemory {
-  std::uint64_t shared = 0;      // the column taps or spans, the writer's row, a copy's block, the fixed part
+  std::uint64_t shared = 0;      // the column taps or spans, the writer's row, a copy's block, a colour lookup,
+                                 // the fixed part
   std::uint64_t resampler = 0;   // a band's rows: the source row, the blended or summed rows, the row made
   std::uint64_t bandBuffer = 0;  // a band's rows held before they are written
   std::uint64_t reader = 0;      // a reader's row buffers

@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "bmpfile/depth_encoder.h"
+#include "image/colour_tables.h"
+#include "image/depth.h"
+#include "image/nearest_colour.h"
 #include "pipeline/checked_options.h"
 #include "pipeline/resampled_rows.h"
 #include "pipeline/resize_memory.h"
@@ -55,22 +59,51 @@ Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan
   return {};
 }
 
+// The depth written: the options', else 8 bits for greys, else 24, or 32
+// for a 32-bit source.
+std::int32_t DestinationDepth(const FileLayout& source, const bmpresize_options& options) {
+  if (options.depth != 0) return options.depth;
+  if ((options.flags & BMPRESIZE_GREY) != 0) return 8;
+  return source.depth == 32 ? 32 : 24;
+}
+
+// Rows are resized with alpha only where a 32-bit source is written at 32
+// bits; every other depth takes blue, green and red.
+int ResampledChannels(std::int32_t sourceDepth, std::int32_t depth) { return sourceDepth == 32 && depth == 32 ? 4 : 3; }
+
+// The colour table, and the bytes of its nearest-entry lookup where rows are
+// encoded into it.
+void PlanTable(const bmpresize_options& options, ResizePlan& plan) {
+  const std::int32_t depth = plan.destination.depth;
+  if (!IsPalettedDepth(depth)) return;
+  if ((options.flags & BMPRESIZE_GREY) != 0) {
+    FillGreyTable(depth, plan.table);
+  } else {
+    FillStandardTable(depth, plan.table);
+  }
+  if (plan.encodes) plan.lookupBytes = NearestColour::BytesFor(plan.table.data(), PaletteSizeForDepth(depth));
+}
+
 void PlanRows(BmpReader& reader, ResizePlan& plan) {
   const BmpLayout& layout = plan.destination;
   plan.pixels.dataOffset = plan.headers.file.bfOffBits;
   plan.pixels.stride = static_cast<std::size_t>(RowStride(layout.width, layout.depth));
   plan.pixels.rowBytes = static_cast<std::size_t>(RowDataSize(layout.width, layout.depth));
   plan.pixels.height = layout.height;
-  plan.size = {plan.region.width, plan.region.height, layout.width, layout.height, layout.depth / 8};
+  plan.size = {plan.region.width, plan.region.height, layout.width, layout.height,
+               ResampledChannels(reader.Layout().depth, layout.depth)};
   // A part of the picture is read a part of each row at a time, through the
   // resampler: stored rows are handed through whole or not at all.
   plan.copies = plan.region.IsWhole() && CopiesPixels(reader, layout);
   if (!plan.region.IsWhole()) reader.SetColumns(plan.region.x, plan.region.width);
+  plan.encodes = !plan.copies && NeedsEncoding(layout.depth, plan.size.channels);
 }
 
 }  // namespace
 
-Status PlanSize(const FileLayout& source, const SourceRegion& region, std::int32_t percent, ResizePlan& plan) {
+Status PlanSize(const FileLayout& source, const SourceRegion& region, const bmpresize_options& options,
+                ResizePlan& plan) {
+  const std::int32_t percent = options.percent;
   std::int32_t width = 0;
   std::int32_t height = 0;
   if (!ScaledSize(percent, region.width, width) || !ScaledSize(percent, region.height, height))
@@ -79,7 +112,7 @@ Status PlanSize(const FileLayout& source, const SourceRegion& region, std::int32
   BmpLayout& layout = plan.destination;
   layout.width = width;
   layout.height = height;
-  layout.depth = source.depth == 32 ? 32 : 24;
+  layout.depth = DestinationDepth(source, options);
   plan.headers = HeadersFor(layout);
   if (!plan.headers.fits) return Because(BMPRESIZE_CAUSE_FILE_TOO_LARGE, width, height);
   if (width > kMaxDestinationRowPixels) return Because(BMPRESIZE_CAUSE_ROW_TOO_WIDE, width, kMaxDestinationRowPixels);
@@ -92,9 +125,10 @@ Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options&
   plan.filter = options.filter;
   if (status.Ok()) status = ReadHeaders(source, reader);
   if (status.Ok()) status = RegionFor(options, reader.Width(), reader.Height(), plan.region);
-  if (status.Ok()) status = PlanSize(reader.Layout(), plan.region, options.percent, plan);
+  if (status.Ok()) status = PlanSize(reader.Layout(), plan.region, options, plan);
   if (!status.Ok()) return status;
   PlanRows(reader, plan);
+  PlanTable(options, plan);
   return FitMemory(reader, options, plan);
 }
 

@@ -26,7 +26,7 @@ namespace bmpresize {
 inline constexpr std::int64_t kMaxDestinationRowPixels = std::int64_t{1} << 24;
 
 struct ResizePlan {
-  BmpLayout destination;                // 24 bits, or 32 for a 32-bit source
+  BmpLayout destination;                // the options' depth; by default 24 bits, or 32 for a 32-bit source
   BmpHeaders headers;                   // the destination's, written as they are
   std::uint64_t fileSize = 0;           // bytes of the destination file; 0 before its size is known
   PixelArray pixels;                    // where the destination's rows lie
@@ -34,13 +34,19 @@ struct ResizePlan {
   ResampleSize size{};                  // from the region's size
   int filter = BMPRESIZE_FILTER_POINT;  // options.filter, checked
   bool copies = false;                  // the stored rows handed through (StoredRows)
-  unsigned bands = 0;                   // bands at offsets the options and the memory allow; 0: rows in order
+  // The resized rows turned into the destination's depth (DepthEncoder):
+  // where they are not its bytes as they are.
+  bool encodes = false;
+  Palette table{};                // the colour table at 1, 4 and 8 bits
+  std::uint64_t lookupBytes = 0;  // the nearest-entry lookup's of table, where rows are encoded into it
+  unsigned bands = 0;             // bands at offsets the options and the memory allow; 0: rows in order
 };
 
-// The sizes, of region of source: SIDE_TOO_LARGE beyond 32 bits,
-// FILE_TOO_LARGE beyond 4 GiB, ROW_TOO_WIDE beyond the widest row. A side
-// below 1 makes the picture 1 x 1.
-Status PlanSize(const FileLayout& source, const SourceRegion& region, std::int32_t percent, ResizePlan& plan);
+// The sizes, of region of source, and the depth: SIDE_TOO_LARGE beyond 32
+// bits, FILE_TOO_LARGE beyond 4 GiB, ROW_TOO_WIDE beyond the widest row. A
+// side below 1 makes the picture 1 x 1.
+Status PlanSize(const FileLayout& source, const SourceRegion& region, const bmpresize_options& options,
+                ResizePlan& plan);
 
 // The whole plan: the options checked (OPTION), the source opened and its
 // headers read (their causes), the region inside the picture (REGION), the

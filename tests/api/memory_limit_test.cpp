@@ -87,10 +87,12 @@ struct Region {
 // Resizes source (or its region) to percent (400 % unless said) into memory
 // of the caller's (not counted).
 Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit,
-                const Region& region = {}, std::int32_t percent = 400, int filter = BMPRESIZE_FILTER_POINT) {
+                const Region& region = {}, std::int32_t percent = 400, int filter = BMPRESIZE_FILTER_POINT,
+                std::int16_t depth = 0) {
   bmpresize_options options;
   bmpresize_options_init(&options);
   options.percent = percent;
+  options.depth = depth;
   options.filter = static_cast<std::int16_t>(filter);
   options.region_x = region.x;
   options.region_y = region.y;
@@ -216,6 +218,7 @@ TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
     Region region;
     std::int32_t percent;
     int filter;
+    std::int16_t depth = 0;
   } cases[] = {
       {"wide rows", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_POINT},
       {"wide rows, four threads wanted", WideHeader(), 4, {}, 400, BMPRESIZE_FILTER_POINT},
@@ -227,20 +230,24 @@ TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
       {"wide rows averaged", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_AREA},
       {"wide rows averaged to 10 %, four threads wanted", WideHeader(), 4, {}, 10, BMPRESIZE_FILTER_AREA},
       {"a region of wide rows averaged", WideHeader(), 2, {70000, 1, 3000, 1}, 400, BMPRESIZE_FILTER_AREA},
+      {"wide rows at 8 bits, two threads wanted", WideHeader(), 2, {}, 400, BMPRESIZE_FILTER_POINT, 8},
+      {"wide rows at 4 bits", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_POINT, 4},
+      {"wide rows at 1 bit, averaged", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_AREA, 1},
+      {"wide rows at 16 bits", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_POINT, 16},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Measured refused = Resize(c.source, c.threads, 1, c.region, c.percent, c.filter);
+    const Measured refused = Resize(c.source, c.threads, 1, c.region, c.percent, c.filter, c.depth);
     ASSERT_EQ(refused.result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
     const std::int64_t needed = refused.result.value;
-    const Measured exact = Resize(c.source, c.threads, needed, c.region, c.percent, c.filter);
+    const Measured exact = Resize(c.source, c.threads, needed, c.region, c.percent, c.filter, c.depth);
     EXPECT_EQ(exact.result.code, BMPRESIZE_OK) << Describe(exact.result);
     EXPECT_LE(exact.peak, needed);
-    EXPECT_EQ(Resize(c.source, c.threads, needed - 1, c.region, c.percent, c.filter).result.cause,
+    EXPECT_EQ(Resize(c.source, c.threads, needed - 1, c.region, c.percent, c.filter, c.depth).result.cause,
               BMPRESIZE_CAUSE_MEMORY_LIMIT);
     // A region takes far less than its whole picture.
     if (c.region.width > 0) {
-      EXPECT_LT(needed * 4, Resize(c.source, c.threads, 1, {}, c.percent, c.filter).result.value);
+      EXPECT_LT(needed * 4, Resize(c.source, c.threads, 1, {}, c.percent, c.filter, c.depth).result.value);
     }
   }
 }

@@ -248,3 +248,65 @@ TEST(WaysIn, CancelFlagSetTheC11Way) {
 }
 
 }  // namespace
+
+namespace {
+
+// The depth written: the size query and the resize agree on each depth's
+// size, and a depth out of range, or greys above 8 bits, are refused before
+// anything is read or written.
+TEST(WaysIn, DepthOptionsGiveTheirSizeOrTheirRefusal) {
+  constexpr std::int32_t kWidth = 5, kHeight = 3;
+  std::vector<std::uint8_t> source = BmpBytes().Headers(kWidth, kHeight, 24, 54).Zeros(16 * kHeight).data();
+  for (std::size_t i = 54; i < source.size(); ++i) source[i] = static_cast<std::uint8_t>(i * 53);
+  const struct {
+    std::int16_t depth;
+    bool grey;
+    std::int64_t size;  // 0: refused with CAUSE_OPTION
+  } cases[] = {
+      {1, false, 54 + 8 + 4 * kHeight},
+      {4, false, 54 + 64 + 4 * kHeight},
+      {8, false, 54 + 1024 + 8 * kHeight},
+      {16, false, 54 + 12 + 12 * kHeight},
+      {24, false, 54 + 16 * kHeight},
+      {32, false, 54 + 20 * kHeight},
+      {0, true, 54 + 1024 + 8 * kHeight},
+      {1, true, 54 + 8 + 4 * kHeight},
+      {2, false, 0},
+      {-8, false, 0},
+      {64, false, 0},
+      {16, true, 0},
+      {24, true, 0},
+      {32, true, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("depth " + std::to_string(c.depth) + (c.grey ? ", grey" : ""));
+    bmpresize_options options;
+    bmpresize_options_init(&options);
+    options.depth = c.depth;
+    options.flags = c.grey ? BMPRESIZE_GREY : 0;
+    std::size_t size = 0;
+    bmpresize_result sized{};
+    const int code = bmpresize_memory_size(source.data(), source.size(), &options, &size, &sized);
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(c.size > 0 ? c.size : 64));
+    bmpresize_result result{};
+    const int written = bmpresize_memory(source.data(), source.size(), out.data(), out.size(), &options, &result);
+    if (c.size == 0) {
+      for (const bmpresize_result* r : {&sized, &result}) {
+        EXPECT_EQ(r->code, BMPRESIZE_TOO_LARGE);
+        EXPECT_EQ(r->cause, BMPRESIZE_CAUSE_OPTION);
+        EXPECT_EQ(r->value, c.depth);
+      }
+      continue;
+    }
+    ASSERT_EQ(code, BMPRESIZE_OK);
+    EXPECT_EQ(static_cast<std::int64_t>(size), c.size);
+    ASSERT_EQ(written, BMPRESIZE_OK);
+    EXPECT_EQ(out[28], c.depth == 0 ? 8 : c.depth);  // biBitCount
+    if (c.depth == 32) {
+      // A source without alpha is written opaque.
+      for (std::size_t i = 54 + 3; i < out.size(); i += 4) EXPECT_EQ(out[i], 255) << i;
+    }
+  }
+}
+
+}  // namespace

@@ -15,6 +15,7 @@
 #include "image/bmp_image.h"
 #include "pipeline/resize.h"
 #include "pipeline/scaled_size.h"
+#include "reference/at_depth.h"
 #include "reference/peek_file_header.h"
 #include "reference/area_resize_image.h"
 #include "reference/read_bmp_file.h"
@@ -29,9 +30,11 @@ using namespace bmpresize;
 
 namespace {
 
-// The whole-picture pipeline, step by step as the export used to run it.
+// The whole-picture pipeline, step by step as the export used to run it; at
+// a depth other than 0, the picture resized as ever, then written at that
+// depth (with grey, the grey table).
 std::int32_t ReferenceResize(const char* source, const char* destination, std::int32_t percent,
-                             int filter = BMPRESIZE_FILTER_POINT) {
+                             int filter = BMPRESIZE_FILTER_POINT, std::int32_t writtenDepth = 0, bool grey = false) {
   if (PeekFileHeader(source).bfType != kBmpSignature) return 0;
   BmpImage sourceImage;
   if (!ReadBmpFile(sourceImage, source)) return -1;
@@ -44,7 +47,7 @@ std::int32_t ReferenceResize(const char* source, const char* destination, std::i
     BmpLayout layout;
     layout.width = width;
     layout.height = height;
-    layout.depth = depth;
+    layout.depth = writtenDepth != 0 ? writtenDepth : depth;
     if (!HeadersFor(layout).fits) return -3;
     if (!destinationImage.SetSize(width, height)) return -3;
   }
@@ -53,21 +56,27 @@ std::int32_t ReferenceResize(const char* source, const char* destination, std::i
   const bool resized = filter == BMPRESIZE_FILTER_AREA ? AreaResizeImage(sourceImage, destinationImage)
                                                        : ResizeImage(sourceImage, destinationImage);
   if (!resized) return -3;
+  if (writtenDepth != 0 && !SetWrittenDepth(destinationImage, sourceImage.Depth(), writtenDepth, grey)) return -3;
   if (!WriteBmpFile(destinationImage, destination)) return -2;
   return 999;
 }
 
-bmpresize_result ResizeFile(const std::string& source, const std::string& destination, std::int32_t percent,
-                            std::int32_t threads = 1, bool strict = false, int filter = BMPRESIZE_FILTER_POINT) {
+bmpresize_result ResizeFile(const std::string& source, const std::string& destination,
+                            const bmpresize_options& options) {
   const NativePath from8(source.c_str()), to8(destination.c_str());
   PathSource from(from8.get());
   PathDestination to(to8.get());
+  return Resize(from, to, options);
+}
+
+bmpresize_result ResizeFile(const std::string& source, const std::string& destination, std::int32_t percent,
+                            std::int32_t threads = 1, bool strict = false, int filter = BMPRESIZE_FILTER_POINT) {
   bmpresize_options options = DefaultOptions();
   options.percent = percent;
   options.threads = threads;
   options.strict = strict;
   options.filter = static_cast<std::int16_t>(filter);
-  return Resize(from, to, options);
+  return ResizeFile(source, destination, options);
 }
 
 std::int32_t StreamingResize(const std::string& source, const std::string& destination, std::int32_t percent,
@@ -76,15 +85,20 @@ std::int32_t StreamingResize(const std::string& source, const std::string& desti
 }
 
 bmpresize_result ResizeMemory(const std::vector<std::uint8_t>& source, std::vector<std::uint8_t>& destination,
-                              std::int32_t percent, std::int32_t threads, bool strict, int filter) {
+                              const bmpresize_options& options) {
   MemorySourceEnd from(source.data(), source.size());
   MemoryDestination to(destination.data(), destination.size());
+  return Resize(from, to, options);
+}
+
+bmpresize_result ResizeMemory(const std::vector<std::uint8_t>& source, std::vector<std::uint8_t>& destination,
+                              std::int32_t percent, std::int32_t threads, bool strict, int filter) {
   bmpresize_options options = DefaultOptions();
   options.percent = percent;
   options.threads = threads;
   options.strict = strict;
   options.filter = static_cast<std::int16_t>(filter);
-  return Resize(from, to, options);
+  return ResizeMemory(source, destination, options);
 }
 
 // What a caller learns from a result, besides the bytes.
@@ -120,6 +134,54 @@ TEST(StreamingResize, GivesTheWholePictureResultOnRandomFiles) {
     ASSERT_EQ(FileExists(actual), FileExists(expected)) << "round " << round;
     if (want == 999) {
       ASSERT_EQ(ReadFileBytes(actual), ReadFileBytes(expected)) << "round " << round;
+    }
+  }
+}
+
+// Each depth written, with and without greys, on one thread and in bands:
+// the picture resized as ever, each pixel then written at that depth (by the
+// full search for the nearest table entry), byte for byte.
+TEST(StreamingResize, EveryDepthIsTheResizedPictureWrittenAtIt) {
+  static const std::int32_t kPercents[] = {1, 33, 50, 100, 150, 313};
+  const struct {
+    std::int16_t depth;
+    bool grey;
+    std::int16_t referenceDepth;  // what the picture is written at
+  } depths[] = {
+      {1, false, 1},   {4, false, 4}, {8, false, 8}, {16, false, 16}, {24, false, 24},
+      {32, false, 32}, {1, true, 1},  {4, true, 4},  {8, true, 8},    {0, true, 8},
+  };
+  Random r{std::mt19937(2026)};
+  TempDir dir;
+  const std::string source = dir.File("in.bmp");
+  const std::string expected = dir.File("expected.bmp");
+  for (int round = 0; round < 24; ++round) {
+    const std::vector<std::uint8_t> bytes = RandomBmp(r);
+    const std::int32_t percent = kPercents[r.Below(sizeof kPercents / sizeof kPercents[0])];
+    WriteFileBytes(source, bytes);
+    for (const auto& d : depths) {
+      std::remove(expected.c_str());
+      const std::int32_t want =
+          ReferenceResize(source.c_str(), expected.c_str(), percent, BMPRESIZE_FILTER_POINT, d.referenceDepth, d.grey);
+      for (const std::int32_t threads : {1, 3}) {
+        SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(percent) + " %, depth " +
+                     std::to_string(d.depth) + (d.grey ? " grey, " : ", ") + std::to_string(threads) + " threads");
+        bmpresize_options options = DefaultOptions();
+        options.percent = percent;
+        options.threads = threads;
+        options.depth = d.depth;
+        options.flags = d.grey ? BMPRESIZE_GREY : 0;
+        const std::string actual = dir.File("actual.bmp");
+        std::remove(actual.c_str());
+        const bmpresize_result got = ResizeFile(source, actual, options);
+        ASSERT_EQ(got.code, want);
+        if (want != 999) continue;
+        const std::vector<std::uint8_t> file = ReadFileBytes(actual);
+        ASSERT_EQ(file, ReadFileBytes(expected));
+        std::vector<std::uint8_t> memory(file.size());
+        (void)ResizeMemory(bytes, memory, options);
+        ASSERT_EQ(memory, file);
+      }
     }
   }
 }

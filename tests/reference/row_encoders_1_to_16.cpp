@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "reference/row_encoders_1_to_16.h"
 
-#include "bmpfile/bmp_headers.h"
+#include "bmpfile/depth_encoder.h"
 #include "bmpfile/little_endian.h"
 #include "bmpfile/row_encoders.h"
 #include "image/colour_tables.h"
@@ -57,11 +57,7 @@ void PackIndices(ConstPixelRow row, const PixelBGRA* palette, std::int32_t entri
 
 }  // namespace
 
-std::uint16_t Encode16(PixelBGRA p) {
-  // Each channel's top bits, moved onto its field.
-  return static_cast<std::uint16_t>(((p.red << 8) & kRgb565Masks.red) | ((p.green << 3) & kRgb565Masks.green) |
-                                    ((p.blue >> 3) & kRgb565Masks.blue));
-}
+std::uint16_t Encode16(PixelBGRA p) { return Rgb565(p.blue, p.green, p.red); }
 
 bool EncodeRow16(ConstPixelRow row, std::uint8_t* buffer, std::int32_t length) {
   if (2 * static_cast<std::int64_t>(row.width) > length) return false;

@@ -256,6 +256,12 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--filter box " + files + "50", "--filter needs point or area, not \"box\""},
       {"--filter=Area " + files + "50", "not \"Area\""},
       {"--filter area --filter=point " + files + "50", "--filter is given twice"},
+      {files + "50 --depth", "--depth needs a number of bits"},
+      {"--depth 2 " + files + "50", "--depth needs 1, 4, 8, 16, 24 or 32 bits, not \"2\""},
+      {"--depth=08 " + files + "50", "not \"08\""},
+      {"--depth= " + files + "50", "not \"\""},
+      {"--depth 8 --depth=8 " + files + "50", "--depth is given twice"},
+      {"--grey --depth 24 " + files + "50", "--grey writes 1, 4 or 8 bits, not --depth 24"},
       {"- -o " + outDir + " -p 50", "standard input"},
       {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("b/x.bmp")) + " -o " + outDir + " -p 50",
        "would both be written to"},
@@ -456,6 +462,42 @@ TEST(BmpresizeTool, RegionResizesThatRectangle) {
                            ": the region asked for is not inside the picture, 2 x 2 pixels (--region)\n");
   EXPECT_EQ(ReadFileBytes(dir.File("batch/in.bmp")), expected);
   EXPECT_FALSE(FileExists(dir.File("batch/small.bmp")));
+}
+
+// --depth and --grey reach every file of a batch as they reach one file.
+TEST(BmpresizeTool, DepthAndGreyReachEveryFile) {
+  TempDir dir;
+  const char* const names[] = {"a.bmp", "b.bmp"};
+  WriteSource(dir.File("a.bmp"), 13, 7, 24);
+  WriteSource(dir.File("b.bmp"), 5, 9, 32);
+  const struct {
+    const char* options;
+    int bits;
+    int entry1;  // the blue of table entry 1; -1: no table
+  } cases[] = {
+      {"--depth 4", 4, 0},    {"--grey", 8, 1},       {"--depth=1 --grey", 1, 255},
+      {"--depth 16", 16, -1}, {"--depth 32", 32, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    ASSERT_EQ(std::system(("rm -rf " + Quote(dir.File("batch")) + " && mkdir " + Quote(dir.File("batch"))).c_str()), 0);
+    ASSERT_EQ(RunTool(dir, std::string(c.options) + " -q -o " + Quote(dir.File("batch")) + " -p 50 " +
+                               Quote(dir.File("a.bmp")) + " " + Quote(dir.File("b.bmp")))
+                  .exit,
+              0);
+    for (const char* name : names) {
+      const std::string single = dir.File(std::string("one-") + name);
+      ASSERT_EQ(RunTool(dir, std::string(c.options) + " " + Quote(dir.File(name)) + " " + Quote(single) + " 50").exit,
+                0);
+      const auto bytes = ReadFileBytes(single);
+      ASSERT_GT(bytes.size(), 62u);
+      EXPECT_EQ(bytes[28], c.bits);
+      if (c.entry1 >= 0) {
+        EXPECT_EQ(bytes[58], c.entry1);
+      }
+      EXPECT_EQ(ReadFileBytes(dir.File(std::string("batch/") + name)), bytes);
+    }
+  }
 }
 
 // On a terminal the progress line is drawn and cleared, and the summary

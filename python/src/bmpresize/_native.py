@@ -104,6 +104,10 @@ class Info(ctypes.Structure):
         ("reserved", ctypes.c_int64 * 4),
     ]
 
+# The bits of Options.flags.
+GREY = 4
+
+
 
 _OPTIONS = ctypes.POINTER(Options)
 _RESULT = ctypes.POINTER(Result)

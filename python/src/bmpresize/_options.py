@@ -70,6 +70,10 @@ def _filter(value):
     return filters[value]
 
 
+def _grey(value):
+    return _native.GREY if value else 0
+
+
 percent = _whole("percent", INT32_MIN, INT32_MAX)
 max_bytes = _whole("max_bytes", 0, INT64_MAX)
 
@@ -82,6 +86,9 @@ OPTIONS = {
     "memory_limit": ("memory_limit", _whole("memory_limit", 0, INT64_MAX)),
     "region": (("region_x", "region_y", "region_width", "region_height"), _region),
     "filter": ("filter", _filter),
+    # 1, 4, 8, 16, 24 or 32; the library refuses any other (cause OPTION)
+    "depth": ("depth", _whole("depth", -(2**15), 2**15 - 1)),
+    "grey": ("flags", _grey),
 }
 
 
@@ -95,6 +102,9 @@ def make(function, percent_value, keywords):
         field, check = OPTIONS[keyword]
         if isinstance(field, tuple):
             fields.update(zip(field, check(value)))
+        elif field == "flags":
+            # Flags from several keywords share one field.
+            fields[field] = fields.get(field, 0) | check(value)
         else:
             fields[field] = check(value)
     fields["percent"] = percent(percent_value)

@@ -61,6 +61,11 @@ def resize_file(source, destination, percent, **options):
     filter="area" makes each pixel the exact average of the source pixels it
     covers (default "point": the bilinear sampler), for thumbnails without
     moire.
+    depth=N writes N bits per pixel: 1, 4 or 8 (the standard colour table,
+    each pixel its nearest entry), 16 (5-6-5), 24 or 32 (alpha 255 from a
+    source without alpha); grey=True writes 2, 16 or 256 greys at 1, 4 or 8
+    bits (8 without depth). Another depth, or grey above 8 bits, is a
+    TooLargeError (cause OPTION).
 
     A resize still running on another thread when the interpreter exits is
     cancelled (DestinationError, cause CANCELLED), and the exit waits a few
