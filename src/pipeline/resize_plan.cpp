@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "pipeline/checked_options.h"
 #include "pipeline/resampled_rows.h"
 #include "pipeline/resize_memory.h"
-#include "pipeline/scaled_size.h"
+#include "pipeline/resized_size.h"
 #include "pipeline/stored_rows.h"
 #include "pipeline/worker_thread.h"
 
@@ -64,18 +65,26 @@ void PlanRows(const BmpReader& reader, ResizePlan& plan) {
   plan.copies = CopiesPixels(reader, layout);
 }
 
+// The resolution the options ask for, or the source's with
+// KEEP_RESOLUTION. 0 (a source or an option without one) is written as 3780.
+Resolution WrittenResolution(const FileLayout& source, const bmpresize_options& options) {
+  if ((options.flags & BMPRESIZE_KEEP_RESOLUTION) != 0) return source.FileResolution();
+  return {options.x_ppm, options.y_ppm};
+}
+
 }  // namespace
 
-Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan) {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  if (!ScaledSize(percent, source.width, width) || !ScaledSize(percent, source.height, height))
-    return Because(BMPRESIZE_CAUSE_SIDE_TOO_LARGE, percent);
-  if (width < 1 || height < 1) width = height = 1;
+Status PlanSize(const FileLayout& source, const bmpresize_options& options, ResizePlan& plan) {
+  PictureSize size;
+  const Status sized = ResizedSize(source.width, source.height, options, size);
+  if (!sized.Ok()) return sized;
+  const std::int32_t width = size.width;
+  const std::int32_t height = size.height;
   BmpLayout& layout = plan.destination;
   layout.width = width;
   layout.height = height;
   layout.depth = source.depth == 32 ? 32 : 24;
+  layout.resolution = WrittenResolution(source, options);
   plan.headers = HeadersFor(layout);
   if (!plan.headers.fits) return Because(BMPRESIZE_CAUSE_FILE_TOO_LARGE, width, height);
   if (width > kMaxDestinationRowPixels) return Because(BMPRESIZE_CAUSE_ROW_TOO_WIDE, width, kMaxDestinationRowPixels);
@@ -84,8 +93,9 @@ Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan
 }
 
 Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
-  Status status = ReadHeaders(source, reader);
-  if (status.Ok()) status = PlanSize(reader.Layout(), options.percent, plan);
+  Status status = CheckOptions(options);
+  if (status.Ok()) status = ReadHeaders(source, reader);
+  if (status.Ok()) status = PlanSize(reader.Layout(), options, plan);
   if (!status.Ok()) return status;
   PlanRows(reader, plan);
   return FitMemory(reader, options, plan);

@@ -34,11 +34,13 @@ struct ResizePlan {
   unsigned bands = 0;   // bands at offsets the options and the memory allow; 0: rows in order
 };
 
-// The sizes: SIDE_TOO_LARGE beyond 32 bits, FILE_TOO_LARGE beyond 4 GiB,
-// ROW_TOO_WIDE beyond the widest row. A side below 1 makes the picture 1 x 1.
-Status PlanSize(const FileLayout& source, std::int32_t percent, ResizePlan& plan);
+// The sizes (ResizedSize) and the resolution the options ask for:
+// SIDE_TOO_LARGE or FILE_TOO_LARGE beyond 32 bits, FILE_TOO_LARGE beyond 4
+// GiB, ROW_TOO_WIDE beyond the widest row.
+Status PlanSize(const FileLayout& source, const bmpresize_options& options, ResizePlan& plan);
 
-// The whole plan: the source opened and its headers read (their causes), the
+// The whole plan: the options checked (OPTION), the source opened and its
+// headers read (their causes), the
 // sizes, the memory (MEMORY_LIMIT where the resize does not fit on one
 // thread) and the reader's rows started within it.
 Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan);
