@@ -179,6 +179,7 @@ bmpresize_options OptionsFor(const CommandLine& line) {
   options.strict = line.strict;
   options.sync = line.sync;
   options.memory_limit = line.memoryLimit;
+  ApplySizeOptions(line.size, options);
   return options;
 }
 

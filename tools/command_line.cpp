@@ -30,7 +30,20 @@ bool LooksLikeOption(const std::string& arg) {
 }
 
 std::string PercentProblem(const std::string& text) {
-  return "PERCENT must be a whole number from -2147483648 to 2147483647, not \"" + text + "\"";
+  return "PERCENT must be a whole number from 1 to 2147483647 (50 or 50%), not \"" + text + "\"";
+}
+
+// A PERCENT of the command line: a whole number of 1 or more, with or
+// without '%' after it.
+bool TakePercent(const std::string& text, std::int32_t& percent, std::string& problem) {
+  const bool sign = !text.empty() && text.back() == '%';
+  if (!ParsePercent(sign ? text.substr(0, text.size() - 1) : text, percent)) {
+    problem = PercentProblem(text);
+    return false;
+  }
+  if (percent >= 1) return true;
+  problem = "PERCENT must be 1 or more";
+  return false;
 }
 
 }  // namespace
@@ -79,23 +92,32 @@ struct Seen {
   bool jobs = false;
   bool threads = false;
   bool memoryLimit = false;
+  SizeOptionsSeen size;
 };
 
 bool IsMemoryLimit(const std::string& arg) {
   return arg == kMemoryLimit || arg.rfind(std::string(kMemoryLimit) + "=", 0) == 0;
 }
 
-// --memory-limit and its value: after '=' or in the next argument, which i
-// then moves past.
-bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
-                     std::string& problem) {
+// The value of the long option name at args[i]: after '=' or in the next
+// argument, which i then moves past; false when there is none.
+bool LongValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, std::string& value) {
   const std::string& arg = args[i];
-  std::string value;
-  if (arg.size() > sizeof kMemoryLimit - 1) {
-    value = arg.substr(sizeof kMemoryLimit);
+  if (arg.size() > name.size()) {
+    value = arg.substr(name.size() + 1);
   } else if (i + 1 < args.size()) {
     value = args[++i];
   } else {
+    return false;
+  }
+  return true;
+}
+
+// --memory-limit and its value.
+bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+                     std::string& problem) {
+  std::string value;
+  if (!LongValue(args, i, kMemoryLimit, value)) {
     problem = "option --memory-limit needs a SIZE";
     return false;
   }
@@ -112,8 +134,21 @@ bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, Comma
   return false;
 }
 
-// A flag without a value (-q, --strict, --sync); false for any other.
+// An option of the size or the resolution and its value.
+bool TakeSizeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, CommandLine& line,
+                   Seen& seen, std::string& problem) {
+  std::string value;
+  if (!LongValue(args, i, name, value)) {
+    problem = "option " + name + " needs " + (name == "--dpi" ? "dots per inch" : "a size in pixels");
+    return false;
+  }
+  return TakeSizeOption(name, value, line.size, seen.size, problem);
+}
+
+// A flag without a value (-q, --strict, --sync, --no-enlarge,
+// --keep-resolution); false for any other.
 bool TakeFlag(const std::string& arg, CommandLine& line) {
+  if (TakeSizeFlag(arg, line.size)) return true;
   if (arg == "-q" || arg == "--quiet") {
     line.quiet = true;
   } else if (arg == "--strict" || arg == "--sync") {
@@ -133,10 +168,7 @@ bool TakeValue(char letter, const std::string& value, CommandLine& line, std::st
     }
     line.directory = value;
   } else if (letter == 'p') {
-    if (!ParsePercent(value, line.percent)) {
-      problem = PercentProblem(value);
-      return false;
-    }
+    if (!TakePercent(value, line.percent, problem)) return false;
   } else if (!ParseCount(value, letter == 'j' ? line.jobs : line.threads)) {
     problem = std::string("option -") + letter + " needs a number of " + (letter == 'j' ? "jobs" : "threads") +
               " from 1 to " + std::to_string(kMaxJobs) + ", not \"" + value + "\"";
@@ -184,6 +216,11 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CommandLin
   return TakeValue(letter, value, line, problem);
 }
 
+constexpr char kSizeOptions[] = "a size (--width, --height, --size, --fit)";
+
+// What a size beside a percent is told.
+std::string PercentAndSize() { return std::string("give either PERCENT or ") + kSizeOptions + ", not both"; }
+
 bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line,
                  std::string& problem) {
   line.mode = CommandLine::Mode::kBatch;
@@ -191,8 +228,12 @@ bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, C
     problem = "no SOURCE files given for -o " + line.directory;
     return false;
   }
-  if (!seen.percent) {
-    problem = "-o DIRECTORY needs -p PERCENT as well";
+  if (seen.percent && line.size.HasSize()) {
+    problem = PercentAndSize();
+    return false;
+  }
+  if (!seen.percent && !line.size.HasSize()) {
+    problem = std::string("-o DIRECTORY needs -p PERCENT or ") + kSizeOptions + " as well";
     return false;
   }
   line.sources = positional;
@@ -202,6 +243,21 @@ bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, C
 bool FinishSingle(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line,
                   std::string& problem) {
   line.mode = CommandLine::Mode::kSingle;
+  if (line.size.HasSize() && (seen.percent || positional.size() == 3)) {
+    problem = PercentAndSize();
+    return false;
+  }
+  if (line.size.HasSize()) {
+    if (positional.size() != 2) {
+      problem = "expected SOURCE DESTINATION with " + std::string(kSizeOptions) + ", got " +
+                std::to_string(positional.size()) + (positional.size() == 1 ? " argument" : " arguments");
+      if (positional.size() > 2) problem += "; for several files give SOURCE... -o DIRECTORY";
+      return false;
+    }
+    line.sources = {positional[0]};
+    line.destination = positional[1];
+    return true;
+  }
   // -p without two names beside it is a batch whose -o was left out.
   if (seen.percent && positional.size() != 2) {
     problem =
@@ -215,10 +271,7 @@ bool FinishSingle(const std::vector<std::string>& positional, const Seen& seen, 
     if (positional.size() > 3) problem += "; for several files give SOURCE... -o DIRECTORY -p PERCENT";
     return false;
   }
-  if (!seen.percent && !ParsePercent(positional[2], line.percent)) {
-    problem = PercentProblem(positional[2]);
-    return false;
-  }
+  if (!seen.percent && !TakePercent(positional[2], line.percent, problem)) return false;
   line.sources = {positional[0]};
   line.destination = positional[1];
   return true;
@@ -247,9 +300,15 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       optionsEnded = true;
     } else if (IsMemoryLimit(arg)) {
       if (!TakeMemoryLimit(args, i, line, seen, problem)) return false;
+    } else if (!SizeOptionName(arg).empty()) {
+      if (!TakeSizeValue(args, i, SizeOptionName(arg), line, seen, problem)) return false;
     } else if (!TakeFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
       return false;
     }
+  }
+  if (seen.size.dpi && line.size.keepResolution) {
+    problem = "option --dpi and --keep-resolution both give the resolution: give one";
+    return false;
   }
   return seen.directory ? FinishBatch(positional, seen, line, problem) : FinishSingle(positional, seen, line, problem);
 }

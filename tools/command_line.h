@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: MIT
 // The tool's command line, as its help text gives it:
-//   bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE DESTINATION PERCENT
-//   bmpresize [-j N] [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize [OPTION...] SOURCE DESTINATION PERCENT
+//   bmpresize [OPTION...] SOURCE DESTINATION SIZE-OPTION...
+//   bmpresize [OPTION...] SOURCE... -o DIRECTORY (-p PERCENT | SIZE-OPTION...)
 //   bmpresize --help | --version
-// and what the help leaves out: -h for --help, --quiet for -q, an option's
-// value in the same argument (-j4, -p50, --memory-limit=1G), and -- before
-// arguments that start with '-' but are names. A negative PERCENT ("-5") is no option.
+// with the options -j N, -t N, -q, --strict, --sync, --memory-limit SIZE and
+// those of size_options.h, and what the help leaves out: -h for --help,
+// --quiet for -q, an option's value in the same argument (-j4, -p50,
+// --memory-limit=1G, --width=640), and -- before arguments that start with
+// '-' but are names. A PERCENT may end in '%' (50%); a negative one ("-5") is
+// no option, and is refused as every PERCENT below 1 is.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "size_options.h"
 
 struct CommandLine {
   enum class Mode { kHelp, kVersion, kSingle, kBatch };
@@ -25,6 +31,7 @@ struct CommandLine {
   bool strict = false;           // a source cut short fails instead of being warned about
   bool sync = false;             // each new file reaches stable storage before it replaces the old one
   std::int64_t memoryLimit = 0;  // bytes for all the resizes at once; 0: the library's default
+  SizeOptions size;              // a size in place of the percent, and the resolution
 };
 
 // Parses the arguments after the program's name. On a usage error the answer
