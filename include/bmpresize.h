@@ -337,9 +337,14 @@ typedef struct bmpresize_options {
   int16_t depth;
   int16_t filter; /* BMPRESIZE_FILTER_POINT (0: the bilinear sampler) or BMPRESIZE_FILTER_AREA */
   /* A rectangle of the source, in pixels from its top-left corner, resized in
-   * place of the whole picture; width and height both 0 (the default) take
-   * the whole picture. One not inside the picture fails
-   * (BMPRESIZE_CAUSE_REGION). */
+   * place of the whole picture and as if it were the whole picture (the
+   * percent or size applies to it, and its edges are the sampler's); width
+   * and height both 0 (the default) take the whole picture. Only its rows
+   * and columns are resampled, and rows stored whole outside it are not
+   * read. One not inside the picture fails (BMPRESIZE_CAUSE_REGION); a
+   * negative value, or only one of width and height 0, fails
+   * (BMPRESIZE_CAUSE_OPTION) before the source is read. A source cut short
+   * reports the region's rows in the result's shortfall. */
   int32_t region_x;
   int32_t region_y;
   int32_t region_width;
@@ -467,30 +472,46 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void
 BMPRESIZE_EXPORT size_t bmpresize_describe(const bmpresize_result* result, const char* source_name,
                                            const char* destination_name, char* text, size_t capacity);
 
-/* What the reader found in a source, as bmpresize_inspect tells it. */
+/* What the reader found in a source, as bmpresize_inspect tells it. Where
+ * the reader did not get that far (the source cannot be opened, is no BMP
+ * file, or its headers are cut short) every field is 0 but file_size; a
+ * file refused after its headers (a depth or compression not taken, a size
+ * out of range) has the header's fields (width, height, depth, compression,
+ * header_size, top_down, resolution, data_offset as bfOffBits says), and
+ * colours, masks and needed_size 0. */
 typedef struct bmpresize_info {
   int32_t width;       /* pixels */
   int32_t height;      /* pixels, positive whichever way the rows go */
   int32_t depth;       /* bits per pixel */
   int32_t compression; /* 0 none, 1 8-bit run-length, 2 4-bit run-length, 3 bit fields, 6 bit fields with alpha */
-  int32_t header_size; /* 12 (OS/2 1.x), 40, 52, 56, 64, 108 or 124 */
+  int32_t header_size; /* 12 (OS/2 1.x), 40, 52, 56, 64, 108 or 124; a header of another size is read as 40 */
   int32_t top_down;    /* nonzero when the first row stored is the top one */
-  int32_t colours;     /* colour table entries read (indexed sources) */
+  int32_t colours;     /* colour table entries, as bfOffBits counts them (indexed sources; 0: none, all white) */
   int32_t x_ppm;       /* the resolution, pixels per metre */
   int32_t y_ppm;
-  uint32_t masks[4];   /* red, green, blue and alpha bit masks the pixels are read with (16 and 32 bits) */
-  int64_t data_offset; /* where the pixel data starts */
-  int64_t file_size;   /* the source's bytes; -1 for a read function */
-  int64_t needed_size; /* the bytes the pixel data needs (uncompressed: rows x stride) */
+  /* The red, green, blue and alpha masks the pixels are read with: a 16- or
+   * 32-bit file's bit fields (at 16 bits the low halves, alpha 0), else
+   * 0x7C00, 0x03E0, 0x001F, 0 at 16 bits and 0x00FF0000, 0x0000FF00,
+   * 0x000000FF, 0xFF000000 at 32 bits; all 0 at other depths. */
+  uint32_t masks[4];
+  int64_t data_offset; /* where the reader takes the pixel data from: bfOffBits, or the end of a short colour table */
+  int64_t file_size;   /* the source's bytes; -1 where its length cannot be told (a read function, a pipe) */
+  int64_t needed_size; /* the bytes the pixel data needs, rows x stride; -1 for run-length data */
   int64_t reserved[4]; /* 0 */
 } bmpresize_info;
 
-/* Reads the source as a resize at 100 % would, writing nothing, and fills
- * info with what its headers hold (zero where the reader did not get that
- * far). Answers what such a resize would answer: a failure with its cause in
- * result, or BMPRESIZE_OK with the warnings a resize would have in result's
- * shortfall and notes, which bmpresize_describe turns into sentences. options
- * may be null; its memory_limit, cancel and strict are heeded. */
+/* Reads the source as a resize at 100 % would, to the end of its pixel data,
+ * writing nothing, and fills info (when not null) with what its headers hold.
+ * Answers what such a resize would answer of its source: a failure with its
+ * cause in result (the source's refusals, a read that fails, a source cut
+ * short with options.strict, the memory limit, the cancel flag), or
+ * BMPRESIZE_OK with the warnings a resize would have in result's shortfall
+ * and notes, which bmpresize_describe turns into the sentence a resize would
+ * give. The limits of a resized picture play no part: the source alone is
+ * judged. It takes the reader's row buffers and one row of 4 bytes a pixel
+ * (what a top-down run-length source holds in memory besides), within
+ * options.memory_limit. options may be null; its memory_limit, cancel and
+ * strict are heeded, the others ignored. */
 BMPRESIZE_EXPORT bmpresize_code bmpresize_inspect(const bmpresize_source* source, const bmpresize_options* options,
                                                   bmpresize_info* info, bmpresize_result* result);
 

@@ -179,6 +179,10 @@ bmpresize_options OptionsFor(const CommandLine& line) {
   options.strict = line.strict;
   options.sync = line.sync;
   options.memory_limit = line.memoryLimit;
+  options.region_x = line.region.x;
+  options.region_y = line.region.y;
+  options.region_width = line.region.width;
+  options.region_height = line.region.height;
   ApplySizeOptions(line.size, options);
   return options;
 }

@@ -76,6 +76,36 @@ bool ParseSize(const std::string& text, std::int64_t& bytes) {
   return true;
 }
 
+namespace {
+
+// A whole number from low to 2^31 - 1, digits only, from text at i up to
+// the next comma or the end; i moves past the comma.
+bool TakeRegionNumber(const std::string& text, std::size_t& i, std::int32_t low, std::int32_t& number) {
+  if (i > text.size()) return false;
+  const std::size_t end = std::min(text.find(',', i), text.size());
+  const std::string digits = text.substr(i, end - i);
+  i = end + 1;
+  if (digits.empty() || digits.size() > 10 ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+    return false;
+  const long long value = std::strtoll(digits.c_str(), nullptr, 10);
+  if (value < low || value > INT32_MAX) return false;
+  number = static_cast<std::int32_t>(value);
+  return true;
+}
+
+}  // namespace
+
+bool ParseRegion(const std::string& text, CommandLine::Region& region) {
+  std::size_t i = 0;
+  CommandLine::Region parsed;
+  const bool numbers = TakeRegionNumber(text, i, 0, parsed.x) && TakeRegionNumber(text, i, 0, parsed.y) &&
+                       TakeRegionNumber(text, i, 1, parsed.width) && TakeRegionNumber(text, i, 1, parsed.height);
+  if (!numbers || i != text.size() + 1) return false;
+  region = parsed;
+  return true;
+}
+
 std::int64_t MemoryLimitPerFile(const CommandLine& line, unsigned jobs) {
   const std::int64_t limit = line.memoryLimit > 0 ? line.memoryLimit : BMPRESIZE_DEFAULT_MEMORY_LIMIT;
   return std::max<std::int64_t>(1, limit / std::max(1u, jobs));
@@ -84,6 +114,7 @@ std::int64_t MemoryLimitPerFile(const CommandLine& line, unsigned jobs) {
 namespace {
 
 constexpr char kMemoryLimit[] = "--memory-limit";
+constexpr char kRegion[] = "--region";
 
 // The options that take a value, each allowed once.
 struct Seen {
@@ -92,24 +123,34 @@ struct Seen {
   bool jobs = false;
   bool threads = false;
   bool memoryLimit = false;
+  bool region = false;
   SizeOptionsSeen size;
 };
 
-bool IsMemoryLimit(const std::string& arg) {
-  return arg == kMemoryLimit || arg.rfind(std::string(kMemoryLimit) + "=", 0) == 0;
+// Whether arg is the long option name, alone or with '=' and its value.
+bool IsLongOption(const std::string& arg, const std::string& name) {
+  return arg == name || arg.rfind(name + "=", 0) == 0;
 }
 
-// The value of the long option name at args[i]: after '=' or in the next
-// argument, which i then moves past; false when there is none.
-bool LongValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, std::string& value) {
+// A long option's value: after '=' or in the next argument, which i then
+// moves past; what is named says what the value is. False with the problem
+// when it has none or was given before.
+bool TakeLongValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, const char* what,
+                   bool& seen, std::string& value, std::string& problem) {
   const std::string& arg = args[i];
   if (arg.size() > name.size()) {
     value = arg.substr(name.size() + 1);
   } else if (i + 1 < args.size()) {
     value = args[++i];
   } else {
+    problem = "option " + name + " needs " + what;
     return false;
   }
+  if (seen) {
+    problem = "option " + name + " is given twice";
+    return false;
+  }
+  seen = true;
   return true;
 }
 
@@ -117,15 +158,7 @@ bool LongValue(const std::vector<std::string>& args, std::size_t& i, const std::
 bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
                      std::string& problem) {
   std::string value;
-  if (!LongValue(args, i, kMemoryLimit, value)) {
-    problem = "option --memory-limit needs a SIZE";
-    return false;
-  }
-  if (seen.memoryLimit) {
-    problem = "option --memory-limit is given twice";
-    return false;
-  }
-  seen.memoryLimit = true;
+  if (!TakeLongValue(args, i, kMemoryLimit, "a SIZE", seen.memoryLimit, value, problem)) return false;
   if (ParseSize(value, line.memoryLimit)) return true;
   problem =
       "option --memory-limit needs a SIZE in bytes, a whole number with K, M or G after it or nothing "
@@ -138,11 +171,22 @@ bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, Comma
 bool TakeSizeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, CommandLine& line,
                    Seen& seen, std::string& problem) {
   std::string value;
-  if (!LongValue(args, i, name, value)) {
-    problem = "option " + name + " needs " + (name == "--dpi" ? "dots per inch" : "a size in pixels");
-    return false;
-  }
+  const char* what = name == "--dpi" ? "dots per inch" : "a size in pixels";
+  if (!TakeLongValue(args, i, name, what, seen.size.Of(name), value, problem)) return false;
   return TakeSizeOption(name, value, line.size, seen.size, problem);
+}
+
+// --region and its value.
+bool TakeRegion(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+                std::string& problem) {
+  std::string value;
+  if (!TakeLongValue(args, i, kRegion, "X,Y,W,H", seen.region, value, problem)) return false;
+  if (ParseRegion(value, line.region)) return true;
+  problem =
+      "option --region needs X,Y,W,H, four whole numbers: the top-left corner from 0 and the width and height "
+      "from 1, not \"" +
+      value + "\"";
+  return false;
 }
 
 // A flag without a value (-q, --strict, --sync, --no-enlarge,
@@ -221,6 +265,36 @@ constexpr char kSizeOptions[] = "a size (--width, --height, --size, --fit)";
 // What a size beside a percent is told.
 std::string PercentAndSize() { return std::string("give either PERCENT or ") + kSizeOptions + ", not both"; }
 
+// --info and --json: every argument is a source; nothing is written, so the
+// options of writing have no place.
+bool TakeInfoFlag(const std::string& arg, CommandLine& line) {
+  if (arg != "--info" && arg != "--json") return false;
+  line.mode = CommandLine::Mode::kInfo;
+  if (arg == "--json") line.json = true;
+  return true;
+}
+
+bool FinishInfo(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line, std::string& problem) {
+  const char* writing = seen.directory                               ? "-o"
+                        : seen.percent                               ? "-p"
+                        : seen.jobs                                  ? "-j"
+                        : seen.threads                               ? "-t"
+                        : line.sync                                  ? "--sync"
+                        : line.size.HasSize() || line.size.noEnlarge ? "a size option"
+                        : seen.size.dpi || line.size.keepResolution  ? "a resolution option"
+                                                                     : nullptr;
+  if (writing != nullptr) {
+    problem = std::string("--info writes nothing: ") + writing + " has no place beside it";
+    return false;
+  }
+  if (positional.empty()) {
+    problem = "--info needs at least one SOURCE";
+    return false;
+  }
+  line.sources = positional;
+  return true;
+}
+
 bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line,
                  std::string& problem) {
   line.mode = CommandLine::Mode::kBatch;
@@ -298,14 +372,17 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       positional.push_back(arg);
     } else if (arg == "--") {
       optionsEnded = true;
-    } else if (IsMemoryLimit(arg)) {
+    } else if (IsLongOption(arg, kMemoryLimit)) {
       if (!TakeMemoryLimit(args, i, line, seen, problem)) return false;
+    } else if (IsLongOption(arg, kRegion)) {
+      if (!TakeRegion(args, i, line, seen, problem)) return false;
     } else if (!SizeOptionName(arg).empty()) {
       if (!TakeSizeValue(args, i, SizeOptionName(arg), line, seen, problem)) return false;
-    } else if (!TakeFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
+    } else if (!TakeFlag(arg, line) && !TakeInfoFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
       return false;
     }
   }
+  if (line.mode == CommandLine::Mode::kInfo) return FinishInfo(positional, seen, line, problem);
   if (seen.size.dpi && line.size.keepResolution) {
     problem = "option --dpi and --keep-resolution both give the resolution: give one";
     return false;

@@ -3,13 +3,15 @@
 //   bmpresize [OPTION...] SOURCE DESTINATION PERCENT
 //   bmpresize [OPTION...] SOURCE DESTINATION SIZE-OPTION...
 //   bmpresize [OPTION...] SOURCE... -o DIRECTORY (-p PERCENT | SIZE-OPTION...)
+//   bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...
 //   bmpresize --help | --version
-// with the options -j N, -t N, -q, --strict, --sync, --memory-limit SIZE and
-// those of size_options.h, and what the help leaves out: -h for --help,
-// --quiet for -q, an option's value in the same argument (-j4, -p50,
-// --memory-limit=1G, --width=640), and -- before arguments that start with
-// '-' but are names. A PERCENT may end in '%' (50%); a negative one ("-5") is
-// no option, and is refused as every PERCENT below 1 is.
+// with the options -j N, -t N, -q, --strict, --sync, --memory-limit SIZE,
+// --region X,Y,W,H and those of size_options.h, and what the help leaves
+// out: -h for --help, --quiet for -q, an option's value in the same argument
+// (-j4, -p50, --memory-limit=1G, --region=0,0,8,8, --width=640), and --
+// before arguments that start with '-' but are names. A PERCENT may end in
+// '%' (50%); a negative one ("-5") is no option, and is refused as every
+// PERCENT below 1 is.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +21,7 @@
 #include "size_options.h"
 
 struct CommandLine {
-  enum class Mode { kHelp, kVersion, kSingle, kBatch };
+  enum class Mode { kHelp, kVersion, kSingle, kBatch, kInfo };
   Mode mode = Mode::kSingle;
   std::vector<std::string> sources;  // one for kSingle
   std::string destination;           // kSingle: a file or "-"
@@ -31,7 +33,15 @@ struct CommandLine {
   bool strict = false;           // a source cut short fails instead of being warned about
   bool sync = false;             // each new file reaches stable storage before it replaces the old one
   std::int64_t memoryLimit = 0;  // bytes for all the resizes at once; 0: the library's default
-  SizeOptions size;              // a size in place of the percent, and the resolution
+  // --info (kInfo): what each source holds, written nowhere; --json (which
+  // implies --info) gives it as one JSON object a line.
+  bool json = false;
+  // --region: the rectangle of each source resized, from its top-left
+  // corner; a width of 0: the whole picture.
+  struct Region {
+    std::int32_t x = 0, y = 0, width = 0, height = 0;
+  } region;
+  SizeOptions size;  // a size in place of the percent, and the resolution
 };
 
 // Parses the arguments after the program's name. On a usage error the answer
@@ -54,6 +64,9 @@ bool ParsePercent(const std::string& text, std::int32_t& percent);
 // A number of bytes: digits, then K, M or G (powers of 1024) or nothing;
 // at least 1 byte and at most 2^63 - 1.
 bool ParseSize(const std::string& text, std::int64_t& bytes);
+
+// --region's value: X,Y,W,H, whole numbers without signs, W and H at least 1.
+bool ParseRegion(const std::string& text, CommandLine::Region& region);
 
 // The memory limit of each file's resize when jobs files are resized at
 // once: the command line's limit (or the library's default) shared evenly.

@@ -13,6 +13,7 @@
 #include "bmpresize_version.h"
 #include "command_line.h"
 #include "forced_exit.h"
+#include "info_report.h"
 #include "interrupts.h"
 #include "place_keys.h"
 #include "result_words.h"
@@ -39,6 +40,7 @@ const char kHelp[] =
     "       bmpresize [OPTION...] SOURCE DESTINATION SIZE-OPTION...\n"
     "       bmpresize [OPTION...] SOURCE... -o DIRECTORY -p PERCENT\n"
     "       bmpresize [OPTION...] SOURCE... -o DIRECTORY SIZE-OPTION...\n"
+    "       bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...\n"
     "       bmpresize --help | --version\n"
     "\n"
     "Resizes BMP files by PERCENT in both directions, or to a size, and writes\n"
@@ -91,6 +93,17 @@ const char kHelp[] =
     "                resized at once (default 256M); SIZE in bytes, or with K, M\n"
     "                or G after it (powers of 1024); a picture that needs more\n"
     "                fails, and fewer threads are used where all would not fit\n"
+    "  --info        write nothing: show what each SOURCE holds (size, depth,\n"
+    "                compression, header, colour table, masks, where the pixel\n"
+    "                data lies and how many bytes it needs, file size,\n"
+    "                resolution), the warnings a resize would give, and why one\n"
+    "                would be refused (exit status 1 when any would be)\n"
+    "  --json        the same as one JSON object a line, in the order given\n"
+    "  --region X,Y,W,H\n"
+    "                resize only the W x H pixels whose top-left pixel is column\n"
+    "                X, row Y of the source (from its top-left corner, from 0);\n"
+    "                PERCENT or a size applies to W x H; a region not inside the\n"
+    "                picture is a usage error, and in a batch fails that file\n"
     "  -h, --help    show this text\n"
     "  --version     show the version\n"
     "\n"
@@ -205,6 +218,15 @@ bmpresize_result Resize(const CommandLine& line, bool fromStdin, bool toStdout) 
   return result;
 }
 
+// A region that is not inside the source's picture, refused before anything
+// was written: a usage error, told with the picture's size.
+int RegionError(const CommandLine::Region& region, const std::string& source, const bmpresize_result& result) {
+  return UsageError("--region " + std::to_string(region.x) + "," + std::to_string(region.y) + "," +
+                    std::to_string(region.width) + "," + std::to_string(region.height) + " is not inside " + source +
+                    ", a picture of " + std::to_string(result.value) + " x " + std::to_string(result.limit) +
+                    " pixels");
+}
+
 int ResizeOne(const CommandLine& line) {
   const std::string& source = line.sources[0];
   const std::string& destination = line.destination;
@@ -233,6 +255,7 @@ int ResizeOne(const CommandLine& line) {
                    DescribeInterruption(result, destinationName, toStdout).c_str());
     return 128 + InterruptSignal();
   }
+  if (result.cause == BMPRESIZE_CAUSE_REGION) return RegionError(line.region, sourceName, result);
   const std::string words = Words(result, sourceName, destinationName);
   if (!words.empty()) std::fprintf(stderr, "bmpresize: %s\n", words.c_str());
   return result.code == BMPRESIZE_OK ? kExitOk : kExitFailed;
@@ -255,6 +278,27 @@ int ResizeMany(const CommandLine& line) {
   return RunBatch(line, items, !line.quiet && IsTerminal(stderr));
 }
 
+// --info and --json: each source's report on standard output, in order.
+int InfoMany(const CommandLine& line) {
+  for (const std::string& source : line.sources) {
+    if (source == "-" && IsTerminal(stdin))
+      return UsageError("standard input is a terminal, not a BMP file: redirect a file or a pipe into it");
+  }
+#ifdef _WIN32
+  (void)_setmode(_fileno(stdin), _O_BINARY);
+#endif
+  const bmpresize_options options = OptionsFor(line);
+  int status = kExitOk;
+  for (const std::string& source : line.sources) {
+    const InfoReport report = InspectSource(source, options);
+    if (InterruptSignal() != 0) return 128 + InterruptSignal();
+    const std::string text = line.json ? InfoJson(report) : InfoText(report);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (!report.error.empty()) status = kExitFailed;
+  }
+  return std::fflush(stdout) == 0 ? status : kExitFailed;
+}
+
 int Run(int argc, char** argv) {
   std::vector<std::string> args;
   if (!Arguments(argc, argv, args)) {
@@ -275,6 +319,8 @@ int Run(int argc, char** argv) {
       return ResizeOne(line);
     case CommandLine::Mode::kBatch:
       return ResizeMany(line);
+    case CommandLine::Mode::kInfo:
+      return InfoMany(line);
   }
   return kExitUsage;
 }

@@ -14,6 +14,7 @@ inline const char* ToolHint(const bmpresize_result& result) {
   if (result.cause == BMPRESIZE_CAUSE_OPEN_FAILED && result.value == BMPRESIZE_PATH_FIFO)
     return ": give '-' and redirect it";
   if (result.cause == BMPRESIZE_CAUSE_CUT_SHORT) return " (--strict)";
+  if (result.cause == BMPRESIZE_CAUSE_REGION) return " (--region)";
   return "";
 }
 

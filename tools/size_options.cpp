@@ -64,7 +64,7 @@ bool TakeBox(const std::string& name, const std::string& value, SizeOptions& opt
 // --height go together, any other two do not.
 bool Clashes(const std::string& name, const SizeOptionsSeen& seen, std::string& problem) {
   const bool side = name == "--width" || name == "--height";
-  const char* other = seen.size ? "--size" : seen.fit ? "--fit" : nullptr;
+  const char* other = seen.size && name != "--size" ? "--size" : seen.fit && name != "--fit" ? "--fit" : nullptr;
   if (other == nullptr && !side && (seen.width || seen.height)) other = seen.width ? "--width" : "--height";
   if (other == nullptr) return false;
   problem = "option " + name + " and " + other + " both give the size: give one";
@@ -92,19 +92,17 @@ bool TakeSizeFlag(const std::string& arg, SizeOptions& options) {
   return true;
 }
 
-bool TakeSizeOption(const std::string& name, const std::string& value, SizeOptions& options, SizeOptionsSeen& seen,
-                    std::string& problem) {
-  bool& given = name == "--width"    ? seen.width
-                : name == "--height" ? seen.height
-                : name == "--size"   ? seen.size
-                : name == "--fit"    ? seen.fit
-                                     : seen.dpi;
-  if (given) {
-    problem = "option " + name + " is given twice";
-    return false;
-  }
+bool& SizeOptionsSeen::Of(const std::string& name) {
+  return name == "--width"    ? width
+         : name == "--height" ? height
+         : name == "--size"   ? size
+         : name == "--fit"    ? fit
+                              : dpi;
+}
+
+bool TakeSizeOption(const std::string& name, const std::string& value, SizeOptions& options,
+                    const SizeOptionsSeen& seen, std::string& problem) {
   if (name != "--dpi" && Clashes(name, seen, problem)) return false;
-  given = true;
   if (name == "--dpi") return TakeDpi(value, options, problem);
   if (name == "--width") return TakeSide(name, value, options.width, problem);
   if (name == "--height") return TakeSide(name, value, options.height, problem);

@@ -35,6 +35,9 @@ struct SizeOptionsSeen {
   bool size = false;
   bool fit = false;
   bool dpi = false;
+
+  // The flag of the option named name (one SizeOptionName gives).
+  bool& Of(const std::string& name);
 };
 
 // The name of the option arg is, "--width" for "--width=640"; empty for an
@@ -45,11 +48,11 @@ std::string SizeOptionName(const std::string& arg);
 // any other argument.
 bool TakeSizeFlag(const std::string& arg, SizeOptions& options);
 
-// The option named name with its value into options; false, with the
-// problem in words for the user, for a value it cannot take or an option
-// given twice or beside one it clashes with.
-bool TakeSizeOption(const std::string& name, const std::string& value, SizeOptions& options, SizeOptionsSeen& seen,
-                    std::string& problem);
+// The option named name with its value into options, seen marking it and
+// those given before; false, with the problem in words for the user, for a
+// value it cannot take or an option beside one it clashes with.
+bool TakeSizeOption(const std::string& name, const std::string& value, SizeOptions& options,
+                    const SizeOptionsSeen& seen, std::string& problem);
 
 // Sets the record's size, flags and resolution from options.
 void ApplySizeOptions(const SizeOptions& options, bmpresize_options& record);

@@ -25,7 +25,8 @@ NAMED = os.environ.get("BMPRESIZE_RECORD_LAYOUT")
 PROGRAM = pathlib.Path(NAMED or REPOSITORY / "build" / "tests" / "record_layout")
 
 RECORDS = {"bmpresize_shortfall": _native.Shortfall, "bmpresize_result": _native.Result,
-           "bmpresize_options": _native.Options}
+           "bmpresize_options": _native.Options, "bmpresize_source": _native.Source,
+           "bmpresize_info": _native.Info}
 # Where the package keeps each kind of constant: the header's prefix after
 # BMPRESIZE_, and the package's values by the name that follows it.
 CONSTANTS = {

@@ -15,6 +15,7 @@
 #include "files/native_path.h"
 #include "files/place_key.h"
 #include "image/resolution.h"
+#include "pipeline/inspect.h"
 #include "pipeline/path_ends.h"
 #include "pipeline/resize.h"
 
@@ -191,6 +192,17 @@ std::size_t bmpresize_describe(const bmpresize_result* result, const char* sourc
     return 0;
   }
   return Describe(*result, source_name, destination_name, text, capacity);
+}
+
+bmpresize_code bmpresize_inspect(const bmpresize_source* source, const bmpresize_options* options, bmpresize_info* info,
+                                 bmpresize_result* result) {
+  bmpresize_info found{};
+  const bmpresize_code code = Guarded(result, [&] {
+    const bmpresize_options chosen = OptionsOrDefault(options);
+    return WithSource(source, [&](SourceEnd& from) { return Inspect(from, chosen, found); });
+  });
+  if (info != nullptr) *info = found;
+  return code;
 }
 
 void bmpresize_remove_temporary_files(void) { RemoveFilesInFlight(); }

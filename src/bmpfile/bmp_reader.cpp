@@ -52,24 +52,41 @@ bool BmpReader::StartRows(const MemoryBudget& budget) {
   return OpenRowReader(*source_, budget);
 }
 
-std::uint64_t BmpReader::BuffersFor(const FileLayout& layout) {
+void BmpReader::SetColumns(std::int32_t first, std::int32_t count) {
+  firstColumn_ = first;
+  columns_ = count;
+}
+
+namespace {
+
+// Whether rows columns wide are cut from whole rows decoded first.
+bool CutsRows(const FileLayout& layout, std::int32_t columns) {
+  return columns >= 0 && columns < layout.width && !DecodesColumns(layout);
+}
+
+}  // namespace
+
+std::uint64_t BmpReader::BuffersFor(const FileLayout& layout, std::int32_t columns) {
   const auto stride = static_cast<std::uint64_t>(layout.stride);
+  const std::uint64_t whole =
+      CutsRows(layout, columns) ? sizeof(PixelBGRA) * static_cast<std::uint64_t>(layout.width) : 0;
   switch (layout.storage) {
     case RowStorage::kBottomUp:
-      return stride;
+      return whole + stride;
     case RowStorage::kTopDown:
-      return stride + TopDownRows::kChunkBytes;
+      return whole + stride + TopDownRows::kChunkBytes;
     case RowStorage::kRunLength:
     case RowStorage::kTopDownRunLength:
       break;
   }
-  return 0;
+  return whole;
 }
 
 bool BmpReader::OpenRows(ByteSource& source, const BmpReader& model) {
   if (state_ != State::kFresh) return false;
   layout_ = model.layout_;
   dataStart_ = model.dataStart_;
+  SetColumns(model.firstColumn_, model.columns_);
   if (model.state_ == State::kFailed || dataStart_ < 0 || !source.SeekTo(dataStart_))
     return Fail(Because(BMPRESIZE_CAUSE_READ_FAILED));
   return OpenRowReader(source, MemoryBudget());
@@ -80,6 +97,12 @@ bool BmpReader::OpenRowReader(ByteSource& source, const MemoryBudget& budget) {
   if (!rows_) return Fail(Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ));
   rows_->Limit(budget);
   if (!rows_->Prepare()) return Fail(rows_->Failure());
+  if (CutsRows(layout_, columns_)) {
+    wholeRow_.reset(new (std::nothrow) PixelBGRA[static_cast<std::size_t>(layout_.width)]);
+    if (!wholeRow_) return Fail(Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ, std::int64_t{4} * layout_.width));
+  } else if (columns_ >= 0) {
+    rows_->FromColumn(firstColumn_);
+  }
   state_ = State::kReady;
   return true;
 }
@@ -97,7 +120,13 @@ bool BmpReader::ReadRow(PixelRow row) {
     FillWhite(row);
     return false;
   }
-  const bool read = rows_->ReadRow(row);
+  bool read = false;
+  if (wholeRow_) {
+    read = rows_->ReadRow(PixelRow{wholeRow_.get(), 1, layout_.width});
+    for (std::int32_t x = 0; x < row.width; ++x) row[x] = wholeRow_[static_cast<std::size_t>(firstColumn_ + x)];
+  } else {
+    read = rows_->ReadRow(row);
+  }
   Check();
   return read;
 }

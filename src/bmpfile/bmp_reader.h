@@ -49,9 +49,14 @@ class BmpReader {
   // The row stage on the source the headers came from, holding data in
   // memory only within budget.
   [[nodiscard]] bool StartRows(const MemoryBudget& budget);
-  // The bytes of a reader's row buffers for a file of layout, besides data
-  // it holds in memory (HeldBytes()).
-  static std::uint64_t BuffersFor(const FileLayout& layout);
+  // Rows of count pixels from column first on, in place of whole rows: set
+  // after the header stage, before the row stage (a second reader takes its
+  // model's). Rows stored whole are decoded only there; others are decoded
+  // whole into a row of the reader's and cut.
+  void SetColumns(std::int32_t first, std::int32_t count);
+  // The bytes of a reader's row buffers for a file of layout read columns
+  // columns wide, besides data it holds in memory (HeldBytes()).
+  static std::uint64_t BuffersFor(const FileLayout& layout, std::int32_t columns);
   std::uint64_t HeldBytes() const { return rows_ ? rows_->HeldBytes() : 0; }
   // Opens a second reader of the same file's rows, on a source of its own
   // standing anywhere: the headers are taken from model, already open, and
@@ -91,6 +96,9 @@ class BmpReader {
 
   State state_ = State::kFresh;
   FileLayout layout_;
+  std::int32_t firstColumn_ = 0;
+  std::int32_t columns_ = -1;              // -1: whole rows
+  std::unique_ptr<PixelBGRA[]> wholeRow_;  // a row decoded whole, to be cut
   std::int64_t dataStart_ = -1;
   ByteSource* source_ = nullptr;  // between the two stages
   Cause failure_;

@@ -44,6 +44,8 @@ struct FileLayout {
   // The colour table of a 1, 2, 4 or 8-bit file: 2^depth entries, and white
   // beyond them.
   Palette palette{};
+  // The entries the colour table has, as bfOffBits counts them.
+  std::int32_t colours = 0;
   // An indexed file whose pixel data starts where its colour table would:
   // the table has no entry, and every pixel is white.
   bool noColourTable = false;
@@ -53,6 +55,10 @@ struct FileLayout {
   // 32-bit bit fields.
   bool fields32 = false;
   FieldLayout32 layout32;
+  // Where the reader takes the pixel data from: bfOffBits, or right after
+  // the tables and masks read where bfOffBits points inside them; -1 when the
+  // source cannot tell its position.
+  std::int64_t dataOffset = -1;
 
   // The resolution the info header gives (0 for OS/2 1.x files, which carry none).
   Resolution FileResolution() const { return {info.biXPelsPerMeter, info.biYPelsPerMeter}; }

@@ -166,6 +166,7 @@ void ReadPalette(ByteSource& source, FileLayout& layout, std::int64_t tableOffse
   const std::int64_t offBits = static_cast<std::int32_t>(layout.file.bfOffBits);
   const std::int64_t count = std::clamp<std::int64_t>((offBits - tableOffset) / entryBytes, 0, size);
   layout.noColourTable = count == 0;
+  layout.colours = static_cast<std::int32_t>(count);
   for (std::int64_t i = 0; i < count; ++i) {
     std::uint8_t entry[4] = {};
     if (ReadExact(entry, entryBytes, 1, source))
@@ -232,6 +233,16 @@ std::int64_t ReadTablesAndMasks(ByteSource& source, FileLayout& layout) {
   return offBits - (layout.header.core ? TableOffset(layout.header) : kHeadersSize);
 }
 
+// Where the pixel data starts: after the gap, which follows the tables and
+// masks as far as they were read. A file that ended inside them has its
+// data, which it lacks, where bfOffBits says.
+std::int64_t DataOffset(const ByteSource& source, const FileLayout& layout, std::int64_t gap) {
+  const std::int64_t tablesEnd = source.Position();
+  if (tablesEnd < 0) return -1;
+  if (source.AtEnd()) return static_cast<std::int32_t>(layout.file.bfOffBits);
+  return tablesEnd + std::max<std::int64_t>(gap, 0);
+}
+
 }  // namespace
 
 bool ReadLayout(ByteSource& source, FileLayout& layout, Cause& cause) {
@@ -240,6 +251,7 @@ bool ReadLayout(ByteSource& source, FileLayout& layout, Cause& cause) {
   if (!ReadHeaderFields(source, layout)) return Refuse(cause, ShortHeaders(source, signature));
   if (!CheckFormat(layout, cause) || !CheckSize(layout, cause)) return false;
   const std::int64_t gap = ReadTablesAndMasks(source, layout);
+  layout.dataOffset = DataOffset(source, layout, gap);
   if (gap > 0) (void)SkipExact(static_cast<std::uint64_t>(gap), source);
   if (source.Failed()) {
     cause = SourceFailure(source);

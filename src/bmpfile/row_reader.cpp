@@ -33,6 +33,31 @@ void RowReader::NoteDataEnd(std::int64_t rowsRead) {
 }
 
 bool RowReader::DecodeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const {
+  if (firstColumn_ == 0 && row.width == layout_.width) return DecodeWholeRow(bytes, count, row);
+  return DecodeColumns(bytes, count, row);
+}
+
+// Whole bytes a pixel from the first column's byte on; packed indices (1, 2
+// or 4 bits, the leftmost in the high bits) one by one from its bit on.
+bool RowReader::DecodeColumns(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const {
+  const std::int64_t depth = layout_.depth;
+  const std::int64_t firstBit = firstColumn_ * depth;
+  if ((firstBit + row.width * depth + 7) / 8 > count) return false;
+  if (depth >= 8) {
+    const auto skipped = static_cast<std::int32_t>(firstBit / 8);
+    return DecodeWholeRow(bytes + skipped, count - skipped, row);
+  }
+  const unsigned mask = (1u << depth) - 1;
+  const PixelBGRA* palette = layout_.palette.data();
+  for (std::int32_t x = 0; x < row.width; ++x) {
+    const std::int64_t bit = firstBit + x * depth;
+    const unsigned shift = static_cast<unsigned>(8 - depth - bit % 8);
+    row[x] = palette[(bytes[bit / 8] >> shift) & mask];
+  }
+  return true;
+}
+
+bool RowReader::DecodeWholeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const {
   if (layout_.fields32) return DecodeRow32Fields(bytes, count, layout_.layout32, row);
   const PixelBGRA* palette = layout_.palette.data();
   switch (layout_.depth) {
@@ -71,6 +96,11 @@ void RowReader::NoMemoryToHold(bool overBudget, std::uint64_t wanted) {
 
 std::size_t RowReader::Room() const {
   return static_cast<std::size_t>(std::min<std::uint64_t>(budget_.Room(), static_cast<std::size_t>(-1)));
+}
+
+bool DecodesColumns(const FileLayout& layout) {
+  const bool wholeRows = layout.storage == RowStorage::kBottomUp || layout.storage == RowStorage::kTopDown;
+  return wholeRows && layout.depth != 16;
 }
 
 void FillWhite(PixelRow row) {

@@ -42,6 +42,9 @@ class RowReader {
   // pixels of a 16-bit file) come back white or repeated with true.
   virtual bool ReadRow(PixelRow row) = 0;
   virtual void SkipRows(std::int64_t n) = 0;
+  // Rows from column first on, row.width pixels of them, in place of whole
+  // rows; only for readers of a layout that DecodesColumns.
+  void FromColumn(std::int32_t first) { firstColumn_ = first; }
 
   // The bytes of data held in memory, besides the row buffers.
   virtual std::uint64_t HeldBytes() const { return 0; }
@@ -57,8 +60,8 @@ class RowReader {
   bool SourceFailed();
   // The pixel data ended after rowsRead whole rows (the first end found counts).
   void NoteDataEnd(std::int64_t rowsRead);
-  // Decodes one file row of a depth other than 16 (count bytes of it present);
-  // false when the row is not whole.
+  // Decodes one file row of a depth other than 16 (count bytes of it present),
+  // from the first column asked for; false when the row is not whole.
   bool DecodeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const;
   // A row buffer of the file's stride; false with the cause when it cannot be had.
   bool AllocateRow(std::unique_ptr<std::uint8_t[]>& buffer);
@@ -74,7 +77,18 @@ class RowReader {
   Cause failure_;
   DataShortfall shortfall_;
   MemoryBudget budget_;
+
+ private:
+  bool DecodeWholeRow(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const;
+  bool DecodeColumns(const std::uint8_t* bytes, std::int32_t count, PixelRow row) const;
+
+  std::int32_t firstColumn_ = 0;
 };
+
+// Whether the row reader of layout decodes a row's columns alone: rows
+// stored whole, of a depth other than 16 (whose missing pixels repeat the
+// last pixel of the data, so that every pixel counts).
+bool DecodesColumns(const FileLayout& layout);
 
 void FillWhite(PixelRow row);
 

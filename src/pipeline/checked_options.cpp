@@ -1,15 +1,29 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline/checked_options.h"
 
+#include <initializer_list>
+
 namespace bmpresize {
 
 namespace {
 
 Status Refuse(std::int64_t value) { return Because(BMPRESIZE_CAUSE_OPTION, value); }
 
+// A region's corner and size are never negative, and its width and height
+// are both 0 (the whole picture) or both above 0.
+Status CheckRegion(const bmpresize_options& options) {
+  for (const std::int32_t value : {options.region_x, options.region_y, options.region_width, options.region_height}) {
+    if (value < 0) return Because(BMPRESIZE_CAUSE_OPTION, value);
+  }
+  if ((options.region_width == 0) != (options.region_height == 0)) return Because(BMPRESIZE_CAUSE_OPTION, 0);
+  return {};
+}
+
 }  // namespace
 
 Status CheckOptions(const bmpresize_options& options) {
+  const Status region = CheckRegion(options);
+  if (!region.Ok()) return region;
   // The size: no side below 0, and a box to fit in has both sides.
   if (options.width < 0) return Refuse(options.width);
   if (options.height < 0) return Refuse(options.height);

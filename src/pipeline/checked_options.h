@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The options' values checked before a resize reads anything: one list of
-// checks, each refusing a value out of its range with OPTION and the value.
+// The options' values checked against their ranges, before the source is
+// read: one out of its range fails with BMPRESIZE_CAUSE_OPTION, whose value
+// is the value refused. Checks that need the source's headers (a region
+// inside the picture) are the plan's.
 #pragma once
 
 #include "bmpresize.h"

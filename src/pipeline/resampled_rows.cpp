@@ -10,22 +10,31 @@ namespace bmpresize {
 
 namespace {
 
-// The reader as the resampler's source of rows. A row past the data's end
-// comes back white; the reader's shortfall says so.
+// The reader as the resampler's source of rows, starting at the region's
+// bottom row: the picture's rows below it are passed over first. A row past
+// the data's end comes back white; the reader's shortfall says so.
 class ReaderRows final : public RowSource {
  public:
-  explicit ReaderRows(BmpReader& reader) : reader_(reader) {}
-  void ReadRow(PixelRow row) override { (void)reader_.ReadRow(row); }
-  void SkipRows(std::int64_t n) override { reader_.SkipRows(n); }
+  ReaderRows(BmpReader& reader, std::int64_t rowsBelow) : reader_(reader), rowsBelow_(rowsBelow) {}
+  void ReadRow(PixelRow row) override {
+    SkipRows(0);
+    (void)reader_.ReadRow(row);
+  }
+  void SkipRows(std::int64_t n) override {
+    n += rowsBelow_;
+    rowsBelow_ = 0;
+    if (n > 0) reader_.SkipRows(n);
+  }
 
  private:
   BmpReader& reader_;
+  std::int64_t rowsBelow_;
 };
 
 }  // namespace
 
 bool ResampledRows::Run(Band& band, std::int32_t first, std::int32_t end) {
-  ReaderRows rows(reader_);
+  ReaderRows rows(reader_, region_.RowsBelow());
   return resampler_.Run(rows, band, first, end);
 }
 
@@ -40,7 +49,7 @@ bool ResampledBands::OpenReading(const SourceEnd& source, const BmpReader& model
 }
 
 unsigned ResampledBands::Open(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
-                              const ColumnTaps& columns, const ResampleSize& size) {
+                              const ColumnTaps& columns, const ResampleSize& size, const SourceRegion& region) {
   bands = std::min(bands, kMostBands);
   unsigned count = 1;
   for (; count < bands; ++count) {
@@ -54,7 +63,7 @@ unsigned ResampledBands::Open(unsigned bands, const SourceEnd& source, BmpReader
   // stream reads from.
   if (count > 1 && !OpenReading(source, reader, readings_[0])) count = 1;
   for (unsigned b = 0; b < count; ++b)
-    rows_[b].emplace(count > 1 ? readings_[b]->reader : reader, b == 0 ? resampler : *readings_[b]->resampler);
+    rows_[b].emplace(count > 1 ? readings_[b]->reader : reader, b == 0 ? resampler : *readings_[b]->resampler, region);
   return count;
 }
 

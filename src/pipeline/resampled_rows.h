@@ -2,6 +2,7 @@
 // The source's rows resized, as the rows of bands: each band reads the source
 // through a reader of its own, at its rows' offsets, and resizes them with a
 // resampler of its own; every resampler reads the one set of column taps.
+// Only the region's rows are asked for, and only its columns.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "bmpfile/bmp_reader.h"
 #include "pipeline/rows_in.h"
 #include "pipeline/source_end.h"
+#include "pipeline/source_region.h"
 #include "resample/row_resampler.h"
 
 namespace bmpresize {
@@ -20,14 +22,16 @@ inline constexpr unsigned kMostBands = 64;
 
 class ResampledRows final : public RowsIn {
  public:
-  ResampledRows(BmpReader& reader, RowResampler& resampler) : reader_(reader), resampler_(resampler) {}
+  ResampledRows(BmpReader& reader, RowResampler& resampler, const SourceRegion& region)
+      : reader_(reader), resampler_(resampler), region_(region) {}
   bool Run(Band& band, std::int32_t first, std::int32_t end) override;
   const Cause& ReadFailure() const override;
-  const DataShortfall& Shortfall() const override { return reader_.Shortfall(); }
+  DataShortfall Shortfall() const override { return RegionShortfall(reader_.Shortfall(), region_); }
 
  private:
   BmpReader& reader_;
   RowResampler& resampler_;
+  const SourceRegion& region_;
 };
 
 // The row sources of the bands of one resize.
@@ -38,7 +42,7 @@ class ResampledBands {
   // resizes with resampler, and reads with reader where it runs alone (both
   // stand fresh).
   unsigned Open(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
-                const ColumnTaps& columns, const ResampleSize& size);
+                const ColumnTaps& columns, const ResampleSize& size, const SourceRegion& region);
   RowsIn* Band(unsigned b) { return &*rows_[b]; }
 
  private:

@@ -65,7 +65,8 @@ StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reade
   }
   ResampledBands bands;
   const unsigned wanted = out.AtOffsets() ? plan.bands : 1;
-  const unsigned count = bands.Open(wanted, source, reader, *resampling.first, *resampling.columns, plan.size);
+  const unsigned count =
+      bands.Open(wanted, source, reader, *resampling.first, *resampling.columns, plan.size, plan.region);
   RowsIn* rows[kMostBands];
   for (unsigned b = 0; b < count; ++b) rows[b] = bands.Band(b);
   return RunBands(rows, count, out, options);

@@ -14,22 +14,21 @@ std::uint64_t ResizeMemory::For(unsigned bands) const {
   return shared + bands * (resampler + bandBuffer + reader) + reader;
 }
 
-ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination) {
-  const ResampleSize size{reader.Width(), reader.Height(), destination.width, destination.height,
-                          destination.depth / 8};
+ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan) {
+  const BmpLayout& destination = plan.destination;
   const std::uint64_t stride = RowStride(destination.width, destination.depth);
   ResizeMemory memory;
   memory.shared = stride + kFixedResizeBytes;
   // Stored rows handed through take a block of their own, and neither the
   // column taps nor a resampler.
-  if (CopiesPixels(reader, destination)) {
+  if (plan.copies) {
     memory.shared += CopyBlockBytes(destination);
   } else {
     memory.shared += ColumnTaps::BytesFor(destination.width);
-    memory.resampler = RowResampler::BytesFor(size);
+    memory.resampler = RowResampler::BytesFor(plan.size);
   }
   memory.bandBuffer = BandBufferBytes(destination.height, static_cast<std::size_t>(stride));
-  memory.reader = BmpReader::BuffersFor(reader.Layout());
+  memory.reader = BmpReader::BuffersFor(reader.Layout(), plan.region.IsWhole() ? -1 : plan.region.width);
   return memory;
 }
 

@@ -14,6 +14,7 @@
 #include "bmpfile/bmp_writer.h"
 #include "bmpfile/file_layout.h"
 #include "bmpresize.h"
+#include "pipeline/resize_plan.h"
 
 namespace bmpresize {
 
@@ -35,8 +36,9 @@ struct ResizeMemory {
   std::uint64_t For(unsigned bands) const;
 };
 
-// The memory of the resize of reader's picture (headers read) into destination.
-ResizeMemory MemoryFor(const BmpReader& reader, const BmpLayout& destination);
+// The memory of the resize of reader's picture (headers read) by plan, its
+// sizes and rows planned.
+ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan);
 
 // The options' limit in bytes: the default for 0 or less.
 std::uint64_t MemoryLimit(const bmpresize_options& options);

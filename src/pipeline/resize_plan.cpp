@@ -44,7 +44,7 @@ Status ReadHeaders(SourceEnd& source, BmpReader& reader) {
 // MEMORY_LIMIT. The reader's rows start within what is left, and the bands
 // are as many as fit besides.
 Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
-  const ResizeMemory memory = MemoryFor(reader, plan.destination);
+  const ResizeMemory memory = MemoryFor(reader, plan);
   const std::uint64_t limit = MemoryLimit(options);
   const unsigned wanted = BandsWanted(options, reader, plan.destination.height);
   const std::uint64_t needed = memory.For(wanted > 0 ? 1 : 0);
@@ -55,14 +55,17 @@ Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan
   return {};
 }
 
-void PlanRows(const BmpReader& reader, ResizePlan& plan) {
+void PlanRows(BmpReader& reader, ResizePlan& plan) {
   const BmpLayout& layout = plan.destination;
   plan.pixels.dataOffset = plan.headers.file.bfOffBits;
   plan.pixels.stride = static_cast<std::size_t>(RowStride(layout.width, layout.depth));
   plan.pixels.rowBytes = static_cast<std::size_t>(RowDataSize(layout.width, layout.depth));
   plan.pixels.height = layout.height;
-  plan.size = {reader.Width(), reader.Height(), layout.width, layout.height, layout.depth / 8};
-  plan.copies = CopiesPixels(reader, layout);
+  plan.size = {plan.region.width, plan.region.height, layout.width, layout.height, layout.depth / 8};
+  // A part of the picture is read a part of each row at a time, through the
+  // resampler: stored rows are handed through whole or not at all.
+  plan.copies = plan.region.IsWhole() && CopiesPixels(reader, layout);
+  if (!plan.region.IsWhole()) reader.SetColumns(plan.region.x, plan.region.width);
 }
 
 // The resolution the options ask for, or the source's with
@@ -74,9 +77,10 @@ Resolution WrittenResolution(const FileLayout& source, const bmpresize_options& 
 
 }  // namespace
 
-Status PlanSize(const FileLayout& source, const bmpresize_options& options, ResizePlan& plan) {
+Status PlanSize(const FileLayout& source, const SourceRegion& region, const bmpresize_options& options,
+                ResizePlan& plan) {
   PictureSize size;
-  const Status sized = ResizedSize(source.width, source.height, options, size);
+  const Status sized = ResizedSize(region.width, region.height, options, size);
   if (!sized.Ok()) return sized;
   const std::int32_t width = size.width;
   const std::int32_t height = size.height;
@@ -95,7 +99,8 @@ Status PlanSize(const FileLayout& source, const bmpresize_options& options, Resi
 Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
   Status status = CheckOptions(options);
   if (status.Ok()) status = ReadHeaders(source, reader);
-  if (status.Ok()) status = PlanSize(reader.Layout(), options, plan);
+  if (status.Ok()) status = RegionFor(options, reader.Width(), reader.Height(), plan.region);
+  if (status.Ok()) status = PlanSize(reader.Layout(), plan.region, options, plan);
   if (!status.Ok()) return status;
   PlanRows(reader, plan);
   return FitMemory(reader, options, plan);

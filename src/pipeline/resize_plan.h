@@ -14,6 +14,7 @@
 #include "bmpresize.h"
 #include "pipeline/rows_out.h"
 #include "pipeline/source_end.h"
+#include "pipeline/source_region.h"
 #include "resample/row_resampler.h"
 #include "result/status.h"
 
@@ -29,18 +30,20 @@ struct ResizePlan {
   BmpHeaders headers;          // the destination's, written as they are
   std::uint64_t fileSize = 0;  // bytes of the destination file; 0 before its size is known
   PixelArray pixels;           // where the destination's rows lie
-  ResampleSize size{};
-  bool copies = false;  // the stored rows handed through (StoredRows)
-  unsigned bands = 0;   // bands at offsets the options and the memory allow; 0: rows in order
+  SourceRegion region;         // the part of the source resized
+  ResampleSize size{};         // from the region's size
+  bool copies = false;         // the stored rows handed through (StoredRows)
+  unsigned bands = 0;          // bands at offsets the options and the memory allow; 0: rows in order
 };
 
-// The sizes (ResizedSize) and the resolution the options ask for:
-// SIDE_TOO_LARGE or FILE_TOO_LARGE beyond 32 bits, FILE_TOO_LARGE beyond 4
-// GiB, ROW_TOO_WIDE beyond the widest row.
-Status PlanSize(const FileLayout& source, const bmpresize_options& options, ResizePlan& plan);
+// The sizes of region of source (ResizedSize) and the resolution the
+// options ask for: SIDE_TOO_LARGE or FILE_TOO_LARGE beyond 32 bits,
+// FILE_TOO_LARGE beyond 4 GiB, ROW_TOO_WIDE beyond the widest row.
+Status PlanSize(const FileLayout& source, const SourceRegion& region, const bmpresize_options& options,
+                ResizePlan& plan);
 
 // The whole plan: the options checked (OPTION), the source opened and its
-// headers read (their causes), the
+// headers read (their causes), the region inside the picture (REGION), the
 // sizes, the memory (MEMORY_LIMIT where the resize does not fit on one
 // thread) and the reader's rows started within it.
 Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan);

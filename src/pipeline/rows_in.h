@@ -30,7 +30,7 @@ class RowsIn {
   // Why reading failed, once it has (empty before).
   virtual const Cause& ReadFailure() const = 0;
   // Where the source's data ended, as far as the rows read so far show.
-  virtual const DataShortfall& Shortfall() const = 0;
+  virtual DataShortfall Shortfall() const = 0;
 };
 
 }  // namespace bmpresize

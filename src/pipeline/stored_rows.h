@@ -36,7 +36,7 @@ class StoredRows final : public RowsIn {
   bool Run(Band& band, std::int32_t first, std::int32_t end) override;
   bool HandsStoredRows() const override { return true; }
   const Cause& ReadFailure() const override { return failure_; }
-  const DataShortfall& Shortfall() const override { return shortfall_; }
+  DataShortfall Shortfall() const override { return shortfall_; }
 
  private:
   bool ReadAndPut(Band& band, std::int64_t& row);

@@ -79,11 +79,21 @@ struct Measured {
   std::int64_t peak = 0;  // bytes the library held at most
 };
 
-// Resizes source to 400 % into memory of the caller's (not counted).
-Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit) {
+// A region of a source: x, y, width, height; all 0 for the whole picture.
+struct Region {
+  std::int32_t x = 0, y = 0, width = 0, height = 0;
+};
+
+// Resizes source (or its region) to 400 % into memory of the caller's (not counted).
+Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit,
+                const Region& region = {}) {
   bmpresize_options options;
   bmpresize_options_init(&options);
   options.percent = 400;
+  options.region_x = region.x;
+  options.region_y = region.y;
+  options.region_width = region.width;
+  options.region_height = region.height;
   options.threads = threads;
   options.memory_limit = limit;
   Measured run;
@@ -186,27 +196,44 @@ TEST(MemoryLimit, RefusesWhatDoesNotFitOnOneThread) {
 
 namespace {
 
+// Wide rows of a depth whose columns are decoded only together, 2 bytes a
+// pixel or run-length encoded: a region of them is cut from whole rows.
+std::vector<std::uint8_t> Wide16() { return BmpBytes().Headers(131072, 2, 16, 54).data(); }
+std::vector<std::uint8_t> WideRunLength() {
+  return BmpBytes().Headers(131072, 2, 8, 54 + 1024, kBiRle8).Zeros(1024).U8(255).U8(7).U8(0).U8(1).data();
+}
+
 // The limit is the most a resize may take: exactly what it needs is enough,
-// one byte less is not. What it needs is what a refusal reports.
+// one byte less is not. What it needs is what a refusal reports. A region
+// needs what its own width takes, besides a whole row where rows are cut.
 TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
   const struct {
     const char* what;
     std::vector<std::uint8_t> source;
     std::int32_t threads;
+    Region region;
   } cases[] = {
-      {"wide rows", WideHeader(), 1},
-      {"wide rows, four threads wanted", WideHeader(), 4},
-      {"a small picture", BmpBytes().Headers(5, 3, 24, 54).Zeros(48).data(), 1},
+      {"wide rows", WideHeader(), 1, {}},
+      {"wide rows, four threads wanted", WideHeader(), 4, {}},
+      {"a small picture", BmpBytes().Headers(5, 3, 24, 54).Zeros(48).data(), 1, {}},
+      {"a region of wide rows", WideHeader(), 1, {70000, 1, 3000, 1}},
+      {"a region of wide rows, three threads wanted", WideHeader(), 3, {5, 0, 4000, 2}},
+      {"a region of wide 16-bit rows", Wide16(), 1, {100000, 0, 2000, 2}},
+      {"a region of wide run-length rows", WideRunLength(), 1, {1, 1, 5000, 1}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Measured refused = Resize(c.source, c.threads, 1);
+    const Measured refused = Resize(c.source, c.threads, 1, c.region);
     ASSERT_EQ(refused.result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
     const std::int64_t needed = refused.result.value;
-    const Measured exact = Resize(c.source, c.threads, needed);
+    const Measured exact = Resize(c.source, c.threads, needed, c.region);
     EXPECT_EQ(exact.result.code, BMPRESIZE_OK) << Describe(exact.result);
     EXPECT_LE(exact.peak, needed);
-    EXPECT_EQ(Resize(c.source, c.threads, needed - 1).result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    EXPECT_EQ(Resize(c.source, c.threads, needed - 1, c.region).result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    // A region takes far less than its whole picture.
+    if (c.region.width > 0) {
+      EXPECT_LT(needed * 4, Resize(c.source, c.threads, 1).result.value);
+    }
   }
 }
 

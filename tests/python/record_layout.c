@@ -70,6 +70,33 @@ static void Options(void) {
   FIELD(bmpresize_options, y_ppm);
 }
 
+static void Source(void) {
+  RECORD(bmpresize_source);
+  FIELD(bmpresize_source, path);
+  FIELD(bmpresize_source, read);
+  FIELD(bmpresize_source, user);
+  FIELD(bmpresize_source, data);
+  FIELD(bmpresize_source, size);
+}
+
+static void Info(void) {
+  RECORD(bmpresize_info);
+  FIELD(bmpresize_info, width);
+  FIELD(bmpresize_info, height);
+  FIELD(bmpresize_info, depth);
+  FIELD(bmpresize_info, compression);
+  FIELD(bmpresize_info, header_size);
+  FIELD(bmpresize_info, top_down);
+  FIELD(bmpresize_info, colours);
+  FIELD(bmpresize_info, x_ppm);
+  FIELD(bmpresize_info, y_ppm);
+  FIELD(bmpresize_info, masks);
+  FIELD(bmpresize_info, data_offset);
+  FIELD(bmpresize_info, file_size);
+  FIELD(bmpresize_info, needed_size);
+  FIELD(bmpresize_info, reserved);
+}
+
 static void Codes(void) {
   CONSTANT(BMPRESIZE_OK);
   CONSTANT(BMPRESIZE_SOURCE_NOT_BMP);
@@ -120,6 +147,8 @@ int main(void) {
   Shortfall();
   Result();
   Options();
+  Source();
+  Info();
   Codes();
   Causes();
   Notes();

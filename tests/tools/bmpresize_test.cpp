@@ -12,14 +12,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "bmpresize.h"
 #include "command_line.h"
+#include "info_report.h"
+#include "json_text.h"
 #include "reference/write_bmp_file.h"
 #include "support/bmp_bytes.h"
 #include "support/sha256.h"
@@ -315,6 +319,27 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--memory-limit 8589934592G " + files + "50", "not \"8589934592G\""},  // 2^63 bytes
       {"--memory-limit 1M --memory-limit=2M " + files + "50", "--memory-limit is given twice"},
       {"--memory-limitx 1M " + files + "50", "unknown option '--memory-limitx'"},
+      {"--info", "--info needs at least one SOURCE"},
+      {"--json --strict", "--info needs at least one SOURCE"},
+      {"--info -o " + outDir + " " + in, "--info writes nothing: -o has no place"},
+      {"--json -p 50 " + in, "-p has no place"},
+      {"--info -t 2 " + in, "-t has no place"},
+      {"--info --sync " + in, "--sync has no place"},
+      {files + "50 --region", "--region needs X,Y,W,H"},
+      {"--region 1,2,3 " + files + "50", "--region needs X,Y,W,H, four whole numbers"},
+      {"--region 1,2,3,4,5 " + files + "50", "not \"1,2,3,4,5\""},
+      {"--region 0,0,0,1 " + files + "50", "not \"0,0,0,1\""},
+      {"--region=0,0,1,0 " + files + "50", "not \"0,0,1,0\""},
+      {"--region -1,0,1,1 " + files + "50", "not \"-1,0,1,1\""},
+      {"--region 0,,1,1 " + files + "50", "not \"0,,1,1\""},
+      {"--region ' 0,0,1,1' " + files + "50", "not \" 0,0,1,1\""},
+      {"--region 0,0,1,+1 " + files + "50", "not \"0,0,1,+1\""},
+      {"--region 0,0,1,2147483648 " + files + "50", "not \"0,0,1,2147483648\""},
+      {"--region 0,0,1,1 --region=0,0,1,1 " + files + "50", "--region is given twice"},
+      // Inside no picture of this size: the headers tell, and nothing is written.
+      {"--region 5,0,2,1 " + files + "50",
+       "--region 5,0,2,1 is not inside " + dir.File("in.bmp") + ", a picture of 6 x 4 pixels\n"},
+      {"--region=0,3,1,2 " + files + "50", "--region 0,3,1,2 is not inside"},
       {"- -o " + outDir + " -p 50", "standard input"},
       {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("b/x.bmp")) + " -o " + outDir + " -p 50",
        "would both be written to"},
@@ -476,6 +501,36 @@ TEST(BmpresizeTool, BatchMatchesSingleCalls) {
   const Outcome good = RunTool(dir, Quote(dir.File("a.bmp")) + " -o " + Quote(dir.File("batch")) + " -p 50");
   EXPECT_EQ(good.exit, 0);
   EXPECT_EQ(good.err.rfind("bmpresize: resized 1 file into ", 0), 0u) << good.err;
+}
+
+// --region resizes the rectangle alone, one file or a batch; in a batch a
+// picture the region is not inside fails on its own.
+TEST(BmpresizeTool, RegionResizesThatRectangle) {
+  TempDir dir;
+  ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("batch"))).c_str()), 0);
+  WriteSource(dir.File("in.bmp"));  // 6 x 4: (x * 40, y * 60, x * y * 7)
+  WriteSource(dir.File("small.bmp"), 2, 2);
+  BmpImage cut;
+  ASSERT_EQ(cut.SetSize(3, 2), 1);
+  for (std::int32_t y = 0; y < 2; ++y)
+    for (std::int32_t x = 0; x < 3; ++x)
+      cut.Row(y)[x] = {static_cast<std::uint8_t>((x + 2) * 40), static_cast<std::uint8_t>((y + 1) * 60),
+                       static_cast<std::uint8_t>((x + 2) * (y + 1) * 7), 0};
+  ASSERT_EQ(WriteBmpFile(cut, dir.File("expected.bmp").c_str()), 1);
+  const std::vector<std::uint8_t> expected = ReadFileBytes(dir.File("expected.bmp"));
+
+  const Outcome one =
+      RunTool(dir, "--region 2,1,3,2 " + Quote(dir.File("in.bmp")) + " " + Quote(dir.File("out.bmp")) + " 100");
+  EXPECT_EQ(one.exit, 0) << one.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("out.bmp")), expected);
+
+  const Outcome batch = RunTool(dir, "-q --region=2,1,3,2 " + Quote(dir.File("in.bmp")) + " " +
+                                         Quote(dir.File("small.bmp")) + " -o " + Quote(dir.File("batch")) + " -p 100");
+  EXPECT_EQ(batch.exit, 1);
+  EXPECT_EQ(batch.err, "bmpresize: " + dir.File("small.bmp") +
+                           ": the region asked for is not inside the picture, 2 x 2 pixels (--region)\n");
+  EXPECT_EQ(ReadFileBytes(dir.File("batch/in.bmp")), expected);
+  EXPECT_FALSE(FileExists(dir.File("batch/small.bmp")));
 }
 
 // On a terminal the progress line is drawn and cleared, and the summary
@@ -876,6 +931,137 @@ TEST(BmpresizeTool, VersionAndHelp) {
                              "--keep-resolution", "-o DIRECTORY", "--memory-limit SIZE"})
     EXPECT_NE(run.out.find(std::string("\n  ") + option), std::string::npos) << option;
   EXPECT_EQ(run.err, "");
+}
+
+// --info and --json: the JSON text, and the reports over built files and
+// the test suite, whose index says what each holds.
+TEST(InfoReport, JsonStringsAreValidJsonForAnyBytes) {
+  struct Case {
+    std::string text, json;
+  };
+  const Case cases[] = {
+      {"", "\"\""},
+      {"plain/path.bmp", "\"plain/path.bmp\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""},
+      {"a\\b", "\"a\\\\b\""},
+      {"line\nbreak\ttab\rcr", "\"line\\nbreak\\ttab\\rcr\""},
+      {std::string("nul\0one\x01\x1f", 9), "\"nul\\u0000one\\u0001\\u001f\""},
+      {"\x7f", "\"\x7f\""},
+      {"caf\xC3\xA9 \xE7\x94\xBB \xF0\x9F\x98\x80", "\"caf\xC3\xA9 \xE7\x94\xBB \xF0\x9F\x98\x80\""},
+      {"latin1 \xE9.bmp", "\"latin1 \\ufffd.bmp\""},
+      {"\xFF\xFE", "\"\\ufffd\\ufffd\""},
+      {"overlong \xC0\x80", "\"overlong \\ufffd\\ufffd\""},
+      {"surrogate \xED\xA0\x80", "\"surrogate \\ufffd\\ufffd\\ufffd\""},
+      {"cut \xE2\x82", "\"cut \\ufffd\\ufffd\""},
+      {"beyond \xF4\x90\x80\x80", "\"beyond \\ufffd\\ufffd\\ufffd\\ufffd\""},
+      {"last \xF4\x8F\xBF\xBF", "\"last \xF4\x8F\xBF\xBF\""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(JsonString(c.text), c.json) << c.text;
+}
+
+TEST(InfoReport, DotsPerInchRoundToNearest) {
+  const std::pair<std::int32_t, long long> cases[] = {{3780, 96}, {2835, 72}, {11811, 300}, {0, 0},
+                                                      {19, 0},    {20, 1},    {-3780, -96}, {2147483647, 54546085}};
+  for (const auto& [ppm, dpi] : cases) EXPECT_EQ(DotsPerInch(ppm), dpi) << ppm;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(InfoReport, ToolTellsWarningsAndRefusalsAndWritesNothing) {
+  TempDir dir;
+  WriteFileBytes(dir.File("short.bmp"), BmpBytes().Headers(4, 4, 24, 54).Zeros(2 * 12 + 5).data());
+  WriteFileBytes(dir.File("white.bmp"), BmpBytes().Headers(2, 2, 8, 54).Zeros(8).data());
+  WriteFileBytes(dir.File("deep.bmp"), BmpBytes().Headers(5, 7, 30, 54).Zeros(8).data());
+  WriteFileBytes(dir.File("whole.bmp"), BmpBytes().Headers(1, 1, 24, 54, 0, 3780, 11811).Zeros(4).data());
+  struct Case {
+    std::string arguments;
+    int exit;
+    std::vector<std::string> said;  // in the output, in this order
+  };
+  const std::string shortFile = Quote(dir.File("short.bmp")), deep = Quote(dir.File("deep.bmp"));
+  const std::string white = Quote(dir.File("white.bmp")), whole = Quote(dir.File("whole.bmp"));
+  const Case cases[] = {
+      {"--info " + whole,
+       0,
+       {":\n  size          1 x 1 pixels, bottom-up\n  depth         24 bits per pixel\n", "(96 x 300 dpi)",
+        "file size     58 bytes\n\n"}},
+      {"--info " + shortFile, 0, {"4 x 4 pixels", "  warning: cut short: only the bottom 2 of its 4 rows"}},
+      {"--info --strict " + shortFile, 1, {"  refused: is cut short", "(--strict)"}},
+      {"--info " + white, 0, {"  warning: has no colour table: every pixel is white"}},
+      {"--info " + deep + " " + whole,
+       1,
+       {"deep.bmp:\n  size          5 x 7 pixels", "30 bits per pixel", "refused: a depth of 30", "whole.bmp:"}},
+      {"--json " + whole + " " + shortFile,
+       0,
+       {"{\"path\":",
+        "whole.bmp\",\"width\":1,\"height\":1,\"depth\":24,\"compression\":0,\"header_size\":40,"
+        "\"top_down\":false,\"colours\":0,\"masks\":null,\"data_offset\":54,\"file_size\":58,\"needed_size\":4,"
+        "\"x_ppm\":3780,\"y_ppm\":11811,\"warnings\":[],\"error\":null}\n",
+        "short.bmp\"", "\"warnings\":[\"cut short: only the bottom 2 of its 4 rows", "\"error\":null}\n"}},
+      {"--json --strict " + shortFile, 1, {"\"warnings\":[],\"error\":\"is cut short"}},
+      {"--json " + deep, 1, {"\"width\":5,\"height\":7,\"depth\":30,", "\"error\":\"a depth of 30 bits"}},
+      {"--json - < " + shortFile, 0, {"{\"path\":\"-\",\"width\":4,", "\"file_size\":-1,"}},
+      {"--info --memory-limit 1K -- " + Quote(dir.File("none.bmp")), 1, {"none.bmp:\n  refused: cannot be opened"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Outcome run = RunTool(dir, c.arguments);
+    EXPECT_EQ(run.exit, c.exit);
+    EXPECT_EQ(run.err, "");
+    std::size_t at = 0;
+    for (const std::string& words : c.said) {
+      const std::size_t found = run.out.find(words, at);
+      EXPECT_NE(found, std::string::npos) << "no \"" << words << "\" in\n" << run.out;
+      if (found != std::string::npos) at = found + words.size();
+    }
+  }
+  // Nothing was written beside the sources.
+  EXPECT_EQ(std::system(("test $(ls -A " + Quote(dir.path()) + " | wc -l) -eq 6").c_str()), 0);
+}
+
+// The test suite's index: one line a file in the order given, the picture's
+// size where the index reads it, and an error exactly where the reader
+// refuses the file.
+TEST(InfoReport, JsonOverTheTestSuiteAsItsIndexSays) {
+  const char* folder = std::getenv("BMPRESIZE_CORPUS_DIR");
+  if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "no BMP corpus (BMPRESIZE_CORPUS_DIR)";
+  std::ifstream index(std::string(folder) + "/INDEX.tsv");
+  std::string line, arguments;
+  std::getline(index, line);
+  std::vector<std::vector<std::string>> rows;
+  while (std::getline(index, line)) {
+    std::vector<std::string> cols;
+    std::istringstream fields(line);
+    for (std::string col; std::getline(fields, col, '\t');) cols.push_back(col);
+    rows.push_back(cols);
+    arguments += " " + Quote(std::string(folder) + "/" + cols[0]);
+  }
+  if (rows.empty()) GTEST_SKIP() << "no BMP corpus at " << folder;
+  TempDir dir;
+  const Outcome run = RunTool(dir, "--json" + arguments);
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), rows.size());
+  bool anyRefused = false;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::vector<std::string>& cols = rows[i];
+    SCOPED_TRACE(cols[0]);
+    const std::string& json = lines[i];
+    EXPECT_NE(json.find(cols[0] + "\",\"width\":"), std::string::npos) << json;
+    const bool taken = cols[12] == "yes";
+    anyRefused |= !taken;
+    EXPECT_EQ(json.find("\"error\":null}") != std::string::npos, taken) << json;
+    if (cols[3] == "12" || json.find("\"header_size\":0,") != std::string::npos) continue;
+    const std::string size = "\"width\":" + cols[4] + ",\"height\":" + std::to_string(std::llabs(std::stoll(cols[5]))) +
+                             ",\"depth\":" + cols[6] + ",\"compression\":" + cols[7] + ",";
+    EXPECT_NE(json.find(size), std::string::npos) << json;
+    EXPECT_NE(json.find("\"file_size\":" + cols[1] + ","), std::string::npos) << json;
+  }
+  EXPECT_EQ(run.exit, anyRefused ? 1 : 0);
 }
 
 }  // namespace

@@ -9,7 +9,8 @@ bytes as the bmpresize tool, on every machine.
 A failure raises bmpresize.Error (SourceError, TooLargeError or
 DestinationError) with the tool's reason as its text; a source cut short
 warns with CutShortWarning, one without a colour table (white) with
-NoColourTableWarning. The library is the installed libbmpresize, or the
+NoColourTableWarning. bmpresize.inspect(path_or_bytes) tells what a source
+holds, writing nothing. The library is the installed libbmpresize, or the
 file named by the BMPRESIZE_LIBRARY environment variable. Resizes let go of
 the interpreter lock: threads resize at once; those still running when the
 interpreter exits are cancelled, and leave no temporary file.
@@ -24,6 +25,7 @@ from ._errors import (
     SourceError,
     TooLargeError,
 )
+from ._inspect import Info, inspect
 from ._options import Cancel
 from ._resize import resize_bytes, resize_file
 
@@ -37,6 +39,7 @@ for _public in (
     CutShortWarning,
     DestinationError,
     Error,
+    Info,
     NoColourTableWarning,
     SourceError,
     TooLargeError,
@@ -52,8 +55,10 @@ __all__ = [
     "NoColourTableWarning",
     "DestinationError",
     "Error",
+    "Info",
     "SourceError",
     "TooLargeError",
+    "inspect",
     "resize_bytes",
     "resize_file",
 ]

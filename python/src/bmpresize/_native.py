@@ -76,6 +76,35 @@ class Options(ctypes.Structure):
     ]
 
 
+class Source(ctypes.Structure):
+    _fields_ = [
+        ("path", ctypes.c_char_p),
+        ("read", ctypes.c_void_p),
+        ("user", ctypes.c_void_p),
+        ("data", ctypes.c_void_p),
+        ("size", ctypes.c_size_t),
+    ]
+
+
+class Info(ctypes.Structure):
+    _fields_ = [
+        ("width", ctypes.c_int32),
+        ("height", ctypes.c_int32),
+        ("depth", ctypes.c_int32),
+        ("compression", ctypes.c_int32),
+        ("header_size", ctypes.c_int32),
+        ("top_down", ctypes.c_int32),
+        ("colours", ctypes.c_int32),
+        ("x_ppm", ctypes.c_int32),
+        ("y_ppm", ctypes.c_int32),
+        ("masks", ctypes.c_uint32 * 4),
+        ("data_offset", ctypes.c_int64),
+        ("file_size", ctypes.c_int64),
+        ("needed_size", ctypes.c_int64),
+        ("reserved", ctypes.c_int64 * 4),
+    ]
+
+
 _OPTIONS = ctypes.POINTER(Options)
 _RESULT = ctypes.POINTER(Result)
 _SIGNATURES = {
@@ -88,6 +117,10 @@ _SIGNATURES = {
     "bmpresize_memory": (
         ctypes.c_int,
         [ctypes.c_void_p, ctypes.c_size_t, ctypes.c_void_p, ctypes.c_size_t, _OPTIONS, _RESULT],
+    ),
+    "bmpresize_inspect": (
+        ctypes.c_int,
+        [ctypes.POINTER(Source), _OPTIONS, ctypes.POINTER(Info), _RESULT],
     ),
     "bmpresize_describe": (
         ctypes.c_size_t,

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """Keyword options, made into the C library's options record. Each option is
-one row of OPTIONS: its record field and how its value is checked."""
+one row of OPTIONS: its record field (or a tuple of fields, one for each
+item of its value) and how its value is checked."""
 import ctypes
 import operator
 
@@ -48,6 +49,18 @@ def _cancel(value):
     return ctypes.pointer(value._flag)
 
 
+def _region(value):
+    """(x, y, width, height) from the picture's top-left corner: x and y from
+    0, width and height from 1; None for the whole picture."""
+    if value is None:
+        return (0, 0, 0, 0)
+    if isinstance(value, (str, bytes)) or not hasattr(value, "__len__") or len(value) != 4:
+        raise TypeError(f"region must be (x, y, width, height), not {value!r}")
+    x, y, width, height = value
+    lows = (("region x", x, 0), ("region y", y, 0), ("region width", width, 1), ("region height", height, 1))
+    return tuple(_whole(name, low, INT32_MAX)(item) for name, item, low in lows)
+
+
 percent = _whole("percent", INT32_MIN, INT32_MAX)
 max_bytes = _whole("max_bytes", 0, INT64_MAX)
 
@@ -58,6 +71,7 @@ OPTIONS = {
     "threads": ("threads", _whole("threads", 0, INT32_MAX)),
     "cancel": ("cancel", _cancel),
     "memory_limit": ("memory_limit", _whole("memory_limit", 0, INT64_MAX)),
+    "region": (("region_x", "region_y", "region_width", "region_height"), _region),
 }
 
 
@@ -79,7 +93,10 @@ def make(function, percent_value, keywords):
         if keyword not in OPTIONS:
             raise TypeError(f"{function}() got an unexpected keyword argument '{keyword}'")
         field, check = OPTIONS[keyword]
-        fields[field] = check(value)
+        if isinstance(field, tuple):
+            fields.update(zip(field, check(value)))
+        else:
+            fields[field] = check(value)
     fields["percent"] = _percent_or_size(function, percent_value, sized)
     options = _native.Options()
     _native.library().bmpresize_options_init(ctypes.byref(options))

@@ -63,7 +63,10 @@ def resize_file(source, destination, percent=None, **options):
     resize may use (default 0: every core; 1 keeps it on the calling thread);
     memory_limit=N caps the bytes the library may take for the resize
     (default 0: 256 MiB), beyond which it is a TooLargeError (cause
-    MEMORY_LIMIT) before anything is written.
+    MEMORY_LIMIT) before anything is written; region=(x, y, width, height)
+    resizes only that rectangle of the source, from its top-left corner
+    (percent applies to its width and height), and one not inside the
+    picture is a TooLargeError (cause REGION) before anything is written.
 
     A resize still running on another thread when the interpreter exits is
     cancelled (DestinationError, cause CANCELLED), and the exit waits a few

@@ -1,0 +1,92 @@
+# SPDX-License-Identifier: MIT
+"""inspect: what the library's reader finds in a BMP source, writing nothing;
+the record the tool's --json prints."""
+import ctypes
+import dataclasses
+import os
+import typing
+
+from . import _native, _options, _resize
+
+
+@dataclasses.dataclass(frozen=True)
+class Info:
+    """What a BMP source holds, as bmpresize --json tells it.
+
+    The header's fields are 0 where the reader did not get that far (a file
+    that cannot be opened, is no BMP file, or whose headers are cut short);
+    a file refused after its headers still tells them. masks is (red, green,
+    blue, alpha), the masks 16- and 32-bit pixels are read with (the file's
+    bit fields, else 5-5-5 at 16 bits and bytes blue, green, red, alpha at
+    32), or None at other depths. needed_size is the pixel data's bytes,
+    rows x stride, or -1 for run-length encoded data; file_size is -1 where
+    the length cannot be told. warnings are what a resize of it would warn
+    of, error why a resize would be refused, or None."""
+
+    path: typing.Optional[str]
+    width: int
+    height: int
+    depth: int
+    compression: int
+    header_size: int
+    top_down: bool
+    colours: int
+    masks: typing.Optional[typing.Tuple[int, int, int, int]]
+    data_offset: int
+    file_size: int
+    needed_size: int
+    x_ppm: int
+    y_ppm: int
+    warnings: typing.List[str]
+    error: typing.Optional[str]
+
+
+def _without(sentence, lead):
+    return sentence[len(lead):] if sentence.startswith(lead) else sentence
+
+
+def inspect(source, **options):
+    """Reads the BMP picture at the path source, or in source's bytes (bytes
+    or any buffer), as a resize at 100 % would, and answers an Info. A
+    source that a resize would refuse does not raise: its Info has the
+    reason in error (and warnings empty), as --json gives it. Options:
+    strict=True makes a source cut short an error; memory_limit=N caps the
+    bytes the library may take; cancel=Cancel() stops it from another
+    thread."""
+    record = _options.make("inspect", 100, options)
+    library = _native.library()
+    described = _native.Source()
+    path = keep = None
+    if isinstance(source, (str, os.PathLike)):
+        path = os.fspath(source)
+        described.path = _resize._path(source, "source")
+    else:
+        keep, size = _resize._readable(source)
+        described.data = ctypes.cast(keep, ctypes.c_void_p)
+        described.size = size
+    info = _native.Info()
+    result = _native.Result()
+    library.bmpresize_inspect(ctypes.byref(described), record, ctypes.byref(info), ctypes.byref(result))
+    del keep
+    sentence = _resize._describe(library, result, b"source", b"source")
+    error = _without(sentence, "source: ") if result.code != 999 else None
+    warnings = [_without(sentence, "source: warning: ")] if result.code == 999 and sentence else []
+    masks = tuple(info.masks)
+    return Info(
+        path=path,
+        width=info.width,
+        height=info.height,
+        depth=info.depth,
+        compression=info.compression,
+        header_size=info.header_size,
+        top_down=bool(info.top_down),
+        colours=info.colours,
+        masks=masks if any(masks) else None,
+        data_offset=info.data_offset,
+        file_size=info.file_size,
+        needed_size=info.needed_size,
+        x_ppm=info.x_ppm,
+        y_ppm=info.y_ppm,
+        warnings=warnings,
+        error=error,
+    )

@@ -1,0 +1,64 @@
+# SPDX-License-Identifier: MIT
+"""bmpresize.inspect: the record of built files and hostile headers, from a
+path and from bytes, and the same record as the tool's --json for every
+corpus file."""
+import dataclasses
+import json
+import struct
+import subprocess
+
+import pytest
+
+import bmpresize
+from conftest import CORPUS, TOOL, bmp, corpus_files
+
+
+def headers(width, height, depth, offset, compression=0):
+    return b"BM" + struct.pack("<IHHI", 0, 0, 0, offset) + struct.pack(
+        "<IiiHHIIiiII", 40, width, height, 1, depth, compression, 0, 2835, 3780, 0, 0)
+
+
+CASES = [
+    # bytes, fields expected
+    (bmp(3, 2), dict(width=3, height=2, depth=24, header_size=40, top_down=False, masks=None, data_offset=54,
+                     needed_size=24, file_size=78, x_ppm=3780, warnings=[], error=None)),
+    (headers(1, -1, 32, 54) + bytes(4), dict(top_down=True, masks=(0xFF0000, 0xFF00, 0xFF, 0xFF000000))),
+    (headers(4, 4, 24, 54) + bytes(29), dict(error=None, warnings=[
+        "cut short: only the bottom 2 of its 4 rows could be read; the rows above are white"])),
+    (headers(2, 2, 8, 54) + bytes(8), dict(colours=0, warnings=["has no colour table: every pixel is white"])),
+    (headers(5, 7, 30, 54), dict(width=5, height=7, depth=30, error="a depth of 30 bits per pixel is not supported")),
+    (b"\x89PNG\r\n\x1a\n", dict(width=0, header_size=0, error="is not a BMP file (it starts like a PNG image)")),
+]
+
+
+@pytest.mark.parametrize("data, expected", CASES)
+def test_inspect_tells_the_record_from_bytes_and_from_a_path(tmp_path, data, expected):
+    from_bytes = bmpresize.inspect(data)
+    path = tmp_path / "in.bmp"
+    path.write_bytes(data)
+    from_path = bmpresize.inspect(path)
+    for name, value in expected.items():
+        assert getattr(from_bytes, name) == value, name
+    assert from_bytes.path is None and from_path.path == str(path)
+    assert dataclasses.replace(from_path, path=None) == from_bytes
+    assert bytearray(data) and bmpresize.inspect(bytearray(data)) == from_bytes
+
+
+def test_strict_makes_a_source_cut_short_an_error_not_an_exception():
+    info = bmpresize.inspect(headers(4, 4, 24, 54) + bytes(29), strict=True)
+    assert info.warnings == [] and info.error.startswith("is cut short: only the bottom 2 of its 4 rows")
+    with pytest.raises(TypeError):
+        bmpresize.inspect(b"", percent=50)
+
+
+@pytest.mark.parametrize("name", corpus_files())
+def test_inspect_is_what_the_tool_prints_as_json(name):
+    if not TOOL.is_file():
+        pytest.skip(f"no bmpresize tool at {TOOL} (set BMPRESIZE_TOOL)")
+    path = str(CORPUS / name)
+    done = subprocess.run([str(TOOL), "--json", path], capture_output=True, check=False)
+    printed = json.loads(done.stdout)
+    info = dataclasses.asdict(bmpresize.inspect(path))
+    info["masks"] = list(info["masks"]) if info["masks"] else None
+    assert printed == info
+    assert done.returncode == (0 if info["error"] is None else 1)
