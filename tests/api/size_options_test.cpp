@@ -126,6 +126,18 @@ TEST(SizeOptions, SizesAndRefusals) {
     EXPECT_EQ(LE32(out, 18), static_cast<std::uint32_t>(c.wantWidth));
     EXPECT_EQ(LE32(out, 22), static_cast<std::uint32_t>(c.wantHeight));
   }
+  // A size applies to a region as to a whole picture: 2 x 3 pixels to 4 wide.
+  bmpresize_options region;
+  bmpresize_options_init(&region);
+  region.region_x = 1;
+  region.region_width = 2;
+  region.region_height = 3;
+  region.width = 4;
+  bmpresize_result sized{};
+  (void)Resized(Picture(2835, 2835), region, sized);
+  EXPECT_EQ(sized.code, BMPRESIZE_OK);
+  EXPECT_EQ(sized.width, 4);
+  EXPECT_EQ(sized.height, 6);
   // An option out of range is refused before the source is opened.
   bmpresize_options options;
   bmpresize_options_init(&options);

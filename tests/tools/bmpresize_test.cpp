@@ -293,6 +293,8 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {files + "50 --dpi 300,", "not \"300,\""},
       {files + "50 --dpi 96 --dpi 72", "--dpi is given twice"},
       {files + "50 --dpi 96 --keep-resolution", "--dpi and --keep-resolution both give the resolution"},
+      {"--info --width 3 " + in, "--info writes nothing: a size option has no place beside it"},
+      {"--info --keep-resolution " + in, "a resolution option has no place"},
       {files + "-2147483649", "PERCENT must be"},
       {files + "99999999999999999999", "PERCENT must be"},
       {"--help extra", "--help takes no other arguments"},
