@@ -183,6 +183,7 @@ bmpresize_options OptionsFor(const CommandLine& line) {
   options.region_y = line.region.y;
   options.region_width = line.region.width;
   options.region_height = line.region.height;
+  options.filter = line.filter;
   ApplySizeOptions(line.size, options);
   return options;
 }

@@ -124,6 +124,7 @@ struct Seen {
   bool threads = false;
   bool memoryLimit = false;
   bool region = false;
+  bool filter = false;
   SizeOptionsSeen size;
 };
 
@@ -186,6 +187,21 @@ bool TakeRegion(const std::vector<std::string>& args, std::size_t& i, CommandLin
       "option --region needs X,Y,W,H, four whole numbers: the top-left corner from 0 and the width and height "
       "from 1, not \"" +
       value + "\"";
+  return false;
+}
+
+constexpr char kFilter[] = "--filter";
+
+// --filter and its name: point or area.
+bool TakeFilter(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+                std::string& problem) {
+  std::string value;
+  if (!TakeLongValue(args, i, kFilter, "point or area", seen.filter, value, problem)) return false;
+  if (value == "point" || value == "area") {
+    line.filter = value == "point" ? BMPRESIZE_FILTER_POINT : BMPRESIZE_FILTER_AREA;
+    return true;
+  }
+  problem = "option --filter needs point or area, not \"" + value + "\"";
   return false;
 }
 
@@ -376,6 +392,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       if (!TakeMemoryLimit(args, i, line, seen, problem)) return false;
     } else if (IsLongOption(arg, kRegion)) {
       if (!TakeRegion(args, i, line, seen, problem)) return false;
+    } else if (IsLongOption(arg, kFilter)) {
+      if (!TakeFilter(args, i, line, seen, problem)) return false;
     } else if (!SizeOptionName(arg).empty()) {
       if (!TakeSizeValue(args, i, SizeOptionName(arg), line, seen, problem)) return false;
     } else if (!TakeFlag(arg, line) && !TakeInfoFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {

@@ -6,9 +6,10 @@
 //   bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...
 //   bmpresize --help | --version
 // with the options -j N, -t N, -q, --strict, --sync, --memory-limit SIZE,
-// --region X,Y,W,H and those of size_options.h, and what the help leaves
+// --region X,Y,W,H, --filter point|area and those of size_options.h, and what the help leaves
 // out: -h for --help, --quiet for -q, an option's value in the same argument
-// (-j4, -p50, --memory-limit=1G, --region=0,0,8,8, --width=640), and --
+// (-j4, -p50, --memory-limit=1G, --region=0,0,8,8, --filter=area,
+// --width=640), and --
 // before arguments that start with '-' but are names. A PERCENT may end in
 // '%' (50%); a negative one ("-5") is no option, and is refused as every
 // PERCENT below 1 is.
@@ -41,7 +42,8 @@ struct CommandLine {
   struct Region {
     std::int32_t x = 0, y = 0, width = 0, height = 0;
   } region;
-  SizeOptions size;  // a size in place of the percent, and the resolution
+  std::int16_t filter = 0;  // BMPRESIZE_FILTER_POINT or BMPRESIZE_FILTER_AREA (--filter point|area)
+  SizeOptions size;         // a size in place of the percent, and the resolution
 };
 
 // Parses the arguments after the program's name. On a usage error the answer

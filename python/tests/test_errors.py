@@ -153,6 +153,8 @@ def test_any_buffer_is_a_source(data):
     (lambda: bmpresize.resize_bytes(PICTURE, 50, max_bytes="954"), TypeError),
     (lambda: bmpresize.resize_file("in.bmp", "out.bmp", 50, max_bytes=954), TypeError),
     (lambda: bmpresize.resize_bytes(PICTURE, 50, memory_limit=-1), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, filter="box"), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, filter=1), TypeError),
     (lambda: bmpresize.resize_bytes(PICTURE), TypeError),
     (lambda: bmpresize.resize_file("in.bmp", "out.bmp"), TypeError),
     (lambda: bmpresize.resize_bytes(PICTURE, 50, width=20), ValueError),
@@ -175,7 +177,7 @@ def test_any_buffer_is_a_source(data):
         "max_bytes of a file", "negative memory limit", "neither percent nor size", "no percent for a file",
         "percent and width", "width 0", "height beyond 32 bits", "float width", "size of one side",
         "size not a pair", "fit as text", "negative fit", "size and width", "fit and height", "dpi 0",
-        "dpi beyond 32 bits", "dpi of three", "dpi as text", "dpi and keep_resolution"])
+        "dpi beyond 32 bits", "dpi of three", "dpi as text", "dpi and keep_resolution", "unknown filter", "filter not a name"])
 def test_wrong_argument(call, error):
     with pytest.raises(error):
         call()

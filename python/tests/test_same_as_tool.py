@@ -9,7 +9,7 @@ import bmpresize
 from conftest import CORPUS, corpus_files, run_tool, tool_hint
 
 # percent, the tool's flags, the package's keywords
-ROWS = [(50, [], {}), (200, [], {}), (37, ["--strict"], {"strict": True})]
+ROWS = [(50, [], {}), (200, [], {}), (37, ["--strict"], {"strict": True}), (10, ["--filter", "area"], {"filter": "area"})]
 
 
 def package(call):

@@ -19,11 +19,18 @@ Status CheckRegion(const bmpresize_options& options) {
   return {};
 }
 
+Status CheckFilter(const bmpresize_options& options) {
+  if (options.filter != BMPRESIZE_FILTER_POINT && options.filter != BMPRESIZE_FILTER_AREA)
+    return Because(BMPRESIZE_CAUSE_OPTION, options.filter);
+  return {};
+}
+
 }  // namespace
 
 Status CheckOptions(const bmpresize_options& options) {
-  const Status region = CheckRegion(options);
-  if (!region.Ok()) return region;
+  Status status = CheckRegion(options);
+  if (status.Ok()) status = CheckFilter(options);
+  if (!status.Ok()) return status;
   // The size: no side below 0, and a box to fit in has both sides.
   if (options.width < 0) return Refuse(options.width);
   if (options.height < 0) return Refuse(options.height);

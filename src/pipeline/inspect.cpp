@@ -121,7 +121,7 @@ bmpresize_result InspectOpen(SourceEnd& source, const bmpresize_options& options
   // reader holds in memory besides counts within what is left.
   const std::uint64_t limit = MemoryLimit(options);
   const std::uint64_t rowBytes = sizeof(PixelBGRA) * static_cast<std::uint64_t>(reader.Width());
-  const std::uint64_t needed = BmpReader::BuffersFor(reader.Layout(), reader.Width()) + rowBytes;
+  const std::uint64_t needed = BmpReader::BuffersFor(reader.Layout(), -1) + rowBytes;
   if (needed > limit)
     return Failed(
         result,

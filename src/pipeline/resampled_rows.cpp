@@ -48,15 +48,15 @@ bool ResampledBands::OpenReading(const SourceEnd& source, const BmpReader& model
   return reading && (reading->bytes = source.Another()) && reading->reader.OpenRows(*reading->bytes, model);
 }
 
-unsigned ResampledBands::Open(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
-                              const ColumnTaps& columns, const ResampleSize& size, const SourceRegion& region) {
+unsigned ResampledBands::Open(unsigned bands, const SourceEnd& source, BmpReader& reader, Resampler& resampler,
+                              const ChosenFilter& filter, const SourceRegion& region) {
   bands = std::min(bands, kMostBands);
   unsigned count = 1;
   for (; count < bands; ++count) {
     auto& reading = readings_[count];
     if (!OpenReading(source, reader, reading)) break;
-    reading->resampler.reset(new (std::nothrow) RowResampler(size, columns));
-    if (!reading->resampler || !reading->resampler->Ready()) break;
+    reading->resampler = filter.MakeResampler();
+    if (!reading->resampler) break;
   }
   // With several bands at once the first reads a way of its own too: on
   // Windows a read at an offset moves the position that the source's own

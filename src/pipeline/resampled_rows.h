@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The source's rows resized, as the rows of bands: each band reads the source
 // through a reader of its own, at its rows' offsets, and resizes them with a
-// resampler of its own; every resampler reads the one set of column taps.
-// Only the region's rows are asked for, and only its columns.
+// resampler of its own; every resampler reads the one set of column taps (or
+// of the area filter's column spans). Only the region's rows are asked for,
+// and only its columns.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,8 @@
 #include "pipeline/rows_in.h"
 #include "pipeline/source_end.h"
 #include "pipeline/source_region.h"
-#include "resample/row_resampler.h"
+#include "resample/chosen_filter.h"
+#include "resample/resampler.h"
 
 namespace bmpresize {
 
@@ -22,7 +24,7 @@ inline constexpr unsigned kMostBands = 64;
 
 class ResampledRows final : public RowsIn {
  public:
-  ResampledRows(BmpReader& reader, RowResampler& resampler, const SourceRegion& region)
+  ResampledRows(BmpReader& reader, Resampler& resampler, const SourceRegion& region)
       : reader_(reader), resampler_(resampler), region_(region) {}
   bool Run(Band& band, std::int32_t first, std::int32_t end) override;
   const Cause& ReadFailure() const override;
@@ -30,7 +32,7 @@ class ResampledRows final : public RowsIn {
 
  private:
   BmpReader& reader_;
-  RowResampler& resampler_;
+  Resampler& resampler_;
   const SourceRegion& region_;
 };
 
@@ -41,8 +43,8 @@ class ResampledBands {
   // had or memory for its resampler is short: the answer. The first band
   // resizes with resampler, and reads with reader where it runs alone (both
   // stand fresh).
-  unsigned Open(unsigned bands, const SourceEnd& source, BmpReader& reader, RowResampler& resampler,
-                const ColumnTaps& columns, const ResampleSize& size, const SourceRegion& region);
+  unsigned Open(unsigned bands, const SourceEnd& source, BmpReader& reader, Resampler& resampler,
+                const ChosenFilter& filter, const SourceRegion& region);
   RowsIn* Band(unsigned b) { return &*rows_[b]; }
 
  private:
@@ -50,7 +52,7 @@ class ResampledBands {
   struct Reading {
     std::unique_ptr<ByteSource> bytes;
     BmpReader reader;
-    std::unique_ptr<RowResampler> resampler;
+    std::unique_ptr<Resampler> resampler;
   };
   static bool OpenReading(const SourceEnd& source, const BmpReader& model, std::unique_ptr<Reading>& reading);
 

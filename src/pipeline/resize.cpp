@@ -9,7 +9,7 @@
 #include "pipeline/resampled_rows.h"
 #include "pipeline/resize_plan.h"
 #include "pipeline/stored_rows.h"
-#include "resample/column_taps.h"
+#include "resample/chosen_filter.h"
 
 namespace bmpresize {
 
@@ -38,18 +38,18 @@ RowsOut& ChooseRowsOut(const ResizePlan& plan, DestinationEnd& destination, std:
   return inOrder.emplace(destination.Bytes(), plan.pixels);
 }
 
-// The column taps, read by every band, and the first band's resampler: had
-// only where rows are resampled, since stored rows handed through need
-// neither (and the plan's memory counts them only then).
+// The filter's shared tables, read by every band, and the first band's
+// resampler: had only where rows are resampled, since stored rows handed
+// through need neither (and the plan's memory counts them only then).
 struct Resampling {
-  std::optional<ColumnTaps> columns;
-  std::optional<RowResampler> first;
+  std::optional<ChosenFilter> filter;
+  std::unique_ptr<Resampler> first;
 
   bool Prepare(const ResizePlan& plan) {
     if (plan.copies) return true;
-    columns.emplace(plan.size.sourceWidth, plan.size.width);
-    first.emplace(plan.size, *columns);
-    return first->Ready();
+    filter.emplace(plan.size, plan.filter);
+    if (filter->Ready()) first = filter->MakeResampler();
+    return first != nullptr;
   }
 };
 
@@ -65,8 +65,7 @@ StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reade
   }
   ResampledBands bands;
   const unsigned wanted = out.AtOffsets() ? plan.bands : 1;
-  const unsigned count =
-      bands.Open(wanted, source, reader, *resampling.first, *resampling.columns, plan.size, plan.region);
+  const unsigned count = bands.Open(wanted, source, reader, *resampling.first, *resampling.filter, plan.region);
   RowsIn* rows[kMostBands];
   for (unsigned b = 0; b < count; ++b) rows[b] = bands.Band(b);
   return RunBands(rows, count, out, options);

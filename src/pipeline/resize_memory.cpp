@@ -4,8 +4,7 @@
 #include "bmpfile/bmp_headers.h"
 #include "pipeline/band.h"
 #include "pipeline/stored_rows.h"
-#include "resample/column_taps.h"
-#include "resample/row_resampler.h"
+#include "resample/chosen_filter.h"
 
 namespace bmpresize {
 
@@ -24,8 +23,8 @@ ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan) {
   if (plan.copies) {
     memory.shared += CopyBlockBytes(destination);
   } else {
-    memory.shared += ColumnTaps::BytesFor(destination.width);
-    memory.resampler = RowResampler::BytesFor(plan.size);
+    memory.shared += ChosenFilter::SharedBytes(plan.size, plan.filter);
+    memory.resampler = ChosenFilter::ResamplerBytes(plan.size, plan.filter);
   }
   memory.bandBuffer = BandBufferBytes(destination.height, static_cast<std::size_t>(stride));
   memory.reader = BmpReader::BuffersFor(reader.Layout(), plan.region.IsWhole() ? -1 : plan.region.width);

@@ -2,7 +2,7 @@
 // The memory a resize takes, worked out from its plan before any of it is
 // had, and the memory limit it must stay within (options.memory_limit).
 //
-// Every band of a resize reads the one set of column taps; each band adds
+// Every band of a resize reads the one set of column taps (or spans); each band adds
 // its resampler's rows, its buffer of rows and a reader of its own. The limit
 // decides how many bands a resize runs in, and refuses one that does not fit
 // even on one (BMPRESIZE_CAUSE_MEMORY_LIMIT), before a destination exists.
@@ -26,8 +26,8 @@ inline constexpr std::uint64_t kDefaultMemoryLimit = BMPRESIZE_DEFAULT_MEMORY_LI
 inline constexpr std::uint64_t kFixedResizeBytes = std::uint64_t{64} << 10;
 
 struct ResizeMemory {
-  std::uint64_t shared = 0;      // the column taps, the writer's row, a copy's block, the fixed part
-  std::uint64_t resampler = 0;   // a band's rows: the source row, two blended rows, the row made
+  std::uint64_t shared = 0;      // the column taps or spans, the writer's row, a copy's block, the fixed part
+  std::uint64_t resampler = 0;   // a band's rows: the source row, the blended or summed rows, the row made
   std::uint64_t bandBuffer = 0;  // a band's rows held before they are written
   std::uint64_t reader = 0;      // a reader's row buffers
 

@@ -98,6 +98,7 @@ Status PlanSize(const FileLayout& source, const SourceRegion& region, const bmpr
 
 Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
   Status status = CheckOptions(options);
+  plan.filter = options.filter;
   if (status.Ok()) status = ReadHeaders(source, reader);
   if (status.Ok()) status = RegionFor(options, reader.Width(), reader.Height(), plan.region);
   if (status.Ok()) status = PlanSize(reader.Layout(), plan.region, options, plan);

@@ -26,14 +26,15 @@ namespace bmpresize {
 inline constexpr std::int64_t kMaxDestinationRowPixels = std::int64_t{1} << 24;
 
 struct ResizePlan {
-  BmpLayout destination;       // 24 bits, or 32 for a 32-bit source
-  BmpHeaders headers;          // the destination's, written as they are
-  std::uint64_t fileSize = 0;  // bytes of the destination file; 0 before its size is known
-  PixelArray pixels;           // where the destination's rows lie
-  SourceRegion region;         // the part of the source resized
-  ResampleSize size{};         // from the region's size
-  bool copies = false;         // the stored rows handed through (StoredRows)
-  unsigned bands = 0;          // bands at offsets the options and the memory allow; 0: rows in order
+  BmpLayout destination;                // 24 bits, or 32 for a 32-bit source
+  BmpHeaders headers;                   // the destination's, written as they are
+  std::uint64_t fileSize = 0;           // bytes of the destination file; 0 before its size is known
+  PixelArray pixels;                    // where the destination's rows lie
+  SourceRegion region;                  // the part of the source resized
+  ResampleSize size{};                  // from the region's size
+  int filter = BMPRESIZE_FILTER_POINT;  // options.filter, checked
+  bool copies = false;                  // the stored rows handed through (StoredRows)
+  unsigned bands = 0;                   // bands at offsets the options and the memory allow; 0: rows in order
 };
 
 // The sizes of region of source (ResizedSize) and the resolution the

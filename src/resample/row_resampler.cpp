@@ -22,13 +22,13 @@ void CopyColumns(const PixelBGRA* source, const AxisTap* taps, std::int32_t coun
 }  // namespace
 
 RowResampler::RowResampler(const ResampleSize& size, const RowBlendKernels& kernels)
-    : size_(size), kernels_(kernels), ownColumns_(new (std::nothrow) ColumnTaps(size.sourceWidth, size.width)) {
+    : Resampler(size), kernels_(kernels), ownColumns_(new (std::nothrow) ColumnTaps(size.sourceWidth, size.width)) {
   columns_ = ownColumns_.get();
   TakeRows();
 }
 
 RowResampler::RowResampler(const ResampleSize& size, const ColumnTaps& columns, const RowBlendKernels& kernels)
-    : size_(size), kernels_(kernels), columns_(&columns) {
+    : Resampler(size), kernels_(kernels), columns_(&columns) {
   TakeRows();
 }
 

@@ -84,12 +84,14 @@ struct Region {
   std::int32_t x = 0, y = 0, width = 0, height = 0;
 };
 
-// Resizes source (or its region) to 400 % into memory of the caller's (not counted).
+// Resizes source (or its region) to percent (400 % unless said) into memory
+// of the caller's (not counted).
 Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit,
-                const Region& region = {}) {
+                const Region& region = {}, std::int32_t percent = 400, int filter = BMPRESIZE_FILTER_POINT) {
   bmpresize_options options;
   bmpresize_options_init(&options);
-  options.percent = 400;
+  options.percent = percent;
+  options.filter = static_cast<std::int16_t>(filter);
   options.region_x = region.x;
   options.region_y = region.y;
   options.region_width = region.width;
@@ -212,27 +214,33 @@ TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
     std::vector<std::uint8_t> source;
     std::int32_t threads;
     Region region;
+    std::int32_t percent;
+    int filter;
   } cases[] = {
-      {"wide rows", WideHeader(), 1, {}},
-      {"wide rows, four threads wanted", WideHeader(), 4, {}},
-      {"a small picture", BmpBytes().Headers(5, 3, 24, 54).Zeros(48).data(), 1, {}},
-      {"a region of wide rows", WideHeader(), 1, {70000, 1, 3000, 1}},
-      {"a region of wide rows, three threads wanted", WideHeader(), 3, {5, 0, 4000, 2}},
-      {"a region of wide 16-bit rows", Wide16(), 1, {100000, 0, 2000, 2}},
-      {"a region of wide run-length rows", WideRunLength(), 1, {1, 1, 5000, 1}},
+      {"wide rows", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_POINT},
+      {"wide rows, four threads wanted", WideHeader(), 4, {}, 400, BMPRESIZE_FILTER_POINT},
+      {"a small picture", BmpBytes().Headers(5, 3, 24, 54).Zeros(48).data(), 1, {}, 400, BMPRESIZE_FILTER_POINT},
+      {"a region of wide rows", WideHeader(), 1, {70000, 1, 3000, 1}, 400, BMPRESIZE_FILTER_POINT},
+      {"a region of wide rows, three threads wanted", WideHeader(), 3, {5, 0, 4000, 2}, 400, BMPRESIZE_FILTER_POINT},
+      {"a region of wide 16-bit rows", Wide16(), 1, {100000, 0, 2000, 2}, 400, BMPRESIZE_FILTER_POINT},
+      {"a region of wide run-length rows", WideRunLength(), 1, {1, 1, 5000, 1}, 400, BMPRESIZE_FILTER_POINT},
+      {"wide rows averaged", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_AREA},
+      {"wide rows averaged to 10 %, four threads wanted", WideHeader(), 4, {}, 10, BMPRESIZE_FILTER_AREA},
+      {"a region of wide rows averaged", WideHeader(), 2, {70000, 1, 3000, 1}, 400, BMPRESIZE_FILTER_AREA},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Measured refused = Resize(c.source, c.threads, 1, c.region);
+    const Measured refused = Resize(c.source, c.threads, 1, c.region, c.percent, c.filter);
     ASSERT_EQ(refused.result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
     const std::int64_t needed = refused.result.value;
-    const Measured exact = Resize(c.source, c.threads, needed, c.region);
+    const Measured exact = Resize(c.source, c.threads, needed, c.region, c.percent, c.filter);
     EXPECT_EQ(exact.result.code, BMPRESIZE_OK) << Describe(exact.result);
     EXPECT_LE(exact.peak, needed);
-    EXPECT_EQ(Resize(c.source, c.threads, needed - 1, c.region).result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    EXPECT_EQ(Resize(c.source, c.threads, needed - 1, c.region, c.percent, c.filter).result.cause,
+              BMPRESIZE_CAUSE_MEMORY_LIMIT);
     // A region takes far less than its whole picture.
     if (c.region.width > 0) {
-      EXPECT_LT(needed * 4, Resize(c.source, c.threads, 1).result.value);
+      EXPECT_LT(needed * 4, Resize(c.source, c.threads, 1, {}, c.percent, c.filter).result.value);
     }
   }
 }

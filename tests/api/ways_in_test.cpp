@@ -117,6 +117,32 @@ TEST(WaysIn, GiveTheExportsCodeAndBytes) {
   }
 }
 
+// A filter that does not exist fails every way in as an option out of range,
+// with its value, before the source is read: no destination is made.
+TEST(WaysIn, RefuseAFilterThatDoesNotExist) {
+  TempDir dir;
+  Ends e;
+  e.source = dir.File("in.bmp");
+  e.destination = dir.File("out.bmp");
+  Random r{std::mt19937(27)};
+  e.data = RandomBmp(r);
+  WriteFileBytes(e.source, e.data);
+  for (const std::int16_t filter : {-1, 2, 32767}) {
+    SCOPED_TRACE(filter);
+    bmpresize_options_init(&e.options);
+    e.options.filter = filter;
+    bmpresize_result result{};
+    std::size_t size = 0;
+    EXPECT_EQ(bmpresize_memory_size(e.data.data(), e.data.size(), &e.options, &size, &result), BMPRESIZE_TOO_LARGE);
+    EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_OPTION);
+    EXPECT_EQ(result.value, filter);
+    result = {};
+    EXPECT_EQ(bmpresize_file(e.source.c_str(), e.destination.c_str(), &e.options, &result), BMPRESIZE_TOO_LARGE);
+    EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_OPTION);
+    EXPECT_FALSE(FileExists(e.destination));
+  }
+}
+
 // A read function with a fault: it gives at most piece bytes a call (0: all
 // it is asked for), fails with error once failAt bytes were given, or says it
 // gave more than it was asked for.

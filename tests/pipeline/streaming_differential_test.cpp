@@ -20,6 +20,7 @@
 #include "pipeline/resize.h"
 #include "pipeline/scaled_size.h"
 #include "reference/peek_file_header.h"
+#include "reference/area_resize_image.h"
 #include "reference/read_bmp_file.h"
 #include "reference/resize_image.h"
 #include "reference/write_bmp_file.h"
@@ -39,6 +40,7 @@ struct Ask {
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t flags = 0;
+  int filter = BMPRESIZE_FILTER_POINT;
 };
 
 // The size a resize is asked for, worked out apart from the library: a side
@@ -81,19 +83,23 @@ std::int32_t ReferenceResize(const char* source, const char* destination, const 
   }
   (void)destinationImage.SetDepth(depth);
   if (destination == nullptr) return -2;
-  if (!ResizeImage(sourceImage, destinationImage)) return -3;
+  const bool resized = ask.filter == BMPRESIZE_FILTER_AREA ? AreaResizeImage(sourceImage, destinationImage)
+                                                           : ResizeImage(sourceImage, destinationImage);
+  if (!resized) return -3;
   if (!WriteBmpFile(destinationImage, destination)) return -2;
   return 999;
 }
 
-std::int32_t ReferenceResize(const char* source, const char* destination, std::int32_t percent) {
+std::int32_t ReferenceResize(const char* source, const char* destination, std::int32_t percent,
+                             int filter = BMPRESIZE_FILTER_POINT) {
   Ask ask;
   ask.percent = percent;
+  ask.filter = filter;
   return ReferenceResize(source, destination, ask);
 }
 
 bmpresize_result ResizeFile(const std::string& source, const std::string& destination, std::int32_t percent,
-                            std::int32_t threads = 1, bool strict = false) {
+                            std::int32_t threads = 1, bool strict = false, int filter = BMPRESIZE_FILTER_POINT) {
   const NativePath from8(source.c_str()), to8(destination.c_str());
   PathSource from(from8.get());
   PathDestination to(to8.get());
@@ -101,11 +107,13 @@ bmpresize_result ResizeFile(const std::string& source, const std::string& destin
   options.percent = percent;
   options.threads = threads;
   options.strict = strict;
+  options.filter = static_cast<std::int16_t>(filter);
   return Resize(from, to, options);
 }
 
-std::int32_t StreamingResize(const std::string& source, const std::string& destination, std::int32_t percent) {
-  return ResizeFile(source, destination, percent).code;
+std::int32_t StreamingResize(const std::string& source, const std::string& destination, std::int32_t percent,
+                             int filter = BMPRESIZE_FILTER_POINT) {
+  return ResizeFile(source, destination, percent, 1, false, filter).code;
 }
 
 std::int32_t StreamingResize(const std::string& source, const std::string& destination, const Ask& ask) {
@@ -117,13 +125,14 @@ std::int32_t StreamingResize(const std::string& source, const std::string& desti
   options.width = ask.width;
   options.height = ask.height;
   options.flags = ask.flags;
+  options.filter = static_cast<std::int16_t>(ask.filter);
   options.threads = 1;
   return Resize(from, to, options).code;
 }
 
 // A size in place of the percent: the width alone, the height alone, both,
 // or a box to fit in, each the side or sides the percent gives.
-Ask SizeOfPercent(const std::vector<std::uint8_t>& resized, int mode) {
+Ask SizeOfPercent(const std::vector<std::uint8_t>& resized, int mode, int filter) {
   const auto field = [&resized](std::size_t at) { return static_cast<std::int32_t>(LoadU32LE(resized.data() + at)); };
   const std::int32_t width = field(18), height = field(22);
   Ask ask;
@@ -131,17 +140,19 @@ Ask SizeOfPercent(const std::vector<std::uint8_t>& resized, int mode) {
   ask.width = mode == 1 ? 0 : width;
   ask.height = mode == 0 ? 0 : height;
   ask.flags = mode == 3 ? BMPRESIZE_FIT : 0;
+  ask.filter = filter;
   return ask;
 }
 
 bmpresize_result ResizeMemory(const std::vector<std::uint8_t>& source, std::vector<std::uint8_t>& destination,
-                              std::int32_t percent, std::int32_t threads, bool strict) {
+                              std::int32_t percent, std::int32_t threads, bool strict, int filter) {
   MemorySourceEnd from(source.data(), source.size());
   MemoryDestination to(destination.data(), destination.size());
   bmpresize_options options = DefaultOptions();
   options.percent = percent;
   options.threads = threads;
   options.strict = strict;
+  options.filter = static_cast<std::int16_t>(filter);
   return Resize(from, to, options);
 }
 
@@ -168,19 +179,21 @@ TEST(StreamingResize, GivesTheWholePictureResultOnRandomFiles) {
   for (int round = 0; round < 1500; ++round) {
     const std::vector<std::uint8_t> bytes = RandomBmp(r);
     const std::int32_t percent = kPercents[r.Below(sizeof kPercents / sizeof kPercents[0])];
+    const int filter = round % 2 == 0 ? BMPRESIZE_FILTER_POINT : BMPRESIZE_FILTER_AREA;
     WriteFileBytes(source, bytes);
     std::remove(expected.c_str());
     std::remove(actual.c_str());
-    const std::int32_t want = ReferenceResize(source.c_str(), expected.c_str(), percent);
-    const std::int32_t got = StreamingResize(source, actual, percent);
-    ASSERT_EQ(got, want) << "round " << round << ", " << bytes.size() << " bytes at " << percent << " %";
+    const std::int32_t want = ReferenceResize(source.c_str(), expected.c_str(), percent, filter);
+    const std::int32_t got = StreamingResize(source, actual, percent, filter);
+    ASSERT_EQ(got, want) << "round " << round << ", " << bytes.size() << " bytes at " << percent << " %, filter "
+                         << filter;
     ASSERT_EQ(FileExists(actual), FileExists(expected)) << "round " << round;
     if (want != 999) continue;
     const std::vector<std::uint8_t> resized = ReadFileBytes(expected);
     ASSERT_EQ(ReadFileBytes(actual), resized) << "round " << round;
     // The same picture asked for by its size: the reference's bytes, and the
     // percent's wherever the size comes out the same.
-    const Ask ask = SizeOfPercent(resized, round % 4);
+    const Ask ask = SizeOfPercent(resized, round / 2 % 4, filter);
     SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(ask.width) + " x " +
                  std::to_string(ask.height) + (ask.flags != 0 ? " fit" : ""));
     ASSERT_EQ(ReferenceResize(source.c_str(), expected.c_str(), ask), 999);
@@ -207,22 +220,23 @@ TEST(StreamingResize, EveryThreadCountGivesTheBytesOfOne) {
     const std::vector<std::uint8_t> bytes = RandomBmp(r);
     const std::int32_t percent = kPercents[r.Below(sizeof kPercents / sizeof kPercents[0])];
     const bool strict = round % 4 == 0;
+    const int filter = round % 3 == 0 ? BMPRESIZE_FILTER_AREA : BMPRESIZE_FILTER_POINT;
     WriteFileBytes(source, bytes);
-    const bmpresize_result one = ResizeFile(source, dir.File("one.bmp"), percent, 1, strict);
+    const bmpresize_result one = ResizeFile(source, dir.File("one.bmp"), percent, 1, strict, filter);
     if (one.code != 999 && one.code != -1) continue;
     const std::vector<std::uint8_t> want =
         one.code == 999 ? ReadFileBytes(dir.File("one.bmp")) : std::vector<std::uint8_t>();
     for (const std::int32_t threads : kThreads) {
       SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(percent) + " %, " +
-                   std::to_string(threads) + " threads");
+                   std::to_string(threads) + " threads, filter " + std::to_string(filter));
       const std::string out = dir.File("t" + std::to_string(threads) + ".bmp");
       std::remove(out.c_str());
-      ExpectSameResult(ResizeFile(source, out, percent, threads, strict), one);
+      ExpectSameResult(ResizeFile(source, out, percent, threads, strict, filter), one);
       ASSERT_EQ(FileExists(out), one.code == 999);
       if (one.code != 999) continue;
       ASSERT_EQ(ReadFileBytes(out), want);
       std::vector<std::uint8_t> memory(want.size());
-      ExpectSameResult(ResizeMemory(bytes, memory, percent, threads, strict), one);
+      ExpectSameResult(ResizeMemory(bytes, memory, percent, threads, strict, filter), one);
       ASSERT_EQ(memory, want);
     }
   }
@@ -273,7 +287,7 @@ TEST(StreamingResize, KeptSizeGivesTheBytesOfTheStream) {
     for (const bool strict : {false, true}) {
       const bmpresize_result file = ResizeFile(dir.File("in.bmp"), dir.File("out.bmp"), c.percent, 1, strict);
       std::vector<std::uint8_t> memory(want.size());
-      const bmpresize_result inMemory = ResizeMemory(bytes, memory, c.percent, 2, strict);
+      const bmpresize_result inMemory = ResizeMemory(bytes, memory, c.percent, 2, strict, BMPRESIZE_FILTER_POINT);
       for (const bmpresize_result* result : {&file, &inMemory}) {
         EXPECT_EQ(result->shortfall.cut_short != 0, c.rowsRead >= 0);
         if (c.rowsRead >= 0) {

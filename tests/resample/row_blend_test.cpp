@@ -14,6 +14,7 @@
 #include "image/bmp_image.h"
 #include "reference/image_row_source.h"
 #include "reference/resize_image.h"
+#include "support/collecting_row_sink.h"
 #include "resample/row_resampler.h"
 
 using namespace bmpresize;
@@ -86,19 +87,6 @@ TEST(RowBlend, SumsJustBelowAWholeNumberTruncateDown) {
         << kernels->name;
   }
 }
-
-class CollectingSink : public RowSink {
- public:
-  CollectingSink(std::size_t rowBytes) : rowBytes_(rowBytes) {}
-  bool WriteRow(const std::uint8_t* data) override {
-    rows.emplace_back(data, data + rowBytes_);
-    return true;
-  }
-  std::vector<std::vector<std::uint8_t>> rows;  // bottom row first
-
- private:
-  std::size_t rowBytes_;
-};
 
 TEST(RowResampler, GivesTheReferenceResizeOfRandomPictures) {
   std::mt19937 rng(7);

@@ -342,6 +342,10 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--region 5,0,2,1 " + files + "50",
        "--region 5,0,2,1 is not inside " + dir.File("in.bmp") + ", a picture of 6 x 4 pixels\n"},
       {"--region=0,3,1,2 " + files + "50", "--region 0,3,1,2 is not inside"},
+      {files + "50 --filter", "--filter needs point or area"},
+      {"--filter box " + files + "50", "--filter needs point or area, not \"box\""},
+      {"--filter=Area " + files + "50", "not \"Area\""},
+      {"--filter area --filter=point " + files + "50", "--filter is given twice"},
       {"- -o " + outDir + " -p 50", "standard input"},
       {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("b/x.bmp")) + " -o " + outDir + " -p 50",
        "would both be written to"},
@@ -469,9 +473,12 @@ TEST(BmpresizeTool, BatchMatchesSingleCalls) {
   WriteFileBytes(dir.File("f.png"), Text("\x89PNG\r\n\x1a\n...."));
   arguments += Quote(dir.File("f.png")) + " " + Quote(dir.File("missing.bmp"));
 
+  // One file at a time with the point sampler, three with the area filter.
+  std::vector<std::uint8_t> pointA;
   for (const char* jobs : {"1", "3"}) {
     SCOPED_TRACE(jobs);
-    const Outcome run = RunTool(dir, arguments + " -o " + Quote(dir.File("batch")) + " -p 170 -j " + jobs);
+    const std::string filter = jobs[0] == '1' ? "" : " --filter=area";
+    const Outcome run = RunTool(dir, arguments + " -o " + Quote(dir.File("batch")) + " -p 170 -j " + jobs + filter);
     EXPECT_EQ(run.exit, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.find('\r'), std::string::npos) << "progress drawn into a file: " << run.err;
@@ -483,10 +490,16 @@ TEST(BmpresizeTool, BatchMatchesSingleCalls) {
     for (const auto& s : sources) {
       SCOPED_TRACE(s.name);
       const std::string single = dir.File(std::string("one/") + s.name);
-      ASSERT_EQ(RunTool(dir, Quote(dir.File(s.name)) + " " + Quote(single) + " 170").exit, 0);
+      ASSERT_EQ(RunTool(dir, Quote(dir.File(s.name)) + " " + Quote(single) + " 170" + filter).exit, 0);
       const auto expected = ReadFileBytes(single);
       EXPECT_FALSE(expected.empty());
       EXPECT_EQ(ReadFileBytes(dir.File(std::string("batch/") + s.name)), expected);
+      if (s.name[0] != 'a') continue;
+      if (filter.empty()) {
+        pointA = expected;
+      } else {
+        EXPECT_NE(expected, pointA) << "--filter=area gave the point sampler's bytes";
+      }
     }
   }
   // Quiet: only the failures.

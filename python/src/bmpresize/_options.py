@@ -61,6 +61,15 @@ def _region(value):
     return tuple(_whole(name, low, INT32_MAX)(item) for name, item, low in lows)
 
 
+def _filter(value):
+    filters = {"point": 0, "area": 1}  # BMPRESIZE_FILTER_POINT, BMPRESIZE_FILTER_AREA
+    if not isinstance(value, str):
+        raise TypeError(f"filter must be 'point' or 'area', not {type(value).__name__}")
+    if value not in filters:
+        raise ValueError(f"filter must be 'point' or 'area', not {value!r}")
+    return filters[value]
+
+
 percent = _whole("percent", INT32_MIN, INT32_MAX)
 max_bytes = _whole("max_bytes", 0, INT64_MAX)
 
@@ -72,6 +81,7 @@ OPTIONS = {
     "cancel": ("cancel", _cancel),
     "memory_limit": ("memory_limit", _whole("memory_limit", 0, INT64_MAX)),
     "region": (("region_x", "region_y", "region_width", "region_height"), _region),
+    "filter": ("filter", _filter),
 }
 
 

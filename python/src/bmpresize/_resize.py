@@ -67,6 +67,9 @@ def resize_file(source, destination, percent=None, **options):
     resizes only that rectangle of the source, from its top-left corner
     (percent applies to its width and height), and one not inside the
     picture is a TooLargeError (cause REGION) before anything is written.
+    filter="area" makes each pixel the exact average of the source pixels it
+    covers (default "point": the bilinear sampler), for thumbnails without
+    moire.
 
     A resize still running on another thread when the interpreter exits is
     cancelled (DestinationError, cause CANCELLED), and the exit waits a few

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+// The passes of the area filter, on whole rows:
+//
+//   averageColumns   one source row of pixels (blue, green, red, alpha) into
+//                    one row of destination columns, each the average of the
+//                    run of source pixels its span covers; the first
+//                    `channels` bytes of each pixel are kept, packed
+//   addRow           sums[i] += row[i] x weight, for count bytes: a source
+//                    row's share in the destination row being built
+//   finishRow        out[i] = the average of sums[i]; the sums start again at 0
+//
+// Every result is exact integer arithmetic, so every version gives the same
+// bytes; the instruction-set versions are tested against the scalar one. A
+// kernel may write up to kRowBlendSlack bytes past the end of its output.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "image/pixel_bgra.h"
+#include "resample/area_divider.h"
+#include "resample/area_weights.h"
+
+namespace bmpresize {
+
+struct AreaKernels {
+  const char* name;
+  // middleWeight: the weight of a wholly covered source pixel (the
+  // destination's side); divider: of the source's side.
+  void (*averageColumns)(const PixelBGRA* source, const AreaSpan* spans, std::int32_t count, int channels,
+                         std::uint32_t middleWeight, const AreaDivider& divider, std::uint8_t* out);
+  void (*addRow)(const std::uint8_t* row, std::uint32_t weight, std::size_t count, std::uint64_t* sums);
+  void (*finishRow)(std::uint64_t* sums, std::size_t count, const AreaDivider& divider, std::uint8_t* out);
+};
+
+// The plain C++ versions: the reference the others are tested against.
+const AreaKernels& ScalarAreaKernels();
+// The fastest versions this CPU runs.
+const AreaKernels& BestAreaKernels();
+// Every version built into this library that this CPU can run, scalar first.
+std::size_t AvailableAreaKernels(const AreaKernels** out, std::size_t capacity);
+
+}  // namespace bmpresize

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: MIT
+// The instruction-set versions of the area filter's passes. Each answers null
+// when this build or this CPU cannot run it.
+#pragma once
+
+#include "resample/area_kernels.h"
+
+namespace bmpresize {
+
+const AreaKernels* Avx2AreaKernels();
+
+}  // namespace bmpresize

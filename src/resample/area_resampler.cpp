@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: MIT
+#include "resample/area_resampler.h"
+
+#include <algorithm>
+#include <new>
+
+#include "resample/row_blend.h"
+
+namespace bmpresize {
+
+namespace {
+
+template <typename T>
+std::unique_ptr<T[]> Allocate(std::size_t n) {
+  return std::unique_ptr<T[]>(new (std::nothrow) T[n]);
+}
+
+}  // namespace
+
+AreaResampler::AreaResampler(const ResampleSize& size, const AreaColumns& columns, const AreaKernels& kernels)
+    : Resampler(size),
+      columns_(columns),
+      kernels_(kernels),
+      acrossDivider_(size.sourceWidth),
+      downDivider_(size.sourceHeight),
+      rowBytes_(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.channels)) {
+  if (!columns_.Ready()) return;
+  sourceRow_ = Allocate<PixelBGRA>(static_cast<std::size_t>(size.sourceWidth));
+  averaged_ = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
+  sums_ = Allocate<std::uint64_t>(rowBytes_);
+  output_ = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
+  ready_ = sourceRow_ && averaged_ && sums_ && output_;
+}
+
+std::uint64_t AreaResampler::BytesFor(const ResampleSize& size) {
+  const std::uint64_t row = static_cast<std::uint64_t>(size.width) * static_cast<std::uint64_t>(size.channels);
+  return sizeof(PixelBGRA) * static_cast<std::uint64_t>(size.sourceWidth) + 2 * (row + kRowBlendSlack) +
+         sizeof(std::uint64_t) * row;
+}
+
+const std::uint8_t* AreaResampler::AverageNextRow(RowSource& source) {
+  source.ReadRow(PixelRow{sourceRow_.get(), 1, size_.sourceWidth});
+  kernels_.averageColumns(sourceRow_.get(), columns_.Data(), size_.width, size_.channels,
+                          static_cast<std::uint32_t>(size_.width), acrossDivider_, averaged_.get());
+  return averaged_.get();
+}
+
+bool AreaResampler::FinishRow(RowSink& sink) {
+  std::uint8_t* out = sink.NextRow();
+  if (out == nullptr) out = output_.get();
+  kernels_.finishRow(sums_.get(), rowBytes_, downDivider_, out);
+  return sink.WriteRow(out);
+}
+
+// Rows are counted here from the bottom of the picture, as they come: the
+// weights are the same from either end. In units of 1 / (H x dH) of the
+// picture's height, source row j spans [j x dH, (j + 1) x dH) and destination
+// row y spans [y x H, (y + 1) x H); every product is under 2^62.
+bool AreaResampler::Run(RowSource& source, RowSink& sink, std::int32_t first, std::int32_t end) {
+  if (!ready_) return false;
+  const std::int64_t sourceHeight = size_.sourceHeight;
+  const std::int64_t height = size_.height;
+  std::int64_t y = height - end;  // the destination row being built
+  const std::int64_t stop = height - first;
+  // The band's sums start at the source row its first destination row starts in.
+  std::int64_t j = y * sourceHeight / height;
+  source.SkipRows(j);
+  std::fill(sums_.get(), sums_.get() + rowBytes_, std::uint64_t{0});
+  for (; y < stop; ++j) {
+    const std::uint8_t* averaged = AverageNextRow(source);
+    // How far the source row has been shared out: a band's first row may
+    // start inside it.
+    std::int64_t at = std::max(j * height, y * sourceHeight);
+    const std::int64_t rowEnd = (j + 1) * height;
+    while (y < stop && at < rowEnd) {
+      const std::int64_t yStart = y * sourceHeight;
+      const std::int64_t yEnd = yStart + sourceHeight;
+      if (at == yStart && rowEnd >= yEnd) {
+        // A destination row wholly inside this source row, with no sums
+        // begun: its average is the row itself.
+        if (!sink.WriteRow(averaged)) return false;
+        at = yEnd;
+        ++y;
+        continue;
+      }
+      const std::int64_t piece = std::min(rowEnd, yEnd) - at;
+      kernels_.addRow(averaged, static_cast<std::uint32_t>(piece), rowBytes_, sums_.get());
+      at += piece;
+      if (at == yEnd) {
+        if (!FinishRow(sink)) return false;
+        ++y;
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace bmpresize

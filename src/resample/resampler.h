@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+// A resize as a stream of rows, whatever the filter: source rows come in from
+// the bottom of the picture up, destination rows go out in the same order,
+// and only a few rows are held at a time.
+//
+//   RowSource   hands over the source's rows
+//   RowSink     takes the destination's rows
+//   Resampler   makes the destination's rows, a band of them or all
+#pragma once
+
+#include <cstdint>
+
+#include "image/pixel_row.h"
+
+namespace bmpresize {
+
+// Hands over source rows from the bottom up.
+class RowSource {
+ public:
+  virtual ~RowSource() = default;
+  // Fills row with the next row up.
+  virtual void ReadRow(PixelRow row) = 0;
+  // Passes over the next n rows.
+  virtual void SkipRows(std::int64_t n) = 0;
+};
+
+// Takes destination rows from the bottom up, as packed bytes: 3 a pixel
+// (blue, green, red) or 4 (with alpha). False stops the resize.
+class RowSink {
+ public:
+  virtual ~RowSink() = default;
+  virtual bool WriteRow(const std::uint8_t* data) = 0;
+  // Where the next row may be blended straight into, saving a copy: room for
+  // the row and kRowBlendSlack bytes after it, which the sink may find
+  // overwritten. Null: the resampler blends into a row of its own.
+  virtual std::uint8_t* NextRow() { return nullptr; }
+};
+
+struct ResampleSize {
+  std::int32_t sourceWidth;
+  std::int32_t sourceHeight;
+  std::int32_t width;   // destination
+  std::int32_t height;  // destination
+  int channels;         // 3 or 4 bytes a destination pixel
+};
+
+class Resampler {
+ public:
+  explicit Resampler(const ResampleSize& size) : size_(size) {}
+  virtual ~Resampler() = default;
+  Resampler(const Resampler&) = delete;
+  Resampler& operator=(const Resampler&) = delete;
+
+  // Whether every block it took was had.
+  virtual bool Ready() const = 0;
+  // Runs destination rows first to end - 1 alone, from the bottom up: a band
+  // of the picture, with the bytes the whole resize gives them. The source
+  // starts at its bottom row, and is asked to pass over the rows below the
+  // band's. False when the sink refused a row.
+  virtual bool Run(RowSource& source, RowSink& sink, std::int32_t first, std::int32_t end) = 0;
+  // Runs the whole resize.
+  bool Run(RowSource& source, RowSink& sink) { return Run(source, sink, 0, size_.height); }
+  const ResampleSize& Size() const { return size_; }
+
+ protected:
+  ResampleSize size_;
+};
+
+}  // namespace bmpresize
