@@ -8,7 +8,9 @@
  * Reads a BMP picture (1, 2, 4, 8, 16, 24 or 32 bits per pixel, uncompressed,
  * 16- or 32-bit bit fields, or 8- or 4-bit run-length encoded; rows bottom-up
  * or top-down; OS/2 1.x pictures too), scales its width and height by a
- * percentage with bilinear interpolation, and writes the result as an
+ * percentage (or to a width, a height, an exact size or a box to fit in,
+ * options.width and options.height) with bilinear interpolation, and writes
+ * the result as an
  * uncompressed BMP of 24 bits per pixel, or 32 when the source has 32. Each
  * side is percent x side / 100 with the remainder dropped; when either comes
  * out below 1 the picture is 1 x 1. The bytes are the same on every platform,
@@ -57,7 +59,7 @@
  * the result record with the code, the cause and the numbers behind it.
  *
  * MEMORY: the caller allocates, after asking for the size. A resized
- * picture's size follows from the source's headers and the percent alone, so
+ * picture's size follows from the source's headers and the options alone, so
  * bmpresize_memory_size tells it before any pixel is read. The caller then
  * allocates with its own allocator (no memory crosses from the library's
  * runtime into the caller's, which on Windows may be another), may reuse one
@@ -274,7 +276,7 @@ typedef struct bmpresize_result {
 /* How a resize runs. Start from bmpresize_options_init, then change what you
  * need: every field's 0 keeps the behaviour of the versions before it. */
 typedef struct bmpresize_options {
-  int32_t percent; /* both sides scaled by this; 100 keeps the size (default) */
+  int32_t percent; /* both sides scaled by this; 100 keeps the size (default); unused beside a size */
   /* The most threads one resize may use; 0 means one per core, 1 keeps it on
    * the calling thread. A picture is split into bands of rows, one a thread,
    * when its source is a file or memory with rows stored whole (not run-length
@@ -319,8 +321,11 @@ typedef struct bmpresize_options {
    * is rounded to nearest (halves up) in integers, never below 1: for width
    * W, the height is (2 x h x W + w) / (2 x w). The sampler is the one a
    * percent uses, so a size that a percent also gives yields the same bytes.
-   * With BMPRESIZE_NO_ENLARGE a size larger than the source (or its region)
-   * on either side keeps the source's size. */
+   * With BMPRESIZE_NO_ENLARGE a size (or a percent) larger than the source
+   * (or its region) on either side keeps the source's size, and a box to fit
+   * in is first cut down to the source's size. A negative side, or
+   * BMPRESIZE_FIT without both sides above 0, fails (BMPRESIZE_CAUSE_OPTION);
+   * a side kept to the aspect beyond 32 bits fails as a file beyond 4 GiB. */
   int32_t width;
   int32_t height;
   int32_t flags; /* BMPRESIZE_FIT, BMPRESIZE_NO_ENLARGE, BMPRESIZE_GREY, BMPRESIZE_KEEP_RESOLUTION */
@@ -346,8 +351,10 @@ typedef struct bmpresize_options {
   int32_t region_width;
   int32_t region_height;
   /* The resolution written, in pixels per metre; 0 writes 3780 (96 dots per
-   * inch) unless flags has BMPRESIZE_KEEP_RESOLUTION, which copies the
-   * source's. bmpresize_ppm_from_dpi converts dots per inch. */
+   * inch) and a negative one fails (BMPRESIZE_CAUSE_OPTION).
+   * BMPRESIZE_KEEP_RESOLUTION in flags copies the source's in their place,
+   * as its header holds it; a source without one (0, or an OS/2 1.x header)
+   * gets 3780. bmpresize_ppm_from_dpi converts dots per inch. */
   int32_t x_ppm;
   int32_t y_ppm;
 } bmpresize_options;

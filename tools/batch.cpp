@@ -186,6 +186,7 @@ bmpresize_options OptionsFor(const CommandLine& line) {
   options.filter = line.filter;
   options.depth = line.depth;
   if (line.grey) options.flags |= BMPRESIZE_GREY;
+  ApplySizeOptions(line.size, options);
   return options;
 }
 

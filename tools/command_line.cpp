@@ -30,7 +30,20 @@ bool LooksLikeOption(const std::string& arg) {
 }
 
 std::string PercentProblem(const std::string& text) {
-  return "PERCENT must be a whole number from -2147483648 to 2147483647, not \"" + text + "\"";
+  return "PERCENT must be a whole number from 1 to 2147483647 (50 or 50%), not \"" + text + "\"";
+}
+
+// A PERCENT of the command line: a whole number of 1 or more, with or
+// without '%' after it.
+bool TakePercent(const std::string& text, std::int32_t& percent, std::string& problem) {
+  const bool sign = !text.empty() && text.back() == '%';
+  if (!ParsePercent(sign ? text.substr(0, text.size() - 1) : text, percent)) {
+    problem = PercentProblem(text);
+    return false;
+  }
+  if (percent >= 1) return true;
+  problem = "PERCENT must be 1 or more";
+  return false;
 }
 
 }  // namespace
@@ -113,6 +126,7 @@ struct Seen {
   bool region = false;
   bool filter = false;
   bool depth = false;
+  SizeOptionsSeen size;
 };
 
 // Whether arg is the long option name, alone or with '=' and its value.
@@ -153,6 +167,15 @@ bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, Comma
       "(512M, 2G), not \"" +
       value + "\"";
   return false;
+}
+
+// An option of the size or the resolution and its value.
+bool TakeSizeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, CommandLine& line,
+                   Seen& seen, std::string& problem) {
+  std::string value;
+  const char* what = name == "--dpi" ? "dots per inch" : "a size in pixels";
+  if (!TakeLongValue(args, i, name, what, seen.size.Of(name), value, problem)) return false;
+  return TakeSizeOption(name, value, line.size, seen.size, problem);
 }
 
 // --region and its value.
@@ -200,8 +223,10 @@ bool TakeDepth(const std::vector<std::string>& args, std::size_t& i, CommandLine
   return false;
 }
 
-// A flag without a value (-q, --strict, --sync); false for any other.
+// A flag without a value (-q, --strict, --sync, --no-enlarge,
+// --keep-resolution); false for any other.
 bool TakeFlag(const std::string& arg, CommandLine& line) {
+  if (TakeSizeFlag(arg, line.size)) return true;
   if (arg == "-q" || arg == "--quiet") {
     line.quiet = true;
   } else if (arg == "--strict" || arg == "--sync") {
@@ -223,10 +248,7 @@ bool TakeValue(char letter, const std::string& value, CommandLine& line, std::st
     }
     line.directory = value;
   } else if (letter == 'p') {
-    if (!ParsePercent(value, line.percent)) {
-      problem = PercentProblem(value);
-      return false;
-    }
+    if (!TakePercent(value, line.percent, problem)) return false;
   } else if (!ParseCount(value, letter == 'j' ? line.jobs : line.threads)) {
     problem = std::string("option -") + letter + " needs a number of " + (letter == 'j' ? "jobs" : "threads") +
               " from 1 to " + std::to_string(kMaxJobs) + ", not \"" + value + "\"";
@@ -274,6 +296,11 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CommandLin
   return TakeValue(letter, value, line, problem);
 }
 
+constexpr char kSizeOptions[] = "a size (--width, --height, --size, --fit)";
+
+// What a size beside a percent is told.
+std::string PercentAndSize() { return std::string("give either PERCENT or ") + kSizeOptions + ", not both"; }
+
 // --info and --json: every argument is a source; nothing is written, so the
 // options of writing have no place.
 bool TakeInfoFlag(const std::string& arg, CommandLine& line) {
@@ -284,12 +311,14 @@ bool TakeInfoFlag(const std::string& arg, CommandLine& line) {
 }
 
 bool FinishInfo(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line, std::string& problem) {
-  const char* writing = seen.directory ? "-o"
-                        : seen.percent ? "-p"
-                        : seen.jobs    ? "-j"
-                        : seen.threads ? "-t"
-                        : line.sync    ? "--sync"
-                                       : nullptr;
+  const char* writing = seen.directory                               ? "-o"
+                        : seen.percent                               ? "-p"
+                        : seen.jobs                                  ? "-j"
+                        : seen.threads                               ? "-t"
+                        : line.sync                                  ? "--sync"
+                        : line.size.HasSize() || line.size.noEnlarge ? "a size option"
+                        : seen.size.dpi || line.size.keepResolution  ? "a resolution option"
+                                                                     : nullptr;
   if (writing != nullptr) {
     problem = std::string("--info writes nothing: ") + writing + " has no place beside it";
     return false;
@@ -309,8 +338,12 @@ bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, C
     problem = "no SOURCE files given for -o " + line.directory;
     return false;
   }
-  if (!seen.percent) {
-    problem = "-o DIRECTORY needs -p PERCENT as well";
+  if (seen.percent && line.size.HasSize()) {
+    problem = PercentAndSize();
+    return false;
+  }
+  if (!seen.percent && !line.size.HasSize()) {
+    problem = std::string("-o DIRECTORY needs -p PERCENT or ") + kSizeOptions + " as well";
     return false;
   }
   line.sources = positional;
@@ -320,6 +353,21 @@ bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, C
 bool FinishSingle(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line,
                   std::string& problem) {
   line.mode = CommandLine::Mode::kSingle;
+  if (line.size.HasSize() && (seen.percent || positional.size() == 3)) {
+    problem = PercentAndSize();
+    return false;
+  }
+  if (line.size.HasSize()) {
+    if (positional.size() != 2) {
+      problem = "expected SOURCE DESTINATION with " + std::string(kSizeOptions) + ", got " +
+                std::to_string(positional.size()) + (positional.size() == 1 ? " argument" : " arguments");
+      if (positional.size() > 2) problem += "; for several files give SOURCE... -o DIRECTORY";
+      return false;
+    }
+    line.sources = {positional[0]};
+    line.destination = positional[1];
+    return true;
+  }
   // -p without two names beside it is a batch whose -o was left out.
   if (seen.percent && positional.size() != 2) {
     problem =
@@ -333,10 +381,7 @@ bool FinishSingle(const std::vector<std::string>& positional, const Seen& seen, 
     if (positional.size() > 3) problem += "; for several files give SOURCE... -o DIRECTORY -p PERCENT";
     return false;
   }
-  if (!seen.percent && !ParsePercent(positional[2], line.percent)) {
-    problem = PercentProblem(positional[2]);
-    return false;
-  }
+  if (!seen.percent && !TakePercent(positional[2], line.percent, problem)) return false;
   line.sources = {positional[0]};
   line.destination = positional[1];
   return true;
@@ -371,6 +416,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       if (!TakeFilter(args, i, line, seen, problem)) return false;
     } else if (IsLongOption(arg, kDepth)) {
       if (!TakeDepth(args, i, line, seen, problem)) return false;
+    } else if (!SizeOptionName(arg).empty()) {
+      if (!TakeSizeValue(args, i, SizeOptionName(arg), line, seen, problem)) return false;
     } else if (!TakeFlag(arg, line) && !TakeInfoFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
       return false;
     }
@@ -380,6 +427,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     return false;
   }
   if (line.mode == CommandLine::Mode::kInfo) return FinishInfo(positional, seen, line, problem);
+  if (seen.size.dpi && line.size.keepResolution) {
+    problem = "option --dpi and --keep-resolution both give the resolution: give one";
+    return false;
+  }
   return seen.directory ? FinishBatch(positional, seen, line, problem) : FinishSingle(positional, seen, line, problem);
 }
 

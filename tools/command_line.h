@@ -1,18 +1,25 @@
 // SPDX-License-Identifier: MIT
 // The tool's command line, as its help text gives it:
 //   bmpresize [OPTION...] SOURCE DESTINATION PERCENT
-//   bmpresize [OPTION...] SOURCE... -o DIRECTORY -p PERCENT
+//   bmpresize [OPTION...] SOURCE DESTINATION SIZE-OPTION...
+//   bmpresize [OPTION...] SOURCE... -o DIRECTORY (-p PERCENT | SIZE-OPTION...)
 //   bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...
 //   bmpresize --help | --version
-// and what the help leaves out: -h for --help, --quiet for -q, an option's
-// value in the same argument (-j4, -p50, --memory-limit=1G, --region=0,0,8,8,
-// --filter=area, --depth=8), and -- before
-// arguments that start with '-' but are names. A negative PERCENT ("-5") is no option.
+// with the options -j N, -t N, -q, --strict, --sync, --memory-limit SIZE,
+// --region X,Y,W,H, --filter point|area, --depth N, --grey and those of size_options.h, and what the help leaves
+// out: -h for --help, --quiet for -q, an option's value in the same argument
+// (-j4, -p50, --memory-limit=1G, --region=0,0,8,8, --filter=area,
+// --depth=8, --width=640), and --
+// before arguments that start with '-' but are names. A PERCENT may end in
+// '%' (50%); a negative one ("-5") is no option, and is refused as every
+// PERCENT below 1 is.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "size_options.h"
 
 struct CommandLine {
   enum class Mode { kHelp, kVersion, kSingle, kBatch, kInfo };
@@ -38,6 +45,7 @@ struct CommandLine {
   std::int16_t filter = 0;  // BMPRESIZE_FILTER_POINT or BMPRESIZE_FILTER_AREA (--filter point|area)
   std::int16_t depth = 0;   // bits per pixel written (--depth); 0: the library's default
   bool grey = false;        // grey levels at 1, 4 or 8 bits (--grey)
+  SizeOptions size;         // a size in place of the percent, and the resolution
 };
 
 // Parses the arguments after the program's name. On a usage error the answer

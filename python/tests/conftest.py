@@ -39,10 +39,12 @@ def tool_hint(error):
 
 def run_tool(source, destination, percent, flags=()):
     """What the tool does: its destination's bytes (None when it failed) and
-    the sentence it printed (None when it printed none)."""
+    the sentence it printed (None when it printed none). A percent of None
+    is left out, for flags that give a size."""
     if not TOOL.is_file():
         pytest.skip(f"no bmpresize tool at {TOOL} (set BMPRESIZE_TOOL)")
-    done = subprocess.run([str(TOOL), *flags, str(source), str(destination), str(percent)], capture_output=True)
+    percents = [] if percent is None else [str(percent)]
+    done = subprocess.run([str(TOOL), *flags, str(source), str(destination), *percents], capture_output=True)
     said = os.fsdecode(done.stderr).strip()
     assert said == "" or said.startswith("bmpresize: "), said
     written = pathlib.Path(destination).read_bytes() if done.returncode == 0 else None

@@ -161,10 +161,30 @@ def test_any_buffer_is_a_source(data):
     (lambda: bmpresize.resize_bytes(PICTURE, 50, filter=1), TypeError),
     (lambda: bmpresize.resize_bytes(PICTURE, 50, depth=2**15), ValueError),
     (lambda: bmpresize.resize_bytes(PICTURE, 50, depth="8"), TypeError),
+    (lambda: bmpresize.resize_bytes(PICTURE), TypeError),
+    (lambda: bmpresize.resize_file("in.bmp", "out.bmp"), TypeError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, width=20), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, width=0), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, height=2**31), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, width=20.0), TypeError),
+    (lambda: bmpresize.resize_bytes(PICTURE, size=(20,)), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, size=20), TypeError),
+    (lambda: bmpresize.resize_bytes(PICTURE, fit="20x20"), TypeError),
+    (lambda: bmpresize.resize_bytes(PICTURE, fit=(20, -1)), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, size=(20, 20), width=20), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, fit=(20, 20), height=20), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, dpi=0), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, dpi=54546085), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, dpi=(72, 72, 72)), ValueError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, dpi="96"), TypeError),
+    (lambda: bmpresize.resize_bytes(PICTURE, 50, dpi=96, keep_resolution=True), ValueError),
 ], ids=["float percent", "percent beyond 32 bits", "negative threads", "cancel not a flag", "unknown option",
         "a path given as data", "null byte in a path", "negative max_bytes", "max_bytes not a number",
         "max_bytes of a file", "negative memory limit", "unknown filter", "filter not a name",
-        "depth beyond 16 bits", "depth not a number"])
+        "depth beyond 16 bits", "depth not a number", "neither percent nor size", "no percent for a file",
+        "percent and width", "width 0", "height beyond 32 bits", "float width", "size of one side",
+        "size not a pair", "fit as text", "negative fit", "size and width", "fit and height", "dpi 0",
+        "dpi beyond 32 bits", "dpi of three", "dpi as text", "dpi and keep_resolution"])
 def test_wrong_argument(call, error):
     with pytest.raises(error):
         call()

@@ -14,6 +14,7 @@
 #include "files/files_in_flight.h"
 #include "files/native_path.h"
 #include "files/place_key.h"
+#include "image/resolution.h"
 #include "pipeline/inspect.h"
 #include "pipeline/path_ends.h"
 #include "pipeline/resize.h"
@@ -205,6 +206,8 @@ bmpresize_code bmpresize_inspect(const bmpresize_source* source, const bmpresize
 }
 
 void bmpresize_remove_temporary_files(void) { RemoveFilesInFlight(); }
+
+std::int32_t bmpresize_ppm_from_dpi(std::int32_t dpi) { return PixelsPerMetreFromDpi(dpi); }
 
 std::size_t bmpresize_place_key(const char* path, char* key, std::size_t capacity, int* error) {
   return AnswerKey(

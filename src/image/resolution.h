@@ -18,4 +18,13 @@ inline constexpr bool operator==(Resolution a, Resolution b) {
 }
 inline constexpr bool operator!=(Resolution a, Resolution b) { return !(a == b); }
 
+// Dots per inch as pixels per metre: dpi / 0.0254 rounded to nearest, halves
+// up, in integers (96 gives 3780). 0 for a dpi of 0 or less, or one whose
+// pixels per metre pass INT32_MAX.
+inline constexpr std::int32_t PixelsPerMetreFromDpi(std::int32_t dpi) {
+  if (dpi <= 0) return 0;
+  const std::int64_t ppm = (std::int64_t{dpi} * 20000 + 254) / 508;
+  return ppm > INT32_MAX ? 0 : static_cast<std::int32_t>(ppm);
+}
+
 }  // namespace bmpresize

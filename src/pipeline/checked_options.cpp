@@ -9,6 +9,8 @@ namespace bmpresize {
 
 namespace {
 
+Status Refuse(std::int64_t value) { return Because(BMPRESIZE_CAUSE_OPTION, value); }
+
 // A region's corner and size are never negative, and its width and height
 // are both 0 (the whole picture) or both above 0.
 Status CheckRegion(const bmpresize_options& options) {
@@ -40,7 +42,16 @@ Status CheckOptions(const bmpresize_options& options) {
   Status status = CheckRegion(options);
   if (status.Ok()) status = CheckFilter(options);
   if (status.Ok()) status = CheckDepth(options);
-  return status;
+  if (!status.Ok()) return status;
+  // The size: no side below 0, and a box to fit in has both sides.
+  if (options.width < 0) return Refuse(options.width);
+  if (options.height < 0) return Refuse(options.height);
+  if ((options.flags & BMPRESIZE_FIT) != 0 && options.width == 0) return Refuse(options.width);
+  if ((options.flags & BMPRESIZE_FIT) != 0 && options.height == 0) return Refuse(options.height);
+  // The resolution: pixels per metre, 0 for the default.
+  if (options.x_ppm < 0) return Refuse(options.x_ppm);
+  if (options.y_ppm < 0) return Refuse(options.y_ppm);
+  return {};
 }
 
 }  // namespace bmpresize

@@ -11,7 +11,7 @@
 #include "pipeline/checked_options.h"
 #include "pipeline/resampled_rows.h"
 #include "pipeline/resize_memory.h"
-#include "pipeline/scaled_size.h"
+#include "pipeline/resized_size.h"
 #include "pipeline/stored_rows.h"
 #include "pipeline/worker_thread.h"
 
@@ -99,20 +99,27 @@ void PlanRows(BmpReader& reader, ResizePlan& plan) {
   plan.encodes = !plan.copies && NeedsEncoding(layout.depth, plan.size.channels);
 }
 
+// The resolution the options ask for, or the source's with
+// KEEP_RESOLUTION. 0 (a source or an option without one) is written as 3780.
+Resolution WrittenResolution(const FileLayout& source, const bmpresize_options& options) {
+  if ((options.flags & BMPRESIZE_KEEP_RESOLUTION) != 0) return source.FileResolution();
+  return {options.x_ppm, options.y_ppm};
+}
+
 }  // namespace
 
 Status PlanSize(const FileLayout& source, const SourceRegion& region, const bmpresize_options& options,
                 ResizePlan& plan) {
-  const std::int32_t percent = options.percent;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  if (!ScaledSize(percent, region.width, width) || !ScaledSize(percent, region.height, height))
-    return Because(BMPRESIZE_CAUSE_SIDE_TOO_LARGE, percent);
-  if (width < 1 || height < 1) width = height = 1;
+  PictureSize size;
+  const Status sized = ResizedSize(region.width, region.height, options, size);
+  if (!sized.Ok()) return sized;
+  const std::int32_t width = size.width;
+  const std::int32_t height = size.height;
   BmpLayout& layout = plan.destination;
   layout.width = width;
   layout.height = height;
   layout.depth = DestinationDepth(source, options);
+  layout.resolution = WrittenResolution(source, options);
   plan.headers = HeadersFor(layout);
   if (!plan.headers.fits) return Because(BMPRESIZE_CAUSE_FILE_TOO_LARGE, width, height);
   if (width > kMaxDestinationRowPixels) return Because(BMPRESIZE_CAUSE_ROW_TOO_WIDE, width, kMaxDestinationRowPixels);

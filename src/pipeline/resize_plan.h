@@ -42,9 +42,9 @@ struct ResizePlan {
   unsigned bands = 0;             // bands at offsets the options and the memory allow; 0: rows in order
 };
 
-// The sizes, of region of source, and the depth: SIDE_TOO_LARGE beyond 32
-// bits, FILE_TOO_LARGE beyond 4 GiB, ROW_TOO_WIDE beyond the widest row. A
-// side below 1 makes the picture 1 x 1.
+// The sizes of region of source (ResizedSize), the depth and the resolution
+// the options ask for: SIDE_TOO_LARGE or FILE_TOO_LARGE beyond 32 bits,
+// FILE_TOO_LARGE beyond 4 GiB, ROW_TOO_WIDE beyond the widest row.
 Status PlanSize(const FileLayout& source, const SourceRegion& region, const bmpresize_options& options,
                 ResizePlan& plan);
 

@@ -142,7 +142,6 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
       {"missing folder", in, dir.File("no/out.bmp"), "50", dir.File("no/out.bmp"), "No such file or directory"},
       {"folder as destination", in, dir.path(), "50", dir.path(), "Is a directory"},
       {"side too large", wide, out, "2147483647", wide, "would pass 2147483647 pixels"},
-      {"side too far below 0", wide, out, "-2147483648", wide, "below -2147483648 pixels"},
       {"file too large", in, out, "1000000", in, "4 GiB"},
       {"memory limit", "", "", "", in, "more than the memory limit of 1 KiB\n",
        "--memory-limit 1K " + Quote(in) + " " + Quote(out) + " 50"},
@@ -163,6 +162,60 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
     EXPECT_EQ(run.err.rfind("bmpresize: " + c.named + ": ", 0), 0u) << run.err;
     EXPECT_NE(run.err.find(c.words), std::string::npos) << run.err;
     EXPECT_FALSE(FileExists(out));
+  }
+}
+
+// The size and resolution options, single and in a batch, as the headers
+// written show them; a size that a percent also gives writes its bytes.
+TEST(BmpresizeTool, SizeAndResolutionOptions) {
+  TempDir dir;
+  ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("out"))).c_str()), 0);
+  const std::string in = dir.File("in.bmp");
+  BmpBytes source;
+  source.Headers(6, 4, 24, 54, 0, 1234, 5678);
+  for (int i = 0; i < 80; ++i) source.U8(static_cast<std::uint32_t>(i * 13));
+  WriteFileBytes(in, source.data());
+  const std::string single = Quote(in) + " " + Quote(dir.File("out.bmp")) + " ";
+  const std::string batch = Quote(in) + " -q -o " + Quote(dir.File("out")) + " ";
+  const struct {
+    std::string arguments, written;
+    std::uint32_t width, height, xPpm, yPpm;
+  } cases[] = {
+      {single + "50", "out.bmp", 3, 2, 3780, 3780},
+      {single + "50%", "out.bmp", 3, 2, 3780, 3780},
+      {single + "--width 3", "out.bmp", 3, 2, 3780, 3780},
+      {"--height=2 " + single, "out.bmp", 3, 2, 3780, 3780},
+      {single + "--width 5", "out.bmp", 5, 3, 3780, 3780},  // 3.33
+      {single + "--width 9", "out.bmp", 9, 6, 3780, 3780},
+      {single + "--width 9 --no-enlarge", "out.bmp", 6, 4, 3780, 3780},
+      {single + "--width 2 --height 7", "out.bmp", 2, 7, 3780, 3780},
+      {single + "--size 2x7", "out.bmp", 2, 7, 3780, 3780},
+      {single + "--fit 100x10", "out.bmp", 15, 10, 3780, 3780},
+      {single + "--fit=100x10 --no-enlarge", "out.bmp", 6, 4, 3780, 3780},
+      {single + "200 --no-enlarge", "out.bmp", 6, 4, 3780, 3780},
+      {single + "50 --dpi 300", "out.bmp", 3, 2, 11811, 11811},
+      {single + "50 --dpi=72,300", "out.bmp", 3, 2, 2835, 11811},
+      {single + "--keep-resolution --width 3", "out.bmp", 3, 2, 1234, 5678},
+      {batch + "--width 3 --dpi 96", "out/in.bmp", 3, 2, 3780, 3780},
+      {batch + "--fit 3x3 --keep-resolution", "out/in.bmp", 3, 2, 1234, 5678},
+      {batch + "-p 50%", "out/in.bmp", 3, 2, 3780, 3780},
+  };
+  std::vector<std::uint8_t> half;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Outcome run = RunTool(dir, c.arguments);
+    EXPECT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::vector<std::uint8_t> out = ReadFileBytes(dir.File(c.written));
+    ASSERT_GE(out.size(), 54u);
+    EXPECT_EQ(LE32(out, 18), c.width);
+    EXPECT_EQ(LE32(out, 22), c.height);
+    EXPECT_EQ(LE32(out, 38), c.xPpm);
+    EXPECT_EQ(LE32(out, 42), c.yPpm);
+    if (c.width == 3 && c.height == 2 && c.xPpm == 3780) {
+      if (half.empty()) half = out;
+      EXPECT_EQ(out, half);
+    }
   }
 }
 
@@ -204,7 +257,44 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {files + "' 12'", "PERCENT must be"},
       {files + "-", "PERCENT must be"},
       {files + "1.5", "PERCENT must be"},
-      {files + "2147483648", "from -2147483648 to 2147483647"},
+      {files + "2147483648", "from 1 to 2147483647"},
+      // A percent below 1, which the library would make 1 x 1, is a mistake here.
+      {files + "0", "bmpresize: PERCENT must be 1 or more\nTry"},
+      {files + "-5", "bmpresize: PERCENT must be 1 or more\nTry"},
+      {files + "0%", "PERCENT must be 1 or more"},
+      {files + "-2147483648", "PERCENT must be 1 or more"},
+      {in + " -o " + outDir + " -p 0", "PERCENT must be 1 or more"},
+      {files + "50%%", "not \"50%%\""},
+      {files + "%", "not \"%\""},
+      // Sizes: in place of the percent, never beside it.
+      {files + "50 --width 3", "give either PERCENT or a size (--width, --height, --size, --fit), not both"},
+      {files + "50% --fit 3x3", "not both"},
+      {in + " -o " + outDir + " -p 50 --height 3", "not both"},
+      {"--width 3 " + in, "expected SOURCE DESTINATION with a size"},
+      {"--width 3 " + files + Quote(dir.File("other.bmp")) + " x", "-o DIRECTORY"},
+      {files + "--width", "--width needs a size in pixels"},
+      {files + "--width 0", "--width needs pixels, a whole number from 1 to 2147483647, not \"0\""},
+      {files + "--height=-3", "not \"-3\""},
+      {files + "--width 2147483648", "not \"2147483648\""},
+      {files + "--size 640", "--size needs WIDTHxHEIGHT in pixels"},
+      {files + "--size 640x", "not \"640x\""},
+      {files + "--size x480", "not \"x480\""},
+      {files + "--size 640X480", "not \"640X480\""},
+      {files + "--size ' 64x48'", "not \" 64x48\""},
+      {files + "--fit 0x5", "--fit needs WIDTHxHEIGHT"},
+      {files + "--fit=5x5x5", "not \"5x5x5\""},
+      {files + "--width 3 --width 4", "--width is given twice"},
+      {files + "--width 3 --size 4x4", "--size and --width both give the size"},
+      {files + "--fit 3x3 --height 4", "--height and --fit both give the size"},
+      {files + "--size 3x3 --fit 4x4", "--fit and --size both give the size"},
+      {files + "--widthx 3", "unknown option '--widthx'"},
+      {files + "50 --dpi 0", "--dpi needs dots per inch, N or X,Y, whole numbers from 1 to 54546084, not \"0\""},
+      {files + "50 --dpi 54546085", "not \"54546085\""},
+      {files + "50 --dpi 300,", "not \"300,\""},
+      {files + "50 --dpi 96 --dpi 72", "--dpi is given twice"},
+      {files + "50 --dpi 96 --keep-resolution", "--dpi and --keep-resolution both give the resolution"},
+      {"--info --width 3 " + in, "--info writes nothing: a size option has no place beside it"},
+      {"--info --keep-resolution " + in, "a resolution option has no place"},
       {files + "-2147483649", "PERCENT must be"},
       {files + "99999999999999999999", "PERCENT must be"},
       {"--help extra", "--help takes no other arguments"},
@@ -893,8 +983,10 @@ TEST(BmpresizeTool, VersionAndHelp) {
   EXPECT_EQ(run.out, "bmpresize 1.0.0.1\n");
   run = RunTool(dir, "--help");
   EXPECT_EQ(run.exit, 0);
-  EXPECT_EQ(run.out.rfind("usage: bmpresize [-t N] [-q] [--strict] [--sync] [--memory-limit SIZE]\n", 0), 0u)
-      << run.out;
+  EXPECT_EQ(run.out.rfind("usage: bmpresize [OPTION...] SOURCE DESTINATION PERCENT\n", 0), 0u) << run.out;
+  for (const char* option : {"--width W", "--height H", "--size WxH", "--fit WxH", "--no-enlarge", "--dpi N",
+                             "--keep-resolution", "-o DIRECTORY", "--memory-limit SIZE"})
+    EXPECT_NE(run.out.find(std::string("\n  ") + option), std::string::npos) << option;
   EXPECT_EQ(run.err, "");
 }
 

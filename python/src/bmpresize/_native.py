@@ -130,6 +130,7 @@ _SIGNATURES = {
         ctypes.c_size_t,
         [_RESULT, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_size_t],
     ),
+    "bmpresize_ppm_from_dpi": (ctypes.c_int32, [ctypes.c_int32]),
 }
 if sys.platform == "win32":
     _SIGNATURES["bmpresize_file_w"] = (ctypes.c_int, [ctypes.c_wchar_p, ctypes.c_wchar_p, _OPTIONS, _RESULT])

@@ -5,7 +5,7 @@ item of its value) and how its value is checked."""
 import ctypes
 import operator
 
-from . import _native
+from . import _native, _size_options
 
 INT32_MIN, INT32_MAX = -(2**31), 2**31 - 1
 INT64_MAX = 2**63 - 1
@@ -92,10 +92,20 @@ OPTIONS = {
 }
 
 
+def _percent_or_size(function, percent_value, sized):
+    """The percent field: percent_value, or 100 where a size takes its place."""
+    if sized and percent_value is not None:
+        raise ValueError("give either percent or a size (width=, height=, size=, fit=), not both")
+    if not sized and percent_value is None:
+        raise TypeError(f"{function}() needs a percent or a size (width=, height=, size=, fit=)")
+    return 100 if sized else percent(percent_value)
+
+
 def make(function, percent_value, keywords):
     """The options record for a call of function (named in errors, as Python
     names it for an unknown keyword) with these keywords."""
-    fields = {}
+    keywords = dict(keywords)
+    fields, sized = _size_options.fields(keywords)
     for keyword, value in keywords.items():
         if keyword not in OPTIONS:
             raise TypeError(f"{function}() got an unexpected keyword argument '{keyword}'")
@@ -107,7 +117,7 @@ def make(function, percent_value, keywords):
             fields[field] = fields.get(field, 0) | check(value)
         else:
             fields[field] = check(value)
-    fields["percent"] = percent(percent_value)
+    fields["percent"] = _percent_or_size(function, percent_value, sized)
     options = _native.Options()
     _native.library().bmpresize_options_init(ctypes.byref(options))
     for field, value in fields.items():

@@ -41,11 +41,20 @@ def _path(value, what):
     return path
 
 
-def resize_file(source, destination, percent, **options):
+def resize_file(source, destination, percent=None, **options):
     """Resizes the BMP picture at the path source by percent (50 halves each
-    side, 200 doubles it) into the file at destination, a 24-bit BMP (32-bit
-    when the source has 32 bits). The destination is replaced whole or not
-    at all.
+    side, 200 doubles it), or to a size given in its place, into the file at
+    destination, a 24-bit BMP (32-bit when the source has 32 bits). The
+    destination is replaced whole or not at all.
+
+    Sizes, in pixels, in place of percent: width=W or height=H (the other
+    side kept to the source's aspect, rounded to nearest with halves up, at
+    least 1; both give the exact size), size=(W, H) the exact size,
+    fit=(W, H) the largest size of the source's aspect within W x H;
+    enlarge=False never makes the picture larger than the source (a larger
+    size keeps the source's, a fit box is capped at it). The resolution
+    written: dpi=N or dpi=(X, Y) in dots per inch (default 96), or
+    keep_resolution=True for the source's (96 where it has none).
 
     Options: strict=True makes a source cut short an Error (else its missing
     rows are white, with a CutShortWarning); sync=True makes the new file
@@ -113,10 +122,11 @@ def _result_buffer(library, result, size):
         _refuse(library, result, _errors.Code.TOO_LARGE, _errors.Cause.NO_MEMORY)
 
 
-def resize_bytes(data, percent, *, max_bytes=None, **options):
-    """Resizes the BMP picture in data (bytes or any buffer) by percent and
-    answers the resized picture's bytes, which are the bytes resize_file
-    writes. Takes the options of resize_file (sync has nothing to do here).
+def resize_bytes(data, percent=None, *, max_bytes=None, **options):
+    """Resizes the BMP picture in data (bytes or any buffer) by percent, or
+    to a size given in its place, and answers the resized picture's bytes,
+    which are the bytes resize_file writes. Takes the options and sizes of
+    resize_file (sync has nothing to do here).
     Errors name the source "source" and the destination "destination".
 
     The size of the result is known from data's headers before any memory is

@@ -1,0 +1,75 @@
+# SPDX-License-Identifier: MIT
+"""The keywords of the resized picture's size and resolution, which set
+several fields of the options record at once: width=, height=, size=(w, h),
+fit=(w, h), enlarge=, dpi= (N or (x, y)) and keep_resolution=."""
+import ctypes
+import operator
+
+from . import _native
+
+INT32_MAX = 2**31 - 1
+# The most dots per inch whose pixels per metre hold in 32 bits.
+MOST_DPI = 54546084
+
+FIT, NO_ENLARGE, KEEP_RESOLUTION = 1, 2, 8
+KEYWORDS = ("width", "height", "size", "fit", "enlarge", "dpi", "keep_resolution")
+SIZES = ("width", "height", "size", "fit")
+
+
+def _side(name, value, most=INT32_MAX):
+    number = operator.index(value)
+    if not 1 <= number <= most:
+        raise ValueError(f"{name} must lie from 1 to {most}, not {number}")
+    return number
+
+
+def _pair(name, value, most=INT32_MAX):
+    """Two whole numbers, as a tuple or list (width, height) gives them."""
+    if isinstance(value, (str, bytes)) or not hasattr(value, "__len__"):
+        raise TypeError(f"{name} must be a pair of whole numbers, not {type(value).__name__}")
+    if len(value) != 2:
+        raise ValueError(f"{name} must be a pair of whole numbers, not {len(value)} of them")
+    return _side(f"{name}[0]", value[0], most), _side(f"{name}[1]", value[1], most)
+
+
+def _dpi(value):
+    if isinstance(value, (tuple, list)):
+        x, y = _pair("dpi", value, MOST_DPI)
+    else:
+        x = y = _side("dpi", value, MOST_DPI)
+    library = _native.library()
+    return library.bmpresize_ppm_from_dpi(x), library.bmpresize_ppm_from_dpi(y)
+
+
+def _one_size(given):
+    """Refuses two keywords that both give the size, but width= and height=,
+    which together give the exact size."""
+    if len(given) > 1 and set(given) != {"width", "height"}:
+        raise ValueError(f"{' and '.join(given)} both give the size: give one")
+
+
+def fields(keywords):
+    """The record fields of these keywords, taken out of keywords; and whether
+    a size was asked for in place of the percent."""
+    asked = {name: keywords.pop(name) for name in KEYWORDS if name in keywords}
+    given = [name for name in SIZES if asked.get(name) is not None]
+    _one_size(given)
+    values = {"flags": 0}
+    if asked.get("width") is not None:
+        values["width"] = _side("width", asked["width"])
+    if asked.get("height") is not None:
+        values["height"] = _side("height", asked["height"])
+    for name in ("size", "fit"):
+        if asked.get(name) is not None:
+            values["width"], values["height"] = _pair(name, asked[name])
+    if asked.get("fit") is not None:
+        values["flags"] |= FIT
+    if not asked.get("enlarge", True):
+        values["flags"] |= NO_ENLARGE
+    if asked.get("dpi") is not None:
+        if asked.get("keep_resolution"):
+            raise ValueError("dpi and keep_resolution both give the resolution: give one")
+        values["x_ppm"], values["y_ppm"] = _dpi(asked["dpi"])
+    if asked.get("keep_resolution"):
+        values["flags"] |= KEEP_RESOLUTION
+    return values, bool(given)
