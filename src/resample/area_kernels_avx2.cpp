@@ -8,8 +8,9 @@
 // truncating the rounded quotient gives the floor.
 //
 // Sums stay in 32 bits for sources up to 2^22 pixels wide (2 x 255 x W + W <
-// 2^31); wider rows take the scalar pass. The passes down the rows are the
-// scalar ones.
+// 2^31); wider rows take the scalar pass. Down the rows, the 32-bit sums
+// eight bytes a register and their averages by the divider's narrow
+// multiplication; the 64-bit passes are the scalar ones.
 #include "resample/area_kernels_variants.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
@@ -86,11 +87,54 @@ BMPRESIZE_AVX2 void AverageColumnsAvx2(const PixelBGRA* source, const AreaSpan* 
   }
 }
 
+BMPRESIZE_AVX2 void AddRowNarrowAvx2(const std::uint8_t* row, std::uint32_t weight, std::size_t count,
+                                     std::uint32_t* sums) {
+  const __m256i w = _mm256_set1_epi32(static_cast<std::int32_t>(weight));
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i bytes = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + i)));
+    auto* at = reinterpret_cast<__m256i*>(sums + i);
+    _mm256_storeu_si256(at, _mm256_add_epi32(_mm256_loadu_si256(at), _mm256_mullo_epi32(bytes, w)));
+  }
+  if (i < count) ScalarAreaKernels().addRowNarrow(row + i, weight, count - i, sums + i);
+}
+
+// The divider's narrow averages of eight 32-bit sums, one a lane.
+BMPRESIZE_AVX2 inline __m256i NarrowAverages(__m256i sums, __m256i half, __m256i magic, __m128i shift) {
+  const __m256i n = _mm256_add_epi32(_mm256_add_epi32(sums, sums), half);
+  const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(n, magic), shift);
+  const __m256i odd = _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), magic), shift);
+  return _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
+}
+
+BMPRESIZE_AVX2 __m128i PackWords(__m256i lanes) {
+  return _mm_packs_epi32(_mm256_castsi256_si128(lanes), _mm256_extracti128_si256(lanes, 1));
+}
+
+BMPRESIZE_AVX2 void FinishRowNarrowAvx2(std::uint32_t* sums, std::size_t count, const AreaDivider& divider,
+                                        std::uint8_t* out) {
+  const __m256i half = _mm256_set1_epi32(static_cast<std::int32_t>(divider.Size()));
+  const __m256i magic = _mm256_set1_epi32(static_cast<std::int32_t>(divider.NarrowMagic()));
+  const __m128i shift = _mm_cvtsi32_si128(divider.NarrowShift());
+  const __m256i zero = _mm256_setzero_si256();
+  std::size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    auto* at = reinterpret_cast<__m256i*>(sums + i);
+    const __m256i low = NarrowAverages(_mm256_loadu_si256(at), half, magic, shift);
+    const __m256i high = NarrowAverages(_mm256_loadu_si256(at + 1), half, magic, shift);
+    _mm256_storeu_si256(at, zero);
+    _mm256_storeu_si256(at + 1, zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(PackWords(low), PackWords(high)));
+  }
+  if (i < count) ScalarAreaKernels().finishRowNarrow(sums + i, count - i, divider, out + i);
+}
+
 }  // namespace
 
 const AreaKernels* Avx2AreaKernels() {
-  static const AreaKernels kernels{"avx2", AverageColumnsAvx2, ScalarAreaKernels().addRow,
-                                   ScalarAreaKernels().finishRow};
+  static const AreaKernels kernels{
+      "avx2",           AverageColumnsAvx2, ScalarAreaKernels().addRow, ScalarAreaKernels().finishRow,
+      AddRowNarrowAvx2, FinishRowNarrowAvx2};
   static const bool supported = __builtin_cpu_supports("avx2");
   return supported ? &kernels : nullptr;
 }
