@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The area filter's pass across a row with AVX2, chosen at run time when the
 // CPU has it: a pixel's four channels in one register, the middle of each
-// run summed four pixels a load in 16-bit lanes, and the average divided in
-// double precision, which is exact here: a quotient of whole numbers below
-// 2^31 by a divisor below 2^24 that is not whole lies more than 2^-24 below
-// the next whole number, far more than a double's rounding can cover, so
-// truncating the rounded quotient gives the floor.
+// run summed four pixels a load in 16-bit lanes, and the average taken by
+// the divider's narrow multiplication where it has one (rows up to 2^21
+// pixels), else divided in double precision, which is exact here: a quotient
+// of whole numbers below 2^31 by a divisor below 2^24 that is not whole lies
+// more than 2^-24 below the next whole number, far more than a double's
+// rounding can cover, so truncating the rounded quotient gives the floor.
 //
 // Sums stay in 32 bits for sources up to 2^22 pixels wide (2 x 255 x W + W <
 // 2^31); wider rows take the scalar pass. Down the rows, the 32-bit sums
@@ -57,6 +58,13 @@ BMPRESIZE_AVX2 inline __m128i SumPixels(const PixelBGRA* p, std::int32_t count) 
   return sum;
 }
 
+// floor(n / D) for the divider's narrow magic and shift, n one a lane.
+BMPRESIZE_AVX2 inline __m128i NarrowQuotients(__m128i n, __m128i magic, __m128i shift) {
+  const __m128i even = _mm_srl_epi64(_mm_mul_epu32(n, magic), shift);
+  const __m128i odd = _mm_srl_epi64(_mm_mul_epu32(_mm_srli_epi64(n, 32), magic), shift);
+  return _mm_or_si128(even, _mm_slli_epi64(odd, 32));
+}
+
 BMPRESIZE_AVX2 void AverageColumnsAvx2(const PixelBGRA* source, const AreaSpan* spans, std::int32_t count, int channels,
                                        std::uint32_t middleWeight, const AreaDivider& divider, std::uint8_t* out) {
   if (divider.Size() > kWidestSource) {
@@ -67,6 +75,9 @@ BMPRESIZE_AVX2 void AverageColumnsAvx2(const PixelBGRA* source, const AreaSpan* 
   const __m128i half = _mm_set1_epi32(side);
   const __m256d twice = _mm256_set1_pd(2.0 * side);
   const __m128i middle = _mm_set1_epi32(static_cast<std::int32_t>(middleWeight));
+  const bool narrow = divider.Narrow();
+  const __m128i magic = _mm_set1_epi32(static_cast<std::int32_t>(divider.NarrowMagic()));
+  const __m128i shift = _mm_cvtsi32_si128(divider.NarrowShift());
   for (std::int32_t x = 0; x < count; ++x, out += channels) {
     const AreaSpan& span = spans[x];
     const PixelBGRA* p = source + span.first;
@@ -80,7 +91,8 @@ BMPRESIZE_AVX2 void AverageColumnsAvx2(const PixelBGRA* source, const AreaSpan* 
     sum = _mm_add_epi32(sum, _mm_mullo_epi32(LoadPixel(p + span.count - 1),
                                              _mm_set1_epi32(static_cast<std::int32_t>(span.lastWeight))));
     const __m128i n = _mm_add_epi32(_mm_add_epi32(sum, sum), half);
-    const __m128i q = _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(n), twice));
+    const __m128i q =
+        narrow ? NarrowQuotients(n, magic, shift) : _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(n), twice));
     const __m128i words = _mm_packs_epi32(q, q);
     const std::int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
     std::memcpy(out, &bytes, 4);
