@@ -65,6 +65,77 @@ BMPRESIZE_AVX2 inline __m128i NarrowQuotients(__m128i n, __m128i magic, __m128i 
   return _mm_or_si128(even, _mm_slli_epi64(odd, 32));
 }
 
+// Two pixels, a's channels in the low 32-bit lanes and b's in the high.
+BMPRESIZE_AVX2 inline __m256i LoadPixels(const PixelBGRA* a, const PixelBGRA* b) {
+  std::uint32_t v[2];
+  std::memcpy(&v[0], a, 4);
+  std::memcpy(&v[1], b, 4);
+  std::int64_t both;
+  std::memcpy(&both, v, 8);
+  return _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(both));
+}
+
+// The sums of count pixels from a (low 128 bits) and from b (high), a
+// channel in each 32-bit lane: SumPixels on both at once.
+BMPRESIZE_AVX2 inline __m256i SumPixelPairs(const PixelBGRA* a, const PixelBGRA* b, std::int32_t count) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i sum = zero;
+  std::int32_t k = 0;
+  while (count - k >= 4) {
+    __m256i words = zero;
+    const std::int32_t loads = std::min((count - k) / 4, kLoadsPerWidening);
+    for (std::int32_t l = 0; l < loads; ++l, k += 4) {
+      const __m256i bytes =
+          _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k))),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k)), 1);
+      words = _mm256_add_epi16(words,
+                               _mm256_add_epi16(_mm256_unpacklo_epi8(bytes, zero), _mm256_unpackhi_epi8(bytes, zero)));
+    }
+    sum =
+        _mm256_add_epi32(sum, _mm256_add_epi32(_mm256_unpacklo_epi16(words, zero), _mm256_unpackhi_epi16(words, zero)));
+  }
+  for (; k < count; ++k) sum = _mm256_add_epi32(sum, LoadPixels(a + k, b + k));
+  return sum;
+}
+
+// The weights of a's lanes and b's.
+BMPRESIZE_AVX2 inline __m256i Weights(std::uint32_t a, std::uint32_t b) {
+  return _mm256_set_m128i(_mm_set1_epi32(static_cast<std::int32_t>(b)), _mm_set1_epi32(static_cast<std::int32_t>(a)));
+}
+
+// The divider's narrow averages of eight 32-bit sums, one a lane.
+BMPRESIZE_AVX2 inline __m256i NarrowAverages(__m256i sums, __m256i half, __m256i magic, __m128i shift) {
+  const __m256i n = _mm256_add_epi32(_mm256_add_epi32(sums, sums), half);
+  const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(n, magic), shift);
+  const __m256i odd = _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), magic), shift);
+  return _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
+}
+
+// Two neighbouring columns whose runs are equally long (2 or more pixels),
+// each in a 128-bit half, with a narrow divider; the first column's bytes
+// are written first, so that the second overwrites the fourth byte of a
+// 3-channel first.
+BMPRESIZE_AVX2 inline void AverageColumnPair(const PixelBGRA* source, const AreaSpan& a, const AreaSpan& b,
+                                             std::uint32_t middleWeight, const AreaDivider& divider, std::uint8_t* out,
+                                             int channels) {
+  const PixelBGRA* p = source + a.first;
+  const PixelBGRA* q = source + b.first;
+  const std::int32_t last = a.count - 1;
+  __m256i sum = _mm256_mullo_epi32(SumPixelPairs(p + 1, q + 1, a.count - 2),
+                                   _mm256_set1_epi32(static_cast<std::int32_t>(middleWeight)));
+  sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(LoadPixels(p, q), Weights(a.firstWeight, b.firstWeight)));
+  sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(LoadPixels(p + last, q + last), Weights(a.lastWeight, b.lastWeight)));
+  const __m256i averages = NarrowAverages(sum, _mm256_set1_epi32(static_cast<std::int32_t>(divider.Size())),
+                                          _mm256_set1_epi32(static_cast<std::int32_t>(divider.NarrowMagic())),
+                                          _mm_cvtsi32_si128(divider.NarrowShift()));
+  const __m256i words = _mm256_packs_epi32(averages, averages);
+  const __m256i bytes = _mm256_packus_epi16(words, words);
+  const std::int32_t first = _mm_cvtsi128_si32(_mm256_castsi256_si128(bytes));
+  const std::int32_t second = _mm_cvtsi128_si32(_mm256_extracti128_si256(bytes, 1));
+  std::memcpy(out, &first, 4);
+  std::memcpy(out + channels, &second, 4);
+}
+
 BMPRESIZE_AVX2 void AverageColumnsAvx2(const PixelBGRA* source, const AreaSpan* spans, std::int32_t count, int channels,
                                        std::uint32_t middleWeight, const AreaDivider& divider, std::uint8_t* out) {
   if (divider.Size() > kWidestSource) {
@@ -81,6 +152,12 @@ BMPRESIZE_AVX2 void AverageColumnsAvx2(const PixelBGRA* source, const AreaSpan* 
   for (std::int32_t x = 0; x < count; ++x, out += channels) {
     const AreaSpan& span = spans[x];
     const PixelBGRA* p = source + span.first;
+    if (narrow && span.count > 1 && x + 1 < count && spans[x + 1].count == span.count) {
+      AverageColumnPair(source, span, spans[x + 1], middleWeight, divider, out, channels);
+      ++x;
+      out += channels;
+      continue;
+    }
     if (span.count == 1) {
       std::memcpy(out, p, 4);  // a fourth byte past a 3-channel pixel is overwritten next
       continue;
@@ -109,14 +186,6 @@ BMPRESIZE_AVX2 void AddRowNarrowAvx2(const std::uint8_t* row, std::uint32_t weig
     _mm256_storeu_si256(at, _mm256_add_epi32(_mm256_loadu_si256(at), _mm256_mullo_epi32(bytes, w)));
   }
   if (i < count) ScalarAreaKernels().addRowNarrow(row + i, weight, count - i, sums + i);
-}
-
-// The divider's narrow averages of eight 32-bit sums, one a lane.
-BMPRESIZE_AVX2 inline __m256i NarrowAverages(__m256i sums, __m256i half, __m256i magic, __m128i shift) {
-  const __m256i n = _mm256_add_epi32(_mm256_add_epi32(sums, sums), half);
-  const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(n, magic), shift);
-  const __m256i odd = _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), magic), shift);
-  return _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
 }
 
 BMPRESIZE_AVX2 __m128i PackWords(__m256i lanes) {
