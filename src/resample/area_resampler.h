@@ -31,7 +31,8 @@ class AreaResampler final : public Resampler {
   bool Ready() const override { return ready_; }
 
   // The bytes one resampler of size takes besides the columns' spans: the
-  // source row, the row averaged across, the sums and the row it makes.
+  // source row, the row averaged across, the sums and the row it makes; the
+  // sums counted at 64 bits even where they are kept in 32.
   static std::uint64_t BytesFor(const ResampleSize& size);
   using Resampler::Run;
   bool Run(RowSource& source, RowSink& sink, std::int32_t first, std::int32_t end) override;
