@@ -67,12 +67,10 @@ BMPRESIZE_AVX2 inline __m128i NarrowQuotients(__m128i n, __m128i magic, __m128i 
 
 // Two pixels, a's channels in the low 32-bit lanes and b's in the high.
 BMPRESIZE_AVX2 inline __m256i LoadPixels(const PixelBGRA* a, const PixelBGRA* b) {
-  std::uint32_t v[2];
-  std::memcpy(&v[0], a, 4);
-  std::memcpy(&v[1], b, 4);
-  std::int64_t both;
-  std::memcpy(&both, v, 8);
-  return _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(both));
+  std::uint8_t both[8];
+  std::memcpy(both, a, 4);
+  std::memcpy(both + 4, b, 4);
+  return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(both)));
 }
 
 // The sums of count pixels from a (low 128 bits) and from b (high), a
