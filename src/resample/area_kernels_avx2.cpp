@@ -19,6 +19,8 @@
 
 #include <algorithm>
 #include <cstring>
+
+#include "resample/area_pixel_sums_sse2.h"
 #endif
 
 namespace bmpresize {
@@ -30,32 +32,13 @@ namespace bmpresize {
 namespace {
 
 constexpr std::uint64_t kWidestSource = std::uint64_t{1} << 22;
-// Loads of four pixels summed in 16-bit lanes before they are widened: each
-// lane takes two pixels a load, 2 x 255 x 128 < 2^16.
-constexpr std::int32_t kLoadsPerWidening = 128;
+using area_sse2::kLoadsPerWidening;
+using area_sse2::SumPixels;
 
 BMPRESIZE_AVX2 inline __m128i LoadPixel(const PixelBGRA* p) {
   std::int32_t v;
   std::memcpy(&v, p, 4);
   return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(v));
-}
-
-// The sum of count pixels, a channel in each 32-bit lane.
-BMPRESIZE_AVX2 inline __m128i SumPixels(const PixelBGRA* p, std::int32_t count) {
-  const __m128i zero = _mm_setzero_si128();
-  __m128i sum = zero;
-  std::int32_t k = 0;
-  while (count - k >= 4) {
-    __m128i words = zero;  // two pixels' channels in 16-bit lanes
-    const std::int32_t loads = std::min((count - k) / 4, kLoadsPerWidening);
-    for (std::int32_t l = 0; l < loads; ++l, k += 4) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
-      words = _mm_add_epi16(words, _mm_add_epi16(_mm_unpacklo_epi8(bytes, zero), _mm_unpackhi_epi8(bytes, zero)));
-    }
-    sum = _mm_add_epi32(sum, _mm_add_epi32(_mm_unpacklo_epi16(words, zero), _mm_unpackhi_epi16(words, zero)));
-  }
-  for (; k < count; ++k) sum = _mm_add_epi32(sum, LoadPixel(p + k));
-  return sum;
 }
 
 // floor(n / D) for the divider's narrow magic and shift, n one a lane.
