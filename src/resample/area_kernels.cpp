@@ -6,7 +6,7 @@
 namespace bmpresize {
 
 std::size_t AvailableAreaKernels(const AreaKernels** out, std::size_t capacity) {
-  const AreaKernels* all[] = {&ScalarAreaKernels(), Avx2AreaKernels()};
+  const AreaKernels* all[] = {&ScalarAreaKernels(), Sse2AreaKernels(), Avx2AreaKernels(), NeonAreaKernels()};
   std::size_t n = 0;
   for (const AreaKernels* k : all) {
     if (k != nullptr && n < capacity) out[n++] = k;

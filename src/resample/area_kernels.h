@@ -8,6 +8,8 @@
 //   addRow           sums[i] += row[i] x weight, for count bytes: a source
 //                    row's share in the destination row being built
 //   finishRow        out[i] = the average of sums[i]; the sums start again at 0
+//   addRowNarrow,    the same on sums of 32 bits, for source heights whose
+//   finishRowNarrow  divider is Narrow() (every sum below 2^32)
 //
 // Every result is exact integer arithmetic, so every version gives the same
 // bytes; the instruction-set versions are tested against the scalar one. A
@@ -31,6 +33,8 @@ struct AreaKernels {
                          std::uint32_t middleWeight, const AreaDivider& divider, std::uint8_t* out);
   void (*addRow)(const std::uint8_t* row, std::uint32_t weight, std::size_t count, std::uint64_t* sums);
   void (*finishRow)(std::uint64_t* sums, std::size_t count, const AreaDivider& divider, std::uint8_t* out);
+  void (*addRowNarrow)(const std::uint8_t* row, std::uint32_t weight, std::size_t count, std::uint32_t* sums);
+  void (*finishRowNarrow)(std::uint32_t* sums, std::size_t count, const AreaDivider& divider, std::uint8_t* out);
 };
 
 // The plain C++ versions: the reference the others are tested against.

@@ -58,10 +58,22 @@ void FinishRowScalar(std::uint64_t* sums, std::size_t count, const AreaDivider& 
   }
 }
 
+void AddRowNarrowScalar(const std::uint8_t* row, std::uint32_t weight, std::size_t count, std::uint32_t* sums) {
+  for (std::size_t i = 0; i < count; ++i) sums[i] += row[i] * weight;
+}
+
+void FinishRowNarrowScalar(std::uint32_t* sums, std::size_t count, const AreaDivider& divider, std::uint8_t* out) {
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = static_cast<std::uint8_t>(divider.NarrowAverage(sums[i]));
+    sums[i] = 0;
+  }
+}
+
 }  // namespace
 
 const AreaKernels& ScalarAreaKernels() {
-  static const AreaKernels kernels{"scalar", AverageColumnsScalar, AddRowScalar, FinishRowScalar};
+  static const AreaKernels kernels{"scalar",        AverageColumnsScalar, AddRowScalar,
+                                   FinishRowScalar, AddRowNarrowScalar,   FinishRowNarrowScalar};
   return kernels;
 }
 

@@ -7,6 +7,8 @@
 
 namespace bmpresize {
 
+const AreaKernels* Sse2AreaKernels();
 const AreaKernels* Avx2AreaKernels();
+const AreaKernels* NeonAreaKernels();
 
 }  // namespace bmpresize

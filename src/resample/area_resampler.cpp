@@ -27,9 +27,13 @@ AreaResampler::AreaResampler(const ResampleSize& size, const AreaColumns& column
   if (!columns_.Ready()) return;
   sourceRow_ = Allocate<PixelBGRA>(static_cast<std::size_t>(size.sourceWidth));
   averaged_ = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
-  sums_ = Allocate<std::uint64_t>(rowBytes_);
+  if (downDivider_.Narrow()) {
+    narrowSums_ = Allocate<std::uint32_t>(rowBytes_);
+  } else {
+    sums_ = Allocate<std::uint64_t>(rowBytes_);
+  }
   output_ = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
-  ready_ = sourceRow_ && averaged_ && sums_ && output_;
+  ready_ = sourceRow_ && averaged_ && (sums_ || narrowSums_) && output_;
 }
 
 std::uint64_t AreaResampler::BytesFor(const ResampleSize& size) {
@@ -48,8 +52,25 @@ const std::uint8_t* AreaResampler::AverageNextRow(RowSource& source) {
 bool AreaResampler::FinishRow(RowSink& sink) {
   std::uint8_t* out = sink.NextRow();
   if (out == nullptr) out = output_.get();
-  kernels_.finishRow(sums_.get(), rowBytes_, downDivider_, out);
+  if (narrowSums_) {
+    kernels_.finishRowNarrow(narrowSums_.get(), rowBytes_, downDivider_, out);
+  } else {
+    kernels_.finishRow(sums_.get(), rowBytes_, downDivider_, out);
+  }
   return sink.WriteRow(out);
+}
+
+void AreaResampler::AddRow(const std::uint8_t* averaged, std::uint32_t weight) {
+  if (narrowSums_) {
+    kernels_.addRowNarrow(averaged, weight, rowBytes_, narrowSums_.get());
+  } else {
+    kernels_.addRow(averaged, weight, rowBytes_, sums_.get());
+  }
+}
+
+void AreaResampler::ClearSums() {
+  if (narrowSums_) std::fill(narrowSums_.get(), narrowSums_.get() + rowBytes_, std::uint32_t{0});
+  if (sums_) std::fill(sums_.get(), sums_.get() + rowBytes_, std::uint64_t{0});
 }
 
 // Rows are counted here from the bottom of the picture, as they come: the
@@ -65,7 +86,7 @@ bool AreaResampler::Run(RowSource& source, RowSink& sink, std::int32_t first, st
   // The band's sums start at the source row its first destination row starts in.
   std::int64_t j = y * sourceHeight / height;
   source.SkipRows(j);
-  std::fill(sums_.get(), sums_.get() + rowBytes_, std::uint64_t{0});
+  ClearSums();
   for (; y < stop; ++j) {
     const std::uint8_t* averaged = AverageNextRow(source);
     // How far the source row has been shared out: a band's first row may
@@ -84,7 +105,7 @@ bool AreaResampler::Run(RowSource& source, RowSink& sink, std::int32_t first, st
         continue;
       }
       const std::int64_t piece = std::min(rowEnd, yEnd) - at;
-      kernels_.addRow(averaged, static_cast<std::uint32_t>(piece), rowBytes_, sums_.get());
+      AddRow(averaged, static_cast<std::uint32_t>(piece));
       at += piece;
       if (at == yEnd) {
         if (!FinishRow(sink)) return false;

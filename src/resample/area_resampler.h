@@ -8,8 +8,9 @@
 //   p(x, y) = floor((2 x sum over j of h(x, j) x oy(j) + H) / (2 x H))
 //
 // Each source row is read once and averaged across as it comes, and its
-// share added to a row of sums for the destination row being built; a
-// destination row goes out as soon as the last source row it covers is in.
+// share added to a row of sums for the destination row being built (of 32
+// bits where the source's height bounds every sum below 2^32); a destination
+// row goes out as soon as the last source row it covers is in.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +31,8 @@ class AreaResampler final : public Resampler {
   bool Ready() const override { return ready_; }
 
   // The bytes one resampler of size takes besides the columns' spans: the
-  // source row, the row averaged across, the sums and the row it makes.
+  // source row, the row averaged across, the sums and the row it makes; the
+  // sums counted at 64 bits even where they are kept in 32.
   static std::uint64_t BytesFor(const ResampleSize& size);
   using Resampler::Run;
   bool Run(RowSource& source, RowSink& sink, std::int32_t first, std::int32_t end) override;
@@ -38,6 +40,8 @@ class AreaResampler final : public Resampler {
  private:
   const std::uint8_t* AverageNextRow(RowSource& source);
   bool FinishRow(RowSink& sink);
+  void AddRow(const std::uint8_t* averaged, std::uint32_t weight);
+  void ClearSums();
 
   const AreaColumns& columns_;
   const AreaKernels& kernels_;
@@ -47,7 +51,8 @@ class AreaResampler final : public Resampler {
   bool ready_ = false;
   std::unique_ptr<PixelBGRA[]> sourceRow_;
   std::unique_ptr<std::uint8_t[]> averaged_;
-  std::unique_ptr<std::uint64_t[]> sums_;
+  std::unique_ptr<std::uint64_t[]> sums_;        // 64-bit sums, or
+  std::unique_ptr<std::uint32_t[]> narrowSums_;  // 32-bit ones where the source's height allows
   std::unique_ptr<std::uint8_t[]> output_;
 };
 

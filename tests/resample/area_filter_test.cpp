@@ -134,10 +134,15 @@ TEST(AreaKernels, EveryKernelGivesTheScalarBytes) {
                               divider, actual.data());
       ASSERT_EQ(0, std::memcmp(expected.data(), actual.data(), bytes)) << sourceWidth << " to " << width;
 
-      // Rows summed with weights up to the side's, then averaged.
-      const std::int32_t side = 1 + static_cast<std::int32_t>(rng() % 0x7FFFFFFF);
+      // Rows summed with weights up to the side's, then averaged; every
+      // other round on a side short enough for 32-bit sums, which the
+      // narrow passes then sum too.
+      const std::uint32_t longest = round % 2 ? 0x7FFFFFFF : AreaDivider::kLongestNarrow;
+      const std::int32_t side = 1 + static_cast<std::int32_t>(rng() % longest);
       const AreaDivider down(side);
+      ASSERT_EQ(down.Narrow(), side <= AreaDivider::kLongestNarrow);
       std::vector<std::uint64_t> sumsA(bytes), sumsB(bytes);
+      std::vector<std::uint32_t> narrow(bytes);
       std::uint64_t left = static_cast<std::uint64_t>(side);
       while (left > 0) {
         const auto weight = static_cast<std::uint32_t>(1 + rng() % left);
@@ -145,47 +150,59 @@ TEST(AreaKernels, EveryKernelGivesTheScalarBytes) {
         for (auto& b : row) b = EdgyByte(rng);
         scalar.addRow(row.data(), weight, bytes, sumsA.data());
         kernels->addRow(row.data(), weight, bytes, sumsB.data());
+        if (down.Narrow()) kernels->addRowNarrow(row.data(), weight, bytes, narrow.data());
         left -= weight;
       }
       ASSERT_EQ(sumsA, sumsB);
+      if (down.Narrow()) {
+        ASSERT_EQ(sumsA, std::vector<std::uint64_t>(narrow.begin(), narrow.end()));
+      }
       scalar.finishRow(sumsA.data(), bytes, down, expected.data());
       kernels->finishRow(sumsB.data(), bytes, down, actual.data());
       ASSERT_EQ(0, std::memcmp(expected.data(), actual.data(), bytes)) << "rows of side " << side;
       ASSERT_EQ(sumsB, std::vector<std::uint64_t>(bytes, 0));
+      if (down.Narrow()) {
+        kernels->finishRowNarrow(narrow.data(), bytes, down, actual.data());
+        ASSERT_EQ(0, std::memcmp(expected.data(), actual.data(), bytes)) << "narrow rows of side " << side;
+        ASSERT_EQ(narrow, std::vector<std::uint32_t>(bytes, 0));
+      }
     }
   }
 }
 
-// The widest row the instruction-set versions sum in 32 bits, 2^22 pixels,
-// into three columns of some 1.4 million pixels each: their bytes are the
-// scalar ones, all at 255 and at random.
+// The widest rows the instruction-set versions sum in 32 bits, 2^22 pixels
+// (AVX2) and 2^21 (the widest with a narrow divider), and one pixel wider,
+// into three columns of some 700,000 to 1.4 million pixels each: their bytes
+// are the scalar ones, all at 255 and at random.
 TEST(AreaKernels, WidestFastRowGivesTheScalarBytes) {
-  const std::int32_t sourceWidth = 1 << 22;
-  std::vector<PixelBGRA> source(static_cast<std::size_t>(sourceWidth), PixelBGRA{255, 255, 255, 255});
-  const AreaColumns columns(sourceWidth, 3);
-  const AreaDivider divider(sourceWidth);
   std::mt19937 rng(4);
-  for (const bool random : {false, true}) {
-    if (random) {
-      for (auto& p : source) p = {EdgyByte(rng), EdgyByte(rng), EdgyByte(rng), EdgyByte(rng)};
+  for (const std::int32_t sourceWidth : {1 << 21, (1 << 21) + 1, 1 << 22, (1 << 22) + 1})
+    for (const bool random : {false, true}) {
+      std::vector<PixelBGRA> source(static_cast<std::size_t>(sourceWidth), PixelBGRA{255, 255, 255, 255});
+      const AreaColumns columns(sourceWidth, 3);
+      const AreaDivider divider(sourceWidth);
+      if (random) {
+        for (auto& p : source) p = {EdgyByte(rng), EdgyByte(rng), EdgyByte(rng), EdgyByte(rng)};
+      }
+      std::vector<std::uint8_t> expected(12 + kRowBlendSlack), actual(12 + kRowBlendSlack);
+      ScalarAreaKernels().averageColumns(source.data(), columns.Data(), 3, 4, 3, divider, expected.data());
+      if (!random) {
+        EXPECT_EQ(std::vector<std::uint8_t>(expected.begin(), expected.begin() + 12),
+                  std::vector<std::uint8_t>(12, 255));
+      }
+      for (const AreaKernels* kernels : Kernels()) {
+        kernels->averageColumns(source.data(), columns.Data(), 3, 4, 3, divider, actual.data());
+        EXPECT_EQ(0, std::memcmp(expected.data(), actual.data(), 12)) << kernels->name << ", " << sourceWidth;
+      }
     }
-    std::vector<std::uint8_t> expected(12 + kRowBlendSlack), actual(12 + kRowBlendSlack);
-    ScalarAreaKernels().averageColumns(source.data(), columns.Data(), 3, 4, 3, divider, expected.data());
-    if (!random) {
-      EXPECT_EQ(std::vector<std::uint8_t>(expected.begin(), expected.begin() + 12), std::vector<std::uint8_t>(12, 255));
-    }
-    for (const AreaKernels* kernels : Kernels()) {
-      kernels->averageColumns(source.data(), columns.Data(), 3, 4, 3, divider, actual.data());
-      EXPECT_EQ(0, std::memcmp(expected.data(), actual.data(), 12)) << kernels->name;
-    }
-  }
 }
 
 // The average of every sum an axis can give, by multiplication or division,
 // is the plain quotient: at both ends of each range and where the quotient
 // steps, for sides up to the longest.
 TEST(AreaDivider, GivesThePlainQuotientForEverySide) {
-  const std::int32_t kSides[] = {1, 2, 3, 10, 255, 65536, 4000037, 5900000, 5950000, 6000000, 1 << 24, 0x7FFFFFFF};
+  const std::int32_t kSides[] = {1,       2,       3,       10,      255,     65536,   1048575, 2097151,
+                                 2097152, 2097153, 4000037, 5900000, 5950000, 6000000, 1 << 24, 0x7FFFFFFF};
   std::mt19937_64 rng(5);
   for (const std::int32_t side : kSides) {
     const AreaDivider divider(side);
@@ -201,10 +218,16 @@ TEST(AreaDivider, GivesThePlainQuotientForEverySide) {
     for (const std::uint64_t sum : sums) {
       if (sum > 255 * s) continue;
       ASSERT_EQ(divider.Average(sum), plain(sum)) << "side " << side << ", sum " << sum;
+      if (divider.Narrow()) {
+        ASSERT_EQ(divider.NarrowAverage(static_cast<std::uint32_t>(sum)), plain(sum))
+            << "side " << side << ", sum " << sum;
+      }
     }
   }
   EXPECT_TRUE(AreaDivider(5000000).Multiplies());
   EXPECT_FALSE(AreaDivider(0x7FFFFFFF).Multiplies());
+  EXPECT_TRUE(AreaDivider(AreaDivider::kLongestNarrow).Narrow());
+  EXPECT_FALSE(AreaDivider(AreaDivider::kLongestNarrow + 1).Narrow());
 }
 
 // A row source of 2^31 - 1 rows that holds no rows: row r is (r x 37) mod 256
