@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline/resize_memory.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "bmpfile/bmp_headers.h"
 #include "pipeline/band.h"
 #include "pipeline/stored_rows.h"
@@ -34,6 +37,14 @@ ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan) {
 
 std::uint64_t MemoryLimit(const bmpresize_options& options) {
   return options.memory_limit > 0 ? static_cast<std::uint64_t>(options.memory_limit) : kDefaultMemoryLimit;
+}
+
+Status WithinLimit(std::uint64_t needed, std::uint64_t limit) {
+  if (needed <= limit) return {};
+  const auto count = [](std::uint64_t bytes) {
+    return static_cast<std::int64_t>(std::min<std::uint64_t>(bytes, std::numeric_limits<std::int64_t>::max()));
+  };
+  return Because(BMPRESIZE_CAUSE_MEMORY_LIMIT, count(needed), count(limit));
 }
 
 unsigned BandsWithin(const ResizeMemory& memory, unsigned wanted, std::uint64_t limit) {

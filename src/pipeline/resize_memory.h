@@ -44,6 +44,10 @@ ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan);
 // The options' limit in bytes: the default for 0 or less.
 std::uint64_t MemoryLimit(const bmpresize_options& options);
 
+// MEMORY_LIMIT, with the bytes needed and the limit, where needed passes
+// limit; nothing otherwise.
+Status WithinLimit(std::uint64_t needed, std::uint64_t limit);
+
 // The most bands, up to wanted, that stay within limit; at least 1.
 unsigned BandsWithin(const ResizeMemory& memory, unsigned wanted, std::uint64_t limit);
 

@@ -19,10 +19,6 @@ namespace bmpresize {
 
 namespace {
 
-std::int64_t AsCount(std::uint64_t bytes) {
-  return static_cast<std::int64_t>(std::min<std::uint64_t>(bytes, std::numeric_limits<std::int64_t>::max()));
-}
-
 // The bands the options allow (0: one per core), or 0 where the rows must be
 // read in order: rows at known offsets, each decoded on its own, that a
 // second reader can start anywhere. Run-length rows are not. 16-bit files
@@ -52,7 +48,8 @@ Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan
   const std::uint64_t limit = MemoryLimit(options);
   const unsigned wanted = BandsWanted(options, reader, plan.destination.height);
   const std::uint64_t needed = memory.For(wanted > 0 ? 1 : 0);
-  if (needed > limit) return Because(BMPRESIZE_CAUSE_MEMORY_LIMIT, AsCount(needed), AsCount(limit));
+  const Status within = WithinLimit(needed, limit);
+  if (!within.Ok()) return within;
   if (!reader.StartRows(MemoryBudget{limit, needed})) return reader.Failure();
   const std::uint64_t held = reader.HeldBytes();
   plan.bands = wanted == 0 ? 0 : BandsWithin(memory, wanted, limit > held ? limit - held : 0);
