@@ -387,6 +387,19 @@ bool FinishSingle(const std::vector<std::string>& positional, const Seen& seen, 
   return true;
 }
 
+// The option at args[i] that is not -- nor a name: a long option with a
+// value, a flag, or a short option with a value. False with the problem.
+bool TakeLongOption(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+                    std::string& problem) {
+  const std::string& arg = args[i];
+  if (IsLongOption(arg, kMemoryLimit)) return TakeMemoryLimit(args, i, line, seen, problem);
+  if (IsLongOption(arg, kRegion)) return TakeRegion(args, i, line, seen, problem);
+  if (IsLongOption(arg, kFilter)) return TakeFilter(args, i, line, seen, problem);
+  if (IsLongOption(arg, kDepth)) return TakeDepth(args, i, line, seen, problem);
+  if (!SizeOptionName(arg).empty()) return TakeSizeValue(args, i, SizeOptionName(arg), line, seen, problem);
+  return TakeFlag(arg, line) || TakeInfoFlag(arg, line) || TakeOption(args, i, line, seen, problem);
+}
+
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& problem) {
@@ -408,17 +421,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       positional.push_back(arg);
     } else if (arg == "--") {
       optionsEnded = true;
-    } else if (IsLongOption(arg, kMemoryLimit)) {
-      if (!TakeMemoryLimit(args, i, line, seen, problem)) return false;
-    } else if (IsLongOption(arg, kRegion)) {
-      if (!TakeRegion(args, i, line, seen, problem)) return false;
-    } else if (IsLongOption(arg, kFilter)) {
-      if (!TakeFilter(args, i, line, seen, problem)) return false;
-    } else if (IsLongOption(arg, kDepth)) {
-      if (!TakeDepth(args, i, line, seen, problem)) return false;
-    } else if (!SizeOptionName(arg).empty()) {
-      if (!TakeSizeValue(args, i, SizeOptionName(arg), line, seen, problem)) return false;
-    } else if (!TakeFlag(arg, line) && !TakeInfoFlag(arg, line) && !TakeOption(args, i, line, seen, problem)) {
+    } else if (!TakeLongOption(args, i, line, seen, problem)) {
       return false;
     }
   }

@@ -290,17 +290,25 @@ bool SizeReason(Sentence& s, const bmpresize_result& r) {
       s << "failed inside the library: ";
       for (std::int32_t i = 0; i < r.first_byte_count && i < 16; ++i) s.Char(static_cast<char>(r.first_bytes[i]));
       return true;
-    case BMPRESIZE_CAUSE_REGION:
-      s << "the region asked for is not inside the picture, " << r.value << " x " << r.limit << " pixels";
-      return true;
-    case BMPRESIZE_CAUSE_OPTION:
-      s << "an option has a value it cannot take: " << r.value;
-      return true;
     case BMPRESIZE_CAUSE_MEMORY_LIMIT:
       s << "resizing it needs ";
       ByteSize(s, r.value, true);
       s << ", more than the memory limit of ";
       ByteSize(s, r.limit, false);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The reasons that lie with the options; false for a cause that is not one.
+bool OptionReason(Sentence& s, const bmpresize_result& r) {
+  switch (r.cause) {
+    case BMPRESIZE_CAUSE_REGION:
+      s << "the region asked for is not inside the picture, " << r.value << " x " << r.limit << " pixels";
+      return true;
+    case BMPRESIZE_CAUSE_OPTION:
+      s << "an option has a value it cannot take: " << r.value;
       return true;
     default:
       return false;
@@ -374,7 +382,7 @@ std::size_t Describe(const bmpresize_result& result, const char* source, const c
     return s.Length();
   }
   s << sourceName << ": ";
-  if (SourceReason(s, result) || SizeReason(s, result)) return s.Length();
+  if (SourceReason(s, result) || SizeReason(s, result) || OptionReason(s, result)) return s.Length();
   if (IsSourceCode(result.code)) {
     // A cause this version does not know, of the source.
     s << "is a BMP file that cannot be read (cause " << std::int64_t{result.cause} << ", value " << result.value << ")";

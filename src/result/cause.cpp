@@ -59,17 +59,10 @@ bmpresize_code CodeFor(bmpresize_cause kind) {
     case BMPRESIZE_CAUSE_REGION:
     case BMPRESIZE_CAUSE_OPTION:
       return BMPRESIZE_TOO_LARGE;
-    case BMPRESIZE_CAUSE_NO_DESTINATION:
-    case BMPRESIZE_CAUSE_CREATE_FAILED:
-    case BMPRESIZE_CAUSE_NOT_WRITABLE:
-    case BMPRESIZE_CAUSE_SAME_AS_SOURCE:
-    case BMPRESIZE_CAUSE_WRITE_FAILED:
-    case BMPRESIZE_CAUSE_BUFFER_TOO_SMALL:
-    case BMPRESIZE_CAUSE_CANCELLED:
-    case BMPRESIZE_CAUSE_INTERNAL:
+    default:
+      // The destination's causes, and a fault inside the library.
       return BMPRESIZE_DESTINATION_FAILED;
   }
-  return BMPRESIZE_DESTINATION_FAILED;
 }
 
 void Record(bmpresize_result& result, const Cause& cause) {
