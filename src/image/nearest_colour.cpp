@@ -165,7 +165,7 @@ std::uint64_t NearestColour::BytesFor(const PixelBGRA* entries, std::int32_t cou
   return sizeof(std::uint32_t) * kCells + CandidateCount(entries, count);
 }
 
-bool NearestColour::Build(const PixelBGRA* entries, std::int32_t count) {
+bool NearestColour::Build(const PixelBGRA* entries, std::int32_t count, std::uint64_t bytes) {
   std::copy(entries, entries + count, entries_.begin());
   greys_ = AllGrey(entries, count);
   if (greys_) {
@@ -173,20 +173,26 @@ bool NearestColour::Build(const PixelBGRA* entries, std::int32_t count) {
       bySum_[static_cast<std::size_t>(sum)] = NearestIndexIn(entries, count, WithSum(sum));
     return true;
   }
+  const std::uint64_t cellBytes = sizeof(std::uint32_t) * kCells;
+  if (bytes < cellBytes) return false;
+  const std::uint64_t room = bytes - cellBytes;
   cells_.reset(new (std::nothrow) std::uint32_t[kCells]);
-  candidates_.reset(new (std::nothrow) std::uint8_t[CandidateCount(entries, count)]);
+  candidates_.reset(new (std::nothrow) std::uint8_t[room]);
   if (!cells_ || !candidates_) return false;
-  std::uint32_t next = 0;
-  WalkGrid(entries, count, [this, &next](int cell, const std::uint8_t* list, int n) {
+  std::uint64_t next = 0;
+  bool fits = true;
+  WalkGrid(entries, count, [this, room, &next, &fits](int cell, const std::uint8_t* list, int n) {
     if (n == 1) {
       cells_[cell] = std::uint32_t{list[0]} << 8;
       return;
     }
-    cells_[cell] = next << 8 | static_cast<std::uint32_t>(n - 1);
+    fits = fits && next + static_cast<std::uint64_t>(n) <= room;
+    if (!fits) return;
+    cells_[cell] = static_cast<std::uint32_t>(next) << 8 | static_cast<std::uint32_t>(n - 1);
     std::copy(list, list + n, candidates_.get() + next);
-    next += static_cast<std::uint32_t>(n);
+    next += static_cast<std::uint64_t>(n);
   });
-  return true;
+  return fits;
 }
 
 std::uint8_t NearestColour::FromList(std::uint32_t cell, std::uint8_t blue, std::uint8_t green,

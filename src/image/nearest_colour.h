@@ -52,10 +52,13 @@ struct GridSlabs {
 
 class NearestColour {
  public:
-  // The bytes that Build takes for a table of count entries (1 to 256).
+  // The bytes that Build takes for a table of count entries (1 to 256),
+  // besides the object itself.
   static std::uint64_t BytesFor(const PixelBGRA* entries, std::int32_t count);
-  // False when memory for the grid could not be had.
-  [[nodiscard]] bool Build(const PixelBGRA* entries, std::int32_t count);
+  // bytes: BytesFor's answer for the same table, worked out once by whoever
+  // counts them. False when memory for the grid could not be had, or bytes
+  // was too few.
+  [[nodiscard]] bool Build(const PixelBGRA* entries, std::int32_t count, std::uint64_t bytes);
 
   std::uint8_t IndexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) const {
     if (greys_) return bySum_[static_cast<std::size_t>(blue + green + red)];
