@@ -107,9 +107,14 @@ template <typename Visit>
 void WalkCells(const PixelBGRA* entries, const Cells& cells, const std::uint8_t* list, int n, Visit& visit) {
   std::uint8_t kept[kMaxPaletteEntries];
   const Box box = BoxOf(cells);
-  const int k = Prune(entries, list, n, box, kept);
-  if (cells.size[0] == 1 && cells.size[1] == 1 && cells.size[2] == 1) {
-    visit(GridSlabs::Cell(cells.first[0], cells.first[1], cells.first[2]), kept, KeepUnbeaten(entries, kept, k, box));
+  int k = Prune(entries, list, n, box, kept);
+  // A cell's list keeps no beaten entry. A block's short list loses them too,
+  // which spares its halves pruning them again; a long one costs more to
+  // compare pairwise than that spares.
+  const bool cell = cells.size[0] == 1 && cells.size[1] == 1 && cells.size[2] == 1;
+  if (cell || k <= 32) k = KeepUnbeaten(entries, kept, k, box);
+  if (cell) {
+    visit(GridSlabs::Cell(cells.first[0], cells.first[1], cells.first[2]), kept, k);
     return;
   }
   int halves[3];
