@@ -48,6 +48,41 @@ int Prune(const PixelBGRA* entries, const std::uint8_t* from, int n, const Box& 
   return k;
 }
 
+// Whether entry a (index ia) wins over entry b (index ib) at every colour of
+// box: nearer, or as near with the lower index. The difference of the squared
+// distances, |a|^2 - |b|^2 - 2 x.(a - b), is linear in the colour x, so its
+// greatest value over the box lies at the corner that each channel's sign
+// picks.
+bool WinsThroughout(PixelBGRA a, int ia, PixelBGRA b, int ib, const Box& box) {
+  const int av[3] = {a.blue, a.green, a.red};
+  const int bv[3] = {b.blue, b.green, b.red};
+  int most = 0;
+  for (int c = 0; c < 3; ++c) {
+    const int step = av[c] - bv[c];
+    const int x = step > 0 ? box.lo[c] : box.hi[c];
+    most += av[c] * av[c] - bv[c] * bv[c] - 2 * x * step;
+  }
+  return most < 0 || (most == 0 && ia < ib);
+}
+
+// Leaves out of the n entries of list (in index order) those that another
+// listed entry wins over throughout box; how many are left, in order. The
+// entry nearest to a colour of the box is never left out, and where one entry
+// is nearest throughout the box it is left alone.
+int KeepUnbeaten(const PixelBGRA* entries, std::uint8_t* list, int n, const Box& box) {
+  std::uint8_t beaten[kMaxPaletteEntries] = {};
+  for (int j = 0; j < n; ++j) {
+    for (int i = 0; i < n && !beaten[j]; ++i) {
+      if (i != j && WinsThroughout(entries[list[i]], list[i], entries[list[j]], list[j], box)) beaten[j] = 1;
+    }
+  }
+  int k = 0;
+  for (int j = 0; j < n; ++j) {
+    if (!beaten[j]) list[k++] = list[j];
+  }
+  return k;
+}
+
 // A block of cells of the 32 x 64 x 32 grid: from first to first + size - 1
 // along blue, green and red.
 struct Cells {
@@ -55,18 +90,14 @@ struct Cells {
   int size[3];
 };
 
-constexpr int kCellWidth[3] = {8, 4, 8};  // colour values a cell spans: blue, green, red
-
 Box BoxOf(const Cells& cells) {
   Box box{};
   for (int c = 0; c < 3; ++c) {
-    box.lo[c] = kCellWidth[c] * cells.first[c];
-    box.hi[c] = kCellWidth[c] * (cells.first[c] + cells.size[c]) - 1;
+    box.lo[c] = GridSlabs::Lowest(c, cells.first[c]);
+    box.hi[c] = GridSlabs::Highest(c, cells.first[c] + cells.size[c] - 1);
   }
   return box;
 }
-
-int CellIndex(int blue, int green, int red) { return red << 11 | green << 5 | blue; }
 
 // Calls visit(cell, list, n) for every cell inside cells with the entries
 // that can be nearest there, pruned from the n of list: for the block as a
@@ -75,9 +106,15 @@ int CellIndex(int blue, int green, int red) { return red << 11 | green << 5 | bl
 template <typename Visit>
 void WalkCells(const PixelBGRA* entries, const Cells& cells, const std::uint8_t* list, int n, Visit& visit) {
   std::uint8_t kept[kMaxPaletteEntries];
-  const int k = Prune(entries, list, n, BoxOf(cells), kept);
-  if (cells.size[0] == 1 && cells.size[1] == 1 && cells.size[2] == 1) {
-    visit(CellIndex(cells.first[0], cells.first[1], cells.first[2]), kept, k);
+  const Box box = BoxOf(cells);
+  int k = Prune(entries, list, n, box, kept);
+  // A cell's list keeps no beaten entry. A block's short list loses them too,
+  // which spares its halves pruning them again; a long one costs more to
+  // compare pairwise than that spares.
+  const bool cell = cells.size[0] == 1 && cells.size[1] == 1 && cells.size[2] == 1;
+  if (cell || k <= 32) k = KeepUnbeaten(entries, kept, k, box);
+  if (cell) {
+    visit(GridSlabs::Cell(cells.first[0], cells.first[1], cells.first[2]), kept, k);
     return;
   }
   int halves[3];
@@ -120,7 +157,9 @@ PixelBGRA WithSum(int sum) {
 
 std::uint64_t CandidateCount(const PixelBGRA* entries, int count) {
   std::uint64_t total = 0;
-  WalkGrid(entries, count, [&total](int, const std::uint8_t*, int n) { total += static_cast<std::uint64_t>(n); });
+  WalkGrid(entries, count, [&total](int, const std::uint8_t*, int n) {
+    if (n > 1) total += static_cast<std::uint64_t>(n);
+  });
   return total;
 }
 
@@ -131,7 +170,7 @@ std::uint64_t NearestColour::BytesFor(const PixelBGRA* entries, std::int32_t cou
   return sizeof(std::uint32_t) * kCells + CandidateCount(entries, count);
 }
 
-bool NearestColour::Build(const PixelBGRA* entries, std::int32_t count) {
+bool NearestColour::Build(const PixelBGRA* entries, std::int32_t count, std::uint64_t bytes) {
   std::copy(entries, entries + count, entries_.begin());
   greys_ = AllGrey(entries, count);
   if (greys_) {
@@ -139,24 +178,33 @@ bool NearestColour::Build(const PixelBGRA* entries, std::int32_t count) {
       bySum_[static_cast<std::size_t>(sum)] = NearestIndexIn(entries, count, WithSum(sum));
     return true;
   }
+  const std::uint64_t cellBytes = sizeof(std::uint32_t) * kCells;
+  if (bytes < cellBytes) return false;
+  const std::uint64_t room = bytes - cellBytes;
   cells_.reset(new (std::nothrow) std::uint32_t[kCells]);
-  candidates_.reset(new (std::nothrow) std::uint8_t[CandidateCount(entries, count)]);
+  candidates_.reset(new (std::nothrow) std::uint8_t[room]);
   if (!cells_ || !candidates_) return false;
-  std::uint32_t next = 0;
-  WalkGrid(entries, count, [this, &next](int cell, const std::uint8_t* list, int n) {
-    cells_[cell] = next << 8 | static_cast<std::uint32_t>(n - 1);
+  std::uint64_t next = 0;
+  bool fits = true;
+  WalkGrid(entries, count, [this, room, &next, &fits](int cell, const std::uint8_t* list, int n) {
+    if (n == 1) {
+      cells_[cell] = std::uint32_t{list[0]} << 8;
+      return;
+    }
+    fits = fits && next + static_cast<std::uint64_t>(n) <= room;
+    if (!fits) return;
+    cells_[cell] = static_cast<std::uint32_t>(next) << 8 | static_cast<std::uint32_t>(n - 1);
     std::copy(list, list + n, candidates_.get() + next);
-    next += static_cast<std::uint32_t>(n);
+    next += static_cast<std::uint64_t>(n);
   });
-  return true;
+  return fits;
 }
 
-std::uint8_t NearestColour::FromGrid(std::uint8_t blue, std::uint8_t green, std::uint8_t red) const {
-  const std::uint32_t cell = cells_[CellIndex(blue >> 3, green >> 2, red >> 3)];
+std::uint8_t NearestColour::FromList(std::uint32_t cell, std::uint8_t blue, std::uint8_t green,
+                                     std::uint8_t red) const {
   const std::uint8_t* list = candidates_.get() + (cell >> 8);
   const std::uint32_t n = (cell & 0xFF) + 1;
   std::uint8_t result = list[0];
-  if (n == 1) return result;
   const auto distance = [blue, green, red](PixelBGRA e) {
     const int db = e.blue - blue;
     const int dg = e.green - green;

@@ -5,9 +5,8 @@
 
 #include "bmpfile/bmp_reader.h"
 #include "bmpfile/depth_encoder.h"
-#include "image/colour_tables.h"
 #include "image/depth.h"
-#include "image/nearest_colour.h"
+#include "image/shared_lookups.h"
 #include "pipeline/band_run.h"
 #include "pipeline/cancel_flag.h"
 #include "pipeline/resampled_rows.h"
@@ -49,7 +48,6 @@ RowsOut& ChooseRowsOut(const ResizePlan& plan, DestinationEnd& destination, std:
 struct Resampling {
   std::optional<ChosenFilter> filter;
   std::unique_ptr<Resampler> first;
-  NearestColour nearest;
   std::optional<DepthEncoder> encoder;
 
   bool Prepare(const ResizePlan& plan) {
@@ -59,8 +57,9 @@ struct Resampling {
     if (first == nullptr) return false;
     if (!plan.encodes) return true;
     const std::int32_t depth = plan.destination.depth;
-    if (IsPalettedDepth(depth) && !nearest.Build(plan.table.data(), PaletteSizeForDepth(depth))) return false;
-    encoder.emplace(depth, plan.size.channels, &nearest);
+    const NearestColour* nearest = IsPalettedDepth(depth) ? SharedLookup(depth, plan.grey) : nullptr;
+    if (IsPalettedDepth(depth) && nearest == nullptr) return false;
+    encoder.emplace(depth, plan.size.channels, nearest);
     return true;
   }
   const DepthEncoder* Encoder() const { return encoder ? &*encoder : nullptr; }

@@ -7,7 +7,7 @@
 #include "bmpfile/depth_encoder.h"
 #include "image/colour_tables.h"
 #include "image/depth.h"
-#include "image/nearest_colour.h"
+#include "image/shared_lookups.h"
 #include "pipeline/checked_options.h"
 #include "pipeline/resampled_rows.h"
 #include "pipeline/resize_memory.h"
@@ -69,16 +69,17 @@ std::int32_t DestinationDepth(const FileLayout& source, const bmpresize_options&
 int ResampledChannels(std::int32_t sourceDepth, std::int32_t depth) { return sourceDepth == 32 && depth == 32 ? 4 : 3; }
 
 // The colour table, and the bytes of its nearest-entry lookup where rows are
-// encoded into it.
+// encoded into it (counted even where an earlier resize made it).
 void PlanTable(const bmpresize_options& options, ResizePlan& plan) {
   const std::int32_t depth = plan.destination.depth;
   if (!IsPalettedDepth(depth)) return;
-  if ((options.flags & BMPRESIZE_GREY) != 0) {
+  plan.grey = (options.flags & BMPRESIZE_GREY) != 0;
+  if (plan.grey) {
     FillGreyTable(depth, plan.table);
   } else {
     FillStandardTable(depth, plan.table);
   }
-  if (plan.encodes) plan.lookupBytes = NearestColour::BytesFor(plan.table.data(), PaletteSizeForDepth(depth));
+  if (plan.encodes) plan.lookupBytes = SharedLookupBytes(depth, plan.grey);
 }
 
 void PlanRows(BmpReader& reader, ResizePlan& plan) {

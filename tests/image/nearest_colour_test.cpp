@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image/colour_tables.h"
+#include "image/shared_lookups.h"
 
 using namespace bmpresize;
 
@@ -121,8 +122,12 @@ TEST(NearestColour, IsTheFullSearchForEveryColour) {
                              static_cast<std::uint8_t>(c >> 16), 0};
       ASSERT_EQ(truth[c], NearestIndexIn(entries.data(), count, colour)) << std::hex << c;
     }
-    NearestColour nearest;
-    ASSERT_TRUE(nearest.Build(entries.data(), count));
+    // A table a resize writes with is checked in the lookup every resize shares.
+    NearestColour own;
+    ASSERT_TRUE(own.Build(entries.data(), count, NearestColour::BytesFor(entries.data(), count)));
+    const NearestColour* shared = t.repeats.empty() ? SharedLookup(t.depth, t.grey) : &own;
+    ASSERT_NE(shared, nullptr);
+    const NearestColour& nearest = *shared;
     std::size_t wrong = 0;
     std::size_t first = 0;
     for (std::size_t c = 0; c < kColours; ++c) {
@@ -135,3 +140,31 @@ TEST(NearestColour, IsTheFullSearchForEveryColour) {
 }
 
 }  // namespace
+
+// The lookups shared by every resize in a process: made once, and counted
+// with the object that holds them.
+TEST(NearestColour, SharedLookupsAreMadeOnce) {
+  for (const std::int32_t depth : {1, 4, 8}) {
+    for (const bool grey : {false, true}) {
+      SCOPED_TRACE(std::to_string(depth) + (grey ? " bits, grey" : " bits"));
+      Palette entries{};
+      ASSERT_TRUE(grey ? FillGreyTable(depth, entries) : FillStandardTable(depth, entries));
+      const std::uint64_t gridBytes = NearestColour::BytesFor(entries.data(), PaletteSizeForDepth(depth));
+      EXPECT_EQ(SharedLookupBytes(depth, grey), sizeof(NearestColour) + gridBytes);
+      const NearestColour* shared = SharedLookup(depth, grey);
+      ASSERT_NE(shared, nullptr);
+      EXPECT_EQ(SharedLookup(depth, grey), shared);
+    }
+  }
+}
+
+// A grid given fewer bytes than its lists take is refused, not overrun.
+TEST(NearestColour, TooFewBytesAreRefused) {
+  Palette entries{};
+  ASSERT_TRUE(FillStandardTable(8, entries));
+  const std::uint64_t bytes = NearestColour::BytesFor(entries.data(), 256);
+  NearestColour nearest;
+  EXPECT_FALSE(nearest.Build(entries.data(), 256, bytes - 1));
+  EXPECT_FALSE(nearest.Build(entries.data(), 256, 1000));
+  EXPECT_TRUE(nearest.Build(entries.data(), 256, bytes));
+}

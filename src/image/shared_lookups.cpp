@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+#include "image/shared_lookups.h"
+
+#include <atomic>
+#include <memory>
+#include <new>
+
+#include "image/colour_tables.h"
+
+namespace bmpresize {
+
+namespace {
+
+constexpr std::uint64_t kNotCounted = ~std::uint64_t{0};
+
+// One table's lookup. Both fields go from unknown to their value once; two
+// threads that find them unknown at once each work them out, the same, and
+// the lookup made second is let go.
+struct Slot {
+  std::atomic<std::uint64_t> bytes{kNotCounted};
+  std::atomic<const NearestColour*> lookup{nullptr};
+};
+
+Slot gSlots[2 * 3];  // standard and grey, at 1, 4 and 8 bits
+
+Slot& SlotFor(std::int32_t depth, bool grey) {
+  const int byDepth = depth == 1 ? 0 : depth == 4 ? 1 : 2;
+  return gSlots[2 * byDepth + (grey ? 1 : 0)];
+}
+
+Palette TableFor(std::int32_t depth, bool grey) {
+  Palette table{};
+  if (grey) {
+    FillGreyTable(depth, table);
+  } else {
+    FillStandardTable(depth, table);
+  }
+  return table;
+}
+
+}  // namespace
+
+std::uint64_t SharedLookupBytes(std::int32_t depth, bool grey) {
+  Slot& slot = SlotFor(depth, grey);
+  std::uint64_t bytes = slot.bytes.load(std::memory_order_acquire);
+  if (bytes == kNotCounted) {
+    bytes = sizeof(NearestColour) + NearestColour::BytesFor(TableFor(depth, grey).data(), PaletteSizeForDepth(depth));
+    slot.bytes.store(bytes, std::memory_order_release);
+  }
+  return bytes;
+}
+
+const NearestColour* SharedLookup(std::int32_t depth, bool grey) {
+  Slot& slot = SlotFor(depth, grey);
+  const NearestColour* made = slot.lookup.load(std::memory_order_acquire);
+  if (made != nullptr) return made;
+  std::unique_ptr<NearestColour> lookup(new (std::nothrow) NearestColour);
+  const std::uint64_t gridBytes = SharedLookupBytes(depth, grey) - sizeof(NearestColour);
+  if (!lookup || !lookup->Build(TableFor(depth, grey).data(), PaletteSizeForDepth(depth), gridBytes)) return nullptr;
+  if (slot.lookup.compare_exchange_strong(made, lookup.get(), std::memory_order_acq_rel)) return lookup.release();
+  return made;  // another thread's, made meanwhile
+}
+
+}  // namespace bmpresize
