@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-"""Resizes BMP pictures by a percentage with the bmpresize library: the same
-bytes as the bmpresize tool, on every machine.
+"""Resizes BMP pictures by a percentage or to a size with the bmpresize
+library: the same bytes as the bmpresize tool, on every machine.
 
     import bmpresize
     bmpresize.resize_file("in.bmp", "out.bmp", 50)
