@@ -402,7 +402,7 @@ TEST(Region, CombinedWithEveryFeatureGivesTheStepByStepBytes) {
   } kDepths[] = {{0, false}, {8, false}, {4, true}, {16, false}, {32, false}, {1, false}, {0, true}};
   Random r{std::mt19937(31415)};
   TempDir folder;
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 150; ++round) {
     const FileKind& kind = kKinds[r.Below(sizeof kKinds / sizeof kKinds[0])];
     BmpImage picture;
     const Bytes file = ReadableFile(r, kind, picture);
