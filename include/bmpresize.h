@@ -1,23 +1,38 @@
 /* SPDX-License-Identifier: MIT */
 /*
- * bmpresize.h - resize BMP pictures by a percentage, from files, from memory,
- * or through read and write functions of your own.
+ * bmpresize.h - resize BMP pictures by a percentage or to a size, from files,
+ * from memory, or through read and write functions of your own.
  *
  * ABOUT
  *
  * Reads a BMP picture (1, 2, 4, 8, 16, 24 or 32 bits per pixel, uncompressed,
  * 16- or 32-bit bit fields, or 8- or 4-bit run-length encoded; rows bottom-up
- * or top-down; OS/2 1.x pictures too), scales its width and height by a
- * percentage (or to a width, a height, an exact size or a box to fit in,
- * options.width and options.height) with bilinear interpolation, and writes
- * the result as an
- * uncompressed BMP of 24 bits per pixel, or 32 when the source has 32. Each
- * side is percent x side / 100 with the remainder dropped; when either comes
- * out below 1 the picture is 1 x 1. The bytes are the same on every platform,
- * and the same as BMPResizeScale (bmpresizescale.h) writes, whichever way the
- * picture comes in and goes out. Rows are read, resized and written a few at
- * a time: no call holds a whole picture (a top-down run-length encoded one
- * holds its encoded data, which tells its bottom row only at its end).
+ * or top-down; OS/2 1.x pictures too) and writes it resized as an
+ * uncompressed BMP. What is resized and how (bmpresize_options):
+ *
+ *   size      percent of each side (percent x side / 100, the remainder
+ *             dropped; 1 x 1 when either comes out below 1), or in its
+ *             place a width, a height, an exact size or a box to fit in
+ *             (width, height, BMPRESIZE_FIT), never enlarged with
+ *             BMPRESIZE_NO_ENLARGE
+ *   region    a rectangle of the source resized as if it were the whole
+ *             picture, the size applying to it (region_x, region_y,
+ *             region_width, region_height)
+ *   filter    the bilinear point sampler (the default) or the exact area
+ *             average (BMPRESIZE_FILTER_AREA)
+ *   depth     24 bits, or 32 when the source has 32 (the default); or 1, 4,
+ *             8 (the standard colour tables, or greys with BMPRESIZE_GREY),
+ *             16, 24 or 32
+ *   resolution  3780 pixels per metre (96 dpi), x_ppm and y_ppm, or the
+ *             source's (BMPRESIZE_KEEP_RESOLUTION)
+ *
+ * The bytes are the same on every platform and for every thread count, and
+ * with the default options the same as BMPResizeScale (bmpresizescale.h)
+ * writes, whichever way the picture comes in and goes out. Rows are read,
+ * resized and written a few at a time: no call holds a whole picture (a
+ * top-down run-length encoded one holds its encoded data, which tells its
+ * bottom row only at its end). bmpresize_inspect tells what a source holds,
+ * and the warning or refusal a resize would give, writing nothing.
  *
  * SYNOPSIS: memory to memory
  *

@@ -16,8 +16,9 @@ struct BatchItem {
   std::uint64_t bytes = 0;  // the source's size, for the progress line
 };
 
-// How each resize of the command line runs: its percent, -t, --strict and --sync,
-// and the tool's interrupt flag (installing the tool's handlers).
+// The options record of every resize the command line asks for, one file, a
+// batch's files or --info's: each option of the command line, and the tool's
+// interrupt flag (installing the tool's handlers).
 bmpresize_options OptionsFor(const CommandLine& line);
 
 // Works out where each source goes. False, with one line per problem, when the

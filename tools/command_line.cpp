@@ -310,15 +310,24 @@ bool TakeInfoFlag(const std::string& arg, CommandLine& line) {
   return true;
 }
 
+// The first option given that only a resize uses, or null.
+const char* ResizeOption(const Seen& seen, const CommandLine& line) {
+  if (seen.directory) return "-o";
+  if (seen.percent) return "-p";
+  if (seen.jobs) return "-j";
+  if (seen.threads) return "-t";
+  if (line.sync) return "--sync";
+  if (line.size.HasSize() || line.size.noEnlarge) return "a size option";
+  if (seen.size.dpi || line.size.keepResolution) return "a resolution option";
+  if (seen.region) return "--region";
+  if (seen.filter) return "--filter";
+  if (seen.depth) return "--depth";
+  if (line.grey) return "--grey";
+  return nullptr;
+}
+
 bool FinishInfo(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line, std::string& problem) {
-  const char* writing = seen.directory                               ? "-o"
-                        : seen.percent                               ? "-p"
-                        : seen.jobs                                  ? "-j"
-                        : seen.threads                               ? "-t"
-                        : line.sync                                  ? "--sync"
-                        : line.size.HasSize() || line.size.noEnlarge ? "a size option"
-                        : seen.size.dpi || line.size.keepResolution  ? "a resolution option"
-                                                                     : nullptr;
+  const char* writing = ResizeOption(seen, line);
   if (writing != nullptr) {
     problem = std::string("--info writes nothing: ") + writing + " has no place beside it";
     return false;

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """Over the whole corpus, the package writes the bytes the tool writes, and
 fails or warns with the tool's sentence."""
+import struct
 import warnings
 
 import pytest
@@ -45,7 +46,8 @@ def test_corpus_file_as_the_tool(name, tmp_path):
         assert package(lambda: bmpresize.resize_bytes(data, percent, **options)) == (expected, said_of_bytes)
 
 
-# the tool's flags, the package's keywords, the bits per pixel written
+# the tool's flags, the package's keywords, the bits per pixel written; the
+# last rows give every keyword at once, a size in place of the percent
 DEPTHS = [
     (["--depth", "1"], {"depth": 1}, 1),
     (["--depth", "4"], {"depth": 4}, 4),
@@ -55,15 +57,38 @@ DEPTHS = [
     (["--grey"], {"grey": True}, 8),
     (["--grey", "--depth", "4"], {"grey": 1, "depth": 4}, 4),
     ([], {"grey": False, "depth": 0}, 24),
+    (
+        ["--width", "30", "--height", "9", "--region", "3,2,20,15", "--filter", "area", "--depth", "4", "--grey"]
+        + ["--dpi", "300,150"],
+        dict(width=30, height=9, region=(3, 2, 20, 15), filter="area", depth=4, grey=True, dpi=(300, 150)),
+        4,
+    ),
+    (
+        ["--fit", "25x25", "--no-enlarge", "--region", "0,0,41,5", "--keep-resolution", "--depth", "16"],
+        {"fit": (25, 25), "enlarge": False, "region": (0, 0, 41, 5), "keep_resolution": True, "depth": 16},
+        16,
+    ),
+    (
+        ["--size", "50x40", "--no-enlarge", "--filter", "area", "--depth", "32", "--dpi", "72"],
+        {"size": (50, 40), "enlarge": False, "filter": "area", "depth": 32, "dpi": 72},
+        32,
+    ),
+    (
+        ["--no-enlarge", "--region", "10,10,8,8", "--depth", "8", "--keep-resolution", "--filter", "point"],
+        {"enlarge": False, "region": (10, 10, 8, 8), "depth": 8, "keep_resolution": True, "filter": "point"},
+        8,
+    ),
 ]
 
 
 @pytest.mark.parametrize("flags,options,bits", DEPTHS, ids=[" ".join(f) or "default" for f, _, _ in DEPTHS])
 def test_depth_and_grey_as_the_tool(flags, options, bits, tmp_path):
     source = tmp_path / "in.bmp"
-    source.write_bytes(bmp(41, 23, seed=5))
-    written = bmpresize.resize_bytes(source.read_bytes(), 70, **options)
+    # A resolution of its own, which keep_resolution copies.
+    source.write_bytes(bmp(41, 23, seed=5)[:38] + struct.pack("<ii", 2835, 5000) + bmp(41, 23, seed=5)[46:])
+    percent = None if {"width", "height", "size", "fit"} & options.keys() else 70
+    written = bmpresize.resize_bytes(source.read_bytes(), percent, **options)
     assert written[28] == bits
-    bmpresize.resize_file(source, tmp_path / "out.bmp", 70, **options)
+    bmpresize.resize_file(source, tmp_path / "out.bmp", percent, **options)
     assert (tmp_path / "out.bmp").read_bytes() == written
-    assert run_tool(source, tmp_path / "tool.bmp", 70, flags) == (written, None)
+    assert run_tool(source, tmp_path / "tool.bmp", percent, flags) == (written, None)

@@ -5,7 +5,9 @@
 // refused, and where a source cut short shows in the region.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
@@ -13,14 +15,19 @@
 
 #include "bmpfile/bmp_headers.h"
 #include "bmpfile/bmp_reader.h"
+#include "files/native_path.h"
 #include "image/bmp_image.h"
 #include "pipeline/resize.h"
 #include "pipeline/scaled_size.h"
+#include "reference/area_resize_image.h"
+#include "reference/asked_size.h"
+#include "reference/at_depth.h"
 #include "reference/crop_image.h"
 #include "reference/resize_image.h"
 #include "reference/write_bmp_file.h"
 #include "support/bmp_bytes.h"
 #include "support/random_bmp.h"
+#include "support/temp_dir.h"
 #include "support/vector_sink.h"
 
 using namespace bmpresize;
@@ -208,6 +215,217 @@ TEST(Region, GivesTheResizeOfThePictureCutToIt) {
         }
       }
     }
+  }
+}
+
+// The options of one resize that combines every feature: a region, a size,
+// the filter, the depth, the resolution and the threads.
+struct Combination {
+  Region region;
+  Ask ask;
+  enum class Resolution { kDefault, kDpi, kKept } resolution = Resolution::kDefault;
+  std::int32_t xPpm = 0, yPpm = 0;
+  std::int32_t threads = 1;
+};
+
+// The resolution a resize of file writes: 3780 for an axis without one. Only
+// an OS/2 1.x header (12 bytes) has none; one of a size the reader does not
+// know is read as the 40-byte header.
+Resolution WrittenResolution(const Bytes& file, const Combination& c) {
+  std::int32_t x = c.xPpm, y = c.yPpm;
+  if (c.resolution == Combination::Resolution::kKept) {
+    const bool infoHeader = LE32(file, 14) != 12;
+    x = infoHeader ? static_cast<std::int32_t>(LE32(file, 38)) : 0;
+    y = infoHeader ? static_cast<std::int32_t>(LE32(file, 42)) : 0;
+  }
+  return {x != 0 ? x : 3780, y != 0 ? y : 3780};
+}
+
+// The reference for them all, one step after another: the picture cut to the
+// region, resized whole by the filter to the size asked, given the depth
+// and the resolution, and written.
+Bytes CombinedBytes(const Bytes& file, const BmpImage& picture, const Combination& c) {
+  const Region whole = c.region.width == 0 ? Region{0, 0, picture.Width(), picture.Height()} : c.region;
+  BmpImage cut;
+  EXPECT_TRUE(CropImage(picture, whole.x, whole.y, whole.width, whole.height, cut));
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  EXPECT_TRUE(ReferenceSize(c.ask, whole.width, whole.height, width, height));
+  BmpImage resized;
+  EXPECT_TRUE(resized.SetSize(width, height) && resized.SetDepth(picture.Depth()));
+  EXPECT_TRUE(c.ask.filter == BMPRESIZE_FILTER_AREA ? AreaResizeImage(cut, resized) : ResizeImage(cut, resized));
+  const std::int32_t depth = c.ask.writtenDepth != 0 ? c.ask.writtenDepth : c.ask.grey ? 8 : picture.Depth();
+  EXPECT_TRUE(SetWrittenDepth(resized, picture.Depth(), depth, c.ask.grey));
+  resized.SetResolution(WrittenResolution(file, c));
+  VectorSink sink;
+  EXPECT_TRUE(WriteBmpImage(resized, sink));
+  return sink.Bytes();
+}
+
+bmpresize_options CombinedOptions(const Combination& c) {
+  bmpresize_options options = RegionOptions(c.region, c.ask.percent, c.threads, false);
+  options.width = c.ask.width;
+  options.height = c.ask.height;
+  options.flags = c.ask.flags | (c.ask.grey ? BMPRESIZE_GREY : 0) |
+                  (c.resolution == Combination::Resolution::kKept ? BMPRESIZE_KEEP_RESOLUTION : 0);
+  options.filter = static_cast<std::int16_t>(c.ask.filter);
+  options.depth = static_cast<std::int16_t>(c.ask.writtenDepth);
+  options.x_ppm = c.xPpm;
+  options.y_ppm = c.yPpm;
+  return options;
+}
+
+// The resize of file from a read function that gives a few bytes a call
+// (read once, front to back) to a write function; bytes only when it
+// succeeded.
+Bytes ResizeThroughFunctions(const Bytes& file, const bmpresize_options& options) {
+  struct Stream {
+    const Bytes& in;
+    std::size_t at;
+    Bytes out;
+  } stream{file, 0, {}};
+  const bmpresize_read_fn read = [](void* user, void* buffer, std::size_t size, std::size_t* got) {
+    auto& s = *static_cast<Stream*>(user);
+    *got = std::min({size, s.in.size() - s.at, std::size_t{7}});
+    std::copy_n(s.in.data() + s.at, *got, static_cast<std::uint8_t*>(buffer));
+    s.at += *got;
+    return 0;
+  };
+  const bmpresize_write_fn write = [](void* user, const void* data, std::size_t size) {
+    auto& out = static_cast<Stream*>(user)->out;
+    out.insert(out.end(), static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
+    return 0;
+  };
+  CallbackSourceEnd from(read, &stream);
+  CallbackDestination to(write, &stream);
+  return Resize(from, to, options).code == BMPRESIZE_OK ? stream.out : Bytes();
+}
+
+// The resize of file written to a file in folder and read back from another
+// there, bands reading it at offsets; bytes only when it succeeded.
+Bytes ResizeFileToFile(const Bytes& file, const bmpresize_options& options, const TempDir& folder) {
+  const std::string source = folder.File("in.bmp"), destination = folder.File("out.bmp");
+  WriteFileBytes(source, file);
+  std::remove(destination.c_str());
+  const NativePath from8(source.c_str()), to8(destination.c_str());
+  PathSource from(from8.get());
+  PathDestination to(to8.get());
+  return Resize(from, to, options).code == BMPRESIZE_OK ? ReadFileBytes(destination) : Bytes();
+}
+
+// The kinds of file the combinations are drawn on: a depth of random files
+// (0: any), or a way of storing rows.
+struct FileKind {
+  const char* what;
+  Storage storage;
+  std::uint32_t depth;
+};
+
+// A file of kind that the reader takes, its picture, and a random resolution
+// in its info header.
+Bytes ReadableFile(Random& r, const FileKind& kind, BmpImage& picture) {
+  for (;;) {
+    Bytes file = RandomFile(r, kind.storage);
+    if (file.size() < 46 || (kind.depth != 0 && LE16(file, 28) != kind.depth)) continue;
+    for (std::size_t at = 38; at < 46; ++at) file[at] = r.Below(3) == 0 ? 0 : r.Byte();
+    if (ReadPicture(file, picture)) return file;
+  }
+}
+
+// No region, a corner, or a row or column one pixel thin.
+Region RandomRegion(Random& r, std::int32_t width, std::int32_t height) {
+  const auto upTo = [&r](std::int32_t n) {
+    return 1 + static_cast<std::int32_t>(r.Below(static_cast<std::uint32_t>(n)));
+  };
+  switch (r.Below(3)) {
+    case 0:
+      return {0, 0, 0, 0};
+    case 1: {
+      const std::int32_t w = upTo(width), h = upTo(height);
+      const bool right = r.Below(2) == 0, bottom = r.Below(2) == 0;
+      return {right ? width - w : 0, bottom ? height - h : 0, w, h};
+    }
+    default:
+      if (r.Below(2) == 0) return {upTo(width) - 1, 0, 1, height};
+      return {0, upTo(height) - 1, width, 1};
+  }
+}
+
+// A percent, a width, a box to fit in, or any of them (or an exact size)
+// never enlarged.
+Ask RandomSize(Random& r) {
+  static const std::int32_t kPercents[] = {1, 33, 50, 100, 150, 250};
+  Ask ask;
+  const std::uint32_t mode = r.Below(4);
+  switch (mode == 3 ? r.Below(4) : mode) {
+    case 0:
+      ask.percent = kPercents[r.Below(6)];
+      break;
+    case 1:
+      ask.width = 1 + static_cast<std::int32_t>(r.Below(60));
+      break;
+    case 2:
+      ask.flags = BMPRESIZE_FIT;
+      [[fallthrough]];
+    default:
+      ask.width = 1 + static_cast<std::int32_t>(r.Below(60));
+      ask.height = 1 + static_cast<std::int32_t>(r.Below(60));
+      break;
+  }
+  if (mode == 3) ask.flags |= BMPRESIZE_NO_ENLARGE;
+  return ask;
+}
+
+std::string Describe(const FileKind& kind, const BmpImage& picture, const Combination& c) {
+  const Region& g = c.region;
+  const Ask& a = c.ask;
+  return std::string(kind.what) + " " + std::to_string(picture.Width()) + " x " + std::to_string(picture.Height()) +
+         ", region " + std::to_string(g.x) + "," + std::to_string(g.y) + "," + std::to_string(g.width) + "," +
+         std::to_string(g.height) + ", percent " + std::to_string(a.percent) + " size " + std::to_string(a.width) +
+         " x " + std::to_string(a.height) + " flags " + std::to_string(a.flags) + ", filter " +
+         std::to_string(a.filter) + ", depth " + std::to_string(a.writtenDepth) + (a.grey ? " grey" : "") +
+         ", resolution " + std::to_string(static_cast<int>(c.resolution)) + ", " + std::to_string(c.threads) +
+         " threads";
+}
+
+// Every feature at once, on combinations drawn at random (the whole product
+// would take too long): the bytes of the reference that takes one step at a
+// time.
+TEST(Region, CombinedWithEveryFeatureGivesTheStepByStepBytes) {
+  static const FileKind kKinds[] = {
+      {"24-bit", Storage::kBottomUp, 24}, {"32-bit", Storage::kBottomUp, 32}, {"8-bit indexed", Storage::kBottomUp, 8},
+      {"16-bit", Storage::kBottomUp, 16}, {"top-down", Storage::kTopDown, 0}, {"run-length 8", Storage::kRunLength8, 0},
+  };
+  static const struct {
+    std::int32_t depth;
+    bool grey;
+  } kDepths[] = {{0, false}, {8, false}, {4, true}, {16, false}, {32, false}, {1, false}, {0, true}};
+  Random r{std::mt19937(31415)};
+  TempDir folder;
+  for (int round = 0; round < 150; ++round) {
+    const FileKind& kind = kKinds[r.Below(sizeof kKinds / sizeof kKinds[0])];
+    BmpImage picture;
+    const Bytes file = ReadableFile(r, kind, picture);
+    Combination c;
+    c.region = RandomRegion(r, picture.Width(), picture.Height());
+    c.ask = RandomSize(r);
+    c.ask.filter = r.Below(2) == 0 ? BMPRESIZE_FILTER_POINT : BMPRESIZE_FILTER_AREA;
+    const auto& depth = kDepths[r.Below(7)];
+    c.ask.writtenDepth = depth.depth;
+    c.ask.grey = depth.grey;
+    c.resolution = static_cast<Combination::Resolution>(r.Below(3));
+    if (c.resolution == Combination::Resolution::kDpi) {
+      c.xPpm = PixelsPerMetreFromDpi(1 + static_cast<std::int32_t>(r.Below(1200)));
+      c.yPpm = r.Below(2) == 0 ? c.xPpm : PixelsPerMetreFromDpi(1 + static_cast<std::int32_t>(r.Below(1200)));
+    }
+    c.threads = r.Below(2) == 0 ? 1 : 3;
+    SCOPED_TRACE("round " + std::to_string(round) + ": " + Describe(kind, picture, c));
+    const bmpresize_options options = CombinedOptions(c);
+    Bytes got;
+    ASSERT_EQ(ResizeRegion(file, options, got).code, BMPRESIZE_OK);
+    ASSERT_EQ(got, CombinedBytes(file, picture, c));
+    ASSERT_EQ(ResizeThroughFunctions(file, options), got);
+    ASSERT_EQ(ResizeFileToFile(file, options, folder), got);
   }
 }
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <random>
@@ -19,6 +18,7 @@
 #include "image/bmp_image.h"
 #include "pipeline/resize.h"
 #include "pipeline/scaled_size.h"
+#include "reference/asked_size.h"
 #include "reference/at_depth.h"
 #include "reference/peek_file_header.h"
 #include "reference/area_resize_image.h"
@@ -33,38 +33,6 @@
 using namespace bmpresize;
 
 namespace {
-
-// What a resize is asked for: a percent, or a size in its place (a side of 0
-// keeps the aspect; with BMPRESIZE_FIT, a box to fit in).
-struct Ask {
-  std::int32_t percent = 100;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  std::int32_t flags = 0;
-  int filter = BMPRESIZE_FILTER_POINT;
-  std::int32_t writtenDepth = 0;  // 0: as the source calls for
-  bool grey = false;
-};
-
-// The size a resize is asked for, worked out apart from the library: a side
-// kept to the aspect is the nearest whole number of the exact quotient,
-// halves up, in long double (exact for these sizes), and at least 1. False
-// for a percent whose side passes 32 bits.
-bool ReferenceSize(const Ask& ask, std::int32_t w, std::int32_t h, std::int32_t& width, std::int32_t& height) {
-  if (ask.width == 0 && ask.height == 0) {
-    if (!ScaledSize(ask.percent, w, width) || !ScaledSize(ask.percent, h, height)) return false;
-    if (width < 1 || height < 1) width = height = 1;
-    return true;
-  }
-  const auto nearest = [](long double v) { return static_cast<std::int32_t>(std::max(1.0L, std::floor(v + 0.5L))); };
-  width = ask.width;
-  height = ask.height;
-  if ((ask.flags & BMPRESIZE_FIT) != 0)
-    (static_cast<long double>(width) / w <= static_cast<long double>(height) / h ? height : width) = 0;
-  if (height == 0) height = nearest(static_cast<long double>(h) * width / w);
-  if (width == 0) width = nearest(static_cast<long double>(w) * height / h);
-  return true;
-}
 
 // The whole-picture pipeline, step by step as the export used to run it; at
 // a depth other than 0, the picture resized as ever, then written at that

@@ -327,6 +327,12 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--json -p 50 " + in, "-p has no place"},
       {"--info -t 2 " + in, "-t has no place"},
       {"--info --sync " + in, "--sync has no place"},
+      {"--info --region 0,0,1,1 " + in, "--region has no place"},
+      {"--json --filter area " + in, "--filter has no place"},
+      {"--info --depth 8 " + in, "--depth has no place"},
+      {"--grey --info " + in, "--grey has no place"},
+      {"--info --no-enlarge " + in, "a size option has no place"},
+      {"--info --dpi 300 " + in, "a resolution option has no place"},
       {files + "50 --region", "--region needs X,Y,W,H"},
       {"--region 1,2,3 " + files + "50", "--region needs X,Y,W,H, four whole numbers"},
       {"--region 1,2,3,4,5 " + files + "50", "not \"1,2,3,4,5\""},
@@ -554,7 +560,8 @@ TEST(BmpresizeTool, RegionResizesThatRectangle) {
   EXPECT_FALSE(FileExists(dir.File("batch/small.bmp")));
 }
 
-// --depth and --grey reach every file of a batch as they reach one file.
+// --depth and --grey, alone and with every other option of a resize, reach
+// every file of a batch as they reach one file.
 TEST(BmpresizeTool, DepthAndGreyReachEveryFile) {
   TempDir dir;
   const char* const names[] = {"a.bmp", "b.bmp"};
@@ -564,21 +571,28 @@ TEST(BmpresizeTool, DepthAndGreyReachEveryFile) {
     const char* options;
     int bits;
     int entry1;  // the blue of table entry 1; -1: no table
+    const char* size = "-p 50";
   } cases[] = {
-      {"--depth 4", 4, 0},    {"--grey", 8, 1},       {"--depth=1 --grey", 1, 255},
-      {"--depth 16", 16, -1}, {"--depth 32", 32, -1},
+      {"--depth 4", 4, 0},
+      {"--grey", 8, 1},
+      {"--depth=1 --grey", 1, 255},
+      {"--depth 16", 16, -1},
+      {"--depth 32", 32, -1},
+      {"--depth 4 --region 1,1,4,3 --no-enlarge --filter area --dpi 300 -t 2", 4, 0, "--fit 9x2"},
+      {"--grey --region=0,2,5,5 --keep-resolution --filter=point", 8, 1, "--width 9 --height 4"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.options);
     ASSERT_EQ(std::system(("rm -rf " + Quote(dir.File("batch")) + " && mkdir " + Quote(dir.File("batch"))).c_str()), 0);
-    ASSERT_EQ(RunTool(dir, std::string(c.options) + " -q -o " + Quote(dir.File("batch")) + " -p 50 " +
+    ASSERT_EQ(RunTool(dir, std::string(c.options) + " -q -o " + Quote(dir.File("batch")) + " " + c.size + " " +
                                Quote(dir.File("a.bmp")) + " " + Quote(dir.File("b.bmp")))
                   .exit,
               0);
     for (const char* name : names) {
       const std::string single = dir.File(std::string("one-") + name);
-      ASSERT_EQ(RunTool(dir, std::string(c.options) + " " + Quote(dir.File(name)) + " " + Quote(single) + " 50").exit,
-                0);
+      ASSERT_EQ(
+          RunTool(dir, std::string(c.options) + " " + Quote(dir.File(name)) + " " + Quote(single) + " " + c.size).exit,
+          0);
       const auto bytes = ReadFileBytes(single);
       ASSERT_GT(bytes.size(), 62u);
       EXPECT_EQ(bytes[28], c.bits);

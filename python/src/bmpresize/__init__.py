@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-"""Resizes BMP pictures by a percentage with the bmpresize library: the same
-bytes as the bmpresize tool, on every machine.
+"""Resizes BMP pictures by a percentage or to a size with the bmpresize
+library: the same bytes as the bmpresize tool, on every machine.
 
     import bmpresize
     bmpresize.resize_file("in.bmp", "out.bmp", 50)
@@ -31,34 +31,23 @@ from ._resize import resize_bytes, resize_file
 
 __version__ = "1.0.0.1"
 
-# Shown as bmpresize.Error and so on, where they are to be caught.
-for _public in (
-    Cancel,
-    Cause,
-    Code,
-    CutShortWarning,
-    DestinationError,
-    Error,
-    Info,
-    NoColourTableWarning,
-    SourceError,
-    TooLargeError,
-):
-    _public.__module__ = __name__
-del _public
-
 __all__ = [
     "Cancel",
     "Cause",
     "Code",
     "CutShortWarning",
-    "NoColourTableWarning",
     "DestinationError",
     "Error",
     "Info",
+    "NoColourTableWarning",
     "SourceError",
     "TooLargeError",
     "inspect",
     "resize_bytes",
     "resize_file",
 ]
+
+# Shown as bmpresize.Error and so on, where they are to be caught and called.
+for _public in __all__:
+    globals()[_public].__module__ = __name__
+del _public
