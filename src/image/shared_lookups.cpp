@@ -2,6 +2,7 @@
 #include "image/shared_lookups.h"
 
 #include <atomic>
+#include <cstddef>
 #include <memory>
 #include <new>
 
@@ -11,13 +12,15 @@ namespace bmpresize {
 
 namespace {
 
-constexpr std::uint64_t kNotCounted = ~std::uint64_t{0};
+// Counted in a size_t, which every target loads and stores atomically (a
+// 32-bit ARMv5 core has no 64-bit atomics); a lookup is far below 4 GiB.
+constexpr std::size_t kNotCounted = ~std::size_t{0};
 
 // One table's lookup. Both fields go from unknown to their value once; two
 // threads that find them unknown at once each work them out, the same, and
 // the lookup made second is let go.
 struct Slot {
-  std::atomic<std::uint64_t> bytes{kNotCounted};
+  std::atomic<std::size_t> bytes{kNotCounted};
   std::atomic<const NearestColour*> lookup{nullptr};
 };
 
@@ -42,9 +45,10 @@ Palette TableFor(std::int32_t depth, bool grey) {
 
 std::uint64_t SharedLookupBytes(std::int32_t depth, bool grey) {
   Slot& slot = SlotFor(depth, grey);
-  std::uint64_t bytes = slot.bytes.load(std::memory_order_acquire);
+  std::size_t bytes = slot.bytes.load(std::memory_order_acquire);
   if (bytes == kNotCounted) {
-    bytes = sizeof(NearestColour) + NearestColour::BytesFor(TableFor(depth, grey).data(), PaletteSizeForDepth(depth));
+    bytes = sizeof(NearestColour) +
+            static_cast<std::size_t>(NearestColour::BytesFor(TableFor(depth, grey).data(), PaletteSizeForDepth(depth)));
     slot.bytes.store(bytes, std::memory_order_release);
   }
   return bytes;
