@@ -70,8 +70,10 @@ void BottomUpRows::SkipRows(std::int64_t n) {
   const std::int64_t first = nextRow_;
   nextRow_ = AddRows(nextRow_, n);
   if (layout_.depth == 16) {
-    // Once the data has ended no row changes the repeated pixel.
-    for (std::int64_t i = 0; i < n && !source_.AtEnd() && !Failed(); ++i) {
+    // Once the data has ended no row changes the repeated pixel; the first
+    // row passed over at the end is where the data ended.
+    for (std::int64_t i = 0; i < n && !Failed(); ++i) {
+      if (source_.AtEnd()) return NoteDataEnd16(first + i);
       const std::size_t got = source_.Read(row_.get(), static_cast<std::size_t>(layout_.stride));
       if (SourceFailed()) return;
       last16_.Pass(row_.get(), got, layout_.width);
