@@ -320,8 +320,9 @@ typedef struct bmpresize_options {
    * old one, and the folder's entry after the rename. */
   int sync;
   /* Nonzero: a source cut short fails (BMPRESIZE_CAUSE_CUT_SHORT) and nothing
-   * is written; otherwise its missing rows are white and the result's
-   * shortfall says where its data ended. */
+   * is written (a descriptor path or a write function keeps what it took
+   * before the end was met, as on any failure); otherwise its missing rows
+   * are white and the result's shortfall says where its data ended. */
   int strict;
   /* The most bytes the resize may take, summed over its threads; 0 (or less)
    * means BMPRESIZE_DEFAULT_MEMORY_LIMIT. A picture is split into no more

@@ -44,6 +44,9 @@ bool HasMasks(const bmpresize_info& info) {
 
 std::string N(std::int64_t n) { return std::to_string(n); }
 
+// "1 bit", "2 bits".
+std::string Count(std::int64_t n, const char* thing) { return N(n) + " " + thing + (n == 1 ? "" : "s"); }
+
 std::string Hex(std::uint32_t mask) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(mask));
@@ -56,8 +59,8 @@ bool HeadersRead(const bmpresize_info& info) { return info.header_size != 0; }
 std::string HeaderLines(const bmpresize_info& info) {
   std::string s = "  size          " + N(info.width) + " x " + N(info.height) + " pixels, " +
                   (info.top_down ? "top-down" : "bottom-up") + "\n";
-  s += "  depth         " + N(info.depth) + " bits per pixel";
-  if (info.colours > 0) s += ", " + N(info.colours) + " colours in its table";
+  s += "  depth         " + Count(info.depth, "bit") + " per pixel";
+  if (info.colours > 0) s += ", " + Count(info.colours, "colour") + " in its table";
   s += std::string("\n  compression   ") + CompressionName(info) + " (" + N(info.compression) + ")\n";
   s += "  header        " + N(info.header_size) + " bytes\n";
   if (HasMasks(info))

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // bmpresize: resizes BMP files by a percentage or to a size, one file, a batch into a
 // folder, or a pipe; and says in one line per file exactly why when it cannot.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -102,7 +103,9 @@ const char kHelp[] =
     "  -q            no progress line and no summary; failures and warnings are\n"
     "                still shown\n"
     "  --strict      a source cut short is a failure and nothing is written (else\n"
-    "                its missing rows are white, with a warning)\n"
+    "                its missing rows are white, with a warning); standard\n"
+    "                output and /dev/fd/N keep what went out before the end\n"
+    "                was met\n"
     "  --sync        each new file reaches the disk before it replaces the old\n"
     "                one, so that it survives a power cut (slower)\n"
     "  --memory-limit SIZE\n"
@@ -219,16 +222,20 @@ bmpresize_result Resize(const CommandLine& line, bool fromStdin, bool toStdout) 
   } else {
     source.path = line.sources[0].c_str();
   }
-  bool sync = line.sync;
+  StandardOutput output;
+  output.sync = line.sync;
   bmpresize_destination destination{};
   if (toStdout) {
     destination.write = WriteStandardOutput;
-    destination.user = &sync;
+    destination.user = &output;
   } else {
     destination.path = line.destination.c_str();
   }
   const bmpresize_options options = OptionsFor(line);
   (void)bmpresize_resize(&source, &destination, &options, &result);
+  // Standard output keeps what it took of a picture that failed, as a
+  // descriptor path does, and is told as one.
+  if (result.code != BMPRESIZE_OK && output.took) result.partial_left = BMPRESIZE_PARTIAL_DESCRIPTOR;
   return result;
 }
 
@@ -303,14 +310,25 @@ int InfoMany(const CommandLine& line) {
 #endif
   const bmpresize_options options = OptionsFor(line);
   int status = kExitOk;
+  bmpresize_result written{};
   for (const std::string& source : line.sources) {
     const InfoReport report = InspectSource(source, options);
     if (InterruptSignal() != 0) return 128 + InterruptSignal();
     const std::string text = line.json ? InfoJson(report) : InfoText(report);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && written.error == 0)
+      written.error = errno != 0 ? errno : EIO;
     if (!report.error.empty()) status = kExitFailed;
   }
-  return std::fflush(stdout) == 0 ? status : kExitFailed;
+  errno = 0;
+  if (std::fflush(stdout) != 0 && written.error == 0) written.error = errno != 0 ? errno : EIO;
+  if (written.error == 0) return status;
+  // The reports that did not get out are as good as lost: said as a
+  // destination that failed would be.
+  written.code = BMPRESIZE_DESTINATION_FAILED;
+  written.cause = BMPRESIZE_CAUSE_WRITE_FAILED;
+  std::fprintf(stderr, "bmpresize: %s\n", Words(written, "", "standard output").c_str());
+  return kExitFailed;
 }
 
 int Run(int argc, char** argv) {

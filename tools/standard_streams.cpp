@@ -43,9 +43,14 @@ int ReadStandardInput(void*, void* buffer, std::size_t size, std::size_t* got) {
   return 0;
 }
 
-int WriteStandardOutput(void* sync, const void* data, std::size_t size) {
+int WriteStandardOutput(void* output, const void* data, std::size_t size) {
+  StandardOutput& out = *static_cast<StandardOutput*>(output);
   errno = 0;
-  if (data != nullptr) return std::fwrite(data, 1, size, stdout) == size ? 0 : Reason(errno);
+  if (data != nullptr) {
+    // Bytes stdio holds go out at the exit all the same.
+    out.took = out.took || size > 0;
+    return std::fwrite(data, 1, size, stdout) == size ? 0 : Reason(errno);
+  }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Reason(errno);
-  return *static_cast<const bool*>(sync) ? SyncStandardOutput() : 0;
+  return out.sync ? SyncStandardOutput() : 0;
 }

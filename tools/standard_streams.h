@@ -9,6 +9,12 @@
 // buffer, so the tool never waits for more of a pipe than it needs.
 int ReadStandardInput(void* user, void* buffer, std::size_t size, std::size_t* got);
 
-// Writes to standard output; at the end of the picture flushes it and, when
-// sync points to true, brings it to stable storage where it is a file.
-int WriteStandardOutput(void* sync, const void* data, std::size_t size);
+// What WriteStandardOutput is handed as its user pointer.
+struct StandardOutput {
+  bool sync = false;  // bring it to stable storage at the end, where it is a file
+  bool took = false;  // some of the picture went out: a failure leaves it there
+};
+
+// Writes to standard output (a StandardOutput); at the end of the picture
+// flushes it and, when asked, brings it to stable storage.
+int WriteStandardOutput(void* output, const void* data, std::size_t size);

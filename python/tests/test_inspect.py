@@ -47,8 +47,10 @@ def test_inspect_tells_the_record_from_bytes_and_from_a_path(tmp_path, data, exp
 def test_strict_makes_a_source_cut_short_an_error_not_an_exception():
     info = bmpresize.inspect(headers(4, 4, 24, 54) + bytes(29), strict=True)
     assert info.warnings == [] and info.error.startswith("is cut short: only the bottom 2 of its 4 rows")
-    with pytest.raises(TypeError):
-        bmpresize.inspect(b"", percent=50)
+    # A resize's keywords are refused, as --info refuses its options.
+    for keywords in ({"percent": 50}, {"width": 5}, {"region": (0, 0, 1, 1)}, {"depth": 3}, {"filter": "area"}):
+        with pytest.raises(TypeError, match="unexpected keyword"):
+            bmpresize.inspect(b"", **keywords)
 
 
 @pytest.mark.parametrize("name", corpus_files())

@@ -33,6 +33,7 @@ ROWS = [
     ({"fit": (100, 100), "enlarge": False}, (40, 30, 3780, 3780), ["--fit", "100x100", "--no-enlarge"]),
     ({"width": 80, "enlarge": False}, (40, 30, 3780, 3780), ["--width", "80", "--no-enlarge"]),
     ({"width": 20, "enlarge": True}, (20, 15, 3780, 3780), ["--width", "20"]),
+    ({"width": 80, "enlarge": None}, (80, 60, 3780, 3780), ["--width", "80"]),
     ({"width": 20, "dpi": 300}, (20, 15, 11811, 11811), ["--width", "20", "--dpi", "300"]),
     ({"width": 20, "dpi": (72, 300)}, (20, 15, 2835, 11811), ["--width", "20", "--dpi", "72,300"]),
     ({"width": 20, "keep_resolution": True}, (20, 15, 1234, 5678), ["--width", "20", "--keep-resolution"]),

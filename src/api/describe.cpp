@@ -150,7 +150,11 @@ void ShortHeaderReason(Sentence& s, const bmpresize_result& r) {
 // "only the bottom 1187 of its 3000 rows could be read"
 void RowsRead(Sentence& s, const bmpresize_shortfall& f) {
   if (f.rows_read == 0) {
-    s << "none of its " << f.rows << " rows could be read";
+    if (f.rows == 1) {
+      s << "its one row could not be read";
+    } else {
+      s << "none of its " << f.rows << " rows could be read";
+    }
   } else {
     s << "only the " << (f.top_down ? "top " : "bottom ") << f.rows_read << " of its " << f.rows
       << " rows could be read";
@@ -255,7 +259,9 @@ bool SourceReason(Sentence& s, const bmpresize_result& r) {
     case BMPRESIZE_CAUSE_CUT_SHORT:
       s << "is cut short: ";
       RowsRead(s, r.shortfall);
-      s << "; nothing was written";
+      // A destination written as the rows came may have taken some: then
+      // the sentence goes on with what it holds.
+      if (r.partial_left == BMPRESIZE_PARTIAL_NONE) s << "; nothing was written";
       return true;
     default:
       return RefusalReason(s, r);
@@ -336,18 +342,30 @@ void DestinationReason(Sentence& s, const bmpresize_result& r) {
       return;
     case BMPRESIZE_CAUSE_WRITE_FAILED:
       s << "could not be written completely: " << SystemReason(r.error).Text();
-      if (r.partial_left == BMPRESIZE_PARTIAL_IN_PLACE)
-        s << "; it was being rewritten in place (its folder takes no new file) and is now partial";
-      if (r.partial_left == BMPRESIZE_PARTIAL_DESCRIPTOR) s << "; what it took of the picture stays there";
       return;
     case BMPRESIZE_CAUSE_BUFFER_TOO_SMALL:
       s << "holds " << r.limit << " bytes, fewer than the " << r.value << " of the resized picture";
       return;
     case BMPRESIZE_CAUSE_CANCELLED:
-      s << "was not written: the resize was interrupted";
+      s << (r.partial_left == BMPRESIZE_PARTIAL_NONE ? "was not written" : "was not written completely")
+        << ": the resize was interrupted";
       return;
     default:
       s << "the resize failed (result " << std::int64_t{r.code} << ")";
+  }
+}
+
+// What a failure left at the destination, after the reason: nothing more
+// where it is as it was. named: the sentence names the source, so the
+// destination is named here.
+void PartialLeft(Sentence& s, const bmpresize_result& r, const char* destinationName, bool named) {
+  if (r.partial_left == BMPRESIZE_PARTIAL_NONE) return;
+  s << "; ";
+  if (named) s << destinationName << " ";
+  if (r.partial_left == BMPRESIZE_PARTIAL_IN_PLACE) {
+    s << (named ? "was" : "it was") << " being rewritten in place (its folder takes no new file) and is now partial";
+  } else {
+    s << (named ? "took part of the picture, which stays there" : "what it took of the picture stays there");
   }
 }
 
@@ -382,7 +400,10 @@ std::size_t Describe(const bmpresize_result& result, const char* source, const c
     return s.Length();
   }
   s << sourceName << ": ";
-  if (SourceReason(s, result) || SizeReason(s, result) || OptionReason(s, result)) return s.Length();
+  if (SourceReason(s, result) || SizeReason(s, result) || OptionReason(s, result)) {
+    PartialLeft(s, result, destinationName, true);
+    return s.Length();
+  }
   if (IsSourceCode(result.code)) {
     // A cause this version does not know, of the source.
     s << "is a BMP file that cannot be read (cause " << std::int64_t{result.cause} << ", value " << result.value << ")";
@@ -392,6 +413,7 @@ std::size_t Describe(const bmpresize_result& result, const char* source, const c
   Sentence d(text, capacity);
   d << destinationName << ": ";
   DestinationReason(d, result);
+  PartialLeft(d, result, destinationName, false);
   return d.Length();
 }
 

@@ -5,8 +5,8 @@
 // order); stored rows go out as they come.
 //
 // Whether a band goes on is decided here alone, before every row or block of
-// rows: it stops when any band stopped, the caller cancelled, a read of its
-// source failed, or, when strict, its source showed itself cut short.
+// rows (and every source row a resampler reads that finishes none): it stops when any band stopped, the caller
+// cancelled, a read of its source failed, or, when strict, its source showed itself cut short.
 #pragma once
 
 #include <atomic>
@@ -47,6 +47,7 @@ class Band final : public RowSink {
   // Resampled rows, one at a time, as RowSink takes them.
   std::uint8_t* NextRow() override { return buffer_.get() + held_ * shared_.out.Array().stride; }
   bool WriteRow(const std::uint8_t* data) override;
+  bool GoesOn() override { return !Stops(); }
   // Stored rows: count whole rows, or rows copied inside the system from
   // source (at offset from) where it can: the rows copied.
   bool PutRows(const std::uint8_t* rows, std::size_t count);

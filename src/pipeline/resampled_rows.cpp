@@ -10,6 +10,18 @@ namespace bmpresize {
 
 namespace {
 
+// Of the rows after row (counted from the bottom of a picture height rows
+// high), how many lie wholly past the end of the data, as row does: they all
+// come back alike (white, or the last pixel read). The data ended in the row
+// above the bottom rowsRead of a bottom-up file, and in the row below the
+// top rowsRead of a top-down one.
+std::int64_t SameRowsAfter(const DataShortfall& shortfall, std::int64_t height, std::int64_t row) {
+  if (!shortfall.cutShort) return 0;
+  const std::int64_t first = shortfall.topDown ? 0 : shortfall.rowsRead + 1;
+  const std::int64_t last = shortfall.topDown ? height - shortfall.rowsRead - 2 : height - 1;
+  return row >= first && row < last ? last - row : 0;
+}
+
 // The reader as the resampler's source of rows, starting at the region's
 // bottom row: the picture's rows below it are passed over first. A row past
 // the data's end comes back white; the reader's shortfall says so.
@@ -19,16 +31,22 @@ class ReaderRows final : public RowSource {
   void ReadRow(PixelRow row) override {
     SkipRows(0);
     (void)reader_.ReadRow(row);
+    ++next_;
   }
   void SkipRows(std::int64_t n) override {
     n += rowsBelow_;
     rowsBelow_ = 0;
     if (n > 0) reader_.SkipRows(n);
+    next_ += n;
+  }
+  std::int64_t SameRowsAhead() const override {
+    return SameRowsAfter(reader_.Shortfall(), reader_.Height(), next_ - 1);
   }
 
  private:
   BmpReader& reader_;
   std::int64_t rowsBelow_;
+  std::int64_t next_ = 0;  // the picture's row read next, from the bottom
 };
 
 // The band's rows encoded at the destination's depth: each resized row is
@@ -43,6 +61,7 @@ class EncodedRows final : public RowSink {
     encoder_.Encode(data, width_, row);
     return band_.WriteRow(row);
   }
+  bool GoesOn() override { return band_.GoesOn(); }
 
  private:
   Band& band_;

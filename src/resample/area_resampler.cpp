@@ -73,6 +73,42 @@ void AreaResampler::ClearSums() {
   if (sums_) std::fill(sums_.get(), sums_.get() + rowBytes_, std::uint64_t{0});
 }
 
+// Rows past the end of a file's data all come back alike: a file of a few
+// bytes that claims a tall picture is then averaged in as many steps as its
+// rows out, not its rows in. Only the rows the band's last row covers count.
+std::int64_t AreaResampler::RowsAlike(const RowSource& source, std::int64_t j, std::int64_t stop) const {
+  const std::int64_t lastCovered = (stop * size_.sourceHeight - 1) / size_.height;
+  return std::max<std::int64_t>(0, std::min(source.SameRowsAhead(), lastCovered - j));
+}
+
+// Shares the averaged source rows spanning [at, rowEnd) out to destination
+// rows y on, before stop: the rows finished go out and y moves past them.
+// False when the sink refused one.
+bool AreaResampler::ShareOut(const std::uint8_t* averaged, std::int64_t at, std::int64_t rowEnd, std::int64_t stop,
+                             std::int64_t& y, RowSink& sink) {
+  const std::int64_t sourceHeight = size_.sourceHeight;
+  while (y < stop && at < rowEnd) {
+    const std::int64_t yStart = y * sourceHeight;
+    const std::int64_t yEnd = yStart + sourceHeight;
+    if (at == yStart && rowEnd >= yEnd) {
+      // A destination row wholly inside these source rows, with no sums
+      // begun: its average is the row itself.
+      if (!sink.WriteRow(averaged)) return false;
+      at = yEnd;
+      ++y;
+      continue;
+    }
+    const std::int64_t piece = std::min(rowEnd, yEnd) - at;
+    AddRow(averaged, static_cast<std::uint32_t>(piece));
+    at += piece;
+    if (at == yEnd) {
+      if (!FinishRow(sink)) return false;
+      ++y;
+    }
+  }
+  return true;
+}
+
 // Rows are counted here from the bottom of the picture, as they come: the
 // weights are the same from either end. In units of 1 / (H x dH) of the
 // picture's height, source row j spans [j x dH, (j + 1) x dH) and destination
@@ -88,30 +124,16 @@ bool AreaResampler::Run(RowSource& source, RowSink& sink, std::int32_t first, st
   source.SkipRows(j);
   ClearSums();
   for (; y < stop; ++j) {
+    if (!sink.GoesOn()) return false;
     const std::uint8_t* averaged = AverageNextRow(source);
-    // How far the source row has been shared out: a band's first row may
-    // start inside it.
-    std::int64_t at = std::max(j * height, y * sourceHeight);
-    const std::int64_t rowEnd = (j + 1) * height;
-    while (y < stop && at < rowEnd) {
-      const std::int64_t yStart = y * sourceHeight;
-      const std::int64_t yEnd = yStart + sourceHeight;
-      if (at == yStart && rowEnd >= yEnd) {
-        // A destination row wholly inside this source row, with no sums
-        // begun: its average is the row itself.
-        if (!sink.WriteRow(averaged)) return false;
-        at = yEnd;
-        ++y;
-        continue;
-      }
-      const std::int64_t piece = std::min(rowEnd, yEnd) - at;
-      AddRow(averaged, static_cast<std::uint32_t>(piece));
-      at += piece;
-      if (at == yEnd) {
-        if (!FinishRow(sink)) return false;
-        ++y;
-      }
-    }
+    // Rows after it that are known to be the same go out with it, as one
+    // taller row, and are passed over.
+    const std::int64_t alike = RowsAlike(source, j, stop);
+    // A band's first row may start inside the source row.
+    const std::int64_t at = std::max(j * height, y * sourceHeight);
+    if (!ShareOut(averaged, at, (j + 1 + alike) * height, stop, y, sink)) return false;
+    source.SkipRows(alike);
+    j += alike;
   }
   return true;
 }

@@ -7,7 +7,8 @@
 //   h(x, j) = floor((2 x sum over i of c(i, j) x ox(i) + W) / (2 x W))
 //   p(x, y) = floor((2 x sum over j of h(x, j) x oy(j) + H) / (2 x H))
 //
-// Each source row is read once and averaged across as it comes, and its
+// Each source row is read once and averaged across as it comes (rows the
+// source knows to be alike, once for all of them), and its
 // share added to a row of sums for the destination row being built (of 32
 // bits where the source's height bounds every sum below 2^32); a destination
 // row goes out as soon as the last source row it covers is in.
@@ -39,6 +40,9 @@ class AreaResampler final : public Resampler {
 
  private:
   const std::uint8_t* AverageNextRow(RowSource& source);
+  std::int64_t RowsAlike(const RowSource& source, std::int64_t j, std::int64_t stop) const;
+  bool ShareOut(const std::uint8_t* averaged, std::int64_t at, std::int64_t rowEnd, std::int64_t stop, std::int64_t& y,
+                RowSink& sink);
   bool FinishRow(RowSink& sink);
   void AddRow(const std::uint8_t* averaged, std::uint32_t weight);
   void ClearSums();

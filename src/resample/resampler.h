@@ -22,6 +22,10 @@ class RowSource {
   virtual void ReadRow(PixelRow row) = 0;
   // Passes over the next n rows.
   virtual void SkipRows(std::int64_t n) = 0;
+  // How many of the rows after the one read last are known to be that row
+  // again, to be passed over and taken as copies of it: rows wholly past the
+  // end of a file's data. 0 where none are known.
+  virtual std::int64_t SameRowsAhead() const { return 0; }
 };
 
 // Takes destination rows from the bottom up, as packed bytes: 3 a pixel
@@ -34,6 +38,10 @@ class RowSink {
   // the row and kRowBlendSlack bytes after it, which the sink may find
   // overwritten. Null: the resampler blends into a row of its own.
   virtual std::uint8_t* NextRow() { return nullptr; }
+  // Whether to go on reading source rows that finish no destination row (a
+  // large reduction reads many for each): false stops the resize, as a row
+  // refused does, without waiting for the next row to go out.
+  virtual bool GoesOn() { return true; }
 };
 
 struct ResampleSize {

@@ -103,6 +103,13 @@ TEST(Describe, WordsFitEveryCaller) {
   bmpresize_result cut = Source(BMPRESIZE_CAUSE_CUT_SHORT, 0);
   cut.shortfall = {1, 0, 0, 2, 4};
   bmpresize_result fifo = Result(BMPRESIZE_SOURCE_NOT_BMP, BMPRESIZE_CAUSE_OPEN_FAILED, BMPRESIZE_PATH_FIFO);
+  // Failures that left part of the picture at the destination say so.
+  bmpresize_result cutIntoDescriptor = cut;
+  cutIntoDescriptor.partial_left = BMPRESIZE_PARTIAL_DESCRIPTOR;
+  bmpresize_result cutInPlace = cut;
+  cutInPlace.partial_left = BMPRESIZE_PARTIAL_IN_PLACE;
+  bmpresize_result cancelledIntoDescriptor = Destination(BMPRESIZE_CAUSE_CANCELLED, 0);
+  cancelledIntoDescriptor.partial_left = BMPRESIZE_PARTIAL_DESCRIPTOR;
   const struct {
     bmpresize_result result;
     const char *source, *destination;
@@ -110,6 +117,14 @@ TEST(Describe, WordsFitEveryCaller) {
   } cases[] = {
       {cut, "in.bmp", "out.bmp",
        "in.bmp: is cut short: only the bottom 2 of its 4 rows could be read; nothing was written"},
+      {cutIntoDescriptor, "in.bmp", "/dev/stdout",
+       "in.bmp: is cut short: only the bottom 2 of its 4 rows could be read; /dev/stdout took part of the picture, "
+       "which stays there"},
+      {cutInPlace, "in.bmp", "out.bmp",
+       "in.bmp: is cut short: only the bottom 2 of its 4 rows could be read; out.bmp was being rewritten in place "
+       "(its folder takes no new file) and is now partial"},
+      {cancelledIntoDescriptor, "in.bmp", "/dev/fd/3",
+       "/dev/fd/3: was not written completely: the resize was interrupted; what it took of the picture stays there"},
       {fifo, "in.bmp", "out.bmp", "in.bmp: is a named pipe, not a file"},
       {Source(BMPRESIZE_CAUSE_WIDTH, 16777217, 16777216), "in.bmp", "out.bmp",
        "in.bmp: the picture is 16777217 pixels wide, wider than the 16777216 pixels bmpresize reads"},
@@ -148,6 +163,8 @@ TEST(Describe, SuccessesAndShortBuffers) {
             "in.bmp: warning: cut short: none of its 5 rows could be read; the rest repeat the last pixel read");
   done.shortfall = {1, 0, 0, 0, 5};
   EXPECT_EQ(Describe(done), "in.bmp: warning: cut short: none of its 5 rows could be read; the picture is white");
+  done.shortfall = {1, 0, 0, 0, 1};
+  EXPECT_EQ(Describe(done), "in.bmp: warning: cut short: its one row could not be read; the picture is white");
   done.notes = BMPRESIZE_NOTE_NO_COLOUR_TABLE;
   EXPECT_EQ(Describe(done), "in.bmp: warning: has no colour table: every pixel is white");
 

@@ -136,9 +136,15 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     const char* what;
     int error;  // 0: the band cancels
     std::int32_t code, cause;
+    std::int16_t filter;
+    std::int32_t height;  // 0: 99 %
   } cases[] = {
-      {"read error", EIO, BMPRESIZE_SOURCE_UNREADABLE, BMPRESIZE_CAUSE_READ_FAILED},
-      {"cancelled", 0, BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_CANCELLED},
+      {"read error", EIO, BMPRESIZE_SOURCE_UNREADABLE, BMPRESIZE_CAUSE_READ_FAILED, BMPRESIZE_FILTER_POINT, 0},
+      {"cancelled", 0, BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_CANCELLED, BMPRESIZE_FILTER_POINT, 0},
+      // One row a band, each the average of 20 source rows: the band stops
+      // within them, not at its row's end.
+      {"cancelled averaging", 0, BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_CANCELLED, BMPRESIZE_FILTER_AREA, 3},
+      {"read error averaging", EIO, BMPRESIZE_SOURCE_UNREADABLE, BMPRESIZE_CAUSE_READ_FAILED, BMPRESIZE_FILTER_AREA, 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -151,6 +157,9 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     const NativePath to8(out.c_str());
     bmpresize_options options = DefaultOptions();
     options.percent = 99;  // at 100 % the rows would be copied as they are
+    options.width = c.height > 0 ? kWidth : 0;
+    options.height = c.height;
+    options.filter = c.filter;
     options.threads = 3;
     options.cancel = &cancel;
     bmpresize_result result;

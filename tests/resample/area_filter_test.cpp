@@ -8,6 +8,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/bmp_image.h"
@@ -244,6 +245,51 @@ class TallSource : public RowSource {
  private:
   std::int64_t next_ = 0x7FFFFFFF - 1;  // counted from the top
 };
+
+// Rows from the bottom: the first real ones distinct, the rest white, which
+// the source tells are alike when it gives hints, as a file's rows past the
+// end of its data are. Counts the rows read.
+class EndedSource : public RowSource {
+ public:
+  EndedSource(std::int64_t height, std::int64_t real, bool hints) : height_(height), real_(real), hints_(hints) {}
+  void ReadRow(PixelRow row) override {
+    const auto v = next_ < real_ ? static_cast<std::uint8_t>(next_ * 37 % 255) : std::uint8_t{255};
+    ++next_;
+    ++reads;
+    for (std::int32_t x = 0; x < row.width; ++x) row[x] = {v, static_cast<std::uint8_t>(255 - v), v, 255};
+  }
+  void SkipRows(std::int64_t n) override { next_ += n; }
+  std::int64_t SameRowsAhead() const override { return hints_ && next_ - 1 >= real_ ? height_ - next_ : 0; }
+  std::int64_t reads = 0;
+
+ private:
+  std::int64_t height_, real_;
+  bool hints_;
+  std::int64_t next_ = 0;
+};
+
+// Rows known to be alike are taken as one: the bytes of reading them all,
+// whole and in bands, shrunk or enlarged, with about one read a row out.
+TEST(AreaResampler, RowsKnownAlikeGiveTheBytesOfReadingThemAll) {
+  constexpr std::int32_t kTall = 1000, kReal = 300;
+  for (const AreaKernels* kernels : Kernels()) {
+    for (const std::int32_t height : {1, 2, 7, 333, 1000, 2500}) {
+      const ResampleSize size{3, kTall, 2, height, 3};
+      const AreaColumns columns(3, 2);
+      for (const auto& band : {std::pair{0, height}, std::pair{height / 3, height}}) {
+        SCOPED_TRACE(std::string(kernels->name) + ", " + std::to_string(height) + " rows from " +
+                     std::to_string(band.first));
+        AreaResampler plain(size, columns, *kernels), hinted(size, columns, *kernels);
+        EndedSource every(kTall, kReal, false), alike(kTall, kReal, true);
+        CollectingSink want(6), got(6);
+        ASSERT_TRUE(plain.Run(every, want, band.first, band.second));
+        ASSERT_TRUE(hinted.Run(alike, got, band.first, band.second));
+        EXPECT_EQ(got.rows, want.rows);
+        EXPECT_LE(alike.reads, kReal + (band.second - band.first) + 1);
+      }
+    }
+  }
+}
 
 // The longest sides: a column of 2^31 - 1 rows into 2^24, where each
 // destination row sums some 128 source rows weighed 2^24 each (255 x 2^31 in

@@ -227,6 +227,17 @@ TEST(BmpresizeTool, FullDiskSaysSo) {
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.err.find("/dev/full: "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+  // The reports of --info and --json too.
+  for (const char* report : {"--info", "--json"}) {
+    const std::string said = dir.File("said.txt");
+    const int status = std::system(
+        (Quote(BMPRESIZE_TOOL) + " " + report + " " + Quote(dir.File("in.bmp")) + " >/dev/full 2>" + Quote(said))
+            .c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::vector<std::uint8_t> words = ReadFileBytes(said);
+    EXPECT_EQ(std::string(words.begin(), words.end()),
+              "bmpresize: standard output: could not be written completely: No space left on device\n");
+  }
 }
 
 TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
@@ -731,6 +742,13 @@ TEST(BmpresizeTool, CutShortSourceWarnsOrFailsWhenStrict) {
   EXPECT_EQ(run.exit, 1);
   EXPECT_EQ(run.err, "bmpresize: " + cut + ": is cut short: " + held + "; nothing was written (--strict)\n");
   EXPECT_EQ(ReadFileBytes(out), keep);
+  // Standard output cannot take back what went out before the end was met:
+  // the reason says what it holds.
+  run = RunTool(dir, "--strict " + Quote(cut) + " - 100");
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_FALSE(run.out.empty());
+  EXPECT_EQ(run.err, "bmpresize: " + cut + ": is cut short: " + held +
+                         "; standard output took part of the picture, which stays there (--strict)\n");
 
   const std::string batch =
       Quote(cut) + " " + Quote(dir.File("whole.bmp")) + " -o " + Quote(dir.File("out")) + " -p 50";
@@ -1049,6 +1067,7 @@ TEST(InfoReport, ToolTellsWarningsAndRefusalsAndWritesNothing) {
   WriteFileBytes(dir.File("white.bmp"), BmpBytes().Headers(2, 2, 8, 54).Zeros(8).data());
   WriteFileBytes(dir.File("deep.bmp"), BmpBytes().Headers(5, 7, 30, 54).Zeros(8).data());
   WriteFileBytes(dir.File("whole.bmp"), BmpBytes().Headers(1, 1, 24, 54, 0, 3780, 11811).Zeros(4).data());
+  WriteFileBytes(dir.File("mono.bmp"), BmpBytes().Headers(1, 1, 1, 58).Zeros(8).data());
   struct Case {
     std::string arguments;
     int exit;
@@ -1062,6 +1081,7 @@ TEST(InfoReport, ToolTellsWarningsAndRefusalsAndWritesNothing) {
        {":\n  size          1 x 1 pixels, bottom-up\n  depth         24 bits per pixel\n", "(96 x 300 dpi)",
         "file size     58 bytes\n\n"}},
       {"--info " + shortFile, 0, {"4 x 4 pixels", "  warning: cut short: only the bottom 2 of its 4 rows"}},
+      {"--info " + Quote(dir.File("mono.bmp")), 0, {"  depth         1 bit per pixel, 1 colour in its table\n"}},
       {"--info --strict " + shortFile, 1, {"  refused: is cut short", "(--strict)"}},
       {"--info " + white, 0, {"  warning: has no colour table: every pixel is white"}},
       {"--info " + deep + " " + whole,
@@ -1092,7 +1112,7 @@ TEST(InfoReport, ToolTellsWarningsAndRefusalsAndWritesNothing) {
     }
   }
   // Nothing was written beside the sources.
-  EXPECT_EQ(std::system(("test $(ls -A " + Quote(dir.path()) + " | wc -l) -eq 6").c_str()), 0);
+  EXPECT_EQ(std::system(("test $(ls -A " + Quote(dir.path()) + " | wc -l) -eq 7").c_str()), 0);
 }
 
 // The test suite's index: one line a file in the order given, the picture's

@@ -41,6 +41,10 @@ class Info:
     error: typing.Optional[str]
 
 
+# What inspect heeds of the options: the others are a resize's.
+INSPECT_KEYWORDS = ("strict", "memory_limit", "cancel")
+
+
 def _without(sentence, lead):
     return sentence[len(lead):] if sentence.startswith(lead) else sentence
 
@@ -52,7 +56,11 @@ def inspect(source, **options):
     reason in error (and warnings empty), as --json gives it. Options:
     strict=True makes a source cut short an error; memory_limit=N caps the
     bytes the library may take; cancel=Cancel() stops it from another
-    thread."""
+    thread. A resize's other keywords raise TypeError."""
+    for keyword in options:
+        # The keywords of what a resize writes have no place here.
+        if keyword not in INSPECT_KEYWORDS:
+            raise TypeError(f"inspect() got an unexpected keyword argument '{keyword}'")
     record = _options.make("inspect", 100, options)
     library = _native.library()
     described = _native.Source()

@@ -64,7 +64,8 @@ def fields(keywords):
             values["width"], values["height"] = _pair(name, asked[name])
     if asked.get("fit") is not None:
         values["flags"] |= FIT
-    if not asked.get("enlarge", True):
+    # None, as for every keyword, is the default: enlarged as asked.
+    if asked.get("enlarge") is not None and not asked["enlarge"]:
         values["flags"] |= NO_ENLARGE
     if asked.get("dpi") is not None:
         if asked.get("keep_resolution"):
