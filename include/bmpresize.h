@@ -7,8 +7,9 @@
  *
  * Reads a BMP picture (1, 2, 4, 8, 16, 24 or 32 bits per pixel, uncompressed,
  * 16- or 32-bit bit fields, or 8- or 4-bit run-length encoded; rows bottom-up
- * or top-down; OS/2 1.x pictures too) and writes it resized as an
- * uncompressed BMP. What is resized and how (bmpresize_options):
+ * or top-down; OS/2 1.x pictures, and OS/2 2.x ones with the 64-byte header,
+ * too) and writes it resized as an uncompressed BMP. What is resized and
+ * how (bmpresize_options):
  *
  *   size      percent of each side (percent x side / 100, the remainder
  *             dropped; 1 x 1 when either comes out below 1), or in its

@@ -6,8 +6,8 @@
  *
  * Reads the BMP file at source (1, 2, 4, 8, 16, 24 or 32 bits per pixel,
  * uncompressed, 16- or 32-bit bit fields, or 8- or 4-bit run-length encoded;
- * rows bottom-up or top-down, run-length encoded ones too; OS/2 1.x and 2.x
- * files too), scales its width and
+ * rows bottom-up or top-down, run-length encoded ones too; OS/2 1.x files
+ * and OS/2 2.x ones with the 64-byte header too), scales its width and
  * height by percent (100 keeps the size; each side is percent x side / 100
  * with the remainder dropped, and when either side is below 1 the picture is
  * 1 x 1) with bilinear
@@ -31,7 +31,10 @@
  *   BMPRESIZE_DESTINATION_FAILED    -2  the destination could not be written (null
  *                                       path, folder missing, disk full, ...)
  *   BMPRESIZE_TOO_LARGE             -3  the resized picture cannot be made: a size
- *                                       beyond 32 bits, or memory that cannot be had
+ *                                       beyond 32 bits, a row wider than 2^24
+ *                                       pixels, a file beyond 4 GiB, more memory
+ *                                       than the limit below, or memory that
+ *                                       cannot be had
  * A source cut short gives 999, its missing rows white.
  *
  * The destination is replaced whole or not at all: the picture is written to

@@ -223,7 +223,7 @@ bool RefusalReason(Sentence& s, const bmpresize_result& r) {
       s << " is not supported with top-down rows (a negative height)";
       return true;
     case BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER:
-      s << "compression " << r.value << " in a " << r.limit << "-byte header (Huffman or RLE24) is not supported";
+      s << "compression " << r.value << " in a " << r.limit << "-byte header (Huffman coding) is not supported";
       return true;
     case BMPRESIZE_CAUSE_DEPTH_FOR_HEADER:
       s << "a depth of " << r.value << " bits per pixel is not supported in a " << r.limit << "-byte OS/2 header";

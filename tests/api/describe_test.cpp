@@ -53,7 +53,7 @@ TEST(Describe, RareResultsAreWorded) {
       {"height -2^31", Source(BMPRESIZE_CAUSE_HEIGHT, -2147483648LL),
        "in.bmp: height -2147483648 is not supported: a top-down height lies from -1 to -2147483647"},
       {"Huffman in an OS/2 2.x header", Source(BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER, 3, 64),
-       "in.bmp: compression 3 in a 64-byte header"},
+       "in.bmp: compression 3 in a 64-byte header (Huffman coding) is not supported"},
       {"16 bits in an OS/2 1.x header", Source(BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 16, 12),
        "in.bmp: a depth of 16 bits per pixel is not supported in a 12-byte OS/2 header"},
       {"2 bits in an OS/2 1.x header", Source(BMPRESIZE_CAUSE_DEPTH_FOR_HEADER, 2, 12),

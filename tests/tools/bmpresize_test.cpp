@@ -1016,9 +1016,32 @@ TEST(BmpresizeTool, VersionAndHelp) {
   run = RunTool(dir, "--help");
   EXPECT_EQ(run.exit, 0);
   EXPECT_EQ(run.out.rfind("usage: bmpresize [OPTION...] SOURCE DESTINATION PERCENT\n", 0), 0u) << run.out;
-  for (const char* option : {"--width W", "--height H", "--size WxH", "--fit WxH", "--no-enlarge", "--dpi N",
-                             "--keep-resolution", "-o DIRECTORY", "--memory-limit SIZE"})
-    EXPECT_NE(run.out.find(std::string("\n  ") + option), std::string::npos) << option;
+  // Every option the command line takes, as the manual page lists it.
+  const char* const options[] = {"--width W",
+                                 "--height H",
+                                 "--size WxH",
+                                 "--fit WxH",
+                                 "--no-enlarge",
+                                 "--dpi N",
+                                 "--keep-resolution",
+                                 "--region X,Y,W,H",
+                                 "--filter point|area",
+                                 "--depth N",
+                                 "--grey",
+                                 "-o DIRECTORY",
+                                 "-p PERCENT",
+                                 "-j N",
+                                 "-t N",
+                                 "-q, --quiet",
+                                 "--strict",
+                                 "--sync",
+                                 "--memory-limit SIZE",
+                                 "--info",
+                                 "--json",
+                                 "-h, --help",
+                                 "--version",
+                                 "-- "};
+  for (const char* option : options) EXPECT_NE(run.out.find(std::string("\n  ") + option), std::string::npos) << option;
   EXPECT_EQ(run.err, "");
 }
 

@@ -10,10 +10,11 @@ A failure raises bmpresize.Error (SourceError, TooLargeError or
 DestinationError) with the tool's reason as its text; a source cut short
 warns with CutShortWarning, one without a colour table (white) with
 NoColourTableWarning. bmpresize.inspect(path_or_bytes) tells what a source
-holds, writing nothing. The library is the installed libbmpresize, or the
-file named by the BMPRESIZE_LIBRARY environment variable. Resizes let go of
-the interpreter lock: threads resize at once; those still running when the
-interpreter exits are cancelled, and leave no temporary file.
+holds, writing nothing. The library is the one a wheel carries beside this
+package; without one, the file named by the BMPRESIZE_LIBRARY environment
+variable; else the installed libbmpresize, major version 1. Resizes let
+go of the interpreter lock: threads resize at once; those still running when
+the interpreter exits are cancelled, and leave no temporary file.
 """
 from ._errors import (
     Cause,
