@@ -264,6 +264,8 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {in, "got 1 argument"},
       {in + " -p 50", "-p PERCENT without -o DIRECTORY"},
       {files + "extra -p 50", "-p PERCENT without -o DIRECTORY"},
+      {files + "50 -p 50", "PERCENT is given twice, as 50 and as -p 50: give SOURCE DESTINATION PERCENT for one file"},
+      {"-p 25 " + files + "0%", "PERCENT is given twice, as 0% and as -p 25"},
       {files + "50 extra", "-o DIRECTORY -p PERCENT"},
       {files + "abc", "PERCENT must be a whole number"},
       {files + "12x", "not \"12x\""},
