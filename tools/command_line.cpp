@@ -365,6 +365,25 @@ bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, C
   return true;
 }
 
+// -p without -o: true beside SOURCE DESTINATION alone. Beside SOURCE
+// DESTINATION PERCENT the percent is given twice; beside other names it is a
+// batch whose -o was left out.
+bool PercentOptionFits(const std::vector<std::string>& positional, const CommandLine& line, std::string& problem) {
+  std::int32_t given = 0;
+  if (positional.size() == 3 && PercentNumber(positional[2], given)) {
+    problem = "PERCENT is given twice, as " + positional[2] + " and as -p " + std::to_string(line.percent) +
+              ": give SOURCE DESTINATION PERCENT for one file, or SOURCE... -o DIRECTORY -p PERCENT for a batch";
+    return false;
+  }
+  if (positional.size() != 2) {
+    problem =
+        "-p PERCENT without -o DIRECTORY: give SOURCE... -o DIRECTORY -p PERCENT for a batch, "
+        "or SOURCE DESTINATION PERCENT for one file";
+    return false;
+  }
+  return true;
+}
+
 bool FinishSingle(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line,
                   std::string& problem) {
   line.mode = CommandLine::Mode::kSingle;
@@ -383,21 +402,7 @@ bool FinishSingle(const std::vector<std::string>& positional, const Seen& seen, 
     line.destination = positional[1];
     return true;
   }
-  // SOURCE DESTINATION PERCENT with -p as well: the percent given twice, not
-  // a batch.
-  std::int32_t given = 0;
-  if (seen.percent && positional.size() == 3 && PercentNumber(positional[2], given)) {
-    problem = "PERCENT is given twice, as " + positional[2] + " and as -p " + std::to_string(line.percent) +
-              ": give SOURCE DESTINATION PERCENT for one file, or SOURCE... -o DIRECTORY -p PERCENT for a batch";
-    return false;
-  }
-  // -p without two names beside it is a batch whose -o was left out.
-  if (seen.percent && positional.size() != 2) {
-    problem =
-        "-p PERCENT without -o DIRECTORY: give SOURCE... -o DIRECTORY -p PERCENT for a batch, "
-        "or SOURCE DESTINATION PERCENT for one file";
-    return false;
-  }
+  if (seen.percent && !PercentOptionFits(positional, line, problem)) return false;
   if (positional.size() != 3 && !seen.percent) {
     problem = "expected SOURCE DESTINATION PERCENT, got " + std::to_string(positional.size()) +
               (positional.size() == 1 ? " argument" : " arguments");
