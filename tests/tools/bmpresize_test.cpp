@@ -368,6 +368,8 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--filter box " + files + "50", "--filter needs point or area, not \"box\""},
       {"--filter '\x1b[2J\r' " + files + "50",
        "bmpresize: option --filter needs point or area, not \"\\x1b[2J\\r\"\nTry"},
+      // A message longer than the buffer it is gathered in arrives whole.
+      {"--filter " + std::string(3000, 'x') + " " + files + "50", "not \"" + std::string(3000, 'x') + "\"\nTry"},
       {"--filter=Area " + files + "50", "not \"Area\""},
       {"--filter area --filter=point " + files + "50", "--filter is given twice"},
       {files + "50 --depth", "--depth needs a number of bits"},
