@@ -486,7 +486,9 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_callbacks(bmpresize_read_fn read, void
  * "SOURCE: warning: cut short: ..." for a success with a source cut short;
  * nothing for any other success. Writes at most capacity bytes, always
  * NUL-terminated when capacity is not 0, and answers the sentence's whole
- * length (as snprintf does), so a first call with capacity 0 tells the size. */
+ * length (as snprintf does), so a first call with capacity 0 tells the size.
+ * The names go in as given, control characters included: a caller that shows
+ * the sentence on a terminal makes them visible first, as the tool does. */
 BMPRESIZE_EXPORT size_t bmpresize_describe(const bmpresize_result* result, const char* source_name,
                                            const char* destination_name, char* text, size_t capacity);
 

@@ -18,6 +18,7 @@
 #include "interrupts.h"
 #include "place_keys.h"
 #include "result_words.h"
+#include "visible_text.h"
 
 namespace fs = std::filesystem;
 
@@ -330,12 +331,12 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   const std::vector<bmpresize_result> results = BatchRun(line, items).Run(showProgress ? &progress : nullptr, start);
   const Tally tally = Count(items, results);
   if (InterruptSignal() != 0) {
-    if (ClaimInterruptedLine()) std::fprintf(stderr, "bmpresize: %s\n", Interrupted(tally, items.size()).c_str());
+    if (ClaimInterruptedLine()) Say(Interrupted(tally, items.size()));
   } else if (!line.quiet) {
-    std::fprintf(stderr, "bmpresize: %s\n", Summary(line, tally, items.size(), SecondsSince(start)).c_str());
+    Say(Summary(line, tally, items.size(), SecondsSince(start)));
   }
-  for (const std::string& failure : tally.failures) std::fprintf(stderr, "bmpresize: %s\n", failure.c_str());
-  for (const std::string& warning : tally.warnings) std::fprintf(stderr, "bmpresize: %s\n", warning.c_str());
+  for (const std::string& failure : tally.failures) Say(failure);
+  for (const std::string& warning : tally.warnings) Say(warning);
   if (InterruptSignal() != 0) return 128 + InterruptSignal();
   return tally.failures.empty() ? 0 : 1;
 }

@@ -33,11 +33,17 @@ std::string PercentProblem(const std::string& text) {
   return "PERCENT must be a whole number from 1 to 2147483647 (50 or 50%), not \"" + text + "\"";
 }
 
+// The whole number a PERCENT of the command line holds, with or without '%'
+// after it; false when it holds none.
+bool PercentNumber(const std::string& text, std::int32_t& percent) {
+  const bool sign = !text.empty() && text.back() == '%';
+  return ParsePercent(sign ? text.substr(0, text.size() - 1) : text, percent);
+}
+
 // A PERCENT of the command line: a whole number of 1 or more, with or
 // without '%' after it.
 bool TakePercent(const std::string& text, std::int32_t& percent, std::string& problem) {
-  const bool sign = !text.empty() && text.back() == '%';
-  if (!ParsePercent(sign ? text.substr(0, text.size() - 1) : text, percent)) {
+  if (!PercentNumber(text, percent)) {
     problem = PercentProblem(text);
     return false;
   }
@@ -359,6 +365,25 @@ bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, C
   return true;
 }
 
+// -p without -o: true beside SOURCE DESTINATION alone. Beside SOURCE
+// DESTINATION PERCENT the percent is given twice; beside other names it is a
+// batch whose -o was left out.
+bool PercentOptionFits(const std::vector<std::string>& positional, const CommandLine& line, std::string& problem) {
+  std::int32_t given = 0;
+  if (positional.size() == 3 && PercentNumber(positional[2], given)) {
+    problem = "PERCENT is given twice, as " + positional[2] + " and as -p " + std::to_string(line.percent) +
+              ": give SOURCE DESTINATION PERCENT for one file, or SOURCE... -o DIRECTORY -p PERCENT for a batch";
+    return false;
+  }
+  if (positional.size() != 2) {
+    problem =
+        "-p PERCENT without -o DIRECTORY: give SOURCE... -o DIRECTORY -p PERCENT for a batch, "
+        "or SOURCE DESTINATION PERCENT for one file";
+    return false;
+  }
+  return true;
+}
+
 bool FinishSingle(const std::vector<std::string>& positional, const Seen& seen, CommandLine& line,
                   std::string& problem) {
   line.mode = CommandLine::Mode::kSingle;
@@ -377,13 +402,7 @@ bool FinishSingle(const std::vector<std::string>& positional, const Seen& seen, 
     line.destination = positional[1];
     return true;
   }
-  // -p without two names beside it is a batch whose -o was left out.
-  if (seen.percent && positional.size() != 2) {
-    problem =
-        "-p PERCENT without -o DIRECTORY: give SOURCE... -o DIRECTORY -p PERCENT for a batch, "
-        "or SOURCE DESTINATION PERCENT for one file";
-    return false;
-  }
+  if (seen.percent && !PercentOptionFits(positional, line, problem)) return false;
   if (positional.size() != 3 && !seen.percent) {
     problem = "expected SOURCE DESTINATION PERCENT, got " + std::to_string(positional.size()) +
               (positional.size() == 1 ? " argument" : " arguments");

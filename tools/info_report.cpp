@@ -8,6 +8,7 @@
 #include "json_text.h"
 #include "result_words.h"
 #include "standard_streams.h"
+#include "visible_text.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ InfoReport InspectSource(const std::string& name, const bmpresize_options& optio
 
 std::string InfoText(const InfoReport& report) {
   const bmpresize_info& info = report.info;
-  std::string s = (report.name == "-" ? std::string("standard input") : report.name) + ":\n";
+  std::string s = (report.name == "-" ? std::string("standard input") : VisibleText(report.name)) + ":\n";
   if (HeadersRead(info)) s += HeaderLines(info);
   if (info.file_size >= 0 && (HeadersRead(info) || info.file_size > 0))
     s += "  file size     " + N(info.file_size) + " bytes\n";

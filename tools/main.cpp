@@ -19,6 +19,7 @@
 #include "place_keys.h"
 #include "result_words.h"
 #include "standard_streams.h"
+#include "visible_text.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -138,7 +139,8 @@ const char kHelp[] =
     "number when interrupted.\n";
 
 int UsageError(const std::string& problem) {
-  std::fprintf(stderr, "bmpresize: %s\nTry 'bmpresize --help'.\n", problem.c_str());
+  Say(problem);
+  std::fputs("Try 'bmpresize --help'.\n", stderr);
   return kExitUsage;
 }
 
@@ -266,20 +268,19 @@ int ResizeOne(const CommandLine& line) {
 
   const std::string sourceName = fromStdin ? "standard input" : source;
   const std::string destinationName = toStdout ? "standard output" : destination;
-  // What a second signal, which ends the tool at once, says of the destination.
+  // What a second signal, which ends the tool at once, says of the destination
+  // (written from the signal handler as it stands, so made visible here).
   const std::string cutShort =
-      toStdout ? "the picture on standard output is incomplete" : destinationName + " was not written";
+      toStdout ? "the picture on standard output is incomplete" : VisibleText(destinationName) + " was not written";
   ExpectOneResize(cutShort.c_str());
   const bmpresize_result result = Resize(line, fromStdin, toStdout);
   if (InterruptSignal() != 0) {
-    if (ClaimInterruptedLine())
-      std::fprintf(stderr, "bmpresize: interrupted: %s\n",
-                   DescribeInterruption(result, destinationName, toStdout).c_str());
+    if (ClaimInterruptedLine()) Say("interrupted: " + DescribeInterruption(result, destinationName, toStdout));
     return 128 + InterruptSignal();
   }
   if (result.cause == BMPRESIZE_CAUSE_REGION) return RegionError(line.region, sourceName, result);
   const std::string words = Words(result, sourceName, destinationName);
-  if (!words.empty()) std::fprintf(stderr, "bmpresize: %s\n", words.c_str());
+  if (!words.empty()) Say(words);
   return result.code == BMPRESIZE_OK ? kExitOk : kExitFailed;
 }
 
@@ -288,13 +289,13 @@ int ResizeMany(const CommandLine& line) {
   const auto status = std::filesystem::status(std::filesystem::u8path(line.directory), ec);
   if (!std::filesystem::is_directory(status)) {
     const std::string why = ec ? ec.message() : "it is not a folder";
-    std::fprintf(stderr, "bmpresize: %s: cannot be the output folder (-o): %s\n", line.directory.c_str(), why.c_str());
+    Say(line.directory + ": cannot be the output folder (-o): " + why);
     return kExitFailed;
   }
   std::vector<BatchItem> items;
   std::vector<std::string> problems;
   if (!PlanBatch(line, items, problems)) {
-    for (std::size_t i = 0; i + 1 < problems.size(); ++i) std::fprintf(stderr, "bmpresize: %s\n", problems[i].c_str());
+    for (std::size_t i = 0; i + 1 < problems.size(); ++i) Say(problems[i]);
     return UsageError(problems.back() + "; nothing was written");
   }
   return RunBatch(line, items, !line.quiet && IsTerminal(stderr));
@@ -328,14 +329,14 @@ int InfoMany(const CommandLine& line) {
   // destination that failed would be.
   written.code = BMPRESIZE_DESTINATION_FAILED;
   written.cause = BMPRESIZE_CAUSE_WRITE_FAILED;
-  std::fprintf(stderr, "bmpresize: %s\n", Words(written, "", "standard output").c_str());
+  Say(Words(written, "", "standard output"));
   return kExitFailed;
 }
 
 int Run(int argc, char** argv) {
   std::vector<std::string> args;
   if (!Arguments(argc, argv, args)) {
-    std::fputs("bmpresize: the command line cannot be read\n", stderr);
+    Say("the command line cannot be read");
     return kExitUsage;
   }
   CommandLine line;
@@ -364,7 +365,7 @@ int main(int argc, char** argv) {
   try {
     return Run(argc, argv);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "bmpresize: %s\n", e.what());
+    Say(e.what());
     return kExitFailed;
   }
 }

@@ -28,6 +28,7 @@
 #include "support/bmp_bytes.h"
 #include "support/sha256.h"
 #include "support/temp_dir.h"
+#include "visible_text.h"
 
 using namespace bmpresize;
 
@@ -100,6 +101,8 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
   };
   const Case cases[] = {
       {"missing source", dir.File("missing.bmp"), out, "50", dir.File("missing.bmp"), "No such file or directory"},
+      {"missing source whose name holds control bytes", dir.File("m\x1b[2J\nbmpresize: m.bmp: resized\x7f"), out, "50",
+       dir.File("m\\x1b[2J\\nbmpresize: m.bmp: resized\\x7f"), ": cannot be opened: No such file"},
       {"folder as source", dir.path(), out, "50", dir.path(), "Is a directory"},
       {"named pipe as source", dir.File("fifo"), out, "50", dir.File("fifo"),
        ": is a named pipe, not a file: give '-' and redirect it\n"},
@@ -261,6 +264,8 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {in, "got 1 argument"},
       {in + " -p 50", "-p PERCENT without -o DIRECTORY"},
       {files + "extra -p 50", "-p PERCENT without -o DIRECTORY"},
+      {files + "50 -p 50", "PERCENT is given twice, as 50 and as -p 50: give SOURCE DESTINATION PERCENT for one file"},
+      {"-p 25 " + files + "0%", "PERCENT is given twice, as 0% and as -p 25"},
       {files + "50 extra", "-o DIRECTORY -p PERCENT"},
       {files + "abc", "PERCENT must be a whole number"},
       {files + "12x", "not \"12x\""},
@@ -361,6 +366,10 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--region=0,3,1,2 " + files + "50", "--region 0,3,1,2 is not inside"},
       {files + "50 --filter", "--filter needs point or area"},
       {"--filter box " + files + "50", "--filter needs point or area, not \"box\""},
+      {"--filter '\x1b[2J\r' " + files + "50",
+       "bmpresize: option --filter needs point or area, not \"\\x1b[2J\\r\"\nTry"},
+      // A message longer than the buffer it is gathered in arrives whole.
+      {"--filter " + std::string(3000, 'x') + " " + files + "50", "not \"" + std::string(3000, 'x') + "\"\nTry"},
       {"--filter=Area " + files + "50", "not \"Area\""},
       {"--filter area --filter=point " + files + "50", "--filter is given twice"},
       {files + "50 --depth", "--depth needs a number of bits"},
@@ -723,47 +732,62 @@ TEST(BmpresizeTool, DescriptorPathsKeepWhatTheShellSetUp) {
 // a failure with nothing written; a batch counts the warnings.
 TEST(BmpresizeTool, CutShortSourceWarnsOrFailsWhenStrict) {
   TempDir dir;
-  ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("out"))).c_str()), 0);
-  const std::string cut = dir.File("cut.bmp"), out = dir.File("out.bmp");
-  WriteSource(cut, 6, 4);
-  std::vector<std::uint8_t> bytes = ReadFileBytes(cut);
-  bytes.resize(54 + 2 * 20 + 7);  // two whole rows of 20 bytes, and part of a third
-  WriteFileBytes(cut, bytes);
+  const std::string out = dir.File("out.bmp");
   WriteSource(dir.File("whole.bmp"));
   const std::vector<std::uint8_t> keep = {'k', 'e', 'e', 'p'};
-
   const std::string held = "only the bottom 2 of its 4 rows could be read";
-  Outcome run = RunTool(dir, Quote(cut) + " " + Quote(out) + " 100");
-  EXPECT_EQ(run.exit, 0);
-  EXPECT_EQ(run.err, "bmpresize: " + cut + ": warning: cut short: " + held + "; the rows above are white\n");
+  // A name holding control bytes is shown with them escaped on every line
+  // that names it, and the lines stay one each.
+  const struct {
+    std::string name, folder;  // the source's and the batch's output folder's
+    std::string shown, shownFolder;
+  } names[] = {
+      {"cut.bmp", "out", "cut.bmp", "out"},
+      {"cut\x1b[8m\r\nbmpresize: x.bmp: resized\t.bmp", "out\x1b]0;title\x07",
+       "cut\\x1b[8m\\r\\nbmpresize: x.bmp: resized\\t.bmp", "out\\x1b]0;title\\x07"},
+  };
+  for (const auto& n : names) {
+    SCOPED_TRACE(n.shown);
+    const std::string cut = dir.File(n.name), shown = dir.File(n.shown), folder = dir.File(n.folder);
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    WriteSource(cut, 6, 4);
+    std::vector<std::uint8_t> bytes = ReadFileBytes(cut);
+    bytes.resize(54 + 2 * 20 + 7);  // two whole rows of 20 bytes, and part of a third
+    WriteFileBytes(cut, bytes);
 
-  WriteFileBytes(out, keep);
-  run = RunTool(dir, "--strict " + Quote(cut) + " " + Quote(out) + " 100");
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_EQ(run.err, "bmpresize: " + cut + ": is cut short: " + held + "; nothing was written (--strict)\n");
-  EXPECT_EQ(ReadFileBytes(out), keep);
-  // Standard output cannot take back what went out before the end was met:
-  // the reason says what it holds.
-  run = RunTool(dir, "--strict " + Quote(cut) + " - 100");
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_FALSE(run.out.empty());
-  EXPECT_EQ(run.err, "bmpresize: " + cut + ": is cut short: " + held +
-                         "; standard output took part of the picture, which stays there (--strict)\n");
+    Outcome run = RunTool(dir, Quote(cut) + " " + Quote(out) + " 100");
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_EQ(run.err, "bmpresize: " + shown + ": warning: cut short: " + held + "; the rows above are white\n");
 
-  const std::string batch =
-      Quote(cut) + " " + Quote(dir.File("whole.bmp")) + " -o " + Quote(dir.File("out")) + " -p 50";
-  run = RunTool(dir, batch);
-  EXPECT_EQ(run.exit, 0);
-  EXPECT_NE(run.err.find("into " + dir.File("out")), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("; 1 warning:\nbmpresize: " + cut + ": warning: cut short"), std::string::npos) << run.err;
-  run = RunTool(dir, "--strict " + batch);
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_NE(run.err.find("; 1 failed:\nbmpresize: " + cut + ": is cut short"), std::string::npos) << run.err;
+    WriteFileBytes(out, keep);
+    run = RunTool(dir, "--strict " + Quote(cut) + " " + Quote(out) + " 100");
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_EQ(run.err, "bmpresize: " + shown + ": is cut short: " + held + "; nothing was written (--strict)\n");
+    EXPECT_EQ(ReadFileBytes(out), keep);
+    // Standard output cannot take back what went out before the end was met:
+    // the reason says what it holds.
+    run = RunTool(dir, "--strict " + Quote(cut) + " - 100");
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_FALSE(run.out.empty());
+    EXPECT_EQ(run.err, "bmpresize: " + shown + ": is cut short: " + held +
+                           "; standard output took part of the picture, which stays there (--strict)\n");
+
+    const std::string batch = Quote(cut) + " " + Quote(dir.File("whole.bmp")) + " -o " + Quote(folder) + " -p 50";
+    run = RunTool(dir, batch);
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_NE(run.err.find("into " + dir.File(n.shownFolder) + " ("), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("; 1 warning:\nbmpresize: " + shown + ": warning: cut short"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+    EXPECT_TRUE(FileExists(folder + "/" + n.name));
+    run = RunTool(dir, "--strict " + batch);
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("; 1 failed:\nbmpresize: " + shown + ": is cut short"), std::string::npos) << run.err;
+  }
 
   // Top-down run-length data that ends in its third row keeps the two above.
   const std::string rle = dir.File("rle.bmp");
   WriteFileBytes(rle, BmpBytes().Headers(6, -4, 8, 58, 1).U32(0).Bytes({6, 0, 0, 0, 6, 0, 0, 0, 3, 0}).data());
-  run = RunTool(dir, Quote(rle) + " " + Quote(out) + " 100");
+  const Outcome run = RunTool(dir, Quote(rle) + " " + Quote(out) + " 100");
   EXPECT_EQ(run.exit, 0);
   EXPECT_EQ(run.err,
             "bmpresize: " + rle +
@@ -1071,6 +1095,24 @@ TEST(InfoReport, JsonStringsAreValidJsonForAnyBytes) {
   for (const Case& c : cases) EXPECT_EQ(JsonString(c.text), c.json) << c.text;
 }
 
+// What the human-readable output shows of a name: control bytes as escapes,
+// everything else as it is.
+TEST(BmpresizeTool, VisibleTextEscapesControlBytesAlone) {
+  struct Case {
+    std::string text, shown;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"plain/path name.bmp", "plain/path name.bmp"},
+      {"tab\tline\ncr\r", "tab\\tline\\ncr\\r"},
+      {"\x1b[31mred\x1b[0m", "\\x1b[31mred\\x1b[0m"},
+      {std::string("nul\0bel\a\x01\x1f del\x7f", 15), "nul\\x00bel\\x07\\x01\\x1f del\\x7f"},
+      {"C:\\dir\\n.bmp \"q\" ~", "C:\\dir\\n.bmp \"q\" ~"},
+      {"caf\xC3\xA9 \xE7\x94\xBB \xFF\x80", "caf\xC3\xA9 \xE7\x94\xBB \xFF\x80"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(VisibleText(c.text), c.shown) << c.text;
+}
+
 TEST(InfoReport, DotsPerInchRoundToNearest) {
   const std::pair<std::int32_t, long long> cases[] = {{3780, 96}, {2835, 72}, {11811, 300}, {0, 0},
                                                       {19, 0},    {20, 1},    {-3780, -96}, {2147483647, 54546085}};
@@ -1121,6 +1163,10 @@ TEST(InfoReport, ToolTellsWarningsAndRefusalsAndWritesNothing) {
       {"--json " + deep, 1, {"\"width\":5,\"height\":7,\"depth\":30,", "\"error\":\"a depth of 30 bits"}},
       {"--json - < " + shortFile, 0, {"{\"path\":\"-\",\"width\":4,", "\"file_size\":-1,"}},
       {"--info --memory-limit 1K -- " + Quote(dir.File("none.bmp")), 1, {"none.bmp:\n  refused: cannot be opened"}},
+      {"--info " + Quote(dir.File("n\x1b[2J\n  size 1 x 1.bmp")),
+       1,
+       {"/n\\x1b[2J\\n  size 1 x 1.bmp:\n  refused: cannot be opened"}},
+      {"--json " + Quote(dir.File("n\x1b[2J\n.bmp")), 1, {"/n\\u001b[2J\\n.bmp\",\"width\":0,"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
