@@ -81,8 +81,11 @@
  * runtime into the caller's, which on Windows may be another), may reuse one
  * buffer for many pictures, and may refuse a size it will not hold before any
  * memory is committed, whatever a hostile header claims. A buffer too small
- * is refused before anything is written (BMPRESIZE_CAUSE_BUFFER_TOO_SMALL);
- * on any other failure the buffer's bytes are not to be used.
+ * is refused before anything is written (BMPRESIZE_CAUSE_BUFFER_TOO_SMALL),
+ * and so is one whose first result.size bytes share memory with the source's
+ * (BMPRESIZE_CAUSE_SAME_AS_SOURCE: the picture would be written over the
+ * bytes it is read from); on any other failure the buffer's bytes are not to
+ * be used.
  *
  * READ AND WRITE FUNCTIONS (bmpresize_read_fn, bmpresize_write_fn) serve
  * sockets, pipes and archives. The source is read once, front to back, never
@@ -220,7 +223,7 @@ typedef enum bmpresize_cause {
   BMPRESIZE_CAUSE_NO_DESTINATION = 21,   /* no destination, or a path that cannot be used */
   BMPRESIZE_CAUSE_CREATE_FAILED = 22,    /* no file can be made there */
   BMPRESIZE_CAUSE_NOT_WRITABLE = 23,     /* it exists but may not be written */
-  BMPRESIZE_CAUSE_SAME_AS_SOURCE = 24,   /* it is the source, and could only be written over it */
+  BMPRESIZE_CAUSE_SAME_AS_SOURCE = 24,   /* it is the source (or a buffer over it) and could only overwrite it */
   BMPRESIZE_CAUSE_WRITE_FAILED = 25,     /* a write, the final flush, close or rename failed */
   BMPRESIZE_CAUSE_BUFFER_TOO_SMALL = 26, /* value: the bytes needed, limit: the buffer's */
   BMPRESIZE_CAUSE_CANCELLED = 27,        /* the cancel flag stopped the resize */
