@@ -544,10 +544,13 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_inspect(const bmpresize_source* source
 BMPRESIZE_EXPORT int32_t bmpresize_ppm_from_dpi(int32_t dpi);
 
 /* Removes the new files (.NAME.XXXXXX.tmp) of every resize in flight in this
- * process, and does nothing else: it only unlinks them, without allocating
- * or locking, so a signal handler may call it. It is for a handler that is
- * about to end the process (_exit): the resizes themselves go on writing to
- * files that are gone, and their results are not to be trusted. A resize
+ * process, and lets no resize make one after it, for the rest of the
+ * process: a file destination that needs a new file then fails with
+ * BMPRESIZE_CAUSE_CREATE_FAILED and error EINTR. It only unlinks the files
+ * and sets that mark, without allocating or locking, so a signal handler may
+ * call it. It is for a handler that is about to end the process (_exit): the
+ * resizes themselves go on writing to files that are gone, and their results
+ * are not to be trusted. A resize
  * that rewrites its destination in place (result.partial_left) has no new
  * file, and stays partial. Up to 64 resizes at once are covered, with paths
  * of up to 4095 bytes. On Windows the files are removed with DeleteFileW,
