@@ -147,6 +147,11 @@
  * different pictures, and one call may split its picture among threads of
  * its own (options.threads), which end before it returns. Nothing throws
  * across this interface; a failed allocation is a result like any other.
+ * Nor does a resize raise SIGPIPE: it holds that signal back on the calling
+ * thread while it runs (its write function's calls included), so a pipe or
+ * socket whose reader has gone fails with EPIPE
+ * (BMPRESIZE_CAUSE_WRITE_FAILED), and a SIGPIPE the resize raised is taken
+ * back before it returns.
  *
  * Memory: a call stays within options.memory_limit (256 MiB by default),
  * summed over all its threads. With c = 3 or 4 bytes a destination pixel, it
