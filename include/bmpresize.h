@@ -81,8 +81,11 @@
  * runtime into the caller's, which on Windows may be another), may reuse one
  * buffer for many pictures, and may refuse a size it will not hold before any
  * memory is committed, whatever a hostile header claims. A buffer too small
- * is refused before anything is written (BMPRESIZE_CAUSE_BUFFER_TOO_SMALL);
- * on any other failure the buffer's bytes are not to be used.
+ * is refused before anything is written (BMPRESIZE_CAUSE_BUFFER_TOO_SMALL),
+ * and so is one whose first result.size bytes share memory with the source's
+ * (BMPRESIZE_CAUSE_SAME_AS_SOURCE: the picture would be written over the
+ * bytes it is read from); on any other failure the buffer's bytes are not to
+ * be used.
  *
  * READ AND WRITE FUNCTIONS (bmpresize_read_fn, bmpresize_write_fn) serve
  * sockets, pipes and archives. The source is read once, front to back, never
@@ -144,6 +147,11 @@
  * different pictures, and one call may split its picture among threads of
  * its own (options.threads), which end before it returns. Nothing throws
  * across this interface; a failed allocation is a result like any other.
+ * Nor does a resize raise SIGPIPE: it holds that signal back on the calling
+ * thread while it runs (its write function's calls included), so a pipe or
+ * socket whose reader has gone fails with EPIPE
+ * (BMPRESIZE_CAUSE_WRITE_FAILED), and a SIGPIPE the resize raised is taken
+ * back before it returns.
  *
  * Memory: a call stays within options.memory_limit (256 MiB by default),
  * summed over all its threads. With c = 3 or 4 bytes a destination pixel, it
@@ -220,7 +228,7 @@ typedef enum bmpresize_cause {
   BMPRESIZE_CAUSE_NO_DESTINATION = 21,   /* no destination, or a path that cannot be used */
   BMPRESIZE_CAUSE_CREATE_FAILED = 22,    /* no file can be made there */
   BMPRESIZE_CAUSE_NOT_WRITABLE = 23,     /* it exists but may not be written */
-  BMPRESIZE_CAUSE_SAME_AS_SOURCE = 24,   /* it is the source, and could only be written over it */
+  BMPRESIZE_CAUSE_SAME_AS_SOURCE = 24,   /* it is the source (or a buffer over it) and could only overwrite it */
   BMPRESIZE_CAUSE_WRITE_FAILED = 25,     /* a write, the final flush, close or rename failed */
   BMPRESIZE_CAUSE_BUFFER_TOO_SMALL = 26, /* value: the bytes needed, limit: the buffer's */
   BMPRESIZE_CAUSE_CANCELLED = 27,        /* the cancel flag stopped the resize */
@@ -541,10 +549,13 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_inspect(const bmpresize_source* source
 BMPRESIZE_EXPORT int32_t bmpresize_ppm_from_dpi(int32_t dpi);
 
 /* Removes the new files (.NAME.XXXXXX.tmp) of every resize in flight in this
- * process, and does nothing else: it only unlinks them, without allocating
- * or locking, so a signal handler may call it. It is for a handler that is
- * about to end the process (_exit): the resizes themselves go on writing to
- * files that are gone, and their results are not to be trusted. A resize
+ * process, and lets no resize make one after it, for the rest of the
+ * process: a file destination that needs a new file then fails with
+ * BMPRESIZE_CAUSE_CREATE_FAILED and error EINTR. It only unlinks the files
+ * and sets that mark, without allocating or locking, so a signal handler may
+ * call it. It is for a handler that is about to end the process (_exit): the
+ * resizes themselves go on writing to files that are gone, and their results
+ * are not to be trusted. A resize
  * that rewrites its destination in place (result.partial_left) has no new
  * file, and stays partial. Up to 64 resizes at once are covered, with paths
  * of up to 4095 bytes. On Windows the files are removed with DeleteFileW,

@@ -279,6 +279,7 @@ int ResizeOne(const CommandLine& line) {
     return 128 + InterruptSignal();
   }
   if (result.cause == BMPRESIZE_CAUSE_REGION) return RegionError(line.region, sourceName, result);
+  if (result.cause == BMPRESIZE_CAUSE_WRITE_FAILED) EndAsABrokenPipeWould(result.error);
   const std::string words = Words(result, sourceName, destinationName);
   if (!words.empty()) Say(words);
   return result.code == BMPRESIZE_OK ? kExitOk : kExitFailed;

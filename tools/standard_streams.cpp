@@ -2,6 +2,7 @@
 #include "standard_streams.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 #ifdef _WIN32
@@ -53,4 +54,12 @@ int WriteStandardOutput(void* output, const void* data, std::size_t size) {
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Reason(errno);
   return out.sync ? SyncStandardOutput() : 0;
+}
+
+void EndAsABrokenPipeWould(int error) {
+#ifdef _WIN32
+  (void)error;
+#else
+  if (error == EPIPE) (void)std::raise(SIGPIPE);
+#endif
 }

@@ -18,3 +18,9 @@ struct StandardOutput {
 // Writes to standard output (a StandardOutput); at the end of the picture
 // flushes it and, when asked, brings it to stable storage.
 int WriteStandardOutput(void* output, const void* data, std::size_t size);
+
+// Where a write failed with error EPIPE (a pipe whose reader left), ends the
+// tool by SIGPIPE, as a write to such a pipe ends any program, unless that
+// signal is ignored: the library holds it back while it resizes, and tells
+// the failure instead. Nothing on Windows.
+void EndAsABrokenPipeWould(int error);

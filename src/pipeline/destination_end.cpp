@@ -32,9 +32,19 @@ OffsetSink* PathDestination::StartOffsets() {
 Status PathDestination::Commit(bool sync) { return file_.Commit(sync); }
 
 Status MemoryDestination::Accepts(std::uint64_t size) {
-  if (data_ != nullptr && size <= capacity_) return {};
+  if (data_ != nullptr && size <= capacity_) {
+    picture_ = static_cast<std::size_t>(size);
+    return {};
+  }
   return Because(BMPRESIZE_CAUSE_BUFFER_TOO_SMALL, static_cast<std::int64_t>(size),
                  static_cast<std::int64_t>(data_ != nullptr ? capacity_ : 0));
+}
+
+// A picture written over its own source as it is read would come out
+// garbled, and bands on other threads would race with the reads.
+Status MemoryDestination::Open(const SourceEnd& source) {
+  if (source.SharesMemory(data_, picture_)) return Because(BMPRESIZE_CAUSE_SAME_AS_SOURCE);
+  return {};
 }
 
 Status MemoryDestination::Write(const void* bytes, std::size_t n) {

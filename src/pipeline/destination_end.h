@@ -74,7 +74,7 @@ class MemoryDestination final : public DestinationEnd, private ByteSink, private
  public:
   MemoryDestination(void* data, std::size_t capacity) : data_(static_cast<std::uint8_t*>(data)), capacity_(capacity) {}
   Status Accepts(std::uint64_t size) override;
-  Status Open(const SourceEnd&) override { return {}; }
+  Status Open(const SourceEnd& source) override;
   ByteSink& Bytes() override { return *this; }
   OffsetSink* StartOffsets() override { return this; }
   Status Commit(bool) override { return {}; }
@@ -85,6 +85,7 @@ class MemoryDestination final : public DestinationEnd, private ByteSink, private
 
   std::uint8_t* data_;
   std::size_t capacity_;
+  std::size_t picture_ = 0;  // the bytes accepted
   std::size_t size_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include "bmpfile/bmp_reader.h"
 #include "bmpfile/depth_encoder.h"
 #include "image/depth.h"
+#include "files/quiet_broken_pipes.h"
 #include "image/shared_lookups.h"
 #include "pipeline/band_run.h"
 #include "pipeline/cancel_flag.h"
@@ -134,6 +135,7 @@ bmpresize_result Measure(SourceEnd& source, const bmpresize_options& options) {
 }
 
 bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const bmpresize_options& options) {
+  const QuietBrokenPipes quiet;
   bmpresize_result result{};
   BmpReader reader;
   ResizePlan plan;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "pipeline/source_end.h"
 
+#include <cstdint>
 #include <new>
 
 #include "files/file_offsets.h"
@@ -33,6 +34,14 @@ std::unique_ptr<ByteSource> PathSource::Another() const {
 
 std::unique_ptr<ByteSource> MemorySourceEnd::Another() const {
   return std::unique_ptr<ByteSource>(new (std::nothrow) MemorySource(data_, size_));
+}
+
+bool MemorySourceEnd::SharesMemory(const void* begin, std::size_t size) const {
+  if (data_ == nullptr || begin == nullptr) return false;
+  // As addresses, which any two pointers may be compared as.
+  const auto source = reinterpret_cast<std::uintptr_t>(data_);
+  const auto other = reinterpret_cast<std::uintptr_t>(begin);
+  return source >= other ? source - other < size : other - source < size_;
 }
 
 }  // namespace bmpresize

@@ -42,6 +42,9 @@ class SourceEnd {
   // null where the source has none (a pipe, a read function) or memory for it
   // is short.
   virtual std::unique_ptr<ByteSource> Another() const { return nullptr; }
+  // Whether the source's bytes lie in memory that the size bytes at begin
+  // share, so that a destination there would write over them as they are read.
+  virtual bool SharesMemory(const void* /*begin*/, std::size_t /*size*/) const { return false; }
   // Closes what Open opened, before a destination takes the source's place.
   virtual void Close() {}
 };
@@ -71,6 +74,7 @@ class MemorySourceEnd final : public SourceEnd {
   Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
   std::unique_ptr<ByteSource> Another() const override;
+  bool SharesMemory(const void* begin, std::size_t size) const override;
 
  private:
   const void* data_;

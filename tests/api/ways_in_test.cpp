@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -310,3 +311,66 @@ TEST(WaysIn, DepthOptionsGiveTheirSizeOrTheirRefusal) {
 }
 
 }  // namespace
+
+// A buffer that cannot take the picture is refused with nothing written: one
+// too small, none at all, or one over the source's own bytes, which would be
+// written over as they are read (on several threads, too). One beside the
+// source, or over it only past the picture's end, takes the picture.
+TEST(WaysIn, BuffersThatCannotTakeThePictureStayUntouched) {
+  const Bytes picture = BmpBytes().Headers(40, 30, 24, 54).Zeros(120 * 30).data();
+  bmpresize_options options;
+  bmpresize_options_init(&options);
+  options.percent = 150;
+  options.threads = 4;
+  std::size_t need = 0;
+  ASSERT_EQ(bmpresize_memory_size(picture.data(), picture.size(), &options, &need, nullptr), BMPRESIZE_OK);
+  Bytes want(need);
+  ASSERT_EQ(bmpresize_memory(picture.data(), picture.size(), want.data(), need, &options, nullptr), BMPRESIZE_OK);
+  const auto n = static_cast<std::ptrdiff_t>(picture.size()), size = static_cast<std::ptrdiff_t>(need);
+  constexpr std::ptrdiff_t kNoBuffer = PTRDIFF_MIN;
+  TempDir dir;
+  WriteFileBytes(dir.File("in.bmp"), picture);
+  const struct {
+    const char* name;
+    std::ptrdiff_t at;     // where the buffer starts, from the source's first byte
+    std::ptrdiff_t extra;  // its capacity past the picture's size
+    bool fromFile;         // the source read from a file in place of the memory
+    std::int32_t cause;    // BMPRESIZE_CAUSE_NONE: the picture is written
+  } cases[] = {
+      {"one byte short", n, -1, false, BMPRESIZE_CAUSE_BUFFER_TOO_SMALL},
+      {"no buffer", kNoBuffer, 0, false, BMPRESIZE_CAUSE_BUFFER_TOO_SMALL},
+      {"at the source", 0, 0, false, BMPRESIZE_CAUSE_SAME_AS_SOURCE},
+      {"ending in its first byte", 1 - size, 0, false, BMPRESIZE_CAUSE_SAME_AS_SOURCE},
+      {"starting at its last byte", n - 1, 0, false, BMPRESIZE_CAUSE_SAME_AS_SOURCE},
+      {"ending where it starts", -size, 0, false, BMPRESIZE_CAUSE_NONE},
+      {"starting where it ends", n, 0, false, BMPRESIZE_CAUSE_NONE},
+      {"over it only past the picture", -size, n, false, BMPRESIZE_CAUSE_NONE},
+      {"at the bytes of a file source", 0, 0, true, BMPRESIZE_CAUSE_NONE},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes arena(static_cast<std::size_t>(2 * size + n + n), 0xA5);
+    std::uint8_t* source = arena.data() + size;
+    std::copy(picture.begin(), picture.end(), source);
+    const Bytes before = arena;
+    std::uint8_t* buffer = c.at == kNoBuffer ? nullptr : source + c.at;
+    const std::string path = dir.File("in.bmp");
+    bmpresize_source from{};
+    from.path = c.fromFile ? path.c_str() : nullptr;
+    from.data = source;
+    from.size = picture.size();
+    bmpresize_destination to{};
+    to.data = buffer;
+    to.capacity = static_cast<std::size_t>(size + c.extra);
+    bmpresize_result result{};
+    const bmpresize_code code = bmpresize_resize(&from, &to, &options, &result);
+    EXPECT_EQ(result.cause, c.cause);
+    if (c.cause != BMPRESIZE_CAUSE_NONE) {
+      EXPECT_EQ(code, BMPRESIZE_DESTINATION_FAILED);
+      EXPECT_EQ(arena, before);
+      continue;
+    }
+    ASSERT_EQ(code, BMPRESIZE_OK);
+    EXPECT_EQ(Bytes(buffer, buffer + size), want);
+  }
+}

@@ -222,6 +222,25 @@ TEST(BmpresizeTool, SizeAndResolutionOptions) {
   }
 }
 
+// A reader that leaves ends the tool as it ends any program writing to its
+// pipe, by SIGPIPE and without a word, whether the tool writes standard output
+// itself ('-') or the library writes the descriptor (/dev/stdout).
+TEST(BmpresizeTool, EndsQuietlyWhenItsReaderLeaves) {
+  struct sigaction now {};
+  if (sigaction(SIGPIPE, nullptr, &now) != 0 || now.sa_handler == SIG_IGN) GTEST_SKIP() << "SIGPIPE is ignored here";
+  TempDir dir;
+  WriteSource(dir.File("in.bmp"), 300, 300);
+  for (const char* destination : {"-", "/dev/stdout"}) {
+    SCOPED_TRACE(destination);
+    const std::string status = dir.File("status.txt"), err = dir.File("stderr.txt");
+    const std::string command = "(" + Quote(BMPRESIZE_TOOL) + " " + Quote(dir.File("in.bmp")) + " " + destination +
+                                " 400 2>" + Quote(err) + "; echo $? >" + Quote(status) + ") | head -c 1 >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(ReadFileBytes(status), Text(std::to_string(128 + SIGPIPE) + "\n"));
+    EXPECT_EQ(ReadFileBytes(err), Text(""));
+  }
+}
+
 TEST(BmpresizeTool, FullDiskSaysSo) {
   if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   TempDir dir;
