@@ -330,13 +330,16 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   ExpectBatch(items.size(), showProgress);
   const std::vector<bmpresize_result> results = BatchRun(line, items).Run(showProgress ? &progress : nullptr, start);
   const Tally tally = Count(items, results);
-  if (InterruptSignal() != 0) {
+  // Read once: a signal that comes after the summary is out finds the work
+  // done, and the exit status says what the lines said.
+  const int stopSignal = InterruptSignal();
+  if (stopSignal != 0) {
     if (ClaimInterruptedLine()) Say(Interrupted(tally, items.size()));
   } else if (!line.quiet) {
     Say(Summary(line, tally, items.size(), SecondsSince(start)));
   }
   for (const std::string& failure : tally.failures) Say(failure);
   for (const std::string& warning : tally.warnings) Say(warning);
-  if (InterruptSignal() != 0) return 128 + InterruptSignal();
+  if (stopSignal != 0) return 128 + stopSignal;
   return tally.failures.empty() ? 0 : 1;
 }
