@@ -11,7 +11,7 @@ import ctypes
 import os
 import threading
 
-from . import _native
+from . import _errors, _native
 
 # How long the exit waits for the calls to see their flags and return.
 EXIT_WAIT_SECONDS = 5.0
@@ -38,6 +38,70 @@ def running(record):
         with _condition:
             del _calls[id(record)]
             _condition.notify_all()
+
+
+# How long the main thread waits at a time for a call on its worker: the
+# longest a Ctrl-C waits where a wait cannot be interrupted (Windows).
+WAIT_STEP_SECONDS = 0.05
+
+
+def _wait_out(done):
+    """Waits until done is set, whatever is raised meanwhile: the call it
+    waits for writes into memory its caller holds."""
+    while True:
+        try:
+            if done.wait(WAIT_STEP_SECONDS):
+                return
+        except BaseException:  # a second Ctrl-C: the first one is being served
+            pass
+
+
+def _on_worker(record, function, arguments, finished_note):
+    """function(*arguments) on a thread of its own while this thread waits in
+    steps that a signal's exception (KeyboardInterrupt) can break. Such an
+    exception sets the record's cancel flag, waits for the call to stop and
+    is raised then, with finished_note when the call had finished all the
+    same (its result record answers OK)."""
+    done = threading.Event()
+    claim = threading.Lock()  # taken by whichever comes first: the call, or its cancelling
+    raised = []
+
+    def work():
+        if not claim.acquire(blocking=False):
+            return  # given up before it began
+        try:
+            function(*arguments)
+        except BaseException as e:  # a ctypes argument refused: raised on the caller's thread
+            raised.append(e)
+        finally:
+            done.set()
+
+    try:
+        threading.Thread(target=work, name="bmpresize", daemon=True).start()
+        while not done.wait(WAIT_STEP_SECONDS):
+            pass
+    except BaseException as interruption:
+        record.cancel[0] = 1
+        if not claim.acquire(blocking=False):  # the call runs: it stops at its next row
+            _wait_out(done)
+            if finished_note and arguments[-1].code == _errors.Code.OK and hasattr(interruption, "add_note"):
+                interruption.add_note(finished_note)
+        raise
+    if raised:
+        raise raised[0]
+
+
+def call(record, function, *arguments, finished_note=None):
+    """function(*arguments), a call into the library with the options record
+    and, last, its result record, as a call in flight. On the main thread,
+    which takes the signals, the call runs on a worker while the main thread
+    waits: a Ctrl-C cancels the call, leaves its destination as it was and
+    raises KeyboardInterrupt once the call has stopped."""
+    with running(record):
+        if threading.current_thread() is threading.main_thread():
+            _on_worker(record, function, arguments, finished_note)
+        else:
+            function(*arguments)
 
 
 def cancel_all(timeout=EXIT_WAIT_SECONDS):
