@@ -9,6 +9,7 @@ import atexit
 import contextlib
 import ctypes
 import os
+import queue
 import threading
 
 from . import _errors, _native
@@ -56,6 +57,26 @@ def _wait_out(done):
             pass
 
 
+_jobs = None  # what the worker thread runs, once it is started
+
+
+def _serve(jobs):
+    while True:
+        jobs.get()()
+
+
+def _worker():
+    """The queue of the thread that runs the main thread's calls: one for
+    the process, started on first use (a thread a call took a tenth of a
+    millisecond, more than a small picture's resize)."""
+    global _jobs
+    with _condition:
+        if _jobs is None:
+            _jobs = queue.SimpleQueue()
+            threading.Thread(target=_serve, args=(_jobs,), name="bmpresize", daemon=True).start()
+        return _jobs
+
+
 def _on_worker(record, function, arguments, finished_note):
     """function(*arguments) on a thread of its own while this thread waits in
     steps that a signal's exception (KeyboardInterrupt) can break. Such an
@@ -77,7 +98,7 @@ def _on_worker(record, function, arguments, finished_note):
             done.set()
 
     try:
-        threading.Thread(target=work, name="bmpresize", daemon=True).start()
+        _worker().put(work)
         while not done.wait(WAIT_STEP_SECONDS):
             pass
     except BaseException as interruption:
@@ -118,9 +139,10 @@ def cancel_all(timeout=EXIT_WAIT_SECONDS):
 def _forget_after_fork():
     # The calls' threads stay behind in the parent: the child would wait at
     # its exit for calls that never return.
-    global _condition, _calls
+    global _condition, _calls, _jobs
     _condition = threading.Condition()
     _calls = {}
+    _jobs = None
 
 
 atexit.register(cancel_all)
