@@ -1,10 +1,17 @@
 # SPDX-License-Identifier: MIT
-"""The resizes in flight, stopped when the interpreter exits. Every call runs
-with a cancel flag, its own cancel= or one made for it; at exit (atexit runs
-before daemon threads are frozen, and a call into the library has let go of
-the interpreter lock) every flag is set and the calls get a few seconds to
-give their destinations up. Otherwise the process would end under a daemon
-thread's resize_file and leave its temporary file behind."""
+"""The resizes in flight, stopped by Ctrl-C and when the interpreter exits.
+Every call runs with a cancel flag, its own cancel= or one made for it.
+
+At exit (atexit runs before daemon threads are frozen, and a call into the
+library has let go of the interpreter lock) every flag is set and the calls
+get a few seconds to give their destinations up. Otherwise the process would
+end under a daemon thread's resize_file and leave its temporary file behind.
+
+Python takes signals on the main thread alone, between bytecodes: a call
+into the library made there would hold a Ctrl-C back until it returned,
+its destination written. So the main thread's calls run on a worker thread
+while the main thread waits in steps a signal breaks; what the signal
+raises sets the call's flag, and is raised once the call has stopped."""
 import atexit
 import contextlib
 import ctypes
@@ -78,7 +85,7 @@ def _worker():
 
 
 def _on_worker(record, function, arguments, finished_note):
-    """function(*arguments) on a thread of its own while this thread waits in
+    """function(*arguments) on the worker thread while this thread waits in
     steps that a signal's exception (KeyboardInterrupt) can break. Such an
     exception sets the record's cancel flag, waits for the call to stop and
     is raised then, with finished_note when the call had finished all the
@@ -137,8 +144,8 @@ def cancel_all(timeout=EXIT_WAIT_SECONDS):
 
 
 def _forget_after_fork():
-    # The calls' threads stay behind in the parent: the child would wait at
-    # its exit for calls that never return.
+    # The calls' threads, and the worker, stay behind in the parent: the
+    # child would wait at its exit for calls that never return.
     global _condition, _calls, _jobs
     _condition = threading.Condition()
     _calls = {}
