@@ -43,6 +43,9 @@ test:
 	  echo "Note: the real-world file tests were SKIPPED: no folder at $$realworld."; \
 	  echo "      Run them with: make test CMAKE_FLAGS=-DBMPRESIZE_REALWORLD_DIR=/path/to/realworld"; \
 	fi; \
+	python=$$(sed -n 's/^Python tests skipped: /Note: the Python record test was SKIPPED: /p' \
+	  $(BUILD)/Testing/Temporary/LastTest.log 2>/dev/null | head -n 1); \
+	if [ -n "$$python" ]; then echo "$$python"; fi; \
 	exit $$status
 
 run: configure

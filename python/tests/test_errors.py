@@ -56,10 +56,6 @@ ROWS = [
      Cause.CANCELLED, None),
     ("memory limit", PICTURE, False, 50, {"memory_limit": 1}, None, bmpresize.TooLargeError, Code.TOO_LARGE,
      Cause.MEMORY_LIMIT, None),
-    ("depth out of range", PICTURE, False, 50, {"depth": 3}, None, bmpresize.TooLargeError, Code.TOO_LARGE,
-     Cause.OPTION, None),
-    ("grey above 8 bits", PICTURE, False, 50, {"depth": 24, "grey": True}, None, bmpresize.TooLargeError,
-     Code.TOO_LARGE, Cause.OPTION, None),
 ]
 MARKS = {"memory limit": UNTIL_MEMORY_LIMIT}
 
@@ -145,49 +141,102 @@ def test_any_buffer_is_a_source(data):
     assert bytes(data) == PICTURE
 
 
-@pytest.mark.parametrize("call,error", [
-    (lambda: bmpresize.resize_bytes(PICTURE, 50.0), TypeError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 2**31), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, threads=-1), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, cancel=True), TypeError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, colour=1), TypeError),
-    (lambda: bmpresize.resize_bytes("in.bmp", 50), TypeError),
-    (lambda: bmpresize.resize_file("in.bmp\0x", "out.bmp", 50), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, max_bytes=-1), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, max_bytes="954"), TypeError),
-    (lambda: bmpresize.resize_file("in.bmp", "out.bmp", 50, max_bytes=954), TypeError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, memory_limit=-1), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, filter="box"), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, filter=1), TypeError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, depth=2**15), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, depth="8"), TypeError),
-    (lambda: bmpresize.resize_bytes(PICTURE), TypeError),
-    (lambda: bmpresize.resize_file("in.bmp", "out.bmp"), TypeError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, width=20), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, width=0), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, height=2**31), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, width=20.0), TypeError),
-    (lambda: bmpresize.resize_bytes(PICTURE, size=(20,)), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, size=20), TypeError),
-    (lambda: bmpresize.resize_bytes(PICTURE, fit="20x20"), TypeError),
-    (lambda: bmpresize.resize_bytes(PICTURE, fit=(20, -1)), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, size=(20, 20), width=20), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, fit=(20, 20), height=20), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, dpi=0), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, dpi=54546085), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, dpi=(72, 72, 72)), ValueError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, dpi="96"), TypeError),
-    (lambda: bmpresize.resize_bytes(PICTURE, 50, dpi=96, keep_resolution=True), ValueError),
-], ids=["float percent", "percent beyond 32 bits", "negative threads", "cancel not a flag", "unknown option",
-        "a path given as data", "null byte in a path", "negative max_bytes", "max_bytes not a number",
-        "max_bytes of a file", "negative memory limit", "unknown filter", "filter not a name",
-        "depth beyond 16 bits", "depth not a number", "neither percent nor size", "no percent for a file",
-        "percent and width", "width 0", "height beyond 32 bits", "float width", "size of one side",
-        "size not a pair", "fit as text", "negative fit", "size and width", "fit and height", "dpi 0",
-        "dpi beyond 32 bits", "dpi of three", "dpi as text", "dpi and keep_resolution"])
-def test_wrong_argument(call, error):
-    with pytest.raises(error):
+def in_bytes(*args, **keywords):
+    return lambda: bmpresize.resize_bytes(PICTURE, *args, **keywords)
+
+
+# what, the call, the error, words its message must hold: the keyword and the value
+WRONG = [
+    ("float percent", in_bytes(50.0), TypeError, "percent must be a whole number, not 50.0"),
+    ("percent as a bool", in_bytes(True), TypeError, "percent must be a whole number, not True"),
+    ("percent beyond 32 bits", in_bytes(2**31), ValueError,
+     "percent must lie from -2147483648 to 2147483647, not 2147483648"),
+    ("negative threads", in_bytes(50, threads=-1), ValueError, "threads must lie from 0 to 2147483647, not -1"),
+    ("cancel not a flag", in_bytes(50, cancel=True), TypeError, "cancel must be a bmpresize.Cancel, not True"),
+    ("unknown option", in_bytes(50, colour=1), TypeError, "unexpected keyword argument 'colour'"),
+    ("a path given as data", lambda: bmpresize.resize_bytes("in.bmp", 50), TypeError, "data must be bytes"),
+    ("null byte in a path", lambda: bmpresize.resize_file("in.bmp\0x", "out.bmp", 50), ValueError,
+     "source holds a null byte"),
+    ("a number as a path", lambda: bmpresize.resize_file(3, "out.bmp", 50), TypeError,
+     "source must be a path (str, bytes or os.PathLike), not int"),
+    ("negative max_bytes", in_bytes(50, max_bytes=-1), ValueError, "max_bytes must lie from 0"),
+    ("max_bytes not a number", in_bytes(50, max_bytes="954"), TypeError, "max_bytes must be a whole number, not '954'"),
+    ("max_bytes of a file", lambda: bmpresize.resize_file("in.bmp", "out.bmp", 50, max_bytes=954), TypeError,
+     "unexpected keyword argument 'max_bytes'"),
+    ("negative memory limit", in_bytes(50, memory_limit=-1), ValueError, "memory_limit must lie from 0"),
+    ("float memory limit", in_bytes(50, memory_limit=1e9), TypeError,
+     "memory_limit must be a whole number, not 1000000000.0"),
+    ("unknown filter", in_bytes(50, filter="box"), ValueError, "filter must be 'point' or 'area', not 'box'"),
+    ("filter not a name", in_bytes(50, filter=1), TypeError, "filter must be 'point' or 'area', not 1"),
+    ("depth 2", in_bytes(50, depth=2), ValueError, "depth must be 1, 4, 8, 16, 24 or 32, not 2"),
+    ("depth beyond 16 bits", in_bytes(50, depth=2**15), ValueError, "depth must be 1, 4, 8, 16, 24 or 32, not 32768"),
+    ("depth not a number", in_bytes(50, depth="8"), TypeError, "depth must be a whole number, not '8'"),
+    ("grey at 16 bits", in_bytes(50, grey=True, depth=16), ValueError, "grey=True writes 1, 4 or 8 bits, not depth=16"),
+    ("grey at 32 bits", in_bytes(50, depth=32, grey=True), ValueError, "grey=True writes 1, 4 or 8 bits, not depth=32"),
+    ("grey as text", in_bytes(50, grey="yes"), TypeError, "grey must be True or False, not 'yes'"),
+    ("strict as text", in_bytes(50, strict="no"), TypeError, "strict must be True or False, not 'no'"),
+    ("sync as a number", lambda: bmpresize.resize_file("in.bmp", "out.bmp", 50, sync=1), TypeError,
+     "sync must be True or False, not 1"),
+    ("enlarge as text", in_bytes(width=20, enlarge="no"), TypeError, "enlarge must be True or False, not 'no'"),
+    ("keep_resolution as a number", in_bytes(50, keep_resolution=0), TypeError,
+     "keep_resolution must be True or False, not 0"),
+    ("neither percent nor size", lambda: bmpresize.resize_bytes(PICTURE), TypeError, "needs a percent or a size"),
+    ("no percent for a file", lambda: bmpresize.resize_file("in.bmp", "out.bmp"), TypeError, "needs a percent"),
+    ("percent and width", in_bytes(50, width=20), ValueError, "give either percent or a size"),
+    ("width 0", in_bytes(width=0), ValueError, "width must lie from 1 to 2147483647, not 0"),
+    ("height beyond 32 bits", in_bytes(height=2**31), ValueError,
+     "height must lie from 1 to 2147483647, not 2147483648"),
+    ("float width", in_bytes(width=20.0), TypeError, "width must be a whole number, not 20.0"),
+    ("width as a bool", in_bytes(width=True), TypeError, "width must be a whole number, not True"),
+    ("size of one side", in_bytes(size=(20,)), ValueError, "size must be a pair of whole numbers, not 1 items: (20,)"),
+    ("size not a pair", in_bytes(size=20), TypeError, "size must be a pair of whole numbers, not 20"),
+    ("size as a set", in_bytes(size={20, 30}), TypeError, "size must be a pair of whole numbers, not {"),
+    ("size as a dict", in_bytes(size={0: 20, 1: 30}), TypeError, "size must be a pair of whole numbers, not {0: 20"),
+    ("fit as text", in_bytes(fit="20x20"), TypeError, "fit must be a pair of whole numbers, not '20x20'"),
+    ("negative fit", in_bytes(fit=(20, -1)), ValueError, "fit[1] must lie from 1 to 2147483647, not -1"),
+    ("size and width", in_bytes(size=(20, 20), width=20), ValueError, "width and size both give the size"),
+    ("fit and height", in_bytes(fit=(20, 20), height=20), ValueError, "height and fit both give the size"),
+    ("dpi 0", in_bytes(50, dpi=0), ValueError, "dpi must lie from 1 to 54546084, not 0"),
+    ("dpi beyond 32 bits", in_bytes(50, dpi=54546085), ValueError, "not 54546085"),
+    ("dpi of three", in_bytes(50, dpi=(72, 72, 72)), ValueError, "dpi must be a pair of whole numbers, not 3 items"),
+    ("dpi as text", in_bytes(50, dpi="96"), TypeError, "dpi must be a whole number, not '96'"),
+    ("dpi as a set", in_bytes(50, dpi={72, 96}), TypeError, "dpi must be a pair of whole numbers, not {"),
+    ("dpi and keep_resolution", in_bytes(50, dpi=96, keep_resolution=True), ValueError,
+     "dpi and keep_resolution both give the resolution"),
+]
+
+
+@pytest.mark.parametrize("call,error,said", [pytest.param(*r[1:], id=r[0]) for r in WRONG])
+def test_wrong_argument(call, error, said):
+    with pytest.raises(error) as raised:
         call()
+    assert said in str(raised.value)
+
+
+@pytest.mark.parametrize("keywords", [{"depth": 0}, {"grey": True, "depth": 4}, {"grey": False, "depth": 16},
+                                      {"strict": None, "enlarge": None, "depth": None, "filter": None}],
+                         ids=["depth 0, the default", "grey at 4 bits", "grey off at 16 bits", "None, the default"])
+def test_taken_argument(keywords):
+    bmpresize.resize_bytes(PICTURE, 50, **keywords)
+
+
+def test_depths_refused_are_the_librarys():
+    """The package refuses a depth, or grey at a depth, before the call: the
+    ones the library refuses, no more and no fewer."""
+    from bmpresize import _native, _options
+    library = _native.library()
+    for depth in range(-1, 34):
+        for grey in (False, True):
+            options = _options.make("resize_bytes", 50, {})
+            options.depth, options.flags = depth, _native.GREY if grey else 0
+            needed, result = ctypes.c_size_t(0), _native.Result()
+            library.bmpresize_memory_size(PICTURE, len(PICTURE), options, ctypes.byref(needed), result)
+            try:
+                _options.make("resize_bytes", 50, {"depth": depth, "grey": grey})
+                package = Code.OK
+            except ValueError:
+                package = Code.TOO_LARGE
+            assert (depth, grey, package) == (depth, grey, result.code)
 
 
 @pytest.mark.skipif(sys.platform == "win32", reason="address space limits are POSIX")

@@ -4,6 +4,7 @@ path and from bytes, and the same record as the tool's --json for every
 corpus file."""
 import dataclasses
 import json
+import os
 import struct
 import subprocess
 
@@ -33,7 +34,7 @@ CASES = [
 
 @pytest.mark.parametrize("data, expected", CASES)
 def test_inspect_tells_the_record_from_bytes_and_from_a_path(tmp_path, data, expected):
-    from_bytes = bmpresize.inspect(data)
+    from_bytes = bmpresize.inspect_bytes(data)
     path = tmp_path / "in.bmp"
     path.write_bytes(data)
     from_path = bmpresize.inspect(path)
@@ -41,16 +42,26 @@ def test_inspect_tells_the_record_from_bytes_and_from_a_path(tmp_path, data, exp
         assert getattr(from_bytes, name) == value, name
     assert from_bytes.path is None and from_path.path == str(path)
     assert dataclasses.replace(from_path, path=None) == from_bytes
-    assert bytearray(data) and bmpresize.inspect(bytearray(data)) == from_bytes
+    assert bmpresize.inspect_bytes(bytearray(data)) == from_bytes
+    assert bmpresize.inspect(str(path)) == bmpresize.inspect(os.fsencode(path)) == from_path
+
+
+# inspect() takes paths alone; a picture's bytes, as it took them once, are refused in words that name the way
+@pytest.mark.parametrize("source,error", [(bmp(3, 2), ValueError), (bytearray(bmp(3, 2)), TypeError),
+                                          (memoryview(bmp(3, 2)), TypeError), (3, TypeError)],
+                         ids=["bytes", "bytearray", "view", "a number"])
+def test_inspect_takes_no_picture_bytes(source, error):
+    with pytest.raises(error, match=r"inspect\(\) takes a path.*call inspect_bytes\(data\)"):
+        bmpresize.inspect(source)
 
 
 def test_strict_makes_a_source_cut_short_an_error_not_an_exception():
-    info = bmpresize.inspect(headers(4, 4, 24, 54) + bytes(29), strict=True)
+    info = bmpresize.inspect_bytes(headers(4, 4, 24, 54) + bytes(29), strict=True)
     assert info.warnings == [] and info.error.startswith("is cut short: only the bottom 2 of its 4 rows")
     # A resize's keywords are refused, as --info refuses its options.
     for keywords in ({"percent": 50}, {"width": 5}, {"region": (0, 0, 1, 1)}, {"depth": 3}, {"filter": "area"}):
         with pytest.raises(TypeError, match="unexpected keyword"):
-            bmpresize.inspect(b"", **keywords)
+            bmpresize.inspect_bytes(b"", **keywords)
 
 
 @pytest.mark.parametrize("name", corpus_files())

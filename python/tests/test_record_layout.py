@@ -1,14 +1,16 @@
 # SPDX-License-Identifier: MIT
-"""The package's copies of bmpresize.h (the ctypes records of _native.py, the
-enums and note bits of _errors.py) against the header as a C compiler lays
-it out: tests/python/record_layout.c, built with the tests, prints every
-field's offset and size and every constant's value. The program is found at
-BMPRESIZE_RECORD_LAYOUT or in build/tests/; without it the test is skipped,
-unless BMPRESIZE_RECORD_LAYOUT names it.
+"""The package's copies of bmpresize.h (the ctypes records and option values
+of _native.py, the enums and note bits of _errors.py) against the header as
+a C compiler lays it out: tests/python/record_layout.c, built with the
+tests, prints every record's fields (offset and size) and every constant's
+value. The program is found at BMPRESIZE_RECORD_LAYOUT or in build/tests/;
+without it the test is skipped, unless BMPRESIZE_RECORD_LAYOUT names it.
 
-The package may be ahead of the header it is checked with: a field that lies
-in the header's reserved room, or a cause the header does not have yet, is
-taken. Whatever the header has must be in the package, the same."""
+Every record and constant of the header is the package's, the same, or is
+one of the few NOT_COPIED for the reason given there: one the header gains
+fails until it is either. The package may be ahead of the header it is
+checked with: a field that lies in the header's reserved room, or a cause
+the header does not have yet, is taken."""
 import ctypes
 import os
 import pathlib
@@ -27,36 +29,45 @@ PROGRAM = pathlib.Path(NAMED or REPOSITORY / "build" / "tests" / "record_layout"
 RECORDS = {"bmpresize_shortfall": _native.Shortfall, "bmpresize_result": _native.Result,
            "bmpresize_options": _native.Options, "bmpresize_source": _native.Source,
            "bmpresize_info": _native.Info}
-# Where the package keeps each kind of constant: the header's prefix after
-# BMPRESIZE_, and the package's values by the name that follows it.
+FLAGS = ("FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION")
+# Each kind of constant: which of the header's names (after BMPRESIZE_) it
+# takes, and the package's values by those names. The result codes share no
+# prefix: they take what no other kind does, a constant new to the header too.
 CONSTANTS = {
-    "codes": ("", {n: m.value for n, m in _errors.Code.__members__.items()}),
-    "causes": ("CAUSE_", {n: m.value for n, m in _errors.Cause.__members__.items()}),
-    "notes": ("NOTE_", {n[len("NOTE_"):]: v for n, v in vars(_errors).items() if n.startswith("NOTE_")}),
+    "causes": (lambda name: name.startswith("CAUSE_"),
+               {"CAUSE_" + n: m.value for n, m in _errors.Cause.__members__.items()}),
+    "notes": (lambda name: name.startswith("NOTE_"),
+              {n: v for n, v in vars(_errors).items() if n.startswith("NOTE_")}),
+    "flags": (lambda name: name in FLAGS, {n: getattr(_native, n) for n in FLAGS}),
+    "filters": (lambda name: name.startswith("FILTER_"),
+                {n: v for n, v in vars(_native).items() if n.startswith("FILTER_")}),
+    "codes": (lambda name: True, {n: m.value for n, m in _errors.Code.__members__.items()}),
 }
-# The option flags and filters are not copied: the package sets them from
-# keywords of its own.
-KNOWN_PREFIXES = ("CAUSE_", "NOTE_", "PATH_", "PARTIAL_", "FILTER_", "FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION")
+# What the package has no use for, and why.
+NOT_COPIED = {
+    "bmpresize_destination": "resize_file passes paths and resize_bytes a buffer: no write function",
+    "BMPRESIZE_PATH_": "the package gives the library's sentence for a path that cannot be opened",
+    "BMPRESIZE_PARTIAL_": "Error.partial_left tells whether anything was left, not what",
+    "BMPRESIZE_DEFAULT_MEMORY_LIMIT": "the package passes 0 for the default",
+}
 
 
 def kind_of(constant):
-    """codes, causes or notes for a BMPRESIZE_ constant; None for one the
-    package does not copy (the path kinds, what a failure left)."""
-    rest = constant[len("BMPRESIZE_"):]
-    prefix = next((p for p in KNOWN_PREFIXES if rest.startswith(p)), "")
-    return next((kind for kind, (p, _) in CONSTANTS.items() if p == prefix), None)
+    """The kind of a BMPRESIZE_ constant, or None for one not copied."""
+    if any(constant.startswith(name) for name in NOT_COPIED):
+        return None
+    return next(kind for kind, (takes, _) in CONSTANTS.items() if takes(constant[len("BMPRESIZE_"):]))
 
 
 def header():
-    """The header's field names of the copied records, in order, and its
-    constants with their values, read from its text."""
+    """Every record of the header with its field names in order, and every
+    constant: the enums' with their values, the macros' with None."""
     text = re.sub(r"/\*.*?\*/", "", HEADER.read_text(), flags=re.S)
-    fields = {}
-    for name in RECORDS:
-        body = re.search(r"typedef struct %s \{(.*?)\} %s;" % (name, name), text, flags=re.S)
-        assert body, f"{HEADER} has no record {name}"
-        fields[name] = re.findall(r"(\w+)\s*(?:\[\w+\])?\s*;", body.group(1))
-    constants = {n: int(v) for n, v in re.findall(r"\b(BMPRESIZE_\w+)\s*=\s*(-?\d+)", text) if kind_of(n)}
+    fields = {name: re.findall(r"(\w+)\s*(?:\[\w+\])?\s*;", body)
+              for name, body in re.findall(r"typedef struct (\w+) \{(.*?)\}", text, flags=re.S)}
+    constants = {n: int(v) for n, v in re.findall(r"\b(BMPRESIZE_\w+)\s*=\s*(-?\d+)", text)}
+    # A macro whose value is a number (not the header's guard, nor an attribute).
+    constants.update({n: None for n in re.findall(r"#define (BMPRESIZE_\w+)\s+\(.*\d", text)})
     return fields, constants
 
 
@@ -87,10 +98,18 @@ def compiled():
 
 def test_the_program_prints_the_whole_header(compiled):
     fields, constants = header()
+    assert list(compiled["field"]) == list(fields), "record_layout.c does not list the header's records"
     for name, names in fields.items():
         listed = list(compiled["field"].get(name, {}))
         assert listed == names, f"record_layout.c does not list the fields of {name} as the header has them"
-    assert compiled["constant"] == constants, "record_layout.c does not list the header's constants as it has them"
+    assert sorted(compiled["constant"]) == sorted(constants), "record_layout.c does not list the header's constants"
+    for name, value in constants.items():
+        assert value is None or compiled["constant"][name] == value, name
+
+
+def test_the_package_has_every_record(compiled):
+    records = [name for name in compiled["record"] if name not in RECORDS and name not in NOT_COPIED]
+    assert not records, f"the package has no copy of {records}: add one to _native.py, or to NOT_COPIED with why"
 
 
 @pytest.mark.parametrize("name", RECORDS)
@@ -113,11 +132,11 @@ def test_record_as_the_compiler_lays_it_out(compiled, name):
 
 @pytest.mark.parametrize("kind", CONSTANTS)
 def test_constants_have_the_header_values(compiled, kind):
-    prefix, python = CONSTANTS[kind]
-    theirs = {n[len("BMPRESIZE_") + len(prefix):]: v for n, v in compiled["constant"].items() if kind_of(n) == kind}
+    _, python = CONSTANTS[kind]
+    theirs = {n[len("BMPRESIZE_"):]: v for n, v in compiled["constant"].items() if kind_of(n) == kind}
     assert theirs, f"the header has no {kind}"
     for name, value in theirs.items():
-        assert python.get(name) == value, f"BMPRESIZE_{prefix}{name} is {value} in the header"
+        assert python.get(name) == value, f"BMPRESIZE_{name} is {value} in the header"
     # A member the header lacks may be one the package knows ahead of it, but
     # not a value the header gives another name.
     for name, value in python.items():

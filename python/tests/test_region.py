@@ -52,13 +52,27 @@ def test_region_outside_the_picture_is_refused(region):
     assert str(e) == f"source: the region asked for is not inside the picture, {WIDTH} x {HEIGHT} pixels"
 
 
-@pytest.mark.parametrize("region,error", [
-    ((0, 0, 1), TypeError), ("0,0,1,1", TypeError), (5, TypeError), ((0, 0, 1.0, 1), TypeError),
-    ((-1, 0, 1, 1), ValueError), ((0, 0, 0, 1), ValueError), ((0, 0, 1, 0), ValueError), ((0, 0, 2**31, 1), ValueError),
-], ids=["three items", "a string", "a number", "a float", "negative x", "no width", "no height", "width past 2^31"])
-def test_wrong_region(region, error):
-    with pytest.raises(error):
+@pytest.mark.parametrize("region,error,said", [
+    ((0, 0, 1), ValueError, "not 3 items"), ("0,0,1,1", TypeError, "not '0,0,1,1'"), (5, TypeError, "not 5"),
+    ((0, 0, 1.0, 1), TypeError, "region width must be a whole number, not 1.0"),
+    ({3, 2, 1, 0}, TypeError, "region must be (x, y, width, height), not {"),
+    ({0: 0, 1: 0, 2: 1, 3: 1}, TypeError, "not {0: 0"),
+    ((0, 0, True, 1), TypeError, "region width must be a whole number, not True"),
+    ((-1, 0, 1, 1), ValueError, "region x must lie from 0 to 2147483647, not -1"),
+    ((0, 0, 0, 1), ValueError, "region width must lie from 1"), ((0, 0, 1, 0), ValueError, "region height must lie"),
+    ((0, 0, 2**31, 1), ValueError, "not 2147483648"),
+], ids=["three items", "a string", "a number", "a float", "a set", "a dict", "a bool", "negative x", "no width",
+        "no height", "width past 2^31"])
+def test_wrong_region(region, error, said):
+    with pytest.raises(error) as raised:
         bmpresize.resize_bytes(PICTURE, 50, region=region)
+    assert said in str(raised.value)
+
+
+@pytest.mark.parametrize("region,same", [([3, 4, 10, 7], (3, 4, 10, 7)), (range(3, 7), (3, 4, 5, 6))],
+                         ids=["list", "range"])
+def test_region_is_any_sequence_of_four(region, same):
+    assert bmpresize.resize_bytes(PICTURE, 50, region=region) == bmpresize.resize_bytes(PICTURE, 50, region=same)
 
 
 def test_region_none_is_the_whole_picture():

@@ -55,7 +55,7 @@ DEPTHS = [
     (["--depth", "16"], {"depth": 16}, 16),
     (["--depth", "32"], {"depth": 32}, 32),
     (["--grey"], {"grey": True}, 8),
-    (["--grey", "--depth", "4"], {"grey": 1, "depth": 4}, 4),
+    (["--grey", "--depth", "4"], {"grey": True, "depth": 4}, 4),
     ([], {"grey": False, "depth": 0}, 24),
     (
         ["--width", "30", "--height", "9", "--region", "3,2,20,15", "--filter", "area", "--depth", "4", "--grey"]

@@ -1,15 +1,15 @@
 /* SPDX-License-Identifier: MIT */
-/* The records and constants of bmpresize.h that the Python package lays out
- * again with ctypes, as this compiler lays them out: one line each, for
- * python/tests/test_record_layout.py to compare.
+/* Every record and constant of bmpresize.h, as this compiler lays them out:
+ * one line each, for python/tests/test_record_layout.py to compare with the
+ * Python package's ctypes copies.
  *
  *   pointer SIZE
  *   record NAME SIZE
  *   field RECORD NAME OFFSET SIZE
  *   constant NAME VALUE
  *
- * A field or constant added to the header is added here too; the test says
- * when one is missing. */
+ * A record, field or constant added to the header is added here too; the
+ * test says when one is missing. */
 #include <stddef.h>
 #include <stdio.h>
 
@@ -79,6 +79,15 @@ static void Source(void) {
   FIELD(bmpresize_source, size);
 }
 
+static void Destination(void) {
+  RECORD(bmpresize_destination);
+  FIELD(bmpresize_destination, path);
+  FIELD(bmpresize_destination, write);
+  FIELD(bmpresize_destination, user);
+  FIELD(bmpresize_destination, data);
+  FIELD(bmpresize_destination, capacity);
+}
+
 static void Info(void) {
   RECORD(bmpresize_info);
   FIELD(bmpresize_info, width);
@@ -142,15 +151,43 @@ static void Causes(void) {
 
 static void Notes(void) { CONSTANT(BMPRESIZE_NOTE_NO_COLOUR_TABLE); }
 
+static void Paths(void) {
+  CONSTANT(BMPRESIZE_PATH_OTHER);
+  CONSTANT(BMPRESIZE_PATH_DIRECTORY);
+  CONSTANT(BMPRESIZE_PATH_FIFO);
+  CONSTANT(BMPRESIZE_PATH_SOCKET);
+  CONSTANT(BMPRESIZE_PATH_UNUSABLE_NAME);
+}
+
+static void Partials(void) {
+  CONSTANT(BMPRESIZE_PARTIAL_NONE);
+  CONSTANT(BMPRESIZE_PARTIAL_IN_PLACE);
+  CONSTANT(BMPRESIZE_PARTIAL_DESCRIPTOR);
+}
+
+static void OptionValues(void) {
+  CONSTANT(BMPRESIZE_DEFAULT_MEMORY_LIMIT);
+  CONSTANT(BMPRESIZE_FIT);
+  CONSTANT(BMPRESIZE_NO_ENLARGE);
+  CONSTANT(BMPRESIZE_GREY);
+  CONSTANT(BMPRESIZE_KEEP_RESOLUTION);
+  CONSTANT(BMPRESIZE_FILTER_POINT);
+  CONSTANT(BMPRESIZE_FILTER_AREA);
+}
+
 int main(void) {
   printf("pointer %lu\n", (unsigned long)sizeof(void*));
   Shortfall();
   Result();
   Options();
   Source();
+  Destination();
   Info();
   Codes();
   Causes();
   Notes();
+  Paths();
+  Partials();
+  OptionValues();
   return 0;
 }

@@ -9,12 +9,14 @@ library: the same bytes as the bmpresize tool, on every machine.
 A failure raises bmpresize.Error (SourceError, TooLargeError or
 DestinationError) with the tool's reason as its text; a source cut short
 warns with CutShortWarning, one without a colour table (white) with
-NoColourTableWarning. bmpresize.inspect(path_or_bytes) tells what a source
-holds, writing nothing. The library is the one a wheel carries beside this
-package; without one, the file named by the BMPRESIZE_LIBRARY environment
-variable; else the installed libbmpresize, major version 1. Resizes let
-go of the interpreter lock: threads resize at once; those still running when
-the interpreter exits are cancelled, and leave no temporary file.
+NoColourTableWarning. bmpresize.inspect(path) and inspect_bytes(data) tell
+what a source holds, writing nothing. The library is the one a wheel
+carries beside this package; without one, the file named by the
+BMPRESIZE_LIBRARY environment variable; else the installed libbmpresize,
+major version 1. Resizes let go of the interpreter lock: threads resize at
+once; those still running when the interpreter exits are cancelled, and
+leave no temporary file; Ctrl-C cancels a resize on the main thread,
+leaving its destination as it was.
 """
 from ._errors import (
     Cause,
@@ -26,7 +28,7 @@ from ._errors import (
     SourceError,
     TooLargeError,
 )
-from ._inspect import Info, inspect
+from ._inspect import Info, inspect, inspect_bytes
 from ._options import Cancel
 from ._resize import resize_bytes, resize_file
 
@@ -44,6 +46,7 @@ __all__ = [
     "SourceError",
     "TooLargeError",
     "inspect",
+    "inspect_bytes",
     "resize_bytes",
     "resize_file",
 ]

@@ -6,7 +6,7 @@ import dataclasses
 import os
 import typing
 
-from . import _native, _options, _resize
+from . import _inflight, _native, _options, _resize
 
 
 @dataclasses.dataclass(frozen=True)
@@ -49,33 +49,60 @@ def _without(sentence, lead):
     return sentence[len(lead):] if sentence.startswith(lead) else sentence
 
 
-def inspect(source, **options):
-    """Reads the BMP picture at the path source, or in source's bytes (bytes
-    or any buffer), as a resize at 100 % would, and answers an Info. A
-    source that a resize would refuse does not raise: its Info has the
-    reason in error (and warnings empty), as --json gives it. Options:
-    strict=True makes a source cut short an error; memory_limit=N caps the
-    bytes the library may take; cancel=Cancel() stops it from another
-    thread. A resize's other keywords raise TypeError."""
+def _record(function, options):
     for keyword in options:
         # The keywords of what a resize writes have no place here.
         if keyword not in INSPECT_KEYWORDS:
-            raise TypeError(f"inspect() got an unexpected keyword argument '{keyword}'")
-    record = _options.make("inspect", 100, options)
+            raise TypeError(f"{function}() got an unexpected keyword argument '{keyword}'")
+    return _options.make(function, 100, options)
+
+
+def _path(source):
+    """source as the bytes of a path; a picture's bytes, given as inspect()
+    took them before inspect_bytes() came, are refused in words that say so."""
+    if isinstance(source, (str, bytes, os.PathLike)):
+        try:
+            return _resize._path(source, "source")
+        except ValueError:
+            if isinstance(source, bytes):
+                raise ValueError("inspect() takes a path, and source holds a null byte: for a picture's bytes, "
+                                 "call inspect_bytes(data)") from None
+            raise
+    raise TypeError(f"inspect() takes a path (str, bytes or os.PathLike), not {type(source).__name__}: "
+                    "for a picture's bytes, call inspect_bytes(data)")
+
+
+def inspect(source, **options):
+    """Reads the BMP picture at the path source (str, bytes or os.PathLike,
+    as resize_file takes it) as a resize at 100 % would, and answers an Info.
+    A source that a resize would refuse does not raise: its Info has the
+    reason in error (and warnings empty), as --json gives it. Options:
+    strict=True makes a source cut short an error; memory_limit=N caps the
+    bytes the library may take; cancel=Cancel() stops it from another
+    thread. A resize's other keywords raise TypeError. For a picture held in
+    memory, call inspect_bytes(data)."""
+    path = _path(source)
+    record = _record("inspect", options)
+    described = _native.Source(path=path)
+    return _described(described, record, os.fsdecode(path))
+
+
+def inspect_bytes(data, **options):
+    """inspect() of the BMP picture in data (bytes or any buffer, as
+    resize_bytes takes it); its Info's path is None."""
+    keep, size = _resize._readable(data)
+    record = _record("inspect_bytes", options)
+    described = _native.Source(data=ctypes.cast(keep, ctypes.c_void_p), size=size)
+    info = _described(described, record, None)
+    del keep
+    return info
+
+
+def _described(described, record, path):
     library = _native.library()
-    described = _native.Source()
-    path = keep = None
-    if isinstance(source, (str, os.PathLike)):
-        path = os.fspath(source)
-        described.path = _resize._path(source, "source")
-    else:
-        keep, size = _resize._readable(source)
-        described.data = ctypes.cast(keep, ctypes.c_void_p)
-        described.size = size
     info = _native.Info()
     result = _native.Result()
-    library.bmpresize_inspect(ctypes.byref(described), record, ctypes.byref(info), ctypes.byref(result))
-    del keep
+    _inflight.call(record, library.bmpresize_inspect, ctypes.byref(described), record, ctypes.byref(info), result)
     sentence = _resize._describe(library, result, b"source", b"source")
     error = _without(sentence, "source: ") if result.code != 999 else None
     warnings = [_without(sentence, "source: warning: ")] if result.code == 999 and sentence else []

@@ -105,8 +105,14 @@ class Info(ctypes.Structure):
     ]
 
 # The bits of Options.flags.
+FIT = 1
+NO_ENLARGE = 2
 GREY = 4
+KEEP_RESOLUTION = 8
 
+# The values of Options.filter.
+FILTER_POINT = 0
+FILTER_AREA = 1
 
 
 _OPTIONS = ctypes.POINTER(Options)

@@ -3,9 +3,7 @@
 one row of OPTIONS: its record field (or a tuple of fields, one for each
 item of its value) and how its value is checked."""
 import ctypes
-import operator
-
-from . import _native, _size_options
+from . import _native, _size_options, _values
 
 INT32_MIN, INT32_MAX = -(2**31), 2**31 - 1
 INT64_MAX = 2**63 - 1
@@ -27,69 +25,74 @@ class Cancel:
         return self._flag.value != 0
 
 
-def _whole(name, low, high):
+def _flag(name):
     def check(value):
-        number = operator.index(value)
-        if not low <= number <= high:
-            raise ValueError(f"{name} must lie from {low} to {high}, not {number}")
-        return number
+        return 1 if _values.flag(name, value) else 0
 
     return check
 
 
-def _flag(value):
-    return 1 if value else 0
-
-
 def _cancel(value):
-    if value is None:
-        return None
     if not isinstance(value, Cancel):
-        raise TypeError(f"cancel must be a bmpresize.Cancel, not {type(value).__name__}")
+        raise TypeError(f"cancel must be a bmpresize.Cancel, not {_values.shown(value)}")
     return ctypes.pointer(value._flag)
 
 
 def _region(value):
     """(x, y, width, height) from the picture's top-left corner: x and y from
     0, width and height from 1; None for the whole picture."""
-    if value is None:
-        return (0, 0, 0, 0)
-    if isinstance(value, (str, bytes)) or not hasattr(value, "__len__") or len(value) != 4:
-        raise TypeError(f"region must be (x, y, width, height), not {value!r}")
-    x, y, width, height = value
+    x, y, width, height = _values.items("region", value, 4, "(x, y, width, height)")
     lows = (("region x", x, 0), ("region y", y, 0), ("region width", width, 1), ("region height", height, 1))
-    return tuple(_whole(name, low, INT32_MAX)(item) for name, item, low in lows)
+    return tuple(_values.ranged(name, low, INT32_MAX)(item) for name, item, low in lows)
 
 
 def _filter(value):
-    filters = {"point": 0, "area": 1}  # BMPRESIZE_FILTER_POINT, BMPRESIZE_FILTER_AREA
+    filters = {"point": _native.FILTER_POINT, "area": _native.FILTER_AREA}
     if not isinstance(value, str):
-        raise TypeError(f"filter must be 'point' or 'area', not {type(value).__name__}")
+        raise TypeError(f"filter must be 'point' or 'area', not {_values.shown(value)}")
     if value not in filters:
         raise ValueError(f"filter must be 'point' or 'area', not {value!r}")
     return filters[value]
 
 
+# The depths written; 0, the default, writes what the source suggests.
+DEPTHS = (1, 4, 8, 16, 24, 32)
+GREY_DEPTHS = (1, 4, 8)
+
+
+def _depth(value):
+    depth = _values.whole("depth", value)
+    if depth != 0 and depth not in DEPTHS:
+        raise ValueError(f"depth must be 1, 4, 8, 16, 24 or 32, not {depth}")
+    return depth
+
+
 def _grey(value):
-    return _native.GREY if value else 0
+    return _native.GREY if _values.flag("grey", value) else 0
 
 
-percent = _whole("percent", INT32_MIN, INT32_MAX)
-max_bytes = _whole("max_bytes", 0, INT64_MAX)
+percent = _values.ranged("percent", INT32_MIN, INT32_MAX)
+max_bytes = _values.ranged("max_bytes", 0, INT64_MAX)
 
 # keyword: (field of the options record, the check that makes its value)
 OPTIONS = {
-    "strict": ("strict", _flag),
-    "sync": ("sync", _flag),
-    "threads": ("threads", _whole("threads", 0, INT32_MAX)),
+    "strict": ("strict", _flag("strict")),
+    "sync": ("sync", _flag("sync")),
+    "threads": ("threads", _values.ranged("threads", 0, INT32_MAX)),
     "cancel": ("cancel", _cancel),
-    "memory_limit": ("memory_limit", _whole("memory_limit", 0, INT64_MAX)),
+    "memory_limit": ("memory_limit", _values.ranged("memory_limit", 0, INT64_MAX)),
     "region": (("region_x", "region_y", "region_width", "region_height"), _region),
     "filter": ("filter", _filter),
-    # 1, 4, 8, 16, 24 or 32; the library refuses any other (cause OPTION)
-    "depth": ("depth", _whole("depth", -(2**15), 2**15 - 1)),
+    "depth": ("depth", _depth),
     "grey": ("flags", _grey),
 }
+
+
+def _grey_depth(fields):
+    """Refuses grey=True beside a depth that has no grey levels."""
+    depth = fields.get("depth", 0)
+    if fields.get("flags", 0) & _native.GREY and depth not in (0,) + GREY_DEPTHS:
+        raise ValueError(f"grey=True writes 1, 4 or 8 bits, not depth={depth}")
 
 
 def _percent_or_size(function, percent_value, sized):
@@ -109,6 +112,8 @@ def make(function, percent_value, keywords):
     for keyword, value in keywords.items():
         if keyword not in OPTIONS:
             raise TypeError(f"{function}() got an unexpected keyword argument '{keyword}'")
+        if value is None:
+            continue  # every keyword's default
         field, check = OPTIONS[keyword]
         if isinstance(field, tuple):
             fields.update(zip(field, check(value)))
@@ -117,6 +122,7 @@ def make(function, percent_value, keywords):
             fields[field] = fields.get(field, 0) | check(value)
         else:
             fields[field] = check(value)
+    _grey_depth(fields)
     fields["percent"] = _percent_or_size(function, percent_value, sized)
     options = _native.Options()
     _native.library().bmpresize_options_init(ctypes.byref(options))

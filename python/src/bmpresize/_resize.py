@@ -35,7 +35,10 @@ def _answer(library, result, source_name, destination_name):
 
 def _path(value, what):
     """A path argument as the bytes the file functions take."""
-    path = os.fsencode(value)
+    try:
+        path = os.fsencode(value)
+    except TypeError:
+        raise TypeError(f"{what} must be a path (str, bytes or os.PathLike), not {type(value).__name__}") from None
     if b"\0" in path:
         raise ValueError(f"{what} holds a null byte")
     return path
@@ -74,24 +77,31 @@ def resize_file(source, destination, percent=None, **options):
     each pixel its nearest entry), 16 (5-6-5), 24 or 32 (alpha 255 from a
     source without alpha); grey=True writes 2, 16 or 256 greys at 1, 4 or 8
     bits (8 without depth). Another depth, or grey above 8 bits, is a
-    TooLargeError (cause OPTION).
+    ValueError.
 
     A resize still running on another thread when the interpreter exits is
     cancelled (DestinationError, cause CANCELLED), and the exit waits a few
     seconds for it to give its destination up: no temporary file is left.
 
+    Ctrl-C (KeyboardInterrupt, or what a signal handler raises) during a
+    resize on the main thread stops it: the destination is left as it was,
+    and the exception is raised once the resize has stopped.
+
     Raises SourceError, TooLargeError or DestinationError (all Error), whose
-    text is the tool's reason."""
+    text is the tool's reason; a value out of range ValueError, one of the
+    wrong type TypeError."""
     source_path = _path(source, "source")
     destination_path = _path(destination, "destination")
     record = _options.make("resize_file", percent, options)
     library = _native.library()
     result = _native.Result()
-    with _inflight.running(record):
-        if sys.platform == "win32":
-            library.bmpresize_file_w(os.fsdecode(source), os.fsdecode(destination), record, result)
-        else:
-            library.bmpresize_file(source_path, destination_path, record, result)
+    # A Ctrl-C that comes too late to stop the resize says so.
+    note = f"bmpresize: {os.fsdecode(destination_path)} was written before the interrupt could stop the resize"
+    if sys.platform == "win32":
+        paths, function = (os.fsdecode(source), os.fsdecode(destination)), library.bmpresize_file_w
+    else:
+        paths, function = (source_path, destination_path), library.bmpresize_file
+    _inflight.call(record, function, *paths, record, result, finished_note=note)
     _answer(library, result, source_path, destination_path)
 
 
@@ -100,7 +110,10 @@ def _readable(data):
     they are, a writable buffer in place, any other buffer copied."""
     if isinstance(data, bytes):
         return data, len(data)
-    view = memoryview(data)
+    try:
+        view = memoryview(data)
+    except TypeError:
+        raise TypeError(f"data must be bytes or a buffer, not {type(data).__name__}") from None
     if view.readonly or not view.c_contiguous:
         return view.tobytes(), view.nbytes
     return (ctypes.c_char * view.nbytes).from_buffer(view.cast("B")), view.nbytes
@@ -146,7 +159,6 @@ def resize_bytes(data, percent=None, *, max_bytes=None, **options):
         reason = f"source: the resized picture would take {needed.value} bytes, more than max_bytes={most} allows"
         _refuse(library, result, _errors.Code.TOO_LARGE, _errors.Cause.BUFFER_TOO_SMALL, needed.value, most, reason)
     with _result_buffer(library, result, needed.value) as out:
-        with _inflight.running(record):
-            library.bmpresize_memory(source, size, out.address, out.size, record, result)
+        _inflight.call(record, library.bmpresize_memory, source, size, out.address, out.size, record, result)
         _answer(library, result, None, None)
         return out.take(result.size)

@@ -2,41 +2,31 @@
 """The keywords of the resized picture's size and resolution, which set
 several fields of the options record at once: width=, height=, size=(w, h),
 fit=(w, h), enlarge=, dpi= (N or (x, y)) and keep_resolution=."""
-import ctypes
-import operator
-
-from . import _native
+from . import _native, _values
 
 INT32_MAX = 2**31 - 1
 # The most dots per inch whose pixels per metre hold in 32 bits.
 MOST_DPI = 54546084
 
-FIT, NO_ENLARGE, KEEP_RESOLUTION = 1, 2, 8
 KEYWORDS = ("width", "height", "size", "fit", "enlarge", "dpi", "keep_resolution")
 SIZES = ("width", "height", "size", "fit")
 
 
 def _side(name, value, most=INT32_MAX):
-    number = operator.index(value)
-    if not 1 <= number <= most:
-        raise ValueError(f"{name} must lie from 1 to {most}, not {number}")
-    return number
+    return _values.ranged(name, 1, most)(value)
 
 
 def _pair(name, value, most=INT32_MAX):
     """Two whole numbers, as a tuple or list (width, height) gives them."""
-    if isinstance(value, (str, bytes)) or not hasattr(value, "__len__"):
-        raise TypeError(f"{name} must be a pair of whole numbers, not {type(value).__name__}")
-    if len(value) != 2:
-        raise ValueError(f"{name} must be a pair of whole numbers, not {len(value)} of them")
-    return _side(f"{name}[0]", value[0], most), _side(f"{name}[1]", value[1], most)
+    first, second = _values.items(name, value, 2, "a pair of whole numbers")
+    return _side(f"{name}[0]", first, most), _side(f"{name}[1]", second, most)
 
 
 def _dpi(value):
-    if isinstance(value, (tuple, list)):
-        x, y = _pair("dpi", value, MOST_DPI)
-    else:
+    if isinstance(value, (int, str, bytes)) or not hasattr(value, "__len__"):
         x = y = _side("dpi", value, MOST_DPI)
+    else:
+        x, y = _pair("dpi", value, MOST_DPI)
     library = _native.library()
     return library.bmpresize_ppm_from_dpi(x), library.bmpresize_ppm_from_dpi(y)
 
@@ -63,14 +53,15 @@ def fields(keywords):
         if asked.get(name) is not None:
             values["width"], values["height"] = _pair(name, asked[name])
     if asked.get("fit") is not None:
-        values["flags"] |= FIT
+        values["flags"] |= _native.FIT
     # None, as for every keyword, is the default: enlarged as asked.
-    if asked.get("enlarge") is not None and not asked["enlarge"]:
-        values["flags"] |= NO_ENLARGE
+    if asked.get("enlarge") is not None and not _values.flag("enlarge", asked["enlarge"]):
+        values["flags"] |= _native.NO_ENLARGE
+    keep = _values.flag("keep_resolution", asked.get("keep_resolution"))
     if asked.get("dpi") is not None:
-        if asked.get("keep_resolution"):
+        if keep:
             raise ValueError("dpi and keep_resolution both give the resolution: give one")
         values["x_ppm"], values["y_ppm"] = _dpi(asked["dpi"])
-    if asked.get("keep_resolution"):
-        values["flags"] |= KEEP_RESOLUTION
+    if keep:
+        values["flags"] |= _native.KEEP_RESOLUTION
     return values, bool(given)
