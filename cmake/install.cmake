@@ -81,7 +81,7 @@ bmpresize_install_package(bmpresizescale)
 # pkg-config, beside the CMake packages:
 #   cc app.c $(pkg-config --cflags --libs bmpresize)
 #   cc app.c $(pkg-config --cflags --libs bmpresizescale)
-#   cc app.c $(pkg-config --static --cflags --libs bmpresize)   # libbmpresize.a
+#   cc app.c $(pkg-config --cflags --libs bmpresize-static)    # libbmpresize.a
 # Their prefix is the one installed to (cmake --install --prefix, /usr in the
 # Debian package), written when the files are installed, so that the paths
 # read as packagers expect (-I/usr/include). The Windows zip is unpacked
@@ -102,10 +102,13 @@ set(_pc_libs_private ${BMPRESIZE_CXX_RUNTIME})
 list(TRANSFORM _pc_libs_private PREPEND -l)
 list(APPEND _pc_libs_private ${CMAKE_THREAD_LIBS_INIT})
 list(JOIN _pc_libs_private " " _pc_libs_private)
-foreach(_pc bmpresizescale bmpresize)
+# bmpresize-static names the archive by its path: beside the shared library
+# (or, with MinGW, its import library) -lbmpresize would link that instead.
+set(_pc_static_archive ${CMAKE_STATIC_LIBRARY_PREFIX}bmpresize${CMAKE_STATIC_LIBRARY_SUFFIX})
+foreach(_pc bmpresizescale bmpresize bmpresize-static)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/${_pc}.pc.in ${PROJECT_BINARY_DIR}/pkgconfig/${_pc}.pc.in @ONLY)
 endforeach()
 install(CODE "
-  set(BMPRESIZE_PC_TEMPLATES \"${PROJECT_BINARY_DIR}/pkgconfig/bmpresizescale.pc.in;${PROJECT_BINARY_DIR}/pkgconfig/bmpresize.pc.in\")
+  set(BMPRESIZE_PC_TEMPLATES \"${PROJECT_BINARY_DIR}/pkgconfig/bmpresizescale.pc.in;${PROJECT_BINARY_DIR}/pkgconfig/bmpresize.pc.in;${PROJECT_BINARY_DIR}/pkgconfig/bmpresize-static.pc.in\")
   set(BMPRESIZE_PC_DESTINATION \"${CMAKE_INSTALL_LIBDIR}/pkgconfig\")
   include(\"${CMAKE_CURRENT_LIST_DIR}/install_pkgconfig.cmake\")")

@@ -16,10 +16,13 @@ import sysconfig
 from setuptools import Command, Distribution, setup
 from setuptools.command.build_py import build_py
 
-try:
-    from wheel.bdist_wheel import bdist_wheel
-except ImportError:  # setuptools makes wheels only with the wheel package
-    bdist_wheel = None
+try:  # setuptools 70.1 and later make wheels themselves
+    from setuptools.command.bdist_wheel import bdist_wheel
+except ImportError:
+    try:  # older ones only with the wheel package
+        from wheel.bdist_wheel import bdist_wheel
+    except ImportError:
+        bdist_wheel = None
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCES = os.path.dirname(HERE)
@@ -98,6 +101,19 @@ def platform_tag():
     return name
 
 
+# The Python that runs the build is the one whose setuptools and wheel it
+# uses: with --no-build-isolation that is the Python pip runs in (a venv's
+# own, which sees the system's packages only when made with
+# --system-site-packages), not necessarily the system's.
+NO_WHEEL_PACKAGE = """error: making a wheel (pip install, pip wheel, python3 -m build) needs the wheel package
+in the Python that runs the build, {python}, and it has none. Either:
+  - let pip fetch it for the build (needs a package index): pip install ./python, without --no-build-isolation;
+  - install it there: {python} -m pip install wheel;
+  - or, offline on Debian, build with the system's Python, which has it (apt install python3-wheel):
+      /usr/bin/python3 -m venv --system-site-packages env && env/bin/pip install --no-build-isolation ./python
+    and for another Python make the wheel so (env/bin/pip wheel --no-build-isolation --no-deps -w python/dist
+    ./python) and install python/dist/bmpresize-*.whl with that Python's pip: the wheel serves any Python 3.8+."""
+
 commands = {"build_py": BuildWithLibrary}
 if bdist_wheel is not None:
 
@@ -121,8 +137,7 @@ else:
             pass
 
         def finalize_options(self):
-            sys.exit("error: making a wheel (pip install, pip wheel, python3 -m build) needs the wheel package: "
-                     "Debian: apt install python3-wheel; else pip install wheel")
+            sys.exit(NO_WHEEL_PACKAGE.format(python=sys.executable))
 
         def run(self):
             pass
