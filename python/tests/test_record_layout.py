@@ -36,7 +36,8 @@ CONSTANTS = {
 }
 # The option flags and filters are not copied: the package sets them from
 # keywords of its own.
-KNOWN_PREFIXES = ("CAUSE_", "NOTE_", "PATH_", "PARTIAL_", "FILTER_", "FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION")
+KNOWN_PREFIXES = ("CAUSE_", "NOTE_", "PATH_", "PARTIAL_", "FILTER_", "FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION",
+                  "COVER", "GEOMETRY_")
 
 
 def kind_of(constant):

@@ -73,6 +73,10 @@ class Options(ctypes.Structure):
         ("region_height", ctypes.c_int32),
         ("x_ppm", ctypes.c_int32),
         ("y_ppm", ctypes.c_int32),
+        ("geometry", ctypes.c_int32),
+        ("geometry_width", ctypes.c_int32),
+        ("geometry_height", ctypes.c_int32),
+        ("geometry_area", ctypes.c_int64),
     ]
 
 
@@ -131,6 +135,7 @@ _SIGNATURES = {
         [_RESULT, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_size_t],
     ),
     "bmpresize_ppm_from_dpi": (ctypes.c_int32, [ctypes.c_int32]),
+    "bmpresize_parse_geometry": (ctypes.c_int, [ctypes.c_char_p, _OPTIONS, ctypes.c_char_p, ctypes.c_size_t]),
 }
 if sys.platform == "win32":
     _SIGNATURES["bmpresize_file_w"] = (ctypes.c_int, [ctypes.c_wchar_p, ctypes.c_wchar_p, _OPTIONS, _RESULT])

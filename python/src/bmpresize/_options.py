@@ -92,12 +92,15 @@ OPTIONS = {
 }
 
 
+_SIZES = "width=, height=, size=, fit=, cover=, geometry="
+
+
 def _percent_or_size(function, percent_value, sized):
     """The percent field: percent_value, or 100 where a size takes its place."""
     if sized and percent_value is not None:
-        raise ValueError("give either percent or a size (width=, height=, size=, fit=), not both")
+        raise ValueError(f"give either percent or a size ({_SIZES}), not both")
     if not sized and percent_value is None:
-        raise TypeError(f"{function}() needs a percent or a size (width=, height=, size=, fit=)")
+        raise TypeError(f"{function}() needs a percent or a size ({_SIZES})")
     return 100 if sized else percent(percent_value)
 
 
