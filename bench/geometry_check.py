@@ -47,8 +47,8 @@ def ours(width, height, geometry):
     data = headers(width, height)
     result = _native.Result()
     size = ctypes.c_size_t(0)
-    library.bmpresize_memory_size(data, len(data), options, ctypes.byref(size), result)
-    return (result.width, result.height) if result.code == 0 else f"failed: cause {result.cause}"
+    library.bmpresize_memory_size(data, len(data), ctypes.byref(options), ctypes.byref(size), result)
+    return (result.width, result.height) if result.code == 999 else f"failed: cause {result.cause}"  # BMPRESIZE_OK
 
 
 def theirs(width, height, geometry):

@@ -427,7 +427,7 @@ enum {
   BMPRESIZE_GEOMETRY_AREA = 8,          /* "250000@": at most geometry_area pixels, aspect kept */
   BMPRESIZE_GEOMETRY_EXACT = 16,        /* "!": the size as given, a side not given kept */
   BMPRESIZE_GEOMETRY_ONLY_SHRINK = 32,  /* ">": no side larger than the source's */
-  BMPRESIZE_GEOMETRY_ONLY_ENLARGE = 64, /* "<": no side smaller than the source's */
+  BMPRESIZE_GEOMETRY_ONLY_ENLARGE = 64, /* "<": no side smaller than the source's (after @: nothing) */
   BMPRESIZE_GEOMETRY_FILL = 128         /* "^": the smallest size of the aspect covering the box */
 };
 

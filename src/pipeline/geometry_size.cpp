@@ -99,7 +99,9 @@ GeometrySides GeometrySize(std::int64_t width, std::int64_t height, const bmpres
   GeometrySides size =
       Has(bits, BMPRESIZE_GEOMETRY_AREA) ? AreaSize(source, options.geometry_area) : BoxSize(source, options);
   if (Has(bits, BMPRESIZE_GEOMETRY_ONLY_SHRINK)) size = {std::min(size.width, width), std::min(size.height, height)};
-  if (Has(bits, BMPRESIZE_GEOMETRY_ONLY_ENLARGE)) size = {std::max(size.width, width), std::max(size.height, height)};
+  // ImageMagick takes < after an area and leaves the area as it is.
+  if (Has(bits, BMPRESIZE_GEOMETRY_ONLY_ENLARGE) && !Has(bits, BMPRESIZE_GEOMETRY_AREA))
+    size = {std::max(size.width, width), std::max(size.height, height)};
   return size;
 }
 
