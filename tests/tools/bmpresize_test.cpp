@@ -209,6 +209,7 @@ TEST(BmpresizeTool, SizeAndResolutionOptions) {
       {single + "--resize 100x10", "out.bmp", 15, 10, 3780, 3780},
       {single + "--resize '9x9>'", "out.bmp", 6, 4, 3780, 3780},
       {single + "--resize '3x3^'", "out.bmp", 5, 3, 3780, 3780},
+      {single + "--resize 4x --filter area --depth 8 --dpi 300", "out.bmp", 4, 3, 11811, 11811},
       {"--region 0,0,4,4 " + single + "--resize 2x", "out.bmp", 2, 2, 3780, 3780},
       {single + "--cover 3x3", "out.bmp", 3, 3, 3780, 3780},
       {batch + "--resize 3x", "out/in.bmp", 3, 2, 3780, 3780},
