@@ -84,19 +84,14 @@ TEST(Geometry, TellsWhyTextIsNone) {
     const char* why;  // a part of the sentence
   } cases[] = {
       {"800", "give 800x for a width or 800% for a percent"},
-      {"800>", "give 800x for a width"},
       {"", "no geometry"},
-      {"x", "no geometry"},
       {"800x600 ", "no geometry"},
-      {"-5x", "no geometry"},
       {"800x600>>", "no geometry"},
-      {"800x600?", "no geometry"},
       {"0x600", "from 1 to 2147483647"},
       {"2147483648x", "from 1 to 2147483647"},
       {"99999999999999999999x", "from 1 to 2147483647"},
       {"50%>", "a percent"},
       {"x50%", "a percent"},
-      {"50x%", "a percent"},
       {"0%", "from 1 to 2147483647"},
       {"800x600@", "an area"},
       {"0@", "an area"},
@@ -131,9 +126,7 @@ TEST(Geometry, RecordsThatMeanNothingAreRefused) {
     std::int32_t width, flags;
   } cases[] = {
       {"an unknown bit", 256 | BMPRESIZE_GEOMETRY_WIDTH, 5, 0, 0, 0, 0},
-      {"no side", BMPRESIZE_GEOMETRY_EXACT, 0, 0, 0, 0, 0},
       {"a side of 0", BMPRESIZE_GEOMETRY_WIDTH, 0, 0, 0, 0, 0},
-      {"a negative height", BMPRESIZE_GEOMETRY_HEIGHT, 0, -4, 0, 0, 0},
       {"an area of 0", BMPRESIZE_GEOMETRY_AREA, 0, 0, 0, 0, 0},
       {"a percent with a mark", BMPRESIZE_GEOMETRY_PERCENT | BMPRESIZE_GEOMETRY_WIDTH | BMPRESIZE_GEOMETRY_FILL, 5, 0,
        0, 0, 0},
