@@ -102,10 +102,18 @@ bool TakeRegionNumber(const std::string& text, std::size_t& i, std::int32_t low,
 
 }  // namespace
 
+// What may not stand in a name made by --name: a folder separator, or on
+// Windows a drive's colon too.
+#ifdef _WIN32
+constexpr char kSeparators[] = "/\\:";
+#else
+constexpr char kSeparators[] = "/\\";
+#endif
+
 bool CheckNameTemplate(const std::string& text, std::string& problem) {
-  const std::string why = text.empty()                                     ? "is empty"
-                          : text.find_first_of("/\\") != std::string::npos ? "holds a folder separator"
-                                                                           : "";
+  const std::string why = text.empty()                                           ? "is empty"
+                          : text.find_first_of(kSeparators) != std::string::npos ? "holds a folder separator"
+                                                                                 : "";
   for (std::size_t i = 0; why.empty() && i < text.size(); ++i) {
     if (text[i] != '%') continue;
     if (i + 1 < text.size() && (text[i + 1] == 's' || text[i + 1] == '%')) {
