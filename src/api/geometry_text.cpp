@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <limits>
 
+#include "pipeline/geometry_size.h"
+
 namespace bmpresize {
 
 namespace {
@@ -105,12 +107,9 @@ bool ReadGeometry(const std::string& text, bmpresize_options& options, std::stri
   read.geometry_area = area ? parts.width : 0;
   if (percent && (marks != BMPRESIZE_GEOMETRY_PERCENT || parts.width < 0 || (parts.cross && parts.height < 0)))
     return Fail(problem, {"a percent ", quoted, " is P% or PxQ%, with nothing else after it"});
-  if ((marks & (BMPRESIZE_GEOMETRY_EXACT | BMPRESIZE_GEOMETRY_FILL)) ==
-          (BMPRESIZE_GEOMETRY_EXACT | BMPRESIZE_GEOMETRY_FILL) ||
-      (marks & (BMPRESIZE_GEOMETRY_ONLY_SHRINK | BMPRESIZE_GEOMETRY_ONLY_ENLARGE)) ==
-          (BMPRESIZE_GEOMETRY_ONLY_SHRINK | BMPRESIZE_GEOMETRY_ONLY_ENLARGE) ||
-      (area && (marks & (BMPRESIZE_GEOMETRY_EXACT | BMPRESIZE_GEOMETRY_FILL)) != 0))
-    return Fail(problem, {"the marks of ", quoted, " do not go together: give ", kForms});
+  // The record's own check judges the marks, so that what is read is
+  // always what a resize takes.
+  if (!CheckGeometry(read).Ok()) return Fail(problem, {"the marks of ", quoted, " do not go together: give ", kForms});
   options = read;
   return true;
 }
