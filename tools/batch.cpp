@@ -139,8 +139,6 @@ bmpresize_result NotStarted() {
   return result;
 }
 
-}  // namespace
-
 // Where the result of source goes: under its own name or the --name
 // template's, in DIRECTORY or, without one, beside the source.
 std::string ResultPath(const CommandLine& line, const std::string& source, const std::string& name) {
@@ -149,6 +147,8 @@ std::string ResultPath(const CommandLine& line, const std::string& source, const
   if (!folder.empty() && !IsSeparator(folder.back())) folder += '/';
   return folder + (line.name.empty() ? name : NameFromTemplate(line.name, name));
 }
+
+}  // namespace
 
 bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vector<std::string>& problems) {
   items.clear();
