@@ -127,6 +127,7 @@ TEST(Geometry, RecordsThatMeanNothingAreRefused) {
   } cases[] = {
       {"an unknown bit", 256 | BMPRESIZE_GEOMETRY_WIDTH, 5, 0, 0, 0, 0},
       {"a side of 0", BMPRESIZE_GEOMETRY_WIDTH, 0, 0, 0, 0, 0},
+      {"a negative height", BMPRESIZE_GEOMETRY_HEIGHT, 0, -4, 0, 0, 0},
       {"an area of 0", BMPRESIZE_GEOMETRY_AREA, 0, 0, 0, 0, 0},
       {"a percent with a mark", BMPRESIZE_GEOMETRY_PERCENT | BMPRESIZE_GEOMETRY_WIDTH | BMPRESIZE_GEOMETRY_FILL, 5, 0,
        0, 0, 0},
