@@ -15,7 +15,9 @@
  *             dropped; 1 x 1 when either comes out below 1), or in its
  *             place a width, a height, an exact size or a box to fit in
  *             (width, height, BMPRESIZE_FIT), never enlarged with
- *             BMPRESIZE_NO_ENLARGE
+ *             BMPRESIZE_NO_ENLARGE; an exact size filled and cropped at
+ *             the centre (BMPRESIZE_COVER); or an ImageMagick geometry
+ *             (bmpresize_parse_geometry)
  *   region    a rectangle of the source resized as if it were the whole
  *             picture, the size applying to it (region_x, region_y,
  *             region_width, region_height)
@@ -70,6 +72,7 @@
  *   bmpresize_descriptor_key the same for the file an open descriptor has
  *   bmpresize_inspect        what the reader finds in a source, writing nothing
  *   bmpresize_ppm_from_dpi   dots per inch as pixels per metre
+ *   bmpresize_parse_geometry a size in ImageMagick's geometry terms ("800x600>")
  *
  * Every resize answers its result code and, when result is not null, fills
  * the result record with the code, the cause and the numbers behind it.
@@ -382,14 +385,50 @@ typedef struct bmpresize_options {
    * gets 3780. bmpresize_ppm_from_dpi converts dots per inch. */
   int32_t x_ppm;
   int32_t y_ppm;
+  /* A size in ImageMagick's geometry terms, in place of percent, width and
+   * height when geometry is nonzero: BMPRESIZE_GEOMETRY_... bits, with
+   * geometry_width and geometry_height (pixels; percents with
+   * BMPRESIZE_GEOMETRY_PERCENT) or geometry_area (the most pixels, with
+   * BMPRESIZE_GEOMETRY_AREA). bmpresize_parse_geometry fills them from text
+   * such as "800x600>". The sizes are the ones ImageMagick 6.9 gives, its
+   * rounding included: a side kept to the aspect is the scale (a double)
+   * times the side, rounded to nearest, never below 1; a percent
+   * round(percent x side / 100), never below 1; an area truncates both sides.
+   * Bits that do not go together fail (BMPRESIZE_CAUSE_OPTION). */
+  int32_t geometry;
+  int32_t geometry_width;
+  int32_t geometry_height;
+  int64_t geometry_area;
 } bmpresize_options;
 
 /* The bits of bmpresize_options.flags. */
 enum {
-  BMPRESIZE_FIT = 1,            /* width x height is a box to fit in, keeping the aspect */
-  BMPRESIZE_NO_ENLARGE = 2,     /* never larger than the source */
-  BMPRESIZE_GREY = 4,           /* 1, 4 and 8 bits write 2, 16 or 256 evenly spaced greys */
-  BMPRESIZE_KEEP_RESOLUTION = 8 /* the source's resolution, in place of x_ppm and y_ppm */
+  BMPRESIZE_FIT = 1,             /* width x height is a box to fit in, keeping the aspect */
+  BMPRESIZE_NO_ENLARGE = 2,      /* never larger than the source */
+  BMPRESIZE_GREY = 4,            /* 1, 4 and 8 bits write 2, 16 or 256 evenly spaced greys */
+  BMPRESIZE_KEEP_RESOLUTION = 8, /* the source's resolution, in place of x_ppm and y_ppm */
+  /* Exactly width x height, filled: the largest centred rectangle of the
+   * box's aspect within the source (or its region) is resized to it. For a
+   * source sw x sh wider than the box (sw x height > sh x width) the
+   * rectangle keeps the height sh and is (2 x sh x width + height) / (2 x
+   * height) wide, else it keeps the width sw and is (2 x sw x height +
+   * width) / (2 x width) high, never below 1; it lies half the rest in,
+   * rounded down. Needs width and height, and neither BMPRESIZE_FIT nor a
+   * geometry. */
+  BMPRESIZE_COVER = 16
+};
+
+/* The bits of bmpresize_options.geometry: what the text "WxH" followed by
+ * %, @, !, >, < or ^ says. */
+enum {
+  BMPRESIZE_GEOMETRY_WIDTH = 1,         /* geometry_width is given */
+  BMPRESIZE_GEOMETRY_HEIGHT = 2,        /* geometry_height is given */
+  BMPRESIZE_GEOMETRY_PERCENT = 4,       /* "50%", "50x25%": percents of each side */
+  BMPRESIZE_GEOMETRY_AREA = 8,          /* "250000@": at most geometry_area pixels, aspect kept */
+  BMPRESIZE_GEOMETRY_EXACT = 16,        /* "!": the size as given, a side not given kept */
+  BMPRESIZE_GEOMETRY_ONLY_SHRINK = 32,  /* ">": no side larger than the source's */
+  BMPRESIZE_GEOMETRY_ONLY_ENLARGE = 64, /* "<": no side smaller than the source's (after @: nothing) */
+  BMPRESIZE_GEOMETRY_FILL = 128         /* "^": the smallest size of the aspect covering the box */
 };
 
 /* The values of bmpresize_options.filter. */
@@ -547,6 +586,21 @@ BMPRESIZE_EXPORT bmpresize_code bmpresize_inspect(const bmpresize_source* source
  * up: 96 gives 3780, 300 gives 11811. Answers 0 for a dpi of 0 or less, or one
  * whose pixels per metre exceed INT32_MAX. */
 BMPRESIZE_EXPORT int32_t bmpresize_ppm_from_dpi(int32_t dpi);
+
+/* Reads an ImageMagick geometry from text into options' geometry fields,
+ * leaving the others as they are: WxH (the largest size of the source's
+ * aspect within W x H), Wx or xH (one side, the other kept to the aspect),
+ * then at most one of ! (exactly), ^ (the smallest size of the aspect that
+ * covers the box) and at most one of > (only shrink) and < (only enlarge);
+ * P% or PxQ% (percents of each side, rounded to nearest); N@ (at most N
+ * pixels), with > or < allowed. Numbers are whole, from 1 (pixels, percents
+ * up to 2147483647, N up to 2^63 - 1). Answers 0 when text is a geometry;
+ * otherwise answers nonzero, leaves options as they were and writes why into
+ * problem (at most capacity bytes, NUL-terminated when capacity is not 0),
+ * such as for a bare number: "give 800x for a width or 800% for a
+ * percent". */
+BMPRESIZE_EXPORT int bmpresize_parse_geometry(const char* text, bmpresize_options* options, char* problem,
+                                              size_t capacity);
 
 /* Removes the new files (.NAME.XXXXXX.tmp) of every resize in flight in this
  * process, and lets no resize make one after it, for the rest of the

@@ -94,10 +94,17 @@ class Progress {
   std::size_t width_ = 0;
 };
 
+// What a user changes to part results that clash.
+std::string ChooseAnother(const CommandLine& line) {
+  return line.directory.empty() ? "choose another --name" : "choose another DIRECTORY";
+}
+
 // Each result that would land on another result or on a source, its own or
 // another's (by the library's keys, which follow links as its writes do):
 // any of these would lose a picture without a word.
-void RefuseClashingResults(const std::vector<BatchItem>& items, std::vector<std::string>& problems) {
+void RefuseClashingResults(const CommandLine& line, const std::vector<BatchItem>& items,
+                           std::vector<std::string>& problems) {
+  const std::string hint = ChooseAnother(line);
   std::map<std::string, std::size_t> results;  // where a result lands -> its item
   for (std::size_t i = 0; i < items.size(); ++i) {
     const std::string landing = PlaceKey(items[i].destination);
@@ -105,9 +112,8 @@ void RefuseClashingResults(const std::vector<BatchItem>& items, std::vector<std:
     const auto [at, fresh] = results.emplace(landing, i);
     if (!fresh) {
       const BatchItem& first = items[at->second];
-      problems.push_back(first.source + " and " + items[i].source +
-                         " would both be written to one file: " + first.destination + " and " + items[i].destination +
-                         " name the same file; choose another DIRECTORY");
+      problems.push_back(first.source + " and " + items[i].source + " would both be written to one file: " +
+                         first.destination + " and " + items[i].destination + " name the same file; " + hint);
     }
   }
   for (std::size_t i = 0; i < items.size(); ++i) {
@@ -117,10 +123,10 @@ void RefuseClashingResults(const std::vector<BatchItem>& items, std::vector<std:
     if (at == results.end()) continue;
     const std::size_t result = at->second;
     if (result == i) {
-      problems.push_back(items[i].source + ": its result would overwrite it; choose another DIRECTORY");
+      problems.push_back(items[i].source + ": its result would overwrite it; " + hint);
     } else {
       problems.push_back(items[result].source + ": its result " + items[result].destination + " would overwrite " +
-                         items[i].source + ", another source of this batch; choose another DIRECTORY");
+                         items[i].source + ", another source of this batch; " + hint);
     }
   }
 }
@@ -133,14 +139,22 @@ bmpresize_result NotStarted() {
   return result;
 }
 
+// Where the result of source goes: under its own name or the --name
+// template's, in DIRECTORY or, without one, beside the source.
+std::string ResultPath(const CommandLine& line, const std::string& source, const std::string& name) {
+  std::string folder = line.directory;
+  if (folder.empty()) folder = source.substr(0, source.size() - name.size());
+  if (!folder.empty() && !IsSeparator(folder.back())) folder += '/';
+  return folder + (line.name.empty() ? name : NameFromTemplate(line.name, name));
+}
+
 }  // namespace
 
 bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vector<std::string>& problems) {
   items.clear();
   problems.clear();
-  std::string folder = line.directory;
-  if (!IsSeparator(folder.back())) folder += '/';
-  std::map<std::string, std::size_t> taken;  // destination name -> first source
+  const std::string where = line.directory.empty() ? "beside it" : "under " + line.directory;
+  std::map<std::string, std::size_t> taken;  // destination path -> first source
   for (const std::string& source : line.sources) {
     const std::string name = BaseName(source);
     if (source == "-") {
@@ -148,10 +162,10 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
       continue;
     }
     if (name.empty() || name == "." || name == "..") {
-      problems.push_back(source + ": has no file name of its own to write under " + line.directory);
+      problems.push_back(source + ": has no file name of its own to write " + where);
       continue;
     }
-    BatchItem item{source, folder + name, 0};
+    BatchItem item{source, ResultPath(line, source, name), 0};
     std::error_code ec;
     try {
       const std::uintmax_t size = fs::file_size(fs::u8path(source), ec);
@@ -159,7 +173,7 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
     } catch (...) {
       // A name the file system cannot take fails in its own resize.
     }
-    const auto [at, fresh] = taken.emplace(NameKey(name), items.size());
+    const auto [at, fresh] = taken.emplace(NameKey(item.destination), items.size());
     if (!fresh) {
       problems.push_back(items[at->second].source + " and " + source + " would both be written to " +
                          items[at->second].destination);
@@ -167,7 +181,7 @@ bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vect
     }
     items.push_back(item);
   }
-  RefuseClashingResults(items, problems);
+  RefuseClashingResults(line, items, problems);
   return problems.empty();
 }
 
@@ -310,7 +324,9 @@ std::string Summary(const CommandLine& line, const Tally& tally, std::size_t tot
   std::string summary = "resized " +
                         (tally.failures.empty() ? std::to_string(total)
                                                 : std::to_string(tally.written) + " of " + std::to_string(total)) +
-                        (total == 1 ? " file" : " files") + " into " + line.directory + " (" + rate + ")";
+                        (total == 1 ? " file" : " files") +
+                        (line.directory.empty() ? " beside their sources" : " into " + line.directory) + " (" + rate +
+                        ")";
   std::string counts;
   if (!tally.failures.empty()) counts = std::to_string(tally.failures.size()) + " failed";
   if (!tally.warnings.empty())

@@ -12,7 +12,7 @@
 
 struct BatchItem {
   std::string source;
-  std::string destination;  // DIRECTORY/the source's own name
+  std::string destination;  // DIRECTORY (or the source's folder)/its own name or --name's
   std::uint64_t bytes = 0;  // the source's size, for the progress line
 };
 
@@ -26,7 +26,7 @@ bmpresize_options OptionsFor(const CommandLine& line);
 // that would land on the same name, two results that would be one file (two
 // names of it, or two symbolic links to where it would be made), a result that
 // would overwrite a source (its own or another's: the same file under any
-// name, a link included).
+// name, a link included). A --name template's names are checked alike.
 bool PlanBatch(const CommandLine& line, std::vector<BatchItem>& items, std::vector<std::string>& problems);
 
 // Runs a planned batch; answers the exit status (0 when every file was

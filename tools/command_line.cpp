@@ -102,6 +102,47 @@ bool TakeRegionNumber(const std::string& text, std::size_t& i, std::int32_t low,
 
 }  // namespace
 
+// What may not stand in a name made by --name: a folder separator, or on
+// Windows a drive's colon too.
+#ifdef _WIN32
+constexpr char kSeparators[] = "/\\:";
+#else
+constexpr char kSeparators[] = "/\\";
+#endif
+
+bool CheckNameTemplate(const std::string& text, std::string& problem) {
+  const std::string why = text.empty()                                           ? "is empty"
+                          : text.find_first_of(kSeparators) != std::string::npos ? "holds a folder separator"
+                                                                                 : "";
+  for (std::size_t i = 0; why.empty() && i < text.size(); ++i) {
+    if (text[i] != '%') continue;
+    if (i + 1 < text.size() && (text[i + 1] == 's' || text[i + 1] == '%')) {
+      ++i;
+      continue;
+    }
+    problem = "option --name takes %s (the source's name without its extension) and %% (a '%') only, not \"" +
+              text.substr(i, 2) + "\" in \"" + text + "\"";
+    return false;
+  }
+  if (why.empty()) return true;
+  problem = "option --name needs a file name TEMPLATE such as tn_%s.bmp; \"" + text + "\" " + why;
+  return false;
+}
+
+std::string NameFromTemplate(const std::string& text, const std::string& sourceName) {
+  const std::size_t dot = sourceName.rfind('.');
+  const std::string stem = dot == std::string::npos || dot == 0 ? sourceName : sourceName.substr(0, dot);
+  std::string name;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size()) {
+      name += text[++i] == 's' ? stem : "%";
+    } else {
+      name += text[i];
+    }
+  }
+  return name;
+}
+
 bool ParseRegion(const std::string& text, CommandLine::Region& region) {
   std::size_t i = 0;
   CommandLine::Region parsed;
@@ -121,6 +162,7 @@ namespace {
 
 constexpr char kMemoryLimit[] = "--memory-limit";
 constexpr char kRegion[] = "--region";
+constexpr char kName[] = "--name";
 
 // The options that take a value, each allowed once.
 struct Seen {
@@ -132,6 +174,7 @@ struct Seen {
   bool region = false;
   bool filter = false;
   bool depth = false;
+  bool name = false;
   SizeOptionsSeen size;
 };
 
@@ -179,7 +222,7 @@ bool TakeMemoryLimit(const std::vector<std::string>& args, std::size_t& i, Comma
 bool TakeSizeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, CommandLine& line,
                    Seen& seen, std::string& problem) {
   std::string value;
-  const char* what = name == "--dpi" ? "dots per inch" : "a size in pixels";
+  const char* what = name == "--dpi" ? "dots per inch" : name == "--resize" ? "a GEOMETRY" : "a size in pixels";
   if (!TakeLongValue(args, i, name, what, seen.size.Of(name), value, problem)) return false;
   return TakeSizeOption(name, value, line.size, seen.size, problem);
 }
@@ -195,6 +238,15 @@ bool TakeRegion(const std::vector<std::string>& args, std::size_t& i, CommandLin
       "from 1, not \"" +
       value + "\"";
   return false;
+}
+
+// --name and its TEMPLATE.
+bool TakeName(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
+              std::string& problem) {
+  std::string value;
+  if (!TakeLongValue(args, i, kName, "a TEMPLATE", seen.name, value, problem)) return false;
+  line.name = value;
+  return CheckNameTemplate(value, problem);
 }
 
 constexpr char kFilter[] = "--filter";
@@ -302,7 +354,7 @@ bool TakeOption(const std::vector<std::string>& args, std::size_t& i, CommandLin
   return TakeValue(letter, value, line, problem);
 }
 
-constexpr char kSizeOptions[] = "a size (--width, --height, --size, --fit)";
+constexpr char kSizeOptions[] = "a size (--width, --height, --size, --fit, --cover, --resize)";
 
 // What a size beside a percent is told.
 std::string PercentAndSize() { return std::string("give either PERCENT or ") + kSizeOptions + ", not both"; }
@@ -319,6 +371,7 @@ bool TakeInfoFlag(const std::string& arg, CommandLine& line) {
 // The first option given that only a resize uses, or null.
 const char* ResizeOption(const Seen& seen, const CommandLine& line) {
   if (seen.directory) return "-o";
+  if (seen.name) return "--name";
   if (seen.percent) return "-p";
   if (seen.jobs) return "-j";
   if (seen.threads) return "-t";
@@ -350,7 +403,7 @@ bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, C
                  std::string& problem) {
   line.mode = CommandLine::Mode::kBatch;
   if (positional.empty()) {
-    problem = "no SOURCE files given for -o " + line.directory;
+    problem = seen.directory ? "no SOURCE files given for -o " + line.directory : "no SOURCE files given for --name";
     return false;
   }
   if (seen.percent && line.size.HasSize()) {
@@ -358,7 +411,8 @@ bool FinishBatch(const std::vector<std::string>& positional, const Seen& seen, C
     return false;
   }
   if (!seen.percent && !line.size.HasSize()) {
-    problem = std::string("-o DIRECTORY needs -p PERCENT or ") + kSizeOptions + " as well";
+    problem = std::string(seen.directory ? "-o DIRECTORY" : "--name TEMPLATE") + " needs -p PERCENT or " +
+              kSizeOptions + " as well";
     return false;
   }
   line.sources = positional;
@@ -422,6 +476,7 @@ bool TakeLongOption(const std::vector<std::string>& args, std::size_t& i, Comman
   const std::string& arg = args[i];
   if (IsLongOption(arg, kMemoryLimit)) return TakeMemoryLimit(args, i, line, seen, problem);
   if (IsLongOption(arg, kRegion)) return TakeRegion(args, i, line, seen, problem);
+  if (IsLongOption(arg, kName)) return TakeName(args, i, line, seen, problem);
   if (IsLongOption(arg, kFilter)) return TakeFilter(args, i, line, seen, problem);
   if (IsLongOption(arg, kDepth)) return TakeDepth(args, i, line, seen, problem);
   if (!SizeOptionName(arg).empty()) return TakeSizeValue(args, i, SizeOptionName(arg), line, seen, problem);
@@ -462,7 +517,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     problem = "option --dpi and --keep-resolution both give the resolution: give one";
     return false;
   }
-  return seen.directory ? FinishBatch(positional, seen, line, problem) : FinishSingle(positional, seen, line, problem);
+  const bool batch = seen.directory || seen.name;
+  return batch ? FinishBatch(positional, seen, line, problem) : FinishSingle(positional, seen, line, problem);
 }
 
 CoreShare ShareCores(const CommandLine& line, std::size_t files, unsigned cores) {

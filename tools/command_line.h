@@ -26,7 +26,8 @@ struct CommandLine {
   Mode mode = Mode::kSingle;
   std::vector<std::string> sources;  // one for kSingle
   std::string destination;           // kSingle: a file or "-"
-  std::string directory;             // kBatch
+  std::string directory;             // kBatch; empty with --name alone: each result beside its source
+  std::string name;                  // kBatch: --name TEMPLATE of each result's name, empty for the source's
   std::int32_t percent = 100;
   unsigned jobs = 0;     // 0: one per processor core, or as many as leave -t's threads a core each
   unsigned threads = 0;  // a picture's; 0: every core for one file, the cores -j leaves in a batch
@@ -68,6 +69,14 @@ bool ParsePercent(const std::string& text, std::int32_t& percent);
 // A number of bytes: digits, then K, M or G (powers of 1024) or nothing;
 // at least 1 byte and at most 2^63 - 1.
 bool ParseSize(const std::string& text, std::int64_t& bytes);
+
+// --name's TEMPLATE: %s and %% the only marks after '%', no path separator,
+// not empty. False with the problem in words for the user.
+bool CheckNameTemplate(const std::string& text, std::string& problem);
+
+// The name a result takes under TEMPLATE: %s the source's file name without
+// its last extension ("a.tar.bmp" -> "a.tar", ".bmp" kept whole), %% a '%'.
+std::string NameFromTemplate(const std::string& text, const std::string& sourceName);
 
 // --region's value: X,Y,W,H, whole numbers without signs, W and H at least 1.
 bool ParseRegion(const std::string& text, CommandLine::Region& region);

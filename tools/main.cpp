@@ -42,6 +42,7 @@ const char kHelp[] =
     "       bmpresize [OPTION...] SOURCE DESTINATION SIZE-OPTION...\n"
     "       bmpresize [OPTION...] SOURCE... -o DIRECTORY -p PERCENT\n"
     "       bmpresize [OPTION...] SOURCE... -o DIRECTORY SIZE-OPTION...\n"
+    "       bmpresize [OPTION...] SOURCE... --name TEMPLATE -p PERCENT\n"
     "       bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...\n"
     "       bmpresize --help | --version\n"
     "\n"
@@ -68,6 +69,14 @@ const char kHelp[] =
     "  --no-enlarge  never larger than the source (or its region): a size larger\n"
     "                on either side keeps the source's size, a --fit box is\n"
     "                capped at it (also with PERCENT above 100)\n"
+    "  --cover WxH   exactly W x H, filled: the largest centred part of the\n"
+    "                source (or its region) of W x H's aspect, resized\n"
+    "  --resize GEOMETRY\n"
+    "                ImageMagick's geometry, with the sizes ImageMagick gives:\n"
+    "                800x600 (fit inside), 800x or x600 (one side), 800x600!\n"
+    "                (exactly), 800x600> (only shrink), 800x600< (only enlarge),\n"
+    "                800x600^ (fill the box), 50% or 50x25% (rounded to\n"
+    "                nearest), 250000@ (at most that many pixels)\n"
     "\n"
     "What is read and how it is written:\n"
     "  --region X,Y,W,H\n"
@@ -95,6 +104,11 @@ const char kHelp[] =
     "Other options:\n"
     "  -o DIRECTORY  write each SOURCE into DIRECTORY under its own name, all\n"
     "                with the same options\n"
+    "  --name TEMPLATE\n"
+    "                name each result of a batch by TEMPLATE, in DIRECTORY or,\n"
+    "                without -o, beside its source (with -p PERCENT or a size\n"
+    "                option): %s is the source's name without its extension,\n"
+    "                %% a '%' (tn_%s.bmp)\n"
     "  -p PERCENT    the percent, for use with -o\n"
     "  -j N          resize N files at a time (default: one per processor core, or\n"
     "                as many as leave each -t threads of its own)\n"
@@ -288,7 +302,7 @@ int ResizeOne(const CommandLine& line) {
 int ResizeMany(const CommandLine& line) {
   std::error_code ec;
   const auto status = std::filesystem::status(std::filesystem::u8path(line.directory), ec);
-  if (!std::filesystem::is_directory(status)) {
+  if (!line.directory.empty() && !std::filesystem::is_directory(status)) {
     const std::string why = ec ? ec.message() : "it is not a folder";
     Say(line.directory + ": cannot be the output folder (-o): " + why);
     return kExitFailed;

@@ -4,10 +4,11 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
-const char* const kValueOptions[] = {"--width", "--height", "--size", "--fit", "--dpi"};
+const char* const kValueOptions[] = {"--width", "--height", "--size", "--fit", "--cover", "--resize", "--dpi"};
 
 // A whole number of 1 or more, digits only.
 bool ParsePositive(const std::string& text, std::int32_t& number, long long most = INT32_MAX) {
@@ -53,6 +54,7 @@ bool TakeSide(const std::string& name, const std::string& value, std::int32_t& s
 bool TakeBox(const std::string& name, const std::string& value, SizeOptions& options, std::string& problem) {
   if (ParsePair(value, 'x', options.width, options.height)) {
     options.fit = name == "--fit";
+    options.cover = name == "--cover";
     return true;
   }
   problem =
@@ -60,11 +62,38 @@ bool TakeBox(const std::string& name, const std::string& value, SizeOptions& opt
   return false;
 }
 
+// --resize and its GEOMETRY, read by the library's own reader.
+bool TakeGeometry(const std::string& value, SizeOptions& options, std::string& problem) {
+  bmpresize_options record;
+  bmpresize_options_init(&record);
+  char why[256];
+  if (bmpresize_parse_geometry(value.c_str(), &record, why, sizeof why) != 0) {
+    problem = std::string("option --resize: ") + why;
+    return false;
+  }
+  options.geometry = record.geometry;
+  options.geometryWidth = record.geometry_width;
+  options.geometryHeight = record.geometry_height;
+  options.geometryArea = record.geometry_area;
+  return true;
+}
+
+// The option other than name, among those that give the whole size, that was
+// given before; null for none.
+const char* WholeSizeSeen(const std::string& name, const SizeOptionsSeen& seen) {
+  const std::pair<bool, const char*> given[] = {
+      {seen.size, "--size"}, {seen.fit, "--fit"}, {seen.cover, "--cover"}, {seen.resize, "--resize"}};
+  for (const auto& [was, option] : given) {
+    if (was && name != option) return option;
+  }
+  return nullptr;
+}
+
 // A size option beside another that asks for the size: --width and
 // --height go together, any other two do not.
 bool Clashes(const std::string& name, const SizeOptionsSeen& seen, std::string& problem) {
   const bool side = name == "--width" || name == "--height";
-  const char* other = seen.size && name != "--size" ? "--size" : seen.fit && name != "--fit" ? "--fit" : nullptr;
+  const char* other = WholeSizeSeen(name, seen);
   if (other == nullptr && !side && (seen.width || seen.height)) other = seen.width ? "--width" : "--height";
   if (other == nullptr) return false;
   problem = "option " + name + " and " + other + " both give the size: give one";
@@ -97,6 +126,8 @@ bool& SizeOptionsSeen::Of(const std::string& name) {
          : name == "--height" ? height
          : name == "--size"   ? size
          : name == "--fit"    ? fit
+         : name == "--cover"  ? cover
+         : name == "--resize" ? resize
                               : dpi;
 }
 
@@ -106,6 +137,7 @@ bool TakeSizeOption(const std::string& name, const std::string& value, SizeOptio
   if (name == "--dpi") return TakeDpi(value, options, problem);
   if (name == "--width") return TakeSide(name, value, options.width, problem);
   if (name == "--height") return TakeSide(name, value, options.height, problem);
+  if (name == "--resize") return TakeGeometry(value, options, problem);
   return TakeBox(name, value, options, problem);
 }
 
@@ -113,7 +145,12 @@ void ApplySizeOptions(const SizeOptions& options, bmpresize_options& record) {
   record.width = options.width;
   record.height = options.height;
   if (options.fit) record.flags |= BMPRESIZE_FIT;
+  if (options.cover) record.flags |= BMPRESIZE_COVER;
   if (options.noEnlarge) record.flags |= BMPRESIZE_NO_ENLARGE;
+  record.geometry = options.geometry;
+  record.geometry_width = options.geometryWidth;
+  record.geometry_height = options.geometryHeight;
+  record.geometry_area = options.geometryArea;
   if (options.keepResolution) record.flags |= BMPRESIZE_KEEP_RESOLUTION;
   record.x_ppm = options.xPpm;
   record.y_ppm = options.yPpm;

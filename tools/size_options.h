@@ -4,6 +4,8 @@
 //   --width W, --height H   a side, the other kept to the aspect (both: the exact size)
 //   --size WxH              the exact size
 //   --fit WxH               the largest size of the source's aspect within W x H
+//   --cover WxH             exactly W x H, filled and cropped at the centre
+//   --resize GEOMETRY       an ImageMagick geometry (800x600>, 50%, 250000@)
 //   --no-enlarge            never larger than the source
 //   --dpi N, --dpi X,Y      the resolution written, in dots per inch
 //   --keep-resolution       the source's resolution
@@ -19,13 +21,19 @@ struct SizeOptions {
   std::int32_t width = 0;  // 0: not asked for
   std::int32_t height = 0;
   bool fit = false;
+  bool cover = false;
+  // --resize, as bmpresize_parse_geometry reads it; geometry 0: not given.
+  std::int32_t geometry = 0;
+  std::int32_t geometryWidth = 0;
+  std::int32_t geometryHeight = 0;
+  std::int64_t geometryArea = 0;
   bool noEnlarge = false;
   std::int32_t xPpm = 0;  // 0: the library's default
   std::int32_t yPpm = 0;
   bool keepResolution = false;
 
   // Whether a size is asked for in place of the percent.
-  bool HasSize() const { return width > 0 || height > 0; }
+  bool HasSize() const { return width > 0 || height > 0 || geometry != 0; }
 };
 
 // Which of the options that take a value were given, each allowed once.
@@ -34,6 +42,8 @@ struct SizeOptionsSeen {
   bool height = false;
   bool size = false;
   bool fit = false;
+  bool cover = false;
+  bool resize = false;
   bool dpi = false;
 
   // The flag of the option named name (one SizeOptionName gives).

@@ -29,7 +29,7 @@ PROGRAM = pathlib.Path(NAMED or REPOSITORY / "build" / "tests" / "record_layout"
 RECORDS = {"bmpresize_shortfall": _native.Shortfall, "bmpresize_result": _native.Result,
            "bmpresize_options": _native.Options, "bmpresize_source": _native.Source,
            "bmpresize_info": _native.Info}
-FLAGS = ("FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION")
+FLAGS = ("FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION", "COVER")
 # Each kind of constant: which of the header's names (after BMPRESIZE_) it
 # takes, and the package's values by those names. The result codes share no
 # prefix: they take what no other kind does, a constant new to the header too.
@@ -39,6 +39,8 @@ CONSTANTS = {
     "notes": (lambda name: name.startswith("NOTE_"),
               {n: v for n, v in vars(_errors).items() if n.startswith("NOTE_")}),
     "flags": (lambda name: name in FLAGS, {n: getattr(_native, n) for n in FLAGS}),
+    "geometry": (lambda name: name.startswith("GEOMETRY_"),
+                 {n: v for n, v in vars(_native).items() if n.startswith("GEOMETRY_")}),
     "filters": (lambda name: name.startswith("FILTER_"),
                 {n: v for n, v in vars(_native).items() if n.startswith("FILTER_")}),
     "codes": (lambda name: True, {n: m.value for n, m in _errors.Code.__members__.items()}),

@@ -38,6 +38,12 @@ ROWS = [
     ({"width": 20, "dpi": (72, 300)}, (20, 15, 2835, 11811), ["--width", "20", "--dpi", "72,300"]),
     ({"width": 20, "keep_resolution": True}, (20, 15, 1234, 5678), ["--width", "20", "--keep-resolution"]),
     ({"width": 20, "keep_resolution": False, "dpi": None}, (20, 15, 3780, 3780), ["--width", "20"]),
+    ({"geometry": "20x"}, (20, 15, 3780, 3780), ["--resize", "20x"]),
+    ({"geometry": "100x15"}, (20, 15, 3780, 3780), ["--resize", "100x15"]),
+    ({"geometry": "50x10%"}, (20, 3, 3780, 3780), ["--resize", "50x10%"]),
+    ({"geometry": "300@", "dpi": 300}, (20, 15, 11811, 11811), ["--resize", "300@", "--dpi", "300"]),
+    ({"geometry": "30x10^"}, (30, 23, 3780, 3780), ["--resize", "30x10^"]),
+    ({"cover": (10, 20)}, (10, 20, 3780, 3780), ["--cover", "10x20"]),
 ]
 
 
@@ -57,3 +63,14 @@ def test_size_equal_to_a_percent_gives_its_bytes():
     for keywords in ({"width": 20}, {"height": 15}, {"size": (20, 15)}, {"fit": (20, 20)}):
         assert bmpresize.resize_bytes(PICTURE, **keywords) == half, keywords
     assert bmpresize.resize_bytes(PICTURE, 50, dpi=96) == half
+
+
+@pytest.mark.parametrize("keywords,error,words", [
+    ({"geometry": "800"}, ValueError, "give 800x for a width or 800% for a percent"),
+    ({"geometry": 800}, TypeError, "geometry must be a str"),
+    ({"geometry": "20x", "width": 20}, ValueError, "both give the size"),
+    ({"cover": (20,)}, ValueError, "pair"),
+])
+def test_geometry_and_cover_refused(keywords, error, words):
+    with pytest.raises(error, match=words):
+        bmpresize.resize_bytes(PICTURE, **keywords)

@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "image/depth.h"
+#include "pipeline/geometry_size.h"
 
 namespace bmpresize {
 
@@ -36,12 +37,28 @@ Status CheckDepth(const bmpresize_options& options) {
   return {};
 }
 
+// A geometry within its ranges, in place of a size; a cover box has both
+// sides and is no box to fit in.
+Status CheckSizeKind(const bmpresize_options& options) {
+  const bool cover = (options.flags & BMPRESIZE_COVER) != 0;
+  if (options.geometry != 0) {
+    if (options.width != 0 || options.height != 0 || (options.flags & (BMPRESIZE_FIT | BMPRESIZE_COVER)) != 0)
+      return Refuse(options.geometry);
+    return CheckGeometry(options);
+  }
+  if (cover && (options.flags & BMPRESIZE_FIT) != 0) return Refuse(options.flags);
+  if (cover && options.width == 0) return Refuse(options.width);
+  if (cover && options.height == 0) return Refuse(options.height);
+  return {};
+}
+
 }  // namespace
 
 Status CheckOptions(const bmpresize_options& options) {
   Status status = CheckRegion(options);
   if (status.Ok()) status = CheckFilter(options);
   if (status.Ok()) status = CheckDepth(options);
+  if (status.Ok()) status = CheckSizeKind(options);
   if (!status.Ok()) return status;
   // The size: no side below 0, and a box to fit in has both sides.
   if (options.width < 0) return Refuse(options.width);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "pipeline/geometry_size.h"
 #include "pipeline/scaled_size.h"
 
 namespace bmpresize {
@@ -58,8 +59,15 @@ std::int64_t AspectSide(std::int64_t side, std::int64_t other, std::int64_t targ
 
 Status ResizedSize(std::int32_t width, std::int32_t height, const bmpresize_options& options, PictureSize& size) {
   const WideSize source{width, height};
-  if (options.width <= 0 && options.height <= 0) return FromPercent(source, options, size);
-  WideSize wanted = Asked(source, options);
+  WideSize wanted = source;
+  if (options.geometry != 0) {
+    const GeometrySides sides = GeometrySize(width, height, options);
+    wanted = {sides.width, sides.height};
+  } else if (options.width <= 0 && options.height <= 0) {
+    return FromPercent(source, options, size);
+  } else {
+    wanted = Asked(source, options);
+  }
   if (NoEnlarge(options) && (wanted.width > source.width || wanted.height > source.height)) wanted = source;
   constexpr std::int64_t kMost = std::numeric_limits<std::int32_t>::max();
   if (wanted.width > kMost || wanted.height > kMost)

@@ -27,7 +27,8 @@ std::int64_t AspectSide(std::int64_t side, std::int64_t other, std::int64_t targ
 // options that CheckOptions took. A percent whose side passes 32 bits is
 // SIDE_TOO_LARGE (value: the percent); a side kept to the aspect that does is
 // FILE_TOO_LARGE (value: the width, limit: the height), which no such file
-// could escape. A percent side below 1 makes the picture 1 x 1.
+// could escape. A percent side below 1 makes the picture 1 x 1. A geometry
+// (GeometrySize) takes the place of the percent and the size.
 Status ResizedSize(std::int32_t width, std::int32_t height, const bmpresize_options& options, PictureSize& size);
 
 }  // namespace bmpresize

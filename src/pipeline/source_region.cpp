@@ -5,22 +5,46 @@
 
 namespace bmpresize {
 
+namespace {
+
+// The largest centred rectangle of box's aspect within region: the side
+// that has room to spare is cut to the aspect (rounded to nearest, halves
+// up, at least 1) and the cut shared, the odd pixel on the far side.
+void CentreCover(std::int64_t boxWidth, std::int64_t boxHeight, SourceRegion& region) {
+  const std::int64_t width = region.width;
+  const std::int64_t height = region.height;
+  // Below 2^31 each, 2 x height x boxWidth + boxHeight stays below 2^63.
+  if (width * boxHeight > height * boxWidth) {
+    const auto kept =
+        static_cast<std::int32_t>(std::max<std::int64_t>(1, (2 * height * boxWidth + boxHeight) / (2 * boxHeight)));
+    region.x += (region.width - kept) / 2;
+    region.width = kept;
+  } else {
+    const auto kept =
+        static_cast<std::int32_t>(std::max<std::int64_t>(1, (2 * width * boxHeight + boxWidth) / (2 * boxWidth)));
+    region.y += (region.height - kept) / 2;
+    region.height = kept;
+  }
+}
+
+}  // namespace
+
 Status RegionFor(const bmpresize_options& options, std::int32_t width, std::int32_t height, SourceRegion& region) {
   region.pictureWidth = width;
   region.pictureHeight = height;
-  if (options.region_width == 0 && options.region_height == 0) {
-    region.x = region.y = 0;
-    region.width = width;
-    region.height = height;
-    return {};
+  region.x = region.y = 0;
+  region.width = width;
+  region.height = height;
+  if (options.region_width != 0 || options.region_height != 0) {
+    const bool inside = std::int64_t{options.region_x} + options.region_width <= width &&
+                        std::int64_t{options.region_y} + options.region_height <= height;
+    if (!inside) return Because(BMPRESIZE_CAUSE_REGION, width, height);
+    region.x = options.region_x;
+    region.y = options.region_y;
+    region.width = options.region_width;
+    region.height = options.region_height;
   }
-  const bool inside = std::int64_t{options.region_x} + options.region_width <= width &&
-                      std::int64_t{options.region_y} + options.region_height <= height;
-  if (!inside) return Because(BMPRESIZE_CAUSE_REGION, width, height);
-  region.x = options.region_x;
-  region.y = options.region_y;
-  region.width = options.region_width;
-  region.height = options.region_height;
+  if ((options.flags & BMPRESIZE_COVER) != 0) CentreCover(options.width, options.height, region);
   return {};
 }
 

@@ -31,7 +31,8 @@ struct SourceRegion {
 
 // The region the options (already checked) ask for in a picture of width x
 // height; REGION, with the picture's width and height, where it does not lie
-// inside it.
+// inside it. With BMPRESIZE_COVER the region is then cut to the largest
+// centred rectangle of the aspect of the box to cover.
 Status RegionFor(const bmpresize_options& options, std::int32_t width, std::int32_t height, SourceRegion& region);
 
 // Where the data ended, told of the region's rows as though the region were

@@ -528,3 +528,61 @@ TEST(Region, ShortfallTellsOfTheRegionsRows) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 24-bit picture of width x height with pixels from r.
+Bytes RandomPicture(Random& r, std::int32_t width, std::int32_t height) {
+  const std::int32_t stride = (width * 3 + 3) / 4 * 4;
+  BmpBytes b;
+  b.Headers(width, height, 24, 54);
+  for (std::int32_t i = 0; i < stride * height; ++i) b.U8(r.Byte());
+  return b.data();
+}
+
+}  // namespace
+
+// Cover: exactly the box, from the largest centred rectangle of its aspect
+// within the picture (or the region): the bytes of that rectangle as a
+// region resized to the box's size.
+TEST(Region, CoverResizesTheCentredRectangleOfTheBoxsAspect) {
+  const struct {
+    const char* what;
+    std::int32_t width, height;
+    Region within;  // 0 x 0: the whole picture
+    std::int32_t boxWidth, boxHeight;
+    Region rectangle;
+  } cases[] = {
+      {"wide source, square box", 9, 4, {0, 0, 0, 0}, 2, 2, {2, 0, 4, 4}},
+      {"tall source, square box", 4, 9, {0, 0, 0, 0}, 3, 3, {0, 2, 4, 4}},
+      {"square source, wide box", 6, 6, {0, 0, 0, 0}, 4, 2, {0, 1, 6, 3}},
+      {"square source, tall box", 6, 6, {0, 0, 0, 0}, 2, 4, {1, 0, 3, 6}},
+      {"square source, square box", 5, 5, {0, 0, 0, 0}, 8, 8, {0, 0, 5, 5}},
+      {"the box's aspect already", 8, 4, {0, 0, 0, 0}, 4, 2, {0, 0, 8, 4}},
+      // 3 x 1 / 2 = 1.5 rounds up to 2; the odd pixel of the rest on the right.
+      {"a half rounds up", 7, 3, {0, 0, 0, 0}, 1, 2, {2, 0, 2, 3}},
+      {"less than a pixel wide keeps 1", 40, 1, {0, 0, 0, 0}, 1, 90, {19, 0, 1, 1}},
+      {"less than a pixel high keeps 1", 1, 40, {0, 0, 0, 0}, 90, 1, {0, 19, 1, 1}},
+      {"within a region", 20, 10, {3, 2, 10, 6}, 1, 1, {5, 2, 6, 6}},
+      {"within a tall region", 20, 10, {3, 1, 4, 9}, 2, 1, {3, 4, 4, 2}},
+  };
+  Random r{std::mt19937(35)};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Bytes file = RandomPicture(r, c.width, c.height);
+    bmpresize_options cover = RegionOptions(c.within, 100, 1, false);
+    cover.flags = BMPRESIZE_COVER;
+    cover.width = c.boxWidth;
+    cover.height = c.boxHeight;
+    bmpresize_options cropped = RegionOptions(c.rectangle, 100, 1, false);
+    cropped.width = c.boxWidth;
+    cropped.height = c.boxHeight;
+    Bytes got, want;
+    const bmpresize_result result = ResizeRegion(file, cover, got);
+    ASSERT_EQ(result.code, BMPRESIZE_OK);
+    EXPECT_EQ(result.width, c.boxWidth);
+    EXPECT_EQ(result.height, c.boxHeight);
+    ASSERT_EQ(ResizeRegion(file, cropped, want).code, BMPRESIZE_OK);
+    EXPECT_EQ(got, want);
+  }
+}

@@ -68,6 +68,10 @@ static void Options(void) {
   FIELD(bmpresize_options, region_height);
   FIELD(bmpresize_options, x_ppm);
   FIELD(bmpresize_options, y_ppm);
+  FIELD(bmpresize_options, geometry);
+  FIELD(bmpresize_options, geometry_width);
+  FIELD(bmpresize_options, geometry_height);
+  FIELD(bmpresize_options, geometry_area);
 }
 
 static void Source(void) {

@@ -202,6 +202,19 @@ TEST(BmpresizeTool, SizeAndResolutionOptions) {
       {batch + "--width 3 --dpi 96", "out/in.bmp", 3, 2, 3780, 3780},
       {batch + "--fit 3x3 --keep-resolution", "out/in.bmp", 3, 2, 1234, 5678},
       {batch + "-p 50%", "out/in.bmp", 3, 2, 3780, 3780},
+      // --resize as ImageMagick reads it; --cover exactly the box.
+      {single + "--resize 3x", "out.bmp", 3, 2, 3780, 3780},
+      {single + "--resize=50%", "out.bmp", 3, 2, 3780, 3780},
+      {single + "--resize 6@", "out.bmp", 3, 2, 3780, 3780},
+      {single + "--resize 100x10", "out.bmp", 15, 10, 3780, 3780},
+      {single + "--resize '9x9>'", "out.bmp", 6, 4, 3780, 3780},
+      {single + "--resize '3x3^'", "out.bmp", 5, 3, 3780, 3780},
+      {single + "--resize 4x --filter area --depth 8 --dpi 300", "out.bmp", 4, 3, 11811, 11811},
+      {"--region 0,0,4,4 " + single + "--resize 2x", "out.bmp", 2, 2, 3780, 3780},
+      {single + "--cover 3x3", "out.bmp", 3, 3, 3780, 3780},
+      {batch + "--resize 3x", "out/in.bmp", 3, 2, 3780, 3780},
+      {batch + "--name '%s_%%.bmp' --cover 2x1", "out/in_%.bmp", 2, 1, 3780, 3780},
+      {Quote(in) + " -q --name 'tn_%s.bmp' --cover=3x3", "tn_in.bmp", 3, 3, 3780, 3780},
   };
   std::vector<std::uint8_t> half;
   for (const auto& c : cases) {
@@ -302,7 +315,8 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {files + "50%%", "not \"50%%\""},
       {files + "%", "not \"%\""},
       // Sizes: in place of the percent, never beside it.
-      {files + "50 --width 3", "give either PERCENT or a size (--width, --height, --size, --fit), not both"},
+      {files + "50 --width 3",
+       "give either PERCENT or a size (--width, --height, --size, --fit, --cover, --resize), not both"},
       {files + "50% --fit 3x3", "not both"},
       {in + " -o " + outDir + " -p 50 --height 3", "not both"},
       {"--width 3 " + in, "expected SOURCE DESTINATION with a size"},
@@ -322,6 +336,21 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {files + "--width 3 --size 4x4", "--size and --width both give the size"},
       {files + "--fit 3x3 --height 4", "--height and --fit both give the size"},
       {files + "--size 3x3 --fit 4x4", "--fit and --size both give the size"},
+      {files + "--resize 800", "\"800\" is a bare number: give 800x for a width or 800% for a percent"},
+      {files + "--resize", "--resize needs a GEOMETRY"},
+      {files + "--resize 3x --width 3", "--width and --resize both give the size"},
+      {files + "--cover 3x3 --resize 3x", "--resize and --cover both give the size"},
+      {files + "--cover 3", "--cover needs WIDTHxHEIGHT"},
+      {in + " --name 'tn_%s.bmp'", "--name TEMPLATE needs -p PERCENT or a size"},
+      {"--name 'tn_%s.bmp' -p 50", "no SOURCE files given for --name"},
+      {in + " --name 'tn_%d.bmp' -p 50",
+       "--name takes %s (the source's name without its extension) and %% (a '%') only, not \"%d\""},
+      {in + " --name 'tn_%' -p 50", "not \"%\""},
+      {in + " --name 'a/%s.bmp' -p 50", "holds a folder separator"},
+      {in + " --name '' -p 50", "is empty"},
+      {"--info --name x.bmp " + in, "--info writes nothing: --name"},
+      {in + " --name '%s.bmp' -p 50", "its result would overwrite it; choose another --name"},
+      {in + " " + Quote(dir.File("other.bmp")) + " --name one.bmp -p 50", "would both be written to"},
       {files + "--widthx 3", "unknown option '--widthx'"},
       {files + "50 --dpi 0", "--dpi needs dots per inch, N or X,Y, whole numbers from 1 to 54546084, not \"0\""},
       {files + "50 --dpi 54546085", "not \"54546085\""},
@@ -1244,3 +1273,39 @@ TEST(InfoReport, JsonOverTheTestSuiteAsItsIndexSays) {
 }
 
 }  // namespace
+
+// --name: each result under the template's name, beside its source or in
+// DIRECTORY; %s is the name without its last extension, whatever the name.
+TEST(BmpresizeTool, BatchNamesResultsByTemplate) {
+  TempDir dir;
+  ASSERT_EQ(std::system(("mkdir " + Quote(dir.File("in")) + " " + Quote(dir.File("out"))).c_str()), 0);
+  const struct {
+    std::string source, stem;
+  } cases[] = {
+      {"plain.bmp", "plain"},
+      {"two.dots.bmp", "two.dots"},
+      {"no extension", "no extension"},
+      {".hidden", ".hidden"},
+      {"ends in a dot.", "ends in a dot"},
+      {"100%.BMP", "100%"},
+      {"-dash.bmp", "-dash"},
+      {"%s.bmp", "%s"},
+  };
+  std::string sources;
+  for (const auto& c : cases) {
+    WriteSource(dir.File("in/" + c.source));
+    sources += " " + Quote(dir.File("in/" + c.source));
+  }
+  // --width 3 and 50 % give the same bytes.
+  const Outcome beside = RunTool(dir, "-q --width 3 --name 'tn_%s.bmp' --" + sources);
+  EXPECT_EQ(beside.exit, 0) << beside.err;
+  const Outcome into = RunTool(dir, "-q -p 50 -o " + Quote(dir.File("out")) + " --name '%s%%' --" + sources);
+  EXPECT_EQ(into.exit, 0) << into.err;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    const std::vector<std::uint8_t> near = ReadFileBytes(dir.File("in/tn_" + c.stem + ".bmp"));
+    ASSERT_GE(near.size(), 54u);
+    EXPECT_EQ(LE32(near, 18), 3u);
+    EXPECT_EQ(ReadFileBytes(dir.File("out/" + c.stem + "%")), near);
+  }
+}

@@ -73,6 +73,10 @@ class Options(ctypes.Structure):
         ("region_height", ctypes.c_int32),
         ("x_ppm", ctypes.c_int32),
         ("y_ppm", ctypes.c_int32),
+        ("geometry", ctypes.c_int32),
+        ("geometry_width", ctypes.c_int32),
+        ("geometry_height", ctypes.c_int32),
+        ("geometry_area", ctypes.c_int64),
     ]
 
 
@@ -109,6 +113,17 @@ FIT = 1
 NO_ENLARGE = 2
 GREY = 4
 KEEP_RESOLUTION = 8
+COVER = 16
+
+# The bits of Options.geometry, which bmpresize_parse_geometry sets.
+GEOMETRY_WIDTH = 1
+GEOMETRY_HEIGHT = 2
+GEOMETRY_PERCENT = 4
+GEOMETRY_AREA = 8
+GEOMETRY_EXACT = 16
+GEOMETRY_ONLY_SHRINK = 32
+GEOMETRY_ONLY_ENLARGE = 64
+GEOMETRY_FILL = 128
 
 # The values of Options.filter.
 FILTER_POINT = 0
@@ -137,6 +152,7 @@ _SIGNATURES = {
         [_RESULT, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_size_t],
     ),
     "bmpresize_ppm_from_dpi": (ctypes.c_int32, [ctypes.c_int32]),
+    "bmpresize_parse_geometry": (ctypes.c_int, [ctypes.c_char_p, _OPTIONS, ctypes.c_char_p, ctypes.c_size_t]),
 }
 if sys.platform == "win32":
     _SIGNATURES["bmpresize_file_w"] = (ctypes.c_int, [ctypes.c_wchar_p, ctypes.c_wchar_p, _OPTIONS, _RESULT])

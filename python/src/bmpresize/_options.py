@@ -93,14 +93,15 @@ def _grey_depth(fields):
     depth = fields.get("depth", 0)
     if fields.get("flags", 0) & _native.GREY and depth not in (0,) + GREY_DEPTHS:
         raise ValueError(f"grey=True writes 1, 4 or 8 bits, not depth={depth}")
+_SIZES = "width=, height=, size=, fit=, cover=, geometry="
 
 
 def _percent_or_size(function, percent_value, sized):
     """The percent field: percent_value, or 100 where a size takes its place."""
     if sized and percent_value is not None:
-        raise ValueError("give either percent or a size (width=, height=, size=, fit=), not both")
+        raise ValueError(f"give either percent or a size ({_SIZES}), not both")
     if not sized and percent_value is None:
-        raise TypeError(f"{function}() needs a percent or a size (width=, height=, size=, fit=)")
+        raise TypeError(f"{function}() needs a percent or a size ({_SIZES})")
     return 100 if sized else percent(percent_value)
 
 

@@ -54,6 +54,10 @@ def resize_file(source, destination, percent=None, **options):
     side kept to the source's aspect, rounded to nearest with halves up, at
     least 1; both give the exact size), size=(W, H) the exact size,
     fit=(W, H) the largest size of the source's aspect within W x H;
+    cover=(W, H) exactly W x H, the largest centred part of the source of
+    that aspect resized (filled and cropped); geometry="800x600>" an
+    ImageMagick geometry (800x600, 800x, x600, with !, ^, > or <; 50%,
+    50x25%, 250000@), with the sizes ImageMagick gives;
     enlarge=False never makes the picture larger than the source (a larger
     size keeps the source's, a fit box is capped at it). The resolution
     written: dpi=N or dpi=(X, Y) in dots per inch (default 96), or

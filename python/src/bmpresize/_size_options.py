@@ -1,15 +1,19 @@
 # SPDX-License-Identifier: MIT
 """The keywords of the resized picture's size and resolution, which set
 several fields of the options record at once: width=, height=, size=(w, h),
-fit=(w, h), enlarge=, dpi= (N or (x, y)) and keep_resolution=."""
+fit=(w, h), cover=(w, h), geometry="800x600>", enlarge=, dpi= (N or (x, y))
+and keep_resolution=."""
+import ctypes
+
 from . import _native, _values
 
 INT32_MAX = 2**31 - 1
 # The most dots per inch whose pixels per metre hold in 32 bits.
 MOST_DPI = 54546084
 
-KEYWORDS = ("width", "height", "size", "fit", "enlarge", "dpi", "keep_resolution")
-SIZES = ("width", "height", "size", "fit")
+KEYWORDS = ("width", "height", "size", "fit", "cover", "geometry", "enlarge", "dpi", "keep_resolution")
+SIZES = ("width", "height", "size", "fit", "cover", "geometry")
+GEOMETRY_FIELDS = ("geometry", "geometry_width", "geometry_height", "geometry_area")
 
 
 def _side(name, value, most=INT32_MAX):
@@ -31,6 +35,17 @@ def _dpi(value):
     return library.bmpresize_ppm_from_dpi(x), library.bmpresize_ppm_from_dpi(y)
 
 
+def _geometry(value):
+    """The geometry fields of an ImageMagick geometry, read by the library."""
+    if not isinstance(value, str):
+        raise TypeError(f"geometry must be a str such as '800x600>', not {type(value).__name__}")
+    record = _native.Options()
+    why = ctypes.create_string_buffer(256)
+    if _native.library().bmpresize_parse_geometry(value.encode(), ctypes.byref(record), why, len(why)) != 0:
+        raise ValueError(f"geometry: {why.value.decode()}")
+    return {name: getattr(record, name) for name in GEOMETRY_FIELDS}
+
+
 def _one_size(given):
     """Refuses two keywords that both give the size, but width= and height=,
     which together give the exact size."""
@@ -49,11 +64,15 @@ def fields(keywords):
         values["width"] = _side("width", asked["width"])
     if asked.get("height") is not None:
         values["height"] = _side("height", asked["height"])
-    for name in ("size", "fit"):
+    for name in ("size", "fit", "cover"):
         if asked.get(name) is not None:
             values["width"], values["height"] = _pair(name, asked[name])
     if asked.get("fit") is not None:
         values["flags"] |= _native.FIT
+    if asked.get("cover") is not None:
+        values["flags"] |= _native.COVER
+    if asked.get("geometry") is not None:
+        values.update(_geometry(asked["geometry"]))
     # None, as for every keyword, is the default: enlarged as asked.
     if asked.get("enlarge") is not None and not _values.flag("enlarge", asked["enlarge"]):
         values["flags"] |= _native.NO_ENLARGE
