@@ -228,7 +228,13 @@ typedef enum bmpresize_cause {
   BMPRESIZE_CAUSE_ROW_TOO_WIDE = 19,   /* value: the width, limit: the widest row written */
   BMPRESIZE_CAUSE_NO_MEMORY = 20,      /* memory for the resize could not be had */
   /* The destination (BMPRESIZE_DESTINATION_FAILED) */
-  BMPRESIZE_CAUSE_NO_DESTINATION = 21,   /* no destination, or a path that cannot be used */
+  /* No destination, or a path that cannot be used. With error ENAMETOOLONG
+   * (checked before anything is written) a name no file can have: value the
+   * length of the longest name in the path and limit the most a name may
+   * have, 255 (bytes; UTF-16 units on Windows), or value the path's length
+   * and limit 0 where the system refused the path, or the new file's beside
+   * it, as too long. */
+  BMPRESIZE_CAUSE_NO_DESTINATION = 21,
   BMPRESIZE_CAUSE_CREATE_FAILED = 22,    /* no file can be made there */
   BMPRESIZE_CAUSE_NOT_WRITABLE = 23,     /* it exists but may not be written */
   BMPRESIZE_CAUSE_SAME_AS_SOURCE = 24,   /* it is the source (or a buffer over it) and could only overwrite it */

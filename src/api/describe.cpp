@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "api/describe.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "api/sentence.h"
@@ -292,10 +293,30 @@ bool OptionReason(Sentence& s, const bmpresize_result& r) {
   }
 }
 
+// A destination whose name no file can have (NO_DESTINATION with
+// ENAMETOOLONG): a name in its path over the most a file system takes, or a
+// path the system found too long.
+void NameTooLong(Sentence& s, const bmpresize_result& r) {
+#ifdef _WIN32
+  const char* units = " UTF-16 units";
+#else
+  const char* units = " bytes";
+#endif
+  if (r.limit > 0) {
+    s << "name too long (" << r.value << units << "; a file name may have at most " << r.limit << ")";
+  } else {
+    s << "name too long for the system (its path is " << r.value << units << ")";
+  }
+}
+
 void DestinationReason(Sentence& s, const bmpresize_result& r) {
   switch (r.cause) {
     case BMPRESIZE_CAUSE_NO_DESTINATION:
-      s << "cannot be used as a file name";
+      if (r.error == ENAMETOOLONG) {
+        NameTooLong(s, r);
+      } else {
+        s << "cannot be used as a file name";
+      }
       return;
     case BMPRESIZE_CAUSE_CREATE_FAILED:
       s << "cannot be created: " << SystemReason(r.error).Text();

@@ -72,6 +72,10 @@ const FaultRow kFaultRows[] = {
     {"in place, cut short", "create", EPERM, 0, true, false, false, true, false, BMPRESIZE_CAUSE_WRITE_FAILED,
      Ends::kPartial},
     {"folder full", "create", ENOSPC, 0, true, false, false, false, false, BMPRESIZE_CAUSE_CREATE_FAILED, Ends::kOld},
+    // The file system's names may be shorter than the new file's (12 more
+    // than the destination's): no file that can be had.
+    {"new file's name too long", "create", ENAMETOOLONG, 0, true, false, false, false, false,
+     BMPRESIZE_CAUSE_NO_DESTINATION, Ends::kOld},
 };
 
 std::string NameOf(const testing::TestParamInfo<FaultRow>& row) {
@@ -215,6 +219,42 @@ TEST(ReplacingFile, LongNamesAndOtherOwnersAreKept) {
   if (root) {
     EXPECT_EQ(st.st_uid, 65534u);
   }
+}
+
+// Names no file can have are refused before anything is made, with the
+// name's length against the most a name may have, or the path's length
+// where the system refused it whole.
+TEST(ReplacingFile, NamesNoFileCanHaveAreRefusedBeforeAnythingIsMade) {
+  TempDir dir;
+  ASSERT_EQ(symlink(std::string(256, 'l').c_str(), dir.File("link.bmp").c_str()), 0);
+  std::string deep;
+  while (deep.size() < 4100) deep += "./";
+  struct Case {
+    const char* what;
+    std::string path;
+    std::int64_t value, limit;  // limit 0: the system refused the path
+  };
+  const Case cases[] = {
+      {"a name of 256 bytes", dir.File(std::string(256, 'n')), 256, 255},
+      {"a folder's name of 300 bytes", dir.File(std::string(300, 'f') + "/out.bmp"), 300, 255},
+      {"a link to a name of 256 bytes", dir.File("link.bmp"), 256, 255},
+      {"a path of more than 4095 bytes", dir.File(deep + "out.bmp"), 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ReplacingFile file;
+    const Cause why = file.Open(c.path.c_str()).Why();
+    EXPECT_EQ(why.kind, BMPRESIZE_CAUSE_NO_DESTINATION);
+    EXPECT_EQ(why.error, ENAMETOOLONG);
+    EXPECT_EQ(why.value, c.limit > 0 ? c.value : static_cast<std::int64_t>(c.path.size()));
+    EXPECT_EQ(why.limit, c.limit);
+    EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"link.bmp"});
+  }
+  // 255 bytes is a name.
+  ReplacingFile longest;
+  ASSERT_TRUE(longest.Open(dir.File(std::string(255, 'n')).c_str()).Ok());
+  EXPECT_TRUE(longest.Commit(false).Ok());
+  EXPECT_TRUE(FileExists(dir.File(std::string(255, 'n'))));
 }
 
 TEST(FilesInFlight, TheSlotsEndWithoutFailingTheFile) {

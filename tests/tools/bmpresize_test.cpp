@@ -39,6 +39,12 @@ struct Outcome {
   std::string out, err;
 };
 
+std::string Repeated(const std::string& text, int times) {
+  std::string all;
+  for (int i = 0; i < times; ++i) all += text;
+  return all;
+}
+
 // Our scratch paths hold no single quote, so quoting each argument is enough.
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
@@ -144,6 +150,10 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
        "2147483648 pixels"},
       {"missing folder", in, dir.File("no/out.bmp"), "50", dir.File("no/out.bmp"), "No such file or directory"},
       {"folder as destination", in, dir.path(), "50", dir.path(), "Is a directory"},
+      {"destination name over 255 bytes", in, dir.File(std::string(256, 'n')), "50", dir.File(std::string(256, 'n')),
+       ": name too long (256 bytes; a file name may have at most 255)\n"},
+      {"destination path over 4095 bytes", in, dir.File(Repeated("./", 2100) + "out.bmp"), "50",
+       dir.File(Repeated("./", 2100) + "out.bmp"), ": name too long for the system (its path is "},
       {"side too large", wide, out, "2147483647", wide, "would pass 2147483647 pixels"},
       {"file too large", in, out, "1000000", in, "4 GiB"},
       {"memory limit", "", "", "", in, "more than the memory limit of 1 KiB\n",
