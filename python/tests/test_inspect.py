@@ -32,6 +32,8 @@ CASES = [
     # The file's unsigned fields as the numbers they are.
     (headers(1, 1, 24, 0x80000036, 0xFFFFFFFF) + bytes(4),
      dict(compression=0xFFFFFFFF, data_offset=0x80000036, error="compression 4294967295 (unknown) is not supported")),
+    # Such a bfOffBits counts as negative: the data, missing here, would follow the masks.
+    (headers(2, 1, 16, 0x80000042, 3) + struct.pack("<I", 0xF800), dict(data_offset=66, masks=(0xF800, 0x3E0, 0x1F, 0))),
     (b"\x89PNG\r\n\x1a\n", dict(width=0, header_size=0, error="is not a BMP file (it starts like a PNG image)")),
 ]
 

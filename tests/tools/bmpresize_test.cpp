@@ -39,12 +39,6 @@ struct Outcome {
   std::string out, err;
 };
 
-std::string Repeated(const std::string& text, int times) {
-  std::string all;
-  for (int i = 0; i < times; ++i) all += text;
-  return all;
-}
-
 // Our scratch paths hold no single quote, so quoting each argument is enough.
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
@@ -152,8 +146,6 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
       {"folder as destination", in, dir.path(), "50", dir.path(), "Is a directory"},
       {"destination name over 255 bytes", in, dir.File(std::string(256, 'n')), "50", dir.File(std::string(256, 'n')),
        ": name too long (256 bytes; a file name may have at most 255)\n"},
-      {"destination path over 4095 bytes", in, dir.File(Repeated("./", 2100) + "out.bmp"), "50",
-       dir.File(Repeated("./", 2100) + "out.bmp"), ": name too long for the system (its path is "},
       {"side too large", wide, out, "2147483647", wide, "would pass 2147483647 pixels"},
       {"file too large", in, out, "1000000", in, "4 GiB"},
       {"memory limit", "", "", "", in, "more than the memory limit of 1 KiB\n",
@@ -1120,13 +1112,8 @@ TEST(InfoReport, JsonStringsAreValidJsonForAnyBytes) {
       {"cut \xE2\x82", "\"cut \\ufffd\\ufffd\""},
       {"beyond \xF4\x90\x80\x80", "\"beyond \\ufffd\\ufffd\\ufffd\\ufffd\""},
       {"last \xF4\x8F\xBF\xBF", "\"last \xF4\x8F\xBF\xBF\""},
-      // Line and paragraph separators, which Unicode line splitters break at,
-      // escaped; their neighbours pass.
-      {"a\xE2\x80\xA8"
-       "b\xE2\x80\xA9"
-       "c",
-       "\"a\\u2028b\\u2029c\""},
-      {"\xE2\x80\xA7\xE2\x80\xAA", "\"\xE2\x80\xA7\xE2\x80\xAA\""},
+      // Line and paragraph separators, which Unicode line splitters break at.
+      {"a\xE2\x80\xA8 \xE2\x80\xA9\xE2\x80\xAA", "\"a\\u2028 \\u2029\xE2\x80\xAA\""},
   };
   for (const Case& c : cases) EXPECT_EQ(JsonString(c.text), c.json) << c.text;
 }
@@ -1220,97 +1207,43 @@ TEST(InfoReport, ToolTellsWarningsAndRefusalsAndWritesNothing) {
   EXPECT_EQ(std::system(("test $(ls -A " + Quote(dir.path()) + " | wc -l) -eq 7").c_str()), 0);
 }
 
-// The value of key in a one-line JSON record, as its text: a number, null,
-// or an array of numbers.
-std::string JsonValue(const std::string& json, const std::string& key) {
-  const std::string lead = "\"" + key + "\":";
-  const std::size_t at = json.find(lead);
-  if (at == std::string::npos) return "(no " + key + ")";
-  const std::size_t from = at + lead.size();
-  const std::size_t end = json[from] == '[' ? json.find(']', from) + 1 : json.find_first_of(",}", from);
-  return json.substr(from, end - from);
-}
-
-// --json, --info and the library's record tell one story of each file: a
-// number that one of them gets wrong shows against the others and against
-// the file itself (its size on disk). Refusals name the compression as
-// --info does.
-TEST(InfoReport, JsonTextAndLibraryTellOneRecord) {
+// --json and --info tell one story of each file, and the file's size on
+// disk: a number that one of them gets wrong shows against the others. A
+// refusal names the compression as --info does.
+TEST(InfoReport, JsonAndTextTellOneRecord) {
   TempDir dir, runs;
-  struct Case {
-    const char* name;
+  const struct {
+    std::string compression, masks;  // as --info and --json show them
     std::vector<std::uint8_t> file;
-    std::string compression;  // as --info shows it
-    std::string masks;        // --info's masks line; "" for none
-  };
-  const std::string zeroMasks = "red 0x00000000, green 0x00000000, blue 0x00000000, alpha 0x00000000";
-  const Case cases[] = {
-      {"whole.bmp", BmpBytes().Headers(100, 50, 24, 54).Zeros(300 * 50).data(), "0 (uncompressed)", ""},
-      {"cut.bmp", BmpBytes().Headers(4, 4, 24, 54).Zeros(2 * 12 + 5).data(), "0 (uncompressed)", ""},
-      {"zero-masks.bmp", BmpBytes().Headers(1, 1, 32, 66, 3).Zeros(12 + 4).data(), "3 (BITFIELDS)", zeroMasks},
-      {"555.bmp", BmpBytes().Headers(1, 1, 16, 54).Zeros(4).data(), "0 (uncompressed)",
-       "red 0x00007c00, green 0x000003e0, blue 0x0000001f, alpha 0x00000000"},
-      {"rle8.bmp", BmpBytes().Headers(4, 2, 8, 58, 1).Zeros(4).U16(0x0100).data(), "1 (RLE8)", ""},
-      {"cmyk.bmp", BmpBytes().Headers(2, 2, 24, 54, 11).Zeros(16).data(), "11 (CMYK)", ""},
-      {"unsigned.bmp", BmpBytes().Headers(2, 2, 24, 0x80000036, 0xFFFFFFFF).Zeros(3).data(), "4294967295 (unknown)",
-       ""},
-      {"os2-rle24.bmp",
-       BmpBytes()
-           .U16(0x4D42)
-           .U32(0)
-           .U32(0)
-           .U32(78)
-           .U32(64)
-           .U32(1)
-           .U32(1)
-           .U16(1)
-           .U16(24)
-           .U32(4)
-           .Zeros(20)
-           .Zeros(24)
-           .Zeros(4)
-           .data(),
-       "4 (RLE24)", ""},
+  } cases[] = {
+      {"0 (uncompressed)", "null", BmpBytes().Headers(100, 50, 24, 54).Zeros(300 * 50).data()},
+      {"3 (BITFIELDS)", "[0,0,0,0]", BmpBytes().Headers(1, 1, 32, 66, 3).Zeros(12 + 4).data()},
+      {"11 (CMYK)", "null", BmpBytes().Headers(2, 2, 24, 54, 11).Zeros(16).data()},
+      {"4294967295 (unknown)", "null", BmpBytes().Headers(2, 2, 24, 0x80000036, 0xFFFFFFFF).Zeros(3).data()},
   };
   std::string arguments;
-  for (const Case& c : cases) {
-    WriteFileBytes(dir.File(c.name), c.file);
-    arguments += " " + Quote(dir.File(c.name));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    WriteFileBytes(dir.File(std::to_string(i)), cases[i].file);
+    arguments += " " + Quote(dir.File(std::to_string(i)));
   }
   const std::vector<std::string> json = Lines(RunTool(runs, "--json" + arguments).out);
   const std::string text = RunTool(runs, "--info" + arguments).out;
   ASSERT_EQ(json.size(), std::size(cases));
   for (std::size_t i = 0; i < json.size(); ++i) {
-    const Case& c = cases[i];
-    SCOPED_TRACE(c.name);
-    const std::string path = dir.File(c.name);
-    bmpresize_source source{};
-    source.path = path.c_str();
-    bmpresize_info info{};
-    (void)bmpresize_inspect(&source, nullptr, &info, nullptr);
-    const std::size_t start = text.find(path + ":\n");
-    ASSERT_NE(start, std::string::npos);
-    const std::string block = text.substr(start, text.find("\n\n", start) - start);
-    const std::string size = std::to_string(c.file.size());
-    EXPECT_EQ(JsonValue(json[i], "file_size"), size);
-    EXPECT_EQ(std::to_string(info.file_size), size);
-    EXPECT_NE(block.find("\n  file size     " + size + " bytes"), std::string::npos) << block;
-    EXPECT_EQ(JsonValue(json[i], "compression"), std::to_string(info.compression));
-    EXPECT_EQ(c.compression.rfind(std::to_string(info.compression) + " (", 0), 0u);
-    EXPECT_NE(block.find("\n  compression   " + c.compression + "\n"), std::string::npos) << block;
-    const std::string refused = "\n  refused: compression ";
-    if (block.find(refused) != std::string::npos) {
-      EXPECT_NE(block.find(refused + c.compression + " "), std::string::npos) << block;
-    }
-    EXPECT_EQ(JsonValue(json[i], "data_offset"), std::to_string(info.data_offset));
-    EXPECT_NE(block.find("  pixel data    from byte " + std::to_string(info.data_offset)), std::string::npos);
-    std::string masks = "null";
-    if (info.has_masks)
-      masks = "[" + std::to_string(info.masks[0]) + "," + std::to_string(info.masks[1]) + "," +
-              std::to_string(info.masks[2]) + "," + std::to_string(info.masks[3]) + "]";
-    EXPECT_EQ(JsonValue(json[i], "masks"), masks);
-    EXPECT_EQ(block.find("\n  masks"),
-              c.masks.empty() ? std::string::npos : block.find("\n  masks         " + c.masks));
+    const std::size_t start = text.find(dir.File(std::to_string(i)) + ":\n");
+    const std::string block = text.substr(start, text.find("\n\n", start) - start),
+                      size = std::to_string(cases[i].file.size());
+    const std::string& compression = cases[i].compression;
+    SCOPED_TRACE(block + "\n" + json[i]);
+    EXPECT_NE(json[i].find(",\"file_size\":" + size + ","), std::string::npos);
+    EXPECT_NE(block.find("\n  file size     " + size + " bytes"), std::string::npos);
+    EXPECT_NE(json[i].find(",\"compression\":" + compression.substr(0, compression.find(' ')) + ","),
+              std::string::npos);
+    EXPECT_NE(block.find("\n  compression   " + compression + "\n"), std::string::npos);
+    EXPECT_EQ(block.find("refused: compression") != std::string::npos,
+              block.find("refused: compression " + compression) != std::string::npos);
+    EXPECT_NE(json[i].find(",\"masks\":" + cases[i].masks + ","), std::string::npos);
+    EXPECT_EQ(block.find("\n  masks ") != std::string::npos, cases[i].masks != "null");
   }
 }
 
