@@ -71,6 +71,9 @@
  *                            one file (under any name, or once made)
  *   bmpresize_descriptor_key the same for the file an open descriptor has
  *   bmpresize_inspect        what the reader finds in a source, writing nothing
+ *   bmpresize_compression_name
+ *                            the name of a compression value, as the sentences
+ *                            and the tool's --info give it
  *   bmpresize_ppm_from_dpi   dots per inch as pixels per metre
  *   bmpresize_parse_geometry a size in ImageMagick's geometry terms ("800x600>")
  *
@@ -210,7 +213,7 @@ typedef enum bmpresize_cause {
   BMPRESIZE_CAUSE_NOT_BMP = 2,                 /* first_bytes: what the source starts with */
   BMPRESIZE_CAUSE_EMPTY = 3,                   /* no bytes at all */
   BMPRESIZE_CAUSE_SHORT_HEADER = 4,            /* value: where the source ended, -1 when it cannot tell */
-  BMPRESIZE_CAUSE_COMPRESSION = 5,             /* value: biCompression */
+  BMPRESIZE_CAUSE_COMPRESSION = 5,             /* value: biCompression, limit: the header's size */
   BMPRESIZE_CAUSE_DEPTH = 6,                   /* value: biBitCount */
   BMPRESIZE_CAUSE_WIDTH = 7,                   /* value: the width, limit: the widest taken */
   BMPRESIZE_CAUSE_HEIGHT = 8,                  /* value: biHeight */
@@ -228,7 +231,13 @@ typedef enum bmpresize_cause {
   BMPRESIZE_CAUSE_ROW_TOO_WIDE = 19,   /* value: the width, limit: the widest row written */
   BMPRESIZE_CAUSE_NO_MEMORY = 20,      /* memory for the resize could not be had */
   /* The destination (BMPRESIZE_DESTINATION_FAILED) */
-  BMPRESIZE_CAUSE_NO_DESTINATION = 21,   /* no destination, or a path that cannot be used */
+  /* No destination, or a path that cannot be used. With error ENAMETOOLONG
+   * (checked before anything is written) a name no file can have: value the
+   * length of the longest name in the path and limit the most a name may
+   * have, 255 (bytes; UTF-16 units on Windows), or value the path's length
+   * and limit 0 where the system refused the path, or the new file's beside
+   * it, as too long. */
+  BMPRESIZE_CAUSE_NO_DESTINATION = 21,
   BMPRESIZE_CAUSE_CREATE_FAILED = 22,    /* no file can be made there */
   BMPRESIZE_CAUSE_NOT_WRITABLE = 23,     /* it exists but may not be written */
   BMPRESIZE_CAUSE_SAME_AS_SOURCE = 24,   /* it is the source (or a buffer over it) and could only overwrite it */
@@ -545,26 +554,30 @@ BMPRESIZE_EXPORT size_t bmpresize_describe(const bmpresize_result* result, const
  * file refused after its headers (a depth or compression not taken, a size
  * out of range) has the header's fields (width, height, depth, compression,
  * header_size, top_down, resolution, data_offset as bfOffBits says), and
- * colours, masks and needed_size 0. */
+ * colours, masks, has_masks and needed_size 0. The file's unsigned 32-bit
+ * fields (compression, bfOffBits) are told as the unsigned numbers they are. */
 typedef struct bmpresize_info {
-  int32_t width;       /* pixels */
-  int32_t height;      /* pixels, positive whichever way the rows go */
-  int32_t depth;       /* bits per pixel */
-  int32_t compression; /* 0 none, 1 8-bit run-length, 2 4-bit run-length, 3 bit fields, 6 bit fields with alpha */
-  int32_t header_size; /* 12 (OS/2 1.x), 40, 52, 56, 64, 108 or 124; a header of another size is read as 40 */
-  int32_t top_down;    /* nonzero when the first row stored is the top one */
-  int32_t colours;     /* colour table entries, as bfOffBits counts them (indexed sources; 0: none, all white) */
-  int32_t x_ppm;       /* the resolution, pixels per metre */
+  int32_t width;        /* pixels */
+  int32_t height;       /* pixels, positive whichever way the rows go */
+  int32_t depth;        /* bits per pixel */
+  uint32_t compression; /* 0 none, 1 8-bit run-length, 2 4-bit run-length, 3 bit fields, 6 bit fields with alpha */
+  int32_t header_size;  /* 12 (OS/2 1.x), 40, 52, 56, 64, 108 or 124; a header of another size is read as 40 */
+  int32_t top_down;     /* nonzero when the first row stored is the top one */
+  int32_t colours;      /* colour table entries, as bfOffBits counts them (indexed sources; 0: none, all white) */
+  int32_t x_ppm;        /* the resolution, pixels per metre */
   int32_t y_ppm;
   /* The red, green, blue and alpha masks the pixels are read with: a 16- or
-   * 32-bit file's bit fields (at 16 bits the low halves, alpha 0), else
-   * 0x7C00, 0x03E0, 0x001F, 0 at 16 bits and 0x00FF0000, 0x0000FF00,
-   * 0x000000FF, 0xFF000000 at 32 bits; all 0 at other depths. */
+   * 32-bit file's bit fields as the file holds them, zeros included (at 16
+   * bits the low halves, alpha 0), else 0x7C00, 0x03E0, 0x001F, 0 at 16 bits
+   * and 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000 at 32 bits; all 0 at
+   * other depths. has_masks tells which. */
   uint32_t masks[4];
   int64_t data_offset; /* where the reader takes the pixel data from: bfOffBits, or the end of a short colour table */
   int64_t file_size;   /* the source's bytes; -1 where its length cannot be told (a read function, a pipe) */
   int64_t needed_size; /* the bytes the pixel data needs, rows x stride; -1 for run-length data */
-  int64_t reserved[4]; /* 0 */
+  int32_t has_masks;   /* nonzero when the pixels are read with masks (16 and 32 bits), even all-zero ones */
+  int32_t reserved32;  /* 0 */
+  int64_t reserved[3]; /* 0 */
 } bmpresize_info;
 
 /* Reads the source as a resize at 100 % would, to the end of its pixel data,
@@ -581,6 +594,14 @@ typedef struct bmpresize_info {
  * strict are heeded, the others ignored. */
 BMPRESIZE_EXPORT bmpresize_code bmpresize_inspect(const bmpresize_source* source, const bmpresize_options* options,
                                                   bmpresize_info* info, bmpresize_result* result);
+
+/* The name of a biCompression value in an info header of header_size bytes,
+ * as bmpresize_describe's sentences and the tool's --info give it:
+ * "uncompressed" (0), "RLE8", "RLE4", "BITFIELDS", "JPEG", "PNG",
+ * "ALPHABITFIELDS" (6), "CMYK" (11), "CMYKRLE8", "CMYKRLE4" (13); in the
+ * 64-byte OS/2 2.x header 3 is "Huffman" and 4 "RLE24"; "unknown" for any
+ * other value. The text is static and never null. */
+BMPRESIZE_EXPORT const char* bmpresize_compression_name(uint32_t compression, int32_t header_size);
 
 /* Dots per inch as pixels per metre, dpi / 0.0254 rounded to nearest, halves
  * up: 96 gives 3780, 300 gives 11811. Answers 0 for a dpi of 0 or less, or one

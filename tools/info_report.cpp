@@ -18,29 +18,9 @@ std::string WithoutName(const std::string& sentence, const std::string& lead) {
   return sentence.compare(0, lead.size(), lead) == 0 ? sentence.substr(lead.size()) : sentence;
 }
 
-const char* CompressionName(const bmpresize_info& info) {
-  switch (info.compression) {
-    case 0:
-      return "none";
-    case 1:
-      return "8-bit run-length (RLE8)";
-    case 2:
-      return "4-bit run-length (RLE4)";
-    case 3:
-      return info.header_size == 64 ? "Huffman" : "bit fields";
-    case 4:
-      return info.header_size == 64 ? "24-bit run-length (RLE24)" : "JPEG";
-    case 5:
-      return "PNG";
-    case 6:
-      return "bit fields with alpha";
-    default:
-      return "unknown";
-  }
-}
-
-bool HasMasks(const bmpresize_info& info) {
-  return info.masks[0] != 0 || info.masks[1] != 0 || info.masks[2] != 0 || info.masks[3] != 0;
+// "1 (RLE8)": the value and its name, as the library's sentences give them.
+std::string CompressionText(const bmpresize_info& info) {
+  return std::to_string(info.compression) + " (" + bmpresize_compression_name(info.compression, info.header_size) + ")";
 }
 
 std::string N(std::int64_t n) { return std::to_string(n); }
@@ -62,9 +42,9 @@ std::string HeaderLines(const bmpresize_info& info) {
                   (info.top_down ? "top-down" : "bottom-up") + "\n";
   s += "  depth         " + Count(info.depth, "bit") + " per pixel";
   if (info.colours > 0) s += ", " + Count(info.colours, "colour") + " in its table";
-  s += std::string("\n  compression   ") + CompressionName(info) + " (" + N(info.compression) + ")\n";
+  s += "\n  compression   " + CompressionText(info) + "\n";
   s += "  header        " + N(info.header_size) + " bytes\n";
-  if (HasMasks(info))
+  if (info.has_masks)
     s += "  masks         red " + Hex(info.masks[0]) + ", green " + Hex(info.masks[1]) + ", blue " +
          Hex(info.masks[2]) + ", alpha " + Hex(info.masks[3]) + "\n";
   s += "  pixel data    from byte " + N(info.data_offset);
@@ -78,7 +58,7 @@ std::string HeaderLines(const bmpresize_info& info) {
 }
 
 std::string JsonMasks(const bmpresize_info& info) {
-  if (!HasMasks(info)) return "null";
+  if (!info.has_masks) return "null";
   return "[" + N(info.masks[0]) + "," + N(info.masks[1]) + "," + N(info.masks[2]) + "," + N(info.masks[3]) + "]";
 }
 

@@ -35,6 +35,13 @@ std::size_t Utf8Length(const std::string& text, std::size_t at) {
   return length;
 }
 
+// Whether the character of length bytes at text[at] is U+2028 or U+2029
+// (E2 80 A8, E2 80 A9).
+bool IsLineSeparator(const std::string& text, std::size_t at, std::size_t length) {
+  return length == 3 && text[at] == '\xE2' && text[at + 1] == '\x80' &&
+         (text[at + 2] == '\xA8' || text[at + 2] == '\xA9');
+}
+
 void AppendAscii(std::string& out, char c) {
   switch (c) {
     case '"':
@@ -77,6 +84,11 @@ std::string JsonString(const std::string& text) {
     if (length == 0) {
       out += kReplacement;
       ++at;
+    } else if (IsLineSeparator(text, at, length)) {
+      // Valid JSON raw, but a line break to JavaScript and to Unicode-aware
+      // line splitters, which would cut the one-line record in two.
+      out += text[at + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+      at += length;
     } else {
       out.append(text, at, length);
       at += length;

@@ -28,6 +28,13 @@ CASES = [
         "cut short: only the bottom 2 of its 4 rows could be read; the rows above are white"])),
     (headers(2, 2, 8, 54) + bytes(8), dict(colours=0, warnings=["has no colour table: every pixel is white"])),
     (headers(5, 7, 30, 54), dict(width=5, height=7, depth=30, error="a depth of 30 bits per pixel is not supported")),
+    # Masks all zero are told as masks: every pixel they read is black.
+    (headers(1, 1, 32, 66, 3) + bytes(12 + 4), dict(compression=3, masks=(0, 0, 0, 0), needed_size=4)),
+    # The file's unsigned fields as the numbers they are.
+    (headers(1, 1, 24, 0x80000036, 0xFFFFFFFF) + bytes(4),
+     dict(compression=0xFFFFFFFF, data_offset=0x80000036, error="compression 4294967295 (unknown) is not supported")),
+    # Such a bfOffBits counts as negative: the data, missing here, would follow the masks.
+    (headers(2, 1, 16, 0x80000042, 3) + struct.pack("<I", 0xF800), dict(data_offset=66, masks=(0xF800, 0x3E0, 0x1F, 0))),
     (b"\x89PNG\r\n\x1a\n", dict(width=0, header_size=0, error="is not a BMP file (it starts like a PNG image)")),
 ]
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "api/describe.h"
+#include "bmpfile/compression_names.h"
 #include "bmpresize.h"
 #include "files/files_in_flight.h"
 #include "files/native_path.h"
@@ -208,6 +209,10 @@ bmpresize_code bmpresize_inspect(const bmpresize_source* source, const bmpresize
 void bmpresize_remove_temporary_files(void) { RemoveFilesInFlight(); }
 
 std::int32_t bmpresize_ppm_from_dpi(std::int32_t dpi) { return PixelsPerMetreFromDpi(dpi); }
+
+const char* bmpresize_compression_name(std::uint32_t compression, std::int32_t header_size) {
+  return CompressionName(compression, static_cast<std::uint32_t>(header_size));
+}
 
 std::size_t bmpresize_place_key(const char* path, char* key, std::size_t capacity, int* error) {
   return AnswerKey(

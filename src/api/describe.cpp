@@ -1,51 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "api/describe.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "api/sentence.h"
 #include "api/system_reason.h"
+#include "bmpfile/compression_names.h"
 
 namespace bmpresize {
 
 namespace {
 
-// The names biCompression values go by.
-void CompressionName(Sentence& s, std::int64_t value) {
-  switch (value) {
-    case 0:
-      s << "0 (uncompressed)";
-      return;
-    case 1:
-      s << "1 (RLE8)";
-      return;
-    case 2:
-      s << "2 (RLE4)";
-      return;
-    case 3:
-      s << "3 (BITFIELDS)";
-      return;
-    case 4:
-      s << "4 (JPEG, or RLE24 in an OS/2 file)";
-      return;
-    case 5:
-      s << "5 (PNG)";
-      return;
-    case 6:
-      s << "6 (ALPHABITFIELDS)";
-      return;
-    case 11:
-      s << "11 (CMYK)";
-      return;
-    case 12:
-      s << "12 (CMYKRLE8)";
-      return;
-    case 13:
-      s << "13 (CMYKRLE4)";
-      return;
-    default:
-      s << value;
-  }
+// A biCompression value with its name, in a header of headerSize bytes.
+void Compression(Sentence& s, std::int64_t value, std::int64_t headerSize) {
+  s << value << " (" << CompressionName(static_cast<std::uint32_t>(value), static_cast<std::uint32_t>(headerSize))
+    << ")";
 }
 
 bool StartsWith(const std::uint8_t* bytes, int count, const char* signature, int length, int at = 0) {
@@ -204,7 +174,7 @@ bool RefusalReason(Sentence& s, const bmpresize_result& r) {
   switch (r.cause) {
     case BMPRESIZE_CAUSE_COMPRESSION:
       s << "compression ";
-      CompressionName(s, r.value);
+      Compression(s, r.value, r.limit);
       s << " is not supported";
       return true;
     case BMPRESIZE_CAUSE_DEPTH:
@@ -212,18 +182,20 @@ bool RefusalReason(Sentence& s, const bmpresize_result& r) {
       return true;
     case BMPRESIZE_CAUSE_COMPRESSION_DEPTH:
       s << "compression ";
-      CompressionName(s, r.value);
+      Compression(s, r.value, 0);
       s << " is supported only at " << r.limit;
       if (r.value == 3 || r.value == 6) s << " and 32";  // bit fields: 16 bits and 32
       s << " bits per pixel";
       return true;
     case BMPRESIZE_CAUSE_TOP_DOWN_COMPRESSED:
       s << "compression ";
-      CompressionName(s, r.value);
+      Compression(s, r.value, 0);
       s << " is not supported with top-down rows (a negative height)";
       return true;
     case BMPRESIZE_CAUSE_COMPRESSION_FOR_HEADER:
-      s << "compression " << r.value << " in a " << r.limit << "-byte header (Huffman coding) is not supported";
+      s << "compression ";
+      Compression(s, r.value, r.limit);
+      s << " in a " << r.limit << "-byte header is not supported";
       return true;
     case BMPRESIZE_CAUSE_DEPTH_FOR_HEADER:
       s << "a depth of " << r.value << " bits per pixel is not supported in a " << r.limit << "-byte OS/2 header";
@@ -321,10 +293,30 @@ bool OptionReason(Sentence& s, const bmpresize_result& r) {
   }
 }
 
+// A destination whose name no file can have (NO_DESTINATION with
+// ENAMETOOLONG): a name in its path over the most a file system takes, or a
+// path the system found too long.
+void NameTooLong(Sentence& s, const bmpresize_result& r) {
+#ifdef _WIN32
+  const char* units = " UTF-16 units";
+#else
+  const char* units = " bytes";
+#endif
+  if (r.limit > 0) {
+    s << "name too long (" << r.value << units << "; a file name may have at most " << r.limit << ")";
+  } else {
+    s << "name too long for the system (its path is " << r.value << units << ")";
+  }
+}
+
 void DestinationReason(Sentence& s, const bmpresize_result& r) {
   switch (r.cause) {
     case BMPRESIZE_CAUSE_NO_DESTINATION:
-      s << "cannot be used as a file name";
+      if (r.error == ENAMETOOLONG) {
+        NameTooLong(s, r);
+      } else {
+        s << "cannot be used as a file name";
+      }
       return;
     case BMPRESIZE_CAUSE_CREATE_FAILED:
       s << "cannot be created: " << SystemReason(r.error).Text();

@@ -123,7 +123,7 @@ bool CheckFormat(const FileLayout& layout, Cause& cause) {
       if (depth != 16 && depth != 32) return Refuse(cause, Because(BMPRESIZE_CAUSE_COMPRESSION_DEPTH, compression, 16));
       break;
     default:
-      return Refuse(cause, Because(BMPRESIZE_CAUSE_COMPRESSION, compression));
+      return Refuse(cause, Because(BMPRESIZE_CAUSE_COMPRESSION, compression, layout.header.size));
   }
   if (fileDepth == nullptr) return Refuse(cause, Because(BMPRESIZE_CAUSE_DEPTH, depth));
   return true;
@@ -235,11 +235,14 @@ std::int64_t ReadTablesAndMasks(ByteSource& source, FileLayout& layout) {
 
 // Where the pixel data starts: after the gap, which follows the tables and
 // masks as far as they were read. A file that ended inside them has its
-// data, which it lacks, where bfOffBits says.
+// data, which it lacks, where bfOffBits says; a bfOffBits of 2^31 or more
+// counts as negative, as everywhere here, which puts it right after the
+// tables (gap counts from their whole size).
 std::int64_t DataOffset(const ByteSource& source, const FileLayout& layout, std::int64_t gap) {
   const std::int64_t tablesEnd = source.Position();
   if (tablesEnd < 0) return -1;
-  if (source.AtEnd()) return static_cast<std::int32_t>(layout.file.bfOffBits);
+  const std::int64_t offBits = static_cast<std::int32_t>(layout.file.bfOffBits);
+  if (source.AtEnd()) return offBits >= 0 ? offBits : offBits - gap;
   return tablesEnd + std::max<std::int64_t>(gap, 0);
 }
 

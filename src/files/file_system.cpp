@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The part of the file-system steps that is the same everywhere.
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -44,5 +45,14 @@ std::size_t FolderLength(const PathChar* path) {
 PathView FolderPart(const PathChar* path) { return PathView(path, FolderLength(path)); }
 
 PathView NamePart(const PathChar* path) { return PathView(path + FolderLength(path)); }
+
+std::size_t LongestName(const PathChar* path) {
+  std::size_t longest = 0, length = 0;
+  for (; *path != 0; ++path) {
+    length = IsSeparator(*path) ? 0 : length + 1;
+    longest = std::max(longest, length);
+  }
+  return longest;
+}
 
 }  // namespace bmpresize

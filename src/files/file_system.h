@@ -27,6 +27,9 @@ OwnedText JoinText(std::initializer_list<PathView> parts);
 // the name after it.
 PathView FolderPart(const PathChar* path);
 PathView NamePart(const PathChar* path);
+// The length of the longest name between the separators of path: the file's
+// own or a folder's.
+std::size_t LongestName(const PathChar* path);
 
 // The path with the symbolic links at its end followed to the file they name,
 // also when that file does not exist yet (a dangling link names the file it

@@ -41,6 +41,8 @@ int ErrnoFor(DWORD error) {
       return ENOMEM;
     case ERROR_WRITE_PROTECT:
       return EROFS;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
     default:
       return EIO;
   }

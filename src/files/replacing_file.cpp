@@ -13,8 +13,9 @@ namespace bmpresize {
 namespace {
 
 // Names in most file systems stop at 255 bytes (UTF-16 units on Windows); the
-// new file's name adds 12 to the destination's.
-constexpr std::size_t kMaxNameUnits = 200;
+// new file's name adds 12 to the destination's, cut to kNewNameUnits first.
+constexpr std::size_t kMaxNameUnits = 255;
+constexpr std::size_t kNewNameUnits = 200;
 constexpr int kNameAttempts = 100;
 
 // Whether a name may be cut before this unit: not inside a UTF-8 character,
@@ -27,10 +28,10 @@ bool StartsACharacter(PathChar unit) {
 #endif
 }
 
-// The name cut to at most kMaxNameUnits, never inside a character.
+// The name cut to at most kNewNameUnits, never inside a character.
 PathView ShortName(PathView name) {
-  if (name.size() <= kMaxNameUnits) return name;
-  std::size_t size = kMaxNameUnits;
+  if (name.size() <= kNewNameUnits) return name;
+  std::size_t size = kNewNameUnits;
   while (size > 0 && !StartsACharacter(name[size])) --size;
   return name.substr(0, size);
 }
@@ -52,6 +53,20 @@ void RandomSuffix(PathChar (&suffix)[6], const void* salt) {
 }
 
 bool IsRefusal(int error) { return error == EACCES || error == EPERM; }
+
+// A path that no file can have: a name in it longer than file systems take
+// (value: its length, limit: the most taken), or one the system refused as
+// too long all the same, the path or the new file's beside it (value: the
+// path's length, limit 0).
+Cause NameTooLong(const PathChar* path) {
+  const std::size_t longest = LongestName(path);
+  Cause cause = longest > kMaxNameUnits
+                    ? Because(BMPRESIZE_CAUSE_NO_DESTINATION, static_cast<std::int64_t>(longest),
+                              static_cast<std::int64_t>(kMaxNameUnits))
+                    : Because(BMPRESIZE_CAUSE_NO_DESTINATION, static_cast<std::int64_t>(PathView(path).size()));
+  cause.error = ENAMETOOLONG;
+  return cause;
+}
 
 // The system may refuse to rename over a file that can still be written: a
 // file bind-mounted into a container (EBUSY, EXDEV), one held open elsewhere
@@ -91,19 +106,28 @@ Status ReplacingFile::Fail(bmpresize_cause kind, int error) {
   return failure_;
 }
 
-Status ReplacingFile::FailCreating(int error) {
+Status ReplacingFile::FailCreating(int error, const PathChar* path) {
+  if (error == ENAMETOOLONG) return FailNamed(path);
   return Fail(error == ENOMEM ? BMPRESIZE_CAUSE_NO_MEMORY : BMPRESIZE_CAUSE_CREATE_FAILED, error);
+}
+
+Status ReplacingFile::FailNamed(const PathChar* path) {
+  failure_ = NameTooLong(path);
+  return failure_;
 }
 
 Status ReplacingFile::Open(const PathChar* path, int source, bool knownSource) {
   if (way_ != Way::kNone || failure_) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, EBUSY);
   if (path == nullptr || *path == 0) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, ENOENT);
   SysValue<OwnedText> target = FollowLinks(path);
-  if (!target.Ok()) return FailCreating(target.error);
+  if (!target.Ok()) return FailCreating(target.error, path);
   target_ = std::move(target.value);
   if (NamePart(target_.get()).empty()) return Fail(BMPRESIZE_CAUSE_CREATE_FAILED, EISDIR);
+  // Refused before anything is made, whatever the system would say of it.
+  if (LongestName(target_.get()) > kMaxNameUnits) return FailNamed(target_.get());
 
   const SysValue<int> existing = OpenExistingForWriting(target_.get(), facts_);
+  if (existing.error == ENAMETOOLONG) return FailNamed(target_.get());
   if (!existing.Ok() && existing.error != ENOENT && existing.error != ENOTDIR)
     return Fail(BMPRESIZE_CAUSE_NOT_WRITABLE, existing.error);
   existed_ = existing.Ok();
@@ -114,7 +138,7 @@ Status ReplacingFile::Open(const PathChar* path, int source, bool knownSource) {
   const SysResult beside = OpenNewBeside();
   if (beside.Ok() || !existed_ || !IsRefusal(beside.error) || !knownSource) {
     if (existed_) (void)CloseDescriptor(existing.value);
-    if (!beside.Ok()) return FailCreating(beside.error);
+    if (!beside.Ok()) return FailCreating(beside.error, target_.get());
     way_ = Way::kReplace;
     return {};
   }

@@ -52,7 +52,10 @@ class ReplacingFile {
   // since it might be the source. Fails with
   // NOT_WRITABLE (the destination exists but may not be written), CREATE_FAILED
   // (no file can be made there), SAME_AS_SOURCE (it could only be rewritten in
-  // place, and it is the file being read), NO_MEMORY.
+  // place, and it is the file being read), NO_MEMORY, NO_DESTINATION with
+  // ENAMETOOLONG (a name in the path, links followed, is over 255 bytes, or
+  // the system finds the path or the new file's too long; value and limit
+  // say which, see NameTooLong).
   Status Open(const PathChar* path, int source = -1, bool knownSource = true);
   std::FILE* Stream() const { return stream_.get(); }
   // Makes what was written the destination: with sync, on stable storage
@@ -76,8 +79,11 @@ class ReplacingFile {
   Status CopyOverDestination(bool sync);
   SysResult CopyInto(std::FILE* from, std::FILE* to);
   Status Fail(bmpresize_cause kind, int error);
-  // NO_MEMORY for ENOMEM, else CREATE_FAILED.
-  Status FailCreating(int error);
+  // NO_MEMORY for ENOMEM, path's name refused for ENAMETOOLONG, else
+  // CREATE_FAILED.
+  Status FailCreating(int error, const PathChar* path);
+  // A name in path, or path itself, is too long for any file.
+  Status FailNamed(const PathChar* path);
   // Forgets the new file's name, once the file is gone or renamed.
   void DropTemporary();
 

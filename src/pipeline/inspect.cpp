@@ -39,6 +39,8 @@ bool HeadersCutOff(const Cause& cause) {
 // layouts of 16 bits (5-5-5) and 32 bits (blue, green, red, alpha bytes).
 void TellMasks(const FileLayout& layout, bmpresize_info& info) {
   std::uint32_t* masks = info.masks;
+  // Masks that are all zero are masks all the same: every pixel is black.
+  info.has_masks = layout.depth == 16 || layout.depth == 32;
   if (layout.depth == 16) {
     masks[0] = layout.masks16.red;
     masks[1] = layout.masks16.green;
@@ -57,19 +59,20 @@ void TellMasks(const FileLayout& layout, bmpresize_info& info) {
   }
 }
 
-// The header fields, as read even where the file was refused after them.
+// The header fields, as read even where the file was refused after them; the
+// unsigned ones as the numbers they are.
 void TellHeaders(const FileLayout& layout, bmpresize_info& info) {
   const BmpInfoHeader& header = layout.info;
   const std::int64_t height = header.biHeight < 0 ? -std::int64_t{header.biHeight} : header.biHeight;
   info.width = header.biWidth;
   info.height = static_cast<std::int32_t>(std::min<std::int64_t>(height, std::numeric_limits<std::int32_t>::max()));
   info.depth = header.biBitCount;
-  info.compression = layout.header.core ? 0 : static_cast<std::int32_t>(header.biCompression);
+  info.compression = layout.header.core ? 0 : header.biCompression;
   info.header_size = static_cast<std::int32_t>(layout.header.size);
   info.top_down = header.biHeight < 0 ? 1 : 0;
   info.x_ppm = header.biXPelsPerMeter;
   info.y_ppm = header.biYPelsPerMeter;
-  info.data_offset = static_cast<std::int32_t>(layout.file.bfOffBits);
+  info.data_offset = layout.file.bfOffBits;
 }
 
 // What only a file taken tells: its tables, masks, and where its data lies.

@@ -85,9 +85,12 @@ Bytes FirstBytes(const Bytes& bytes, std::size_t n) {
 }
 
 struct Expected {
-  std::int32_t width, height, depth, compression, header_size, top_down, colours, x_ppm, y_ppm;
+  std::int32_t width, height, depth;
+  std::uint32_t compression;
+  std::int32_t header_size, top_down, colours, x_ppm, y_ppm;
   std::uint32_t masks[4];
   std::int64_t data_offset, file_size, needed_size;
+  std::int32_t has_masks;
 };
 
 void ExpectInfo(const bmpresize_info& info, const Expected& e) {
@@ -104,6 +107,8 @@ void ExpectInfo(const bmpresize_info& info, const Expected& e) {
   EXPECT_EQ(info.data_offset, e.data_offset);
   EXPECT_EQ(info.file_size, e.file_size);
   EXPECT_EQ(info.needed_size, e.needed_size);
+  EXPECT_EQ(info.has_masks != 0, e.has_masks != 0);
+  EXPECT_EQ(info.reserved32, 0);
   for (std::int64_t reserved : info.reserved) EXPECT_EQ(reserved, 0);
 }
 
@@ -116,34 +121,37 @@ TEST(Inspect, TellsWhatEveryHeaderKindHolds) {
   const Case cases[] = {
       {"40-byte header, 24 bits",
        Headers(40, 3, 2, 24, 54).Zeros(24).data(),
-       {3, 2, 24, 0, 40, 0, 0, 2835, 3780, {0, 0, 0, 0}, 54, 78, 24}},
+       {3, 2, 24, 0, 40, 0, 0, 2835, 3780, {0, 0, 0, 0}, 54, 78, 24, 0}},
       {"OS/2 1.x, 8 bits, 3 entries",
        Headers(12, 2, 2, 8, 35).Zeros(9 + 8).data(),
-       {2, 2, 8, 0, 12, 0, 3, 0, 0, {0, 0, 0, 0}, 35, 43, 8}},
+       {2, 2, 8, 0, 12, 0, 3, 0, 0, {0, 0, 0, 0}, 35, 43, 8, 0}},
       {"52-byte header, 16-bit 5-6-5, top-down",
        Headers(52, 3, -2, 16, 66, 3, {0xF800, 0x07E0, 0x001F}).Zeros(16).data(),
-       {3, 2, 16, 3, 52, 1, 0, 2835, 3780, {0xF800, 0x07E0, 0x001F, 0}, 66, 82, 16}},
+       {3, 2, 16, 3, 52, 1, 0, 2835, 3780, {0xF800, 0x07E0, 0x001F, 0}, 66, 82, 16, 1}},
       {"124-byte header, 32-bit bit fields",
        Headers(124, 2, 1, 32, 138, 3, {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}).Zeros(8).data(),
-       {2, 1, 32, 3, 124, 0, 0, 2835, 3780, {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}, 138, 146, 8}},
+       {2, 1, 32, 3, 124, 0, 0, 2835, 3780, {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}, 138, 146, 8, 1}},
       {"56-byte header, 16 bits without bit fields",
        Headers(56, 1, 1, 16, 70).Zeros(4).data(),
-       {1, 1, 16, 0, 56, 0, 0, 2835, 3780, {0x7C00, 0x03E0, 0x001F, 0}, 70, 74, 4}},
+       {1, 1, 16, 0, 56, 0, 0, 2835, 3780, {0x7C00, 0x03E0, 0x001F, 0}, 70, 74, 4, 1}},
       {"40-byte header, 32 bits without bit fields",
        Headers(40, 1, -1, 32, 54).Zeros(4).data(),
-       {1, 1, 32, 0, 40, 1, 0, 2835, 3780, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, 54, 58, 4}},
+       {1, 1, 32, 0, 40, 1, 0, 2835, 3780, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, 54, 58, 4, 1}},
       {"64-byte OS/2 2.x header, 4 bits, 16 entries",
        Headers(64, 9, 1, 4, 142).Zeros(64 + 8).data(),
-       {9, 1, 4, 0, 64, 0, 16, 2835, 3780, {0, 0, 0, 0}, 142, 150, 8}},
+       {9, 1, 4, 0, 64, 0, 16, 2835, 3780, {0, 0, 0, 0}, 142, 150, 8, 0}},
       {"108-byte header, RLE8, 2 entries, end of bitmap at once",
        Headers(108, 5, 3, 8, 130, 1).Zeros(8).U16(0x0100).data(),
-       {5, 3, 8, 1, 108, 0, 2, 2835, 3780, {0, 0, 0, 0}, 130, 132, -1}},
+       {5, 3, 8, 1, 108, 0, 2, 2835, 3780, {0, 0, 0, 0}, 130, 132, -1, 0}},
       {"40-byte header, 2 bits, 4 entries, top-down",
        Headers(40, 5, -2, 2, 70).Zeros(16 + 8).data(),
-       {5, 2, 2, 0, 40, 1, 4, 2835, 3780, {0, 0, 0, 0}, 70, 78, 8}},
+       {5, 2, 2, 0, 40, 1, 4, 2835, 3780, {0, 0, 0, 0}, 70, 78, 8, 0}},
+      {"32-bit bit fields all zero: masks all the same, every pixel black",
+       Headers(40, 1, 1, 32, 66, 3, {0, 0, 0}).Zeros(4).data(),
+       {1, 1, 32, 3, 40, 0, 0, 2835, 3780, {0, 0, 0, 0}, 66, 70, 4, 1}},
       {"bfOffBits short of a full table: the data follows the entries it counts",
        Headers(40, 1, 1, 1, 60).Zeros(8 + 4).data(),
-       {1, 1, 1, 0, 40, 0, 1, 2835, 3780, {0, 0, 0, 0}, 58, 66, 4}},
+       {1, 1, 1, 0, 40, 0, 1, 2835, 3780, {0, 0, 0, 0}, 58, 66, 4, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -341,7 +349,7 @@ TEST(Inspect, TheTestSuiteAsItsIndexSays) {
 TEST(Inspect, RealWorldFilesAsTheirIndexSays) {
   const IndexFile index = LoadIndex("BMPRESIZE_REALWORLD_DIR");
   if (index.rows.empty()) GTEST_SKIP() << "no real-world corpus (BMPRESIZE_REALWORLD_DIR)";
-  const std::pair<const char*, std::int32_t> compressions[] = {
+  const std::pair<const char*, std::uint32_t> compressions[] = {
       {"BI_RGB", 0}, {"BI_RLE8", 1}, {"BI_RLE4", 2}, {"BI_BITFIELDS", 3}, {"BI_ALPHABITFIELDS", 6}};
   for (const auto& cols : index.rows) {
     ASSERT_GE(cols.size(), 11u);
@@ -351,7 +359,7 @@ TEST(Inspect, RealWorldFilesAsTheirIndexSays) {
     EXPECT_EQ(seen.info.header_size, std::stoi(cols[3]));
     EXPECT_EQ(seen.info.depth, std::stoi(cols[4]));
     EXPECT_EQ(seen.info.top_down != 0, cols[6] == "yes");
-    std::int32_t compression = 0;  // "none (OS/2 1.x)"
+    std::uint32_t compression = 0;  // "none (OS/2 1.x)"
     for (const auto& [name, value] : compressions) {
       if (cols[5] == name) compression = value;
     }

@@ -72,6 +72,10 @@ const FaultRow kFaultRows[] = {
     {"in place, cut short", "create", EPERM, 0, true, false, false, true, false, BMPRESIZE_CAUSE_WRITE_FAILED,
      Ends::kPartial},
     {"folder full", "create", ENOSPC, 0, true, false, false, false, false, BMPRESIZE_CAUSE_CREATE_FAILED, Ends::kOld},
+    // The file system's names may be shorter than the new file's (12 more
+    // than the destination's): no file that can be had.
+    {"new file's name too long", "create", ENAMETOOLONG, 0, true, false, false, false, false,
+     BMPRESIZE_CAUSE_NO_DESTINATION, Ends::kOld},
 };
 
 std::string NameOf(const testing::TestParamInfo<FaultRow>& row) {
@@ -194,9 +198,10 @@ TEST(ReplacingFile, InPlaceRewritesOfOneFileTakeTurns) {
 
 TEST(ReplacingFile, LongNamesAndOtherOwnersAreKept) {
   TempDir dir;
-  // 250 bytes whose two-byte characters straddle the cut of the new file's name.
+  // 255 bytes, the longest name, whose two-byte characters straddle the cut
+  // of the new file's name.
   std::string name = "x";
-  while (name.size() < 246) name += "\xC3\xA9";
+  while (name.size() < 251) name += "\xC3\xA9";
   name += ".bmp";
   const std::string path = dir.File(name);
   WriteFileBytes(path, kOld);
@@ -214,6 +219,26 @@ TEST(ReplacingFile, LongNamesAndOtherOwnersAreKept) {
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   if (root) {
     EXPECT_EQ(st.st_uid, 65534u);
+  }
+}
+
+// Names no file can have are refused before anything is made: a name's
+// length against the most taken, or the path's where the system refused it.
+TEST(ReplacingFile, NamesNoFileCanHaveAreRefusedBeforeAnythingIsMade) {
+  TempDir dir;
+  ASSERT_EQ(symlink(std::string(256, 'l').c_str(), dir.File("link.bmp").c_str()), 0);
+  std::string deep = dir.File("");
+  while (deep.size() < 4100) deep += "./";
+  const std::pair<std::string, std::int64_t> cases[] = {
+      {dir.File(std::string(256, 'n')), 256}, {dir.File("link.bmp"), 256}, {deep + "out.bmp", 0}};
+  for (const auto& [path, longest] : cases) {
+    ReplacingFile file;
+    const Cause why = file.Open(path.c_str()).Why();
+    EXPECT_EQ(why.kind, BMPRESIZE_CAUSE_NO_DESTINATION);
+    EXPECT_EQ(why.error, ENAMETOOLONG);
+    EXPECT_EQ(why.value, longest > 0 ? longest : static_cast<std::int64_t>(path.size()));
+    EXPECT_EQ(why.limit, longest > 0 ? 255 : 0);
+    EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"link.bmp"});
   }
 }
 

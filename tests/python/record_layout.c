@@ -107,6 +107,8 @@ static void Info(void) {
   FIELD(bmpresize_info, data_offset);
   FIELD(bmpresize_info, file_size);
   FIELD(bmpresize_info, needed_size);
+  FIELD(bmpresize_info, has_masks);
+  FIELD(bmpresize_info, reserved32);
   FIELD(bmpresize_info, reserved);
 }
 

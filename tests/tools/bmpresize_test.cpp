@@ -144,6 +144,8 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
        "2147483648 pixels"},
       {"missing folder", in, dir.File("no/out.bmp"), "50", dir.File("no/out.bmp"), "No such file or directory"},
       {"folder as destination", in, dir.path(), "50", dir.path(), "Is a directory"},
+      {"destination name over 255 bytes", in, dir.File(std::string(256, 'n')), "50", dir.File(std::string(256, 'n')),
+       ": name too long (256 bytes; a file name may have at most 255)\n"},
       {"side too large", wide, out, "2147483647", wide, "would pass 2147483647 pixels"},
       {"file too large", in, out, "1000000", in, "4 GiB"},
       {"memory limit", "", "", "", in, "more than the memory limit of 1 KiB\n",
@@ -1139,6 +1141,8 @@ TEST(InfoReport, JsonStringsAreValidJsonForAnyBytes) {
       {"cut \xE2\x82", "\"cut \\ufffd\\ufffd\""},
       {"beyond \xF4\x90\x80\x80", "\"beyond \\ufffd\\ufffd\\ufffd\\ufffd\""},
       {"last \xF4\x8F\xBF\xBF", "\"last \xF4\x8F\xBF\xBF\""},
+      // Line and paragraph separators, which Unicode line splitters break at.
+      {"a\xE2\x80\xA8 \xE2\x80\xA9\xE2\x80\xAA", "\"a\\u2028 \\u2029\xE2\x80\xAA\""},
   };
   for (const Case& c : cases) EXPECT_EQ(JsonString(c.text), c.json) << c.text;
 }
@@ -1230,6 +1234,46 @@ TEST(InfoReport, ToolTellsWarningsAndRefusalsAndWritesNothing) {
   }
   // Nothing was written beside the sources.
   EXPECT_EQ(std::system(("test $(ls -A " + Quote(dir.path()) + " | wc -l) -eq 7").c_str()), 0);
+}
+
+// --json and --info tell one story of each file, and the file's size on
+// disk: a number that one of them gets wrong shows against the others. A
+// refusal names the compression as --info does.
+TEST(InfoReport, JsonAndTextTellOneRecord) {
+  TempDir dir, runs;
+  const struct {
+    std::string compression, masks;  // as --info and --json show them
+    std::vector<std::uint8_t> file;
+  } cases[] = {
+      {"0 (uncompressed)", "null", BmpBytes().Headers(100, 50, 24, 54).Zeros(300 * 50).data()},
+      {"3 (BITFIELDS)", "[0,0,0,0]", BmpBytes().Headers(1, 1, 32, 66, 3).Zeros(12 + 4).data()},
+      {"11 (CMYK)", "null", BmpBytes().Headers(2, 2, 24, 54, 11).Zeros(16).data()},
+      {"4294967295 (unknown)", "null", BmpBytes().Headers(2, 2, 24, 0x80000036, 0xFFFFFFFF).Zeros(3).data()},
+  };
+  std::string arguments;
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    WriteFileBytes(dir.File(std::to_string(i)), cases[i].file);
+    arguments += " " + Quote(dir.File(std::to_string(i)));
+  }
+  const std::vector<std::string> json = Lines(RunTool(runs, "--json" + arguments).out);
+  const std::string text = RunTool(runs, "--info" + arguments).out;
+  ASSERT_EQ(json.size(), std::size(cases));
+  for (std::size_t i = 0; i < json.size(); ++i) {
+    const std::size_t start = text.find(dir.File(std::to_string(i)) + ":\n");
+    const std::string block = text.substr(start, text.find("\n\n", start) - start),
+                      size = std::to_string(cases[i].file.size());
+    const std::string& compression = cases[i].compression;
+    SCOPED_TRACE(block + "\n" + json[i]);
+    EXPECT_NE(json[i].find(",\"file_size\":" + size + ","), std::string::npos);
+    EXPECT_NE(block.find("\n  file size     " + size + " bytes"), std::string::npos);
+    EXPECT_NE(json[i].find(",\"compression\":" + compression.substr(0, compression.find(' ')) + ","),
+              std::string::npos);
+    EXPECT_NE(block.find("\n  compression   " + compression + "\n"), std::string::npos);
+    EXPECT_EQ(block.find("refused: compression") != std::string::npos,
+              block.find("refused: compression " + compression) != std::string::npos);
+    EXPECT_NE(json[i].find(",\"masks\":" + cases[i].masks + ","), std::string::npos);
+    EXPECT_EQ(block.find("\n  masks ") != std::string::npos, cases[i].masks != "null");
+  }
 }
 
 // The test suite's index: one line a file in the order given, the picture's

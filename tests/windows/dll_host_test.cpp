@@ -219,12 +219,12 @@ std::set<std::string> ExportNames(HMODULE module) {
 TEST_F(DllHost, TheApiDllTakesWidePathsAndWritesTheExportsBytes) {
   const HMODULE api = LoadLibraryW(L"bmpresize.dll");
   ASSERT_NE(api, nullptr) << "LoadLibraryW failed: " << GetLastError();
-  EXPECT_EQ(
-      ExportNames(api),
-      (std::set<std::string>{"bmpresize_callbacks", "bmpresize_describe", "bmpresize_descriptor_key", "bmpresize_file",
-                             "bmpresize_file_w", "bmpresize_inspect", "bmpresize_memory", "bmpresize_memory_size",
-                             "bmpresize_options_init", "bmpresize_parse_geometry", "bmpresize_place_key",
-                             "bmpresize_ppm_from_dpi", "bmpresize_remove_temporary_files", "bmpresize_resize"}));
+  EXPECT_EQ(ExportNames(api),
+            (std::set<std::string>{"bmpresize_callbacks", "bmpresize_compression_name", "bmpresize_describe",
+                                   "bmpresize_descriptor_key", "bmpresize_file", "bmpresize_file_w",
+                                   "bmpresize_inspect", "bmpresize_memory", "bmpresize_memory_size",
+                                   "bmpresize_options_init", "bmpresize_parse_geometry", "bmpresize_place_key",
+                                   "bmpresize_ppm_from_dpi", "bmpresize_remove_temporary_files", "bmpresize_resize"}));
   using FileW = bmpresize_code (*)(const wchar_t*, const wchar_t*, const bmpresize_options*, bmpresize_result*);
   const auto fileW = reinterpret_cast<FileW>(reinterpret_cast<void*>(GetProcAddress(api, "bmpresize_file_w")));
   ASSERT_NE(fileW, nullptr);

@@ -17,8 +17,9 @@ class Info:
     that cannot be opened, is no BMP file, or whose headers are cut short);
     a file refused after its headers still tells them. masks is (red, green,
     blue, alpha), the masks 16- and 32-bit pixels are read with (the file's
-    bit fields, else 5-5-5 at 16 bits and bytes blue, green, red, alpha at
-    32), or None at other depths. needed_size is the pixel data's bytes,
+    bit fields as it holds them, zeros too, else 5-5-5 at 16 bits and bytes
+    blue, green, red, alpha at 32), or None at other depths. compression
+    and data_offset are the file's unsigned numbers, as it holds them. needed_size is the pixel data's bytes,
     rows x stride, or -1 for run-length encoded data; file_size is -1 where
     the length cannot be told. warnings are what a resize of it would warn
     of, error why a resize would be refused, or None."""
@@ -116,7 +117,7 @@ def _described(described, record, path):
         header_size=info.header_size,
         top_down=bool(info.top_down),
         colours=info.colours,
-        masks=masks if any(masks) else None,
+        masks=masks if info.has_masks else None,
         data_offset=info.data_offset,
         file_size=info.file_size,
         needed_size=info.needed_size,

@@ -95,7 +95,7 @@ class Info(ctypes.Structure):
         ("width", ctypes.c_int32),
         ("height", ctypes.c_int32),
         ("depth", ctypes.c_int32),
-        ("compression", ctypes.c_int32),
+        ("compression", ctypes.c_uint32),
         ("header_size", ctypes.c_int32),
         ("top_down", ctypes.c_int32),
         ("colours", ctypes.c_int32),
@@ -105,7 +105,9 @@ class Info(ctypes.Structure):
         ("data_offset", ctypes.c_int64),
         ("file_size", ctypes.c_int64),
         ("needed_size", ctypes.c_int64),
-        ("reserved", ctypes.c_int64 * 4),
+        ("has_masks", ctypes.c_int32),
+        ("reserved32", ctypes.c_int32),
+        ("reserved", ctypes.c_int64 * 3),
     ]
 
 # The bits of Options.flags.
