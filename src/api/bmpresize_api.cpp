@@ -9,15 +9,15 @@
 #include <new>
 #include <string>
 
+#include "api/checked_options.h"
 #include "api/describe.h"
+#include "api/option_calls.h"
 #include "bmpresize.h"
 #include "files/files_in_flight.h"
 #include "files/native_path.h"
 #include "files/place_key.h"
 #include "image/resolution.h"
-#include "pipeline/inspect.h"
 #include "pipeline/path_ends.h"
-#include "pipeline/resize.h"
 
 using namespace bmpresize;
 

@@ -47,9 +47,9 @@ void Band::Run() {
 }
 
 bool Band::Stops() const {
-  const bmpresize_options& options = shared_.options;
-  return shared_.stop.load(std::memory_order_relaxed) || Cancelled(options) || rows_.ReadFailure() ||
-         (options.strict && rows_.Shortfall().cutShort);
+  const RunRules& run = shared_.run;
+  return shared_.stop.load(std::memory_order_relaxed) || Cancelled(run) || rows_.ReadFailure() ||
+         (run.strict && rows_.Shortfall().cutShort);
 }
 
 bool Band::WriteRow(const std::uint8_t* data) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The rectangle of the source a resize reads (options.region_*), in pixels
+// The rectangle of the source a resize reads (RegionAsked), in pixels
 // from the picture's top-left corner: the whole picture unless the options
 // ask for less. The resize treats it as the whole source: its edges are the
 // sampler's edges, and the percent and sizes apply to its width and height.
@@ -11,10 +11,18 @@
 #include <cstdint>
 
 #include "bmpfile/data_shortfall.h"
-#include "bmpresize.h"
 #include "result/status.h"
 
 namespace bmpresize {
+
+// The rectangle asked for, from the picture's top-left corner: width and
+// height both 0 ask for the whole picture (checked: none below 0).
+struct RegionAsked {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
 
 struct SourceRegion {
   std::int32_t x = 0;
@@ -29,10 +37,9 @@ struct SourceRegion {
   std::int32_t RowsBelow() const { return pictureHeight - y - height; }
 };
 
-// The region the options (already checked) ask for in a picture of width x
-// height; REGION, with the picture's width and height, where it does not lie
-// inside it.
-Status RegionFor(const bmpresize_options& options, std::int32_t width, std::int32_t height, SourceRegion& region);
+// The region asked for in a picture of width x height; REGION, with the
+// picture's width and height, where it does not lie inside it.
+Status RegionFor(const RegionAsked& asked, std::int32_t width, std::int32_t height, SourceRegion& region);
 
 // Where the data ended, told of the region's rows as though the region were
 // the whole picture: cut short only where a row of the region lacks its data.

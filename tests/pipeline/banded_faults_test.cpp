@@ -16,8 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "api/checked_options.h"
+#include "api/option_calls.h"
 #include "files/files_in_flight.h"
-#include "pipeline/resize.h"
 #include "support/bmp_bytes.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"

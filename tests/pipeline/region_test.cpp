@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "api/checked_options.h"
+#include "api/option_calls.h"
 #include "bmpfile/bmp_headers.h"
 #include "bmpfile/bmp_reader.h"
 #include "files/native_path.h"
 #include "image/bmp_image.h"
-#include "pipeline/resize.h"
 #include "pipeline/scaled_size.h"
 #include "reference/area_resize_image.h"
 #include "reference/asked_size.h"

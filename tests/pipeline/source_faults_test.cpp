@@ -19,9 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "api/checked_options.h"
+#include "api/option_calls.h"
 #include "bmpfile/bmp_reader.h"
 #include "files/file_source.h"
-#include "pipeline/resize.h"
 #include "support/bmp_bytes.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"

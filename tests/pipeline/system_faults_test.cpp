@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "api/checked_options.h"
+#include "api/option_calls.h"
 #include "files/native_path.h"
 #include "files/system_call_faults.h"
-#include "pipeline/resize.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 
