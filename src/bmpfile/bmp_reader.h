@@ -68,8 +68,6 @@ class BmpReader {
   void Close();
   bool Failed() const { return state_ == State::kFailed; }
   const Cause& Failure() const { return failure_; }
-  // Whether a read failed with an error.
-  bool ReadFailed() const { return failure_.kind == BMPRESIZE_CAUSE_READ_FAILED; }
 
   // Fills row (of Width() pixels) as RowReader::ReadRow does; false with a
   // white row once the reader has failed or been closed.

@@ -177,7 +177,7 @@ TEST(SourceReadError, TheReaderRefusesEveryCallAfterIt) {
   EXPECT_EQ(reader.ReadRow(pixels), 1);
   EXPECT_EQ(reader.ReadRow(pixels), 1);
   EXPECT_EQ(reader.ReadRow(pixels), 0);
-  EXPECT_TRUE(reader.ReadFailed());
+  EXPECT_EQ(reader.Failure().kind, BMPRESIZE_CAUSE_READ_FAILED);
   seam.failAt = -1;  // the stream would read again; the reader does not
   reader.SkipRows(3);
   row.assign(kWidth, PixelBGRA{1, 2, 3, 4});

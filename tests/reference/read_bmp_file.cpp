@@ -52,7 +52,7 @@ bool ReadBmpImage(BmpImage& image, ByteSource& source) {
   for (std::int32_t y = reader.Height() - 1; y >= 0; --y) {
     if (!reader.ReadRow(image.Row(y))) break;
   }
-  if (reader.ReadFailed()) {
+  if (reader.Failure().kind == BMPRESIZE_CAUSE_READ_FAILED) {
     Reset(image);
     return false;
   }
