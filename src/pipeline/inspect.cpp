@@ -103,7 +103,7 @@ bmpresize_result InspectOpen(SourceEnd& source, const RunRules& run, bmpresize_i
   bmpresize_result result{};
   info.file_size = source.Bytes().Length();
   BmpReader reader;
-  const bool taken = reader.ReadHeaders(source.Bytes());
+  const bool taken = reader.ReadHeaders(source.Bytes()).Ok();
   if (!taken && HeadersCutOff(reader.Failure())) return Failed(result, reader.Failure());
   TellHeaders(reader.Layout(), info);
   if (!taken) return Failed(result, reader.Failure());
@@ -119,7 +119,8 @@ bmpresize_result InspectOpen(SourceEnd& source, const RunRules& run, bmpresize_i
   const std::uint64_t needed = BmpReader::BuffersFor(reader.Layout(), -1) + rowBytes;
   const Status within = WithinLimit(needed, limit);
   if (!within.Ok()) return Failed(result, within.Why());
-  if (!reader.StartRows(MemoryBudget{limit, needed})) return Failed(result, reader.Failure());
+  const Status started = reader.StartRows(MemoryBudget{limit, needed});
+  if (!started.Ok()) return Failed(result, started.Why());
   std::unique_ptr<PixelBGRA[]> pixels(new (std::nothrow) PixelBGRA[static_cast<std::size_t>(reader.Width())]);
   if (!pixels) return Failed(result, Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ));
   const Cause walked = WalkRows(reader, PixelRow{pixels.get(), 1, reader.Width()}, run);

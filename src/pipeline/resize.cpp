@@ -46,17 +46,19 @@ struct Resampling {
   std::unique_ptr<Resampler> first;
   std::optional<DepthEncoder> encoder;
 
-  bool Prepare(const ResizePlan& plan) {
-    if (plan.copies) return true;
+  // NO_MEMORY where the shared tables, the resampler or the lookup could not
+  // be had: each is an allocation and nothing else.
+  Status Prepare(const ResizePlan& plan) {
+    if (plan.copies) return {};
     filter.emplace(plan.size, plan.filter);
     if (filter->Ready()) first = filter->MakeResampler();
-    if (first == nullptr) return false;
-    if (!plan.encodes) return true;
+    if (first == nullptr) return Because(BMPRESIZE_CAUSE_NO_MEMORY);
+    if (!plan.encodes) return {};
     const std::int32_t depth = plan.destination.depth;
     const NearestColour* nearest = IsPalettedDepth(depth) ? SharedLookup(depth, plan.grey) : nullptr;
-    if (IsPalettedDepth(depth) && nearest == nullptr) return false;
+    if (IsPalettedDepth(depth) && nearest == nullptr) return Because(BMPRESIZE_CAUSE_NO_MEMORY);
     encoder.emplace(depth, plan.size.channels, nearest);
-    return true;
+    return {};
   }
   const DepthEncoder* Encoder() const { return encoder ? &*encoder : nullptr; }
 };
@@ -133,7 +135,8 @@ bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const Re
   if (status.Ok()) status = destination.Accepts(plan.fileSize);
   if (!status.Ok()) return Failed(result, status.Why());
   Resampling resampling;
-  if (!resampling.Prepare(plan)) return Failed(result, Because(BMPRESIZE_CAUSE_NO_MEMORY));
+  status = resampling.Prepare(plan);
+  if (!status.Ok()) return Failed(result, status.Why());
   if (Cancelled(request.run)) return Failed(result, Because(BMPRESIZE_CAUSE_CANCELLED));
   status = destination.Open(source);
   if (!status.Ok()) return Failed(result, status.Why());

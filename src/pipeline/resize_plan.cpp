@@ -35,8 +35,7 @@ unsigned BandsWanted(const ResizeRequest& request, const BmpReader& reader, std:
 Status ReadHeaders(SourceEnd& source, BmpReader& reader) {
   const Status opened = source.Open();
   if (!opened.Ok()) return opened;
-  if (reader.ReadHeaders(source.Bytes())) return {};
-  return reader.Failure();
+  return reader.ReadHeaders(source.Bytes());
 }
 
 // The resize fits within the memory limit on one thread, or not: then
@@ -49,7 +48,8 @@ Status FitMemory(BmpReader& reader, const ResizeRequest& request, ResizePlan& pl
   const std::uint64_t needed = memory.For(wanted > 0 ? 1 : 0);
   const Status within = WithinLimit(needed, limit);
   if (!within.Ok()) return within;
-  if (!reader.StartRows(MemoryBudget{limit, needed})) return reader.Failure();
+  const Status started = reader.StartRows(MemoryBudget{limit, needed});
+  if (!started.Ok()) return started;
   const std::uint64_t held = reader.HeldBytes();
   plan.bands = wanted == 0 ? 0 : BandsWithin(memory, wanted, limit > held ? limit - held : 0);
   return {};

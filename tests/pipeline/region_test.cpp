@@ -108,7 +108,8 @@ Bytes RandomFile(Random& r, Storage storage) {
 bool ReadPicture(const Bytes& file, BmpImage& picture) {
   MemorySource source(file.data(), file.size());
   BmpReader reader;
-  if (!reader.Open(source) || std::int64_t{reader.Width()} * reader.Height() > (std::int64_t{1} << 20)) return false;
+  if (!reader.Open(source).Ok() || std::int64_t{reader.Width()} * reader.Height() > (std::int64_t{1} << 20))
+    return false;
   if (!picture.SetSize(reader.Width(), reader.Height()) || !picture.SetDepth(reader.Depth() == 32 ? 32 : 24))
     return false;
   for (std::int32_t y = reader.Height() - 1; y >= 0; --y) (void)reader.ReadRow(picture.Row(y));
