@@ -138,7 +138,7 @@ bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const Re
   status = resampling.Prepare(plan);
   if (!status.Ok()) return Failed(result, status.Why());
   if (Cancelled(request.run)) return Failed(result, Because(BMPRESIZE_CAUSE_CANCELLED));
-  status = destination.Open(source);
+  status = destination.Open(source, plan.fileSize);
   if (!status.Ok()) return Failed(result, status.Why());
   return WriteAndFinish(plan, source, destination, reader, resampling, request, result);
 }

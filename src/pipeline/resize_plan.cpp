@@ -73,11 +73,7 @@ void PlanTable(const ResizeRequest& request, ResizePlan& plan) {
   const std::int32_t depth = plan.destination.depth;
   if (!IsPalettedDepth(depth)) return;
   plan.grey = request.grey;
-  if (plan.grey) {
-    FillGreyTable(depth, plan.table);
-  } else {
-    FillStandardTable(depth, plan.table);
-  }
+  plan.table = TableFor(depth, plan.grey);
   if (plan.encodes) plan.lookupBytes = SharedLookupBytes(depth, plan.grey);
 }
 

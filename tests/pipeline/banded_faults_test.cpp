@@ -105,7 +105,7 @@ class FaultySource final : public SourceEnd {
   FaultySource(const ByteVector& data, const Fault& fault) : data_(data), bytes_(data, fault), fault_(fault) {}
   Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
-  std::unique_ptr<ByteSource> Another() const override { return std::make_unique<FaultyWay>(data_, fault_); }
+  std::unique_ptr<ByteSource> IndependentBytes() const override { return std::make_unique<FaultyWay>(data_, fault_); }
 
  private:
   const ByteVector& data_;
@@ -117,7 +117,7 @@ class FaultySource final : public SourceEnd {
 class FullAtOffsets final : public DestinationEnd, private OffsetSink {
  public:
   Status Accepts(std::uint64_t) override { return {}; }
-  Status Open(const SourceEnd&) override { return {}; }
+  Status Open(const SourceEnd&, std::uint64_t) override { return {}; }
   ByteSink& Bytes() override { return bytes_; }
   OffsetSink* StartOffsets() override { return this; }
   Status Commit(bool) override { return {}; }
@@ -314,7 +314,7 @@ class ShrinkingSource final : public SourceEnd {
   ShrinkingSource(const ByteVector& data, Shrink shrink) : file_(data, shrink), bytes_(file_) {}
   Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
-  std::unique_ptr<ByteSource> Another() const override { return std::make_unique<ShrinkingWay>(file_); }
+  std::unique_ptr<ByteSource> IndependentBytes() const override { return std::make_unique<ShrinkingWay>(file_); }
 
  private:
   mutable ShrinkingFile file_;
@@ -389,7 +389,7 @@ class FailingDestination final : public DestinationEnd {
  public:
   FailingDestination(bool failWrites, int leftPartial) : failWrites_(failWrites), leftPartial_(leftPartial) {}
   Status Accepts(std::uint64_t) override { return {}; }
-  Status Open(const SourceEnd&) override { return {}; }
+  Status Open(const SourceEnd&, std::uint64_t) override { return {}; }
   ByteSink& Bytes() override { return bytes_; }
   OffsetSink* StartOffsets() override { return nullptr; }
   Status Commit(bool) override {
