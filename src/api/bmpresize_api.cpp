@@ -27,13 +27,6 @@ bmpresize_options OptionsOrDefault(const bmpresize_options* options) {
   return options != nullptr ? *options : DefaultOptions();
 }
 
-// Where a call that threw leaves its result.
-bmpresize_result Threw(const Cause& cause) {
-  bmpresize_result result{};
-  Record(result, cause);
-  return result;
-}
-
 bmpresize_code Answer(const bmpresize_result& outcome, bmpresize_result* result) {
   if (result != nullptr) *result = outcome;
   return static_cast<bmpresize_code>(outcome.code);
@@ -48,11 +41,11 @@ bmpresize_code Guarded(bmpresize_result* result, Run run) {
   try {
     return Answer(run(), result);
   } catch (const std::bad_alloc&) {
-    return Answer(Threw(Because(BMPRESIZE_CAUSE_NO_MEMORY)), result);
+    return Answer(Failed(bmpresize_result{}, Because(BMPRESIZE_CAUSE_NO_MEMORY)), result);
   } catch (const std::exception& e) {
-    return Answer(Threw(BecauseInside(e.what())), result);
+    return Answer(Failed(bmpresize_result{}, BecauseInside(e.what())), result);
   } catch (...) {
-    return Answer(Threw(BecauseInside("an unknown exception")), result);
+    return Answer(Failed(bmpresize_result{}, BecauseInside("an unknown exception")), result);
   }
 #else
   return Answer(run(), result);
