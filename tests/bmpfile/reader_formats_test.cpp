@@ -833,7 +833,9 @@ TEST_P(Problem, SaysWhichFieldAndValueRefusedTheFile) {
   WriteFileBytes(path, c.file);
   FileBytes bytes(path);
   BmpReader reader;
-  EXPECT_FALSE(reader.Open(bytes.Source()).Ok());
+  const Status opened = reader.Open(bytes.Source());
+  EXPECT_EQ(opened.Why().kind, c.kind);
+  EXPECT_EQ(opened.Why().value, c.value);
   EXPECT_EQ(reader.Failure().kind, c.kind);
   EXPECT_EQ(reader.Failure().value, c.value);
   EXPECT_EQ(reader.Failure().limit, c.limit);
@@ -876,6 +878,11 @@ TEST(BmpReaderCoreHeader, LargestSidesAreUnsigned) {
   ASSERT_TRUE(reader.Open(bytes.Source()).Ok());
   EXPECT_EQ(reader.Width(), 40000);
   EXPECT_EQ(reader.Height(), 3);
+  // A stage out of its turn is refused and changes nothing.
+  EXPECT_EQ(reader.Open(bytes.Source()).Why().kind, BMPRESIZE_CAUSE_INTERNAL);
+  EXPECT_EQ(reader.StartRows(MemoryBudget()).Why().kind, BMPRESIZE_CAUSE_INTERNAL);
+  EXPECT_FALSE(reader.Failed());
+  EXPECT_EQ(reader.Width(), 40000);
 }
 
 }  // namespace
