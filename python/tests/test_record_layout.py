@@ -34,9 +34,8 @@ CONSTANTS = {
     "causes": ("CAUSE_", {n: m.value for n, m in _errors.Cause.__members__.items()}),
     "notes": ("NOTE_", {n[len("NOTE_"):]: v for n, v in vars(_errors).items() if n.startswith("NOTE_")}),
 }
-# The option flags (_size_options.py, _native.GREY) and the filter values
-# (_options.py) are copied as well, under the package's own names, but not
-# compared here: kind_of leaves them out.
+# The option flags and filters are not copied: the package sets them from
+# keywords of its own.
 KNOWN_PREFIXES = ("CAUSE_", "NOTE_", "PATH_", "PARTIAL_", "FILTER_", "FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION")
 
 
