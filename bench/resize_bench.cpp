@@ -66,7 +66,7 @@ void BM_ReadRows(benchmark::State& state) {
   for (auto _ : state) {
     MemorySource bytes(source.data(), source.size());
     BmpReader reader;
-    if (!reader.Open(bytes)) std::abort();
+    if (!reader.Open(bytes).Ok()) std::abort();
     for (std::int32_t y = 0; y < kHeight; ++y) (void)reader.ReadRow(PixelRow{row.data(), 1, kWidth});
     benchmark::DoNotOptimize(row.data());
   }

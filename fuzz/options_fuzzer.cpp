@@ -120,7 +120,7 @@ Source SourceOf(const std::uint8_t* data, std::size_t size) {
   if (size >= 2 && !(data[0] == 'B' && data[1] == 'M')) return s;
   MemorySource bytes(data, size);
   BmpReader reader;
-  if (!reader.Open(bytes)) return s;
+  if (!reader.Open(bytes).Ok()) return s;
   s.readable = true;
   s.width = reader.Width();
   s.height = reader.Height();

@@ -47,7 +47,7 @@ std::int32_t WrittenResolution(std::int32_t value) { return value != 0 ? value :
 void CheckRows(const std::uint8_t* data, std::size_t size, bool seekable, const BmpImage& image, std::int64_t skip) {
   MemorySource source(data, size, seekable);
   BmpReader reader;
-  FUZZ_CHECK(reader.Open(source));
+  FUZZ_CHECK(reader.Open(source).Ok());
   FUZZ_CHECK(reader.Width() == image.Width() && reader.Height() == image.Height());
   FUZZ_CHECK(ImageDepthFor(reader.Depth()) == image.Depth());
   std::vector<PixelBGRA> row(static_cast<std::size_t>(image.Width()));
@@ -67,8 +67,8 @@ void CheckWideRows(const std::uint8_t* data, std::size_t size) {
   MemorySource streaming(data, size, false);
   BmpReader fromSeeking;
   BmpReader fromStreaming;
-  const bool accepted = fromSeeking.Open(seeking);
-  FUZZ_CHECK(fromStreaming.Open(streaming) == accepted);
+  const bool accepted = fromSeeking.Open(seeking).Ok();
+  FUZZ_CHECK(fromStreaming.Open(streaming).Ok() == accepted);
   if (!accepted) return;
   const std::int32_t width = fromSeeking.Width();
   std::vector<PixelBGRA> row(static_cast<std::size_t>(width));

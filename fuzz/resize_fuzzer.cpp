@@ -67,7 +67,7 @@ bmpresize_code Expected(const std::uint8_t* data, std::size_t size, std::int32_t
   if (size >= 2 && !(data[0] == 'B' && data[1] == 'M')) return BMPRESIZE_SOURCE_NOT_BMP;
   MemorySource source(data, size);
   BmpReader reader;
-  if (!reader.Open(source)) return BMPRESIZE_SOURCE_UNREADABLE;
+  if (!reader.Open(source).Ok()) return BMPRESIZE_SOURCE_UNREADABLE;
   width = Scaled(percent, reader.Width());
   height = Scaled(percent, reader.Height());
   if (width < 1 || height < 1) width = height = 1;

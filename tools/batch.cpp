@@ -285,7 +285,7 @@ struct Tally {
   std::uint64_t bytesWritten = 0;  // of the sources whose result was written
 };
 
-Tally Count(const std::vector<BatchItem>& items, const std::vector<bmpresize_result>& results) {
+Tally TallyOf(const std::vector<BatchItem>& items, const std::vector<bmpresize_result>& results) {
   Tally tally;
   for (std::size_t i = 0; i < items.size(); ++i) {
     const bmpresize_result& result = results[i];
@@ -345,7 +345,7 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   Progress progress(items.size(), totalBytes);
   ExpectBatch(items.size(), showProgress);
   const std::vector<bmpresize_result> results = BatchRun(line, items).Run(showProgress ? &progress : nullptr, start);
-  const Tally tally = Count(items, results);
+  const Tally tally = TallyOf(items, results);
   // Read once: a signal that comes after the summary is out finds the work
   // done, and the exit status says what the lines said.
   const int stopSignal = InterruptSignal();

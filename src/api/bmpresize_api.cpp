@@ -9,16 +9,16 @@
 #include <new>
 #include <string>
 
+#include "api/checked_options.h"
 #include "api/describe.h"
+#include "api/option_calls.h"
 #include "bmpfile/compression_names.h"
 #include "bmpresize.h"
 #include "files/files_in_flight.h"
 #include "files/native_path.h"
 #include "files/place_key.h"
 #include "image/resolution.h"
-#include "pipeline/inspect.h"
 #include "pipeline/path_ends.h"
-#include "pipeline/resize.h"
 
 using namespace bmpresize;
 
@@ -26,13 +26,6 @@ namespace {
 
 bmpresize_options OptionsOrDefault(const bmpresize_options* options) {
   return options != nullptr ? *options : DefaultOptions();
-}
-
-// Where a call that threw leaves its result.
-bmpresize_result Threw(const Cause& cause) {
-  bmpresize_result result{};
-  Record(result, cause);
-  return result;
 }
 
 bmpresize_code Answer(const bmpresize_result& outcome, bmpresize_result* result) {
@@ -49,11 +42,11 @@ bmpresize_code Guarded(bmpresize_result* result, Run run) {
   try {
     return Answer(run(), result);
   } catch (const std::bad_alloc&) {
-    return Answer(Threw(Because(BMPRESIZE_CAUSE_NO_MEMORY)), result);
+    return Answer(Failed(bmpresize_result{}, Because(BMPRESIZE_CAUSE_NO_MEMORY)), result);
   } catch (const std::exception& e) {
-    return Answer(Threw(BecauseInside(e.what())), result);
+    return Answer(Failed(bmpresize_result{}, BecauseInside(e.what())), result);
   } catch (...) {
-    return Answer(Threw(BecauseInside("an unknown exception")), result);
+    return Answer(Failed(bmpresize_result{}, BecauseInside("an unknown exception")), result);
   }
 #else
   return Answer(run(), result);

@@ -29,26 +29,31 @@ std::unique_ptr<RowReader> MakeRowReader(ByteSource& source, const FileLayout& l
 
 }  // namespace
 
-bool BmpReader::Fail(const Cause& cause) {
+Status BmpReader::Fail(const Cause& cause) {
   failure_ = cause;
   state_ = State::kFailed;
-  return false;
+  return cause;
 }
 
-bool BmpReader::Open(ByteSource& source) { return ReadHeaders(source) && StartRows(MemoryBudget()); }
+Status BmpReader::OutOfTurn() { return BecauseInside("a reader's stage out of its turn"); }
 
-bool BmpReader::ReadHeaders(ByteSource& source) {
-  if (state_ != State::kFresh) return false;
+Status BmpReader::Open(ByteSource& source) {
+  const Status read = ReadHeaders(source);
+  return read.Ok() ? StartRows(MemoryBudget()) : read;
+}
+
+Status BmpReader::ReadHeaders(ByteSource& source) {
+  if (state_ != State::kFresh) return OutOfTurn();
   Cause cause;
   if (!ReadLayout(source, layout_, cause)) return Fail(cause);
   dataStart_ = source.Position();
   source_ = &source;
   state_ = State::kHeaders;
-  return true;
+  return {};
 }
 
-bool BmpReader::StartRows(const MemoryBudget& budget) {
-  if (state_ != State::kHeaders) return false;
+Status BmpReader::StartRows(const MemoryBudget& budget) {
+  if (state_ != State::kHeaders) return OutOfTurn();
   return OpenRowReader(*source_, budget);
 }
 
@@ -82,8 +87,8 @@ std::uint64_t BmpReader::BuffersFor(const FileLayout& layout, std::int32_t colum
   return whole;
 }
 
-bool BmpReader::OpenRows(ByteSource& source, const BmpReader& model) {
-  if (state_ != State::kFresh) return false;
+Status BmpReader::OpenRows(ByteSource& source, const BmpReader& model) {
+  if (state_ != State::kFresh) return OutOfTurn();
   layout_ = model.layout_;
   dataStart_ = model.dataStart_;
   SetColumns(model.firstColumn_, model.columns_);
@@ -92,7 +97,7 @@ bool BmpReader::OpenRows(ByteSource& source, const BmpReader& model) {
   return OpenRowReader(source, MemoryBudget());
 }
 
-bool BmpReader::OpenRowReader(ByteSource& source, const MemoryBudget& budget) {
+Status BmpReader::OpenRowReader(ByteSource& source, const MemoryBudget& budget) {
   rows_ = MakeRowReader(source, layout_);
   if (!rows_) return Fail(Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ));
   rows_->Limit(budget);
@@ -104,7 +109,7 @@ bool BmpReader::OpenRowReader(ByteSource& source, const MemoryBudget& budget) {
     rows_->FromColumn(firstColumn_);
   }
   state_ = State::kReady;
-  return true;
+  return {};
 }
 
 void BmpReader::Close() {
@@ -112,7 +117,7 @@ void BmpReader::Close() {
 }
 
 void BmpReader::Check() {
-  if (rows_->Failed()) (void)Fail(rows_->Failure());
+  if (rows_->Failed()) (void)Fail(rows_->Failure());  // told by Failed(), once a row
 }
 
 bool BmpReader::ReadRow(PixelRow row) {

@@ -16,9 +16,11 @@
 // seek is held in memory, as far as the source delivers it, and so is the
 // encoded data of a top-down run-length file, as far as it is decoded.
 //
-// A reader reads one source. Once it has failed (the file was refused, memory
-// was short, or a read failed with an error: Failure() says which) or been
-// closed, it refuses every call: rows come back white.
+// A reader reads one source. Its stages answer a Status. Once it has failed
+// (the file was refused, memory was short, or a read failed with an error:
+// Failure() says which) or been closed, it refuses every call: rows come back
+// white. The row stage keeps its failure as a state (Failed()), since rows
+// come a row at a time and their caller looks once a row.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +34,7 @@
 #include "bmpfile/row_reader.h"
 #include "image/pixel_row.h"
 #include "result/cause.h"
+#include "result/status.h"
 
 namespace bmpresize {
 
@@ -41,14 +44,15 @@ class BmpReader {
   BmpReader(const BmpReader&) = delete;
   BmpReader& operator=(const BmpReader&) = delete;
 
-  // False with Failure() when the file is refused; a second call is refused
-  // and changes nothing. Open is ReadHeaders, then StartRows without a budget.
-  [[nodiscard]] bool Open(ByteSource& source);
+  // The cause (also Failure()) when the file is refused; a second call is
+  // refused (INTERNAL) and changes nothing. Open is ReadHeaders, then
+  // StartRows without a budget.
+  Status Open(ByteSource& source);
   // The header stage alone.
-  [[nodiscard]] bool ReadHeaders(ByteSource& source);
+  Status ReadHeaders(ByteSource& source);
   // The row stage on the source the headers came from, holding data in
   // memory only within budget.
-  [[nodiscard]] bool StartRows(const MemoryBudget& budget);
+  Status StartRows(const MemoryBudget& budget);
   // Rows of count pixels from column first on, in place of whole rows: set
   // after the header stage, before the row stage (a second reader takes its
   // model's). Rows stored whole are decoded only there; others are decoded
@@ -60,16 +64,14 @@ class BmpReader {
   std::uint64_t HeldBytes() const { return rows_ ? rows_->HeldBytes() : 0; }
   // Opens a second reader of the same file's rows, on a source of its own
   // standing anywhere: the headers are taken from model, already open, and
-  // the rows read from model's DataStart(). False with Failure().
-  [[nodiscard]] bool OpenRows(ByteSource& source, const BmpReader& model);
+  // the rows read from model's DataStart(); READ_FAILED where it cannot.
+  Status OpenRows(ByteSource& source, const BmpReader& model);
   // Where the pixel data starts in the source; -1 when it cannot tell.
   std::int64_t DataStart() const { return dataStart_; }
   // Refuses every later call; the source is the caller's to close.
   void Close();
   bool Failed() const { return state_ == State::kFailed; }
   const Cause& Failure() const { return failure_; }
-  // Whether a read failed with an error.
-  bool ReadFailed() const { return failure_.kind == BMPRESIZE_CAUSE_READ_FAILED; }
 
   // Fills row (of Width() pixels) as RowReader::ReadRow does; false with a
   // white row once the reader has failed or been closed.
@@ -89,8 +91,10 @@ class BmpReader {
 
  private:
   enum class State { kFresh, kHeaders, kReady, kFailed, kClosed };
-  bool Fail(const Cause& cause);
-  bool OpenRowReader(ByteSource& source, const MemoryBudget& budget);
+  Status Fail(const Cause& cause);
+  // A stage called out of its turn.
+  static Status OutOfTurn();
+  Status OpenRowReader(ByteSource& source, const MemoryBudget& budget);
   // After a row call: a row reader that failed fails the reader.
   void Check();
 

@@ -16,7 +16,6 @@ namespace {
 #ifdef _WIN32
 
 int WriteAll(int, const std::uint8_t*, std::size_t, std::uint64_t&) { return EBADF; }
-int SyncDescriptor(int) { return EBADF; }
 
 #else
 
@@ -35,12 +34,6 @@ int WriteAll(int fd, const std::uint8_t* bytes, std::size_t n, std::uint64_t& de
   return 0;
 }
 
-// Pipes, terminals and some devices have nothing to sync.
-int SyncDescriptor(int fd) {
-  if (fsync(fd) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP) return 0;
-  return Reason(errno);
-}
-
 #endif
 
 int SendHeld(DescriptorWriter& writer) {
@@ -50,6 +43,17 @@ int SendHeld(DescriptorWriter& writer) {
 }
 
 }  // namespace
+
+SysResult SyncDescriptor(int fd) {
+#ifdef _WIN32
+  (void)fd;
+  return {EBADF};
+#else
+  // Pipes, terminals and some devices have nothing to sync.
+  if (fsync(fd) == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP) return {};
+  return {Reason(errno)};
+#endif
+}
 
 SysResult CheckDescriptor(int fd, bool writing) {
 #ifdef _WIN32
@@ -83,10 +87,7 @@ int ReadDescriptor(void* user, void* buffer, std::size_t size, std::size_t* got)
 
 int WriteDescriptor(void* user, const void* data, std::size_t size) {
   DescriptorWriter& writer = *static_cast<DescriptorWriter*>(user);
-  if (data == nullptr) {
-    const int error = SendHeld(writer);
-    return error != 0 || !writer.sync ? error : SyncDescriptor(writer.fd);
-  }
+  if (data == nullptr) return SendHeld(writer);
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   if (writer.held + size > sizeof writer.block) {
     if (const int error = SendHeld(writer)) return error;

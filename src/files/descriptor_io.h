@@ -13,6 +13,10 @@
 
 namespace bmpresize {
 
+// Brings what was written to fd to stable storage where it is a file (pipes,
+// terminals and some devices have nothing to sync).
+SysResult SyncDescriptor(int fd);
+
 // Whether fd is open for reading (or, writing, for writing); else EBADF.
 SysResult CheckDescriptor(int fd, bool writing);
 
@@ -25,14 +29,13 @@ int ReadDescriptor(void* user, void* buffer, std::size_t size, std::size_t* got)
 struct DescriptorWriter {
   explicit DescriptorWriter(int descriptor) : fd(descriptor) {}
   int fd;
-  bool sync = false;            // at the end, bring what was written to stable storage
   std::uint64_t delivered = 0;  // bytes that reached the descriptor
   std::size_t held = 0;
   std::uint8_t block[16384];
 };
 
 // Writes through the DescriptorWriter user points to; the end of the picture
-// (data null) sends what is held and, with sync, syncs it where it is a file.
+// (data null) sends what is held.
 int WriteDescriptor(void* user, const void* data, std::size_t size);
 
 }  // namespace bmpresize

@@ -18,10 +18,8 @@ static_assert(ATOMIC_INT_LOCK_FREE != 0, "the slots are read from signal handler
 namespace {
 
 FileInFlight slots[FileInFlight::kSlots];
-// New files being made and noted at this moment, and whether a removal has
-// begun (after which none is made).
+// New files being made and noted at this moment.
 std::atomic<int> beingMade{0};
-std::atomic<int> removing{0};
 
 std::size_t LengthWithin(const PathChar* path, std::size_t limit) {
   std::size_t n = 0;
@@ -39,6 +37,8 @@ void RemoveNow(const PathChar* path) {
 
 }  // namespace
 
+std::atomic<int> removingFilesInFlight{0};
+
 MakingNewFile::MakingNewFile() {
 #ifndef _WIN32
   sigset_t all;
@@ -46,7 +46,7 @@ MakingNewFile::MakingNewFile() {
   (void)pthread_sigmask(SIG_BLOCK, &all, &before_);
 #endif
   beingMade.fetch_add(1);
-  allowed_ = removing.load() == 0;
+  allowed_ = removingFilesInFlight.load() == 0;
 }
 
 MakingNewFile::~MakingNewFile() {
@@ -80,7 +80,7 @@ void ForgetFileInFlight(FileInFlight* slot) {
 void RemoveFilesInFlight() {
   // Every thread that is making a file holds back signals, so none of them is
   // this one: each finishes noting its file in a moment.
-  removing.store(1);
+  removingFilesInFlight.store(1);
   while (beingMade.load() != 0) {
   }
   for (FileInFlight& slot : slots) {
@@ -93,7 +93,5 @@ void RemoveFilesInFlight() {
     slot.state.fetch_sub(1, std::memory_order_release);
   }
 }
-
-void AllowNewFilesAgain() { removing.store(0); }
 
 }  // namespace bmpresize

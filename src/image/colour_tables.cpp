@@ -79,6 +79,16 @@ bool FillGreyTable(std::int32_t depth, Palette& entries) {
   return true;
 }
 
+Palette TableFor(std::int32_t depth, bool grey) {
+  Palette table{};
+  if (grey) {
+    FillGreyTable(depth, table);
+  } else {
+    FillStandardTable(depth, table);
+  }
+  return table;
+}
+
 std::uint8_t NearestIndexIn(const PixelBGRA* entries, std::int32_t count, PixelBGRA colour) {
   std::int32_t best = 999999;  // above the largest distance, 3 x 255^2
   std::uint8_t result = 0;

@@ -31,16 +31,6 @@ Slot& SlotFor(std::int32_t depth, bool grey) {
   return gSlots[2 * byDepth + (grey ? 1 : 0)];
 }
 
-Palette TableFor(std::int32_t depth, bool grey) {
-  Palette table{};
-  if (grey) {
-    FillGreyTable(depth, table);
-  } else {
-    FillStandardTable(depth, table);
-  }
-  return table;
-}
-
 }  // namespace
 
 std::uint64_t SharedLookupBytes(std::int32_t depth, bool grey) {

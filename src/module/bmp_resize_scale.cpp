@@ -34,15 +34,15 @@ std::int32_t ResizeFiles(const BmpResizeChar16* sourcePath, const BmpResizeChar1
                          std::int32_t percent) {
   std::string sourceStorage;
   std::string destinationStorage;
-  bmpresize_options options = DefaultOptions();
-  options.percent = percent;
+  ResizeRequest request;
+  request.size.percent = percent;
   // A host on a device does not expect a call to start threads.
-  options.threads = 1;
+  request.threads = 1;
   return WithPathSource(NativePathOf(sourcePath, sourceStorage), 0,
                         [&](SourceEnd& source) {
                           return WithPathDestination(
                               NativePathOf(destinationPath, destinationStorage), 0,
-                              [&](DestinationEnd& destination) { return Resize(source, destination, options); });
+                              [&](DestinationEnd& destination) { return Resize(source, destination, request); });
                         })
       .code;
 }

@@ -11,10 +11,11 @@ namespace bmpresize {
 
 namespace {
 
-// The most bytes of rows a band at offsets holds before it writes them out,
-// and copied inside the system between two looks at whether to stop.
+// The most bytes of rows a band at offsets holds before it writes them out.
 constexpr std::size_t kBandBufferBytes = std::size_t{256} << 10;
-constexpr std::int64_t kKernelBlockBytes = std::int64_t{64} << 20;
+// The most bytes of stored rows the system copies file to file (CopyRows)
+// between two looks at whether to stop.
+constexpr std::int64_t kInSystemCopyBytes = std::int64_t{64} << 20;
 
 // The rows of stride bytes a band of rows rows holds before it writes them.
 std::size_t BufferRows(std::size_t rows, std::size_t stride) {
@@ -47,9 +48,9 @@ void Band::Run() {
 }
 
 bool Band::Stops() const {
-  const bmpresize_options& options = shared_.options;
-  return shared_.stop.load(std::memory_order_relaxed) || Cancelled(options) || rows_.ReadFailure() ||
-         (options.strict && rows_.Shortfall().cutShort);
+  const RunRules& run = shared_.run;
+  return shared_.stop.load(std::memory_order_relaxed) || Cancelled(run) || rows_.ReadFailure() ||
+         (run.strict && rows_.Shortfall().cutShort);
 }
 
 bool Band::WriteRow(const std::uint8_t* data) {
@@ -78,7 +79,7 @@ bool Band::PutRows(const std::uint8_t* rows, std::size_t count) { return !Stops(
 
 std::int64_t Band::CopyRows(ByteSource& source, std::int64_t from, std::int64_t count) {
   const auto stride = static_cast<std::int64_t>(shared_.out.Array().stride);
-  const std::int64_t blockRows = std::max<std::int64_t>(1, kKernelBlockBytes / stride);
+  const std::int64_t blockRows = std::max<std::int64_t>(1, kInSystemCopyBytes / stride);
   std::int64_t copied = 0;
   while (copied < count && !Stops()) {
     const std::int64_t rows = std::min(blockRows, count - copied);

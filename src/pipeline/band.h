@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "bmpresize.h"
+#include "pipeline/resize_request.h"
 #include "pipeline/rows_in.h"
 #include "pipeline/rows_out.h"
 #include "resample/row_resampler.h"
@@ -28,7 +28,7 @@ std::uint64_t BandBufferBytes(std::int32_t height, std::size_t stride);
 // What the bands of one resize share.
 struct BandsShared {
   RowsOut& out;
-  const bmpresize_options& options;
+  const RunRules& run;
   std::atomic<bool> stop{false};  // a band stopped: every band stops
 };
 

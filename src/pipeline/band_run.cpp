@@ -28,8 +28,8 @@ Status MakeBands(RowsIn* const* rows, unsigned count, BandsShared& shared, std::
 
 }  // namespace
 
-StreamOutcome RunBands(RowsIn* const* rows, unsigned count, RowsOut& out, const bmpresize_options& options) {
-  BandsShared shared{out, options};
+StreamOutcome RunBands(RowsIn* const* rows, unsigned count, RowsOut& out, const RunRules& run) {
+  BandsShared shared{out, run};
   std::unique_ptr<Band> bands[kMostBands];
   const Status made = MakeBands(rows, count, shared, bands);
   if (!made.Ok()) {

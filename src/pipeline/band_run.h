@@ -7,7 +7,7 @@
 // count.
 #pragma once
 
-#include "bmpresize.h"
+#include "pipeline/resize_request.h"
 #include "pipeline/rows_in.h"
 #include "pipeline/rows_out.h"
 #include "pipeline/stream_outcome.h"
@@ -17,6 +17,6 @@ namespace bmpresize {
 // Runs count bands (at most kMostBands; one unless out takes rows at offsets)
 // over rows[0] to rows[count - 1]. A band whose buffer cannot be had fails
 // the stream with NO_MEMORY before any row is read.
-StreamOutcome RunBands(RowsIn* const* rows, unsigned count, RowsOut& out, const bmpresize_options& options);
+StreamOutcome RunBands(RowsIn* const* rows, unsigned count, RowsOut& out, const RunRules& run);
 
 }  // namespace bmpresize

@@ -3,8 +3,8 @@
 
 namespace bmpresize {
 
-bool Cancelled(const bmpresize_options& options) {
-  return options.cancel != nullptr && __atomic_load_n(options.cancel, __ATOMIC_RELAXED) != 0;
+bool Cancelled(const RunRules& run) {
+  return run.cancel != nullptr && __atomic_load_n(run.cancel, __ATOMIC_RELAXED) != 0;
 }
 
 }  // namespace bmpresize

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The caller's cancel flag (options.cancel), read in this one place: another
-// thread or a signal handler may set it at any time.
+// The caller's cancel flag (RunRules::cancel), read in this one place:
+// another thread or a signal handler may set it at any time.
 #pragma once
 
-#include "bmpresize.h"
+#include "pipeline/resize_request.h"
 
 namespace bmpresize {
 
 // Whether the caller's cancel flag is set.
-bool Cancelled(const bmpresize_options& options);
+bool Cancelled(const RunRules& run);
 
 }  // namespace bmpresize

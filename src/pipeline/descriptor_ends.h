@@ -35,7 +35,7 @@ class DescriptorDestination final : public DestinationEnd {
   Status Accepts(std::uint64_t) override { return {}; }
   // False with CREATE_FAILED (EBADF) when the descriptor is not open for
   // writing, SAME_AS_SOURCE when it writes the file the source reads.
-  Status Open(const SourceEnd& source) override;
+  Status Open(const SourceEnd& source, std::uint64_t size) override;
   ByteSink& Bytes() override { return end_.Bytes(); }
   Status Commit(bool sync) override;
   // Once bytes went out, what they were of the picture stays there.

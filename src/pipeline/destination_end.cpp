@@ -11,7 +11,7 @@ Status PathDestination::Accepts(std::uint64_t) {
   return Because(BMPRESIZE_CAUSE_NO_DESTINATION);
 }
 
-Status PathDestination::Open(const SourceEnd& source) {
+Status PathDestination::Open(const SourceEnd& source, std::uint64_t) {
   if (pathError_ != 0) return BecauseOfError(BMPRESIZE_CAUSE_CREATE_FAILED, pathError_);
   if (Status opened = file_.Open(path_, source.IsFile() ? source.Descriptor() : -1, source.IsFile()); !opened.Ok())
     return opened;
@@ -32,18 +32,15 @@ OffsetSink* PathDestination::StartOffsets() {
 Status PathDestination::Commit(bool sync) { return file_.Commit(sync); }
 
 Status MemoryDestination::Accepts(std::uint64_t size) {
-  if (data_ != nullptr && size <= capacity_) {
-    picture_ = static_cast<std::size_t>(size);
-    return {};
-  }
+  if (data_ != nullptr && size <= capacity_) return {};
   return Because(BMPRESIZE_CAUSE_BUFFER_TOO_SMALL, static_cast<std::int64_t>(size),
                  static_cast<std::int64_t>(data_ != nullptr ? capacity_ : 0));
 }
 
 // A picture written over its own source as it is read would come out
 // garbled, and bands on other threads would race with the reads.
-Status MemoryDestination::Open(const SourceEnd& source) {
-  if (source.SharesMemory(data_, picture_)) return Because(BMPRESIZE_CAUSE_SAME_AS_SOURCE);
+Status MemoryDestination::Open(const SourceEnd& source, std::uint64_t size) {
+  if (source.SharesMemory(data_, static_cast<std::size_t>(size))) return Because(BMPRESIZE_CAUSE_SAME_AS_SOURCE);
   return {};
 }
 

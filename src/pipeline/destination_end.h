@@ -30,8 +30,9 @@ class DestinationEnd {
   // Whether a picture of size bytes can go there at all, asked before any
   // memory is taken for it; the cause when not.
   virtual Status Accepts(std::uint64_t size) = 0;
-  // Before the first byte, with the source already open.
-  virtual Status Open(const SourceEnd& source) = 0;
+  // Before the first byte, with the source already open, for a picture of
+  // size bytes that it accepted.
+  virtual Status Open(const SourceEnd& source, std::uint64_t size) = 0;
   virtual ByteSink& Bytes() = 0;
   // Once open, after the bytes written through Bytes(): switches to writing
   // the rest at offsets, from several threads at once, where this destination
@@ -55,7 +56,7 @@ class PathDestination final : public DestinationEnd {
  public:
   explicit PathDestination(const PathChar* path, int pathError = 0) : path_(path), pathError_(pathError) {}
   Status Accepts(std::uint64_t size) override;
-  Status Open(const SourceEnd& source) override;
+  Status Open(const SourceEnd& source, std::uint64_t size) override;
   ByteSink& Bytes() override { return bytes_; }
   OffsetSink* StartOffsets() override;
   Status Commit(bool sync) override;
@@ -74,7 +75,7 @@ class MemoryDestination final : public DestinationEnd, private ByteSink, private
  public:
   MemoryDestination(void* data, std::size_t capacity) : data_(static_cast<std::uint8_t*>(data)), capacity_(capacity) {}
   Status Accepts(std::uint64_t size) override;
-  Status Open(const SourceEnd& source) override;
+  Status Open(const SourceEnd& source, std::uint64_t size) override;
   ByteSink& Bytes() override { return *this; }
   OffsetSink* StartOffsets() override { return this; }
   Status Commit(bool) override { return {}; }
@@ -85,7 +86,6 @@ class MemoryDestination final : public DestinationEnd, private ByteSink, private
 
   std::uint8_t* data_;
   std::size_t capacity_;
-  std::size_t picture_ = 0;  // the bytes accepted
   std::size_t size_ = 0;
 };
 
@@ -93,7 +93,7 @@ class CallbackDestination final : public DestinationEnd, private ByteSink {
  public:
   CallbackDestination(bmpresize_write_fn write, void* user) : write_(write), user_(user) {}
   Status Accepts(std::uint64_t) override { return {}; }
-  Status Open(const SourceEnd&) override { return {}; }
+  Status Open(const SourceEnd&, std::uint64_t) override { return {}; }
   ByteSink& Bytes() override { return *this; }
   Status Commit(bool sync) override;
 

@@ -55,10 +55,10 @@ double AspectScale(GeometrySides source, GeometrySides box, std::int32_t bits) {
   return fill ? std::max(scale, given / (Has(bits, BMPRESIZE_GEOMETRY_WIDTH) ? h : w)) : scale;
 }
 
-GeometrySides BoxSize(GeometrySides source, const bmpresize_options& options) {
-  const std::int32_t bits = options.geometry;
-  const GeometrySides box{Has(bits, BMPRESIZE_GEOMETRY_WIDTH) ? options.geometry_width : source.width,
-                          Has(bits, BMPRESIZE_GEOMETRY_HEIGHT) ? options.geometry_height : source.height};
+GeometrySides BoxSize(GeometrySides source, const GeometryAsked& geometry) {
+  const std::int32_t bits = geometry.bits;
+  const GeometrySides box{Has(bits, BMPRESIZE_GEOMETRY_WIDTH) ? geometry.width : source.width,
+                          Has(bits, BMPRESIZE_GEOMETRY_HEIGHT) ? geometry.height : source.height};
   if (Has(bits, BMPRESIZE_GEOMETRY_EXACT)) return box;
   const double scale = AspectScale(source, box, bits);
   return {Rounded(scale, source.width), Rounded(scale, source.height)};
@@ -77,27 +77,24 @@ GeometrySides AreaSize(GeometrySides source, std::int64_t area) {
 
 }  // namespace
 
-Status CheckGeometry(const bmpresize_options& options) {
-  const std::int32_t bits = options.geometry;
+Status CheckGeometry(const GeometryAsked& geometry) {
+  const std::int32_t bits = geometry.bits;
   if (!BitsGoTogether(bits)) return Because(BMPRESIZE_CAUSE_OPTION, bits);
-  if (Has(bits, BMPRESIZE_GEOMETRY_WIDTH) && options.geometry_width < 1)
-    return Because(BMPRESIZE_CAUSE_OPTION, options.geometry_width);
-  if (Has(bits, BMPRESIZE_GEOMETRY_HEIGHT) && options.geometry_height < 1)
-    return Because(BMPRESIZE_CAUSE_OPTION, options.geometry_height);
-  if (Has(bits, BMPRESIZE_GEOMETRY_AREA) && options.geometry_area < 1)
-    return Because(BMPRESIZE_CAUSE_OPTION, options.geometry_area);
+  if (Has(bits, BMPRESIZE_GEOMETRY_WIDTH) && geometry.width < 1) return Because(BMPRESIZE_CAUSE_OPTION, geometry.width);
+  if (Has(bits, BMPRESIZE_GEOMETRY_HEIGHT) && geometry.height < 1)
+    return Because(BMPRESIZE_CAUSE_OPTION, geometry.height);
+  if (Has(bits, BMPRESIZE_GEOMETRY_AREA) && geometry.area < 1) return Because(BMPRESIZE_CAUSE_OPTION, geometry.area);
   return {};
 }
 
-GeometrySides GeometrySize(std::int64_t width, std::int64_t height, const bmpresize_options& options) {
-  const std::int32_t bits = options.geometry;
+GeometrySides GeometrySize(std::int64_t width, std::int64_t height, const GeometryAsked& geometry) {
+  const std::int32_t bits = geometry.bits;
   const GeometrySides source{width, height};
   if (Has(bits, BMPRESIZE_GEOMETRY_PERCENT)) {
-    const std::int64_t down = Has(bits, BMPRESIZE_GEOMETRY_HEIGHT) ? options.geometry_height : options.geometry_width;
-    return {PercentSide(options.geometry_width, width), PercentSide(down, height)};
+    const std::int64_t down = Has(bits, BMPRESIZE_GEOMETRY_HEIGHT) ? geometry.height : geometry.width;
+    return {PercentSide(geometry.width, width), PercentSide(down, height)};
   }
-  GeometrySides size =
-      Has(bits, BMPRESIZE_GEOMETRY_AREA) ? AreaSize(source, options.geometry_area) : BoxSize(source, options);
+  GeometrySides size = Has(bits, BMPRESIZE_GEOMETRY_AREA) ? AreaSize(source, geometry.area) : BoxSize(source, geometry);
   if (Has(bits, BMPRESIZE_GEOMETRY_ONLY_SHRINK)) size = {std::min(size.width, width), std::min(size.height, height)};
   // ImageMagick takes < after an area and leaves the area as it is.
   if (Has(bits, BMPRESIZE_GEOMETRY_ONLY_ENLARGE) && !Has(bits, BMPRESIZE_GEOMETRY_AREA))

@@ -84,34 +84,29 @@ void TellTaken(const FileLayout& layout, bmpresize_info& info) {
   info.needed_size = runLength ? -1 : std::int64_t{layout.stride} * layout.height;
 }
 
-bmpresize_result Failed(bmpresize_result result, const Cause& cause) {
-  Record(result, cause);
-  return result;
-}
-
 // Passes over every row but the top one, then reads that: the row readers
 // learn where the data ended as a resize, which reads them all, does.
 // Answers a failure, or nothing.
-Cause WalkRows(BmpReader& reader, PixelRow row, const bmpresize_options& options) {
+Cause WalkRows(BmpReader& reader, PixelRow row, const RunRules& run) {
   std::int64_t left = std::int64_t{reader.Height()} - 1;
   while (left > 0 && !reader.Failed()) {
-    if (Cancelled(options)) return Because(BMPRESIZE_CAUSE_CANCELLED);
+    if (Cancelled(run)) return Because(BMPRESIZE_CAUSE_CANCELLED);
     const std::int64_t n = std::min(left, kRowsBetweenCancelChecks);
     reader.SkipRows(n);
     left -= n;
   }
   if (!reader.Failed()) (void)reader.ReadRow(row);
   if (reader.Failed()) return reader.Failure();
-  if (Cancelled(options)) return Because(BMPRESIZE_CAUSE_CANCELLED);
+  if (Cancelled(run)) return Because(BMPRESIZE_CAUSE_CANCELLED);
   return Cause();
 }
 
 // The whole inspection on an open source.
-bmpresize_result InspectOpen(SourceEnd& source, const bmpresize_options& options, bmpresize_info& info) {
+bmpresize_result InspectOpen(SourceEnd& source, const RunRules& run, bmpresize_info& info) {
   bmpresize_result result{};
   info.file_size = source.Bytes().Length();
   BmpReader reader;
-  const bool taken = reader.ReadHeaders(source.Bytes());
+  const bool taken = reader.ReadHeaders(source.Bytes()).Ok();
   if (!taken && HeadersCutOff(reader.Failure())) return Failed(result, reader.Failure());
   TellHeaders(reader.Layout(), info);
   if (!taken) return Failed(result, reader.Failure());
@@ -122,19 +117,20 @@ bmpresize_result InspectOpen(SourceEnd& source, const bmpresize_options& options
 
   // The reader's buffers and one row of pixels, within the limit; what the
   // reader holds in memory besides counts within what is left.
-  const std::uint64_t limit = MemoryLimit(options);
+  const std::uint64_t limit = run.memoryLimit;
   const std::uint64_t rowBytes = sizeof(PixelBGRA) * static_cast<std::uint64_t>(reader.Width());
   const std::uint64_t needed = BmpReader::BuffersFor(reader.Layout(), -1) + rowBytes;
   const Status within = WithinLimit(needed, limit);
   if (!within.Ok()) return Failed(result, within.Why());
-  if (!reader.StartRows(MemoryBudget{limit, needed})) return Failed(result, reader.Failure());
+  const Status started = reader.StartRows(MemoryBudget{limit, needed});
+  if (!started.Ok()) return Failed(result, started.Why());
   std::unique_ptr<PixelBGRA[]> pixels(new (std::nothrow) PixelBGRA[static_cast<std::size_t>(reader.Width())]);
   if (!pixels) return Failed(result, Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ));
-  const Cause walked = WalkRows(reader, PixelRow{pixels.get(), 1, reader.Width()}, options);
+  const Cause walked = WalkRows(reader, PixelRow{pixels.get(), 1, reader.Width()}, run);
   CopyShortfall(reader.Shortfall(), result.shortfall);
   if (walked) return Failed(result, walked);
   const DataShortfall& shortfall = reader.Shortfall();
-  if (options.strict && shortfall.cutShort)
+  if (run.strict && shortfall.cutShort)
     return Failed(result, Because(BMPRESIZE_CAUSE_CUT_SHORT, shortfall.rowsRead, shortfall.height));
   result.code = BMPRESIZE_OK;
   return result;
@@ -142,11 +138,11 @@ bmpresize_result InspectOpen(SourceEnd& source, const bmpresize_options& options
 
 }  // namespace
 
-bmpresize_result Inspect(SourceEnd& source, const bmpresize_options& options, bmpresize_info& info) {
+bmpresize_result Inspect(SourceEnd& source, const RunRules& run, bmpresize_info& info) {
   info = bmpresize_info{};
   const Status opened = source.Open();
   if (!opened.Ok()) return Failed(bmpresize_result{}, opened.Why());
-  const bmpresize_result result = InspectOpen(source, options, info);
+  const bmpresize_result result = InspectOpen(source, run, info);
   source.Close();
   return result;
 }

@@ -7,10 +7,11 @@
 #pragma once
 
 #include "bmpresize.h"
+#include "pipeline/resize_request.h"
 #include "pipeline/source_end.h"
 
 namespace bmpresize {
 
-bmpresize_result Inspect(SourceEnd& source, const bmpresize_options& options, bmpresize_info& info);
+bmpresize_result Inspect(SourceEnd& source, const RunRules& run, bmpresize_info& info);
 
 }  // namespace bmpresize

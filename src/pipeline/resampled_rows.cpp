@@ -85,7 +85,8 @@ const Cause& ResampledRows::ReadFailure() const {
 
 bool ResampledBands::OpenReading(const SourceEnd& source, const BmpReader& model, std::unique_ptr<Reading>& reading) {
   reading.reset(new (std::nothrow) Reading);
-  return reading && (reading->bytes = source.Another()) && reading->reader.OpenRows(*reading->bytes, model);
+  return reading && (reading->bytes = source.IndependentBytes()) &&
+         reading->reader.OpenRows(*reading->bytes, model).Ok();
 }
 
 unsigned ResampledBands::Open(unsigned bands, const SourceEnd& source, BmpReader& reader, Resampler& resampler,

@@ -19,11 +19,6 @@ namespace bmpresize {
 
 namespace {
 
-bmpresize_result Failed(bmpresize_result result, const Cause& cause) {
-  Record(result, cause);
-  return result;
-}
-
 // What the result tells of the plan, once the destination's size is known.
 void Describe(const ResizePlan& plan, const BmpReader& reader, bmpresize_result& result) {
   if (plan.fileSize == 0) return;
@@ -51,30 +46,32 @@ struct Resampling {
   std::unique_ptr<Resampler> first;
   std::optional<DepthEncoder> encoder;
 
-  bool Prepare(const ResizePlan& plan) {
-    if (plan.copies) return true;
+  // NO_MEMORY where the shared tables, the resampler or the lookup could not
+  // be had: each is an allocation and nothing else.
+  Status Prepare(const ResizePlan& plan) {
+    if (plan.copies) return {};
     filter.emplace(plan.size, plan.filter);
     if (filter->Ready()) first = filter->MakeResampler();
-    if (first == nullptr) return false;
-    if (!plan.encodes) return true;
+    if (first == nullptr) return Because(BMPRESIZE_CAUSE_NO_MEMORY);
+    if (!plan.encodes) return {};
     const std::int32_t depth = plan.destination.depth;
     const NearestColour* nearest = IsPalettedDepth(depth) ? SharedLookup(depth, plan.grey) : nullptr;
-    if (IsPalettedDepth(depth) && nearest == nullptr) return false;
+    if (IsPalettedDepth(depth) && nearest == nullptr) return Because(BMPRESIZE_CAUSE_NO_MEMORY);
     encoder.emplace(depth, plan.size.channels, nearest);
-    return true;
+    return {};
   }
   const DepthEncoder* Encoder() const { return encoder ? &*encoder : nullptr; }
 };
 
 // The stream: the plan's row sources, run in bands into the rows out.
 StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reader, Resampling& resampling, RowsOut& out,
-                     const bmpresize_options& options) {
+                     const RunRules& run) {
   if (plan.copies) {
     StoredRows stored(source.Bytes(), reader, plan.pixels, plan.destination.depth / 8);
     const Status prepared = stored.Prepare();
     if (!prepared.Ok()) return StreamOutcome{false, {}, {}, prepared.Why()};
     RowsIn* rows[] = {&stored};
-    return RunBands(rows, 1, out, options);
+    return RunBands(rows, 1, out, run);
   }
   ResampledBands bands;
   const unsigned wanted = out.AtOffsets() ? plan.bands : 1;
@@ -82,13 +79,13 @@ StreamOutcome Stream(const ResizePlan& plan, SourceEnd& source, BmpReader& reade
       bands.Open(wanted, source, reader, *resampling.first, *resampling.filter, plan.region, resampling.Encoder());
   RowsIn* rows[kMostBands];
   for (unsigned b = 0; b < count; ++b) rows[b] = bands.Band(b);
-  return RunBands(rows, count, out, options);
+  return RunBands(rows, count, out, run);
 }
 
 // From an open destination on: the headers, the rows, the source closed, and
 // the destination made whole or given up.
 bmpresize_result WriteAndFinish(const ResizePlan& plan, SourceEnd& source, DestinationEnd& destination,
-                                BmpReader& reader, Resampling& resampling, const bmpresize_options& options,
+                                BmpReader& reader, Resampling& resampling, const ResizeRequest& request,
                                 bmpresize_result result) {
   Status status = WriteFileHead(destination.Bytes(), plan.headers, plan.table);
   StreamOutcome outcome;
@@ -96,15 +93,15 @@ bmpresize_result WriteAndFinish(const ResizePlan& plan, SourceEnd& source, Desti
     std::optional<OffsetRowsOut> atOffsets;
     std::optional<OrderedRowsOut> inOrder;
     RowsOut& out = ChooseRowsOut(plan, destination, atOffsets, inOrder);
-    outcome = Stream(plan, source, reader, resampling, out, options);
+    outcome = Stream(plan, source, reader, resampling, out, request.run);
     CopyShortfall(outcome.shortfall, result.shortfall);
-    status = WhyNotFinished(outcome, options);
+    status = WhyNotFinished(outcome, request.run);
   }
   // The source is closed before the new file takes its place: Windows
   // renames over no file that is open, and the source may be that file.
   reader.Close();
   source.Close();
-  if (status.Ok()) status = destination.Commit(options.sync != 0);
+  if (status.Ok()) status = destination.Commit(request.sync);
   if (!status.Ok()) {
     destination.Abandon();
     result.partial_left = destination.LeftPartial();
@@ -116,17 +113,11 @@ bmpresize_result WriteAndFinish(const ResizePlan& plan, SourceEnd& source, Desti
 
 }  // namespace
 
-bmpresize_options DefaultOptions() {
-  bmpresize_options options{};
-  options.percent = 100;
-  return options;
-}
-
-bmpresize_result Measure(SourceEnd& source, const bmpresize_options& options) {
+bmpresize_result Measure(SourceEnd& source, const ResizeRequest& request) {
   bmpresize_result result{};
   BmpReader reader;
   ResizePlan plan;
-  const Status planned = PlanResize(source, reader, options, plan);
+  const Status planned = PlanResize(source, reader, request, plan);
   Describe(plan, reader, result);
   source.Close();
   if (!planned.Ok()) return Failed(result, planned.Why());
@@ -134,21 +125,22 @@ bmpresize_result Measure(SourceEnd& source, const bmpresize_options& options) {
   return result;
 }
 
-bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const bmpresize_options& options) {
+bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const ResizeRequest& request) {
   const QuietBrokenPipes quiet;
   bmpresize_result result{};
   BmpReader reader;
   ResizePlan plan;
-  Status status = PlanResize(source, reader, options, plan);
+  Status status = PlanResize(source, reader, request, plan);
   Describe(plan, reader, result);
   if (status.Ok()) status = destination.Accepts(plan.fileSize);
   if (!status.Ok()) return Failed(result, status.Why());
   Resampling resampling;
-  if (!resampling.Prepare(plan)) return Failed(result, Because(BMPRESIZE_CAUSE_NO_MEMORY));
-  if (Cancelled(options)) return Failed(result, Because(BMPRESIZE_CAUSE_CANCELLED));
-  status = destination.Open(source);
+  status = resampling.Prepare(plan);
   if (!status.Ok()) return Failed(result, status.Why());
-  return WriteAndFinish(plan, source, destination, reader, resampling, options, result);
+  if (Cancelled(request.run)) return Failed(result, Because(BMPRESIZE_CAUSE_CANCELLED));
+  status = destination.Open(source, plan.fileSize);
+  if (!status.Ok()) return Failed(result, status.Why());
+  return WriteAndFinish(plan, source, destination, reader, resampling, request, result);
 }
 
 }  // namespace bmpresize

@@ -16,17 +16,15 @@
 
 #include "bmpresize.h"
 #include "pipeline/destination_end.h"
+#include "pipeline/resize_request.h"
 #include "pipeline/source_end.h"
 
 namespace bmpresize {
 
-bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const bmpresize_options& options);
+bmpresize_result Resize(SourceEnd& source, DestinationEnd& destination, const ResizeRequest& request);
 
 // The plan alone: the result a resize of this source would have as far as
 // its headers tell, with the destination's size in bytes.
-bmpresize_result Measure(SourceEnd& source, const bmpresize_options& options);
-
-// The options a resize takes when a caller gives none: 100 %, nothing else.
-bmpresize_options DefaultOptions();
+bmpresize_result Measure(SourceEnd& source, const ResizeRequest& request);
 
 }  // namespace bmpresize

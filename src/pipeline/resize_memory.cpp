@@ -35,10 +35,6 @@ ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan) {
   return memory;
 }
 
-std::uint64_t MemoryLimit(const bmpresize_options& options) {
-  return options.memory_limit > 0 ? static_cast<std::uint64_t>(options.memory_limit) : kDefaultMemoryLimit;
-}
-
 Status WithinLimit(std::uint64_t needed, std::uint64_t limit) {
   if (needed <= limit) return {};
   const auto count = [](std::uint64_t bytes) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The memory a resize takes, worked out from its plan before any of it is
-// had, and the memory limit it must stay within (options.memory_limit).
+// had, and the memory limit it must stay within (RunRules::memoryLimit).
 //
 // Every band of a resize reads the one set of column taps (or spans); each band adds
 // its resampler's rows, its buffer of rows and a reader of its own. The limit
@@ -17,9 +17,6 @@
 #include "pipeline/resize_plan.h"
 
 namespace bmpresize {
-
-// The limit when the options give none.
-inline constexpr std::uint64_t kDefaultMemoryLimit = BMPRESIZE_DEFAULT_MEMORY_LIMIT;
 
 // Small blocks besides the rows: the streams' buffers, colour tables, the
 // bands' records.
@@ -40,9 +37,6 @@ struct ResizeMemory {
 // The memory of the resize of reader's picture (headers read) by plan, its
 // sizes and rows planned.
 ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan);
-
-// The options' limit in bytes: the default for 0 or less.
-std::uint64_t MemoryLimit(const bmpresize_options& options);
 
 // MEMORY_LIMIT, with the bytes needed and the limit, where needed passes
 // limit; nothing otherwise.

@@ -8,7 +8,6 @@
 #include "image/colour_tables.h"
 #include "image/depth.h"
 #include "image/shared_lookups.h"
-#include "pipeline/checked_options.h"
 #include "pipeline/resampled_rows.h"
 #include "pipeline/resize_memory.h"
 #include "pipeline/resized_size.h"
@@ -19,48 +18,48 @@ namespace bmpresize {
 
 namespace {
 
-// The bands the options allow (0: one per core), or 0 where the rows must be
+// The bands the request allows (0: one per core), or 0 where the rows must be
 // read in order: rows at known offsets, each decoded on its own, that a
 // second reader can start anywhere. Run-length rows are not. 16-bit files
 // stay on one thread too, though a band's reader finds the pixel that their
 // missing pixels repeat where the data ends, as the first does (the bands'
 // tests hold such files to the bytes of one thread either way).
-unsigned BandsWanted(const bmpresize_options& options, const BmpReader& reader, std::int32_t height) {
+unsigned BandsWanted(const ResizeRequest& request, const BmpReader& reader, std::int32_t height) {
   const FileLayout& layout = reader.Layout();
   const bool wholeRows = layout.storage == RowStorage::kBottomUp || layout.storage == RowStorage::kTopDown;
   if (!wholeRows || layout.depth == 16 || reader.DataStart() < 0) return 0;
-  const unsigned threads = options.threads > 0 ? static_cast<unsigned>(options.threads) : CoreCount();
+  const unsigned threads = request.threads > 0 ? request.threads : CoreCount();
   return static_cast<unsigned>(std::min<std::int64_t>({threads, kMostBands, height}));
 }
 
 Status ReadHeaders(SourceEnd& source, BmpReader& reader) {
   const Status opened = source.Open();
   if (!opened.Ok()) return opened;
-  if (reader.ReadHeaders(source.Bytes())) return {};
-  return reader.Failure();
+  return reader.ReadHeaders(source.Bytes());
 }
 
 // The resize fits within the memory limit on one thread, or not: then
 // MEMORY_LIMIT. The reader's rows start within what is left, and the bands
 // are as many as fit besides.
-Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
+Status FitMemory(BmpReader& reader, const ResizeRequest& request, ResizePlan& plan) {
   const ResizeMemory memory = MemoryFor(reader, plan);
-  const std::uint64_t limit = MemoryLimit(options);
-  const unsigned wanted = BandsWanted(options, reader, plan.destination.height);
+  const std::uint64_t limit = request.run.memoryLimit;
+  const unsigned wanted = BandsWanted(request, reader, plan.destination.height);
   const std::uint64_t needed = memory.For(wanted > 0 ? 1 : 0);
   const Status within = WithinLimit(needed, limit);
   if (!within.Ok()) return within;
-  if (!reader.StartRows(MemoryBudget{limit, needed})) return reader.Failure();
+  const Status started = reader.StartRows(MemoryBudget{limit, needed});
+  if (!started.Ok()) return started;
   const std::uint64_t held = reader.HeldBytes();
   plan.bands = wanted == 0 ? 0 : BandsWithin(memory, wanted, limit > held ? limit - held : 0);
   return {};
 }
 
-// The depth written: the options', else 8 bits for greys, else 24, or 32
-// for a 32-bit source.
-std::int32_t DestinationDepth(const FileLayout& source, const bmpresize_options& options) {
-  if (options.depth != 0) return options.depth;
-  if ((options.flags & BMPRESIZE_GREY) != 0) return 8;
+// The depth written: the one asked for, else 8 bits for greys, else 24, or
+// 32 for a 32-bit source.
+std::int32_t DestinationDepth(const FileLayout& source, const ResizeRequest& request) {
+  if (request.depth != 0) return request.depth;
+  if (request.grey) return 8;
   return source.depth == 32 ? 32 : 24;
 }
 
@@ -70,15 +69,11 @@ int ResampledChannels(std::int32_t sourceDepth, std::int32_t depth) { return sou
 
 // The colour table, and the bytes of its nearest-entry lookup where rows are
 // encoded into it (counted even where an earlier resize made it).
-void PlanTable(const bmpresize_options& options, ResizePlan& plan) {
+void PlanTable(const ResizeRequest& request, ResizePlan& plan) {
   const std::int32_t depth = plan.destination.depth;
   if (!IsPalettedDepth(depth)) return;
-  plan.grey = (options.flags & BMPRESIZE_GREY) != 0;
-  if (plan.grey) {
-    FillGreyTable(depth, plan.table);
-  } else {
-    FillStandardTable(depth, plan.table);
-  }
+  plan.grey = request.grey;
+  plan.table = TableFor(depth, plan.grey);
   if (plan.encodes) plan.lookupBytes = SharedLookupBytes(depth, plan.grey);
 }
 
@@ -97,27 +92,26 @@ void PlanRows(BmpReader& reader, ResizePlan& plan) {
   plan.encodes = !plan.copies && NeedsEncoding(layout.depth, plan.size.channels);
 }
 
-// The resolution the options ask for, or the source's with
-// KEEP_RESOLUTION. 0 (a source or an option without one) is written as 3780.
-Resolution WrittenResolution(const FileLayout& source, const bmpresize_options& options) {
-  if ((options.flags & BMPRESIZE_KEEP_RESOLUTION) != 0) return source.FileResolution();
-  return {options.x_ppm, options.y_ppm};
+// The resolution asked for, or the source's where it is kept. 0 (a source or
+// a request without one) is written as 3780.
+Resolution WrittenResolution(const FileLayout& source, const ResizeRequest& request) {
+  if (request.keepResolution) return source.FileResolution();
+  return request.resolution;
 }
 
 }  // namespace
 
-Status PlanSize(const FileLayout& source, const SourceRegion& region, const bmpresize_options& options,
-                ResizePlan& plan) {
+Status PlanSize(const FileLayout& source, const SourceRegion& region, const ResizeRequest& request, ResizePlan& plan) {
   PictureSize size;
-  const Status sized = ResizedSize(region.width, region.height, options, size);
+  const Status sized = ResizedSize(region.width, region.height, request.size, size);
   if (!sized.Ok()) return sized;
   const std::int32_t width = size.width;
   const std::int32_t height = size.height;
   BmpLayout& layout = plan.destination;
   layout.width = width;
   layout.height = height;
-  layout.depth = DestinationDepth(source, options);
-  layout.resolution = WrittenResolution(source, options);
+  layout.depth = DestinationDepth(source, request);
+  layout.resolution = WrittenResolution(source, request);
   plan.headers = HeadersFor(layout);
   if (!plan.headers.fits) return Because(BMPRESIZE_CAUSE_FILE_TOO_LARGE, width, height);
   if (width > kMaxDestinationRowPixels) return Because(BMPRESIZE_CAUSE_ROW_TOO_WIDE, width, kMaxDestinationRowPixels);
@@ -125,16 +119,15 @@ Status PlanSize(const FileLayout& source, const SourceRegion& region, const bmpr
   return {};
 }
 
-Status PlanResize(SourceEnd& source, BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
-  Status status = CheckOptions(options);
-  plan.filter = options.filter;
-  if (status.Ok()) status = ReadHeaders(source, reader);
-  if (status.Ok()) status = RegionFor(options, reader.Width(), reader.Height(), plan.region);
-  if (status.Ok()) status = PlanSize(reader.Layout(), plan.region, options, plan);
+Status PlanResize(SourceEnd& source, BmpReader& reader, const ResizeRequest& request, ResizePlan& plan) {
+  plan.filter = request.filter;
+  Status status = ReadHeaders(source, reader);
+  if (status.Ok()) status = RegionFor(request.region, reader.Width(), reader.Height(), plan.region);
+  if (status.Ok()) status = PlanSize(reader.Layout(), plan.region, request, plan);
   if (!status.Ok()) return status;
   PlanRows(reader, plan);
-  PlanTable(options, plan);
-  return FitMemory(reader, options, plan);
+  PlanTable(request, plan);
+  return FitMemory(reader, request, plan);
 }
 
 }  // namespace bmpresize

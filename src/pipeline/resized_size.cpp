@@ -16,8 +16,6 @@ struct WideSize {
   std::int64_t height;
 };
 
-bool NoEnlarge(const bmpresize_options& options) { return (options.flags & BMPRESIZE_NO_ENLARGE) != 0; }
-
 // The largest size of the source's aspect within box: the side that limits
 // takes the box's length, the other keeps the aspect (a fit is thus the
 // width or the height alone of the side that limits).
@@ -27,10 +25,10 @@ WideSize Fit(WideSize source, WideSize box) {
   return {AspectSide(source.height, source.width, box.height), box.height};
 }
 
-WideSize Asked(WideSize source, const bmpresize_options& options) {
-  const WideSize asked{options.width, options.height};
-  if ((options.flags & BMPRESIZE_FIT) != 0) {
-    if (!NoEnlarge(options)) return Fit(source, asked);
+WideSize Asked(WideSize source, const SizeAsked& ask) {
+  const WideSize asked{ask.width, ask.height};
+  if (ask.fit) {
+    if (!ask.noEnlarge) return Fit(source, asked);
     return Fit(source, {std::min(asked.width, source.width), std::min(asked.height, source.height)});
   }
   if (asked.height == 0) return {asked.width, AspectSide(source.width, source.height, asked.width)};
@@ -38,14 +36,14 @@ WideSize Asked(WideSize source, const bmpresize_options& options) {
   return asked;
 }
 
-Status FromPercent(WideSize source, const bmpresize_options& options, PictureSize& size) {
-  if (NoEnlarge(options) && options.percent >= 100) {
+Status FromPercent(WideSize source, const SizeAsked& ask, PictureSize& size) {
+  if (ask.noEnlarge && ask.percent >= 100) {
     size = {static_cast<std::int32_t>(source.width), static_cast<std::int32_t>(source.height)};
     return {};
   }
-  if (!ScaledSize(options.percent, static_cast<std::int32_t>(source.width), size.width) ||
-      !ScaledSize(options.percent, static_cast<std::int32_t>(source.height), size.height))
-    return Because(BMPRESIZE_CAUSE_SIDE_TOO_LARGE, options.percent);
+  if (!ScaledSize(ask.percent, static_cast<std::int32_t>(source.width), size.width) ||
+      !ScaledSize(ask.percent, static_cast<std::int32_t>(source.height), size.height))
+    return Because(BMPRESIZE_CAUSE_SIDE_TOO_LARGE, ask.percent);
   if (size.width < 1 || size.height < 1) size = {1, 1};
   return {};
 }
@@ -57,18 +55,18 @@ std::int64_t AspectSide(std::int64_t side, std::int64_t other, std::int64_t targ
   return std::max<std::int64_t>(1, (2 * other * target + side) / (2 * side));
 }
 
-Status ResizedSize(std::int32_t width, std::int32_t height, const bmpresize_options& options, PictureSize& size) {
+Status ResizedSize(std::int32_t width, std::int32_t height, const SizeAsked& ask, PictureSize& size) {
   const WideSize source{width, height};
   WideSize wanted = source;
-  if (options.geometry != 0) {
-    const GeometrySides sides = GeometrySize(width, height, options);
+  if (ask.geometry.bits != 0) {
+    const GeometrySides sides = GeometrySize(width, height, ask.geometry);
     wanted = {sides.width, sides.height};
-  } else if (options.width <= 0 && options.height <= 0) {
-    return FromPercent(source, options, size);
+  } else if (ask.width <= 0 && ask.height <= 0) {
+    return FromPercent(source, ask, size);
   } else {
-    wanted = Asked(source, options);
+    wanted = Asked(source, ask);
   }
-  if (NoEnlarge(options) && (wanted.width > source.width || wanted.height > source.height)) wanted = source;
+  if (ask.noEnlarge && (wanted.width > source.width || wanted.height > source.height)) wanted = source;
   constexpr std::int64_t kMost = std::numeric_limits<std::int32_t>::max();
   if (wanted.width > kMost || wanted.height > kMost)
     return Because(BMPRESIZE_CAUSE_FILE_TOO_LARGE, wanted.width, wanted.height);

@@ -27,12 +27,12 @@ Status PathSource::Open() {
   return {};
 }
 
-std::unique_ptr<ByteSource> PathSource::Another() const {
+std::unique_ptr<ByteSource> PathSource::IndependentBytes() const {
   if (!IsRegularFileStream(file_.get())) return nullptr;
   return std::unique_ptr<ByteSource>(new (std::nothrow) FileOffsetSource(file_.get(), 0));
 }
 
-std::unique_ptr<ByteSource> MemorySourceEnd::Another() const {
+std::unique_ptr<ByteSource> MemorySourceEnd::IndependentBytes() const {
   return std::unique_ptr<ByteSource>(new (std::nothrow) MemorySource(data_, size_));
 }
 

@@ -41,7 +41,7 @@ class SourceEnd {
   // of its own, that another thread may read while this one reads the first;
   // null where the source has none (a pipe, a read function) or memory for it
   // is short.
-  virtual std::unique_ptr<ByteSource> Another() const { return nullptr; }
+  virtual std::unique_ptr<ByteSource> IndependentBytes() const { return nullptr; }
   // Whether the source's bytes lie in memory that the size bytes at begin
   // share, so that a destination there would write over them as they are read.
   virtual bool SharesMemory(const void* /*begin*/, std::size_t /*size*/) const { return false; }
@@ -58,7 +58,7 @@ class PathSource final : public SourceEnd {
   ByteSource& Bytes() override { return bytes_; }
   bool IsFile() const override { return true; }
   int Descriptor() const override { return DescriptorOf(file_.get()); }
-  std::unique_ptr<ByteSource> Another() const override;
+  std::unique_ptr<ByteSource> IndependentBytes() const override;
   void Close() override { (void)file_.Close(); }
 
  private:
@@ -73,7 +73,7 @@ class MemorySourceEnd final : public SourceEnd {
   MemorySourceEnd(const void* data, std::size_t size) : data_(data), size_(size), bytes_(data, size) {}
   Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
-  std::unique_ptr<ByteSource> Another() const override;
+  std::unique_ptr<ByteSource> IndependentBytes() const override;
   bool SharesMemory(const void* begin, std::size_t size) const override;
 
  private:

@@ -29,22 +29,21 @@ void CentreCover(std::int64_t boxWidth, std::int64_t boxHeight, SourceRegion& re
 
 }  // namespace
 
-Status RegionFor(const bmpresize_options& options, std::int32_t width, std::int32_t height, SourceRegion& region) {
+Status RegionFor(const RegionAsked& asked, std::int32_t width, std::int32_t height, SourceRegion& region) {
   region.pictureWidth = width;
   region.pictureHeight = height;
   region.x = region.y = 0;
   region.width = width;
   region.height = height;
-  if (options.region_width != 0 || options.region_height != 0) {
-    const bool inside = std::int64_t{options.region_x} + options.region_width <= width &&
-                        std::int64_t{options.region_y} + options.region_height <= height;
+  if (asked.width != 0 || asked.height != 0) {
+    const bool inside = std::int64_t{asked.x} + asked.width <= width && std::int64_t{asked.y} + asked.height <= height;
     if (!inside) return Because(BMPRESIZE_CAUSE_REGION, width, height);
-    region.x = options.region_x;
-    region.y = options.region_y;
-    region.width = options.region_width;
-    region.height = options.region_height;
+    region.x = asked.x;
+    region.y = asked.y;
+    region.width = asked.width;
+    region.height = asked.height;
   }
-  if ((options.flags & BMPRESIZE_COVER) != 0) CentreCover(options.width, options.height, region);
+  if (asked.coverWidth > 0 && asked.coverHeight > 0) CentreCover(asked.coverWidth, asked.coverHeight, region);
   return {};
 }
 

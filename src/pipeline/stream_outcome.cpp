@@ -31,12 +31,11 @@ StreamOutcome MergeBands(const std::unique_ptr<Band>* bands, unsigned count) {
   return outcome;
 }
 
-Cause WhyNotFinished(const StreamOutcome& outcome, const bmpresize_options& options) {
+Cause WhyNotFinished(const StreamOutcome& outcome, const RunRules& run) {
   const DataShortfall& shortfall = outcome.shortfall;
-  if (Cancelled(options)) return Because(BMPRESIZE_CAUSE_CANCELLED);
+  if (Cancelled(run)) return Because(BMPRESIZE_CAUSE_CANCELLED);
   if (outcome.readFailure) return outcome.readFailure;
-  if (options.strict && shortfall.cutShort)
-    return Because(BMPRESIZE_CAUSE_CUT_SHORT, shortfall.rowsRead, shortfall.height);
+  if (run.strict && shortfall.cutShort) return Because(BMPRESIZE_CAUSE_CUT_SHORT, shortfall.rowsRead, shortfall.height);
   if (!outcome.streamed) return outcome.writeFailure;
   return Cause();
 }

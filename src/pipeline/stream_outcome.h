@@ -9,6 +9,7 @@
 #include "bmpfile/data_shortfall.h"
 #include "bmpresize.h"
 #include "pipeline/band.h"
+#include "pipeline/resize_request.h"
 #include "result/cause.h"
 
 namespace bmpresize {
@@ -24,7 +25,7 @@ StreamOutcome MergeBands(const std::unique_ptr<Band>* bands, unsigned count);
 
 // Why a finished stream is not a resize, if it is not: the caller cancelled,
 // the source failed or (strict) was cut short, or a write failed.
-Cause WhyNotFinished(const StreamOutcome& outcome, const bmpresize_options& options);
+Cause WhyNotFinished(const StreamOutcome& outcome, const RunRules& run);
 
 // The shortfall as the result tells it.
 void CopyShortfall(const DataShortfall& from, bmpresize_shortfall& to);

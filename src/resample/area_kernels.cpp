@@ -2,24 +2,24 @@
 #include "resample/area_kernels.h"
 
 #include "resample/area_kernels_variants.h"
+#include "resample/kernel_variants.h"
 
 namespace bmpresize {
 
+namespace {
+
+std::array<const AreaKernels*, 4> AllAreaKernels() {
+  return {&ScalarAreaKernels(), Sse2AreaKernels(), Avx2AreaKernels(), NeonAreaKernels()};
+}
+
+}  // namespace
+
 std::size_t AvailableAreaKernels(const AreaKernels** out, std::size_t capacity) {
-  const AreaKernels* all[] = {&ScalarAreaKernels(), Sse2AreaKernels(), Avx2AreaKernels(), NeonAreaKernels()};
-  std::size_t n = 0;
-  for (const AreaKernels* k : all) {
-    if (k != nullptr && n < capacity) out[n++] = k;
-  }
-  return n;
+  return AvailableVariants(AllAreaKernels(), out, capacity);
 }
 
 const AreaKernels& BestAreaKernels() {
-  // The last one available is the widest.
-  static const AreaKernels* const best = [] {
-    const AreaKernels* all[4];
-    return all[AvailableAreaKernels(all, 4) - 1];
-  }();
+  static const AreaKernels* const best = &WidestVariant(AllAreaKernels());
   return *best;
 }
 

@@ -8,15 +8,6 @@
 
 namespace bmpresize {
 
-namespace {
-
-template <typename T>
-std::unique_ptr<T[]> Allocate(std::size_t n) {
-  return std::unique_ptr<T[]>(new (std::nothrow) T[n]);
-}
-
-}  // namespace
-
 AreaResampler::AreaResampler(const ResampleSize& size, const AreaColumns& columns, const AreaKernels& kernels)
     : Resampler(size),
       columns_(columns),
@@ -25,14 +16,14 @@ AreaResampler::AreaResampler(const ResampleSize& size, const AreaColumns& column
       downDivider_(size.sourceHeight),
       rowBytes_(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.channels)) {
   if (!columns_.Ready()) return;
-  sourceRow_ = Allocate<PixelBGRA>(static_cast<std::size_t>(size.sourceWidth));
-  averaged_ = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
+  sourceRow_ = NewRowArray<PixelBGRA>(static_cast<std::size_t>(size.sourceWidth));
+  averaged_ = NewRowArray<std::uint8_t>(rowBytes_ + kRowBlendSlack);
   if (downDivider_.Narrow()) {
-    narrowSums_ = Allocate<std::uint32_t>(rowBytes_);
+    narrowSums_ = NewRowArray<std::uint32_t>(rowBytes_);
   } else {
-    sums_ = Allocate<std::uint64_t>(rowBytes_);
+    sums_ = NewRowArray<std::uint64_t>(rowBytes_);
   }
-  output_ = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
+  output_ = NewRowArray<std::uint8_t>(rowBytes_ + kRowBlendSlack);
   ready_ = sourceRow_ && averaged_ && (sums_ || narrowSums_) && output_;
 }
 

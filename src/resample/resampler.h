@@ -8,11 +8,21 @@
 //   Resampler   makes the destination's rows, a band of them or all
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 
 #include "image/pixel_row.h"
 
 namespace bmpresize {
+
+// A resampler's row of n values, or null where memory is short: a resampler
+// that lacks one is not Ready().
+template <typename T>
+std::unique_ptr<T[]> NewRowArray(std::size_t n) {
+  return std::unique_ptr<T[]>(new (std::nothrow) T[n]);
+}
 
 // Hands over source rows from the bottom up.
 class RowSource {

@@ -8,11 +8,6 @@ namespace bmpresize {
 
 namespace {
 
-template <typename T>
-std::unique_ptr<T[]> Allocate(std::size_t n) {
-  return std::unique_ptr<T[]>(new (std::nothrow) T[n]);
-}
-
 // Blends where every column takes one source pixel whole: a copy is exactly
 // the blend there.
 void CopyColumns(const PixelBGRA* source, const AxisTap* taps, std::int32_t count, int channels, std::uint8_t* out) {
@@ -40,9 +35,9 @@ std::uint64_t RowResampler::BytesFor(const ResampleSize& size) {
 void RowResampler::TakeRows() {
   rowBytes_ = static_cast<std::size_t>(size_.width) * static_cast<std::size_t>(size_.channels);
   if (columns_ == nullptr || !columns_->Ready()) return;
-  sourceRow_ = Allocate<PixelBGRA>(static_cast<std::size_t>(size_.sourceWidth));
-  for (auto& row : blended_) row = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
-  output_ = Allocate<std::uint8_t>(rowBytes_ + kRowBlendSlack);
+  sourceRow_ = NewRowArray<PixelBGRA>(static_cast<std::size_t>(size_.sourceWidth));
+  for (auto& row : blended_) row = NewRowArray<std::uint8_t>(rowBytes_ + kRowBlendSlack);
+  output_ = NewRowArray<std::uint8_t>(rowBytes_ + kRowBlendSlack);
   ready_ = sourceRow_ && blended_[0] && blended_[1] && output_;
 }
 

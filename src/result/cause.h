@@ -6,6 +6,7 @@
 //   Because(kind, value, limit)   a cause
 //   CodeFor(kind)                 the result code a cause gives
 //   Record(result, cause)         the result of a resize that failed so
+//   Failed(result, cause)         the same, answered as a copy
 #pragma once
 
 #include <cstdint>
@@ -36,5 +37,9 @@ bmpresize_code CodeFor(bmpresize_cause kind);
 
 // Sets the result's code, cause and the cause's numbers.
 void Record(bmpresize_result& result, const Cause& cause);
+inline bmpresize_result Failed(bmpresize_result result, const Cause& cause) {
+  Record(result, cause);
+  return result;
+}
 
 }  // namespace bmpresize

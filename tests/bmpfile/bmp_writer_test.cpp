@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "bmpfile/bmp_writer.h"
+#include "bmpfile/bmp_file_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -91,7 +91,7 @@ struct Picture {
 
 Picture ReadRows(BmpReader& reader, ByteSource& source, bool skipOne) {
   Picture p;
-  p.accepted = reader.Open(source);
+  p.accepted = reader.Open(source).Ok();
   if (!p.accepted) return p;
   p.width = reader.Width();
   p.height = reader.Height();
@@ -387,7 +387,7 @@ TEST(BmpReaderRunLength, TallTopDownDataGivesTheBottomUpPictureUpsideDown) {
     SCOPED_TRACE(skip);
     MemorySource source(topDown.data(), topDown.size(), false);
     BmpReader reader;
-    ASSERT_TRUE(reader.Open(source));
+    ASSERT_TRUE(reader.Open(source).Ok());
     reader.SkipRows(skip);
     Pixels row(kWidth);
     for (std::int64_t i = skip; i < kHeight; ++i) {
@@ -833,7 +833,9 @@ TEST_P(Problem, SaysWhichFieldAndValueRefusedTheFile) {
   WriteFileBytes(path, c.file);
   FileBytes bytes(path);
   BmpReader reader;
-  EXPECT_FALSE(reader.Open(bytes.Source()));
+  const Status opened = reader.Open(bytes.Source());
+  EXPECT_EQ(opened.Why().kind, c.kind);
+  EXPECT_EQ(opened.Why().value, c.value);
   EXPECT_EQ(reader.Failure().kind, c.kind);
   EXPECT_EQ(reader.Failure().value, c.value);
   EXPECT_EQ(reader.Failure().limit, c.limit);
@@ -873,9 +875,14 @@ TEST(BmpReaderCoreHeader, LargestSidesAreUnsigned) {
   WriteFileBytes(path, Concat(CoreFile(26, 40000, 3, 24), Bytes(8, 0)));
   FileBytes bytes(path);
   BmpReader reader;
-  ASSERT_TRUE(reader.Open(bytes.Source()));
+  ASSERT_TRUE(reader.Open(bytes.Source()).Ok());
   EXPECT_EQ(reader.Width(), 40000);
   EXPECT_EQ(reader.Height(), 3);
+  // A stage out of its turn is refused and changes nothing.
+  EXPECT_EQ(reader.Open(bytes.Source()).Why().kind, BMPRESIZE_CAUSE_INTERNAL);
+  EXPECT_EQ(reader.StartRows(MemoryBudget()).Why().kind, BMPRESIZE_CAUSE_INTERNAL);
+  EXPECT_FALSE(reader.Failed());
+  EXPECT_EQ(reader.Width(), 40000);
 }
 
 }  // namespace

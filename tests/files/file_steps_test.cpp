@@ -33,14 +33,14 @@ TEST(DescriptorWriter, SendsBigWritesWholeAndReportsFailures) {
   ASSERT_GE(fd, 0);
   const std::vector<std::uint8_t> big(40000, 'b');
   DescriptorWriter writer(fd);
-  writer.sync = true;
   EXPECT_EQ(WriteDescriptor(&writer, big.data(), 10), 0);
   EXPECT_EQ(WriteDescriptor(&writer, big.data(), big.size()), 0);  // past a block: sent as it is
   EXPECT_EQ(writer.delivered, 10 + big.size());
+  EXPECT_EQ(WriteDescriptor(&writer, nullptr, 0), 0);
   {
     PlantedFaults faults;
     PlantFault("fsync", EIO);
-    EXPECT_EQ(WriteDescriptor(&writer, nullptr, 0), EIO);
+    EXPECT_EQ(SyncDescriptor(fd).error, EIO);
   }
   EXPECT_EQ(WriteDescriptor(&writer, big.data(), 100), 0);
   {

@@ -16,8 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "api/checked_options.h"
+#include "api/option_calls.h"
 #include "files/files_in_flight.h"
-#include "pipeline/resize.h"
 #include "support/bmp_bytes.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
@@ -104,7 +105,7 @@ class FaultySource final : public SourceEnd {
   FaultySource(const ByteVector& data, const Fault& fault) : data_(data), bytes_(data, fault), fault_(fault) {}
   Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
-  std::unique_ptr<ByteSource> Another() const override { return std::make_unique<FaultyWay>(data_, fault_); }
+  std::unique_ptr<ByteSource> IndependentBytes() const override { return std::make_unique<FaultyWay>(data_, fault_); }
 
  private:
   const ByteVector& data_;
@@ -116,7 +117,7 @@ class FaultySource final : public SourceEnd {
 class FullAtOffsets final : public DestinationEnd, private OffsetSink {
  public:
   Status Accepts(std::uint64_t) override { return {}; }
-  Status Open(const SourceEnd&) override { return {}; }
+  Status Open(const SourceEnd&, std::uint64_t) override { return {}; }
   ByteSink& Bytes() override { return bytes_; }
   OffsetSink* StartOffsets() override { return this; }
   Status Commit(bool) override { return {}; }
@@ -313,7 +314,7 @@ class ShrinkingSource final : public SourceEnd {
   ShrinkingSource(const ByteVector& data, Shrink shrink) : file_(data, shrink), bytes_(file_) {}
   Status Open() override { return {}; }
   ByteSource& Bytes() override { return bytes_; }
-  std::unique_ptr<ByteSource> Another() const override { return std::make_unique<ShrinkingWay>(file_); }
+  std::unique_ptr<ByteSource> IndependentBytes() const override { return std::make_unique<ShrinkingWay>(file_); }
 
  private:
   mutable ShrinkingFile file_;
@@ -388,7 +389,7 @@ class FailingDestination final : public DestinationEnd {
  public:
   FailingDestination(bool failWrites, int leftPartial) : failWrites_(failWrites), leftPartial_(leftPartial) {}
   Status Accepts(std::uint64_t) override { return {}; }
-  Status Open(const SourceEnd&) override { return {}; }
+  Status Open(const SourceEnd&, std::uint64_t) override { return {}; }
   ByteSink& Bytes() override { return bytes_; }
   OffsetSink* StartOffsets() override { return nullptr; }
   Status Commit(bool) override {

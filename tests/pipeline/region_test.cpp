@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "api/checked_options.h"
+#include "api/option_calls.h"
 #include "bmpfile/bmp_headers.h"
 #include "bmpfile/bmp_reader.h"
 #include "files/native_path.h"
 #include "image/bmp_image.h"
-#include "pipeline/resize.h"
 #include "pipeline/scaled_size.h"
 #include "reference/area_resize_image.h"
 #include "reference/asked_size.h"
@@ -107,7 +108,8 @@ Bytes RandomFile(Random& r, Storage storage) {
 bool ReadPicture(const Bytes& file, BmpImage& picture) {
   MemorySource source(file.data(), file.size());
   BmpReader reader;
-  if (!reader.Open(source) || std::int64_t{reader.Width()} * reader.Height() > (std::int64_t{1} << 20)) return false;
+  if (!reader.Open(source).Ok() || std::int64_t{reader.Width()} * reader.Height() > (std::int64_t{1} << 20))
+    return false;
   if (!picture.SetSize(reader.Width(), reader.Height()) || !picture.SetDepth(reader.Depth() == 32 ? 32 : 24))
     return false;
   for (std::int32_t y = reader.Height() - 1; y >= 0; --y) (void)reader.ReadRow(picture.Row(y));

@@ -5,8 +5,7 @@
 
 #include <cstdint>
 
-#include "pipeline/checked_options.h"
-#include "pipeline/resize.h"
+#include "api/checked_options.h"
 
 using namespace bmpresize;
 
@@ -76,9 +75,10 @@ TEST(ResizedSize, FollowsThePercentTheSizeOrTheBox) {
     options.width = c.width;
     options.height = c.height;
     options.flags = c.flags;
-    ASSERT_TRUE(CheckOptions(options).Ok());
+    ResizeRequest request;
+    ASSERT_TRUE(CheckOptions(options, request).Ok());
     PictureSize size;
-    const Status status = ResizedSize(c.sourceWidth, c.sourceHeight, options, size);
+    const Status status = ResizedSize(c.sourceWidth, c.sourceHeight, request.size, size);
     EXPECT_EQ(status.Why().kind, c.cause);
     if (c.cause != BMPRESIZE_CAUSE_NONE) continue;
     EXPECT_EQ(size.width, c.wantWidth);
@@ -92,9 +92,9 @@ TEST(ResizedSize, FitEqualsTheLimitingSideAlone) {
   for (std::int32_t w = 1; w <= 40; w += 3) {
     for (std::int32_t h = 1; h <= 40; h += 2) {
       for (std::int32_t box = 1; box <= 50; box += 7) {
-        bmpresize_options fit = DefaultOptions(), alone = DefaultOptions();
+        SizeAsked fit, alone;
         fit.width = fit.height = box;
-        fit.flags = kFit;
+        fit.fit = true;
         (w >= h ? alone.width : alone.height) = box;
         PictureSize a, b;
         ASSERT_TRUE(ResizedSize(w, h, fit, a).Ok());
@@ -138,11 +138,59 @@ TEST(CheckOptions, RefusesSizesAndResolutionsOutOfRange) {
     options.flags = c.flags;
     options.x_ppm = c.xPpm;
     options.y_ppm = c.yPpm;
-    const Status status = CheckOptions(options);
+    ResizeRequest request;
+    const Status status = CheckOptions(options, request);
     EXPECT_EQ(status.Ok(), c.ok);
     if (c.ok) continue;
     EXPECT_EQ(status.Why().kind, BMPRESIZE_CAUSE_OPTION);
     EXPECT_EQ(status.Why().value, c.value);
+  }
+}
+
+// Every option reaches the request under the name the pipeline reads it by,
+// and a value that means "the default" becomes the default itself.
+TEST(CheckOptions, TurnsTheOptionsIntoTheRequest) {
+  static volatile sig_atomic_t flag = 0;
+  struct Case {
+    const char* what;
+    void (*set)(bmpresize_options&);
+    bool (*holds)(const ResizeRequest&);
+  };
+  const Case cases[] = {
+      {"defaults", [](bmpresize_options&) {},
+       [](const ResizeRequest& r) {
+         return r.size.percent == 100 && !r.size.fit && r.region.width == 0 && r.depth == 0 && !r.grey &&
+                r.threads == 0 && !r.sync && r.run.cancel == nullptr && !r.run.strict &&
+                r.run.memoryLimit == BMPRESIZE_DEFAULT_MEMORY_LIMIT;
+       }},
+      {"flags", [](bmpresize_options& o) { o = {}, o.width = o.height = 5, o.flags = 15; },
+       [](const ResizeRequest& r) {
+         return r.size.fit && r.size.noEnlarge && r.grey && r.keepResolution && r.size.width == 5 && r.size.height == 5;
+       }},
+      {"region, filter, depth, resolution",
+       [](bmpresize_options& o) {
+         o.region_x = 1, o.region_y = 2, o.region_width = 3, o.region_height = 4;
+         o.filter = BMPRESIZE_FILTER_AREA, o.depth = 4, o.x_ppm = 7, o.y_ppm = 9;
+       },
+       [](const ResizeRequest& r) {
+         return r.region.x == 1 && r.region.y == 2 && r.region.width == 3 && r.region.height == 4 &&
+                r.filter == BMPRESIZE_FILTER_AREA && r.depth == 4 && r.resolution == Resolution{7, 9};
+       }},
+      {"run",
+       [](bmpresize_options& o) { o.threads = 3, o.sync = 2, o.strict = -1, o.memory_limit = 5, o.cancel = &flag; },
+       [](const ResizeRequest& r) {
+         return r.threads == 3 && r.sync && r.run.strict && r.run.memoryLimit == 5 && r.run.cancel == &flag;
+       }},
+      {"threads and limit below 0", [](bmpresize_options& o) { o.threads = -2, o.memory_limit = -1; },
+       [](const ResizeRequest& r) { return r.threads == 0 && r.run.memoryLimit == BMPRESIZE_DEFAULT_MEMORY_LIMIT; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bmpresize_options options = DefaultOptions();
+    c.set(options);
+    ResizeRequest request;
+    ASSERT_TRUE(CheckOptions(options, request).Ok());
+    EXPECT_TRUE(c.holds(request));
   }
 }
 

@@ -19,9 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "api/checked_options.h"
+#include "api/option_calls.h"
 #include "bmpfile/bmp_reader.h"
 #include "files/file_source.h"
-#include "pipeline/resize.h"
 #include "support/bmp_bytes.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
@@ -170,19 +171,19 @@ TEST(SourceReadError, TheReaderRefusesEveryCallAfterIt) {
   std::FILE* stream = OpenSeam(seam, dir.File("in.bmp"));
   FileSource source(stream);
   BmpReader reader;
-  ASSERT_TRUE(reader.Open(source));
+  ASSERT_TRUE(reader.Open(source).Ok());
   std::vector<PixelBGRA> row(kWidth);
   const PixelRow pixels{row.data(), 1, kWidth};
   EXPECT_EQ(reader.ReadRow(pixels), 1);
   EXPECT_EQ(reader.ReadRow(pixels), 1);
   EXPECT_EQ(reader.ReadRow(pixels), 0);
-  EXPECT_TRUE(reader.ReadFailed());
+  EXPECT_EQ(reader.Failure().kind, BMPRESIZE_CAUSE_READ_FAILED);
   seam.failAt = -1;  // the stream would read again; the reader does not
   reader.SkipRows(3);
   row.assign(kWidth, PixelBGRA{1, 2, 3, 4});
   EXPECT_EQ(reader.ReadRow(pixels), 0);
   EXPECT_EQ(row, std::vector<PixelBGRA>(kWidth, kWhite));
-  EXPECT_FALSE(reader.Open(source));
+  EXPECT_FALSE(reader.Open(source).Ok());
   EXPECT_EQ(reader.Failure().error, EIO);
   // Closed, it still tells why it failed.
   reader.Close();
@@ -247,7 +248,7 @@ TEST(ShrinkingSource, TopDownRowsBeyondTheNewEndAreWhite) {
   WriteFileBytes(path, Picture(24, true, false, kWide));
   FileBytes bytes(path);
   BmpReader reader;
-  ASSERT_TRUE(bytes && reader.Open(bytes.Source()));
+  ASSERT_TRUE(bytes && reader.Open(bytes.Source()).Ok());
   ASSERT_FALSE(reader.Shortfall().cutShort);
   ASSERT_EQ(truncate(path.c_str(), 54 + 9 * static_cast<off_t>(Stride24(kWide))), 0);
   std::vector<PixelBGRA> row(kWide);

@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "api/checked_options.h"
+#include "api/option_calls.h"
 #include "bmpfile/bmp_headers.h"
 #include "bmpfile/bmp_writer.h"
 #include "bmpfile/little_endian.h"
 #include "image/bmp_image.h"
-#include "pipeline/resize.h"
 #include "pipeline/scaled_size.h"
 #include "reference/asked_size.h"
 #include "reference/at_depth.h"

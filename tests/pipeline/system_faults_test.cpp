@@ -5,16 +5,20 @@
 // will not start. The resize fails with that reason and leaves the old
 // destination and nothing else, or takes another way and gives the bytes it
 // gives without the fault. Linux with glibc (files/system_call_faults.h).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "api/checked_options.h"
+#include "api/option_calls.h"
 #include "files/native_path.h"
 #include "files/system_call_faults.h"
-#include "pipeline/resize.h"
+#include "pipeline/descriptor_ends.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
 
@@ -117,6 +121,36 @@ TEST(SystemFaults, EachUseFailingFailsTheResizeCleanlyOrGoesAnotherWay) {
     }
     // Each row's fault fails some use, but where the resize has another way.
     EXPECT_EQ(failed > 0, row.code != BMPRESIZE_OK) << row.call << " at " << row.percent << " %, " << row.threads;
+  }
+}
+
+// A descriptor destination asked to sync fails when the sync does, with the
+// system's reason; what went out stays there.
+TEST(SystemFaults, AFailedSyncOfADescriptorFailsTheResize) {
+  TempDir dir;
+  const std::string in = dir.File("in.bmp"), out = dir.File("out.bmp");
+  WriteFileBytes(in, Picture());
+  for (const int error : {0, EIO}) {
+    SCOPED_TRACE(error);
+    const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    bmpresize_options options = DefaultOptions();
+    options.percent = 50;
+    options.sync = 1;
+    const NativePath from8(in.c_str());
+    PathSource from(from8.get());
+    DescriptorDestination to(fd);
+    bmpresize_result result;
+    {
+      PlantedFaults faults;
+      if (error != 0) PlantFault("fsync", error);
+      result = Resize(from, to, options);
+    }
+    (void)close(fd);
+    EXPECT_EQ(result.cause, error != 0 ? BMPRESIZE_CAUSE_WRITE_FAILED : BMPRESIZE_CAUSE_NONE);
+    EXPECT_EQ(result.error, error);
+    EXPECT_EQ(result.partial_left, error != 0 ? BMPRESIZE_PARTIAL_DESCRIPTOR : BMPRESIZE_PARTIAL_NONE);
+    EXPECT_FALSE(ReadFileBytes(out).empty());
   }
 }
 

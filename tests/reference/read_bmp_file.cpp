@@ -28,7 +28,7 @@ std::int32_t ImageDepthFor(std::int32_t fileDepth) { return fileDepth == 2 ? 8 :
 
 bool ReadBmpImage(BmpImage& image, ByteSource& source) {
   BmpReader reader;
-  if (!reader.Open(source)) {
+  if (!reader.Open(source).Ok()) {
     const Cause& cause = reader.Failure();
     if (cause.kind == BMPRESIZE_CAUSE_NOT_BMP) return false;
     // The resolution is taken before the tests, so a refused file leaves it.
@@ -52,7 +52,7 @@ bool ReadBmpImage(BmpImage& image, ByteSource& source) {
   for (std::int32_t y = reader.Height() - 1; y >= 0; --y) {
     if (!reader.ReadRow(image.Row(y))) break;
   }
-  if (reader.ReadFailed()) {
+  if (reader.Failure().kind == BMPRESIZE_CAUSE_READ_FAILED) {
     Reset(image);
     return false;
   }

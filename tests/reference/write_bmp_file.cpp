@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "bmpfile/bmp_writer.h"
+#include "bmpfile/bmp_file_writer.h"
 #include "bmpfile/row_encoders.h"
 #include "files/file_sink.h"
 #include "files/replacing_file.h"

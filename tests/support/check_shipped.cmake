@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Fails unless every name a shipped library defines for others to link
-# (nm -C --defined-only --extern-only) has an entry in shipped_symbols.txt,
-# and every exact name listed for a library (weak ones aside) is defined in it.
+# (nm -C --defined-only --extern-only) has an entry in shipped_symbols.txt
+# and none of its "never" entries, and every exact name listed for a library
+# (weak ones aside) is defined in it.
 #   cmake -DNM=<nm> -DLIST=<shipped_symbols.txt> "-DLIBRARIES=<kind>=<file>;..." -P check_shipped.cmake
 # kind: shared (libbmpresize.so), static (libbmpresize.a), compat.
 cmake_minimum_required(VERSION 3.22)
@@ -110,6 +111,11 @@ foreach(item IN LISTS LIBRARIES)
     set(name "${CMAKE_MATCH_2}")
     list(APPEND defined "${name}")
     allowed("${kind}" "${type}" "${name}" "${entries}" ok)
+    # "never" entries are a kind of library of their own, that no library is.
+    allowed(never "${type}" "${name}" "${entries}" forbidden)
+    if(forbidden)
+      set(ok FALSE)
+    endif()
     if(NOT ok)
       math(EXPR stray "${stray} + 1")
       string(APPEND failures "\n  ${library}: ${type} ${name}")

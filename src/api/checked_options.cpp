@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "pipeline/checked_options.h"
+#include "api/checked_options.h"
 
 #include <initializer_list>
 
@@ -37,6 +37,10 @@ Status CheckDepth(const bmpresize_options& options) {
   return {};
 }
 
+GeometryAsked GeometryOf(const bmpresize_options& options) {
+  return {options.geometry, options.geometry_width, options.geometry_height, options.geometry_area};
+}
+
 // A geometry within its ranges, in place of a size; a cover box has both
 // sides and is no box to fit in.
 Status CheckSizeKind(const bmpresize_options& options) {
@@ -44,7 +48,7 @@ Status CheckSizeKind(const bmpresize_options& options) {
   if (options.geometry != 0) {
     if (options.width != 0 || options.height != 0 || (options.flags & (BMPRESIZE_FIT | BMPRESIZE_COVER)) != 0)
       return Refuse(options.geometry);
-    return CheckGeometry(options);
+    return CheckGeometry(GeometryOf(options));
   }
   if (cover && (options.flags & BMPRESIZE_FIT) != 0) return Refuse(options.flags);
   if (cover && options.width == 0) return Refuse(options.width);
@@ -52,9 +56,31 @@ Status CheckSizeKind(const bmpresize_options& options) {
   return {};
 }
 
+ResizeRequest RequestOf(const bmpresize_options& options) {
+  ResizeRequest request;
+  const bool cover = (options.flags & BMPRESIZE_COVER) != 0;
+  request.size = {options.percent,
+                  options.width,
+                  options.height,
+                  (options.flags & BMPRESIZE_FIT) != 0,
+                  (options.flags & BMPRESIZE_NO_ENLARGE) != 0,
+                  GeometryOf(options)};
+  request.region = {options.region_x,      options.region_y,          options.region_width,
+                    options.region_height, cover ? options.width : 0, cover ? options.height : 0};
+  request.filter = options.filter;
+  request.depth = options.depth;
+  request.grey = (options.flags & BMPRESIZE_GREY) != 0;
+  request.resolution = {options.x_ppm, options.y_ppm};
+  request.keepResolution = (options.flags & BMPRESIZE_KEEP_RESOLUTION) != 0;
+  request.threads = options.threads > 0 ? static_cast<unsigned>(options.threads) : 0;
+  request.sync = options.sync != 0;
+  request.run = RunRulesOf(options);
+  return request;
+}
+
 }  // namespace
 
-Status CheckOptions(const bmpresize_options& options) {
+Status CheckOptions(const bmpresize_options& options, ResizeRequest& request) {
   Status status = CheckRegion(options);
   if (status.Ok()) status = CheckFilter(options);
   if (status.Ok()) status = CheckDepth(options);
@@ -68,7 +94,22 @@ Status CheckOptions(const bmpresize_options& options) {
   // The resolution: pixels per metre, 0 for the default.
   if (options.x_ppm < 0) return Refuse(options.x_ppm);
   if (options.y_ppm < 0) return Refuse(options.y_ppm);
+  request = RequestOf(options);
   return {};
+}
+
+RunRules RunRulesOf(const bmpresize_options& options) {
+  RunRules run;
+  run.cancel = options.cancel;
+  run.strict = options.strict != 0;
+  if (options.memory_limit > 0) run.memoryLimit = static_cast<std::uint64_t>(options.memory_limit);
+  return run;
+}
+
+bmpresize_options DefaultOptions() {
+  bmpresize_options options{};
+  options.percent = 100;
+  return options;
 }
 
 }  // namespace bmpresize
