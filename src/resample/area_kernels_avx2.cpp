@@ -180,6 +180,18 @@ struct NarrowAverager {
   __m128i shift;
 };
 
+// Two columns' averages, one in each 128-bit half, written as bytes; the
+// first column's bytes first, so that the second overwrites the fourth byte
+// of a 3-channel first.
+BMPRESIZE_AVX2 inline void StorePair(__m256i averaged, std::uint8_t* out, int channels) {
+  const __m256i words = _mm256_packs_epi32(averaged, averaged);
+  const __m256i bytes = _mm256_packus_epi16(words, words);
+  const std::int32_t first = _mm_cvtsi128_si32(_mm256_castsi256_si128(bytes));
+  const std::int32_t second = _mm_cvtsi128_si32(_mm256_extracti128_si256(bytes, 1));
+  std::memcpy(out, &first, 4);
+  std::memcpy(out + channels, &second, 4);
+}
+
 // Two neighbouring columns of runs of 2 to 4 x kLoadsPerWidening + 2
 // pixels, each in a 128-bit half, whose loads stay within the row, with a
 // narrow divider; the first column's bytes are written first, so that the
@@ -203,13 +215,7 @@ BMPRESIZE_AVX2 inline void AverageColumnPair(const RowPixels<kBytes>& pixels, co
   sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(_mm256_cvtepu8_epi32(edges), _mm256_shuffle_epi32(fields, 0xAA)));
   sum = _mm256_add_epi32(
       sum, _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_srli_si128(edges, 8)), _mm256_shuffle_epi32(fields, 0xFF)));
-  const __m256i averaged = averages.Of(sum);
-  const __m256i words = _mm256_packs_epi32(averaged, averaged);
-  const __m256i bytes = _mm256_packus_epi16(words, words);
-  const std::int32_t first = _mm_cvtsi128_si32(_mm256_castsi256_si128(bytes));
-  const std::int32_t second = _mm_cvtsi128_si32(_mm256_extracti128_si256(bytes, 1));
-  std::memcpy(out, &first, 4);
-  std::memcpy(out + channels, &second, 4);
+  StorePair(averages.Of(sum), out, channels);
 }
 
 // One column alone: its average divided by the narrow multiplication or in
@@ -247,6 +253,32 @@ inline bool Pairs(const AreaSpan& a, const AreaSpan& b, std::int32_t end) {
   return a.count > 1 && b.count > 1 && a.count <= kLongest && b.count <= kLongest && b.first + b.count + 4 <= end;
 }
 
+// A source k times as wide as the destination, 2 <= k <= 4 x
+// kLoadsPerWidening: each column covers k whole pixels, all weighed
+// middleWeight, so a pair's sums need no spans and no edges. Pairs from the
+// first column on while their loads stay within the row (3 pixels past the
+// second run, 4 bytes past a 3-byte pixel's 12); answers the columns done.
+template <int kBytes>
+BMPRESIZE_AVX2 std::int32_t AverageWholeRuns(const RowPixels<kBytes>& pixels, std::int32_t k, std::int32_t count,
+                                             __m256i middleWeight, const NarrowAverager& averages, std::uint8_t* out,
+                                             int channels) {
+  const __m256i ones = _mm256_set1_epi8(1);
+  const __m256i keep = _mm256_broadcastsi128_si256(KeepPixels(k % 4));
+  const __m256i zero = _mm256_setzero_si256();
+  const std::int32_t whole = k & ~3;
+  std::int32_t x = 0;
+  for (std::int32_t a = 0; x + 2 <= count && a + 2 * k + 4 <= pixels.end; x += 2, a += 2 * k) {
+    __m256i words = zero;
+    std::int32_t j = 0;
+    for (; j < whole; j += 4) words = _mm256_add_epi16(words, FourPixelPairs(pixels, a + j, a + k + j, ones));
+    if (j < k) words = _mm256_add_epi16(words, FourPixelPairs(pixels, a + j, a + k + j, keep));
+    const __m256i sum = _mm256_add_epi32(_mm256_unpacklo_epi16(words, zero), _mm256_unpackhi_epi16(words, zero));
+    StorePair(averages.Of(_mm256_mullo_epi32(sum, middleWeight)), out, channels);
+    out += 2 * channels;
+  }
+  return x;
+}
+
 template <int kBytes>
 BMPRESIZE_AVX2 void AverageRow(const std::uint8_t* row, const AreaSpan* spans, std::int32_t count, int channels,
                                std::uint32_t middleWeight, const AreaDivider& divider, std::uint8_t* out) {
@@ -255,7 +287,13 @@ BMPRESIZE_AVX2 void AverageRow(const std::uint8_t* row, const AreaSpan* spans, s
   const __m256i middles = _mm256_set1_epi32(static_cast<std::int32_t>(middleWeight));
   const bool narrow = divider.Narrow();
   const NarrowAverager averages(divider);
-  for (std::int32_t x = 0; x < count; ++x, out += channels) {
+  std::int32_t x = 0;
+  const std::int32_t k = pixels.end / count;
+  if (narrow && k * count == pixels.end && k >= 2 && k <= 4 * kLoadsPerWidening) {
+    x = AverageWholeRuns(pixels, k, count, middles, averages, out, channels);
+    out += static_cast<std::ptrdiff_t>(x) * channels;
+  }
+  for (; x < count; ++x, out += channels) {
     const AreaSpan& span = spans[x];
     if (narrow && x + 1 < count && Pairs(span, spans[x + 1], pixels.end)) {
       AverageColumnPair(pixels, span, spans[x + 1], middles, averages, out, channels);
