@@ -13,7 +13,8 @@
 //   averagePacked-   averageColumns on a row as a file stores 3-byte pixels
 //   Columns          (blue, green, red; alpha taken as 0), saving the step
 //                    that spreads them to 4 bytes; null in versions without
-//                    it, for rows up to kWidestPackedRow pixels
+//                    it, for rows up to kWidestPackedRow pixels, and taken
+//                    where PackedRowsPay
 //
 // Every result is exact integer arithmetic, so every version gives the same
 // bytes; the instruction-set versions are tested against the scalar one. A
@@ -44,6 +45,16 @@ struct AreaKernels {
 };
 
 inline constexpr std::int32_t kWidestPackedRow = std::int32_t{1} << 22;
+
+// Where averagePackedColumns beats spreading the row first (measured in
+// instructions): a source a whole number of times as wide as the
+// destination, 2 to 512, every column that many whole pixels of one weight.
+// Runs of uneven lengths are as quick or quicker spread.
+inline bool PackedRowsPay(std::int32_t sourceWidth, std::int32_t width) {
+  if (width <= 0 || sourceWidth > kWidestPackedRow) return false;
+  const std::int32_t factor = sourceWidth / width;
+  return factor * width == sourceWidth && factor >= 2 && factor <= 512;
+}
 
 // The plain C++ versions: the reference the others are tested against.
 const AreaKernels& ScalarAreaKernels();

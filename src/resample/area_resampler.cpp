@@ -48,7 +48,7 @@ const std::uint8_t* AreaResampler::AverageNextRow(RowSource& source) {
   const PixelRow row{sourceRow_.get(), 1, size_.sourceWidth};
   const auto middleWeight = static_cast<std::uint32_t>(size_.width);
   const std::uint8_t* packed = nullptr;
-  if (kernels_.averagePackedColumns != nullptr && size_.sourceWidth <= kWidestPackedRow) {
+  if (kernels_.averagePackedColumns != nullptr && PackedRowsPay(size_.sourceWidth, size_.width)) {
     packed = source.ReadPackedRow(row);
   } else {
     source.ReadRow(row);
