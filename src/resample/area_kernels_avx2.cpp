@@ -386,29 +386,52 @@ inline bool Pairs(const AreaSpan& a, const AreaSpan& b, std::int32_t end) {
 }
 
 // A source k times as wide as the destination, 2 <= k <= 4 x
-// kLoadsPerWidening: each column covers k whole pixels, all weighed
-// middleWeight, so a pair's sums need no spans and no edges. Pairs from the
+// kLoadsPerWidening: each column covers k whole pixels, all weighed alike,
+// so a pair's sums need no spans and no edges, and their average is
+// floor((2 x sum + k) / 2k), by averages, a divider of k. kWhole: k / 4 when
+// known here (the loads of four pixels unrolled), else -1. Pairs from the
 // first column on while their loads stay within the row (3 pixels past the
 // second run, 4 bytes past a 3-byte pixel's 12); answers the columns done.
-template <int kBytes>
+template <int kBytes, int kWhole>
 BMPRESIZE_AVX2 std::int32_t AverageWholeRuns(const RowPixels<kBytes>& pixels, std::int32_t k, std::int32_t count,
-                                             __m256i middleWeight, const NarrowAverager& averages, std::uint8_t* out,
-                                             int channels) {
+                                             const NarrowAverager& averages, std::uint8_t* out, int channels) {
   const __m256i ones = _mm256_set1_epi8(1);
   const __m256i keep = _mm256_broadcastsi128_si256(KeepPixels(k % 4));
   const __m256i zero = _mm256_setzero_si256();
-  const std::int32_t whole = k & ~3;
+  const std::int32_t whole = kWhole >= 0 ? 4 * kWhole : k & ~3;
+  const bool tail = k % 4 != 0;
   std::int32_t x = 0;
   for (std::int32_t a = 0; x + 2 <= count && a + 2 * k + 4 <= pixels.end; x += 2, a += 2 * k) {
     __m256i words = zero;
-    std::int32_t j = 0;
-    for (; j < whole; j += 4) words = _mm256_add_epi16(words, FourPixelPairs(pixels, a + j, a + k + j, ones));
-    if (j < k) words = _mm256_add_epi16(words, FourPixelPairs(pixels, a + j, a + k + j, keep));
+    for (std::int32_t j = 0; j < whole; j += 4)
+      words = _mm256_add_epi16(words, FourPixelPairs(pixels, a + j, a + k + j, ones));
+    if (tail) words = _mm256_add_epi16(words, FourPixelPairs(pixels, a + whole, a + k + whole, keep));
     const __m256i sum = _mm256_add_epi32(_mm256_unpacklo_epi16(words, zero), _mm256_unpackhi_epi16(words, zero));
-    StorePair(averages.Of(_mm256_mullo_epi32(sum, middleWeight)), out, channels);
+    StorePair(averages.Of(sum), out, channels);
     out += 2 * channels;
   }
   return x;
+}
+
+// AverageWholeRuns with the loads of the commonest factors (2 to 19) unrolled.
+template <int kBytes>
+BMPRESIZE_AVX2 std::int32_t AverageWholeRunsOf(const RowPixels<kBytes>& pixels, std::int32_t k, std::int32_t count,
+                                               std::uint8_t* out, int channels) {
+  const NarrowAverager averages{AreaDivider(k)};
+  switch (k / 4) {
+    case 0:
+      return AverageWholeRuns<kBytes, 0>(pixels, k, count, averages, out, channels);
+    case 1:
+      return AverageWholeRuns<kBytes, 1>(pixels, k, count, averages, out, channels);
+    case 2:
+      return AverageWholeRuns<kBytes, 2>(pixels, k, count, averages, out, channels);
+    case 3:
+      return AverageWholeRuns<kBytes, 3>(pixels, k, count, averages, out, channels);
+    case 4:
+      return AverageWholeRuns<kBytes, 4>(pixels, k, count, averages, out, channels);
+    default:
+      return AverageWholeRuns<kBytes, -1>(pixels, k, count, averages, out, channels);
+  }
 }
 
 template <int kBytes>
@@ -422,7 +445,7 @@ BMPRESIZE_AVX2 void AverageRow(const std::uint8_t* row, const AreaSpan* spans, s
   std::int32_t x = 0;
   const std::int32_t k = pixels.end / count;
   if (narrow && k * count == pixels.end && k >= 2 && k <= 4 * kLoadsPerWidening) {
-    x = AverageWholeRuns(pixels, k, count, middles, averages, out, channels);
+    x = AverageWholeRunsOf(pixels, k, count, out, channels);
     out += static_cast<std::ptrdiff_t>(x) * channels;
   }
   for (; x < count; ++x, out += channels) {
