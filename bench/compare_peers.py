@@ -62,6 +62,18 @@ cv2.imwrite(dst, cv2.resize(im, (max(1, w * pct // 100), max(1, h * pct // 100))
 """
 
 
+# The quality filters: ours beside the peers' kernels of the same family.
+# name: (ours, Pillow, OpenCV, libvips kernel or None, ImageMagick filter or None)
+QUALITY = {
+    "lanczos3": ("lanczos3", "LANCZOS", "INTER_LANCZOS4", "lanczos3", "Lanczos"),
+    "cubic": ("cubic", "BICUBIC", "INTER_CUBIC", None, None),
+}
+QUALITY_CASES = [("8000x6000 24-bit", 25), ("8000x6000 24-bit", 200)]
+
+PILLOW_FILTER = PILLOW.replace("Image.BILINEAR", "getattr(Image, sys.argv[4])")
+OPENCV_FILTER = OPENCV.replace("cv2.INTER_LINEAR", "getattr(cv2, sys.argv[4])")
+
+
 def write_bmp(path, pixels, depth):
     """pixels: height x width x channels uint8 (BGR or BGRA), top row first."""
     import numpy as np
@@ -135,7 +147,7 @@ def main():
     ap.add_argument("--tool", required=True)
     ap.add_argument("--dir", required=True)
     ap.add_argument("--runs", type=int, default=5)
-    ap.add_argument("--cases", choices=("all", "small"), default="all")
+    ap.add_argument("--cases", choices=("all", "small", "quality"), default="all")
     ap.add_argument("--batch", type=int, default=1000, help="files in the batch case (0: none)")
     ap.add_argument("--library", help="libbmpresize for the Python package (python/src), which runs when given")
     ap.add_argument("--peers", default="bmpresize,Python,ImageMagick,libvips,Pillow,OpenCV,cp",
@@ -163,7 +175,7 @@ def main():
         "65536x256 24-bit": (65536, 256, 24),
         "32768x256 24-bit": (32768, 256, 24),
     }
-    cases = [("8000x6000 24-bit", p) for p in (25, 50, 100, 200)]
+    cases = [("8000x6000 24-bit", p) for p in (25, 50, 100, 200)] if a.cases != "quality" else []
     cases += [("4000x3000 32-bit", 50), ("4000x3000 8-bit", 50), ("640x480 24-bit", 50)]
     # Memory at the widest rows the goal covers: ours alone.
     cases += [("65536x256 24-bit", 50), ("32768x256 24-bit", 200)]
@@ -171,8 +183,9 @@ def main():
         cases = [c for c in cases if c[0].startswith("640")]
 
     files = {}
+    wanted = cases + (QUALITY_CASES if a.cases in ("all", "quality") else [])
     for name, (w, h, depth) in sources.items():
-        if not any(c[0] == name for c in cases):
+        if not any(c[0] == name for c in wanted):
             continue
         path = os.path.join(a.dir, name.replace(" ", "-") + ".bmp")
         if not os.path.exists(path):
@@ -235,6 +248,9 @@ def main():
         except OSError:
             pass
 
+    if a.cases in ("all", "quality"):
+        goals += quality(a, tool, files, convert, one, chosen)
+
     if a.cases == "all" and a.batch > 0:
         batch(a, tool, cores, convert, one)
 
@@ -260,6 +276,77 @@ def main():
         if "cp" in times and ours1:
             words.append(f"/ cp: {ours1 / times['cp'][0]:.2f} (1 thread), {ours / times['cp'][0]:.2f} (every core)")
         print(f"- {case}: " + "; ".join(words))
+
+
+def filter_known(tool, scratch, name):
+    """Whether the tool takes --filter name: asked on a 2 x 2 file. An
+    unknown filter is a usage error (exit status 2) that names --filter."""
+    small = os.path.join(scratch, "2x2-24-bit.bmp")
+    if not os.path.exists(small):
+        with open(small, "wb") as f:
+            f.write(b"BM" + (70).to_bytes(4, "little") + bytes(4) + (54).to_bytes(4, "little"))
+            f.write((40).to_bytes(4, "little") + (2).to_bytes(4, "little") * 2 + (1).to_bytes(2, "little"))
+            f.write((24).to_bytes(2, "little") + bytes(4) + (16).to_bytes(4, "little") + bytes(16))
+            f.write(bytes(range(16)))
+    proc = subprocess.run([tool, "--filter", name, small, os.path.join(scratch, "2x2-out.bmp"), "50"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if proc.returncode == 0:
+        return True, ""
+    return False, proc.stderr.decode(errors="replace").strip().splitlines()[:1]
+
+
+def quality(a, tool, files, convert, one, chosen):
+    """The quality filters at 25 and 200 %: ours on one thread and every
+    core beside each peer's kernel of the same family, with peak RSS. Ours
+    is left out, with the tool's words, while it lacks the filter."""
+    print("\nQuality filters: median wall time and peak RSS; each / ours on 1 thread\n")
+    print("| case | filter | tool | median s | peak RSS MiB | time / ours (1 thread) |")
+    print("|---|---|---|---|---|---|")
+    goals = []
+    for name, pct in QUALITY_CASES:
+        src = files[name]
+        dst = os.path.join(a.dir, "out.bmp")
+        for family, (ours, pillow, opencv, vips, magick) in QUALITY.items():
+            known, why = filter_known(tool, a.dir, ours)
+            rows = []
+            if known:
+                rows += [("bmpresize 1 thread", [tool, "-t", "1", "--filter", ours, src, dst, str(pct)], one, True,
+                          "bmpresize"),
+                         ("bmpresize every core", [tool, "--filter", ours, src, dst, str(pct)], ENV, False,
+                          "bmpresize")]
+            else:
+                print(f"| {name} {pct} % | {family} | bmpresize | left out: {' '.join(why)[:70]} | | |")
+            rows.append((f"Pillow {pillow}", [sys.executable, "-c", PILLOW_FILTER, src, dst, str(pct), pillow], ENV,
+                         True, "Pillow"))
+            opencv_cmd = [sys.executable, "-c", OPENCV_FILTER, src, dst, str(pct), opencv]
+            rows += [(f"OpenCV {opencv} 1 thread", opencv_cmd, one, True, "OpenCV"),
+                     (f"OpenCV {opencv} defaults", opencv_cmd, ENV, False, "OpenCV")]
+            if vips:
+                vips_cmd = ["vips", "resize", src, dst, str(pct / 100), "--kernel", vips]
+                rows += [(f"libvips {vips} 1 thread", vips_cmd, one, True, "libvips"),
+                         (f"libvips {vips} defaults", vips_cmd, ENV, False, "libvips")]
+            if magick:
+                magick_cmd = [convert, src, "-filter", magick, "-resize", f"{pct}%", "BMP3:" + dst]
+                rows += [(f"ImageMagick {magick} 1 thread", magick_cmd, one, True, "ImageMagick"),
+                         (f"ImageMagick {magick} defaults", magick_cmd, ENV, False, "ImageMagick")]
+            times = {}
+            for label, cmd, env, single, peer in rows:
+                if peer not in chosen:
+                    continue
+                t, rss, err = measure(cmd, a.runs, a.dir, env)
+                if t is None:
+                    print(f"| {name} {pct} % | {family} | {label} | failed: {' '.join(err)[:70]} | | |")
+                    continue
+                times[label] = (t, single)
+                ours1 = times.get("bmpresize 1 thread", (None,))[0]
+                ratio = f"{t / ours1:.2f}" if ours1 else ""
+                print(f"| {name} {pct} % | {family} | {label} | {t:.3f} | {rss:.1f} | {ratio} |", flush=True)
+            goals.append((f"{name} {pct} % {family}", times))
+            try:
+                os.remove(dst)
+            except OSError:
+                pass
+    return goals
 
 
 def batch(a, tool, cores, convert, one):

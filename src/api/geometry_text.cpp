@@ -109,7 +109,8 @@ bool ReadGeometry(const std::string& text, bmpresize_options& options, std::stri
     return Fail(problem, {"a percent ", quoted, " is P% or PxQ%, with nothing else after it"});
   // The record's own check judges the marks, so that what is read is
   // always what a resize takes.
-  if (!CheckGeometry(read).Ok()) return Fail(problem, {"the marks of ", quoted, " do not go together: give ", kForms});
+  if (!CheckGeometry({read.geometry, read.geometry_width, read.geometry_height, read.geometry_area}).Ok())
+    return Fail(problem, {"the marks of ", quoted, " do not go together: give ", kForms});
   options = read;
   return true;
 }

@@ -136,6 +136,16 @@ bool BmpReader::ReadRow(PixelRow row) {
   return read;
 }
 
+const std::uint8_t* BmpReader::ReadPackedRow(PixelRow row) {
+  if (state_ != State::kReady || wholeRow_) {
+    (void)ReadRow(row);
+    return nullptr;
+  }
+  const std::uint8_t* packed = rows_->ReadPackedRow(row);
+  Check();
+  return packed;
+}
+
 void BmpReader::SkipRows(std::int64_t n) {
   if (state_ != State::kReady) return;
   rows_->SkipRows(n);

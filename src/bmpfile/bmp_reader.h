@@ -76,6 +76,9 @@ class BmpReader {
   // Fills row (of Width() pixels) as RowReader::ReadRow does; false with a
   // white row once the reader has failed or been closed.
   bool ReadRow(PixelRow row);
+  // The row's bytes as RowReader::ReadPackedRow gives them, or null with row
+  // filled as ReadRow fills it.
+  const std::uint8_t* ReadPackedRow(PixelRow row);
   void SkipRows(std::int64_t n);
   // Whether, and where, the pixel data ended before the picture did, as far
   // as the rows read and skipped so far show (a top-down file shows it at

@@ -44,6 +44,19 @@ bool BottomUpRows::ReadRow(PixelRow row) {
   return false;
 }
 
+// A row the file holds whole lies in the buffer as it is; every column asked
+// for lies within the row's stride.
+const std::uint8_t* BottomUpRows::ReadPackedRow(PixelRow row) {
+  if (!Packed24()) return RowReader::ReadPackedRow(row);
+  const std::int64_t index = nextRow_++;
+  if (FetchRow(index)) {
+    rowsDecoded_ = index + 1;
+    return row_.get() + 3 * static_cast<std::ptrdiff_t>(FirstColumn());
+  }
+  FillWhite(row);
+  return nullptr;
+}
+
 // The pixels of a 16-bit row are read as though each pixel and each padding
 // byte were a guarded read of its own: a pixel whose two bytes are not both
 // there, and every pixel after it, repeats the last whole pixel read. One read

@@ -17,6 +17,7 @@ class BottomUpRows final : public RowReader {
   BottomUpRows(ByteSource& source, const FileLayout& layout);
   bool Prepare() override;
   bool ReadRow(PixelRow row) override;
+  const std::uint8_t* ReadPackedRow(PixelRow row) override;
   void SkipRows(std::int64_t n) override;
 
  private:

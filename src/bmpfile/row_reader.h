@@ -42,6 +42,14 @@ class RowReader {
   // pixels of a 16-bit file) come back white or repeated with true.
   virtual bool ReadRow(PixelRow row) = 0;
   virtual void SkipRows(std::int64_t n) = 0;
+  // The next row as the file stores it, where its pixels are plain 3-byte
+  // ones: row.width pixels' bytes from the first column asked for, kept
+  // until the next call. Null for other rows (and rows the data does not
+  // hold whole), with row filled as ReadRow fills it.
+  virtual const std::uint8_t* ReadPackedRow(PixelRow row) {
+    (void)ReadRow(row);
+    return nullptr;
+  }
   // Rows from column first on, row.width pixels of them, in place of whole
   // rows; only for readers of a layout that DecodesColumns.
   void FromColumn(std::int32_t first) { firstColumn_ = first; }
@@ -71,6 +79,9 @@ class RowReader {
   void NoMemoryToHold(bool overBudget, std::uint64_t wanted);
   // The budget's room, as a size.
   std::size_t Room() const;
+  // Whether rows are plain 3-byte pixels that ReadPackedRow may hand over.
+  bool Packed24() const { return layout_.depth == 24 && !layout_.fields32; }
+  std::int32_t FirstColumn() const { return firstColumn_; }
 
   ByteSource& source_;
   const FileLayout& layout_;

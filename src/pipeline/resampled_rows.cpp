@@ -33,6 +33,12 @@ class ReaderRows final : public RowSource {
     (void)reader_.ReadRow(row);
     ++next_;
   }
+  const std::uint8_t* ReadPackedRow(PixelRow row) override {
+    SkipRows(0);
+    const std::uint8_t* packed = reader_.ReadPackedRow(row);
+    ++next_;
+    return packed;
+  }
   void SkipRows(std::int64_t n) override {
     n += rowsBelow_;
     rowsBelow_ = 0;

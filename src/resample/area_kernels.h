@@ -10,6 +10,11 @@
 //   finishRow        out[i] = the average of sums[i]; the sums start again at 0
 //   addRowNarrow,    the same on sums of 32 bits, for source heights whose
 //   finishRowNarrow  divider is Narrow() (every sum below 2^32)
+//   averagePacked-   averageColumns on a row as a file stores 3-byte pixels
+//   Columns          (blue, green, red; alpha taken as 0), saving the step
+//                    that spreads them to 4 bytes; null in versions without
+//                    it, for rows up to kWidestPackedRow pixels, and taken
+//                    where PackedRowsPay
 //
 // Every result is exact integer arithmetic, so every version gives the same
 // bytes; the instruction-set versions are tested against the scalar one. A
@@ -35,7 +40,21 @@ struct AreaKernels {
   void (*finishRow)(std::uint64_t* sums, std::size_t count, const AreaDivider& divider, std::uint8_t* out);
   void (*addRowNarrow)(const std::uint8_t* row, std::uint32_t weight, std::size_t count, std::uint32_t* sums);
   void (*finishRowNarrow)(std::uint32_t* sums, std::size_t count, const AreaDivider& divider, std::uint8_t* out);
+  void (*averagePackedColumns)(const std::uint8_t* row, const AreaSpan* spans, std::int32_t count, int channels,
+                               std::uint32_t middleWeight, const AreaDivider& divider, std::uint8_t* out);
 };
+
+inline constexpr std::int32_t kWidestPackedRow = std::int32_t{1} << 22;
+
+// Where averagePackedColumns beats spreading the row first (measured in
+// instructions): a source a whole number of times as wide as the
+// destination, 2 to 512, every column that many whole pixels of one weight.
+// Runs of uneven lengths are as quick or quicker spread.
+inline bool PackedRowsPay(std::int32_t sourceWidth, std::int32_t width) {
+  if (width <= 0 || sourceWidth > kWidestPackedRow) return false;
+  const std::int32_t factor = sourceWidth / width;
+  return factor * width == sourceWidth && factor >= 2 && factor <= 512;
+}
 
 // The plain C++ versions: the reference the others are tested against.
 const AreaKernels& ScalarAreaKernels();

@@ -112,9 +112,13 @@ void FinishRowNarrowNeon(std::uint32_t* sums, std::size_t count, const AreaDivid
 }  // namespace
 
 const AreaKernels* NeonAreaKernels() {
-  static const AreaKernels kernels{
-      "neon",           AverageColumnsNeon, ScalarAreaKernels().addRow, ScalarAreaKernels().finishRow,
-      AddRowNarrowNeon, FinishRowNarrowNeon};
+  static const AreaKernels kernels{"neon",
+                                   AverageColumnsNeon,
+                                   ScalarAreaKernels().addRow,
+                                   ScalarAreaKernels().finishRow,
+                                   AddRowNarrowNeon,
+                                   FinishRowNarrowNeon,
+                                   nullptr};
   return &kernels;
 }
 

@@ -72,8 +72,8 @@ void FinishRowNarrowScalar(std::uint32_t* sums, std::size_t count, const AreaDiv
 }  // namespace
 
 const AreaKernels& ScalarAreaKernels() {
-  static const AreaKernels kernels{"scalar",        AverageColumnsScalar, AddRowScalar,
-                                   FinishRowScalar, AddRowNarrowScalar,   FinishRowNarrowScalar};
+  static const AreaKernels kernels{"scalar",           AverageColumnsScalar,  AddRowScalar, FinishRowScalar,
+                                   AddRowNarrowScalar, FinishRowNarrowScalar, nullptr};
   return kernels;
 }
 

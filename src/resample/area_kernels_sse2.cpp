@@ -121,9 +121,13 @@ void FinishRowNarrowSse2(std::uint32_t* sums, std::size_t count, const AreaDivid
 }  // namespace
 
 const AreaKernels* Sse2AreaKernels() {
-  static const AreaKernels kernels{
-      "sse2",           AverageColumnsSse2, ScalarAreaKernels().addRow, ScalarAreaKernels().finishRow,
-      AddRowNarrowSse2, FinishRowNarrowSse2};
+  static const AreaKernels kernels{"sse2",
+                                   AverageColumnsSse2,
+                                   ScalarAreaKernels().addRow,
+                                   ScalarAreaKernels().finishRow,
+                                   AddRowNarrowSse2,
+                                   FinishRowNarrowSse2,
+                                   nullptr};
   return &kernels;
 }
 

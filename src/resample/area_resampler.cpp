@@ -33,10 +33,24 @@ std::uint64_t AreaResampler::BytesFor(const ResampleSize& size) {
          sizeof(std::uint64_t) * row;
 }
 
+// Rows of 3-byte pixels are averaged from the source's own bytes where the
+// kernels can, without spreading them to 4 bytes first.
 const std::uint8_t* AreaResampler::AverageNextRow(RowSource& source) {
-  source.ReadRow(PixelRow{sourceRow_.get(), 1, size_.sourceWidth});
-  kernels_.averageColumns(sourceRow_.get(), columns_.Data(), size_.width, size_.channels,
-                          static_cast<std::uint32_t>(size_.width), acrossDivider_, averaged_.get());
+  const PixelRow row{sourceRow_.get(), 1, size_.sourceWidth};
+  const auto middleWeight = static_cast<std::uint32_t>(size_.width);
+  const std::uint8_t* packed = nullptr;
+  if (kernels_.averagePackedColumns != nullptr && PackedRowsPay(size_.sourceWidth, size_.width)) {
+    packed = source.ReadPackedRow(row);
+  } else {
+    source.ReadRow(row);
+  }
+  if (packed != nullptr) {
+    kernels_.averagePackedColumns(packed, columns_.Data(), size_.width, size_.channels, middleWeight, acrossDivider_,
+                                  averaged_.get());
+  } else {
+    kernels_.averageColumns(sourceRow_.get(), columns_.Data(), size_.width, size_.channels, middleWeight,
+                            acrossDivider_, averaged_.get());
+  }
   return averaged_.get();
 }
 

@@ -30,6 +30,13 @@ class RowSource {
   virtual ~RowSource() = default;
   // Fills row with the next row up.
   virtual void ReadRow(PixelRow row) = 0;
+  // The next row up as the file stores it where its pixels are plain 3-byte
+  // ones (blue, green, red): row.width pixels' bytes, kept until the next
+  // call. Null otherwise, with row filled as ReadRow fills it.
+  virtual const std::uint8_t* ReadPackedRow(PixelRow row) {
+    ReadRow(row);
+    return nullptr;
+  }
   // Passes over the next n rows.
   virtual void SkipRows(std::int64_t n) = 0;
   // How many of the rows after the one read last are known to be that row

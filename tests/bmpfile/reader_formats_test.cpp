@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <limits>
 #include <ostream>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "reference/read_bmp_file.h"
 #include "support/bmp_bytes.h"
 #include "support/file_bytes.h"
+#include "support/random_bmp.h"
 #include "support/temp_dir.h"
 #include "support/test_pixels.h"
 
@@ -886,3 +888,60 @@ TEST(BmpReaderCoreHeader, LargestSidesAreUnsigned) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------------- packed rows
+
+// Rows handed over as the file stores them (ReadPackedRow), spread to four
+// bytes, are the rows ReadRow decodes, with the same end of data and the
+// same failure: whole rows and column windows, rows passed over, whole files
+// and files cut short; plain 24-bit files and every other kind, which
+// answer null.
+TEST(BmpReaderPacked, GivesTheRowsReadRowDecodes) {
+  Random r{std::mt19937(33)};
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::uint8_t> bytes;
+    if (round % 2) {
+      bytes = RandomBmp(r);
+    } else {
+      const auto width = static_cast<std::int32_t>(1 + r.Below(40)), height = static_cast<std::int32_t>(1 + r.Below(9));
+      BmpBytes file;
+      file.Headers(width, height, 24, 54, 0);
+      for (std::int32_t i = 0; i < (3 * width + 3) / 4 * 4 * height; ++i) file.U8(r.Byte());
+      bytes = file.data();
+      if (round % 6 == 0) bytes.resize(54 + r.Below(static_cast<std::uint32_t>(bytes.size() - 54)));
+    }
+    for (const bool window : {false, true}) {
+      MemorySource sourceA(bytes.data(), bytes.size()), sourceB(bytes.data(), bytes.size());
+      BmpReader plain, packed;
+      if (!plain.ReadHeaders(sourceA)) continue;
+      ASSERT_TRUE(packed.ReadHeaders(sourceB));
+      const std::int32_t width = plain.Width();
+      std::int32_t first = 0, columns = width;
+      if (window && width > 1) {
+        first = static_cast<std::int32_t>(r.Below(static_cast<std::uint32_t>(width)));
+        columns = 1 + static_cast<std::int32_t>(r.Below(static_cast<std::uint32_t>(width - first)));
+        plain.SetColumns(first, columns);
+        packed.SetColumns(first, columns);
+      }
+      ASSERT_EQ(plain.StartRows(MemoryBudget()), packed.StartRows(MemoryBudget()));
+      std::vector<PixelBGRA> a(static_cast<std::size_t>(columns)), b(a.size());
+      for (std::int32_t y = 0; y < plain.Height() && y < 64; ++y) {
+        if (r.Below(5) == 0) {
+          plain.SkipRows(1);
+          packed.SkipRows(1);
+          continue;
+        }
+        (void)plain.ReadRow({a.data(), 1, columns});
+        const std::uint8_t* p = packed.ReadPackedRow({b.data(), 1, columns});
+        if (p != nullptr) {
+          EXPECT_EQ(plain.Depth(), 24);
+          for (std::int32_t x = 0; x < columns; ++x) b[x] = {p[3 * x], p[3 * x + 1], p[3 * x + 2], 0};
+        }
+        ASSERT_EQ(a, b) << "round " << round << ", row " << y << ", columns " << first << " + " << columns;
+      }
+      EXPECT_EQ(plain.Failed(), packed.Failed());
+      EXPECT_EQ(plain.Shortfall().cutShort, packed.Shortfall().cutShort) << "round " << round;
+      EXPECT_EQ(plain.Shortfall().rowsRead, packed.Shortfall().rowsRead) << "round " << round;
+    }
+  }
+}

@@ -41,15 +41,48 @@ void FillRandomly(BmpImage& image, std::int32_t width, std::int32_t height, std:
       image.PixelAt(x, y) = {EdgyByte(rng), EdgyByte(rng), EdgyByte(rng), EdgyByte(rng)};
 }
 
+// The picture's rows as a file of 3-byte pixels hands them over: packed
+// (alpha dropped), each in a block exactly as long as its pixels, but for
+// every third row, which comes spread as ReadRow gives it.
+class PackedImageRows final : public RowSource {
+ public:
+  explicit PackedImageRows(const BmpImage& image) : rows_(image), image_(image), next_(image.Height() - 1) {}
+  void ReadRow(PixelRow row) override {
+    rows_.ReadRow(row);
+    --next_;
+  }
+  void SkipRows(std::int64_t n) override {
+    rows_.SkipRows(n);
+    next_ -= static_cast<std::int32_t>(n);
+  }
+  const std::uint8_t* ReadPackedRow(PixelRow row) override {
+    if (next_ % 3 == 0) return RowSource::ReadPackedRow(row);
+    packed_.clear();
+    for (std::int32_t x = 0; x < row.width; ++x) {
+      const PixelBGRA p = image_.PixelAt(x, next_);
+      packed_.insert(packed_.end(), {p.blue, p.green, p.red});
+    }
+    SkipRows(1);
+    return packed_.data();
+  }
+
+ private:
+  ImageRowSource rows_;
+  const BmpImage& image_;
+  std::int32_t next_;
+  std::vector<std::uint8_t> packed_;
+};
+
 // The rows of destination rows first to end - 1, from the bottom up.
 std::vector<std::vector<std::uint8_t>> Band(const BmpImage& source, const ResampleSize& size,
                                             const AreaColumns& columns, const AreaKernels& kernels, std::int32_t first,
-                                            std::int32_t end) {
+                                            std::int32_t end, bool packed = false) {
   AreaResampler resampler(size, columns, kernels);
   EXPECT_TRUE(resampler.Ready());
   ImageRowSource rows(source);
+  PackedImageRows packedRows(source);
   CollectingSink sink(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.channels));
-  EXPECT_TRUE(resampler.Run(rows, sink, first, end));
+  EXPECT_TRUE(resampler.Run(packed ? static_cast<RowSource&>(packedRows) : rows, sink, first, end));
   return sink.rows;
 }
 
@@ -107,9 +140,36 @@ TEST(AreaResampler, GivesTheFormulaOnEveryKernelAndBand) {
           }
           ASSERT_EQ(joined, whole) << bands << " bands";
         }
+        // Rows handed over as a file stores 3-byte pixels give the same
+        // blue, green and red.
+        if (channels == 3) {
+          ASSERT_EQ(Band(source, size, columns, *kernels, 0, c.height, true), whole) << "packed rows";
+        }
       }
     }
   }
+}
+
+// A version that averages rows of 3-byte pixels as a file stores them gives
+// the scalar bytes of the same pixels spread to 4 bytes with alpha 0; the
+// packed row is exactly as long as its pixels, so that a read past its end
+// shows under the address sanitizer.
+void ExpectPackedRowBytes(const AreaKernels& kernels, const std::vector<PixelBGRA>& source, const AreaColumns& columns,
+                          std::int32_t width, int channels, const AreaDivider& divider) {
+  if (kernels.averagePackedColumns == nullptr) return;
+  std::vector<PixelBGRA> spread(source);
+  std::vector<std::uint8_t> packed;
+  for (PixelBGRA& p : spread) {
+    p.alpha = 0;
+    packed.insert(packed.end(), {p.blue, p.green, p.red});
+  }
+  const std::size_t bytes = static_cast<std::size_t>(width) * channels;
+  std::vector<std::uint8_t> expected(bytes + kRowBlendSlack), actual(bytes + kRowBlendSlack);
+  const auto middle = static_cast<std::uint32_t>(width);
+  ScalarAreaKernels().averageColumns(spread.data(), columns.Data(), width, channels, middle, divider, expected.data());
+  kernels.averagePackedColumns(packed.data(), columns.Data(), width, channels, middle, divider, actual.data());
+  ASSERT_EQ(0, std::memcmp(expected.data(), actual.data(), bytes))
+      << kernels.name << " packed, " << source.size() << " to " << width << ", " << channels << " channels";
 }
 
 // Each instruction-set version gives the scalar bytes on random rows and
@@ -120,8 +180,12 @@ TEST(AreaKernels, EveryKernelGivesTheScalarBytes) {
   for (const AreaKernels* kernels : Kernels()) {
     SCOPED_TRACE(kernels->name);
     for (int round = 0; round < 300; ++round) {
-      const std::int32_t sourceWidth = 1 + static_cast<std::int32_t>(rng() % 700);
-      const std::int32_t width = 1 + static_cast<std::int32_t>(rng() % 90);
+      const std::int32_t width = 1 + static_cast<std::int32_t>(rng() % (round % 3 == 0 ? 12 : 90));
+      // Now and then a whole number of source pixels a column (up to past
+      // the longest run summed in 16-bit lanes).
+      const std::int32_t sourceWidth = round % 4 == 1
+                                           ? width * static_cast<std::int32_t>(1 + rng() % 600)
+                                           : 1 + static_cast<std::int32_t>(rng() % (round % 10 ? 700 : 5000));
       const int channels = rng() % 2 ? 3 : 4;
       std::vector<PixelBGRA> source(static_cast<std::size_t>(sourceWidth));
       for (auto& p : source) p = {EdgyByte(rng), EdgyByte(rng), EdgyByte(rng), EdgyByte(rng)};
@@ -134,6 +198,7 @@ TEST(AreaKernels, EveryKernelGivesTheScalarBytes) {
       kernels->averageColumns(source.data(), columns.Data(), width, channels, static_cast<std::uint32_t>(width),
                               divider, actual.data());
       ASSERT_EQ(0, std::memcmp(expected.data(), actual.data(), bytes)) << sourceWidth << " to " << width;
+      ExpectPackedRowBytes(*kernels, source, columns, width, channels, divider);
 
       // Rows summed with weights up to the side's, then averaged; every
       // other round on a side short enough for 32-bit sums, which the
@@ -194,6 +259,7 @@ TEST(AreaKernels, WidestFastRowGivesTheScalarBytes) {
       for (const AreaKernels* kernels : Kernels()) {
         kernels->averageColumns(source.data(), columns.Data(), 3, 4, 3, divider, actual.data());
         EXPECT_EQ(0, std::memcmp(expected.data(), actual.data(), 12)) << kernels->name << ", " << sourceWidth;
+        if (sourceWidth <= kWidestPackedRow) ExpectPackedRowBytes(*kernels, source, columns, 3, 4, divider);
       }
     }
 }
