@@ -17,7 +17,7 @@ import subprocess
 
 import pytest
 
-from bmpresize import _errors, _native
+from bmpresize import _errors, _native, _options
 from conftest import REPOSITORY
 
 HEADER = REPOSITORY / "include" / "bmpresize.h"
@@ -33,9 +33,10 @@ CONSTANTS = {
     "codes": ("", {n: m.value for n, m in _errors.Code.__members__.items()}),
     "causes": ("CAUSE_", {n: m.value for n, m in _errors.Cause.__members__.items()}),
     "notes": ("NOTE_", {n[len("NOTE_"):]: v for n, v in vars(_errors).items() if n.startswith("NOTE_")}),
+    "filters": ("FILTER_", {n.upper(): v for n, v in _options.FILTERS.items()}),
 }
-# The option flags and filters are not copied: the package sets them from
-# keywords of its own.
+# The option flags are not copied: the package sets them from keywords of its
+# own.
 KNOWN_PREFIXES = ("CAUSE_", "NOTE_", "PATH_", "PARTIAL_", "FILTER_", "FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION")
 
 

@@ -142,6 +142,16 @@ static void Causes(void) {
 
 static void Notes(void) { CONSTANT(BMPRESIZE_NOTE_NO_COLOUR_TABLE); }
 
+static void Filters(void) {
+  CONSTANT(BMPRESIZE_FILTER_POINT);
+  CONSTANT(BMPRESIZE_FILTER_AREA);
+  CONSTANT(BMPRESIZE_FILTER_LINEAR);
+  CONSTANT(BMPRESIZE_FILTER_CUBIC);
+  CONSTANT(BMPRESIZE_FILTER_MITCHELL);
+  CONSTANT(BMPRESIZE_FILTER_LANCZOS2);
+  CONSTANT(BMPRESIZE_FILTER_LANCZOS3);
+}
+
 int main(void) {
   printf("pointer %lu\n", (unsigned long)sizeof(void*));
   Shortfall();
@@ -152,5 +162,6 @@ int main(void) {
   Codes();
   Causes();
   Notes();
+  Filters();
   return 0;
 }

@@ -61,13 +61,18 @@ def _region(value):
     return tuple(_whole(name, low, INT32_MAX)(item) for name, item, low in lows)
 
 
+# The values of BMPRESIZE_FILTER_POINT ... BMPRESIZE_FILTER_LANCZOS3 by their
+# names in lower case.
+FILTERS = {"point": 0, "area": 1, "linear": 2, "cubic": 3, "mitchell": 4, "lanczos2": 5, "lanczos3": 6}
+_FILTER_NAMES = ", ".join(repr(name) for name in FILTERS)
+
+
 def _filter(value):
-    filters = {"point": 0, "area": 1}  # BMPRESIZE_FILTER_POINT, BMPRESIZE_FILTER_AREA
     if not isinstance(value, str):
-        raise TypeError(f"filter must be 'point' or 'area', not {type(value).__name__}")
-    if value not in filters:
-        raise ValueError(f"filter must be 'point' or 'area', not {value!r}")
-    return filters[value]
+        raise TypeError(f"filter must be one of {_FILTER_NAMES}, not {type(value).__name__}")
+    if value not in FILTERS:
+        raise ValueError(f"filter must be one of {_FILTER_NAMES}, not {value!r}")
+    return FILTERS[value]
 
 
 def _grey(value):
