@@ -44,4 +44,15 @@ inline std::uint8_t RoundedSum(std::int32_t sum, int bits) {
   return static_cast<std::uint8_t>(value > 255 ? 255 : value);
 }
 
+// The down pass on bytes from to end - 1 alone: the scalar pass, and the
+// tail of the instruction-set ones.
+inline void DownBytes(const std::uint8_t* const* rows, const std::int16_t* weights, std::int32_t count, int bits,
+                      std::size_t from, std::size_t end, std::uint8_t* out) {
+  for (std::size_t k = from; k < end; ++k) {
+    std::int32_t sum = 0;
+    for (std::int32_t t = 0; t < count; ++t) sum += rows[t][k] * weights[t];
+    out[k] = RoundedSum(sum, bits);
+  }
+}
+
 }  // namespace bmpresize

@@ -51,18 +51,4 @@ const FilterPasses& ScalarFilterPasses() {
   return passes;
 }
 
-std::size_t AvailableFilterPasses(const FilterPasses** out, std::size_t capacity) {
-  if (capacity == 0) return 0;
-  out[0] = &ScalarFilterPasses();
-  return 1;
-}
-
-const FilterPasses& BestFilterPasses() {
-  static const FilterPasses* const best = [] {
-    const FilterPasses* all[4];
-    return all[AvailableFilterPasses(all, 4) - 1];
-  }();
-  return *best;
-}
-
 }  // namespace bmpresize

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "resample/filter_kernel.h"
 #include "resample/filter_resampler.h"
 #include "resample/filter_taps.h"
+#include "resample/row_blend.h"
 #include "support/collecting_row_sink.h"
 
 using namespace bmpresize;
@@ -168,6 +170,54 @@ TEST(FilterTaps, KeepTheirBoundsAtTheLongestSides) {
         ASSERT_GE(taps.First(x), 0);
         ASSERT_LE(taps.First(x) + taps.Count(x), c.sourceSize);
       }
+    }
+  }
+}
+
+// Each instruction-set version gives the scalar bytes: across rows of random
+// pixels with the taps of many sizes (to 1 % and from 1 pixel), and down
+// rows with weights at the edge of the bounds, sums reaching +-2^31 - 1 on
+// rows up to 2^16 + 7 bytes wide.
+TEST(FilterPasses, EveryVersionGivesTheScalarBytes) {
+  std::mt19937 rng(2033);
+  const FilterPasses& scalar = ScalarFilterPasses();
+  for (int round = 0; round < 200; ++round) {
+    const std::int32_t sourceWidth = 1 + static_cast<std::int32_t>(rng() % 900);
+    const std::int32_t width = 1 + static_cast<std::int32_t>(rng() % 120);
+    const int channels = 3 + round % 2;
+    const FilterTaps taps(sourceWidth, width, *FilterKernelFor(kFilters[round % 5]));
+    std::vector<PixelBGRA> source(static_cast<std::size_t>(sourceWidth));
+    for (auto& p : source) p = {EdgyByte(rng), EdgyByte(rng), EdgyByte(rng), EdgyByte(rng)};
+    const std::size_t bytes = static_cast<std::size_t>(width) * channels;
+    std::vector<std::uint8_t> expected(bytes + kRowBlendSlack), actual(bytes + kRowBlendSlack);
+    scalar.across(source.data(), taps, width, channels, expected.data());
+    for (const FilterPasses* passes : Passes()) {
+      passes->across(source.data(), taps, width, channels, actual.data());
+      ASSERT_EQ(0, std::memcmp(expected.data(), actual.data(), bytes))
+          << passes->name << ", " << sourceWidth << " to " << width;
+    }
+  }
+  for (int round = 0; round < 60; ++round) {
+    // The most taps whose weights of 32767 keep 255 x sum |q| + 2^21 in 32 bits.
+    const std::int32_t count = round % 3 == 0 ? 256 : 1 + static_cast<std::int32_t>(rng() % 40);
+    const std::size_t bytes = round % 10 == 0 ? (1u << 16) + 7 : 1 + rng() % 300;
+    std::vector<std::vector<std::uint8_t>> rows(static_cast<std::size_t>(count));
+    std::vector<const std::uint8_t*> pointers;
+    std::vector<std::int16_t> weights;
+    for (auto& row : rows) {
+      row.resize(bytes + kRowBlendSlack);
+      for (auto& b : row) b = EdgyByte(rng);
+      pointers.push_back(row.data());
+      const bool extreme = round % 3 == 0;
+      weights.push_back(static_cast<std::int16_t>(extreme ? (round % 2 ? 32767 : -32767) * (rng() % 4 ? 1 : -1)
+                                                          : static_cast<std::int32_t>(rng() % 4001) - 1000));
+    }
+    const int bits = 22 - round % 9;
+    std::vector<std::uint8_t> expected(bytes + kRowBlendSlack), actual(bytes + kRowBlendSlack);
+    scalar.down(pointers.data(), weights.data(), count, bits, bytes, expected.data());
+    for (const FilterPasses* passes : Passes()) {
+      passes->down(pointers.data(), weights.data(), count, bits, bytes, actual.data());
+      ASSERT_EQ(0, std::memcmp(expected.data(), actual.data(), bytes)) << passes->name << ", " << count << " rows";
     }
   }
 }
