@@ -10,6 +10,8 @@
 #include <emmintrin.h>
 
 #include <cstring>
+
+#include "resample/filter_passes_sse2.h"
 #endif
 
 namespace bmpresize {
@@ -18,25 +20,10 @@ namespace bmpresize {
 
 namespace {
 
-// Two 16-bit weights side by side in every 32-bit lane.
-inline __m128i WeightPair(std::int16_t first, std::int16_t second) {
-  return _mm_set1_epi32(
-      static_cast<std::int32_t>(static_cast<std::uint16_t>(first)) |
-      static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(second)) << 16));
-}
-
-// Four 32-bit sums as the four bytes they round to.
-inline __m128i RoundLanes(__m128i sums, __m128i half, __m128i bits) {
-  return _mm_sra_epi32(_mm_add_epi32(sums, half), bits);
-}
-
-// Pixels p and p + 1 (8 bytes at p) times their weights: b, g, r, a sums.
-inline __m128i TwoTaps(const PixelBGRA* p, __m128i weights) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i words = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
-  // b0 b1 g0 g1 r0 r1 a0 a1
-  return _mm_madd_epi16(_mm_unpacklo_epi16(words, _mm_srli_si128(words, 8)), weights);
-}
+using sse2_passes::OneTap;
+using sse2_passes::RoundLanes;
+using sse2_passes::TwoTaps;
+using sse2_passes::WeightPair;
 
 void AcrossSse2(const PixelBGRA* source, const FilterTaps& taps, std::int32_t width, int channels, std::uint8_t* out) {
   const __m128i half = _mm_set1_epi32(taps.Bits() > 0 ? 1 << (taps.Bits() - 1) : 0);
@@ -49,12 +36,7 @@ void AcrossSse2(const PixelBGRA* source, const FilterTaps& taps, std::int32_t wi
     __m128i sums = zero;
     std::int32_t i = 0;
     for (; i + 2 <= n; i += 2) sums = _mm_add_epi32(sums, TwoTaps(p + i, WeightPair(w[i], w[i + 1])));
-    if (i < n) {
-      std::int32_t v;
-      std::memcpy(&v, p + i, 4);
-      const __m128i words = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(v), zero), zero);
-      sums = _mm_add_epi32(sums, _mm_madd_epi16(words, WeightPair(w[i], 0)));
-    }
+    if (i < n) sums = _mm_add_epi32(sums, OneTap(p + i, w[i]));
     const __m128i lanes = RoundLanes(sums, half, bits);
     const __m128i words = _mm_packs_epi32(lanes, lanes);
     const std::int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
