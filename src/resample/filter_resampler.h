@@ -53,8 +53,7 @@ class FilterResampler final : public Resampler {
   std::unique_ptr<std::uint8_t[]> ring_;
   std::unique_ptr<const std::uint8_t*[]> rows_;  // a destination row's taps in the ring
   std::unique_ptr<std::uint8_t[]> output_;
-  std::int64_t nextSource_ = 0;  // the source row handed over next, from the bottom
-  std::int64_t filled_ = 0;      // the rows below it are in the ring
+  std::int64_t nextSource_ = 0;  // the source row handed over next, from the bottom; those below are filtered
   std::int64_t alike_ = 0;       // rows ahead known to be the one read last
 };
 

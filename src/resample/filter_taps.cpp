@@ -86,7 +86,7 @@ std::uint64_t FilterTaps::BytesFor(std::int32_t sourceSize, std::int32_t size, c
 }
 
 FilterTaps::FilterTaps(std::int32_t sourceSize, std::int32_t size, const FilterKernel& kernel)
-    : size_(size), stride_(StrideFor(sourceSize, size, kernel)) {
+    : stride_(StrideFor(sourceSize, size, kernel)) {
   const auto pixels = static_cast<std::size_t>(size);
   first_ = Allocate<std::int32_t>(pixels);
   count_ = Allocate<std::int32_t>(pixels);

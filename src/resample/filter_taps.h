@@ -53,7 +53,6 @@ class FilterTaps {
   static std::uint64_t BytesFor(std::int32_t sourceSize, std::int32_t size, const FilterKernel& kernel);
 
  private:
-  std::int32_t size_;
   std::int32_t stride_ = 0;
   int bits_ = 0;
   bool ready_ = false;
