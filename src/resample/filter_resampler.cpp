@@ -2,6 +2,7 @@
 #include "resample/filter_resampler.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -27,6 +28,9 @@ FilterResampler::FilterResampler(const ResampleSize& size, const FilterTaps* acr
                                  const FilterPasses& passes)
     : Resampler(size), across_(across), down_(down), passes_(passes) {
   if ((across_ != nullptr && !across_->Ready()) || (down_ != nullptr && !down_->Ready())) return;
+  // The ring's bytes in 64 bits: on a 32-bit system they may not fit a size_t.
+  const std::uint64_t ring = BytesFor(size, down_ != nullptr ? down_->Stride() : 1);
+  if (ring > SIZE_MAX / 2) return;
   rowBytes_ = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.channels);
   slotBytes_ = rowBytes_ + kRowBlendSlack;
   ringRows_ = down_ != nullptr ? down_->Stride() : 1;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <new>
 
 namespace bmpresize {
@@ -87,10 +88,13 @@ std::uint64_t FilterTaps::BytesFor(std::int32_t sourceSize, std::int32_t size, c
 
 FilterTaps::FilterTaps(std::int32_t sourceSize, std::int32_t size, const FilterKernel& kernel)
     : stride_(StrideFor(sourceSize, size, kernel)) {
+  // The weights' count in 64 bits: on a 32-bit system it may not fit a size_t.
+  const std::uint64_t weights = static_cast<std::uint64_t>(size) * static_cast<std::uint64_t>(stride_);
+  if (weights > SIZE_MAX / sizeof(std::int16_t)) return;
   const auto pixels = static_cast<std::size_t>(size);
   first_ = Allocate<std::int32_t>(pixels);
   count_ = Allocate<std::int32_t>(pixels);
-  weights_ = Allocate<std::int16_t>(pixels * static_cast<std::size_t>(stride_));
+  weights_ = Allocate<std::int16_t>(static_cast<std::size_t>(weights));
   const std::unique_ptr<double[]> scratch = Allocate<double>(static_cast<std::size_t>(stride_));
   if (!first_ || !count_ || !weights_ || !scratch) return;
   const AxisGeometry axis = GeometryFor(sourceSize, size, kernel);
