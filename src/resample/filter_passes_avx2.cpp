@@ -3,9 +3,9 @@
 // has it. Down the rows, the SSE2 pass on 32 bytes at a time, each 128-bit
 // half of a register as SSE2 takes 16 (the unpacking and packing stay inside
 // the halves, so the bytes come out in order). Across a row, four taps a
-// step: pixels 0 and 1 in the low half, 2 and 3 in the high one, each half
-// multiplied by its pair of weights, the halves added at the end; the last
-// taps by the SSE2 pass's steps. The same whole numbers as the scalar passes.
+// step, their bytes sorted by channel and multiplied by the weights in
+// pairs, the pairs added at the end; the last taps by the SSE2 pass's steps.
+// The same whole numbers as the scalar passes.
 #include "resample/filter_passes_variants.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
@@ -48,19 +48,22 @@ BMPRESIZE_AVX2 inline __m256i RoundLanes(__m256i sums, __m256i half, __m128i bit
   return _mm256_sra_epi32(_mm256_add_epi32(sums, half), bits);
 }
 
-// Four taps of one destination pixel: b, g, r, a sums of taps 0 and 1 in the
-// low half, of 2 and 3 in the high one.
+// Four taps of one destination pixel, each channel's four bytes side by side
+// (b0 b1 b2 b3 g0 .. g3 | r0 .. r3 a0 .. a3 as 16-bit lanes), times the four
+// weights as pairs (w0 w1, w2 w3) repeated: sums b01 b23 g01 g23 | r01 r23
+// a01 a23.
 BMPRESIZE_AVX2 inline __m256i FourTaps(const PixelBGRA* p, const std::int16_t* w) {
-  // b0 b1 g0 g1 r0 r1 a0 a1 in each half, as 16-bit lanes.
-  const __m256i order = _mm256_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15, 0, 1, 8, 9, 2, 3, 10, 11,
-                                         4, 5, 12, 13, 6, 7, 14, 15);
-  const __m256i words =
-      _mm256_shuffle_epi8(_mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))), order);
+  const __m128i byChannel = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                                             _mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
   std::int64_t four;
   std::memcpy(&four, w, 8);
-  const __m256i weights =
-      _mm256_permutevar8x32_epi32(_mm256_set1_epi64x(four), _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1));
-  return _mm256_madd_epi16(words, weights);
+  return _mm256_madd_epi16(_mm256_cvtepu8_epi16(byChannel), _mm256_set1_epi64x(four));
+}
+
+// The sums of FourTaps as b, g, r, a.
+BMPRESIZE_AVX2 inline __m128i ChannelSums(__m256i sums) {
+  const __m256i pairs = _mm256_hadd_epi32(sums, sums);  // b g b g | r a r a
+  return _mm_unpacklo_epi64(_mm256_castsi256_si128(pairs), _mm256_extracti128_si256(pairs, 1));
 }
 
 BMPRESIZE_AVX2 void AcrossAvx2(const PixelBGRA* source, const FilterTaps& taps, std::int32_t width, int channels,
@@ -74,7 +77,7 @@ BMPRESIZE_AVX2 void AcrossAvx2(const PixelBGRA* source, const FilterTaps& taps, 
     __m256i wide = _mm256_setzero_si256();
     std::int32_t i = 0;
     for (; i + 4 <= n; i += 4) wide = _mm256_add_epi32(wide, FourTaps(p + i, w + i));
-    __m128i sums = _mm_add_epi32(_mm256_castsi256_si128(wide), _mm256_extracti128_si256(wide, 1));
+    __m128i sums = ChannelSums(wide);
     for (; i + 2 <= n; i += 2)
       sums = _mm_add_epi32(sums, sse2_passes::TwoTaps(p + i, sse2_passes::WeightPair(w[i], w[i + 1])));
     if (i < n) sums = _mm_add_epi32(sums, sse2_passes::OneTap(p + i, w[i]));
