@@ -85,8 +85,9 @@ bool OutOfRange(const bmpresize_options& o) {
       o.depth == 0 || o.depth == 1 || o.depth == 4 || o.depth == 8 || o.depth == 16 || o.depth == 24 || o.depth == 32;
   const bool grey = (o.flags & BMPRESIZE_GREY) != 0;
   const bool fit = (o.flags & BMPRESIZE_FIT) != 0;
-  return !depthTaken || (grey && o.depth > 8) || (o.filter != 0 && o.filter != 1) || o.region_x < 0 || o.region_y < 0 ||
-         (o.region_width == 0) != (o.region_height == 0) || o.width < 0 || o.height < 0 ||
+  return !depthTaken || (grey && o.depth > 8) ||
+         (o.filter < BMPRESIZE_FILTER_POINT || o.filter > BMPRESIZE_FILTER_LANCZOS3) || o.region_x < 0 ||
+         o.region_y < 0 || (o.region_width == 0) != (o.region_height == 0) || o.width < 0 || o.height < 0 ||
          (fit && (o.width == 0 || o.height == 0)) || o.x_ppm < 0 || o.y_ppm < 0;
 }
 
@@ -99,7 +100,9 @@ Asked AskedFrom(const std::uint8_t* b) {
   o.flags = b[4] & 15;
   o.threads = (b[4] >> 4) % 3 + 1;
   o.depth = DepthFrom(b[5]);
-  o.filter = static_cast<std::int16_t>(b[6] % 16 == 15 ? 7 : b[6] & 1);
+  // Every filter, and now and then a value beyond them at either end.
+  const int filter = b[6] % 16;
+  o.filter = static_cast<std::int16_t>(filter == 15 ? BMPRESIZE_FILTER_LANCZOS3 + 1 : filter == 14 ? -1 : filter % 7);
   o.percent = b[7] != 0 ? b[7] : 100;
   PickRegion(b + 8, asked);
   PickResolution(b + 13, o);

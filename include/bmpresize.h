@@ -21,8 +21,10 @@
  *   region    a rectangle of the source resized as if it were the whole
  *             picture, the size applying to it (region_x, region_y,
  *             region_width, region_height)
- *   filter    the bilinear point sampler (the default) or the exact area
- *             average (BMPRESIZE_FILTER_AREA)
+ *   filter    the bilinear point sampler (the default), the exact area
+ *             average (BMPRESIZE_FILTER_AREA), or a convolution filter:
+ *             linear, cubic, mitchell, lanczos2, lanczos3
+ *             (BMPRESIZE_FILTER_LINEAR ... BMPRESIZE_FILTER_LANCZOS3)
  *   depth     24 bits, or 32 when the source has 32 (the default); or 1, 4,
  *             8 (the standard colour tables, or greys with BMPRESIZE_GREY),
  *             16, 24 or 32
@@ -373,7 +375,12 @@ typedef struct bmpresize_options {
    * BMPRESIZE_GREY). Another value, or BMPRESIZE_GREY with 16, 24 or 32,
    * fails with BMPRESIZE_CAUSE_OPTION before the source is read. */
   int16_t depth;
-  int16_t filter; /* BMPRESIZE_FILTER_POINT (0: the bilinear sampler) or BMPRESIZE_FILTER_AREA */
+  /* BMPRESIZE_FILTER_POINT (0: the bilinear sampler), BMPRESIZE_FILTER_AREA,
+   * or a convolution filter (BMPRESIZE_FILTER_LINEAR, _CUBIC, _MITCHELL,
+   * _LANCZOS2, _LANCZOS3): each axis's kernel widened by the shrink factor,
+   * across each row first, then down the columns, rounded between; the same
+   * bytes on every platform. Another value fails with BMPRESIZE_CAUSE_OPTION. */
+  int16_t filter;
   /* A rectangle of the source, in pixels from its top-left corner, resized in
    * place of the whole picture and as if it were the whole picture (the
    * percent or size applies to it, and its edges are the sampler's); width
@@ -442,8 +449,13 @@ enum {
 
 /* The values of bmpresize_options.filter. */
 enum {
-  BMPRESIZE_FILTER_POINT = 0, /* bilinear: two rows and two columns around each point */
-  BMPRESIZE_FILTER_AREA = 1   /* each pixel the average of the source area it covers */
+  BMPRESIZE_FILTER_POINT = 0,    /* bilinear: two rows and two columns around each point */
+  BMPRESIZE_FILTER_AREA = 1,     /* each pixel the average of the source area it covers */
+  BMPRESIZE_FILTER_LINEAR = 2,   /* the convolution filters: triangle, radius 1 */
+  BMPRESIZE_FILTER_CUBIC = 3,    /* Catmull-Rom (Keys, a = -0.5), radius 2 */
+  BMPRESIZE_FILTER_MITCHELL = 4, /* Mitchell-Netravali, B = C = 1/3, radius 2 */
+  BMPRESIZE_FILTER_LANCZOS2 = 5, /* windowed sinc, radius 2 */
+  BMPRESIZE_FILTER_LANCZOS3 = 6  /* windowed sinc, radius 3 */
 };
 
 /* Reads up to size bytes into buffer and sets *got to how many it read, 0

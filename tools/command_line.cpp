@@ -251,16 +251,20 @@ bool TakeName(const std::vector<std::string>& args, std::size_t& i, CommandLine&
 
 constexpr char kFilter[] = "--filter";
 
-// --filter and its name: point or area.
+// --filter and its name.
 bool TakeFilter(const std::vector<std::string>& args, std::size_t& i, CommandLine& line, Seen& seen,
                 std::string& problem) {
+  static const char* const kNames[] = {"point", "area", "linear", "cubic", "mitchell", "lanczos2", "lanczos3"};
+  static_assert(sizeof kNames / sizeof kNames[0] == BMPRESIZE_FILTER_LANCZOS3 + 1, "a name for every filter");
+  constexpr char kList[] = "point, area, linear, cubic, mitchell, lanczos2 or lanczos3";
   std::string value;
-  if (!TakeLongValue(args, i, kFilter, "point or area", seen.filter, value, problem)) return false;
-  if (value == "point" || value == "area") {
-    line.filter = value == "point" ? BMPRESIZE_FILTER_POINT : BMPRESIZE_FILTER_AREA;
+  if (!TakeLongValue(args, i, kFilter, kList, seen.filter, value, problem)) return false;
+  for (std::int16_t filter = 0; filter < static_cast<std::int16_t>(sizeof kNames / sizeof kNames[0]); ++filter) {
+    if (value != kNames[filter]) continue;
+    line.filter = filter;  // BMPRESIZE_FILTER_POINT ... BMPRESIZE_FILTER_LANCZOS3, in this order
     return true;
   }
-  problem = "option --filter needs point or area, not \"" + value + "\"";
+  problem = std::string("option --filter needs ") + kList + ", not \"" + value + "\"";
   return false;
 }
 

@@ -6,7 +6,7 @@
 //   bmpresize --info [--json] [--strict] [--memory-limit SIZE] SOURCE...
 //   bmpresize --help | --version
 // with the options -j N, -t N, -q, --strict, --sync, --memory-limit SIZE,
-// --region X,Y,W,H, --filter point|area, --depth N, --grey and those of size_options.h, and what the help leaves
+// --region X,Y,W,H, --filter NAME, --depth N, --grey and those of size_options.h, and what the help leaves
 // out: -h for --help, --quiet for -q, an option's value in the same argument
 // (-j4, -p50, --memory-limit=1G, --region=0,0,8,8, --filter=area,
 // --depth=8, --width=640), and --
@@ -43,7 +43,7 @@ struct CommandLine {
   struct Region {
     std::int32_t x = 0, y = 0, width = 0, height = 0;
   } region;
-  std::int16_t filter = 0;  // BMPRESIZE_FILTER_POINT or BMPRESIZE_FILTER_AREA (--filter point|area)
+  std::int16_t filter = 0;  // BMPRESIZE_FILTER_POINT ... BMPRESIZE_FILTER_LANCZOS3 (--filter NAME)
   std::int16_t depth = 0;   // bits per pixel written (--depth); 0: the library's default
   bool grey = false;        // grey levels at 1, 4 or 8 bits (--grey)
   SizeOptions size;         // a size in place of the percent, and the resolution

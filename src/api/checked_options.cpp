@@ -23,7 +23,7 @@ Status CheckRegion(const bmpresize_options& options) {
 }
 
 Status CheckFilter(const bmpresize_options& options) {
-  if (options.filter != BMPRESIZE_FILTER_POINT && options.filter != BMPRESIZE_FILTER_AREA)
+  if (options.filter < BMPRESIZE_FILTER_POINT || options.filter > BMPRESIZE_FILTER_LANCZOS3)
     return Because(BMPRESIZE_CAUSE_OPTION, options.filter);
   return {};
 }

@@ -5,6 +5,7 @@
 
 #include "bmpresize.h"
 #include "resample/area_resampler.h"
+#include "resample/filter_resampler.h"
 #include "resample/row_resampler.h"
 
 namespace bmpresize {
@@ -13,21 +14,33 @@ namespace {
 
 bool IsArea(int filter) { return filter == BMPRESIZE_FILTER_AREA; }
 
+std::uint64_t TapBytes(std::int32_t sourceSize, std::int32_t size, const FilterKernel& kernel) {
+  return sourceSize == size ? 0 : FilterTaps::BytesFor(sourceSize, size, kernel);
+}
+
 }  // namespace
 
-ChosenFilter::ChosenFilter(const ResampleSize& size, int filter) : size_(size) {
-  if (IsArea(filter)) {
+ChosenFilter::ChosenFilter(const ResampleSize& size, int filter) : size_(size), kernel_(FilterKernelFor(filter)) {
+  if (kernel_ != nullptr) {
+    if (size.sourceWidth != size.width) across_.emplace(size.sourceWidth, size.width, *kernel_);
+    if (size.sourceHeight != size.height) down_.emplace(size.sourceHeight, size.height, *kernel_);
+  } else if (IsArea(filter)) {
     areas_.emplace(size.sourceWidth, size.width);
   } else {
     taps_.emplace(size.sourceWidth, size.width);
   }
 }
 
-bool ChosenFilter::Ready() const { return areas_ ? areas_->Ready() : taps_->Ready(); }
+bool ChosenFilter::Ready() const {
+  if (kernel_ != nullptr) return (!across_ || across_->Ready()) && (!down_ || down_->Ready());
+  return areas_ ? areas_->Ready() : taps_->Ready();
+}
 
 std::unique_ptr<Resampler> ChosenFilter::MakeResampler() const {
   std::unique_ptr<Resampler> made;
-  if (areas_) {
+  if (kernel_ != nullptr) {
+    made.reset(new (std::nothrow) FilterResampler(size_, across_ ? &*across_ : nullptr, down_ ? &*down_ : nullptr));
+  } else if (areas_) {
     made.reset(new (std::nothrow) AreaResampler(size_, *areas_));
   } else {
     made.reset(new (std::nothrow) RowResampler(size_, *taps_));
@@ -37,10 +50,16 @@ std::unique_ptr<Resampler> ChosenFilter::MakeResampler() const {
 }
 
 std::uint64_t ChosenFilter::SharedBytes(const ResampleSize& size, int filter) {
+  if (const FilterKernel* kernel = FilterKernelFor(filter))
+    return TapBytes(size.sourceWidth, size.width, *kernel) + TapBytes(size.sourceHeight, size.height, *kernel);
   return IsArea(filter) ? AreaColumns::BytesFor(size.width) : ColumnTaps::BytesFor(size.width);
 }
 
 std::uint64_t ChosenFilter::ResamplerBytes(const ResampleSize& size, int filter) {
+  if (const FilterKernel* kernel = FilterKernelFor(filter)) {
+    const bool kept = size.sourceHeight == size.height;
+    return FilterResampler::BytesFor(size, kept ? 1 : FilterTaps::StrideFor(size.sourceHeight, size.height, *kernel));
+  }
   return IsArea(filter) ? AreaResampler::BytesFor(size) : RowResampler::BytesFor(size);
 }
 

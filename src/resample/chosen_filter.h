@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The filter of a resize (bmpresize_options.filter): what every band of it
-// shares, built once (the point sampler's column taps, or the area filter's
-// column spans), and each band's own resampler reading those. Values other
-// than BMPRESIZE_FILTER_AREA take the point sampler; the options are checked
-// before.
+// shares, built once (the point sampler's column taps, the area filter's
+// column spans, or a convolution filter's taps along each axis that changes
+// size), and each band's own resampler reading those. Values that are
+// neither the area filter nor a convolution filter take the point sampler;
+// the options are checked before.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 
 #include "resample/area_weights.h"
 #include "resample/column_taps.h"
+#include "resample/filter_taps.h"
 #include "resample/resampler.h"
 
 namespace bmpresize {
@@ -32,6 +34,9 @@ class ChosenFilter {
   ResampleSize size_;
   std::optional<ColumnTaps> taps_;
   std::optional<AreaColumns> areas_;
+  const FilterKernel* kernel_ = nullptr;
+  std::optional<FilterTaps> across_;  // where the width changes
+  std::optional<FilterTaps> down_;    // where the height changes
 };
 
 }  // namespace bmpresize

@@ -207,6 +207,9 @@ std::vector<std::uint8_t> WideRunLength() {
   return BmpBytes().Headers(131072, 2, 8, 54 + 1024, kBiRle8).Zeros(1024).U8(255).U8(7).U8(0).U8(1).data();
 }
 
+// Headers alone of a picture both wide and tall: 65,536 x 30,000 at 32 bits.
+std::vector<std::uint8_t> TallHeader() { return BmpBytes().Headers(65536, 30000, 32, 54).data(); }
+
 // The limit is the most a resize may take: exactly what it needs is enough,
 // one byte less is not. What it needs is what a refusal reports. A region
 // needs what its own width takes, besides a whole row where rows are cut.
@@ -234,6 +237,16 @@ TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
       {"wide rows at 4 bits", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_POINT, 4},
       {"wide rows at 1 bit, averaged", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_AREA, 1},
       {"wide rows at 16 bits", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_POINT, 16},
+      {"wide rows by lanczos3", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_LANCZOS3},
+      {"wide rows by cubic to 10 %, three threads wanted", WideHeader(), 3, {}, 10, BMPRESIZE_FILTER_CUBIC},
+      {"a region of wide rows by linear", WideHeader(), 2, {70000, 1, 3000, 1}, 400, BMPRESIZE_FILTER_LINEAR},
+      // 601 rows filtered across held for each row out.
+      {"a tall support: wide rows by lanczos3 to 1 %, two threads wanted",
+       TallHeader(),
+       2,
+       {},
+       1,
+       BMPRESIZE_FILTER_LANCZOS3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

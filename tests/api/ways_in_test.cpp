@@ -128,7 +128,7 @@ TEST(WaysIn, RefuseAFilterThatDoesNotExist) {
   Random r{std::mt19937(27)};
   e.data = RandomBmp(r);
   WriteFileBytes(e.source, e.data);
-  for (const std::int16_t filter : {-1, 2, 32767}) {
+  for (const std::int16_t filter : {-1, 7, 32767}) {
     SCOPED_TRACE(filter);
     bmpresize_options_init(&e.options);
     e.options.filter = filter;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bmpresize.h"
 #include "bmpresizescale.h"
 #include "support/bmp_bytes.h"
 #include "support/temp_dir.h"
@@ -125,5 +126,57 @@ TEST_P(GoldenResize, WritesTheRecordedBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenResize, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<GoldenCase>& info) { return std::string(info.param.name); });
+
+// The filters of bmpresize.h beside the export's point sampler, memory to
+// memory: their integer weights and sums give these bytes everywhere.
+struct GoldenFilterCase {
+  const char* name;
+  std::vector<std::uint8_t> (*source)();
+  std::int16_t filter;
+  std::int32_t percent;
+  std::uint64_t hash;
+};
+
+const GoldenFilterCase kFilterCases[] = {
+    {"area_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_AREA, 37, 0x51d57ab5c3f8b63eull},
+    {"linear_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_LINEAR, 37, 0x71bc6e9783398c37ull},
+    {"linear_31x19_at_161", Rgb24Wide, BMPRESIZE_FILTER_LINEAR, 161, 0xf5b3a549000175a4ull},
+    {"cubic_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_CUBIC, 37, 0xddfe0cb32251108eull},
+    {"cubic_31x19_at_161", Rgb24Wide, BMPRESIZE_FILTER_CUBIC, 161, 0x09fc248e4e366382ull},
+    {"cubic_100x1_at_3", Line100, BMPRESIZE_FILTER_CUBIC, 3, 0x777524d133020e33ull},
+    {"mitchell_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_MITCHELL, 37, 0xbcdde10a11a01da3ull},
+    {"mitchell_31x19_at_161", Rgb24Wide, BMPRESIZE_FILTER_MITCHELL, 161, 0x1ebed5a2f86f32a1ull},
+    {"lanczos2_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_LANCZOS2, 37, 0x0cac1dcec4c90836ull},
+    {"lanczos2_31x19_at_161", Rgb24Wide, BMPRESIZE_FILTER_LANCZOS2, 161, 0x519fd4fd9d6b3008ull},
+    {"lanczos3_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_LANCZOS3, 37, 0x8b9024dbb3ed721cull},
+    {"lanczos3_31x19_at_161", Rgb24Wide, BMPRESIZE_FILTER_LANCZOS3, 161, 0x3cd4547c422168beull},
+    {"lanczos3_9x4_32_bits_at_250", Rgba32, BMPRESIZE_FILTER_LANCZOS3, 250, 0x8d10ac9cfd7f3832ull},
+    {"lanczos3_13x11_indexed_at_1000", Indexed8, BMPRESIZE_FILTER_LANCZOS3, 1000, 0x34082c79d2d1b829ull},
+};
+
+class GoldenFilter : public ::testing::TestWithParam<GoldenFilterCase> {};
+
+TEST_P(GoldenFilter, WritesTheRecordedBytes) {
+  const GoldenFilterCase& c = GetParam();
+  const std::vector<std::uint8_t> source = c.source();
+  bmpresize_options options;
+  bmpresize_options_init(&options);
+  options.percent = c.percent;
+  options.filter = c.filter;
+  bmpresize_result result;
+  std::size_t size = 0;
+  ASSERT_EQ(bmpresize_memory_size(source.data(), source.size(), &options, &size, &result), BMPRESIZE_OK);
+  std::vector<std::uint8_t> resized(size);
+  ASSERT_EQ(bmpresize_memory(source.data(), source.size(), resized.data(), size, &options, &result), BMPRESIZE_OK);
+  const std::uint64_t hash = Fnv1a(resized);
+  char printed[32];
+  std::snprintf(printed, sizeof printed, "0x%016" PRIx64 "ull", hash);
+  EXPECT_EQ(hash, c.hash) << c.name << " hashes to " << printed;
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, GoldenFilter, ::testing::ValuesIn(kFilterCases),
+                         [](const ::testing::TestParamInfo<GoldenFilterCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace

@@ -146,6 +146,10 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
       // within them, not at its row's end.
       {"cancelled averaging", 0, BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_CANCELLED, BMPRESIZE_FILTER_AREA, 3},
       {"read error averaging", EIO, BMPRESIZE_SOURCE_UNREADABLE, BMPRESIZE_CAUSE_READ_FAILED, BMPRESIZE_FILTER_AREA, 3},
+      // Each row filtered from some 60 source rows: the band stops within them.
+      {"cancelled filtering", 0, BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_CANCELLED, BMPRESIZE_FILTER_LANCZOS3, 3},
+      {"read error filtering", EIO, BMPRESIZE_SOURCE_UNREADABLE, BMPRESIZE_CAUSE_READ_FAILED, BMPRESIZE_FILTER_CUBIC,
+       0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -21,6 +21,7 @@
 #include "image/bmp_image.h"
 #include "pipeline/scaled_size.h"
 #include "reference/area_resize_image.h"
+#include "reference/filtered_image.h"
 #include "reference/asked_size.h"
 #include "reference/at_depth.h"
 #include "reference/crop_image.h"
@@ -255,7 +256,7 @@ Bytes CombinedBytes(const Bytes& file, const BmpImage& picture, const Combinatio
   EXPECT_TRUE(ReferenceSize(c.ask, whole.width, whole.height, width, height));
   BmpImage resized;
   EXPECT_TRUE(resized.SetSize(width, height) && resized.SetDepth(picture.Depth()));
-  EXPECT_TRUE(c.ask.filter == BMPRESIZE_FILTER_AREA ? AreaResizeImage(cut, resized) : ResizeImage(cut, resized));
+  EXPECT_TRUE(FilteredImage(cut, resized, c.ask.filter));
   const std::int32_t depth = c.ask.writtenDepth != 0 ? c.ask.writtenDepth : c.ask.grey ? 8 : picture.Depth();
   EXPECT_TRUE(SetWrittenDepth(resized, picture.Depth(), depth, c.ask.grey));
   resized.SetResolution(WrittenResolution(file, c));
@@ -411,7 +412,7 @@ TEST(Region, CombinedWithEveryFeatureGivesTheStepByStepBytes) {
     Combination c;
     c.region = RandomRegion(r, picture.Width(), picture.Height());
     c.ask = RandomSize(r);
-    c.ask.filter = r.Below(2) == 0 ? BMPRESIZE_FILTER_POINT : BMPRESIZE_FILTER_AREA;
+    c.ask.filter = static_cast<int>(r.Below(BMPRESIZE_FILTER_LANCZOS3 + 1));  // every filter
     const auto& depth = kDepths[r.Below(7)];
     c.ask.writtenDepth = depth.depth;
     c.ask.grey = depth.grey;

@@ -23,6 +23,7 @@
 #include "reference/at_depth.h"
 #include "reference/peek_file_header.h"
 #include "reference/area_resize_image.h"
+#include "reference/filtered_image.h"
 #include "reference/read_bmp_file.h"
 #include "reference/resize_image.h"
 #include "reference/write_bmp_file.h"
@@ -57,9 +58,7 @@ std::int32_t ReferenceResize(const char* source, const char* destination, const 
   }
   (void)destinationImage.SetDepth(depth);
   if (destination == nullptr) return -2;
-  const bool resized = ask.filter == BMPRESIZE_FILTER_AREA ? AreaResizeImage(sourceImage, destinationImage)
-                                                           : ResizeImage(sourceImage, destinationImage);
-  if (!resized) return -3;
+  if (!FilteredImage(sourceImage, destinationImage, ask.filter)) return -3;
   if (ask.writtenDepth != 0 && !SetWrittenDepth(destinationImage, sourceImage.Depth(), ask.writtenDepth, ask.grey))
     return -3;
   if (!WriteBmpFile(destinationImage, destination)) return -2;
@@ -167,7 +166,8 @@ TEST(StreamingResize, GivesTheWholePictureResultOnRandomFiles) {
   for (int round = 0; round < 1500; ++round) {
     const std::vector<std::uint8_t> bytes = RandomBmp(r);
     const std::int32_t percent = kPercents[r.Below(sizeof kPercents / sizeof kPercents[0])];
-    const int filter = round % 2 == 0 ? BMPRESIZE_FILTER_POINT : BMPRESIZE_FILTER_AREA;
+    // The point sampler every other round, the other filters in turn between.
+    const int filter = round % 2 == 0 ? BMPRESIZE_FILTER_POINT : round / 2 % BMPRESIZE_FILTER_LANCZOS3 + 1;
     WriteFileBytes(source, bytes);
     std::remove(expected.c_str());
     std::remove(actual.c_str());
@@ -248,7 +248,7 @@ TEST(StreamingResize, EveryDepthIsTheResizedPictureWrittenAtIt) {
 // result of one thread, file to file and memory to memory, strict or not.
 TEST(StreamingResize, EveryThreadCountGivesTheBytesOfOne) {
   static const std::int32_t kPercents[] = {1, 33, 50, 99, 100, 150, 200, 313};
-  static const std::int32_t kThreads[] = {2, 3, 7};
+  static const std::int32_t kThreads[] = {2, 3, 4, 5, 6, 7};
   Random r{std::mt19937(17)};
   TempDir dir;
   const std::string source = dir.File("in.bmp");
@@ -256,7 +256,9 @@ TEST(StreamingResize, EveryThreadCountGivesTheBytesOfOne) {
     const std::vector<std::uint8_t> bytes = RandomBmp(r);
     const std::int32_t percent = kPercents[r.Below(sizeof kPercents / sizeof kPercents[0])];
     const bool strict = round % 4 == 0;
-    const int filter = round % 3 == 0 ? BMPRESIZE_FILTER_AREA : BMPRESIZE_FILTER_POINT;
+    const int filter = round % 3 == 0   ? BMPRESIZE_FILTER_AREA
+                       : round % 3 == 1 ? BMPRESIZE_FILTER_POINT
+                                        : round / 3 % 5 + 2;
     WriteFileBytes(source, bytes);
     const bmpresize_result one = ResizeFile(source, dir.File("one.bmp"), percent, 1, strict, filter);
     if (one.code != 999 && one.code != -1) continue;

@@ -46,13 +46,18 @@ def _region(value):
     return tuple(_values.ranged(name, low, INT32_MAX)(item) for name, item, low in lows)
 
 
+# The values of BMPRESIZE_FILTER_POINT ... BMPRESIZE_FILTER_LANCZOS3 by their
+# names in lower case.
+FILTERS = {name[len("FILTER_"):].lower(): value for name, value in vars(_native).items() if name.startswith("FILTER_")}
+_FILTER_NAMES = ", ".join(repr(name) for name in FILTERS)
+
+
 def _filter(value):
-    filters = {"point": _native.FILTER_POINT, "area": _native.FILTER_AREA}
     if not isinstance(value, str):
-        raise TypeError(f"filter must be 'point' or 'area', not {_values.shown(value)}")
-    if value not in filters:
-        raise ValueError(f"filter must be 'point' or 'area', not {value!r}")
-    return filters[value]
+        raise TypeError(f"filter must be one of {_FILTER_NAMES}, not {_values.shown(value)}")
+    if value not in FILTERS:
+        raise ValueError(f"filter must be one of {_FILTER_NAMES}, not {value!r}")
+    return FILTERS[value]
 
 
 # The depths written; 0, the default, writes what the source suggests.
@@ -93,6 +98,8 @@ def _grey_depth(fields):
     depth = fields.get("depth", 0)
     if fields.get("flags", 0) & _native.GREY and depth not in (0,) + GREY_DEPTHS:
         raise ValueError(f"grey=True writes 1, 4 or 8 bits, not depth={depth}")
+
+
 _SIZES = "width=, height=, size=, fit=, cover=, geometry="
 
 

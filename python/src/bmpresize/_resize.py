@@ -76,7 +76,8 @@ def resize_file(source, destination, percent=None, **options):
     picture is a TooLargeError (cause REGION) before anything is written.
     filter="area" makes each pixel the exact average of the source pixels it
     covers (default "point": the bilinear sampler), for thumbnails without
-    moire.
+    moire; "linear", "cubic", "mitchell", "lanczos2" and "lanczos3" convolve
+    with that kernel, widened when shrinking.
     depth=N writes N bits per pixel: 1, 4 or 8 (the standard colour table,
     each pixel its nearest entry), 16 (5-6-5), 24 or 32 (alpha 255 from a
     source without alpha); grey=True writes 2, 16 or 256 greys at 1, 4 or 8

@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: MIT
+// The convolution filters' passes with AVX2, chosen at run time when the CPU
+// has it. Down the rows, the SSE2 pass on 32 bytes at a time, each 128-bit
+// half of a register as SSE2 takes 16 (the unpacking and packing stay inside
+// the halves, so the bytes come out in order). Across a row, four taps a
+// step, their bytes sorted by channel and multiplied by the weights in
+// pairs, the pairs added at the end; the last taps by the SSE2 pass's steps.
+// The same whole numbers as the scalar passes.
+#include "resample/filter_passes_variants.h"
+
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+
+#include <cstring>
+
+#include "resample/filter_passes_sse2.h"
+#endif
+
+namespace bmpresize {
+
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+
+#define BMPRESIZE_AVX2 __attribute__((target("avx2")))
+
+namespace {
+
+BMPRESIZE_AVX2 inline __m256i WeightPair(std::int16_t first, std::int16_t second) {
+  return _mm256_set1_epi32(
+      static_cast<std::int32_t>(static_cast<std::uint16_t>(first)) |
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(second)) << 16));
+}
+
+BMPRESIZE_AVX2 inline void AddTwoRows(__m256i a, __m256i b, __m256i weights, __m256i* sums) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i aLow = _mm256_unpacklo_epi8(a, zero), bLow = _mm256_unpacklo_epi8(b, zero);
+  const __m256i aHigh = _mm256_unpackhi_epi8(a, zero), bHigh = _mm256_unpackhi_epi8(b, zero);
+  sums[0] = _mm256_add_epi32(sums[0], _mm256_madd_epi16(_mm256_unpacklo_epi16(aLow, bLow), weights));
+  sums[1] = _mm256_add_epi32(sums[1], _mm256_madd_epi16(_mm256_unpackhi_epi16(aLow, bLow), weights));
+  sums[2] = _mm256_add_epi32(sums[2], _mm256_madd_epi16(_mm256_unpacklo_epi16(aHigh, bHigh), weights));
+  sums[3] = _mm256_add_epi32(sums[3], _mm256_madd_epi16(_mm256_unpackhi_epi16(aHigh, bHigh), weights));
+}
+
+BMPRESIZE_AVX2 inline __m256i Load32(const std::uint8_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+BMPRESIZE_AVX2 inline __m256i RoundLanes(__m256i sums, __m256i half, __m128i bits) {
+  return _mm256_sra_epi32(_mm256_add_epi32(sums, half), bits);
+}
+
+// Four taps of one destination pixel, each channel's four bytes side by side
+// (b0 b1 b2 b3 g0 .. g3 | r0 .. r3 a0 .. a3 as 16-bit lanes), times the four
+// weights as pairs (w0 w1, w2 w3) repeated: sums b01 b23 g01 g23 | r01 r23
+// a01 a23.
+BMPRESIZE_AVX2 inline __m256i FourTaps(const PixelBGRA* p, const std::int16_t* w) {
+  const __m128i byChannel = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                                             _mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
+  std::int64_t four;
+  std::memcpy(&four, w, 8);
+  return _mm256_madd_epi16(_mm256_cvtepu8_epi16(byChannel), _mm256_set1_epi64x(four));
+}
+
+// The sums of FourTaps as b, g, r, a.
+BMPRESIZE_AVX2 inline __m128i ChannelSums(__m256i sums) {
+  const __m256i pairs = _mm256_hadd_epi32(sums, sums);  // b g b g | r a r a
+  return _mm_unpacklo_epi64(_mm256_castsi256_si128(pairs), _mm256_extracti128_si256(pairs, 1));
+}
+
+BMPRESIZE_AVX2 void AcrossAvx2(const PixelBGRA* source, const FilterTaps& taps, std::int32_t width, int channels,
+                               std::uint8_t* out) {
+  const __m128i half = _mm_set1_epi32(taps.Bits() > 0 ? 1 << (taps.Bits() - 1) : 0);
+  const __m128i bits = _mm_cvtsi32_si128(taps.Bits());
+  for (std::int32_t x = 0; x < width; ++x, out += channels) {
+    const PixelBGRA* p = source + taps.First(x);
+    const std::int16_t* w = taps.Weights(x);
+    const std::int32_t n = taps.Count(x);
+    __m256i wide = _mm256_setzero_si256();
+    std::int32_t i = 0;
+    for (; i + 4 <= n; i += 4) wide = _mm256_add_epi32(wide, FourTaps(p + i, w + i));
+    __m128i sums = ChannelSums(wide);
+    for (; i + 2 <= n; i += 2)
+      sums = _mm_add_epi32(sums, sse2_passes::TwoTaps(p + i, sse2_passes::WeightPair(w[i], w[i + 1])));
+    if (i < n) sums = _mm_add_epi32(sums, sse2_passes::OneTap(p + i, w[i]));
+    const __m128i lanes = _mm_sra_epi32(_mm_add_epi32(sums, half), bits);
+    const __m128i packed = _mm_packs_epi32(lanes, lanes);
+    const std::int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(packed, packed));
+    std::memcpy(out, &bytes, 4);
+  }
+}
+
+BMPRESIZE_AVX2 void DownAvx2(const std::uint8_t* const* rows, const std::int16_t* weights, std::int32_t count, int bits,
+                             std::size_t bytes, std::uint8_t* out) {
+  const __m256i half = _mm256_set1_epi32(bits > 0 ? 1 << (bits - 1) : 0);
+  const __m128i shift = _mm_cvtsi32_si128(bits);
+  std::size_t k = 0;
+  for (; k + 32 <= bytes; k += 32) {
+    __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+    std::int32_t t = 0;
+    for (; t + 2 <= count; t += 2)
+      AddTwoRows(Load32(rows[t] + k), Load32(rows[t + 1] + k), WeightPair(weights[t], weights[t + 1]), sums);
+    if (t < count) AddTwoRows(Load32(rows[t] + k), _mm256_setzero_si256(), WeightPair(weights[t], 0), sums);
+    const __m256i low = _mm256_packs_epi32(RoundLanes(sums[0], half, shift), RoundLanes(sums[1], half, shift));
+    const __m256i high = _mm256_packs_epi32(RoundLanes(sums[2], half, shift), RoundLanes(sums[3], half, shift));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), _mm256_packus_epi16(low, high));
+  }
+  DownBytes(rows, weights, count, bits, k, bytes, out);
+}
+
+}  // namespace
+
+const FilterPasses* Avx2FilterPasses() {
+  static const FilterPasses* const passes = []() -> const FilterPasses* {
+    const FilterPasses* sse2 = Sse2FilterPasses();
+    if (sse2 == nullptr || !__builtin_cpu_supports("avx2")) return nullptr;
+    static const FilterPasses avx2{"avx2", AcrossAvx2, DownAvx2};
+    return &avx2;
+  }();
+  return passes;
+}
+
+#else
+
+const FilterPasses* Avx2FilterPasses() { return nullptr; }
+
+#endif
+
+}  // namespace bmpresize
