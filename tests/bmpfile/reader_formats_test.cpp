@@ -913,8 +913,8 @@ TEST(BmpReaderPacked, GivesTheRowsReadRowDecodes) {
     for (const bool window : {false, true}) {
       MemorySource sourceA(bytes.data(), bytes.size()), sourceB(bytes.data(), bytes.size());
       BmpReader plain, packed;
-      if (!plain.ReadHeaders(sourceA)) continue;
-      ASSERT_TRUE(packed.ReadHeaders(sourceB));
+      if (!plain.ReadHeaders(sourceA).Ok()) continue;
+      ASSERT_TRUE(packed.ReadHeaders(sourceB).Ok());
       const std::int32_t width = plain.Width();
       std::int32_t first = 0, columns = width;
       if (window && width > 1) {
@@ -923,7 +923,7 @@ TEST(BmpReaderPacked, GivesTheRowsReadRowDecodes) {
         plain.SetColumns(first, columns);
         packed.SetColumns(first, columns);
       }
-      ASSERT_EQ(plain.StartRows(MemoryBudget()), packed.StartRows(MemoryBudget()));
+      ASSERT_EQ(plain.StartRows(MemoryBudget()).Ok(), packed.StartRows(MemoryBudget()).Ok());
       std::vector<PixelBGRA> a(static_cast<std::size_t>(columns)), b(a.size());
       for (std::int32_t y = 0; y < plain.Height() && y < 64; ++y) {
         if (r.Below(5) == 0) {
