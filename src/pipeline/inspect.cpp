@@ -122,8 +122,8 @@ bmpresize_result InspectOpen(SourceEnd& source, const bmpresize_options& options
   const std::uint64_t limit = MemoryLimit(options);
   const std::uint64_t rowBytes = sizeof(PixelBGRA) * static_cast<std::uint64_t>(reader.Width());
   const std::uint64_t needed = BmpReader::BuffersFor(reader.Layout(), -1) + rowBytes;
-  const Status within = WithinLimit(needed, limit);
-  if (!within.Ok()) return Failed(result, within.Why());
+  const Status within = WithinLimit(Plus(needed, reader.HeldAtOnce()), limit);
+  if (!within.Ok()) return Failed(result, reader.HoldsAsItComes() ? AtLeast(within.Why()) : within.Why());
   if (!reader.StartRows(MemoryBudget{limit, needed})) return Failed(result, reader.Failure());
   std::unique_ptr<PixelBGRA[]> pixels(new (std::nothrow) PixelBGRA[static_cast<std::size_t>(reader.Width())]);
   if (!pixels) return Failed(result, Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ));

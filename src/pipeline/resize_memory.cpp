@@ -39,6 +39,10 @@ std::uint64_t MemoryLimit(const bmpresize_options& options) {
   return options.memory_limit > 0 ? static_cast<std::uint64_t>(options.memory_limit) : kDefaultMemoryLimit;
 }
 
+std::uint64_t Plus(std::uint64_t a, std::uint64_t b) {
+  return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max() : a + b;
+}
+
 Status WithinLimit(std::uint64_t needed, std::uint64_t limit) {
   if (needed <= limit) return {};
   const auto count = [](std::uint64_t bytes) {

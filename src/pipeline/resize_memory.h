@@ -44,6 +44,9 @@ ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan);
 // The options' limit in bytes: the default for 0 or less.
 std::uint64_t MemoryLimit(const bmpresize_options& options);
 
+// a + b, or the most there is where that passes it.
+std::uint64_t Plus(std::uint64_t a, std::uint64_t b);
+
 // MEMORY_LIMIT, with the bytes needed and the limit, where needed passes
 // limit; nothing otherwise.
 Status WithinLimit(std::uint64_t needed, std::uint64_t limit);

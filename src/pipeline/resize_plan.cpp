@@ -40,16 +40,17 @@ Status ReadHeaders(SourceEnd& source, BmpReader& reader) {
   return reader.Failure();
 }
 
-// The resize fits within the memory limit on one thread, or not: then
-// MEMORY_LIMIT. The reader's rows start within what is left, and the bands
-// are as many as fit besides.
+// The resize fits within the memory limit on one thread, with the data its
+// reader holds where the headers and the source tell how much, or not: then
+// MEMORY_LIMIT, with all it needs. The reader's rows start within what is
+// left, and the bands are as many as fit besides.
 Status FitMemory(BmpReader& reader, const bmpresize_options& options, ResizePlan& plan) {
   const ResizeMemory memory = MemoryFor(reader, plan);
   const std::uint64_t limit = MemoryLimit(options);
   const unsigned wanted = BandsWanted(options, reader, plan.destination.height);
   const std::uint64_t needed = memory.For(wanted > 0 ? 1 : 0);
-  const Status within = WithinLimit(needed, limit);
-  if (!within.Ok()) return within;
+  const Status within = WithinLimit(Plus(needed, reader.HeldAtOnce()), limit);
+  if (!within.Ok()) return reader.HoldsAsItComes() ? AtLeast(within.Why()) : within;
   if (!reader.StartRows(MemoryBudget{limit, needed})) return reader.Failure();
   const std::uint64_t held = reader.HeldBytes();
   plan.bands = wanted == 0 ? 0 : BandsWithin(memory, wanted, limit > held ? limit - held : 0);
