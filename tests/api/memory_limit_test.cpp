@@ -194,6 +194,26 @@ TEST(MemoryLimit, HoldsForEveryThreadCount) {
   EXPECT_LE(reference.peak, 55 * kMiB);
 }
 
+// Just below what two bands take, however many threads are allowed, one band
+// runs and takes what one thread takes. Here the readers take most of it: a
+// narrow region of wide rows, 512 KiB each, read by each band with a reader
+// of its own besides the one that read the headers.
+TEST(MemoryLimit, JustBelowTwoBandsKeepsOne) {
+  const std::vector<std::uint8_t> source = WideHeader();
+  const Region region{0, 0, 300, 2};
+  const Measured one = Resize(source, 1, 1024 * kMiB, region, 100);
+  const Measured two = Resize(source, 2, 1024 * kMiB, region, 100);
+  ASSERT_EQ(two.result.code, BMPRESIZE_OK) << Describe(two.result);
+  for (const std::int32_t threads : {2, 4}) {
+    SCOPED_TRACE(threads);
+    const Measured run = Resize(source, threads, two.peak - 1, region, 100);
+    ASSERT_EQ(run.result.code, BMPRESIZE_OK) << Describe(run.result);
+    EXPECT_LE(run.peak, two.peak - 1);
+    EXPECT_EQ(run.peak, one.peak);
+    EXPECT_TRUE(run.bytes == one.bytes);
+  }
+}
+
 // A top-down run-length file of 2,000,000 rows, each an end of line: its
 // encoded data, held in memory as it is read, takes 4 MB.
 std::vector<std::uint8_t> LongTopDownRunLength() {
