@@ -480,6 +480,7 @@ TEST(BmpresizeTool, BatchRefusesTwoResultsThatAreOneFile) {
         const std::string at = out + "/" + name;
         ASSERT_EQ(text.empty() ? link((out + "/b.bmp").c_str(), at.c_str()) : symlink(text.c_str(), at.c_str()), 0);
       }
+      WriteSource(work + "/x/c.bmp", 4, 4);
       const std::map<std::string, std::string> before = Snapshot(work);
       // As nobody, from a copy of the tool that nobody can reach.
       std::string tool = Quote(BMPRESIZE_TOOL);
@@ -490,9 +491,10 @@ TEST(BmpresizeTool, BatchRefusesTwoResultsThatAreOneFile) {
           tool = "setpriv --reuid=65534 --regid=65534 --clear-groups " + Quote(dir.File("bmpresize"));
         }
       }
-      const std::string a = work + "/x/a.bmp", b = work + "/y/b.bmp";
-      const Outcome run = RunTool(dir, "--version >/dev/null; " + tool + " -j 2 -t 1 " + Quote(a) + " " + Quote(b) +
-                                           " -o " + Quote(out) + " -p 150");
+      // A source between the two: the first of them is named, not the one before the second.
+      const std::string a = work + "/x/a.bmp", b = work + "/y/b.bmp", c = work + "/x/c.bmp";
+      const Outcome run = RunTool(dir, "--version >/dev/null; " + tool + " -j 2 -t 1 " + Quote(a) + " " + Quote(c) +
+                                           " " + Quote(b) + " -o " + Quote(out) + " -p 150");
       ASSERT_EQ(chmod(out.c_str(), 0777), 0);
       EXPECT_EQ(run.exit, 2);
       EXPECT_EQ(run.err.rfind("bmpresize: " + a + " and " + b + " would both be written to one file: " + out +
@@ -503,6 +505,70 @@ TEST(BmpresizeTool, BatchRefusesTwoResultsThatAreOneFile) {
       EXPECT_NE(run.err.find("; nothing was written\nTry 'bmpresize --help'.\n"), std::string::npos) << run.err;
       EXPECT_EQ(Snapshot(work), before);
     }
+  }
+}
+
+// A source that a result would overwrite is refused wherever it stands in
+// the batch, the first source too, and named with what would overwrite it.
+TEST(BmpresizeTool, BatchRefusesASourceThatAResultWouldOverwrite) {
+  TempDir dir;
+  const std::string work = dir.File("w"), out = work + "/out";
+  for (const std::string& folder : {work, out, work + "/y"}) ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
+  WriteSource(out + "/a.bmp");
+  WriteSource(work + "/y/b.bmp");
+  WriteSource(work + "/c.bmp");
+  ASSERT_EQ(symlink((out + "/b.bmp").c_str(), (work + "/to-b.bmp").c_str()), 0);
+  const struct {
+    std::vector<std::string> sources;
+    std::string words;
+  } cases[] = {
+      {{out + "/a.bmp", work + "/c.bmp"}, out + "/a.bmp: its result would overwrite it"},
+      {{work + "/c.bmp", out + "/a.bmp"}, out + "/a.bmp: its result would overwrite it"},
+      {{work + "/to-b.bmp", work + "/c.bmp", work + "/y/b.bmp"},
+       work + "/y/b.bmp: its result " + out + "/b.bmp would overwrite " + work +
+           "/to-b.bmp, another source of this batch"},
+  };
+  const std::map<std::string, std::string> before = Snapshot(work);
+  for (const auto& c : cases) {
+    std::string arguments;
+    for (const std::string& source : c.sources) arguments += Quote(source) + " ";
+    SCOPED_TRACE(arguments);
+    const Outcome run = RunTool(dir, arguments + "-o " + Quote(out) + " -p 50");
+    EXPECT_EQ(run.exit, 2);
+    EXPECT_EQ(run.err.rfind("bmpresize: " + c.words + "; choose another DIRECTORY; nothing was written\n", 0), 0u)
+        << run.err;
+    EXPECT_EQ(Snapshot(work), before);
+  }
+}
+
+// A file refused for memory in a batch was held to its share of the limit,
+// given or the default, and the sentence says so.
+TEST(BmpresizeTool, BatchRefusalForMemoryNamesTheShare) {
+  TempDir dir;
+  ASSERT_EQ(mkdir(dir.File("out").c_str(), 0777), 0);
+  // Rows of 4,194,304 pixels: 737 MiB at 400 %.
+  WriteFileBytes(dir.File("a.bmp"), BmpBytes().Headers(4194304, 2, 32, 54).data());
+  WriteFileBytes(dir.File("b.bmp"), BmpBytes().Headers(4194304, 2, 32, 54).data());
+  const std::string files = Quote(dir.File("a.bmp")) + " " + Quote(dir.File("b.bmp")) + " -o " + Quote(dir.File("out"));
+  const struct {
+    std::string options;
+    std::string words;
+  } cases[] = {
+      {"-j 2 --memory-limit 1G",
+       "needs 737 MiB, more than the 512 MiB share of --memory-limit 1G for each of 2 files at once\n"},
+      {"-j 2 --memory-limit 1500000",
+       "needs 737 MiB, more than the 732 KiB share of --memory-limit 1500000 for each of 2 files at once\n"},
+      {"-j 2",
+       "needs 737 MiB, more than the 128 MiB share of the default memory limit of 256 MiB for each of 2 files at "
+       "once (--memory-limit)\n"},
+      {"-j 1 --memory-limit 512M", "needs 737 MiB, more than the memory limit of 512 MiB (--memory-limit)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    const Outcome run = RunTool(dir, c.options + " " + files + " -p 400");
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("bmpresize: " + dir.File("a.bmp") + ": resizing it " + c.words), std::string::npos)
+        << run.err;
   }
 }
 
