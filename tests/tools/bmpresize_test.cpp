@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -755,6 +756,58 @@ TEST(BmpresizeTool, PipeRoundTrip) {
   EXPECT_NE(std::string(said.begin(), said.end()).find("standard output: is the source file itself"),
             std::string::npos);
   EXPECT_EQ(ReadFileBytes(in), before);
+}
+
+// The bytes a memory refusal names ("needs 1.5 MiB"), as a --memory-limit;
+// 0 when it names none.
+std::string NamedNeed(const std::string& said) {
+  std::smatch m;
+  if (!std::regex_search(said, m, std::regex("needs (at least )?([0-9]+)(\\.([0-9]))? (bytes|KiB|MiB|GiB)")))
+    return "0";
+  const int shift = m[5] == "bytes" ? 0 : m[5] == "KiB" ? 10 : m[5] == "MiB" ? 20 : 30;
+  const std::int64_t tenths = std::stoll(m[2]) * 10 + (m[4].matched ? std::stoll(m[4]) : 0);
+  return std::to_string((tenths << shift) / 10);
+}
+
+// A memory refusal names a need that is enough: the same resize runs with
+// the limit raised to it. Data held in memory counts from the first refusal:
+// a top-down picture's rows from a pipe, a top-down run-length file's data.
+// Run-length data from a pipe tells only the least it needs.
+TEST(BmpresizeTool, AMemoryRefusalNamesANeedThatIsEnough) {
+  TempDir dir;
+  BmpBytes topDown;
+  topDown.Headers(500, -300, 24, 54);
+  for (std::size_t i = 0; i < 1500 * 300; ++i) topDown.U8(static_cast<std::uint32_t>(i * 7 % 251));
+  WriteFileBytes(dir.File("top-down.bmp"), topDown.data());
+  BmpBytes runLength;
+  runLength.Headers(200, -50000, 8, 54 + 1024, 1).Zeros(1024);
+  for (std::uint32_t row = 0; row < 50000; ++row) runLength.U8(100).U8(row % 256).U8(100).U8(7).U8(0).U8(0);
+  WriteFileBytes(dir.File("run-length.bmp"), runLength.data());
+  const std::string out = Quote(dir.File("out.bmp"));
+  // Piped, or by name.
+  for (const std::string& feed : {std::string("cat ") + Quote(dir.File("top-down.bmp")) + " | ",
+                                  std::string("cat ") + Quote(dir.File("run-length.bmp")) + " | ", std::string()}) {
+    const bool piped = !feed.empty();
+    const std::string source = piped ? "-" : Quote(dir.File("run-length.bmp"));
+    const bool atLeast = feed.find("run-length") != std::string::npos;
+    SCOPED_TRACE(feed + source);
+    const auto run = [&](const std::string& limit) {
+      return RunTool(dir, "--version >/dev/null; " + feed + Quote(BMPRESIZE_TOOL) + " --memory-limit " + limit + " " +
+                              source + " " + out + " 50");
+    };
+    Outcome said = run("64K");
+    EXPECT_EQ(said.exit, 1);
+    EXPECT_NE(said.err.find(atLeast ? "needs at least " : "needs "), std::string::npos) << said.err;
+    EXPECT_EQ(said.err.find("at least") != std::string::npos, atLeast) << said.err;
+    // Raised to what each refusal names: at once where it is all, else in a few steps.
+    int refusals = 1;
+    while (said.exit == 1 && refusals < (atLeast ? 10 : 2)) {
+      said = run(NamedNeed(said.err));
+      refusals += said.exit == 1;
+    }
+    EXPECT_EQ(said.exit, 0) << said.err;
+    if (atLeast) EXPECT_GT(refusals, 1);
+  }
 }
 
 // Paths that name a descriptor are written and read through it as the shell
