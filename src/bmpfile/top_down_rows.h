@@ -3,8 +3,9 @@
 // so the file's rows are taken from its end backwards: from a source that can
 // seek each one is fetched from its offset, a chunk of rows at a time; from
 // one that cannot, the pixel data is held in memory as far as the source
-// delivers it, in one block of the bytes the header tells, had at once. A short file lacks the picture's bottom rows,
-// which come back white; the rows above still come.
+// delivers it, in one block of the bytes the header tells, had at once. A
+// short file lacks the picture's bottom rows, which come back white; the rows
+// above still come.
 #pragma once
 
 #include <cstddef>
