@@ -105,14 +105,19 @@ int ReadPiped(void* user, void* buffer, std::size_t size, std::size_t* got) {
 struct Taken {
   unsigned char* bytes = nullptr;
   std::size_t size = 0;
+  std::size_t capacity = 0;
 };
 
 int TakeWritten(void* user, const void* data, std::size_t size) {
   Taken& taken = *static_cast<Taken*>(user);
   if (size == 0) return 0;
-  void* more = std::realloc(taken.bytes, taken.size + size);
-  if (more == nullptr) return ENOMEM;
-  taken.bytes = static_cast<unsigned char*>(more);
+  if (taken.size + size > taken.capacity) {
+    const std::size_t capacity = std::max(2 * taken.capacity, taken.size + size);
+    void* more = std::realloc(taken.bytes, capacity);
+    if (more == nullptr) return ENOMEM;
+    taken.bytes = static_cast<unsigned char*>(more);
+    taken.capacity = capacity;
+  }
   std::memcpy(taken.bytes + taken.size, data, size);
   taken.size += size;
   return 0;
