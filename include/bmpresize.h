@@ -176,9 +176,17 @@
  * million pixels wide. A call runs in fewer bands than options.threads
  * allows where more would not fit, and fails with
  * BMPRESIZE_CAUSE_MEMORY_LIMIT, before its destination is made, where one
- * band would not. The encoded data of a top-down run-length source (up to
- * three times as much while it is read) counts too: past the limit it fails
- * the same way. The caller's own buffer (bmpresize_memory) does not count.
+ * band would not. Data held in memory counts too: the pixel data of a
+ * top-down picture from a source that cannot seek (a pipe, a read function),
+ * its rows times their stride, and the encoded data of a top-down run-length
+ * picture with 16 bytes for every 64 rows it enters. Where the header or the
+ * source's length tells how much that is (a run-length picture in a file or
+ * in memory), it is had at once, and a resize it does not fit fails the same
+ * way before any of it is read, value being then all the resize needs. A
+ * run-length picture from a source of unknown length is held as it comes, up
+ * to twice its data while its block grows; one that passes the limit tells
+ * the least the resize needs (BMPRESIZE_NOTE_NEED_AT_LEAST). The caller's own
+ * buffer (bmpresize_memory) does not count.
  */
 #ifndef BMPRESIZE_H
 #define BMPRESIZE_H
@@ -266,11 +274,17 @@ enum {
   BMPRESIZE_PATH_UNUSABLE_NAME = 4
 };
 
-/* The bits of bmpresize_result.notes: what a resize that succeeded warns of. */
+/* The bits of bmpresize_result.notes: what a resize that succeeded warns of,
+ * and what a failure's numbers mean besides their cause. */
 enum {
   /* An indexed source (1 to 8 bits) whose pixel data starts where its colour
    * table would: the table has no entry, and every pixel is white. */
-  BMPRESIZE_NOTE_NO_COLOUR_TABLE = 1
+  BMPRESIZE_NOTE_NO_COLOUR_TABLE = 1,
+  /* BMPRESIZE_CAUSE_MEMORY_LIMIT: value is the least the resize needs, not
+   * all it needs. A top-down run-length picture from a source whose length
+   * is not known (a pipe, a read function) is held as it comes, and passed
+   * the limit before its end showed how much there is. */
+  BMPRESIZE_NOTE_NEED_AT_LEAST = 2
 };
 
 /* What a failure left of the picture at the destination: the value of

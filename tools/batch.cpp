@@ -248,6 +248,9 @@ class BatchRun {
     return std::move(results_);
   }
 
+  // The files resized at once, each within its share of the memory limit.
+  unsigned Jobs() const { return jobs_; }
+
  private:
   void Work() {
     for (std::size_t i; (i = next_.fetch_add(1)) < items_.size();) {
@@ -285,11 +288,40 @@ struct Tally {
   std::uint64_t bytesWritten = 0;  // of the sources whose result was written
 };
 
-Tally TallyOf(const std::vector<BatchItem>& items, const std::vector<bmpresize_result>& results) {
+// A size as --memory-limit takes it: in the largest of G, M and K that it is
+// a whole number of.
+std::string SizeText(std::int64_t bytes) {
+  static const char kUnits[] = "GMK";
+  for (int i = 0; i < 3; ++i) {
+    const std::int64_t unit = std::int64_t{1} << (10 * (3 - i));
+    if (bytes % unit == 0) return std::to_string(bytes / unit) + kUnits[i];
+  }
+  return std::to_string(bytes);
+}
+
+// The sentence for a file's result. A file refused for memory when jobs files
+// are resized at once was held to its share of the limit, and the sentence
+// says so, with the whole that was given.
+std::string FileWords(const bmpresize_result& result, const BatchItem& item, const CommandLine& line, unsigned jobs) {
+  const std::string words = Described(result, item.source, item.destination);
+  const std::string limitWords = ", more than the memory limit of ";
+  const std::size_t at = words.find(limitWords);
+  if (result.cause != BMPRESIZE_CAUSE_MEMORY_LIMIT || jobs < 2 || at == std::string::npos)
+    return words + ToolHint(result);
+  const bool given = line.memoryLimit > 0;
+  const std::string whole =
+      given ? "--memory-limit " + SizeText(line.memoryLimit)
+            : "the default memory limit of " + std::to_string(BMPRESIZE_DEFAULT_MEMORY_LIMIT >> 20) + " MiB";
+  return words.substr(0, at) + ", more than the " + words.substr(at + limitWords.size()) + " share of " + whole +
+         " for each of " + std::to_string(jobs) + " files at once" + (given ? "" : ToolHint(result));
+}
+
+Tally TallyOf(const std::vector<BatchItem>& items, const std::vector<bmpresize_result>& results,
+              const CommandLine& line, unsigned jobs) {
   Tally tally;
   for (std::size_t i = 0; i < items.size(); ++i) {
     const bmpresize_result& result = results[i];
-    const std::string words = Words(result, items[i].source, items[i].destination);
+    const std::string words = FileWords(result, items[i], line, jobs);
     if (result.code == BMPRESIZE_OK) {
       ++tally.written;
       tally.bytesWritten += items[i].bytes;
@@ -344,8 +376,9 @@ int RunBatch(const CommandLine& line, const std::vector<BatchItem>& items, bool 
   for (const BatchItem& item : items) totalBytes += item.bytes;
   Progress progress(items.size(), totalBytes);
   ExpectBatch(items.size(), showProgress);
-  const std::vector<bmpresize_result> results = BatchRun(line, items).Run(showProgress ? &progress : nullptr, start);
-  const Tally tally = TallyOf(items, results);
+  BatchRun run(line, items);
+  const std::vector<bmpresize_result> results = run.Run(showProgress ? &progress : nullptr, start);
+  const Tally tally = TallyOf(items, results, line, run.Jobs());
   // Read once: a signal that comes after the summary is out finds the work
   // done, and the exit status says what the lines said.
   const int stopSignal = InterruptSignal();

@@ -15,13 +15,20 @@ inline const char* ToolHint(const bmpresize_result& result) {
     return ": give '-' and redirect it";
   if (result.cause == BMPRESIZE_CAUSE_CUT_SHORT) return " (--strict)";
   if (result.cause == BMPRESIZE_CAUSE_REGION) return " (--region)";
+  if (result.cause == BMPRESIZE_CAUSE_MEMORY_LIMIT) return " (--memory-limit)";
   return "";
 }
 
-inline std::string Words(const bmpresize_result& result, const std::string& source, const std::string& destination) {
+// The library's sentence alone.
+inline std::string Described(const bmpresize_result& result, const std::string& source,
+                             const std::string& destination) {
   const std::size_t length = bmpresize_describe(&result, source.c_str(), destination.c_str(), nullptr, 0);
   std::string text(length + 1, '\0');
   (void)bmpresize_describe(&result, source.c_str(), destination.c_str(), text.data(), text.size());
   text.resize(length);
-  return text + ToolHint(result);
+  return text;
+}
+
+inline std::string Words(const bmpresize_result& result, const std::string& source, const std::string& destination) {
+  return Described(result, source, destination) + ToolHint(result);
 }

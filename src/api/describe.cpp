@@ -269,7 +269,7 @@ bool SizeReason(Sentence& s, const bmpresize_result& r) {
       for (std::int32_t i = 0; i < r.first_byte_count && i < 16; ++i) s.Char(static_cast<char>(r.first_bytes[i]));
       return true;
     case BMPRESIZE_CAUSE_MEMORY_LIMIT:
-      s << "resizing it needs ";
+      s << ((r.notes & BMPRESIZE_NOTE_NEED_AT_LEAST) != 0 ? "resizing it needs at least " : "resizing it needs ");
       ByteSize(s, r.value, true);
       s << ", more than the memory limit of ";
       ByteSize(s, r.limit, false);

@@ -57,6 +57,25 @@ Status BmpReader::StartRows(const MemoryBudget& budget) {
   return OpenRowReader(*source_, budget);
 }
 
+std::uint64_t BmpReader::HeldAtOnce() const {
+  if (state_ != State::kHeaders) return 0;
+  switch (layout_.storage) {
+    case RowStorage::kTopDown:
+      return TopDownRows::HeldFor(*source_, layout_);
+    case RowStorage::kTopDownRunLength:
+      return TopDownRunLengthRows::HeldFor(*source_, layout_);
+    case RowStorage::kBottomUp:
+    case RowStorage::kRunLength:
+      break;
+  }
+  return 0;
+}
+
+bool BmpReader::HoldsAsItComes() const {
+  return state_ == State::kHeaders && layout_.storage == RowStorage::kTopDownRunLength &&
+         !TopDownRunLengthRows::KnowsItsData(*source_);
+}
+
 void BmpReader::SetColumns(std::int32_t first, std::int32_t count) {
   firstColumn_ = first;
   columns_ = count;

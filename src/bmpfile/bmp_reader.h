@@ -13,8 +13,9 @@
 // Memory stays in proportion to a row: run-length encoded data is decoded
 // forward as rows are asked for, and the rows of a top-down file are fetched
 // by seeking back to each one. Only a top-down file on a source that cannot
-// seek is held in memory, as far as the source delivers it, and so is the
-// encoded data of a top-down run-length file, as far as it is decoded.
+// seek is held in memory, in a block of the bytes its header tells, and so is
+// the encoded data of a top-down run-length file, in a block of the source's
+// length where it is known, else as far as it is decoded.
 //
 // A reader reads one source. Its stages answer a Status. Once it has failed
 // (the file was refused, memory was short, or a read failed with an error:
@@ -62,6 +63,14 @@ class BmpReader {
   // columns wide, besides data it holds in memory (HeldBytes()).
   static std::uint64_t BuffersFor(const FileLayout& layout, std::int32_t columns);
   std::uint64_t HeldBytes() const { return rows_ ? rows_->HeldBytes() : 0; }
+  // After the header stage: the bytes of data the row stage will hold in
+  // memory, where the headers and the source tell them before any is read; 0
+  // where it holds none, or how many is not known until the data ends (a
+  // top-down run-length file from a source of unknown length).
+  std::uint64_t HeldAtOnce() const;
+  // After the header stage: whether the row stage holds data whose amount is
+  // known only once it ends.
+  bool HoldsAsItComes() const;
   // Opens a second reader of the same file's rows, on a source of its own
   // standing anywhere: the headers are taken from model, already open, and
   // the rows read from model's DataStart(); READ_FAILED where it cannot.

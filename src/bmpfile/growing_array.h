@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
-// An array of plain items that grows as they come and never throws: its room
-// doubles, from a first block of 64 KiB, up to the limit it is given, and an
-// allocation that fails leaves it as it was.
+// An array of plain items that never throws: it grows as they come, its room
+// doubling from a first block of 64 KiB, or takes the room for all of them at
+// once where their number is known; an allocation that fails leaves it as it
+// was.
 //
-//   Grow(limit, room)  more room, at most limit items in all, while the old
-//                   block and the new, held together as the items move, take
-//                   at most room bytes; false at the limit, past room
-//                   (OverRoom()) or when memory cannot be had (Wanted() then
-//                   says how much)
+//   Grow(room)      a block twice as large, while the old block and the new,
+//                   held together as the items move, take at most room bytes;
+//                   false past room (OverRoom()) or when memory cannot be had
+//                   (Wanted() then says how much)
+//   Reserve(n)      room for n items in one block, had at once where their
+//                   number is known before they come: nothing is held twice
+//                   as it grows; false when memory cannot be had
 //   Push(item, room)   one item more, with more room when it is full
 //   End(), Added(n) fill the free room directly, then count what was put there
 #pragma once
@@ -26,32 +29,24 @@ class GrowingArray {
   static constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1) / sizeof(T);
   static constexpr std::size_t kAnyRoom = static_cast<std::size_t>(-1);
 
-  [[nodiscard]] bool Grow(std::size_t limit = kNoLimit, std::size_t roomBytes = kAnyRoom) {
-    limit = std::min(limit, kNoLimit);
+  [[nodiscard]] bool Grow(std::size_t roomBytes = kAnyRoom) {
     const std::size_t first = std::max<std::size_t>(1, kFirstBytes / sizeof(T));
-    const std::size_t doubled = capacity_ > limit / 2 ? limit : 2 * capacity_;
-    const std::size_t wanted = std::min(limit, std::max(first, doubled));
+    const std::size_t bigger = capacity_ == 0 ? first : capacity_ > kNoLimit / 2 ? kNoLimit : 2 * capacity_;
     const std::size_t roomItems = roomBytes / sizeof(T);
-    const std::size_t fits = roomItems > capacity_ ? roomItems - capacity_ : 0;
-    const std::size_t room = std::min(wanted, fits);
-    if (room <= capacity_) {
-      overRoom_ = wanted > capacity_;
-      if (overRoom_) wanted_ = (capacity_ + wanted) * sizeof(T);
+    overRoom_ = bigger <= capacity_ || bigger > roomItems || capacity_ > roomItems - bigger;
+    if (overRoom_) {
+      // Both blocks at once, as many bytes as there are at most.
+      const std::size_t both = capacity_ > kNoLimit - bigger ? kNoLimit : capacity_ + bigger;
+      wanted_ = both * sizeof(T);
       return false;
     }
-    std::unique_ptr<T[]> bigger(new (std::nothrow) T[room]);
-    if (!bigger) {
-      wanted_ = room * sizeof(T);
-      return false;
-    }
-    std::copy(items_.get(), items_.get() + size_, bigger.get());
-    items_ = std::move(bigger);
-    capacity_ = room;
-    return true;
+    return MoveTo(bigger);
   }
 
+  [[nodiscard]] bool Reserve(std::size_t n) { return n <= capacity_ || (n <= kNoLimit && MoveTo(n)); }
+
   [[nodiscard]] bool Push(const T& item, std::size_t roomBytes = kAnyRoom) {
-    if (size_ == capacity_ && !Grow(kNoLimit, roomBytes)) return false;
+    if (size_ == capacity_ && !Grow(roomBytes)) return false;
     items_[size_++] = item;
     return true;
   }
@@ -64,7 +59,7 @@ class GrowingArray {
   std::size_t Size() const { return size_; }
   std::size_t Capacity() const { return capacity_; }
   // The bytes the last growth that failed asked for: the new block's, or
-  // the old and the new block's together when it would have passed room.
+  // the old and the new block's together when they would have passed room.
   std::size_t Wanted() const { return wanted_; }
   bool OverRoom() const { return overRoom_; }
   // The bytes its block takes.
@@ -72,6 +67,19 @@ class GrowingArray {
 
  private:
   static constexpr std::size_t kFirstBytes = std::size_t{1} << 16;
+
+  // The items into a block of room items, more than they have now.
+  bool MoveTo(std::size_t room) {
+    std::unique_ptr<T[]> bigger(new (std::nothrow) T[room]);
+    if (!bigger) {
+      wanted_ = room * sizeof(T);
+      return false;
+    }
+    std::copy(items_.get(), items_.get() + size_, bigger.get());
+    items_ = std::move(bigger);
+    capacity_ = room;
+    return true;
+  }
 
   std::unique_ptr<T[]> items_;
   std::size_t size_ = 0;

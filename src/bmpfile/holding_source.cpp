@@ -8,7 +8,7 @@ namespace bmpresize {
 
 bool HoldingSource::Hold(const std::uint8_t* bytes, std::size_t n) {
   while (held_.Capacity() - held_.Size() < n) {
-    if (!held_.Grow(GrowingArray<std::uint8_t>::kNoLimit, room_)) {
+    if (!held_.Grow(room_)) {
       outOfMemory_ = true;
       NoteError(ENOMEM);
       return false;

@@ -21,6 +21,8 @@ class HoldingSource final : public ByteSource {
       : source_(source), held_(held), room_(room) {}
   std::int64_t Position() const override { return static_cast<std::int64_t>(held_.Size()); }
   bool OutOfMemory() const { return outOfMemory_; }
+  // The room from now on, where what else is held changed it.
+  void SetRoom(std::size_t room) { room_ = room; }
 
  private:
   std::size_t Fetch(void* destination, std::size_t n) override;

@@ -86,12 +86,17 @@ bool RowReader::AllocateRow(std::unique_ptr<std::uint8_t[]>& buffer) {
 
 void RowReader::NoMemory(std::int64_t bytes) { failure_ = Because(BMPRESIZE_CAUSE_NO_MEMORY_TO_READ, bytes); }
 
-void RowReader::NoMemoryToHold(bool overBudget, std::uint64_t wanted) {
-  if (overBudget) {
-    failure_ = Because(BMPRESIZE_CAUSE_MEMORY_LIMIT, AsCount(budget_.counted + wanted), AsCount(budget_.limit));
-  } else {
-    NoMemory(AsCount(wanted));
-  }
+bool RowReader::WithinBudget(std::uint64_t bytes) {
+  if (bytes <= budget_.Room()) return true;
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+  const std::uint64_t whole = bytes > kMost - budget_.counted ? kMost : budget_.counted + bytes;
+  failure_ = Because(BMPRESIZE_CAUSE_MEMORY_LIMIT, AsCount(whole), AsCount(budget_.limit));
+  return false;
+}
+
+void RowReader::NeedsAtLeast(std::uint64_t held) {
+  (void)WithinBudget(std::max(held, budget_.Room() + 1));
+  failure_ = AtLeast(failure_);
 }
 
 std::size_t RowReader::Room() const {

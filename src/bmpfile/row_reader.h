@@ -74,9 +74,12 @@ class RowReader {
   // A row buffer of the file's stride; false with the cause when it cannot be had.
   bool AllocateRow(std::unique_ptr<std::uint8_t[]>& buffer);
   void NoMemory(std::int64_t bytes);
-  // A block held in memory that cannot be had: past the budget (held, with
-  // wanted, the bytes of data held it would have taken) or not given.
-  void NoMemoryToHold(bool overBudget, std::uint64_t wanted);
+  // Whether bytes of data held in memory fit the budget; else the reader
+  // fails with MEMORY_LIMIT and what the whole then needs.
+  bool WithinBudget(std::uint64_t bytes);
+  // Data held from a source of unknown length passed the budget: the whole
+  // needs at least held bytes of data (MEMORY_LIMIT, marked as the least).
+  void NeedsAtLeast(std::uint64_t held);
   // The budget's room, as a size.
   std::size_t Room() const;
   // Whether rows are plain 3-byte pixels that ReadPackedRow may hand over.

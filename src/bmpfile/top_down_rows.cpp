@@ -12,14 +12,30 @@ namespace bmpresize {
 TopDownRows::TopDownRows(ByteSource& source, const FileLayout& layout)
     : RowReader(source, layout), last16_(layout.masks16, layout.shifts16) {}
 
+namespace {
+
+// Where the pixel data ends in a source that can seek to every row of it;
+// -1 for one that cannot.
+std::int64_t SeekableEnd(ByteSource& source, std::int64_t dataBytes) {
+  const std::int64_t start = source.CanSeek() ? source.Position() : -1;
+  const std::int64_t end = start >= 0 ? source.Length() : -1;
+  const bool canSeek = end >= 0 && end - start >= 0 && start <= std::numeric_limits<std::int64_t>::max() - dataBytes;
+  return canSeek ? end : -1;
+}
+
+}  // namespace
+
+std::uint64_t TopDownRows::HeldFor(ByteSource& source, const FileLayout& layout) {
+  const std::int64_t bytes = static_cast<std::int64_t>(layout.stride) * layout.height;
+  return SeekableEnd(source, bytes) >= 0 ? 0 : static_cast<std::uint64_t>(bytes);
+}
+
 bool TopDownRows::Prepare() {
   if (!AllocateRow(row_)) return false;
   wanted_ = static_cast<std::int64_t>(layout_.stride) * layout_.height;
-  dataStart_ = source_.CanSeek() ? source_.Position() : -1;
-  const std::int64_t end = dataStart_ >= 0 ? source_.Length() : -1;
-  const bool canSeek =
-      end >= 0 && end - dataStart_ >= 0 && dataStart_ <= std::numeric_limits<std::int64_t>::max() - wanted_;
-  if (!(canSeek ? PrepareSeeking(end) : HoldInMemory())) return false;
+  const std::int64_t end = SeekableEnd(source_, wanted_);
+  dataStart_ = end >= 0 ? source_.Position() : -1;
+  if (!(end >= 0 ? PrepareSeeking(end) : HoldInMemory())) return false;
   if (SourceFailed()) return false;
   if (available_ < wanted_) DataEndsAt(available_);
   if (layout_.depth == 16 && available_ < wanted_) {
@@ -43,16 +59,15 @@ bool TopDownRows::PrepareSeeking(std::int64_t end) {
 }
 
 bool TopDownRows::HoldInMemory() {
-  const std::uint64_t limit = static_cast<std::uint64_t>(wanted_);
-  if (limit > static_cast<std::size_t>(-1)) {
+  // The header tells how many bytes the pixel data takes: one block of them,
+  // had before any is read, is all that is held.
+  const auto bytes = static_cast<std::uint64_t>(wanted_);
+  if (!WithinBudget(bytes)) return false;
+  if (bytes > static_cast<std::size_t>(-1) || !data_.Reserve(static_cast<std::size_t>(bytes))) {
     NoMemory(wanted_);
     return false;
   }
-  while (data_.Size() < limit && !source_.AtEnd() && !source_.Failed()) {
-    if (data_.Size() == data_.Capacity() && !data_.Grow(static_cast<std::size_t>(limit), Room())) {
-      NoMemoryToHold(data_.OverRoom(), data_.Wanted());
-      return false;
-    }
+  while (data_.Size() < data_.Capacity() && !source_.AtEnd() && !source_.Failed()) {
     data_.Added(source_.Read(data_.End(), data_.Capacity() - data_.Size()));
   }
   available_ = static_cast<std::int64_t>(data_.Size());

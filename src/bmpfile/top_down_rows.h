@@ -3,8 +3,9 @@
 // so the file's rows are taken from its end backwards: from a source that can
 // seek each one is fetched from its offset, a chunk of rows at a time; from
 // one that cannot, the pixel data is held in memory as far as the source
-// delivers it. A short file lacks the picture's bottom rows, which come back
-// white; the rows above still come.
+// delivers it, in one block of the bytes the header tells, had at once. A
+// short file lacks the picture's bottom rows, which come back white; the rows
+// above still come.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +24,9 @@ class TopDownRows final : public RowReader {
   static constexpr std::int64_t kChunkBytes = 64 * 1024;
 
   TopDownRows(ByteSource& source, const FileLayout& layout);
+  // The bytes of pixel data a reader of layout on source holds: all the
+  // header tells where the source cannot seek, else none.
+  static std::uint64_t HeldFor(ByteSource& source, const FileLayout& layout);
   bool Prepare() override;
   bool ReadRow(PixelRow row) override;
   void SkipRows(std::int64_t n) override { nextRow_ = AddRows(nextRow_, n); }

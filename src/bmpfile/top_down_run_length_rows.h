@@ -9,11 +9,14 @@
 // is gone over three times at most: when prepared, when the starts after its
 // note are found, and when its row is decoded.
 //
-// Memory: the data as far as it is decoded (while it grows, up to three times
-// that), and 16 bytes for every 64 rows the data enters, which each take at
-// least two bytes of it: no more than the file can justify, whatever height
-// the header claims. Within the budget, the data takes up to four fifths of
-// the room and the notes the rest (they take an eighth of the data at most).
+// Memory: the data as far as it is decoded, and 16 bytes for every 64 rows
+// the data enters, which each take at least two bytes of it: no more than the
+// file can justify, whatever height the header claims. Where the source's
+// length is known, both are had at once within the budget, before any data is
+// read, as much as that length allows. From a source of unknown length they
+// grow as they come, each within the room the other leaves (the data up to
+// twice itself while its block grows); passing the budget then shows only the
+// least the whole needs.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +31,11 @@ namespace bmpresize {
 class TopDownRunLengthRows final : public RowReader {
  public:
   using RowReader::RowReader;
+  // The bytes of data and notes a reader of layout on source holds at most,
+  // where the source's length tells; 0 where it does not.
+  static std::uint64_t HeldFor(ByteSource& source, const FileLayout& layout);
+  // Whether source tells how much data there is to hold (its length).
+  static bool KnowsItsData(ByteSource& source);
   bool Prepare() override;
   bool ReadRow(PixelRow row) override;
   void SkipRows(std::int64_t n) override { nextRow_ = AddRows(nextRow_, n); }
@@ -43,6 +51,17 @@ class TopDownRunLengthRows final : public RowReader {
   };
   static constexpr std::size_t kStartsANote = 64;
 
+  // The most notes dataBytes of data of layout make.
+  static std::uint64_t NotesFor(const FileLayout& layout, std::uint64_t dataBytes);
+  // The data and the notes of the source's length, had at once within the
+  // budget; false with the cause when they do not fit or cannot be had.
+  bool HoldAtOnce();
+  // The bytes the data or the notes may take, besides what the other holds.
+  std::size_t DataRoom() const;
+  std::size_t NotesRoom() const;
+  // Fails for data or notes held that could not grow; answers false.
+  template <typename T>
+  bool CannotGrow(const GrowingArray<T>& held);
   RowStart StartHere(const RunLengthDecoder& decoder, std::int64_t offset) const;
   // A decoder at start, and the held data from there on.
   RunLengthDecoder DecoderAt(const RowStart& start) const { return RunLengthDecoder(layout_, start.row, start.x); }
@@ -61,6 +80,7 @@ class TopDownRunLengthRows final : public RowReader {
   std::size_t startsOf_ = 0;     // the note whose starts are held, plus 1; 0 for none
   std::size_t startsAbove_ = 0;  // starts held at or above the last row asked for
   std::int64_t nextRow_ = 0;     // rows handed out or skipped so far, from the bottom
+  bool known_ = false;           // the data's most bytes known, and had at once
 };
 
 }  // namespace bmpresize

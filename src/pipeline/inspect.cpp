@@ -120,8 +120,8 @@ bmpresize_result InspectOpen(SourceEnd& source, const RunRules& run, bmpresize_i
   const std::uint64_t limit = run.memoryLimit;
   const std::uint64_t rowBytes = sizeof(PixelBGRA) * static_cast<std::uint64_t>(reader.Width());
   const std::uint64_t needed = BmpReader::BuffersFor(reader.Layout(), -1) + rowBytes;
-  const Status within = WithinLimit(needed, limit);
-  if (!within.Ok()) return Failed(result, within.Why());
+  const Status within = WithinLimit(Plus(needed, reader.HeldAtOnce()), limit);
+  if (!within.Ok()) return Failed(result, reader.HoldsAsItComes() ? AtLeast(within.Why()) : within.Why());
   const Status started = reader.StartRows(MemoryBudget{limit, needed});
   if (!started.Ok()) return Failed(result, started.Why());
   std::unique_ptr<PixelBGRA[]> pixels(new (std::nothrow) PixelBGRA[static_cast<std::size_t>(reader.Width())]);

@@ -35,6 +35,10 @@ ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan) {
   return memory;
 }
 
+std::uint64_t Plus(std::uint64_t a, std::uint64_t b) {
+  return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max() : a + b;
+}
+
 Status WithinLimit(std::uint64_t needed, std::uint64_t limit) {
   if (needed <= limit) return {};
   const auto count = [](std::uint64_t bytes) {

@@ -38,6 +38,9 @@ struct ResizeMemory {
 // sizes and rows planned.
 ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan);
 
+// a + b, or the most there is where that passes it.
+std::uint64_t Plus(std::uint64_t a, std::uint64_t b);
+
 // MEMORY_LIMIT, with the bytes needed and the limit, where needed passes
 // limit; nothing otherwise.
 Status WithinLimit(std::uint64_t needed, std::uint64_t limit);

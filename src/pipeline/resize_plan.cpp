@@ -38,16 +38,17 @@ Status ReadHeaders(SourceEnd& source, BmpReader& reader) {
   return reader.ReadHeaders(source.Bytes());
 }
 
-// The resize fits within the memory limit on one thread, or not: then
-// MEMORY_LIMIT. The reader's rows start within what is left, and the bands
-// are as many as fit besides.
+// The resize fits within the memory limit on one thread, with the data its
+// reader holds where the headers and the source tell how much, or not: then
+// MEMORY_LIMIT, with all it needs. The reader's rows start within what is
+// left, and the bands are as many as fit besides.
 Status FitMemory(BmpReader& reader, const ResizeRequest& request, ResizePlan& plan) {
   const ResizeMemory memory = MemoryFor(reader, plan);
   const std::uint64_t limit = request.run.memoryLimit;
   const unsigned wanted = BandsWanted(request, reader, plan.destination.height);
   const std::uint64_t needed = memory.For(wanted > 0 ? 1 : 0);
-  const Status within = WithinLimit(needed, limit);
-  if (!within.Ok()) return within;
+  const Status within = WithinLimit(Plus(needed, reader.HeldAtOnce()), limit);
+  if (!within.Ok()) return reader.HoldsAsItComes() ? AtLeast(within.Why()) : within;
   const Status started = reader.StartRows(MemoryBudget{limit, needed});
   if (!started.Ok()) return started;
   const std::uint64_t held = reader.HeldBytes();

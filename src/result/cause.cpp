@@ -19,6 +19,11 @@ Cause BecauseOfError(bmpresize_cause kind, int error) {
   return cause;
 }
 
+Cause AtLeast(Cause cause) {
+  cause.atLeast = true;
+  return cause;
+}
+
 Cause BecauseInside(const char* what) {
   Cause cause = Because(BMPRESIZE_CAUSE_INTERNAL);
   while (what != nullptr && what[cause.firstByteCount] != '\0' &&
@@ -73,6 +78,7 @@ void Record(bmpresize_result& result, const Cause& cause) {
   result.error = cause.error;
   std::copy(cause.firstBytes, cause.firstBytes + sizeof cause.firstBytes, result.first_bytes);
   result.first_byte_count = cause.firstByteCount;
+  if (cause.atLeast) result.notes |= BMPRESIZE_NOTE_NEED_AT_LEAST;
 }
 
 }  // namespace bmpresize

@@ -24,12 +24,17 @@ struct Cause {
   // short to hold its headers.
   std::uint8_t firstBytes[16] = {};
   std::int32_t firstByteCount = 0;
+  // MEMORY_LIMIT: value is the least the resize needs, not all of it (data
+  // held from a source whose length is not known).
+  bool atLeast = false;
 
   explicit operator bool() const { return kind != BMPRESIZE_CAUSE_NONE; }
 };
 
 Cause Because(bmpresize_cause kind, std::int64_t value = 0, std::int64_t limit = 0);
 Cause BecauseOfError(bmpresize_cause kind, int error);
+// cause, its value marked as the least needed, not all.
+Cause AtLeast(Cause cause);
 // INTERNAL, holding the start of what (as much as firstBytes takes).
 Cause BecauseInside(const char* what);
 

@@ -4,7 +4,9 @@
 // resize must stay within its limit however many threads it is given.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -84,11 +86,61 @@ struct Region {
   std::int32_t x = 0, y = 0, width = 0, height = 0;
 };
 
+// A source read through a read function, as from a pipe: it cannot seek.
+struct Piped {
+  const std::vector<std::uint8_t>& bytes;
+  std::size_t at = 0;
+};
+
+int ReadPiped(void* user, void* buffer, std::size_t size, std::size_t* got) {
+  Piped& piped = *static_cast<Piped*>(user);
+  *got = std::min<std::size_t>({size, piped.bytes.size() - piped.at, 4096});
+  std::memcpy(buffer, piped.bytes.data() + piped.at, *got);
+  piped.at += *got;
+  return 0;
+}
+
+// What a write function takes, in malloc's blocks, which are the caller's
+// and not counted.
+struct Taken {
+  unsigned char* bytes = nullptr;
+  std::size_t size = 0;
+  std::size_t capacity = 0;
+};
+
+int TakeWritten(void* user, const void* data, std::size_t size) {
+  Taken& taken = *static_cast<Taken*>(user);
+  if (size == 0) return 0;
+  if (taken.size + size > taken.capacity) {
+    const std::size_t capacity = std::max(2 * taken.capacity, taken.size + size);
+    void* more = std::realloc(taken.bytes, capacity);
+    if (more == nullptr) return ENOMEM;
+    taken.bytes = static_cast<unsigned char*>(more);
+    taken.capacity = capacity;
+  }
+  std::memcpy(taken.bytes + taken.size, data, size);
+  taken.size += size;
+  return 0;
+}
+
+Measured ResizePiped(const std::vector<std::uint8_t>& source, const bmpresize_options& options) {
+  Measured run;
+  Piped piped{source};
+  Taken taken;
+  const std::size_t before = gLive.load();
+  gPeak.store(before);
+  bmpresize_callbacks(ReadPiped, &piped, TakeWritten, &taken, &options, &run.result);
+  run.peak = static_cast<std::int64_t>(gPeak.load() - before);
+  if (run.result.code == BMPRESIZE_OK) run.bytes.assign(taken.bytes, taken.bytes + taken.size);
+  std::free(taken.bytes);
+  return run;
+}
+
 // Resizes source (or its region) to percent (400 % unless said) into memory
-// of the caller's (not counted).
+// of the caller's (not counted), or, piped, through read and write functions.
 Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit,
                 const Region& region = {}, std::int32_t percent = 400, int filter = BMPRESIZE_FILTER_POINT,
-                std::int16_t depth = 0) {
+                std::int16_t depth = 0, bool piped = false) {
   bmpresize_options options;
   bmpresize_options_init(&options);
   options.percent = percent;
@@ -100,6 +152,7 @@ Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, s
   options.region_height = region.height;
   options.threads = threads;
   options.memory_limit = limit;
+  if (piped) return ResizePiped(source, options);
   Measured run;
   std::size_t size = 0;
   if (bmpresize_memory_size(source.data(), source.size(), &options, &size, &run.result) != BMPRESIZE_OK) return run;
@@ -146,6 +199,26 @@ TEST(MemoryLimit, HoldsForEveryThreadCount) {
   EXPECT_LE(reference.peak, 55 * kMiB);
 }
 
+// Just below what two bands take, however many threads are allowed, one band
+// runs and takes what one thread takes. Here the readers take most of it: a
+// narrow region of wide rows, 512 KiB each, read by each band with a reader
+// of its own besides the one that read the headers.
+TEST(MemoryLimit, JustBelowTwoBandsKeepsOne) {
+  const std::vector<std::uint8_t> source = WideHeader();
+  const Region region{0, 0, 300, 2};
+  const Measured one = Resize(source, 1, 1024 * kMiB, region, 100);
+  const Measured two = Resize(source, 2, 1024 * kMiB, region, 100);
+  ASSERT_EQ(two.result.code, BMPRESIZE_OK) << Describe(two.result);
+  for (const std::int32_t threads : {2, 4}) {
+    SCOPED_TRACE(threads);
+    const Measured run = Resize(source, threads, two.peak - 1, region, 100);
+    ASSERT_EQ(run.result.code, BMPRESIZE_OK) << Describe(run.result);
+    EXPECT_LE(run.peak, two.peak - 1);
+    EXPECT_EQ(run.peak, one.peak);
+    EXPECT_TRUE(run.bytes == one.bytes);
+  }
+}
+
 // A top-down run-length file of 2,000,000 rows, each an end of line: its
 // encoded data, held in memory as it is read, takes 4 MB.
 std::vector<std::uint8_t> LongTopDownRunLength() {
@@ -186,8 +259,8 @@ TEST(MemoryLimit, RefusesWhatDoesNotFitOnOneThread) {
     const std::size_t before = gLive.load();
     gPeak.store(before);
     EXPECT_EQ(bmpresize_memory(c.source.data(), c.source.size(), nullptr, 0, &options, &result), BMPRESIZE_TOO_LARGE);
-    // Nothing beyond the headers, or the data held up to the limit.
-    EXPECT_LE(gPeak.load() - before, std::size_t{1} << (c.limit == kMiB ? 20 : 16));
+    // Nothing beyond the headers: data to be held is counted before any is.
+    EXPECT_LE(gPeak.load() - before, std::size_t{1} << 16);
     EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
     EXPECT_EQ(result.limit, c.limit > 0 ? c.limit : BMPRESIZE_DEFAULT_MEMORY_LIMIT);
     EXPECT_GT(result.value, result.limit);
@@ -199,6 +272,24 @@ TEST(MemoryLimit, RefusesWhatDoesNotFitOnOneThread) {
 }  // namespace
 
 namespace {
+
+// A top-down picture, 500 x 300 at 24 bits, whose rows are held in memory
+// where its source cannot seek: 450,000 bytes; or its headers alone.
+std::vector<std::uint8_t> TopDown(bool headersOnly = false) {
+  BmpBytes b;
+  b.Headers(500, -300, 24, 54);
+  for (std::size_t i = 0; !headersOnly && i < 1500 * 300; ++i) b.U8(static_cast<std::uint32_t>(i * 7 % 251));
+  return b.data();
+}
+
+// A top-down run-length picture of 50,000 rows of 200 pixels, each two runs
+// and an end of line, 6 bytes a row, held in memory whatever its source.
+std::vector<std::uint8_t> TopDownRunLength(std::uint32_t trailingZeros = 0) {
+  BmpBytes b;
+  b.Headers(200, -50000, 8, 54 + 1024, kBiRle8).Zeros(1024);
+  for (std::uint32_t row = 0; row < 50000; ++row) b.U8(100).U8(row % 256).U8(100).U8(7).U8(0).U8(0);
+  return b.Zeros(trailingZeros).data();
+}
 
 // Wide rows of a depth whose columns are decoded only together, 2 bytes a
 // pixel or run-length encoded: a region of them is cut from whole rows.
@@ -222,6 +313,7 @@ TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
     std::int32_t percent;
     int filter;
     std::int16_t depth = 0;
+    bool piped = false;  // through read and write functions
   } cases[] = {
       {"wide rows", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_POINT},
       {"wide rows, four threads wanted", WideHeader(), 4, {}, 400, BMPRESIZE_FILTER_POINT},
@@ -247,22 +339,68 @@ TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
        {},
        1,
        BMPRESIZE_FILTER_LANCZOS3},
+      // Data held in memory, had at once: all the rows the header tells, or
+      // the run-length data and notes the source's length allows.
+      {"a top-down picture piped", TopDown(), 1, {}, 50, BMPRESIZE_FILTER_POINT, 0, true},
+      {"a top-down picture piped, its headers alone", TopDown(true), 1, {}, 50, BMPRESIZE_FILTER_POINT, 0, true},
+      {"a top-down run-length picture", TopDownRunLength(), 1, {}, 50, BMPRESIZE_FILTER_POINT},
+      {"a top-down run-length picture, bytes after its data",
+       TopDownRunLength(70000),
+       1,
+       {},
+       50,
+       BMPRESIZE_FILTER_POINT},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Measured refused = Resize(c.source, c.threads, 1, c.region, c.percent, c.filter, c.depth);
+    const Measured refused = Resize(c.source, c.threads, 1, c.region, c.percent, c.filter, c.depth, c.piped);
     ASSERT_EQ(refused.result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    EXPECT_EQ(refused.result.notes, 0);  // all it needs, not the least
     const std::int64_t needed = refused.result.value;
-    const Measured exact = Resize(c.source, c.threads, needed, c.region, c.percent, c.filter, c.depth);
+    const Measured exact = Resize(c.source, c.threads, needed, c.region, c.percent, c.filter, c.depth, c.piped);
     EXPECT_EQ(exact.result.code, BMPRESIZE_OK) << Describe(exact.result);
     EXPECT_LE(exact.peak, needed);
-    EXPECT_EQ(Resize(c.source, c.threads, needed - 1, c.region, c.percent, c.filter, c.depth).result.cause,
-              BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    const Measured under = Resize(c.source, c.threads, needed - 1, c.region, c.percent, c.filter, c.depth, c.piped);
+    EXPECT_EQ(under.result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    // Refused before any of its data is held, with the same need.
+    EXPECT_EQ(under.result.value, needed);
+    EXPECT_LE(under.peak, 1 << 16);
     // A region takes far less than its whole picture.
     if (c.region.width > 0) {
       EXPECT_LT(needed * 4, Resize(c.source, c.threads, 1, {}, c.percent, c.filter, c.depth).result.value);
     }
   }
+}
+
+// Run-length data from a source of unknown length is held as it comes: a
+// refusal tells the least the resize needs, more than the limit, and less
+// than that does not do either. Raised to it each time, the limit comes to
+// one that is enough, the bytes those of a source that can seek.
+TEST(MemoryLimit, RunLengthDataOfUnknownLengthTellsTheLeastItNeeds) {
+  const std::vector<std::uint8_t> source = TopDownRunLength();
+  const Measured seeking = Resize(source, 1, 0, {}, 50);
+  ASSERT_EQ(seeking.result.code, BMPRESIZE_OK) << Describe(seeking.result);
+  std::int64_t limit = 1;
+  Measured run = Resize(source, 1, limit, {}, 50, BMPRESIZE_FILTER_POINT, 0, true);
+  EXPECT_NE(Describe(run.result).find("in.bmp: resizing it needs at least "), std::string::npos)
+      << Describe(run.result);
+  int refusals = 0;
+  for (; run.result.code != BMPRESIZE_OK && refusals < 20; ++refusals) {
+    SCOPED_TRACE(limit);
+    ASSERT_EQ(run.result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    EXPECT_EQ(run.result.notes, BMPRESIZE_NOTE_NEED_AT_LEAST);
+    EXPECT_GT(run.result.value, limit);
+    EXPECT_LE(run.peak, limit);
+    const std::int64_t least = run.result.value;
+    EXPECT_EQ(Resize(source, 1, least - 1, {}, 50, BMPRESIZE_FILTER_POINT, 0, true).result.cause,
+              BMPRESIZE_CAUSE_MEMORY_LIMIT);
+    limit = least;
+    run = Resize(source, 1, limit, {}, 50, BMPRESIZE_FILTER_POINT, 0, true);
+  }
+  EXPECT_GE(refusals, 3);  // the data grew past its first blocks
+  ASSERT_EQ(run.result.code, BMPRESIZE_OK) << Describe(run.result);
+  EXPECT_LE(run.peak, limit);
+  EXPECT_TRUE(run.bytes == seeking.bytes);
 }
 
 }  // namespace

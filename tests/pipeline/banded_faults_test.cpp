@@ -138,7 +138,8 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     int error;  // 0: the band cancels
     std::int32_t code, cause;
     std::int16_t filter;
-    std::int32_t height;  // 0: 99 %
+    std::int32_t height;  // 0: percent
+    std::int32_t percent = 99;
   } cases[] = {
       {"read error", EIO, BMPRESIZE_SOURCE_UNREADABLE, BMPRESIZE_CAUSE_READ_FAILED, BMPRESIZE_FILTER_POINT, 0},
       {"cancelled", 0, BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_CANCELLED, BMPRESIZE_FILTER_POINT, 0},
@@ -150,6 +151,10 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
       {"cancelled filtering", 0, BMPRESIZE_DESTINATION_FAILED, BMPRESIZE_CAUSE_CANCELLED, BMPRESIZE_FILTER_LANCZOS3, 3},
       {"read error filtering", EIO, BMPRESIZE_SOURCE_UNREADABLE, BMPRESIZE_CAUSE_READ_FAILED, BMPRESIZE_FILTER_CUBIC,
        0},
+      // At 100 % the stored rows are handed through: read a block at a time,
+      // where an error must not pass for the data's end.
+      {"read error, rows handed through", EIO, BMPRESIZE_SOURCE_UNREADABLE, BMPRESIZE_CAUSE_READ_FAILED,
+       BMPRESIZE_FILTER_POINT, 0, 100},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -161,7 +166,7 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
     FaultySource from(picture, {middleBand, c.error, &cancel, nullptr, &readAfterCancel});
     const NativePath to8(out.c_str());
     bmpresize_options options = DefaultOptions();
-    options.percent = 99;  // at 100 % the rows would be copied as they are
+    options.percent = c.percent;  // at 100 % the rows are copied as they are
     options.width = c.height > 0 ? kWidth : 0;
     options.height = c.height;
     options.filter = c.filter;
@@ -187,7 +192,8 @@ TEST(BandedResize, AFaultInOneBandFailsTheWhole) {
 // The caller's thread cancels a resize in flight on another thread, one
 // whose source holds it at its middle rows until then. Before that, the new
 // file in flight may be removed, as a signal handler that ends the process
-// removes it; the resize still ends cancelled, with nothing left.
+// removes it; the resize still ends cancelled, with nothing left, and each
+// band stopped within a row or two of the cancel rather than reading on.
 TEST(BandedResize, AnotherThreadCancelsAResizeInFlight) {
   const ByteVector picture = Picture();
   const std::int64_t middle = 54 + 30 * static_cast<std::int64_t>(kStride);
@@ -210,7 +216,8 @@ TEST(BandedResize, AnotherThreadCancelsAResizeInFlight) {
     WriteFileBytes(out, {'k', 'e', 'e', 'p'});
     volatile sig_atomic_t cancel = 0;
     std::atomic<int> reached{0};
-    FaultySource from(picture, {middle, 0, &cancel, &reached});
+    std::atomic<long> readAfterCancel{0};
+    FaultySource from(picture, {middle, 0, &cancel, &reached, &readAfterCancel});
     const NativePath to8(out.c_str());
     bmpresize_options options = DefaultOptions();
     options.percent = 99;
@@ -234,6 +241,7 @@ TEST(BandedResize, AnotherThreadCancelsAResizeInFlight) {
     EXPECT_EQ(result.cause, BMPRESIZE_CAUSE_CANCELLED);
     EXPECT_EQ(ReadFileBytes(out), (ByteVector{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(ListFolder(dir.path()), std::set<std::string>{"out.bmp"});
+    EXPECT_LE(readAfterCancel.load(), c.threads * 2 * static_cast<long>(kStride));
   }
 }
 

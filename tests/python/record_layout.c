@@ -155,7 +155,10 @@ static void Causes(void) {
   CONSTANT(BMPRESIZE_CAUSE_OPTION);
 }
 
-static void Notes(void) { CONSTANT(BMPRESIZE_NOTE_NO_COLOUR_TABLE); }
+static void Notes(void) {
+  CONSTANT(BMPRESIZE_NOTE_NO_COLOUR_TABLE);
+  CONSTANT(BMPRESIZE_NOTE_NEED_AT_LEAST);
+}
 
 static void Paths(void) {
   CONSTANT(BMPRESIZE_PATH_OTHER);

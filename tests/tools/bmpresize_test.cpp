@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -148,9 +149,9 @@ TEST(BmpresizeTool, EachFailureSaysWhy) {
        ": name too long (256 bytes; a file name may have at most 255)\n"},
       {"side too large", wide, out, "2147483647", wide, "would pass 2147483647 pixels"},
       {"file too large", in, out, "1000000", in, "4 GiB"},
-      {"memory limit", "", "", "", in, "more than the memory limit of 1 KiB\n",
+      {"memory limit", "", "", "", in, "more than the memory limit of 1 KiB (--memory-limit)\n",
        "--memory-limit 1K " + Quote(in) + " " + Quote(out) + " 50"},
-      {"memory limit, lower case after '='", "", "", "", in, "more than the memory limit of 2 KiB\n",
+      {"memory limit, lower case after '='", "", "", "", in, "more than the memory limit of 2 KiB (--memory-limit)\n",
        "--memory-limit=2k " + Quote(in) + " " + Quote(out) + " 50"},
       {"missing output folder", "", "", "", dir.File("nodir"),
        ": cannot be the output folder (-o): No such file or directory\n",
@@ -513,6 +514,7 @@ TEST(BmpresizeTool, BatchRefusesTwoResultsThatAreOneFile) {
         const std::string at = out + "/" + name;
         ASSERT_EQ(text.empty() ? link((out + "/b.bmp").c_str(), at.c_str()) : symlink(text.c_str(), at.c_str()), 0);
       }
+      WriteSource(work + "/x/c.bmp", 4, 4);
       const std::map<std::string, std::string> before = Snapshot(work);
       // As nobody, from a copy of the tool that nobody can reach.
       std::string tool = Quote(BMPRESIZE_TOOL);
@@ -523,9 +525,10 @@ TEST(BmpresizeTool, BatchRefusesTwoResultsThatAreOneFile) {
           tool = "setpriv --reuid=65534 --regid=65534 --clear-groups " + Quote(dir.File("bmpresize"));
         }
       }
-      const std::string a = work + "/x/a.bmp", b = work + "/y/b.bmp";
-      const Outcome run = RunTool(dir, "--version >/dev/null; " + tool + " -j 2 -t 1 " + Quote(a) + " " + Quote(b) +
-                                           " -o " + Quote(out) + " -p 150");
+      // A source between the two: the first of them is named, not the one before the second.
+      const std::string a = work + "/x/a.bmp", b = work + "/y/b.bmp", c = work + "/x/c.bmp";
+      const Outcome run = RunTool(dir, "--version >/dev/null; " + tool + " -j 2 -t 1 " + Quote(a) + " " + Quote(c) +
+                                           " " + Quote(b) + " -o " + Quote(out) + " -p 150");
       ASSERT_EQ(chmod(out.c_str(), 0777), 0);
       EXPECT_EQ(run.exit, 2);
       EXPECT_EQ(run.err.rfind("bmpresize: " + a + " and " + b + " would both be written to one file: " + out +
@@ -536,6 +539,70 @@ TEST(BmpresizeTool, BatchRefusesTwoResultsThatAreOneFile) {
       EXPECT_NE(run.err.find("; nothing was written\nTry 'bmpresize --help'.\n"), std::string::npos) << run.err;
       EXPECT_EQ(Snapshot(work), before);
     }
+  }
+}
+
+// A source that a result would overwrite is refused wherever it stands in
+// the batch, the first source too, and named with what would overwrite it.
+TEST(BmpresizeTool, BatchRefusesASourceThatAResultWouldOverwrite) {
+  TempDir dir;
+  const std::string work = dir.File("w"), out = work + "/out";
+  for (const std::string& folder : {work, out, work + "/y"}) ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
+  WriteSource(out + "/a.bmp");
+  WriteSource(work + "/y/b.bmp");
+  WriteSource(work + "/c.bmp");
+  ASSERT_EQ(symlink((out + "/b.bmp").c_str(), (work + "/to-b.bmp").c_str()), 0);
+  const struct {
+    std::vector<std::string> sources;
+    std::string words;
+  } cases[] = {
+      {{out + "/a.bmp", work + "/c.bmp"}, out + "/a.bmp: its result would overwrite it"},
+      {{work + "/c.bmp", out + "/a.bmp"}, out + "/a.bmp: its result would overwrite it"},
+      {{work + "/to-b.bmp", work + "/c.bmp", work + "/y/b.bmp"},
+       work + "/y/b.bmp: its result " + out + "/b.bmp would overwrite " + work +
+           "/to-b.bmp, another source of this batch"},
+  };
+  const std::map<std::string, std::string> before = Snapshot(work);
+  for (const auto& c : cases) {
+    std::string arguments;
+    for (const std::string& source : c.sources) arguments += Quote(source) + " ";
+    SCOPED_TRACE(arguments);
+    const Outcome run = RunTool(dir, arguments + "-o " + Quote(out) + " -p 50");
+    EXPECT_EQ(run.exit, 2);
+    EXPECT_EQ(run.err.rfind("bmpresize: " + c.words + "; choose another DIRECTORY; nothing was written\n", 0), 0u)
+        << run.err;
+    EXPECT_EQ(Snapshot(work), before);
+  }
+}
+
+// A file refused for memory in a batch was held to its share of the limit,
+// given or the default, and the sentence says so.
+TEST(BmpresizeTool, BatchRefusalForMemoryNamesTheShare) {
+  TempDir dir;
+  ASSERT_EQ(mkdir(dir.File("out").c_str(), 0777), 0);
+  // Rows of 4,194,304 pixels: 737 MiB at 400 %.
+  WriteFileBytes(dir.File("a.bmp"), BmpBytes().Headers(4194304, 2, 32, 54).data());
+  WriteFileBytes(dir.File("b.bmp"), BmpBytes().Headers(4194304, 2, 32, 54).data());
+  const std::string files = Quote(dir.File("a.bmp")) + " " + Quote(dir.File("b.bmp")) + " -o " + Quote(dir.File("out"));
+  const struct {
+    std::string options;
+    std::string words;
+  } cases[] = {
+      {"-j 2 --memory-limit 1G",
+       "needs 737 MiB, more than the 512 MiB share of --memory-limit 1G for each of 2 files at once\n"},
+      {"-j 2 --memory-limit 1500000",
+       "needs 737 MiB, more than the 732 KiB share of --memory-limit 1500000 for each of 2 files at once\n"},
+      {"-j 2",
+       "needs 737 MiB, more than the 128 MiB share of the default memory limit of 256 MiB for each of 2 files at "
+       "once (--memory-limit)\n"},
+      {"-j 1 --memory-limit 512M", "needs 737 MiB, more than the memory limit of 512 MiB (--memory-limit)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    const Outcome run = RunTool(dir, c.options + " " + files + " -p 400");
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("bmpresize: " + dir.File("a.bmp") + ": resizing it " + c.words), std::string::npos)
+        << run.err;
   }
 }
 
@@ -722,6 +789,69 @@ TEST(BmpresizeTool, PipeRoundTrip) {
   EXPECT_NE(std::string(said.begin(), said.end()).find("standard output: is the source file itself"),
             std::string::npos);
   EXPECT_EQ(ReadFileBytes(in), before);
+}
+
+// The bytes a memory refusal names ("needs 1.5 MiB", "needs at least 279
+// KiB"), as a --memory-limit; "0" when it names none.
+std::string NamedNeed(const std::string& said) {
+  std::size_t at = said.find("needs ");
+  if (at == std::string::npos) return "0";
+  at += 6;
+  if (said.compare(at, 9, "at least ") == 0) at += 9;
+  std::int64_t tenths = 0;
+  for (; at < said.size() && std::isdigit(static_cast<unsigned char>(said[at])); ++at)
+    tenths = tenths * 10 + (said[at] - '0');
+  tenths *= 10;
+  if (said[at] == '.') {
+    tenths += said[at + 1] - '0';
+    at += 2;
+  }
+  const std::string unit = said.substr(at, 4);
+  const int shift = unit == " KiB" ? 10 : unit == " MiB" ? 20 : unit == " GiB" ? 30 : 0;
+  return std::to_string((tenths << shift) / 10);
+}
+
+// A memory refusal names a need that is enough: the same resize runs with
+// the limit raised to it. Data held in memory counts from the first refusal:
+// a top-down picture's rows from a pipe, a top-down run-length file's data.
+// Run-length data from a pipe tells only the least it needs.
+TEST(BmpresizeTool, AMemoryRefusalNamesANeedThatIsEnough) {
+  TempDir dir;
+  BmpBytes topDown;
+  topDown.Headers(500, -300, 24, 54);
+  for (std::size_t i = 0; i < 1500 * 300; ++i) topDown.U8(static_cast<std::uint32_t>(i * 7 % 251));
+  WriteFileBytes(dir.File("top-down.bmp"), topDown.data());
+  BmpBytes runLength;
+  runLength.Headers(200, -50000, 8, 54 + 1024, 1).Zeros(1024);
+  for (std::uint32_t row = 0; row < 50000; ++row) runLength.U8(100).U8(row % 256).U8(100).U8(7).U8(0).U8(0);
+  WriteFileBytes(dir.File("run-length.bmp"), runLength.data());
+  const std::string out = Quote(dir.File("out.bmp"));
+  // Piped, or by name.
+  for (const std::string& feed : {std::string("cat ") + Quote(dir.File("top-down.bmp")) + " | ",
+                                  std::string("cat ") + Quote(dir.File("run-length.bmp")) + " | ", std::string()}) {
+    const bool piped = !feed.empty();
+    const std::string source = piped ? "-" : Quote(dir.File("run-length.bmp"));
+    const bool atLeast = feed.find("run-length") != std::string::npos;
+    SCOPED_TRACE(feed + source);
+    const auto run = [&](const std::string& limit) {
+      return RunTool(dir, "--version >/dev/null; " + feed + Quote(BMPRESIZE_TOOL) + " --memory-limit " + limit + " " +
+                              source + " " + out + " 50");
+    };
+    Outcome said = run("64K");
+    EXPECT_EQ(said.exit, 1);
+    EXPECT_NE(said.err.find(atLeast ? "needs at least " : "needs "), std::string::npos) << said.err;
+    EXPECT_EQ(said.err.find("at least") != std::string::npos, atLeast) << said.err;
+    // Raised to what each refusal names: at once where it is all, else in a few steps.
+    int refusals = 1;
+    while (said.exit == 1 && refusals < (atLeast ? 10 : 2)) {
+      said = run(NamedNeed(said.err));
+      refusals += said.exit == 1;
+    }
+    EXPECT_EQ(said.exit, 0) << said.err;
+    if (atLeast) {
+      EXPECT_GT(refusals, 1);
+    }
+  }
 }
 
 // Paths that name a descriptor are written and read through it as the shell

@@ -139,6 +139,7 @@ class NoColourTableWarning(UserWarning):
 
 # The bits of the result's notes.
 NOTE_NO_COLOUR_TABLE = 1
+NOTE_NEED_AT_LEAST = 2  # a MEMORY_LIMIT error's value is the least the resize needs
 
 
 def error_for(result, reason):
