@@ -1340,7 +1340,8 @@ TEST(InfoReport, ToolTellsWarningsAndRefusalsAndWritesNothing) {
        0,
        {"{\"path\":",
         "whole.bmp\",\"width\":1,\"height\":1,\"depth\":24,\"compression\":0,\"header_size\":40,"
-        "\"top_down\":false,\"colours\":0,\"masks\":null,\"data_offset\":54,\"file_size\":58,\"needed_size\":4,"
+        "\"top_down\":false,\"colours\":0,\"masks\":null,\"has_alpha\":false,\"data_offset\":54,\"file_size\":58,"
+        "\"needed_size\":4,"
         "\"x_ppm\":3780,\"y_ppm\":11811,\"warnings\":[],\"error\":null}\n",
         "short.bmp\"", "\"warnings\":[\"cut short: only the bottom 2 of its 4 rows", "\"error\":null}\n"}},
       {"--json --strict " + shortFile, 1, {"\"warnings\":[],\"error\":\"is cut short"}},
