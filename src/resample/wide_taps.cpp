@@ -47,6 +47,25 @@ bool WideTaps::Allocate(std::int32_t size) {
   return first_ && count_ && weights_;
 }
 
+// Sums of an axis are 0 to 65535 x d at most (the weights add up to d; a
+// convolution's larger ones have a power of 2 for d), so n = 2 x sum + d
+// stays below 131072 x d. The reciprocal floor(2^47 / 2d) + 1 is exact while
+// n x 2d < 2^47, up to d of about 23000, and n times it stays below 2^64.
+void WideTaps::SetDivisor(std::int64_t divisor) {
+  divisor_ = divisor;
+  shift_ = 0;
+  while ((std::int64_t{1} << shift_) < divisor) ++shift_;
+  if ((std::int64_t{1} << shift_) == divisor) {
+    half_ = shift_ > 0 ? std::uint64_t{1} << (shift_ - 1) : 0;
+    return;
+  }
+  shift_ = -1;
+  const auto d = static_cast<std::uint64_t>(divisor);
+  const std::uint64_t largest = 131072 * d;
+  const std::uint64_t bound = std::uint64_t{1} << kMagicShift;
+  if (largest <= (bound - 1) / (2 * d)) magic_ = bound / (2 * d) + 1;
+}
+
 void WideTaps::MakeKept(std::int32_t size) {
   for (std::int32_t x = 0; x < size; ++x) {
     first_[x] = x;
@@ -57,7 +76,7 @@ void WideTaps::MakeKept(std::int32_t size) {
 
 void WideTaps::MakeArea(std::int32_t sourceSize, std::int32_t size) {
   const std::int64_t n = sourceSize, m = size;
-  divisor_ = n;
+  SetDivisor(n);
   for (std::int32_t x = 0; x < size; ++x) {
     const std::int64_t start = x * n, end = (x + 1) * n;
     const std::int64_t first = start / m, last = (end + m - 1) / m;  // source pixels [first, last)
@@ -72,7 +91,7 @@ void WideTaps::MakeArea(std::int32_t sourceSize, std::int32_t size) {
 bool WideTaps::MakeConvolution(std::int32_t sourceSize, std::int32_t size, const FilterKernel& kernel) {
   const FilterTaps taps(sourceSize, size, kernel);
   if (!taps.Ready()) return false;
-  divisor_ = std::int64_t{1} << taps.Bits();
+  SetDivisor(std::int64_t{1} << taps.Bits());
   for (std::int32_t x = 0; x < size; ++x) {
     first_[x] = taps.First(x);
     count_[x] = taps.Count(x);

@@ -34,10 +34,21 @@ class WideTaps {
   const std::int32_t* Weights(std::int32_t x) const {
     return weights_.get() + static_cast<std::size_t>(x) * static_cast<std::size_t>(stride_);
   }
-  // A weighted sum as the value it rounds to, clipped to 0-65535.
+  // A weighted sum as the value it rounds to, floor((2 x sum + d) / 2d),
+  // clipped to 0-65535: by a shift where d is a power of 2, else by a
+  // reciprocal where that is exact for every sum of the axis (as
+  // area_divider.h does), else by a division.
   std::uint16_t Rounded(std::int64_t sum) const {
     if (sum <= 0) return 0;
-    const std::int64_t value = (2 * sum + divisor_) / (2 * divisor_);
+    const auto n = static_cast<std::uint64_t>(sum);
+    std::uint64_t value;
+    if (shift_ >= 0) {
+      value = (n + half_) >> shift_;
+    } else if (magic_ != 0) {
+      value = ((2 * n + static_cast<std::uint64_t>(divisor_)) * magic_) >> kMagicShift;
+    } else {
+      value = (2 * n + static_cast<std::uint64_t>(divisor_)) / (2 * static_cast<std::uint64_t>(divisor_));
+    }
     return static_cast<std::uint16_t>(value > 65535 ? 65535 : value);
   }
 
@@ -52,8 +63,14 @@ class WideTaps {
   void MakeArea(std::int32_t sourceSize, std::int32_t size);
   bool MakeConvolution(std::int32_t sourceSize, std::int32_t size, const FilterKernel& kernel);
 
+  void SetDivisor(std::int64_t divisor);
+  static constexpr int kMagicShift = 47;
+
   std::int32_t stride_ = 1;
   std::int64_t divisor_ = 1;
+  int shift_ = 0;            // log2 of a divisor that is a power of 2, else -1
+  std::uint64_t half_ = 0;   // half of it, where shift_ is 1 or more
+  std::uint64_t magic_ = 0;  // floor(2^47 / 2d) + 1 where exact, else 0
   bool ready_ = false;
   std::unique_ptr<std::int32_t[]> first_;
   std::unique_ptr<std::int32_t[]> count_;

@@ -6,6 +6,7 @@
 // split, and a black and white checkerboard halved as light.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -18,7 +19,9 @@
 #include "reference/colour_resize_image.h"
 #include "reference/image_row_source.h"
 #include "resample/chosen_filter.h"
+#include "resample/filter_kernel.h"
 #include "resample/light.h"
+#include "resample/wide_taps.h"
 #include "support/collecting_row_sink.h"
 
 using namespace bmpresize;
@@ -35,6 +38,30 @@ TEST(Light, TableAndInverseAreTheFormulas) {
     for (int v = 1; v < 256; ++v)
       if (std::abs(ReferenceLight(v) - x) < std::abs(ReferenceLight(best) - x)) best = v;
     ASSERT_EQ(ByteOfLight(static_cast<std::uint16_t>(x)), best) << x;
+  }
+}
+
+// A sum made a value by a shift, a reciprocal or a division, as the divisor
+// allows, is floor((2 x sum + d) / 2d) clipped to 65535, up to the largest
+// sums, on either side of where the reciprocal stops being exact.
+TEST(WideTaps, RoundEverySumAsTheDivisionDoes) {
+  const struct {
+    std::int32_t sourceSize, size;
+    const FilterKernel* kernel;
+  } axes[] = {{7, 7, nullptr},     {64, 5, nullptr},    {40, 7, nullptr},      {23169, 3, nullptr},
+              {23170, 3, nullptr}, {40000, 3, nullptr}, {1 << 20, 1, nullptr}, {31, 7, FilterKernelFor(6)}};
+  std::mt19937_64 rng(35);
+  for (const auto& axis : axes) {
+    const WideTaps taps(axis.sourceSize, axis.size, axis.kernel);
+    ASSERT_TRUE(taps.Ready());
+    const std::int64_t d = taps.Divisor();
+    const std::int64_t largest = 65536 * d;
+    for (int i = 0; i < 20000; ++i) {
+      std::int64_t sum = i < 100 ? largest - i : i < 200 ? i - 100 : static_cast<std::int64_t>(rng() % largest);
+      if (i % 7 == 0) sum = sum / d * d + d / 2 - (i % 2);  // halves and just below them
+      const std::int64_t want = std::min<std::int64_t>((2 * sum + d) / (2 * d), 65535);
+      ASSERT_EQ(taps.Rounded(sum), want) << "d " << d << ", sum " << sum;
+    }
   }
 }
 
