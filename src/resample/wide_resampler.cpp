@@ -17,10 +17,22 @@ std::unique_ptr<T[]> Allocate(std::size_t n) {
 }
 
 // A colour byte as its 16-bit value.
-std::uint16_t WideColour(std::uint8_t v, std::uint8_t a, ColourMode mode) {
-  if (!mode.linear) return static_cast<std::uint16_t>(mode.premultiplied ? v * a : v * 257);
+template <bool kLinear, bool kPremultiplied>
+std::uint16_t WideColour(std::uint8_t v, std::uint8_t a) {
+  if (!kLinear) return static_cast<std::uint16_t>(kPremultiplied ? v * a : v * 257);
   const std::uint32_t light = kLightOfByte[v];
-  return static_cast<std::uint16_t>(mode.premultiplied ? (light * a + 127) / 255 : light);
+  return static_cast<std::uint16_t>(kPremultiplied ? (light * a + 127) / 255 : light);
+}
+
+template <bool kLinear, bool kPremultiplied>
+void WidenPixels(const PixelBGRA* source, std::int32_t width, std::uint16_t* out) {
+  for (std::int32_t x = 0; x < width; ++x, out += 4) {
+    const PixelBGRA p = source[x];
+    out[0] = WideColour<kLinear, kPremultiplied>(p.blue, p.alpha);
+    out[1] = WideColour<kLinear, kPremultiplied>(p.green, p.alpha);
+    out[2] = WideColour<kLinear, kPremultiplied>(p.red, p.alpha);
+    out[3] = static_cast<std::uint16_t>(p.alpha * 257);
+  }
 }
 
 // A filtered colour P with the pixel's filtered alpha A as its byte.
@@ -37,45 +49,53 @@ std::uint8_t NarrowColour(std::uint16_t p, std::uint16_t a, ColourMode mode) {
   return static_cast<std::uint8_t>((2 * value + 257) / 514);
 }
 
-// Values from to end - 1 of the rows filtered down: the sum of each row's
-// value times its weight, rounded.
+// The rows filtered down: the sum of each row's value times its weight,
+// rounded, in Sum, 32 or 64 bits, as the taps' largest sum needs.
+template <typename Sum>
 void DownValues(const std::uint16_t* const* rows, const std::int32_t* weights, std::int32_t count, const WideTaps& taps,
                 std::size_t values, std::uint16_t* out) {
   constexpr std::size_t kBlock = 256;
-  std::int64_t sums[kBlock];
+  Sum sums[kBlock];
   for (std::size_t at = 0; at < values; at += kBlock) {
     const std::size_t n = std::min(kBlock, values - at);
     std::fill(sums, sums + n, 0);
     for (std::int32_t t = 0; t < count; ++t) {
       const std::uint16_t* row = rows[t] + at;
-      const std::int64_t w = weights[t];
+      const Sum w = weights[t];
       for (std::size_t k = 0; k < n; ++k) sums[k] += row[k] * w;
     }
     for (std::size_t k = 0; k < n; ++k) out[at + k] = taps.Rounded(sums[k]);
   }
 }
 
+// Sums in Sum, 32 or 64 bits, as the taps' largest sum needs.
+template <typename Sum>
 void AcrossValues(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, std::uint16_t* out) {
   for (std::int32_t x = 0; x < width; ++x, out += 4) {
     const std::uint16_t* p = source + 4 * static_cast<std::size_t>(taps.First(x));
     const std::int32_t* w = taps.Weights(x);
-    std::int64_t sums[4] = {0, 0, 0, 0};
+    Sum b = 0, g = 0, r = 0, a = 0;
     for (std::int32_t i = 0, n = taps.Count(x); i < n; ++i, p += 4) {
-      for (int c = 0; c < 4; ++c) sums[c] += std::int64_t{p[c]} * w[i];
+      const Sum weight = w[i];
+      b += p[0] * weight;
+      g += p[1] * weight;
+      r += p[2] * weight;
+      a += p[3] * weight;
     }
-    for (int c = 0; c < 4; ++c) out[c] = taps.Rounded(sums[c]);
+    out[0] = taps.Rounded(b);
+    out[1] = taps.Rounded(g);
+    out[2] = taps.Rounded(r);
+    out[3] = taps.Rounded(a);
   }
 }
 
 }  // namespace
 
 void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, std::uint16_t* out) {
-  for (std::int32_t x = 0; x < width; ++x, out += 4) {
-    const PixelBGRA p = source[x];
-    out[0] = WideColour(p.blue, p.alpha, mode);
-    out[1] = WideColour(p.green, p.alpha, mode);
-    out[2] = WideColour(p.red, p.alpha, mode);
-    out[3] = static_cast<std::uint16_t>(p.alpha * 257);
+  if (mode.linear) {
+    mode.premultiplied ? WidenPixels<true, true>(source, width, out) : WidenPixels<true, false>(source, width, out);
+  } else {
+    mode.premultiplied ? WidenPixels<false, true>(source, width, out) : WidenPixels<false, false>(source, width, out);
   }
 }
 
@@ -125,7 +145,11 @@ void WideResampler::FilterAcross(RowSource& source, std::uint16_t* out) {
   source.ReadRow(PixelRow{sourceRow_.get(), 1, size_.sourceWidth});
   alike_ = source.SameRowsAhead();
   WidenRow(sourceRow_.get(), size_.sourceWidth, mode_, wideRow_.get());
-  AcrossValues(wideRow_.get(), across_, size_.width, out);
+  if (across_.Narrow()) {
+    AcrossValues<std::int32_t>(wideRow_.get(), across_, size_.width, out);
+  } else {
+    AcrossValues<std::int64_t>(wideRow_.get(), across_, size_.width, out);
+  }
 }
 
 bool WideResampler::FillTo(RowSource& source, std::int64_t from, std::int64_t to, RowSink& sink) {
@@ -147,7 +171,11 @@ bool WideResampler::WriteRow(std::int32_t y, RowSink& sink) {
   const std::int32_t first = down_.First(y);
   const std::int32_t count = down_.Count(y);
   for (std::int32_t t = 0; t < count; ++t) rows_[t] = Slot(top - (first + t));
-  DownValues(rows_.get(), down_.Weights(y), count, down_, slotValues_, sums_.get());
+  if (down_.Narrow()) {
+    DownValues<std::int32_t>(rows_.get(), down_.Weights(y), count, down_, slotValues_, sums_.get());
+  } else {
+    DownValues<std::int64_t>(rows_.get(), down_.Weights(y), count, down_, slotValues_, sums_.get());
+  }
   std::uint8_t* out = sink.NextRow();
   if (out == nullptr) out = output_.get();
   NarrowRow(sums_.get(), size_.width, size_.channels, mode_, out);
