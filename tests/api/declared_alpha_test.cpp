@@ -47,6 +47,11 @@ std::vector<std::uint8_t> Source(std::int32_t w, std::int32_t h, std::uint32_t h
   return b.data();
 }
 
+std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size) {
+  bytes.resize(size);
+  return bytes;
+}
+
 // A red disc, its edge soft, on a green field that is wholly transparent.
 std::uint32_t Disc(std::int32_t x, std::int32_t y) {
   const double d = std::hypot(x - 23.5, y - 17.5);
@@ -110,6 +115,9 @@ TEST(DeclaredAlpha, SourcesFiltersAndThreads) {
       {"alpha all 0", Source(48, 36, 108, 0xFF000000, clear), BMPRESIZE_FILTER_LANCZOS2, 108, false, 0},
       {"alpha all 255", Source(48, 36, 108, 0xFF000000, opaque), BMPRESIZE_FILTER_MITCHELL, 108, true, 1},
       {"alpha mask 0", Source(48, 36, 56, 0, Disc), BMPRESIZE_FILTER_AREA, 40, true, 1},
+      // The rows past the end of the data are white with alpha 0: they lend no colour.
+      {"cut short", Cut(Source(48, 36, 108, 0xFF000000, Disc), 122 + 4 * 48 * 10), BMPRESIZE_FILTER_LANCZOS3, 108,
+       false, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
