@@ -7,6 +7,10 @@
 
 #include "resample/row_blend.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace bmpresize {
 
 namespace {
@@ -89,7 +93,47 @@ void AcrossValues(const std::uint16_t* source, const WideTaps& taps, std::int32_
   }
 }
 
+#if defined(__SSE2__)
+// Two taps at a time: their values' low bytes and high bytes, a channel's two
+// in each 32-bit lane, times the pair of weights (pmaddwd), summed apart.
+void AcrossBytewise(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, std::uint16_t* out) {
+  const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+  for (std::int32_t x = 0; x < width; ++x, out += 4) {
+    const std::uint16_t* p = source + 4 * static_cast<std::size_t>(taps.First(x));
+    const std::int32_t* w = taps.Weights(x);
+    const std::int32_t n = taps.Count(x);
+    __m128i low = _mm_setzero_si128(), high = _mm_setzero_si128();
+    for (std::int32_t i = 0; i < n; i += 2, p += 8) {
+      const bool two = i + 1 < n;
+      const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+      const __m128i second = two ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 4)) : first;
+      const __m128i values = _mm_unpacklo_epi16(first, second);
+      const std::uint32_t pair =
+          (static_cast<std::uint32_t>(w[i]) & 0xFFFF) | (two ? static_cast<std::uint32_t>(w[i + 1]) << 16 : 0);
+      const __m128i weights = _mm_set1_epi32(static_cast<std::int32_t>(pair));
+      low = _mm_add_epi32(low, _mm_madd_epi16(_mm_and_si128(values, lowBytes), weights));
+      high = _mm_add_epi32(high, _mm_madd_epi16(_mm_srli_epi16(values, 8), weights));
+    }
+    std::int32_t lows[4], highs[4];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lows), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(highs), high);
+    for (int c = 0; c < 4; ++c) out[c] = taps.Rounded(std::int64_t{highs[c]} * 256 + lows[c]);
+  }
+}
+#endif
+
 }  // namespace
+
+void FilterValuesAcross(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, bool simd,
+                        std::uint16_t* out) {
+#if defined(__SSE2__)
+  if (simd && taps.Bytewise()) return AcrossBytewise(source, taps, width, out);
+#else
+  (void)simd;
+#endif
+  if (taps.Narrow()) return AcrossValues<std::int32_t>(source, taps, width, out);
+  AcrossValues<std::int64_t>(source, taps, width, out);
+}
 
 void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, std::uint16_t* out) {
   if (mode.linear) {
@@ -145,11 +189,7 @@ void WideResampler::FilterAcross(RowSource& source, std::uint16_t* out) {
   source.ReadRow(PixelRow{sourceRow_.get(), 1, size_.sourceWidth});
   alike_ = source.SameRowsAhead();
   WidenRow(sourceRow_.get(), size_.sourceWidth, mode_, wideRow_.get());
-  if (across_.Narrow()) {
-    AcrossValues<std::int32_t>(wideRow_.get(), across_, size_.width, out);
-  } else {
-    AcrossValues<std::int64_t>(wideRow_.get(), across_, size_.width, out);
-  }
+  FilterValuesAcross(wideRow_.get(), across_, size_.width, true, out);
 }
 
 bool WideResampler::FillTo(RowSource& source, std::int64_t from, std::int64_t to, RowSink& sink) {

@@ -30,6 +30,12 @@ namespace bmpresize {
 void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, std::uint16_t* out);
 void NarrowRow(const std::uint16_t* wide, std::int32_t width, int channels, ColourMode mode, std::uint8_t* out);
 
+// One row of 16-bit values (four a pixel) filtered across; simd: with the
+// instruction-set pass where this build has one and the taps allow it
+// (WideTaps::Bytewise), which gives the same values.
+void FilterValuesAcross(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, bool simd,
+                        std::uint16_t* out);
+
 class WideResampler final : public Resampler {
  public:
   // Reads the taps of both axes, which several resamplers share and which

@@ -34,13 +34,17 @@ WideTaps::WideTaps(std::int32_t sourceSize, std::int32_t size, const FilterKerne
   } else if (!MakeConvolution(sourceSize, size, *kernel)) {
     return;
   }
-  std::int64_t most = 0;
+  std::int64_t most = 0, widest = 0;
   for (std::int32_t x = 0; x < size; ++x) {
     std::int64_t absolute = 0;
-    for (std::int32_t i = 0; i < count_[x]; ++i) absolute += std::abs(std::int64_t{Weights(x)[i]});
+    for (std::int32_t i = 0; i < count_[x]; ++i) {
+      absolute += std::abs(std::int64_t{Weights(x)[i]});
+      widest = std::max(widest, std::abs(std::int64_t{Weights(x)[i]}));
+    }
     most = std::max(most, absolute);
   }
   narrow_ = 65535 * most < (std::int64_t{1} << 31);
+  bytewise_ = widest <= 32767 && 255 * most < (std::int64_t{1} << 31);
   ready_ = true;
 }
 

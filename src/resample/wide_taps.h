@@ -32,6 +32,10 @@ class WideTaps {
   // Whether every sum of 16-bit values, and its partial sums, fits 32 bits:
   // 65535 x the largest sum of |weights| of a pixel below 2^31.
   bool Narrow() const { return narrow_; }
+  // Whether every weight fits 16 bits and a sum of bytes times them 32:
+  // then a sum of 16-bit values is 256 x the sum of their high bytes plus
+  // that of their low ones, each made in 32 bits.
+  bool Bytewise() const { return bytewise_; }
   std::int32_t First(std::int32_t x) const { return first_[x]; }
   std::int32_t Count(std::int32_t x) const { return count_[x]; }
   const std::int32_t* Weights(std::int32_t x) const {
@@ -72,6 +76,7 @@ class WideTaps {
   std::int32_t stride_ = 1;
   std::int64_t divisor_ = 1;
   bool narrow_ = false;
+  bool bytewise_ = false;
   int shift_ = 0;            // log2 of a divisor that is a power of 2, else -1
   std::uint64_t half_ = 0;   // half of it, where shift_ is 1 or more
   std::uint64_t magic_ = 0;  // floor(2^47 / 2d) + 1 where exact, else 0

@@ -21,6 +21,7 @@
 #include "resample/chosen_filter.h"
 #include "resample/filter_kernel.h"
 #include "resample/light.h"
+#include "resample/wide_resampler.h"
 #include "resample/wide_taps.h"
 #include "support/collecting_row_sink.h"
 
@@ -61,6 +62,26 @@ TEST(WideTaps, RoundEverySumAsTheDivisionDoes) {
       if (i % 7 == 0) sum = sum / d * d + d / 2 - (i % 2);  // halves and just below them
       const std::int64_t want = std::min<std::int64_t>((2 * sum + d) / (2 * d), 65535);
       ASSERT_EQ(taps.Rounded(sum), want) << "d " << d << ", sum " << sum;
+    }
+  }
+}
+
+// The instruction-set pass across gives the scalar values, with extreme
+// values and odd and even counts of taps, for every filter, shrinking and
+// enlarging.
+TEST(WideTaps, EveryPassAcrossGivesTheScalarValues) {
+  std::mt19937 rng(36);
+  const std::int32_t sizes[][2] = {{40, 7}, {7, 40}, {301, 3}, {5, 5}, {1000, 999}, {3, 1}};
+  for (const int filter : kFilters) {
+    for (const auto& size : sizes) {
+      const WideTaps taps(size[0], size[1], FilterKernelFor(filter));
+      ASSERT_TRUE(taps.Ready());
+      std::vector<std::uint16_t> row(4 * static_cast<std::size_t>(size[0]));
+      for (std::uint16_t& v : row) v = rng() % 3 == 0 ? 65535 : rng() % 2 == 0 ? 0 : static_cast<std::uint16_t>(rng());
+      std::vector<std::uint16_t> scalar(4 * static_cast<std::size_t>(size[1])), simd(scalar.size());
+      FilterValuesAcross(row.data(), taps, size[1], false, scalar.data());
+      FilterValuesAcross(row.data(), taps, size[1], true, simd.data());
+      ASSERT_EQ(simd, scalar) << "filter " << filter << ", " << size[0] << " to " << size[1];
     }
   }
 }
