@@ -127,7 +127,7 @@ TEST(ColourTables, NearestIndexTiesGoToTheLowestIndex) {
 
 // Greys: a colour's luminance, and the grey table's entry nearest to it at 1,
 // 4 and 8 bits. Levels 127 | 128 and 8 | 9 lie either side of the half way
-// points between entries at 1 and 4 bits (127.5, 8.5, 25.5).
+// points between entries at 1 and 4 bits (127.5, 8.5).
 TEST(ColourTables, GreyIndexIsTheNearestEntryToTheLuminance) {
   struct Case {
     const char* what;
@@ -140,16 +140,11 @@ TEST(ColourTables, GreyIndexIsTheNearestEntryToTheLuminance) {
       {"red", Rgb(255, 0, 0), 76, 0, 4},
       {"green", Rgb(0, 255, 0), 150, 1, 9},
       {"blue", Rgb(0, 0, 255), 29, 0, 2},
-      {"yellow", Rgb(255, 255, 0), 226, 1, 13},
+      {"half of 2^16 up", Rgb(0, 52, 184), 52, 0, 3},
       {"grey 127", Rgb(127, 127, 127), 127, 0, 7},
       {"grey 128", Rgb(128, 128, 128), 128, 1, 8},
       {"grey 8", Rgb(8, 8, 8), 8, 0, 0},
       {"grey 9", Rgb(9, 9, 9), 9, 0, 1},
-      {"grey 25", Rgb(25, 25, 25), 25, 0, 1},
-      {"grey 26", Rgb(26, 26, 26), 26, 0, 2},
-      // Alpha takes no part; a half of 2^16 rounds up.
-      {"red 1, alpha", Rgb(1, 0, 0, 200), 0, 0, 0},
-      {"51.5 exactly", Rgb(0, 52, 184), 52, 0, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
