@@ -26,8 +26,8 @@
  *             linear, cubic, mitchell, lanczos2, lanczos3
  *             (BMPRESIZE_FILTER_LINEAR ... BMPRESIZE_FILTER_LANCZOS3)
  *   depth     24 bits, or 32 when the source has 32 (the default); or 1, 4,
- *             8 (the standard colour tables, or greys with BMPRESIZE_GREY),
- *             16, 24 or 32
+ *             8 (the standard colour tables, or greys by luminance with
+ *             BMPRESIZE_GREY), 16, 24 or 32
  *   resolution  3780 pixels per metre (96 dpi), x_ppm and y_ppm, or the
  *             source's (BMPRESIZE_KEEP_RESOLUTION)
  *
@@ -383,9 +383,10 @@ typedef struct bmpresize_options {
   int32_t height;
   int32_t flags; /* BMPRESIZE_FIT, BMPRESIZE_NO_ENLARGE, BMPRESIZE_GREY, BMPRESIZE_KEEP_RESOLUTION, BMPRESIZE_COVER,
                     BMPRESIZE_LINEAR */
-  /* Bits per pixel written: 1, 4 or 8 (the standard colour tables, or grey
-   * levels with BMPRESIZE_GREY; each pixel the nearest entry of the pixel the
-   * 24-bit result would hold), 16 (5-6-5), 24 or 32 (alpha 255 from a source
+  /* Bits per pixel written: 1, 4 or 8 (the standard colour tables, each
+   * pixel the nearest entry of the pixel the 24-bit result would hold; or
+   * grey levels with BMPRESIZE_GREY, each pixel the grey nearest to that
+   * pixel's luminance), 16 (5-6-5), 24 or 32 (alpha 255 from a source
    * without alpha); 0 writes 24, or 32 for a 32-bit source (8 with
    * BMPRESIZE_GREY). Another value, or BMPRESIZE_GREY with 16, 24 or 32,
    * fails with BMPRESIZE_CAUSE_OPTION before the source is read. */
@@ -441,7 +442,7 @@ typedef struct bmpresize_options {
 enum {
   BMPRESIZE_FIT = 1,             /* width x height is a box to fit in, keeping the aspect */
   BMPRESIZE_NO_ENLARGE = 2,      /* never larger than the source */
-  BMPRESIZE_GREY = 4,            /* 1, 4 and 8 bits write 2, 16 or 256 evenly spaced greys */
+  BMPRESIZE_GREY = 4,            /* 1, 4 and 8 bits write 2, 16 or 256 greys, by luminance (ITU-R 601-2) */
   BMPRESIZE_KEEP_RESOLUTION = 8, /* the source's resolution, in place of x_ppm and y_ppm */
   /* Exactly width x height, filled: the largest centred rectangle of the
    * box's aspect within the source (or its region) is resized to it. For a

@@ -24,33 +24,30 @@ struct Slot {
   std::atomic<const NearestColour*> lookup{nullptr};
 };
 
-Slot gSlots[2 * 3];  // standard and grey, at 1, 4 and 8 bits
+Slot gSlots[3];  // at 1, 4 and 8 bits
 
-Slot& SlotFor(std::int32_t depth, bool grey) {
-  const int byDepth = depth == 1 ? 0 : depth == 4 ? 1 : 2;
-  return gSlots[2 * byDepth + (grey ? 1 : 0)];
-}
+Slot& SlotFor(std::int32_t depth) { return gSlots[depth == 1 ? 0 : depth == 4 ? 1 : 2]; }
 
 }  // namespace
 
-std::uint64_t SharedLookupBytes(std::int32_t depth, bool grey) {
-  Slot& slot = SlotFor(depth, grey);
+std::uint64_t SharedLookupBytes(std::int32_t depth) {
+  Slot& slot = SlotFor(depth);
   std::size_t bytes = slot.bytes.load(std::memory_order_acquire);
   if (bytes == kNotCounted) {
-    bytes = sizeof(NearestColour) +
-            static_cast<std::size_t>(NearestColour::BytesFor(TableFor(depth, grey).data(), PaletteSizeForDepth(depth)));
+    bytes = sizeof(NearestColour) + static_cast<std::size_t>(NearestColour::BytesFor(TableFor(depth, false).data(),
+                                                                                     PaletteSizeForDepth(depth)));
     slot.bytes.store(bytes, std::memory_order_release);
   }
   return bytes;
 }
 
-const NearestColour* SharedLookup(std::int32_t depth, bool grey) {
-  Slot& slot = SlotFor(depth, grey);
+const NearestColour* SharedLookup(std::int32_t depth) {
+  Slot& slot = SlotFor(depth);
   const NearestColour* made = slot.lookup.load(std::memory_order_acquire);
   if (made != nullptr) return made;
   std::unique_ptr<NearestColour> lookup(new (std::nothrow) NearestColour);
-  const std::uint64_t gridBytes = SharedLookupBytes(depth, grey) - sizeof(NearestColour);
-  if (!lookup || !lookup->Build(TableFor(depth, grey).data(), PaletteSizeForDepth(depth), gridBytes)) return nullptr;
+  const std::uint64_t gridBytes = SharedLookupBytes(depth) - sizeof(NearestColour);
+  if (!lookup || !lookup->Build(TableFor(depth, false).data(), PaletteSizeForDepth(depth), gridBytes)) return nullptr;
   if (slot.lookup.compare_exchange_strong(made, lookup.get(), std::memory_order_acq_rel)) return lookup.release();
   return made;  // another thread's, made meanwhile
 }

@@ -55,9 +55,11 @@ struct Resampling {
     if (first == nullptr) return Because(BMPRESIZE_CAUSE_NO_MEMORY);
     if (!plan.encodes) return {};
     const std::int32_t depth = plan.destination.depth;
-    const NearestColour* nearest = IsPalettedDepth(depth) ? SharedLookup(depth, plan.grey) : nullptr;
-    if (IsPalettedDepth(depth) && nearest == nullptr) return Because(BMPRESIZE_CAUSE_NO_MEMORY);
-    encoder.emplace(depth, plan.size.channels, nearest);
+    // Greys are worked out from each pixel on the spot, with no lookup.
+    const bool looksUp = IsPalettedDepth(depth) && !plan.grey;
+    const NearestColour* nearest = looksUp ? SharedLookup(depth) : nullptr;
+    if (looksUp && nearest == nullptr) return Because(BMPRESIZE_CAUSE_NO_MEMORY);
+    encoder.emplace(depth, plan.size.channels, nearest, plan.grey);
     return {};
   }
   const DepthEncoder* Encoder() const { return encoder ? &*encoder : nullptr; }

@@ -69,13 +69,14 @@ std::int32_t DestinationDepth(const FileLayout& source, const ResizeRequest& req
 int ResampledChannels(std::int32_t sourceDepth, std::int32_t depth) { return sourceDepth == 32 && depth == 32 ? 4 : 3; }
 
 // The colour table, and the bytes of its nearest-entry lookup where rows are
-// encoded into it (counted even where an earlier resize made it).
+// encoded into it (counted even where an earlier resize made it). Greys
+// need none.
 void PlanTable(const ResizeRequest& request, ResizePlan& plan) {
   const std::int32_t depth = plan.destination.depth;
   if (!IsPalettedDepth(depth)) return;
   plan.grey = request.grey;
   plan.table = TableFor(depth, plan.grey);
-  if (plan.encodes) plan.lookupBytes = SharedLookupBytes(depth, plan.grey);
+  if (plan.encodes && !plan.grey) plan.lookupBytes = SharedLookupBytes(depth);
 }
 
 void PlanRows(BmpReader& reader, ResizePlan& plan) {

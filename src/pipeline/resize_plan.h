@@ -41,8 +41,8 @@ struct ResizePlan {
   // where they are not its bytes as they are.
   bool encodes = false;
   Palette table{};                // the colour table at 1, 4 and 8 bits
-  bool grey = false;              // table is the grey one, else the standard one
-  std::uint64_t lookupBytes = 0;  // the nearest-entry lookup's of table, where rows are encoded into it
+  bool grey = false;              // table is the grey one (each pixel its luminance's entry), else the standard one
+  std::uint64_t lookupBytes = 0;  // the nearest-entry lookup's of the standard table, where rows are encoded into it
   unsigned bands = 0;             // bands at offsets the request and the memory allow; 0: rows in order
 };
 

@@ -128,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(Golden, GoldenResize, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<GoldenCase>& info) { return std::string(info.param.name); });
 
 // The filters of bmpresize.h beside the export's point sampler, memory to
-// memory: their integer weights and sums give these bytes everywhere.
+// memory: their integer weights and sums give these bytes everywhere; and
+// greys, each pixel its luminance or the grey entry nearest to it.
 struct GoldenFilterCase {
   const char* name;
   std::vector<std::uint8_t> (*source)();
@@ -136,6 +137,7 @@ struct GoldenFilterCase {
   std::int32_t percent;
   std::uint64_t hash;
   std::int32_t flags = 0;
+  std::int16_t depth = 0;
 };
 
 // A 108-byte header declaring alpha, its pixels (alpha too) from the generator.
@@ -172,6 +174,12 @@ const GoldenFilterCase kFilterCases[] = {
     {"cubic_linear_9x4_32_bits_at_250", Rgba32, BMPRESIZE_FILTER_CUBIC, 250, 0xa0803eb777349408ull, BMPRESIZE_LINEAR},
     {"mitchell_linear_alpha_23x17_at_37", Alpha32, BMPRESIZE_FILTER_MITCHELL, 37, 0xa933e47c5934427aull,
      BMPRESIZE_LINEAR},
+    {"grey_31x19_at_100", Rgb24Wide, BMPRESIZE_FILTER_POINT, 100, 0x98f48082f790f991ull, BMPRESIZE_GREY},
+    {"grey_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_POINT, 37, 0xdf1c85ade5815e51ull, BMPRESIZE_GREY},
+    {"grey_4_bits_13x11_indexed_area_at_40", Indexed8, BMPRESIZE_FILTER_AREA, 40, 0x4aaa889f20009e57ull, BMPRESIZE_GREY,
+     4},
+    {"grey_1_bit_9x4_32_bits_lanczos3_at_250", Rgba32, BMPRESIZE_FILTER_LANCZOS3, 250, 0x8bc34f5ebb0b4fc2ull,
+     BMPRESIZE_GREY, 1},
 };
 
 class GoldenFilter : public ::testing::TestWithParam<GoldenFilterCase> {};
@@ -184,6 +192,7 @@ TEST_P(GoldenFilter, WritesTheRecordedBytes) {
   options.percent = c.percent;
   options.filter = c.filter;
   options.flags = c.flags;
+  options.depth = c.depth;
   bmpresize_result result;
   std::size_t size = 0;
   ASSERT_EQ(bmpresize_memory_size(source.data(), source.size(), &options, &size, &result), BMPRESIZE_OK);

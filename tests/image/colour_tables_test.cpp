@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "image/bmp_image.h"
+#include "image/grey_level.h"
 
 using namespace bmpresize;
 
@@ -122,6 +123,48 @@ TEST(ColourTables, NearestIndexTiesGoToTheLowestIndex) {
   // Equal distance, no exact match: entries 0 (black) and 1 (red 2) from red 1.
   PixelBGRA entries[2] = {Rgb(0, 0, 0), Rgb(2, 0, 0)};
   EXPECT_EQ(NearestIndexIn(entries, 2, Rgb(1, 0, 0)), 0);
+}
+
+// Greys: a colour's luminance, and the grey table's entry nearest to it at 1,
+// 4 and 8 bits. Levels 127 | 128 and 8 | 9 lie either side of the half way
+// points between entries at 1 and 4 bits (127.5, 8.5).
+TEST(ColourTables, GreyIndexIsTheNearestEntryToTheLuminance) {
+  struct Case {
+    const char* what;
+    PixelBGRA colour;
+    int luminance, at1, at4;
+  };
+  const Case cases[] = {
+      {"black", Rgb(0, 0, 0), 0, 0, 0},
+      {"white", Rgb(255, 255, 255), 255, 1, 15},
+      {"red", Rgb(255, 0, 0), 76, 0, 4},
+      {"green", Rgb(0, 255, 0), 150, 1, 9},
+      {"blue", Rgb(0, 0, 255), 29, 0, 2},
+      {"half of 2^16 up", Rgb(0, 52, 184), 52, 0, 3},
+      {"grey 127", Rgb(127, 127, 127), 127, 0, 7},
+      {"grey 128", Rgb(128, 128, 128), 128, 1, 8},
+      {"grey 8", Rgb(8, 8, 8), 8, 0, 0},
+      {"grey 9", Rgb(9, 9, 9), 9, 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::uint8_t level = Luminance(c.colour.blue, c.colour.green, c.colour.red);
+    EXPECT_EQ(level, c.luminance);
+    EXPECT_EQ(NearestGreyIndex(1, level), c.at1);
+    EXPECT_EQ(NearestGreyIndex(4, level), c.at4);
+    EXPECT_EQ(NearestGreyIndex(8, level), c.luminance);
+  }
+  // Every level: the full search of the grey table, lowest index on a tie.
+  for (const std::int32_t depth : {1, 4, 8}) {
+    Palette greys{};
+    ASSERT_TRUE(FillGreyTable(depth, greys));
+    for (int v = 0; v < 256; ++v) {
+      const auto level = static_cast<std::uint8_t>(v);
+      ASSERT_EQ(NearestGreyIndex(depth, level),
+                NearestIndexIn(greys.data(), PaletteSizeForDepth(depth), PixelBGRA{level, level, level, 0}))
+          << depth << " bits, level " << v;
+    }
+  }
 }
 
 }  // namespace

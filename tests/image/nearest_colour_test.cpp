@@ -125,7 +125,7 @@ TEST(NearestColour, IsTheFullSearchForEveryColour) {
     // A table a resize writes with is checked in the lookup every resize shares.
     NearestColour own;
     ASSERT_TRUE(own.Build(entries.data(), count, NearestColour::BytesFor(entries.data(), count)));
-    const NearestColour* shared = t.repeats.empty() ? SharedLookup(t.depth, t.grey) : &own;
+    const NearestColour* shared = t.repeats.empty() && !t.grey ? SharedLookup(t.depth) : &own;
     ASSERT_NE(shared, nullptr);
     const NearestColour& nearest = *shared;
     std::size_t wrong = 0;
@@ -145,16 +145,14 @@ TEST(NearestColour, IsTheFullSearchForEveryColour) {
 // with the object that holds them.
 TEST(NearestColour, SharedLookupsAreMadeOnce) {
   for (const std::int32_t depth : {1, 4, 8}) {
-    for (const bool grey : {false, true}) {
-      SCOPED_TRACE(std::to_string(depth) + (grey ? " bits, grey" : " bits"));
-      Palette entries{};
-      ASSERT_TRUE(grey ? FillGreyTable(depth, entries) : FillStandardTable(depth, entries));
-      const std::uint64_t gridBytes = NearestColour::BytesFor(entries.data(), PaletteSizeForDepth(depth));
-      EXPECT_EQ(SharedLookupBytes(depth, grey), sizeof(NearestColour) + gridBytes);
-      const NearestColour* shared = SharedLookup(depth, grey);
-      ASSERT_NE(shared, nullptr);
-      EXPECT_EQ(SharedLookup(depth, grey), shared);
-    }
+    SCOPED_TRACE(std::to_string(depth) + " bits");
+    Palette entries{};
+    ASSERT_TRUE(FillStandardTable(depth, entries));
+    const std::uint64_t gridBytes = NearestColour::BytesFor(entries.data(), PaletteSizeForDepth(depth));
+    EXPECT_EQ(SharedLookupBytes(depth), sizeof(NearestColour) + gridBytes);
+    const NearestColour* shared = SharedLookup(depth);
+    ASSERT_NE(shared, nullptr);
+    EXPECT_EQ(SharedLookup(depth), shared);
   }
 }
 

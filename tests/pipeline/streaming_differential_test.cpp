@@ -198,7 +198,8 @@ TEST(StreamingResize, GivesTheWholePictureResultOnRandomFiles) {
 
 // Each depth written, with and without greys, on one thread and in bands:
 // the picture resized as ever, each pixel then written at that depth (by the
-// full search for the nearest table entry), byte for byte.
+// full search for the nearest table entry; with greys, for the entry nearest
+// its luminance), byte for byte.
 TEST(StreamingResize, EveryDepthIsTheResizedPictureWrittenAtIt) {
   static const std::int32_t kPercents[] = {1, 33, 50, 100, 150, 313};
   const struct {

@@ -81,8 +81,9 @@ def resize_file(source, destination, percent=None, **options):
     depth=N writes N bits per pixel: 1, 4 or 8 (the standard colour table,
     each pixel its nearest entry), 16 (5-6-5), 24 or 32 (alpha 255 from a
     source without alpha); grey=True writes 2, 16 or 256 greys at 1, 4 or 8
-    bits (8 without depth). Another depth, or grey above 8 bits, is a
-    ValueError.
+    bits (8 without depth), each pixel the grey nearest to its luminance as
+    Pillow's convert("L") works it out. Another depth, or grey above 8 bits,
+    is a ValueError.
 
     A resize still running on another thread when the interpreter exits is
     cancelled (DestinationError, cause CANCELLED), and the exit waits a few
