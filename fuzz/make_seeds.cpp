@@ -149,13 +149,13 @@ Bytes LongHeader(const Written& w, std::uint32_t infoSize) {
 }
 
 // A 32-bit file with its channels as bit fields (alpha in the top byte when
-// alphaMask is set: compression 6 with a 40-byte header, else in a V5 header).
+// alphaMask is set: compression 6 with a 40-byte header, else in a V4 or V5 header).
 Bytes Fields32(const Written& w, std::uint32_t compression, std::uint32_t infoSize) {
   Bytes masks;
   Put32(masks, 0x00FF0000);
   Put32(masks, 0x0000FF00);
   Put32(masks, 0x000000FF);
-  const bool alpha = compression == kBiAlphaBitfields || infoSize == 124;
+  const bool alpha = compression == kBiAlphaBitfields || infoSize >= 108;
   if (alpha) Put32(masks, 0xFF000000);
   Bytes b = Headers(w, infoSize, 0, w.height, compression, infoSize > 40 ? masks : Bytes{});
   if (infoSize == 40) b.insert(b.end(), masks.begin(), masks.end());
@@ -275,6 +275,7 @@ int main(int argc, char** argv) {
       if (depth == 32) {
         variants.push_back({"-bitfields", Fields32(w, kBiBitfields, 40)});
         variants.push_back({"-alphabitfields", Fields32(w, kBiAlphaBitfields, 40)});
+        variants.push_back({"-v4bitfields", Fields32(w, kBiBitfields, 108)});
         variants.push_back({"-v5bitfields", Fields32(w, kBiBitfields, 124)});
       }
       for (const auto& [suffix, bytes] : variants) {

@@ -85,7 +85,8 @@ bool OutOfRange(const bmpresize_options& o) {
       o.depth == 0 || o.depth == 1 || o.depth == 4 || o.depth == 8 || o.depth == 16 || o.depth == 24 || o.depth == 32;
   const bool grey = (o.flags & BMPRESIZE_GREY) != 0;
   const bool fit = (o.flags & BMPRESIZE_FIT) != 0;
-  return !depthTaken || (grey && o.depth > 8) ||
+  const bool linear = (o.flags & BMPRESIZE_LINEAR) != 0;
+  return !depthTaken || (grey && o.depth > 8) || (linear && o.filter == BMPRESIZE_FILTER_POINT) ||
          (o.filter < BMPRESIZE_FILTER_POINT || o.filter > BMPRESIZE_FILTER_LANCZOS3) || o.region_x < 0 ||
          o.region_y < 0 || (o.region_width == 0) != (o.region_height == 0) || o.width < 0 || o.height < 0 ||
          (fit && (o.width == 0 || o.height == 0)) || o.x_ppm < 0 || o.y_ppm < 0;
@@ -103,6 +104,8 @@ Asked AskedFrom(const std::uint8_t* b) {
   // Every filter, and now and then a value beyond them at either end.
   const int filter = b[6] % 16;
   o.filter = static_cast<std::int16_t>(filter == 15 ? BMPRESIZE_FILTER_LANCZOS3 + 1 : filter == 14 ? -1 : filter % 7);
+  // Light averaged, the point sampler included (which refuses it).
+  if ((b[6] & 0x20) != 0) o.flags |= BMPRESIZE_LINEAR;
   o.percent = b[7] != 0 ? b[7] : 100;
   PickRegion(b + 8, asked);
   PickResolution(b + 13, o);

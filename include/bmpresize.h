@@ -381,7 +381,8 @@ typedef struct bmpresize_options {
    * a side kept to the aspect beyond 32 bits fails as a file beyond 4 GiB. */
   int32_t width;
   int32_t height;
-  int32_t flags; /* BMPRESIZE_FIT, BMPRESIZE_NO_ENLARGE, BMPRESIZE_GREY, BMPRESIZE_KEEP_RESOLUTION */
+  int32_t flags; /* BMPRESIZE_FIT, BMPRESIZE_NO_ENLARGE, BMPRESIZE_GREY, BMPRESIZE_KEEP_RESOLUTION, BMPRESIZE_COVER,
+                    BMPRESIZE_LINEAR */
   /* Bits per pixel written: 1, 4 or 8 (the standard colour tables, each
    * pixel the nearest entry of the pixel the 24-bit result would hold; or
    * grey levels with BMPRESIZE_GREY, each pixel the grey nearest to that
@@ -394,7 +395,12 @@ typedef struct bmpresize_options {
    * or a convolution filter (BMPRESIZE_FILTER_LINEAR, _CUBIC, _MITCHELL,
    * _LANCZOS2, _LANCZOS3): each axis's kernel widened by the shrink factor,
    * across each row first, then down the columns, rounded between; the same
-   * bytes on every platform. Another value fails with BMPRESIZE_CAUSE_OPTION. */
+   * bytes on every platform. Another value fails with BMPRESIZE_CAUSE_OPTION.
+   * A source whose header declares alpha (bmpresize_info.has_alpha) is
+   * filtered by all but the point sampler with each colour weighted by its
+   * pixel's alpha (a colour is the weighted sum over the alpha sum, 0 where
+   * that is 0), so transparent pixels lend no colour, and is written at 32
+   * bits with a 108-byte header whose masks give the fourth byte as alpha. */
   int16_t filter;
   /* A rectangle of the source, in pixels from its top-left corner, resized in
    * place of the whole picture and as if it were the whole picture (the
@@ -446,7 +452,15 @@ enum {
    * width) / (2 x width) high, never below 1; it lies half the rest in,
    * rounded down. Needs width and height, and neither BMPRESIZE_FIT nor a
    * geometry. */
-  BMPRESIZE_COVER = 16
+  BMPRESIZE_COVER = 16,
+  /* Blue, green and red averaged as light, not as their bytes: each byte v
+   * as L(v) = round(65535 x f(v / 255)), f the sRGB curve (u / 12.92 up to
+   * u = 0.04045, ((u + 0.055) / 1.055)^2.4 above), filtered at 16 bits, and
+   * back as the byte whose L is nearest (ties to the smaller). Alpha is
+   * filtered as it is. A black and white checkerboard halved is 187-188,
+   * not 128. Only with BMPRESIZE_FILTER_AREA and the convolution filters:
+   * with BMPRESIZE_FILTER_POINT it fails (BMPRESIZE_CAUSE_OPTION). */
+  BMPRESIZE_LINEAR = 32
 };
 
 /* The bits of bmpresize_options.geometry: what the text "WxH" followed by
@@ -603,7 +617,9 @@ typedef struct bmpresize_info {
   int64_t file_size;   /* the source's bytes; -1 where its length cannot be told (a read function, a pipe) */
   int64_t needed_size; /* the bytes the pixel data needs, rows x stride; -1 for run-length data */
   int32_t has_masks;   /* nonzero when the pixels are read with masks (16 and 32 bits), even all-zero ones */
-  int32_t reserved32;  /* 0 */
+  /* nonzero when the header declares alpha: 32-bit bit fields (a 56, 108 or
+   * 124-byte header, or compression 6) with an alpha mask that is not 0 */
+  int32_t has_alpha;
   int64_t reserved[3]; /* 0 */
 } bmpresize_info;
 

@@ -201,6 +201,7 @@ bmpresize_options OptionsFor(const CommandLine& line) {
   options.filter = line.filter;
   options.depth = line.depth;
   if (line.grey) options.flags |= BMPRESIZE_GREY;
+  if (line.linear) options.flags |= BMPRESIZE_LINEAR;
   ApplySizeOptions(line.size, options);
   return options;
 }

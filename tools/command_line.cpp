@@ -293,8 +293,8 @@ bool TakeFlag(const std::string& arg, CommandLine& line) {
     line.quiet = true;
   } else if (arg == "--strict" || arg == "--sync") {
     (arg == "--strict" ? line.strict : line.sync) = true;
-  } else if (arg == "--grey") {
-    line.grey = true;
+  } else if (arg == "--grey" || arg == "--linear") {
+    (arg == "--grey" ? line.grey : line.linear) = true;
   } else {
     return false;
   }
@@ -386,6 +386,7 @@ const char* ResizeOption(const Seen& seen, const CommandLine& line) {
   if (seen.filter) return "--filter";
   if (seen.depth) return "--depth";
   if (line.grey) return "--grey";
+  if (line.linear) return "--linear";
   return nullptr;
 }
 
@@ -517,6 +518,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     return false;
   }
   if (line.mode == CommandLine::Mode::kInfo) return FinishInfo(positional, seen, line, problem);
+  if (line.linear && line.filter == BMPRESIZE_FILTER_POINT) {
+    problem = "--linear averages light with --filter area or a convolution filter, not point";
+    return false;
+  }
   if (seen.size.dpi && line.size.keepResolution) {
     problem = "option --dpi and --keep-resolution both give the resolution: give one";
     return false;

@@ -46,6 +46,7 @@ struct CommandLine {
   std::int16_t filter = 0;  // BMPRESIZE_FILTER_POINT ... BMPRESIZE_FILTER_LANCZOS3 (--filter NAME)
   std::int16_t depth = 0;   // bits per pixel written (--depth); 0: the library's default
   bool grey = false;        // grey levels at 1, 4 or 8 bits (--grey)
+  bool linear = false;      // colour averaged as light (--linear)
   SizeOptions size;         // a size in place of the percent, and the resolution
 };
 

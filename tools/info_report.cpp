@@ -47,6 +47,7 @@ std::string HeaderLines(const bmpresize_info& info) {
   if (info.has_masks)
     s += "  masks         red " + Hex(info.masks[0]) + ", green " + Hex(info.masks[1]) + ", blue " +
          Hex(info.masks[2]) + ", alpha " + Hex(info.masks[3]) + "\n";
+  if (info.has_alpha) s += "  alpha         declared: resized with colour weighted by it, written with it\n";
   s += "  pixel data    from byte " + N(info.data_offset);
   // Nothing is needed of a file refused: its size is then 0.
   if (info.needed_size > 0) s += ", " + N(info.needed_size) + " bytes";
@@ -102,7 +103,7 @@ std::string InfoJson(const InfoReport& report) {
   s += ",\"width\":" + N(i.width) + ",\"height\":" + N(i.height) + ",\"depth\":" + N(i.depth);
   s += ",\"compression\":" + N(i.compression) + ",\"header_size\":" + N(i.header_size);
   s += std::string(",\"top_down\":") + (i.top_down ? "true" : "false") + ",\"colours\":" + N(i.colours);
-  s += ",\"masks\":" + JsonMasks(i);
+  s += ",\"masks\":" + JsonMasks(i) + ",\"has_alpha\":" + (i.has_alpha ? "true" : "false");
   s += ",\"data_offset\":" + N(i.data_offset) + ",\"file_size\":" + N(i.file_size);
   s += ",\"needed_size\":" + N(i.needed_size) + ",\"x_ppm\":" + N(i.x_ppm) + ",\"y_ppm\":" + N(i.y_ppm);
   s += ",\"warnings\":[";

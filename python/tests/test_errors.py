@@ -174,6 +174,8 @@ WRONG = [
     ("grey at 16 bits", in_bytes(50, grey=True, depth=16), ValueError, "grey=True writes 1, 4 or 8 bits, not depth=16"),
     ("grey at 32 bits", in_bytes(50, depth=32, grey=True), ValueError, "grey=True writes 1, 4 or 8 bits, not depth=32"),
     ("grey as text", in_bytes(50, grey="yes"), TypeError, "grey must be True or False, not 'yes'"),
+    ("linear with point", in_bytes(50, linear=True), ValueError,
+     'linear=True averages light with filter="area" or a convolution filter, not "point"'),
     ("strict as text", in_bytes(50, strict="no"), TypeError, "strict must be True or False, not 'no'"),
     ("sync as a number", lambda: bmpresize.resize_file("in.bmp", "out.bmp", 50, sync=1), TypeError,
      "sync must be True or False, not 1"),

@@ -29,7 +29,7 @@ PROGRAM = pathlib.Path(NAMED or REPOSITORY / "build" / "tests" / "record_layout"
 RECORDS = {"bmpresize_shortfall": _native.Shortfall, "bmpresize_result": _native.Result,
            "bmpresize_options": _native.Options, "bmpresize_source": _native.Source,
            "bmpresize_info": _native.Info}
-FLAGS = ("FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION", "COVER")
+FLAGS = ("FIT", "NO_ENLARGE", "GREY", "KEEP_RESOLUTION", "COVER", "LINEAR")
 # Each kind of constant: which of the header's names (after BMPRESIZE_) it
 # takes, and the package's values by those names. The result codes share no
 # prefix: they take what no other kind does, a constant new to the header too.

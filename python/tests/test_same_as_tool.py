@@ -10,7 +10,8 @@ import bmpresize
 from conftest import CORPUS, bmp, corpus_files, run_tool, tool_hint
 
 # percent, the tool's flags, the package's keywords
-ROWS = [(50, [], {}), (200, [], {}), (37, ["--strict"], {"strict": True}), (10, ["--filter", "area"], {"filter": "area"})]
+ROWS = [(50, [], {}), (200, [], {}), (37, ["--strict"], {"strict": True}), (10, ["--filter", "area"], {"filter": "area"}),
+        (41, ["--filter", "lanczos3", "--linear"], {"filter": "lanczos3", "linear": True})]
 
 
 def package(call):

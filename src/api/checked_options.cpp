@@ -25,6 +25,9 @@ Status CheckRegion(const bmpresize_options& options) {
 Status CheckFilter(const bmpresize_options& options) {
   if (options.filter < BMPRESIZE_FILTER_POINT || options.filter > BMPRESIZE_FILTER_LANCZOS3)
     return Because(BMPRESIZE_CAUSE_OPTION, options.filter);
+  // Light is averaged by the filters that average; the point sampler blends bytes.
+  if ((options.flags & BMPRESIZE_LINEAR) != 0 && options.filter == BMPRESIZE_FILTER_POINT)
+    return Because(BMPRESIZE_CAUSE_OPTION, options.flags);
   return {};
 }
 
@@ -70,6 +73,7 @@ ResizeRequest RequestOf(const bmpresize_options& options) {
   request.filter = options.filter;
   request.depth = options.depth;
   request.grey = (options.flags & BMPRESIZE_GREY) != 0;
+  request.linear = (options.flags & BMPRESIZE_LINEAR) != 0;
   request.resolution = {options.x_ppm, options.y_ppm};
   request.keepResolution = (options.flags & BMPRESIZE_KEEP_RESOLUTION) != 0;
   request.threads = options.threads > 0 ? static_cast<unsigned>(options.threads) : 0;

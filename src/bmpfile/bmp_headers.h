@@ -39,6 +39,16 @@ struct Rgb565Masks {
   std::uint16_t red, green, blue;
 };
 inline constexpr Rgb565Masks kRgb565Masks{0xF800, 0x07E0, 0x001F};
+// The 32-bit layout written for pixels with alpha, in a 108-byte header after
+// the 40-byte one's fields: the masks red, green, blue and alpha (the fourth
+// byte of each pixel), the colour space sRGB, then the endpoints (36 bytes)
+// and gammas (12 bytes), all 0.
+inline constexpr std::uint32_t kV4HeaderSize = 108;
+struct AlphaMasks {
+  std::uint32_t red, green, blue, alpha;
+};
+inline constexpr AlphaMasks kAlphaMasks{0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+inline constexpr std::uint32_t kSrgbColourSpace = 0x73524742;  // "sRGB" read as a little-endian number
 // Written when an image has no resolution of its own (about 96 dots per inch).
 inline constexpr std::int32_t kDefaultPixelsPerMetre = 3780;
 

@@ -12,7 +12,10 @@ namespace bmpresize {
 
 namespace {
 
-std::uint32_t ColourTableSize(std::int32_t depth) {
+// The bytes after the 40-byte header's fields: the rest of a 108-byte header,
+// or a colour table, or the 16-bit mask block.
+std::uint32_t ColourTableSize(std::int32_t depth, bool alpha) {
+  if (alpha) return kV4HeaderSize - kInfoHeaderSize;
   if (IsPalettedDepth(depth)) return 4 * static_cast<std::uint32_t>(PaletteSizeForDepth(depth));
   if (depth == 16) return kMaskBlockSize;
   return 0;
@@ -23,7 +26,8 @@ std::uint32_t ColourTableSize(std::int32_t depth) {
 BmpHeaders HeadersFor(const BmpLayout& layout) {
   BmpHeaders h;
   const std::uint64_t imageSize = RowStride(layout.width, layout.depth) * static_cast<std::uint64_t>(layout.height);
-  const std::uint32_t tableSize = ColourTableSize(layout.depth);
+  const bool alpha = layout.alpha && layout.depth == 32;
+  const std::uint32_t tableSize = ColourTableSize(layout.depth, alpha);
   const std::uint64_t fileSize = kHeadersSize + tableSize + imageSize;
   // The file's sizes must fit its 32-bit fields, and one row the writer's buffer.
   h.fits =
@@ -37,12 +41,12 @@ BmpHeaders HeadersFor(const BmpLayout& layout) {
   h.file.bfReserved2 = 0;
   h.file.bfOffBits = kHeadersSize + tableSize;
 
-  h.info.biSize = kInfoHeaderSize;
+  h.info.biSize = alpha ? kV4HeaderSize : kInfoHeaderSize;
   h.info.biWidth = layout.width;
   h.info.biHeight = layout.height;  // positive: rows bottom-up
   h.info.biPlanes = 1;
   h.info.biBitCount = static_cast<std::uint16_t>(layout.depth);
-  h.info.biCompression = layout.depth == 16 ? kBiBitfields : kBiRgb;
+  h.info.biCompression = layout.depth == 16 || alpha ? kBiBitfields : kBiRgb;
   h.info.biSizeImage = static_cast<std::uint32_t>(imageSize);
   const Resolution r = layout.resolution;
   h.info.biXPelsPerMeter = r.xPixelsPerMetre != 0 ? r.xPixelsPerMetre : kDefaultPixelsPerMetre;
@@ -84,7 +88,15 @@ namespace {
 
 // The colour table or the mask block that follows the headers of depth, into
 // out: its bytes.
-std::size_t EncodeTable(std::int32_t depth, const Palette& table, std::uint8_t* out) {
+std::size_t EncodeTable(const BmpInfoHeader& info, const Palette& table, std::uint8_t* out) {
+  const std::int32_t depth = info.biBitCount;
+  if (info.biSize == kV4HeaderSize) {
+    const std::uint32_t fields[] = {kAlphaMasks.red, kAlphaMasks.green, kAlphaMasks.blue, kAlphaMasks.alpha,
+                                    kSrgbColourSpace};
+    for (std::size_t i = 0; i < 5; ++i) StoreU32LE(out + 4 * i, fields[i]);
+    std::memset(out + 20, 0, kV4HeaderSize - kInfoHeaderSize - 20);
+    return kV4HeaderSize - kInfoHeaderSize;
+  }
   if (depth == 16) {
     StoreU32LE(out, kRgb565Masks.red);
     StoreU32LE(out + 4, kRgb565Masks.green);
@@ -110,7 +122,7 @@ Status WriteFileHead(ByteSink& sink, const BmpHeaders& headers, const Palette& t
   EncodeHeaders(headers, records);
   std::uint8_t bytes[kHeadersSize + 4 * kMaxPaletteEntries];
   std::memcpy(bytes, records, kHeadersSize);
-  const std::size_t tableSize = EncodeTable(headers.info.biBitCount, table, bytes + kHeadersSize);
+  const std::size_t tableSize = EncodeTable(headers.info, table, bytes + kHeadersSize);
   return sink.Write(bytes, kHeadersSize + tableSize);
 }
 

@@ -25,6 +25,9 @@ struct BmpLayout {
   Resolution resolution;
   // The table for depth 1, 4 and 8; null there means the standard table.
   const Palette* palette = nullptr;
+  // At 32 bits: written with a 108-byte header whose masks give the fourth
+  // byte as alpha (kAlphaMasks), in the sRGB colour space.
+  bool alpha = false;
 };
 
 // The two header records a layout is written with, and whether its sizes fit

@@ -60,6 +60,10 @@ struct FileLayout {
   // source cannot tell its position.
   std::int64_t dataOffset = -1;
 
+  // Whether the header declares an alpha mask: 32-bit bit fields whose alpha
+  // mask is not 0.
+  bool HasAlpha() const { return fields32 && layout32.masks.alpha != 0; }
+
   // The resolution the info header gives (0 for OS/2 1.x files, which carry none).
   Resolution FileResolution() const { return {info.biXPelsPerMeter, info.biYPelsPerMeter}; }
 };

@@ -41,6 +41,7 @@ void TellMasks(const FileLayout& layout, bmpresize_info& info) {
   std::uint32_t* masks = info.masks;
   // Masks that are all zero are masks all the same: every pixel is black.
   info.has_masks = layout.depth == 16 || layout.depth == 32;
+  info.has_alpha = layout.HasAlpha() ? 1 : 0;
   if (layout.depth == 16) {
     masks[0] = layout.masks16.red;
     masks[1] = layout.masks16.green;

@@ -50,7 +50,7 @@ struct Resampling {
   // be had: each is an allocation and nothing else.
   Status Prepare(const ResizePlan& plan) {
     if (plan.copies) return {};
-    filter.emplace(plan.size, plan.filter);
+    filter.emplace(plan.size, plan.filter, plan.colour);
     if (filter->Ready()) first = filter->MakeResampler();
     if (first == nullptr) return Because(BMPRESIZE_CAUSE_NO_MEMORY);
     if (!plan.encodes) return {};

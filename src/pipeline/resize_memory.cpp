@@ -26,8 +26,8 @@ ResizeMemory MemoryFor(const BmpReader& reader, const ResizePlan& plan) {
   if (plan.copies) {
     memory.shared += CopyBlockBytes(destination);
   } else {
-    memory.shared += ChosenFilter::SharedBytes(plan.size, plan.filter);
-    memory.resampler = ChosenFilter::ResamplerBytes(plan.size, plan.filter);
+    memory.shared += ChosenFilter::SharedBytes(plan.size, plan.filter, plan.colour);
+    memory.resampler = ChosenFilter::ResamplerBytes(plan.size, plan.filter, plan.colour);
     memory.shared += plan.lookupBytes;
   }
   memory.bandBuffer = BandBufferBytes(destination.height, static_cast<std::size_t>(stride));

@@ -101,6 +101,15 @@ Resolution WrittenResolution(const FileLayout& source, const ResizeRequest& requ
   return request.resolution;
 }
 
+// A source that declares alpha has its colour weighted by it, except by the
+// point sampler, and is written with an alpha mask at 32 bits.
+ColourMode ColourFor(const FileLayout& source, const ResizeRequest& request) {
+  ColourMode mode;
+  mode.premultiplied = source.HasAlpha() && request.filter != BMPRESIZE_FILTER_POINT;
+  mode.linear = request.linear;
+  return mode;
+}
+
 }  // namespace
 
 Status PlanSize(const FileLayout& source, const SourceRegion& region, const ResizeRequest& request, ResizePlan& plan) {
@@ -114,6 +123,7 @@ Status PlanSize(const FileLayout& source, const SourceRegion& region, const Resi
   layout.height = height;
   layout.depth = DestinationDepth(source, request);
   layout.resolution = WrittenResolution(source, request);
+  layout.alpha = layout.depth == 32 && ColourFor(source, request).premultiplied;
   plan.headers = HeadersFor(layout);
   if (!plan.headers.fits) return Because(BMPRESIZE_CAUSE_FILE_TOO_LARGE, width, height);
   if (width > kMaxDestinationRowPixels) return Because(BMPRESIZE_CAUSE_ROW_TOO_WIDE, width, kMaxDestinationRowPixels);
@@ -127,6 +137,7 @@ Status PlanResize(SourceEnd& source, BmpReader& reader, const ResizeRequest& req
   if (status.Ok()) status = RegionFor(request.region, reader.Width(), reader.Height(), plan.region);
   if (status.Ok()) status = PlanSize(reader.Layout(), plan.region, request, plan);
   if (!status.Ok()) return status;
+  plan.colour = ColourFor(reader.Layout(), request);
   PlanRows(reader, plan);
   PlanTable(request, plan);
   return FitMemory(reader, request, plan);

@@ -16,6 +16,7 @@
 #include "pipeline/rows_out.h"
 #include "pipeline/source_end.h"
 #include "pipeline/source_region.h"
+#include "resample/light.h"
 #include "resample/row_resampler.h"
 #include "result/status.h"
 
@@ -34,6 +35,7 @@ struct ResizePlan {
   SourceRegion region;                  // the part of the source resized
   ResampleSize size{};                  // from the region's size
   int filter = BMPRESIZE_FILTER_POINT;  // the request's
+  ColourMode colour;                    // how the filter takes colour: weighted by alpha, as light
   bool copies = false;                  // the stored rows handed through (StoredRows)
   // The resized rows turned into the destination's depth (DepthEncoder):
   // where they are not its bytes as they are.

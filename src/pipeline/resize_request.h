@@ -29,6 +29,7 @@ struct ResizeRequest {
   int filter = BMPRESIZE_FILTER_POINT;  // BMPRESIZE_FILTER_...
   std::int32_t depth = 0;               // bits per pixel written; 0: 24, 32 from a 32-bit source, 8 for greys
   bool grey = false;                    // 1, 4 and 8 bits write greys, not the standard colours
+  bool linear = false;                  // colour filtered as light; never with the point sampler
   Resolution resolution;                // written; 0 writes 3780
   bool keepResolution = false;          // the source's resolution in place of resolution
   unsigned threads = 0;                 // the most bands; 0: one per core

@@ -91,6 +91,7 @@ struct Expected {
   std::uint32_t masks[4];
   std::int64_t data_offset, file_size, needed_size;
   std::int32_t has_masks;
+  std::int32_t has_alpha;
 };
 
 void ExpectInfo(const bmpresize_info& info, const Expected& e) {
@@ -108,7 +109,7 @@ void ExpectInfo(const bmpresize_info& info, const Expected& e) {
   EXPECT_EQ(info.file_size, e.file_size);
   EXPECT_EQ(info.needed_size, e.needed_size);
   EXPECT_EQ(info.has_masks != 0, e.has_masks != 0);
-  EXPECT_EQ(info.reserved32, 0);
+  EXPECT_EQ(info.has_alpha != 0, e.has_alpha != 0);
   for (std::int64_t reserved : info.reserved) EXPECT_EQ(reserved, 0);
 }
 
@@ -121,37 +122,43 @@ TEST(Inspect, TellsWhatEveryHeaderKindHolds) {
   const Case cases[] = {
       {"40-byte header, 24 bits",
        Headers(40, 3, 2, 24, 54).Zeros(24).data(),
-       {3, 2, 24, 0, 40, 0, 0, 2835, 3780, {0, 0, 0, 0}, 54, 78, 24, 0}},
+       {3, 2, 24, 0, 40, 0, 0, 2835, 3780, {0, 0, 0, 0}, 54, 78, 24, 0, 0}},
       {"OS/2 1.x, 8 bits, 3 entries",
        Headers(12, 2, 2, 8, 35).Zeros(9 + 8).data(),
-       {2, 2, 8, 0, 12, 0, 3, 0, 0, {0, 0, 0, 0}, 35, 43, 8, 0}},
+       {2, 2, 8, 0, 12, 0, 3, 0, 0, {0, 0, 0, 0}, 35, 43, 8, 0, 0}},
       {"52-byte header, 16-bit 5-6-5, top-down",
        Headers(52, 3, -2, 16, 66, 3, {0xF800, 0x07E0, 0x001F}).Zeros(16).data(),
-       {3, 2, 16, 3, 52, 1, 0, 2835, 3780, {0xF800, 0x07E0, 0x001F, 0}, 66, 82, 16, 1}},
+       {3, 2, 16, 3, 52, 1, 0, 2835, 3780, {0xF800, 0x07E0, 0x001F, 0}, 66, 82, 16, 1, 0}},
       {"124-byte header, 32-bit bit fields",
        Headers(124, 2, 1, 32, 138, 3, {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}).Zeros(8).data(),
-       {2, 1, 32, 3, 124, 0, 0, 2835, 3780, {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}, 138, 146, 8, 1}},
+       {2, 1, 32, 3, 124, 0, 0, 2835, 3780, {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}, 138, 146, 8, 1, 1}},
       {"56-byte header, 16 bits without bit fields",
        Headers(56, 1, 1, 16, 70).Zeros(4).data(),
-       {1, 1, 16, 0, 56, 0, 0, 2835, 3780, {0x7C00, 0x03E0, 0x001F, 0}, 70, 74, 4, 1}},
+       {1, 1, 16, 0, 56, 0, 0, 2835, 3780, {0x7C00, 0x03E0, 0x001F, 0}, 70, 74, 4, 1, 0}},
       {"40-byte header, 32 bits without bit fields",
        Headers(40, 1, -1, 32, 54).Zeros(4).data(),
-       {1, 1, 32, 0, 40, 1, 0, 2835, 3780, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, 54, 58, 4, 1}},
+       {1, 1, 32, 0, 40, 1, 0, 2835, 3780, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, 54, 58, 4, 1, 0}},
       {"64-byte OS/2 2.x header, 4 bits, 16 entries",
        Headers(64, 9, 1, 4, 142).Zeros(64 + 8).data(),
-       {9, 1, 4, 0, 64, 0, 16, 2835, 3780, {0, 0, 0, 0}, 142, 150, 8, 0}},
+       {9, 1, 4, 0, 64, 0, 16, 2835, 3780, {0, 0, 0, 0}, 142, 150, 8, 0, 0}},
       {"108-byte header, RLE8, 2 entries, end of bitmap at once",
        Headers(108, 5, 3, 8, 130, 1).Zeros(8).U16(0x0100).data(),
-       {5, 3, 8, 1, 108, 0, 2, 2835, 3780, {0, 0, 0, 0}, 130, 132, -1, 0}},
+       {5, 3, 8, 1, 108, 0, 2, 2835, 3780, {0, 0, 0, 0}, 130, 132, -1, 0, 0}},
       {"40-byte header, 2 bits, 4 entries, top-down",
        Headers(40, 5, -2, 2, 70).Zeros(16 + 8).data(),
-       {5, 2, 2, 0, 40, 1, 4, 2835, 3780, {0, 0, 0, 0}, 70, 78, 8, 0}},
+       {5, 2, 2, 0, 40, 1, 4, 2835, 3780, {0, 0, 0, 0}, 70, 78, 8, 0, 0}},
       {"32-bit bit fields all zero: masks all the same, every pixel black",
        Headers(40, 1, 1, 32, 66, 3, {0, 0, 0}).Zeros(4).data(),
-       {1, 1, 32, 3, 40, 0, 0, 2835, 3780, {0, 0, 0, 0}, 66, 70, 4, 1}},
+       {1, 1, 32, 3, 40, 0, 0, 2835, 3780, {0, 0, 0, 0}, 66, 70, 4, 1, 0}},
       {"bfOffBits short of a full table: the data follows the entries it counts",
        Headers(40, 1, 1, 1, 60).Zeros(8 + 4).data(),
-       {1, 1, 1, 0, 40, 0, 1, 2835, 3780, {0, 0, 0, 0}, 58, 66, 4, 0}},
+       {1, 1, 1, 0, 40, 0, 1, 2835, 3780, {0, 0, 0, 0}, 58, 66, 4, 0, 0}},
+      {"56-byte header, 32-bit bit fields, alpha mask 0: no alpha",
+       Headers(56, 1, 1, 32, 70, 3, {0x00FF0000, 0x0000FF00, 0x000000FF, 0}).Zeros(4).data(),
+       {1, 1, 32, 3, 56, 0, 0, 2835, 3780, {0x00FF0000, 0x0000FF00, 0x000000FF, 0}, 70, 74, 4, 1, 0}},
+      {"40-byte header, compression 6 with an alpha mask",
+       Headers(40, 1, 1, 32, 70, 6, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}).Zeros(4).data(),
+       {1, 1, 32, 6, 40, 0, 0, 2835, 3780, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, 70, 74, 4, 1, 1}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

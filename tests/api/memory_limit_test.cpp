@@ -140,9 +140,10 @@ Measured ResizePiped(const std::vector<std::uint8_t>& source, const bmpresize_op
 // of the caller's (not counted), or, piped, through read and write functions.
 Measured Resize(const std::vector<std::uint8_t>& source, std::int32_t threads, std::int64_t limit,
                 const Region& region = {}, std::int32_t percent = 400, int filter = BMPRESIZE_FILTER_POINT,
-                std::int16_t depth = 0, bool piped = false) {
+                std::int16_t depth = 0, bool piped = false, int flags = 0) {
   bmpresize_options options;
   bmpresize_options_init(&options);
+  options.flags = flags;
   options.percent = percent;
   options.depth = depth;
   options.filter = static_cast<std::int16_t>(filter);
@@ -314,6 +315,7 @@ TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
     int filter;
     std::int16_t depth = 0;
     bool piped = false;  // through read and write functions
+    int flags = 0;
   } cases[] = {
       {"wide rows", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_POINT},
       {"wide rows, four threads wanted", WideHeader(), 4, {}, 400, BMPRESIZE_FILTER_POINT},
@@ -332,6 +334,24 @@ TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
       {"wide rows by lanczos3", WideHeader(), 1, {}, 400, BMPRESIZE_FILTER_LANCZOS3},
       {"wide rows by cubic to 10 %, three threads wanted", WideHeader(), 3, {}, 10, BMPRESIZE_FILTER_CUBIC},
       {"a region of wide rows by linear", WideHeader(), 2, {70000, 1, 3000, 1}, 400, BMPRESIZE_FILTER_LINEAR},
+      {"wide rows by lanczos3 as light, two threads wanted",
+       WideHeader(),
+       2,
+       {},
+       400,
+       BMPRESIZE_FILTER_LANCZOS3,
+       0,
+       false,
+       BMPRESIZE_LINEAR},
+      {"wide rows averaged as light to 10 %",
+       WideHeader(),
+       1,
+       {},
+       10,
+       BMPRESIZE_FILTER_AREA,
+       0,
+       false,
+       BMPRESIZE_LINEAR},
       // 601 rows filtered across held for each row out.
       {"a tall support: wide rows by lanczos3 to 1 %, two threads wanted",
        TallHeader(),
@@ -353,14 +373,16 @@ TEST(MemoryLimit, WhatTheResizeNeedsIsEnough) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Measured refused = Resize(c.source, c.threads, 1, c.region, c.percent, c.filter, c.depth, c.piped);
+    const Measured refused = Resize(c.source, c.threads, 1, c.region, c.percent, c.filter, c.depth, c.piped, c.flags);
     ASSERT_EQ(refused.result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
     EXPECT_EQ(refused.result.notes, 0);  // all it needs, not the least
     const std::int64_t needed = refused.result.value;
-    const Measured exact = Resize(c.source, c.threads, needed, c.region, c.percent, c.filter, c.depth, c.piped);
+    const Measured exact =
+        Resize(c.source, c.threads, needed, c.region, c.percent, c.filter, c.depth, c.piped, c.flags);
     EXPECT_EQ(exact.result.code, BMPRESIZE_OK) << Describe(exact.result);
     EXPECT_LE(exact.peak, needed);
-    const Measured under = Resize(c.source, c.threads, needed - 1, c.region, c.percent, c.filter, c.depth, c.piped);
+    const Measured under =
+        Resize(c.source, c.threads, needed - 1, c.region, c.percent, c.filter, c.depth, c.piped, c.flags);
     EXPECT_EQ(under.result.cause, BMPRESIZE_CAUSE_MEMORY_LIMIT);
     // Refused before any of its data is held, with the same need.
     EXPECT_EQ(under.result.value, needed);

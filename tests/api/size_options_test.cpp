@@ -103,6 +103,8 @@ TEST(SizeOptions, SizesAndRefusals) {
       {"negative width", 100, -4, 0, 0, 0, BMPRESIZE_TOO_LARGE, BMPRESIZE_CAUSE_OPTION, -4, 0, 0},
       {"fit without a height", 100, 4, 0, BMPRESIZE_FIT, 0, BMPRESIZE_TOO_LARGE, BMPRESIZE_CAUSE_OPTION, 0, 0, 0},
       {"negative resolution", 100, 0, 0, 0, -1, BMPRESIZE_TOO_LARGE, BMPRESIZE_CAUSE_OPTION, -1, 0, 0},
+      {"light averaged by the point sampler", 50, 0, 0, BMPRESIZE_LINEAR, 0, BMPRESIZE_TOO_LARGE,
+       BMPRESIZE_CAUSE_OPTION, BMPRESIZE_LINEAR, 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -140,6 +140,18 @@ struct GoldenFilterCase {
   std::int16_t depth = 0;
 };
 
+// A 108-byte header declaring alpha, its pixels (alpha too) from the generator.
+std::vector<std::uint8_t> Alpha32() {
+  Lcg random(10);
+  const std::int32_t width = 23, height = 17;
+  BmpBytes bytes;
+  bytes.U16(0x4D42).U32(122 + 4 * width * height).U16(0).U16(0).U32(122);
+  bytes.U32(108).U32(width).U32(height).U16(1).U16(32).U32(3).U32(4 * width * height).U32(2835).U32(2835).U32(0).U32(0);
+  bytes.U32(0x00FF0000).U32(0x0000FF00).U32(0x000000FF).U32(0xFF000000).U32(0x73524742).Zeros(48);
+  for (std::int32_t i = 0; i < 4 * width * height; ++i) bytes.U8(random.Next());
+  return bytes.data();
+}
+
 const GoldenFilterCase kFilterCases[] = {
     {"area_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_AREA, 37, 0x51d57ab5c3f8b63eull},
     {"linear_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_LINEAR, 37, 0x71bc6e9783398c37ull},
@@ -155,6 +167,13 @@ const GoldenFilterCase kFilterCases[] = {
     {"lanczos3_31x19_at_161", Rgb24Wide, BMPRESIZE_FILTER_LANCZOS3, 161, 0x3cd4547c422168beull},
     {"lanczos3_9x4_32_bits_at_250", Rgba32, BMPRESIZE_FILTER_LANCZOS3, 250, 0x8d10ac9cfd7f3832ull},
     {"lanczos3_13x11_indexed_at_1000", Indexed8, BMPRESIZE_FILTER_LANCZOS3, 1000, 0x34082c79d2d1b829ull},
+    {"area_alpha_23x17_at_41", Alpha32, BMPRESIZE_FILTER_AREA, 41, 0xdfe35c08a9ca5ab0ull},
+    {"lanczos3_alpha_23x17_at_161", Alpha32, BMPRESIZE_FILTER_LANCZOS3, 161, 0xa991fce42bd3ebc7ull},
+    {"point_alpha_23x17_at_41", Alpha32, BMPRESIZE_FILTER_POINT, 41, 0x93365eba7ce82654ull},
+    {"area_linear_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_AREA, 37, 0xf55c817861e8fbfbull, BMPRESIZE_LINEAR},
+    {"cubic_linear_9x4_32_bits_at_250", Rgba32, BMPRESIZE_FILTER_CUBIC, 250, 0xa0803eb777349408ull, BMPRESIZE_LINEAR},
+    {"mitchell_linear_alpha_23x17_at_37", Alpha32, BMPRESIZE_FILTER_MITCHELL, 37, 0xa933e47c5934427aull,
+     BMPRESIZE_LINEAR},
     {"grey_31x19_at_100", Rgb24Wide, BMPRESIZE_FILTER_POINT, 100, 0x98f48082f790f991ull, BMPRESIZE_GREY},
     {"grey_31x19_at_37", Rgb24Wide, BMPRESIZE_FILTER_POINT, 37, 0xdf1c85ade5815e51ull, BMPRESIZE_GREY},
     {"grey_4_bits_13x11_indexed_area_at_40", Indexed8, BMPRESIZE_FILTER_AREA, 40, 0x4aaa889f20009e57ull, BMPRESIZE_GREY,

@@ -108,7 +108,7 @@ static void Info(void) {
   FIELD(bmpresize_info, file_size);
   FIELD(bmpresize_info, needed_size);
   FIELD(bmpresize_info, has_masks);
-  FIELD(bmpresize_info, reserved32);
+  FIELD(bmpresize_info, has_alpha);
   FIELD(bmpresize_info, reserved);
 }
 
@@ -181,6 +181,7 @@ static void OptionValues(void) {
   CONSTANT(BMPRESIZE_GREY);
   CONSTANT(BMPRESIZE_KEEP_RESOLUTION);
   CONSTANT(BMPRESIZE_COVER);
+  CONSTANT(BMPRESIZE_LINEAR);
   CONSTANT(BMPRESIZE_GEOMETRY_WIDTH);
   CONSTANT(BMPRESIZE_GEOMETRY_HEIGHT);
   CONSTANT(BMPRESIZE_GEOMETRY_PERCENT);

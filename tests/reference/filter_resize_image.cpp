@@ -40,10 +40,7 @@ double Radius(int filter) {
   return filter == BMPRESIZE_FILTER_LINEAR ? 1 : filter == BMPRESIZE_FILTER_LANCZOS3 ? 3 : 2;
 }
 
-struct Taps {
-  std::int64_t first = 0;
-  std::vector<double> weights;
-};
+using Taps = ReferenceTaps;
 
 // The taps of every destination pixel along one axis.
 std::vector<Taps> AxisTaps(std::int64_t n, std::int64_t m, int filter) {
@@ -63,6 +60,19 @@ std::vector<Taps> AxisTaps(std::int64_t n, std::int64_t m, int filter) {
       sum += taps.weights.back();
     }
     for (double& w : taps.weights) w = sum != 0 ? w / sum : w;
+  }
+  return all;
+}
+
+std::vector<Taps> AreaTaps(std::int64_t n, std::int64_t m) {
+  std::vector<Taps> all(static_cast<std::size_t>(m));
+  for (std::int64_t x = 0; x < m; ++x) {
+    Taps& taps = all[static_cast<std::size_t>(x)];
+    const std::int64_t start = x * n, end = (x + 1) * n;
+    taps.first = start / m;
+    for (std::int64_t i = taps.first; i * m < end; ++i)
+      taps.weights.push_back(static_cast<double>(std::min(end, (i + 1) * m) - std::max(start, i * m)) /
+                             static_cast<double>(n));
   }
   return all;
 }
@@ -97,6 +107,10 @@ void Pass(const BmpImage& from, BmpImage& to, bool across, int filter) {
 }
 
 }  // namespace
+
+std::vector<ReferenceTaps> ReferenceAxisTaps(std::int64_t n, std::int64_t m, int filter) {
+  return filter == BMPRESIZE_FILTER_AREA ? AreaTaps(n, m) : AxisTaps(n, m, filter);
+}
 
 bool FilterResizeImage(const BmpImage& source, BmpImage& destination, int filter) {
   BmpImage across;

@@ -1,7 +1,20 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "image/bmp_image.h"
+
+// The taps of one destination pixel along an axis, in double precision.
+struct ReferenceTaps {
+  std::int64_t first = 0;
+  std::vector<double> weights;
+};
+// Those of every destination pixel of an axis of n source pixels made into
+// m: a convolution filter's, as below, or BMPRESIZE_FILTER_AREA's, the
+// overlaps of area_resize_image.h over n.
+std::vector<ReferenceTaps> ReferenceAxisTaps(std::int64_t n, std::int64_t m, int filter);
 
 // Fills every pixel of destination with source resized by a convolution
 // filter (BMPRESIZE_FILTER_LINEAR ... BMPRESIZE_FILTER_LANCZOS3), written

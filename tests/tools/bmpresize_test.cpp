@@ -398,6 +398,7 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--json --filter area " + in, "--filter has no place"},
       {"--info --depth 8 " + in, "--depth has no place"},
       {"--grey --info " + in, "--grey has no place"},
+      {"--linear --info " + in, "--linear has no place"},
       {"--info --no-enlarge " + in, "a size option has no place"},
       {"--info --dpi 300 " + in, "a resolution option has no place"},
       {files + "50 --region", "--region needs X,Y,W,H"},
@@ -431,6 +432,7 @@ TEST(BmpresizeTool, UsageErrorsSayWhatWasWrong) {
       {"--depth= " + files + "50", "not \"\""},
       {"--depth 8 --depth=8 " + files + "50", "--depth is given twice"},
       {"--grey --depth 24 " + files + "50", "--grey writes 1, 4 or 8 bits, not --depth 24"},
+      {"--linear " + files + "50", "--linear averages light with --filter area or a convolution filter, not point"},
       {"- -o " + outDir + " -p 50", "standard input"},
       {Quote(dir.File("a/x.bmp")) + " " + Quote(dir.File("b/x.bmp")) + " -o " + outDir + " -p 50",
        "would both be written to"},
@@ -719,6 +721,7 @@ TEST(BmpresizeTool, DepthAndGreyReachEveryFile) {
       {"--depth 32", 32, -1},
       {"--depth 4 --region 1,1,4,3 --no-enlarge --filter area --dpi 300 -t 2", 4, 0, "--fit 9x2"},
       {"--grey --region=0,2,5,5 --keep-resolution --filter=point", 8, 1, "--width 9 --height 4"},
+      {"--linear --filter lanczos3 --depth 24", 24, -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.options);
@@ -1340,7 +1343,8 @@ TEST(InfoReport, ToolTellsWarningsAndRefusalsAndWritesNothing) {
        0,
        {"{\"path\":",
         "whole.bmp\",\"width\":1,\"height\":1,\"depth\":24,\"compression\":0,\"header_size\":40,"
-        "\"top_down\":false,\"colours\":0,\"masks\":null,\"data_offset\":54,\"file_size\":58,\"needed_size\":4,"
+        "\"top_down\":false,\"colours\":0,\"masks\":null,\"has_alpha\":false,\"data_offset\":54,\"file_size\":58,"
+        "\"needed_size\":4,"
         "\"x_ppm\":3780,\"y_ppm\":11811,\"warnings\":[],\"error\":null}\n",
         "short.bmp\"", "\"warnings\":[\"cut short: only the bottom 2 of its 4 rows", "\"error\":null}\n"}},
       {"--json --strict " + shortFile, 1, {"\"warnings\":[],\"error\":\"is cut short"}},

@@ -21,7 +21,8 @@ class Info:
     blue, green, red, alpha at 32), or None at other depths. compression
     and data_offset are the file's unsigned numbers, as it holds them. needed_size is the pixel data's bytes,
     rows x stride, or -1 for run-length encoded data; file_size is -1 where
-    the length cannot be told. warnings are what a resize of it would warn
+    the length cannot be told. has_alpha tells whether the header declares an
+    alpha mask (32-bit bit fields with a nonzero one). warnings are what a resize of it would warn
     of, error why a resize would be refused, or None."""
 
     path: typing.Optional[str]
@@ -33,6 +34,7 @@ class Info:
     top_down: bool
     colours: int
     masks: typing.Optional[typing.Tuple[int, int, int, int]]
+    has_alpha: bool
     data_offset: int
     file_size: int
     needed_size: int
@@ -118,6 +120,7 @@ def _described(described, record, path):
         top_down=bool(info.top_down),
         colours=info.colours,
         masks=masks if info.has_masks else None,
+        has_alpha=bool(info.has_alpha),
         data_offset=info.data_offset,
         file_size=info.file_size,
         needed_size=info.needed_size,

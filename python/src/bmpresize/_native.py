@@ -106,7 +106,7 @@ class Info(ctypes.Structure):
         ("file_size", ctypes.c_int64),
         ("needed_size", ctypes.c_int64),
         ("has_masks", ctypes.c_int32),
-        ("reserved32", ctypes.c_int32),
+        ("has_alpha", ctypes.c_int32),
         ("reserved", ctypes.c_int64 * 3),
     ]
 
@@ -116,6 +116,7 @@ NO_ENLARGE = 2
 GREY = 4
 KEEP_RESOLUTION = 8
 COVER = 16
+LINEAR = 32
 
 # The bits of Options.geometry, which bmpresize_parse_geometry sets.
 GEOMETRY_WIDTH = 1

@@ -76,6 +76,10 @@ def _grey(value):
     return _native.GREY if _values.flag("grey", value) else 0
 
 
+def _linear(value):
+    return _native.LINEAR if _values.flag("linear", value) else 0
+
+
 percent = _values.ranged("percent", INT32_MIN, INT32_MAX)
 max_bytes = _values.ranged("max_bytes", 0, INT64_MAX)
 
@@ -90,6 +94,7 @@ OPTIONS = {
     "filter": ("filter", _filter),
     "depth": ("depth", _depth),
     "grey": ("flags", _grey),
+    "linear": ("flags", _linear),
 }
 
 
@@ -98,6 +103,12 @@ def _grey_depth(fields):
     depth = fields.get("depth", 0)
     if fields.get("flags", 0) & _native.GREY and depth not in (0,) + GREY_DEPTHS:
         raise ValueError(f"grey=True writes 1, 4 or 8 bits, not depth={depth}")
+
+
+def _linear_filter(fields):
+    """Refuses linear=True beside the point sampler, which blends bytes."""
+    if fields.get("flags", 0) & _native.LINEAR and fields.get("filter", 0) == 0:
+        raise ValueError('linear=True averages light with filter="area" or a convolution filter, not "point"')
 
 
 _SIZES = "width=, height=, size=, fit=, cover=, geometry="
@@ -131,6 +142,7 @@ def make(function, percent_value, keywords):
         else:
             fields[field] = check(value)
     _grey_depth(fields)
+    _linear_filter(fields)
     fields["percent"] = _percent_or_size(function, percent_value, sized)
     options = _native.Options()
     _native.library().bmpresize_options_init(ctypes.byref(options))

@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: MIT
+#include "resample/wide_resampler.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "resample/row_blend.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace bmpresize {
+
+namespace {
+
+template <typename T>
+std::unique_ptr<T[]> Allocate(std::size_t n) {
+  return std::unique_ptr<T[]>(new (std::nothrow) T[n]);
+}
+
+// A colour byte as its 16-bit value.
+template <bool kLinear, bool kPremultiplied>
+std::uint16_t WideColour(std::uint8_t v, std::uint8_t a) {
+  if (!kLinear) return static_cast<std::uint16_t>(kPremultiplied ? v * a : v * 257);
+  const std::uint32_t light = kLightOfByte[v];
+  return static_cast<std::uint16_t>(kPremultiplied ? (light * a + 127) / 255 : light);
+}
+
+template <bool kLinear, bool kPremultiplied>
+void WidenPixels(const PixelBGRA* source, std::int32_t width, std::uint16_t* out) {
+  for (std::int32_t x = 0; x < width; ++x, out += 4) {
+    const PixelBGRA p = source[x];
+    out[0] = WideColour<kLinear, kPremultiplied>(p.blue, p.alpha);
+    out[1] = WideColour<kLinear, kPremultiplied>(p.green, p.alpha);
+    out[2] = WideColour<kLinear, kPremultiplied>(p.red, p.alpha);
+    out[3] = static_cast<std::uint16_t>(p.alpha * 257);
+  }
+}
+
+// A filtered colour P with the pixel's filtered alpha A as its byte.
+std::uint8_t NarrowColour(std::uint16_t p, std::uint16_t a, ColourMode mode) {
+  std::uint64_t value = p;
+  if (mode.premultiplied) {
+    if (a == 0) return 0;
+    const std::uint64_t scale = mode.linear ? 65535 : 257;
+    const std::uint64_t top = mode.linear ? 65535 : 255;
+    value = std::min<std::uint64_t>((2 * value * scale + a) / (2 * std::uint64_t{a}), top);
+    if (!mode.linear) return static_cast<std::uint8_t>(value);
+  }
+  if (mode.linear) return ByteOfLight(static_cast<std::uint16_t>(value));
+  return static_cast<std::uint8_t>((2 * value + 257) / 514);
+}
+
+// The rows filtered down: the sum of each row's value times its weight,
+// rounded, in Sum, 32 or 64 bits, as the taps' largest sum needs.
+template <typename Sum>
+void DownValues(const std::uint16_t* const* rows, const std::int32_t* weights, std::int32_t count, const WideTaps& taps,
+                std::size_t values, std::uint16_t* out) {
+  constexpr std::size_t kBlock = 256;
+  Sum sums[kBlock];
+  for (std::size_t at = 0; at < values; at += kBlock) {
+    const std::size_t n = std::min(kBlock, values - at);
+    std::fill(sums, sums + n, 0);
+    for (std::int32_t t = 0; t < count; ++t) {
+      const std::uint16_t* row = rows[t] + at;
+      const Sum w = weights[t];
+      for (std::size_t k = 0; k < n; ++k) sums[k] += row[k] * w;
+    }
+    for (std::size_t k = 0; k < n; ++k) out[at + k] = taps.Rounded(sums[k]);
+  }
+}
+
+// Sums in Sum, 32 or 64 bits, as the taps' largest sum needs.
+template <typename Sum>
+void AcrossValues(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, std::uint16_t* out) {
+  for (std::int32_t x = 0; x < width; ++x, out += 4) {
+    const std::uint16_t* p = source + 4 * static_cast<std::size_t>(taps.First(x));
+    const std::int32_t* w = taps.Weights(x);
+    Sum b = 0, g = 0, r = 0, a = 0;
+    for (std::int32_t i = 0, n = taps.Count(x); i < n; ++i, p += 4) {
+      const Sum weight = w[i];
+      b += p[0] * weight;
+      g += p[1] * weight;
+      r += p[2] * weight;
+      a += p[3] * weight;
+    }
+    out[0] = taps.Rounded(b);
+    out[1] = taps.Rounded(g);
+    out[2] = taps.Rounded(r);
+    out[3] = taps.Rounded(a);
+  }
+}
+
+#if defined(__SSE2__)
+// Two taps at a time: their values' low bytes and high bytes, a channel's two
+// in each 32-bit lane, times the pair of weights (pmaddwd), summed apart.
+void AcrossBytewise(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, std::uint16_t* out) {
+  const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+  for (std::int32_t x = 0; x < width; ++x, out += 4) {
+    const std::uint16_t* p = source + 4 * static_cast<std::size_t>(taps.First(x));
+    const std::int32_t* w = taps.Weights(x);
+    const std::int32_t n = taps.Count(x);
+    __m128i low = _mm_setzero_si128(), high = _mm_setzero_si128();
+    for (std::int32_t i = 0; i < n; i += 2, p += 8) {
+      const bool two = i + 1 < n;
+      const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+      const __m128i second = two ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 4)) : first;
+      const __m128i values = _mm_unpacklo_epi16(first, second);
+      const std::uint32_t pair =
+          (static_cast<std::uint32_t>(w[i]) & 0xFFFF) | (two ? static_cast<std::uint32_t>(w[i + 1]) << 16 : 0);
+      const __m128i weights = _mm_set1_epi32(static_cast<std::int32_t>(pair));
+      low = _mm_add_epi32(low, _mm_madd_epi16(_mm_and_si128(values, lowBytes), weights));
+      high = _mm_add_epi32(high, _mm_madd_epi16(_mm_srli_epi16(values, 8), weights));
+    }
+    std::int32_t lows[4], highs[4];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lows), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(highs), high);
+    for (int c = 0; c < 4; ++c) out[c] = taps.Rounded(std::int64_t{highs[c]} * 256 + lows[c]);
+  }
+}
+#endif
+
+}  // namespace
+
+void FilterValuesAcross(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, bool simd,
+                        std::uint16_t* out) {
+#if defined(__SSE2__)
+  if (simd && taps.Bytewise()) return AcrossBytewise(source, taps, width, out);
+#else
+  (void)simd;
+#endif
+  if (taps.Narrow()) return AcrossValues<std::int32_t>(source, taps, width, out);
+  AcrossValues<std::int64_t>(source, taps, width, out);
+}
+
+void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, std::uint16_t* out) {
+  if (mode.linear) {
+    mode.premultiplied ? WidenPixels<true, true>(source, width, out) : WidenPixels<true, false>(source, width, out);
+  } else {
+    mode.premultiplied ? WidenPixels<false, true>(source, width, out) : WidenPixels<false, false>(source, width, out);
+  }
+}
+
+void NarrowRow(const std::uint16_t* wide, std::int32_t width, int channels, ColourMode mode, std::uint8_t* out) {
+  for (std::int32_t x = 0; x < width; ++x, wide += 4, out += channels) {
+    const std::uint16_t a = wide[3];
+    for (int c = 0; c < 3; ++c) out[c] = NarrowColour(wide[c], a, mode);
+    if (channels == 4) out[3] = static_cast<std::uint8_t>((2 * std::uint32_t{a} + 257) / 514);
+  }
+}
+
+WideResampler::WideResampler(const ResampleSize& size, const WideTaps& across, const WideTaps& down, ColourMode mode)
+    : Resampler(size), across_(across), down_(down), mode_(mode) {
+  if (!across_.Ready() || !down_.Ready()) return;
+  // The bytes in 64 bits: on a 32-bit system they may not fit a size_t.
+  if (BytesFor(size, down_.Stride()) > SIZE_MAX / 2) return;
+  slotValues_ = 4 * static_cast<std::size_t>(size.width);
+  ringRows_ = down_.Stride();
+  sourceRow_ = Allocate<PixelBGRA>(static_cast<std::size_t>(size.sourceWidth));
+  wideRow_ = Allocate<std::uint16_t>(4 * static_cast<std::size_t>(size.sourceWidth));
+  ring_ = Allocate<std::uint16_t>(slotValues_ * static_cast<std::size_t>(ringRows_));
+  rows_ = Allocate<const std::uint16_t*>(static_cast<std::size_t>(ringRows_));
+  sums_ = Allocate<std::uint16_t>(slotValues_);
+  output_ = Allocate<std::uint8_t>(slotValues_ + kRowBlendSlack);
+  ready_ = sourceRow_ && wideRow_ && ring_ && rows_ && sums_ && output_;
+}
+
+std::uint64_t WideResampler::BytesFor(const ResampleSize& size, std::int32_t ringRows) {
+  const auto sourceWidth = static_cast<std::uint64_t>(size.sourceWidth);
+  const std::uint64_t slot = 8 * static_cast<std::uint64_t>(size.width);
+  const auto rows = static_cast<std::uint64_t>(ringRows);
+  // The source row as bytes and as 16-bit values, the ring with a pointer a
+  // row, the row filtered down and its bytes.
+  return 12 * sourceWidth + (rows + 1) * slot + rows * sizeof(const std::uint16_t*) + slot / 2 + kRowBlendSlack;
+}
+
+// The next source row filtered across into out. Rows the source knows to be
+// the one read last are copies of its filtered row.
+void WideResampler::FilterAcross(RowSource& source, std::uint16_t* out) {
+  if (alike_ > 0) {
+    --alike_;
+    source.SkipRows(1);
+    const std::uint16_t* last = Slot(nextSource_ - 1);
+    if (last != out) std::memcpy(out, last, slotValues_ * sizeof(std::uint16_t));
+    return;
+  }
+  source.ReadRow(PixelRow{sourceRow_.get(), 1, size_.sourceWidth});
+  alike_ = source.SameRowsAhead();
+  WidenRow(sourceRow_.get(), size_.sourceWidth, mode_, wideRow_.get());
+  FilterValuesAcross(wideRow_.get(), across_, size_.width, true, out);
+}
+
+bool WideResampler::FillTo(RowSource& source, std::int64_t from, std::int64_t to, RowSink& sink) {
+  if (nextSource_ < from) {
+    source.SkipRows(from - nextSource_);
+    nextSource_ = from;
+    alike_ = 0;
+  }
+  for (; nextSource_ < to; ++nextSource_) {
+    if (!sink.GoesOn()) return false;
+    FilterAcross(source, Slot(nextSource_));
+  }
+  return true;
+}
+
+// Destination row y, counted from the top, from its taps in the ring.
+bool WideResampler::WriteRow(std::int32_t y, RowSink& sink) {
+  const std::int64_t top = size_.sourceHeight - 1;
+  const std::int32_t first = down_.First(y);
+  const std::int32_t count = down_.Count(y);
+  for (std::int32_t t = 0; t < count; ++t) rows_[t] = Slot(top - (first + t));
+  if (down_.Narrow()) {
+    DownValues<std::int32_t>(rows_.get(), down_.Weights(y), count, down_, slotValues_, sums_.get());
+  } else {
+    DownValues<std::int64_t>(rows_.get(), down_.Weights(y), count, down_, slotValues_, sums_.get());
+  }
+  std::uint8_t* out = sink.NextRow();
+  if (out == nullptr) out = output_.get();
+  NarrowRow(sums_.get(), size_.width, size_.channels, mode_, out);
+  return sink.WriteRow(out);
+}
+
+bool WideResampler::Run(RowSource& source, RowSink& sink, std::int32_t first, std::int32_t end) {
+  if (!ready_) return false;
+  const std::int64_t height = size_.sourceHeight;
+  nextSource_ = 0;
+  alike_ = 0;
+  for (std::int32_t y = end - 1; y >= first; --y) {
+    const std::int64_t low = down_.First(y);
+    const std::int64_t count = down_.Count(y);
+    if (!FillTo(source, height - low - count, height - low, sink)) return false;
+    if (!WriteRow(y, sink)) return false;
+  }
+  return true;
+}
+
+}  // namespace bmpresize
