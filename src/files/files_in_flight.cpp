@@ -35,9 +35,12 @@ void RemoveNow(const PathChar* path) {
 #endif
 }
 
+// Whether a removal has begun (1): after it no new file is made.
+std::atomic<int> removing{0};
+
 }  // namespace
 
-std::atomic<int> removingFilesInFlight{0};
+std::atomic<int>& RemovalLatch() { return removing; }
 
 MakingNewFile::MakingNewFile() {
 #ifndef _WIN32
@@ -46,7 +49,7 @@ MakingNewFile::MakingNewFile() {
   (void)pthread_sigmask(SIG_BLOCK, &all, &before_);
 #endif
   beingMade.fetch_add(1);
-  allowed_ = removingFilesInFlight.load() == 0;
+  allowed_ = removing.load() == 0;
 }
 
 MakingNewFile::~MakingNewFile() {
@@ -80,7 +83,7 @@ void ForgetFileInFlight(FileInFlight* slot) {
 void RemoveFilesInFlight() {
   // Every thread that is making a file holds back signals, so none of them is
   // this one: each finishes noting its file in a moment.
-  removingFilesInFlight.store(1);
+  removing.store(1);
   while (beingMade.load() != 0) {
   }
   for (FileInFlight& slot : slots) {

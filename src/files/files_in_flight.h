@@ -64,8 +64,9 @@ void ForgetFileInFlight(FileInFlight* slot);
 // made. Async-signal-safe on POSIX systems: atomics and unlink() only. On
 // Windows, DeleteFileW, which leaves a file that is still open.
 void RemoveFilesInFlight();
-// Whether a removal has begun: after it no new file is made (1).
-extern std::atomic<int> removingFilesInFlight;
+// Whether a removal has begun: after it no new file is made (1). A function,
+// not a variable, so that the latch stays inside this file's code.
+std::atomic<int>& RemovalLatch();
 // Lets new files be made again after a removal; for tests, whose process goes
 // on, and built into the model library alone.
 void AllowNewFilesAgain();

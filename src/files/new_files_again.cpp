@@ -3,6 +3,6 @@
 
 namespace bmpresize {
 
-void AllowNewFilesAgain() { removingFilesInFlight.store(0); }
+void AllowNewFilesAgain() { RemovalLatch().store(0); }
 
 }  // namespace bmpresize
