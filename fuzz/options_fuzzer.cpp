@@ -279,8 +279,9 @@ BaseSides BaseOf(const bmpresize_options& o, const Source& s) {
   return {s.width, s.height < 0 ? -s.height : s.height};
 }
 
-// A filled box is the size asked (unless it would enlarge and that is not
-// wanted), and a geometry's marks hold on the size written.
+// A filled box, and a geometry's exact size, is the size asked unless it
+// would enlarge and that is not wanted (BMPRESIZE_NO_ENLARGE); a geometry's
+// other marks hold on the size written.
 void CheckSizeKept(const bmpresize_options& o, const Source& s, const bmpresize_result& result) {
   const BaseSides base = BaseOf(o, s);
   const std::int32_t g = o.geometry;
@@ -290,7 +291,7 @@ void CheckSizeKept(const bmpresize_options& o, const Source& s, const bmpresize_
   if (Has(g, BMPRESIZE_GEOMETRY_ONLY_ENLARGE) && !Has(g, BMPRESIZE_GEOMETRY_AREA))
     FUZZ_CHECK(result.width >= base.width && result.height >= base.height);
   const std::int32_t both = BMPRESIZE_GEOMETRY_WIDTH | BMPRESIZE_GEOMETRY_HEIGHT | BMPRESIZE_GEOMETRY_EXACT;
-  if ((g & ~both) == 0 && (g & both) == both)
+  if ((g & ~both) == 0 && (g & both) == both && !Has(o.flags, BMPRESIZE_NO_ENLARGE))
     FUZZ_CHECK(result.width == o.geometry_width && result.height == o.geometry_height);
   if (Has(g, BMPRESIZE_GEOMETRY_AREA) && result.width > 1 && result.height > 1)
     FUZZ_CHECK(std::int64_t{result.width} * result.height <= o.geometry_area);
