@@ -175,12 +175,14 @@ def main():
         "65536x256 24-bit": (65536, 256, 24),
         "32768x256 24-bit": (32768, 256, 24),
     }
-    cases = [("8000x6000 24-bit", p) for p in (25, 50, 100, 200)] if a.cases != "quality" else []
+    cases = [("8000x6000 24-bit", p) for p in (25, 50, 100, 200)]
     cases += [("4000x3000 32-bit", 50), ("4000x3000 8-bit", 50), ("640x480 24-bit", 50)]
     # Memory at the widest rows the goal covers: ours alone.
     cases += [("65536x256 24-bit", 50), ("32768x256 24-bit", 200)]
     if a.cases == "small":
         cases = [c for c in cases if c[0].startswith("640")]
+    if a.cases == "quality":
+        cases = []  # the quality filters alone
 
     files = {}
     wanted = cases + (QUALITY_CASES if a.cases in ("all", "quality") else [])
@@ -223,9 +225,10 @@ def main():
 
     cores = os.cpu_count() or 1
     print(f"{a.runs} runs a case; median wall time, peak RSS of the process, and each / bmpresize on 1 thread "
-          f"({cores} cores)\n")
-    print("| case | tool | median s | peak RSS MiB | time / ours (1 thread) |")
-    print("|---|---|---|---|---|")
+          f"({cores} cores)")
+    if cases:
+        print("\n| case | tool | median s | peak RSS MiB | time / ours (1 thread) |")
+        print("|---|---|---|---|---|")
     goals = []
     for name, pct in cases:
         src = files[name]
@@ -260,10 +263,11 @@ def main():
         ours1 = times.get("bmpresize 1 thread", (None,))[0]
         ours = times.get("bmpresize every core", (None,))[0]
         peers1 = [(t, n) for n, (t, single) in times.items()
-                  if single and not n.startswith(("bmpresize", "cp"))]
+                  if single and not n.startswith(("bmpresize", "cp", "I/O floor"))]
         peers_default = [(t, n) for n, (t, single) in times.items()
-                         if not n.startswith(("bmpresize", "cp", "Python")) and
+                         if not n.startswith(("bmpresize", "cp", "Python", "I/O floor")) and
                          (not single or n.startswith("Pillow"))]
+        floor = [t for n, (t, _) in times.items() if n.startswith("I/O floor")]
         words = []
         if ours1 and peers1:
             t, n = min(peers1)
@@ -275,6 +279,8 @@ def main():
             words.append(f"every core / 1 thread: {ours / ours1:.2f}")
         if "cp" in times and ours1:
             words.append(f"/ cp: {ours1 / times['cp'][0]:.2f} (1 thread), {ours / times['cp'][0]:.2f} (every core)")
+        if floor and ours1:
+            words.append(f"/ I/O floor: {ours1 / floor[0]:.2f} (1 thread), {ours / floor[0]:.2f} (every core)")
         print(f"- {case}: " + "; ".join(words))
 
 
@@ -295,6 +301,21 @@ def filter_known(tool, scratch, name):
     return False, proc.stderr.decode(errors="replace").strip().splitlines()[:1]
 
 
+def io_floor(src, dst, pct):
+    """The least any resize of src to pct % costs through files: the source
+    read from the page cache (cat) and a file of the result's size written
+    in the blocks the tool writes (256 KiB), as one row of quality()."""
+    with open(src, "rb") as f:
+        head = f.read(26)
+    width, height = int.from_bytes(head[18:22], "little"), int.from_bytes(head[22:26], "little", signed=True)
+    width, height = max(1, width * pct // 100), max(1, abs(height) * pct // 100)
+    size = 54 + (3 * width + 3) // 4 * 4 * height
+    blocks = -(-size // (256 << 10))
+    script = 'cat "$1" > /dev/null && dd if=/dev/zero of="$2" bs=256K count="$3" status=none'
+    return [("I/O floor: cat source, dd result", ["sh", "-c", script, "sh", src, dst, str(blocks)], ENV, True,
+             "bmpresize")]
+
+
 def quality(a, tool, files, convert, one, chosen):
     """The quality filters at 25 and 200 %: ours on one thread and every
     core beside each peer's kernel of the same family, with peak RSS. Ours
@@ -306,9 +327,10 @@ def quality(a, tool, files, convert, one, chosen):
     for name, pct in QUALITY_CASES:
         src = files[name]
         dst = os.path.join(a.dir, "out.bmp")
+        floor = io_floor(src, dst, pct)
         for family, (ours, pillow, opencv, vips, magick) in QUALITY.items():
             known, why = filter_known(tool, a.dir, ours)
-            rows = []
+            rows, floor = floor, []  # the floor once a case, beside the first family
             if known:
                 rows += [("bmpresize 1 thread", [tool, "-t", "1", "--filter", ours, src, dst, str(pct)], one, True,
                           "bmpresize"),

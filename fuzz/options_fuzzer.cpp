@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: MIT
-// Options target: the input's last 16 bytes, when there are that many, pick
+// Options target: the input's last 40 bytes, when there are that many, pick
 // the options of a resize (size, flags, depth, filter, region, resolution,
-// threads, percent) and the bytes before them are the source picture. Only
-// invariants are checked, not pixels: the size query agrees with the resize;
-// a picture written reads back at the size the result tells, the depth asked
-// (or the default one) and the resolution asked; an option out of its range
-// fails as an option, a region outside the picture as a region; one thread
-// and three write the same bytes; and bmpresize_inspect judges the source as
-// a resize at 100 % without options does.
+// threads, percent; then a filled box, or a geometry as text for
+// bmpresize_parse_geometry or as fields and bits) and the bytes before them
+// are the source picture. Only invariants are checked, not pixels: the size
+// query agrees with the resize; a picture written reads back at the size the
+// result tells, the depth asked (or the default one) and the resolution
+// asked; an option out of its range fails as an option, a region outside the
+// picture as a region; one thread and three write the same bytes; a filled
+// box is the size asked, and a geometry's marks hold (no side above the
+// source's with >, none below with <, the exact size with !, at most the area
+// with @); text that is no geometry leaves the options as they were and says
+// why within the room given; and bmpresize_inspect judges the source as a
+// resize at 100 % without options does.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "bmpfile/bmp_headers.h"
@@ -29,7 +35,10 @@ namespace {
 constexpr std::int64_t kMaxFuzzPixels = std::int64_t{1} << 16;
 // Destinations up to this size are made; larger ones only measured.
 constexpr std::int64_t kMaxMadePixels = std::int64_t{1} << 20;
-constexpr std::size_t kOptionBytes = 16;
+// 16 for the options of old, then 24 for how the size is asked beyond width
+// and height (PickSizeKind), 20 of them a geometry's text.
+constexpr std::size_t kOptionBytes = 40;
+constexpr std::size_t kGeometryTextBytes = 20;
 
 // What the option bytes asked for, and whether an option is out of range.
 struct Asked {
@@ -79,6 +88,38 @@ void PickResolution(const std::uint8_t* b, bmpresize_options& o) {
   }
 }
 
+bool Has(std::int32_t bits, std::int32_t bit) { return (bits & bit) != 0; }
+
+// Which geometry marks go together: a percent with its width (and height)
+// alone; an area with at most one of > and <; one or two sides with at most
+// one of ! and ^ and one of > and <.
+bool GeometryBitsTaken(std::int32_t bits) {
+  constexpr std::int32_t kSides = BMPRESIZE_GEOMETRY_WIDTH | BMPRESIZE_GEOMETRY_HEIGHT;
+  constexpr std::int32_t kOnly = BMPRESIZE_GEOMETRY_ONLY_SHRINK | BMPRESIZE_GEOMETRY_ONLY_ENLARGE;
+  if ((bits & ~255) != 0 || (bits & kOnly) == kOnly) return false;
+  if (Has(bits, BMPRESIZE_GEOMETRY_EXACT) && Has(bits, BMPRESIZE_GEOMETRY_FILL)) return false;
+  if (Has(bits, BMPRESIZE_GEOMETRY_PERCENT))
+    return Has(bits, BMPRESIZE_GEOMETRY_WIDTH) && (bits & ~(kSides | BMPRESIZE_GEOMETRY_PERCENT)) == 0;
+  if (Has(bits, BMPRESIZE_GEOMETRY_AREA)) return (bits & ~(kOnly | BMPRESIZE_GEOMETRY_AREA)) == 0;
+  return (bits & kSides) != 0;
+}
+
+// A geometry's marks and numbers within their ranges.
+bool GeometryOutOfRange(const bmpresize_options& o) {
+  return !GeometryBitsTaken(o.geometry) || (Has(o.geometry, BMPRESIZE_GEOMETRY_WIDTH) && o.geometry_width < 1) ||
+         (Has(o.geometry, BMPRESIZE_GEOMETRY_HEIGHT) && o.geometry_height < 1) ||
+         (Has(o.geometry, BMPRESIZE_GEOMETRY_AREA) && o.geometry_area < 1);
+}
+
+// A geometry stands alone; a filled box has both sides and is no box to fit
+// in.
+bool SizeKindOutOfRange(const bmpresize_options& o) {
+  const bool fit = Has(o.flags, BMPRESIZE_FIT);
+  const bool cover = Has(o.flags, BMPRESIZE_COVER);
+  if (o.geometry == 0) return cover && (fit || o.width == 0 || o.height == 0);
+  return o.width != 0 || o.height != 0 || fit || cover || GeometryOutOfRange(o);
+}
+
 // Whether the library's checks of the options alone must refuse them.
 bool OutOfRange(const bmpresize_options& o) {
   const bool depthTaken =
@@ -87,9 +128,67 @@ bool OutOfRange(const bmpresize_options& o) {
   const bool fit = (o.flags & BMPRESIZE_FIT) != 0;
   const bool linear = (o.flags & BMPRESIZE_LINEAR) != 0;
   return !depthTaken || (grey && o.depth > 8) || (linear && o.filter == BMPRESIZE_FILTER_POINT) ||
-         (o.filter < BMPRESIZE_FILTER_POINT || o.filter > BMPRESIZE_FILTER_LANCZOS3) || o.region_x < 0 ||
-         o.region_y < 0 || (o.region_width == 0) != (o.region_height == 0) || o.width < 0 || o.height < 0 ||
-         (fit && (o.width == 0 || o.height == 0)) || o.x_ppm < 0 || o.y_ppm < 0;
+         SizeKindOutOfRange(o) || (o.filter < BMPRESIZE_FILTER_POINT || o.filter > BMPRESIZE_FILTER_LANCZOS3) ||
+         o.region_x < 0 || o.region_y < 0 || (o.region_width == 0) != (o.region_height == 0) || o.width < 0 ||
+         o.height < 0 || (fit && (o.width == 0 || o.height == 0)) || o.x_ppm < 0 || o.y_ppm < 0;
+}
+
+// Text of geometry marks, digits and a few strangers, up to the first byte
+// that ends it.
+std::string GeometryText(const std::uint8_t* b) {
+  static constexpr char kAlphabet[] = "0123456789x%@!><^9X -+.";
+  constexpr std::size_t kLetters = sizeof kAlphabet - 1;
+  std::string text;
+  for (std::size_t i = 0; i < kGeometryTextBytes && b[i] % (kLetters + 1) != kLetters; ++i)
+    text += kAlphabet[b[i] % (kLetters + 1)];
+  return text;
+}
+
+// Parses the text into the options: a geometry that is taken, or a refusal
+// that leaves them as they were and says why within capacity bytes.
+void ParseGeometry(const std::string& text, std::size_t capacity, bmpresize_options& o) {
+  std::vector<char> problem(capacity, '\x7f');
+  const bmpresize_options before = o;
+  if (bmpresize_parse_geometry(text.c_str(), &o, problem.data(), capacity) == 0) {
+    FUZZ_CHECK(o.geometry != 0 && !GeometryOutOfRange(o));
+    return;
+  }
+  FUZZ_CHECK(o.geometry == before.geometry && o.geometry_width == before.geometry_width);
+  FUZZ_CHECK(o.geometry_height == before.geometry_height && o.geometry_area == before.geometry_area);
+  if (capacity != 0) FUZZ_CHECK(std::memchr(problem.data(), 0, capacity) != nullptr);
+}
+
+// Geometry fields as given, with now and then a bit beyond the known ones.
+void PickGeometryFields(const std::uint8_t* b, bmpresize_options& o) {
+  o.geometry = b[0] | (b[1] == 255 ? 256 : 0);
+  o.geometry_width = SideFrom(b[2], b[3]);
+  o.geometry_height = SideFrom(b[4], b[5]);
+  std::uint64_t area = 0;
+  for (int i = 0; i < 8; ++i) area = area << 8 | b[6 + i];
+  // Any value, the negative ones included, or one a picture can reach.
+  o.geometry_area = b[14] % 4 == 0 ? static_cast<std::int64_t>(area) : static_cast<std::int64_t>(area % 1000000);
+}
+
+// How the size is asked beyond width and height: as they say, a box to
+// fill (BMPRESIZE_COVER), a geometry's text or its fields. With a geometry
+// the other size options are mostly cleared, now and then kept to be refused.
+void PickSizeKind(const std::uint8_t* b, bmpresize_options& o) {
+  const int kind = b[0] % 4;
+  if (kind == 0) return;
+  if (kind == 1) {
+    o.flags |= BMPRESIZE_COVER;
+    return;
+  }
+  if (b[0] % 32 >= 4) {
+    o.width = o.height = 0;
+    o.flags &= ~(BMPRESIZE_FIT | BMPRESIZE_COVER);
+  }
+  if (b[0] % 32 == 2) o.flags |= BMPRESIZE_COVER;
+  if (kind == 2) {
+    ParseGeometry(GeometryText(b + 4), b[1] % 48, o);
+  } else {
+    PickGeometryFields(b + 2, o);
+  }
 }
 
 Asked AskedFrom(const std::uint8_t* b) {
@@ -109,6 +208,7 @@ Asked AskedFrom(const std::uint8_t* b) {
   o.percent = b[7] != 0 ? b[7] : 100;
   PickRegion(b + 8, asked);
   PickResolution(b + 13, o);
+  PickSizeKind(b + 16, o);
   asked.invalid = OutOfRange(o);
   return asked;
 }
@@ -171,6 +271,35 @@ void CheckPicture(const std::vector<std::uint8_t>& picture, const bmpresize_resu
   FUZZ_CHECK(resized.GetResolution().yPixelsPerMetre == resolution.yPixelsPerMetre);
 }
 
+// The sides a size applies to: the region's, or the picture's.
+struct BaseSides {
+  std::int64_t width;
+  std::int64_t height;
+};
+
+BaseSides BaseOf(const bmpresize_options& o, const Source& s) {
+  if (o.region_width != 0) return {o.region_width, o.region_height};
+  return {s.width, s.height < 0 ? -s.height : s.height};
+}
+
+// A filled box, and a geometry's exact size, is the size asked unless it
+// would enlarge and that is not wanted (BMPRESIZE_NO_ENLARGE); a geometry's
+// other marks hold on the size written.
+void CheckSizeKept(const bmpresize_options& o, const Source& s, const bmpresize_result& result) {
+  const BaseSides base = BaseOf(o, s);
+  const std::int32_t g = o.geometry;
+  if (Has(o.flags, BMPRESIZE_COVER) && !Has(o.flags, BMPRESIZE_NO_ENLARGE))
+    FUZZ_CHECK(result.width == o.width && result.height == o.height);
+  if (Has(g, BMPRESIZE_GEOMETRY_ONLY_SHRINK)) FUZZ_CHECK(result.width <= base.width && result.height <= base.height);
+  if (Has(g, BMPRESIZE_GEOMETRY_ONLY_ENLARGE) && !Has(g, BMPRESIZE_GEOMETRY_AREA))
+    FUZZ_CHECK(result.width >= base.width && result.height >= base.height);
+  const std::int32_t both = BMPRESIZE_GEOMETRY_WIDTH | BMPRESIZE_GEOMETRY_HEIGHT | BMPRESIZE_GEOMETRY_EXACT;
+  if ((g & ~both) == 0 && (g & both) == both && !Has(o.flags, BMPRESIZE_NO_ENLARGE))
+    FUZZ_CHECK(result.width == o.geometry_width && result.height == o.geometry_height);
+  if (Has(g, BMPRESIZE_GEOMETRY_AREA) && result.width > 1 && result.height > 1)
+    FUZZ_CHECK(std::int64_t{result.width} * result.height <= o.geometry_area);
+}
+
 // Resizes with the options at the threads given; the picture's bytes are
 // those of the buffer the size query asked for.
 bmpresize_code ResizeWith(const std::uint8_t* data, std::size_t size, bmpresize_options options, std::int32_t threads,
@@ -212,6 +341,7 @@ void CheckResize(const std::uint8_t* data, std::size_t size, const Asked& asked,
   FUZZ_CHECK(SameFailure(otherResult, result));
   FUZZ_CHECK(other == picture);
   CheckPicture(picture, result, DepthWritten(options, source), ResolutionWritten(options, info));
+  CheckSizeKept(options, source, result);
 }
 
 // The causes a resize may give for its destination alone, which an
