@@ -39,28 +39,38 @@ void WidenPixels(const PixelBGRA* source, std::int32_t width, std::uint16_t* out
   }
 }
 
-// A filtered colour P with the pixel's filtered alpha A as its byte.
-std::uint8_t NarrowColour(std::uint16_t p, std::uint16_t a, ColourMode mode) {
-  std::uint64_t value = p;
-  if (mode.premultiplied) {
-    if (a == 0) return 0;
-    const std::uint64_t scale = mode.linear ? 65535 : 257;
-    const std::uint64_t top = mode.linear ? 65535 : 255;
-    value = std::min<std::uint64_t>((2 * value * scale + a) / (2 * std::uint64_t{a}), top);
-    if (!mode.linear) return static_cast<std::uint8_t>(value);
-  }
-  if (mode.linear) return ByteOfLight(static_cast<std::uint16_t>(value));
-  return static_cast<std::uint8_t>((2 * value + 257) / 514);
+// A filtered colour P with the pixel's filtered alpha A as its byte; bytes:
+// the byte of every light.
+template <bool kLinear, bool kPremultiplied>
+std::uint8_t NarrowColour(std::uint32_t p, std::uint32_t a, const std::uint8_t* bytes) {
+  if (!kPremultiplied) return kLinear ? bytes[p] : static_cast<std::uint8_t>((2 * p + 257) / 514);
+  if (a == 0) return 0;
+  if (!kLinear) return static_cast<std::uint8_t>(std::min<std::uint32_t>((2 * p * 257 + a) / (2 * a), 255));
+  // P at least A is all the light there is; below it the quotient is less
+  // than 65536 but its dividend needs more than 32 bits.
+  if (p >= a) return bytes[65535];
+  return bytes[(2 * std::uint64_t{p} * 65535 + a) / (2 * std::uint64_t{a})];
 }
 
-// The rows filtered down: the sum of each row's value times its weight,
-// rounded, in Sum, 32 or 64 bits, as the taps' largest sum needs.
+template <bool kLinear, bool kPremultiplied>
+void NarrowPixels(const std::uint16_t* wide, std::int32_t width, int channels, std::uint8_t* out) {
+  const std::uint8_t* bytes = kLinear ? BytesOfLight() : nullptr;
+  for (std::int32_t x = 0; x < width; ++x, wide += 4, out += channels) {
+    const std::uint32_t a = wide[3];
+    for (int c = 0; c < 3; ++c) out[c] = NarrowColour<kLinear, kPremultiplied>(wide[c], a, bytes);
+    if (channels == 4) out[3] = static_cast<std::uint8_t>((2 * a + 257) / 514);
+  }
+}
+
+// The rows filtered down from value from on: the sum of each row's value
+// times its weight, rounded, in Sum, 32 or 64 bits, as the taps' largest sum
+// needs.
 template <typename Sum>
 void DownValues(const std::uint16_t* const* rows, const std::int32_t* weights, std::int32_t count, const WideTaps& taps,
-                std::size_t values, std::uint16_t* out) {
+                std::size_t from, std::size_t values, std::uint16_t* out) {
   constexpr std::size_t kBlock = 256;
   Sum sums[kBlock];
-  for (std::size_t at = 0; at < values; at += kBlock) {
+  for (std::size_t at = from; at < values; at += kBlock) {
     const std::size_t n = std::min(kBlock, values - at);
     std::fill(sums, sums + n, 0);
     for (std::int32_t t = 0; t < count; ++t) {
@@ -94,6 +104,43 @@ void AcrossValues(const std::uint16_t* source, const WideTaps& taps, std::int32_
 }
 
 #if defined(__SSE2__)
+// Rows t and t + 1's values at k, interleaved, low bytes and high bytes times
+// their pair of weights, added to the sums of eight values.
+inline void AddRowPair(const std::uint16_t* first, const std::uint16_t* second, __m128i weights, __m128i sums[4]) {
+  const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(second));
+  const __m128i front = _mm_unpacklo_epi16(a, b), back = _mm_unpackhi_epi16(a, b);
+  sums[0] = _mm_add_epi32(sums[0], _mm_madd_epi16(_mm_and_si128(front, lowBytes), weights));
+  sums[1] = _mm_add_epi32(sums[1], _mm_madd_epi16(_mm_and_si128(back, lowBytes), weights));
+  sums[2] = _mm_add_epi32(sums[2], _mm_madd_epi16(_mm_srli_epi16(front, 8), weights));
+  sums[3] = _mm_add_epi32(sums[3], _mm_madd_epi16(_mm_srli_epi16(back, 8), weights));
+}
+
+// The pass down as AcrossBytewise does it, eight values at a time, two rows
+// a step (an odd last row paired with itself at weight 0); the values past
+// the last eight by DownValues.
+void DownBytewise(const std::uint16_t* const* rows, const std::int32_t* weights, std::int32_t count,
+                  const WideTaps& taps, std::size_t values, std::uint16_t* out) {
+  const std::size_t whole = values / 8 * 8;
+  for (std::size_t k = 0; k < whole; k += 8) {
+    __m128i sums[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
+    for (std::int32_t t = 0; t < count; t += 2) {
+      const bool two = t + 1 < count;
+      const std::uint32_t pair = (static_cast<std::uint32_t>(weights[t]) & 0xFFFF) |
+                                 (two ? static_cast<std::uint32_t>(weights[t + 1]) << 16 : 0);
+      AddRowPair(rows[t] + k, (two ? rows[t + 1] : rows[t]) + k, _mm_set1_epi32(static_cast<std::int32_t>(pair)), sums);
+    }
+    std::int32_t parts[4][4];
+    for (int i = 0; i < 4; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(parts[i]), sums[i]);
+    for (int i = 0; i < 8; ++i) {
+      const std::int64_t low = parts[i / 4][i % 4], high = parts[2 + i / 4][i % 4];
+      out[k + static_cast<std::size_t>(i)] = taps.Rounded(high * 256 + low);
+    }
+  }
+  DownValues<std::int64_t>(rows, weights, count, taps, whole, values, out);
+}
+
 // Two taps at a time: their values' low bytes and high bytes, a channel's two
 // in each 32-bit lane, times the pair of weights (pmaddwd), summed apart.
 void AcrossBytewise(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, std::uint16_t* out) {
@@ -135,6 +182,19 @@ void FilterValuesAcross(const std::uint16_t* source, const WideTaps& taps, std::
   AcrossValues<std::int64_t>(source, taps, width, out);
 }
 
+void FilterValuesDown(const std::uint16_t* const* rows, const WideTaps& taps, std::int32_t y, std::size_t values,
+                      bool simd, std::uint16_t* out) {
+  const std::int32_t* weights = taps.Weights(y);
+  const std::int32_t count = taps.Count(y);
+#if defined(__SSE2__)
+  if (simd && taps.Bytewise()) return DownBytewise(rows, weights, count, taps, values, out);
+#else
+  (void)simd;
+#endif
+  if (taps.Narrow()) return DownValues<std::int32_t>(rows, weights, count, taps, 0, values, out);
+  DownValues<std::int64_t>(rows, weights, count, taps, 0, values, out);
+}
+
 void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, std::uint16_t* out) {
   if (mode.linear) {
     mode.premultiplied ? WidenPixels<true, true>(source, width, out) : WidenPixels<true, false>(source, width, out);
@@ -144,10 +204,12 @@ void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, std:
 }
 
 void NarrowRow(const std::uint16_t* wide, std::int32_t width, int channels, ColourMode mode, std::uint8_t* out) {
-  for (std::int32_t x = 0; x < width; ++x, wide += 4, out += channels) {
-    const std::uint16_t a = wide[3];
-    for (int c = 0; c < 3; ++c) out[c] = NarrowColour(wide[c], a, mode);
-    if (channels == 4) out[3] = static_cast<std::uint8_t>((2 * std::uint32_t{a} + 257) / 514);
+  if (mode.linear) {
+    mode.premultiplied ? NarrowPixels<true, true>(wide, width, channels, out)
+                       : NarrowPixels<true, false>(wide, width, channels, out);
+  } else {
+    mode.premultiplied ? NarrowPixels<false, true>(wide, width, channels, out)
+                       : NarrowPixels<false, false>(wide, width, channels, out);
   }
 }
 
@@ -211,11 +273,7 @@ bool WideResampler::WriteRow(std::int32_t y, RowSink& sink) {
   const std::int32_t first = down_.First(y);
   const std::int32_t count = down_.Count(y);
   for (std::int32_t t = 0; t < count; ++t) rows_[t] = Slot(top - (first + t));
-  if (down_.Narrow()) {
-    DownValues<std::int32_t>(rows_.get(), down_.Weights(y), count, down_, slotValues_, sums_.get());
-  } else {
-    DownValues<std::int64_t>(rows_.get(), down_.Weights(y), count, down_, slotValues_, sums_.get());
-  }
+  FilterValuesDown(rows_.get(), down_, y, slotValues_, true, sums_.get());
   std::uint8_t* out = sink.NextRow();
   if (out == nullptr) out = output_.get();
   NarrowRow(sums_.get(), size_.width, size_.channels, mode_, out);

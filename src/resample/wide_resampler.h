@@ -36,6 +36,11 @@ void NarrowRow(const std::uint16_t* wide, std::int32_t width, int channels, Colo
 void FilterValuesAcross(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, bool simd,
                         std::uint16_t* out);
 
+// A destination row y filtered down from the rows of its taps (rows[t] the
+// values of tap t, values of them each); simd as for FilterValuesAcross.
+void FilterValuesDown(const std::uint16_t* const* rows, const WideTaps& taps, std::int32_t y, std::size_t values,
+                      bool simd, std::uint16_t* out);
+
 class WideResampler final : public Resampler {
  public:
   // Reads the taps of both axes, which several resamplers share and which
