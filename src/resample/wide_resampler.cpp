@@ -104,6 +104,62 @@ void AcrossValues(const std::uint16_t* source, const WideTaps& taps, std::int32_
 }
 
 #if defined(__SSE2__)
+// Whether RoundFour can round the taps' sums: they fit 32 bits and the
+// divisor is a power of 2 whose half fits 31, or has a reciprocal.
+bool RoundsFour(const WideTaps& taps) {
+  return taps.Narrow() && ((taps.Shift() >= 0 && taps.Shift() <= 31) || taps.Magic() != 0);
+}
+
+// Two sums, each below 2^31 in a 64-bit lane, as WideTaps::Rounded divides
+// them by its reciprocal m: (2 x sum + d) x m, below 2^64, made of 32-bit
+// halves, shifted down.
+__m128i DivideTwo(__m128i sums, const WideTaps& taps) {
+  const __m128i low = _mm_set1_epi64x(static_cast<std::int64_t>(taps.Magic() & 0xFFFFFFFF));
+  const __m128i high = _mm_set1_epi64x(static_cast<std::int64_t>(taps.Magic() >> 32));
+  const __m128i x = _mm_add_epi64(_mm_slli_epi64(sums, 1), _mm_set1_epi64x(taps.Divisor()));
+  const __m128i carries = _mm_add_epi64(_mm_mul_epu32(x, high), _mm_mul_epu32(_mm_srli_epi64(x, 32), low));
+  const __m128i product = _mm_add_epi64(_mm_mul_epu32(x, low), _mm_slli_epi64(carries, 32));
+  return _mm_srli_epi64(product, WideTaps::kMagicShift);
+}
+
+// Four sums of 0 or more, below 2^31, divided as WideTaps::Rounded does.
+__m128i DivideFour(__m128i sums, const WideTaps& taps) {
+  const int shift = taps.Shift();
+  if (shift >= 0) {
+    // Below 2^31, so the sum with the half of 2^shift added stays below 2^32.
+    const __m128i half = _mm_set1_epi32(shift > 0 ? static_cast<std::int32_t>(1u << (shift - 1)) : 0);
+    return _mm_srl_epi32(_mm_add_epi32(sums, half), _mm_cvtsi32_si128(shift));
+  }
+  const __m128i front = DivideTwo(_mm_unpacklo_epi32(sums, _mm_setzero_si128()), taps);
+  const __m128i back = DivideTwo(_mm_unpackhi_epi32(sums, _mm_setzero_si128()), taps);
+  return _mm_unpacklo_epi64(_mm_shuffle_epi32(front, _MM_SHUFFLE(3, 3, 2, 0)),
+                            _mm_shuffle_epi32(back, _MM_SHUFFLE(3, 3, 2, 0)));
+}
+
+// Four sums of bytes times weights, 256 x high + low, as WideTaps::Rounded
+// makes their values, into out (RoundsFour).
+void RoundFour(__m128i low, __m128i high, const WideTaps& taps, std::uint16_t* out) {
+  __m128i sums = _mm_add_epi32(_mm_slli_epi32(high, 8), low);
+  sums = _mm_and_si128(sums, _mm_cmpgt_epi32(sums, _mm_setzero_si128()));  // at least 0
+  __m128i values = DivideFour(sums, taps);
+  const __m128i top = _mm_set1_epi32(65535);
+  const __m128i over = _mm_cmpgt_epi32(values, top);
+  values = _mm_or_si128(_mm_andnot_si128(over, values), _mm_and_si128(over, top));
+  // 0-65535 as signed 16-bit values, packed, and back.
+  const __m128i bias = _mm_set1_epi32(32768);
+  const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(values, bias), _mm_sub_epi32(values, bias));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_xor_si128(packed, _mm_set1_epi16(-32768)));
+}
+
+// Four sums as RoundFour, or by WideTaps::Rounded each where it cannot.
+void StoreFour(__m128i low, __m128i high, const WideTaps& taps, bool simd, std::uint16_t* out) {
+  if (simd) return RoundFour(low, high, taps, out);
+  std::int32_t lows[4], highs[4];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lows), low);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(highs), high);
+  for (int c = 0; c < 4; ++c) out[c] = taps.Rounded(std::int64_t{highs[c]} * 256 + lows[c]);
+}
+
 // Rows t and t + 1's values at k, interleaved, low bytes and high bytes times
 // their pair of weights, added to the sums of eight values.
 inline void AddRowPair(const std::uint16_t* first, const std::uint16_t* second, __m128i weights, __m128i sums[4]) {
@@ -123,6 +179,7 @@ inline void AddRowPair(const std::uint16_t* first, const std::uint16_t* second, 
 void DownBytewise(const std::uint16_t* const* rows, const std::int32_t* weights, std::int32_t count,
                   const WideTaps& taps, std::size_t values, std::uint16_t* out) {
   const std::size_t whole = values / 8 * 8;
+  const bool rounds = RoundsFour(taps);
   for (std::size_t k = 0; k < whole; k += 8) {
     __m128i sums[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
     for (std::int32_t t = 0; t < count; t += 2) {
@@ -131,12 +188,8 @@ void DownBytewise(const std::uint16_t* const* rows, const std::int32_t* weights,
                                  (two ? static_cast<std::uint32_t>(weights[t + 1]) << 16 : 0);
       AddRowPair(rows[t] + k, (two ? rows[t + 1] : rows[t]) + k, _mm_set1_epi32(static_cast<std::int32_t>(pair)), sums);
     }
-    std::int32_t parts[4][4];
-    for (int i = 0; i < 4; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(parts[i]), sums[i]);
-    for (int i = 0; i < 8; ++i) {
-      const std::int64_t low = parts[i / 4][i % 4], high = parts[2 + i / 4][i % 4];
-      out[k + static_cast<std::size_t>(i)] = taps.Rounded(high * 256 + low);
-    }
+    StoreFour(sums[0], sums[2], taps, rounds, out + k);
+    StoreFour(sums[1], sums[3], taps, rounds, out + k + 4);
   }
   DownValues<std::int64_t>(rows, weights, count, taps, whole, values, out);
 }
@@ -145,6 +198,7 @@ void DownBytewise(const std::uint16_t* const* rows, const std::int32_t* weights,
 // in each 32-bit lane, times the pair of weights (pmaddwd), summed apart.
 void AcrossBytewise(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, std::uint16_t* out) {
   const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+  const bool rounds = RoundsFour(taps);
   for (std::int32_t x = 0; x < width; ++x, out += 4) {
     const std::uint16_t* p = source + 4 * static_cast<std::size_t>(taps.First(x));
     const std::int32_t* w = taps.Weights(x);
@@ -161,10 +215,7 @@ void AcrossBytewise(const std::uint16_t* source, const WideTaps& taps, std::int3
       low = _mm_add_epi32(low, _mm_madd_epi16(_mm_and_si128(values, lowBytes), weights));
       high = _mm_add_epi32(high, _mm_madd_epi16(_mm_srli_epi16(values, 8), weights));
     }
-    std::int32_t lows[4], highs[4];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(lows), low);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(highs), high);
-    for (int c = 0; c < 4; ++c) out[c] = taps.Rounded(std::int64_t{highs[c]} * 256 + lows[c]);
+    StoreFour(low, high, taps, rounds, out);
   }
 }
 #endif

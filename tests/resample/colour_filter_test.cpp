@@ -72,7 +72,8 @@ TEST(WideTaps, RoundEverySumAsTheDivisionDoes) {
 // end between the eight values taken at a time.
 TEST(WideTaps, EveryPassGivesTheScalarValues) {
   std::mt19937 rng(36);
-  const std::int32_t sizes[][3] = {{40, 7, 1}, {7, 40, 67}, {301, 3, 2}, {5, 5, 3}, {1000, 999, 1}, {3, 1, 64}};
+  const std::int32_t sizes[][3] = {{40, 7, 1},     {7, 40, 67}, {301, 3, 2},     {5, 5, 3},
+                                   {1000, 999, 1}, {3, 1, 64},  {8000, 2000, 3}, {2001, 499, 2}};
   const auto randomValues = [&rng](std::size_t n) {
     std::vector<std::uint16_t> values(n);
     for (std::uint16_t& v : values) v = rng() % 3 == 0 ? 65535 : rng() % 2 == 0 ? 0 : static_cast<std::uint16_t>(rng());
