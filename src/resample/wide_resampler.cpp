@@ -104,61 +104,95 @@ void AcrossValues(const std::uint16_t* source, const WideTaps& taps, std::int32_
 }
 
 #if defined(__SSE2__)
-// Whether RoundFour can round the taps' sums: they fit 32 bits and the
-// divisor is a power of 2 whose half fits 31, or has a reciprocal.
-bool RoundsFour(const WideTaps& taps) {
-  return taps.Narrow() && ((taps.Shift() >= 0 && taps.Shift() <= 31) || taps.Magic() != 0);
-}
-
-// Two sums, each below 2^31 in a 64-bit lane, as WideTaps::Rounded divides
-// them by its reciprocal m: (2 x sum + d) x m, below 2^64, made of 32-bit
-// halves, shifted down.
-__m128i DivideTwo(__m128i sums, const WideTaps& taps) {
-  const __m128i low = _mm_set1_epi64x(static_cast<std::int64_t>(taps.Magic() & 0xFFFFFFFF));
-  const __m128i high = _mm_set1_epi64x(static_cast<std::int64_t>(taps.Magic() >> 32));
-  const __m128i x = _mm_add_epi64(_mm_slli_epi64(sums, 1), _mm_set1_epi64x(taps.Divisor()));
-  const __m128i carries = _mm_add_epi64(_mm_mul_epu32(x, high), _mm_mul_epu32(_mm_srli_epi64(x, 32), low));
-  const __m128i product = _mm_add_epi64(_mm_mul_epu32(x, low), _mm_slli_epi64(carries, 32));
-  return _mm_srli_epi64(product, WideTaps::kMagicShift);
-}
-
-// Four sums of 0 or more, below 2^31, divided as WideTaps::Rounded does.
-__m128i DivideFour(__m128i sums, const WideTaps& taps) {
-  const int shift = taps.Shift();
-  if (shift >= 0) {
-    // Below 2^31, so the sum with the half of 2^shift added stays below 2^32.
-    const __m128i half = _mm_set1_epi32(shift > 0 ? static_cast<std::int32_t>(1u << (shift - 1)) : 0);
-    return _mm_srl_epi32(_mm_add_epi32(sums, half), _mm_cvtsi32_si128(shift));
+// How sums of bytes times weights, 256 x high + low, become their values,
+// four at a time, as WideTaps::Rounded makes them:
+//   kScalar   by Rounded each
+//   kShift    the sums fit 32 bits, the divisor is 2^s, s below 32
+//   kMagic    the sums fit 32 bits, the divisor has a reciprocal m
+//   kHalves   the divisor is 2^s, s 8 or more, and high + low / 256 with
+//             the half of 2^s fits 31 bits: that over 2^(s - 8) is the value
+class FourRounder {
+ public:
+  explicit FourRounder(const WideTaps& taps) : taps_(taps) {
+    const int shift = taps.Shift();
+    const std::int64_t halfRoom = 257 * taps.Most() + (std::int64_t{1} << 24);
+    if (taps.Narrow() && shift >= 0 && shift <= 31) {
+      way_ = kShift;
+    } else if (taps.Narrow() && taps.Magic() != 0) {
+      way_ = kMagic;
+    } else if (shift >= 8 && shift <= 31 && halfRoom < (std::int64_t{1} << 31)) {
+      way_ = kHalves;
+    }
+    const std::uint32_t half = shift > 0 && shift <= 31 ? 1u << (shift - 1) : 0;
+    half_ = _mm_set1_epi32(static_cast<std::int32_t>(half));
+    halfLowByte_ = _mm_set1_epi32(static_cast<std::int32_t>(half & 255));
+    halfHigh_ = _mm_set1_epi32(static_cast<std::int32_t>(half >> 8));
+    count_ = _mm_cvtsi32_si128(way_ == kHalves ? shift - 8 : shift);
+    magicLow_ = _mm_set1_epi64x(static_cast<std::int64_t>(taps.Magic() & 0xFFFFFFFF));
+    magicHigh_ = _mm_set1_epi64x(static_cast<std::int64_t>(taps.Magic() >> 32));
+    divisor_ = _mm_set1_epi64x(taps.Divisor());
   }
-  const __m128i front = DivideTwo(_mm_unpacklo_epi32(sums, _mm_setzero_si128()), taps);
-  const __m128i back = DivideTwo(_mm_unpackhi_epi32(sums, _mm_setzero_si128()), taps);
-  return _mm_unpacklo_epi64(_mm_shuffle_epi32(front, _MM_SHUFFLE(3, 3, 2, 0)),
-                            _mm_shuffle_epi32(back, _MM_SHUFFLE(3, 3, 2, 0)));
-}
 
-// Four sums of bytes times weights, 256 x high + low, as WideTaps::Rounded
-// makes their values, into out (RoundsFour).
-void RoundFour(__m128i low, __m128i high, const WideTaps& taps, std::uint16_t* out) {
-  __m128i sums = _mm_add_epi32(_mm_slli_epi32(high, 8), low);
-  sums = _mm_and_si128(sums, _mm_cmpgt_epi32(sums, _mm_setzero_si128()));  // at least 0
-  __m128i values = DivideFour(sums, taps);
-  const __m128i top = _mm_set1_epi32(65535);
-  const __m128i over = _mm_cmpgt_epi32(values, top);
-  values = _mm_or_si128(_mm_andnot_si128(over, values), _mm_and_si128(over, top));
-  // 0-65535 as signed 16-bit values, packed, and back.
-  const __m128i bias = _mm_set1_epi32(32768);
-  const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(values, bias), _mm_sub_epi32(values, bias));
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_xor_si128(packed, _mm_set1_epi16(-32768)));
-}
+  void Store(__m128i low, __m128i high, std::uint16_t* out) const {
+    if (way_ == kScalar) return StoreEach(low, high, out);
+    __m128i values;
+    if (way_ == kHalves) {
+      const __m128i carry = _mm_srai_epi32(_mm_add_epi32(_mm_and_si128(low, _mm_set1_epi32(255)), halfLowByte_), 8);
+      const __m128i whole = _mm_add_epi32(_mm_add_epi32(high, _mm_srai_epi32(low, 8)), _mm_add_epi32(carry, halfHigh_));
+      values = _mm_sra_epi32(whole, count_);
+    } else {
+      values = Divided(_mm_add_epi32(_mm_slli_epi32(high, 8), low));
+    }
+    StoreClipped(values, out);
+  }
 
-// Four sums as RoundFour, or by WideTaps::Rounded each where it cannot.
-void StoreFour(__m128i low, __m128i high, const WideTaps& taps, bool simd, std::uint16_t* out) {
-  if (simd) return RoundFour(low, high, taps, out);
-  std::int32_t lows[4], highs[4];
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(lows), low);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(highs), high);
-  for (int c = 0; c < 4; ++c) out[c] = taps.Rounded(std::int64_t{highs[c]} * 256 + lows[c]);
-}
+ private:
+  enum Way { kScalar, kShift, kMagic, kHalves };
+
+  void StoreEach(__m128i low, __m128i high, std::uint16_t* out) const {
+    std::int32_t lows[4], highs[4];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lows), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(highs), high);
+    for (int c = 0; c < 4; ++c) out[c] = taps_.Rounded(std::int64_t{highs[c]} * 256 + lows[c]);
+  }
+
+  // Four sums below 2^31 (kShift, kMagic), those below 0 made 0, divided.
+  __m128i Divided(__m128i sums) const {
+    sums = _mm_and_si128(sums, _mm_cmpgt_epi32(sums, _mm_setzero_si128()));
+    // Below 2^31, so the sum with the half of 2^s added stays below 2^32.
+    if (way_ == kShift) return _mm_srl_epi32(_mm_add_epi32(sums, half_), count_);
+    const __m128i front = DividedTwo(_mm_unpacklo_epi32(sums, _mm_setzero_si128()));
+    const __m128i back = DividedTwo(_mm_unpackhi_epi32(sums, _mm_setzero_si128()));
+    return _mm_unpacklo_epi64(_mm_shuffle_epi32(front, _MM_SHUFFLE(3, 3, 2, 0)),
+                              _mm_shuffle_epi32(back, _MM_SHUFFLE(3, 3, 2, 0)));
+  }
+
+  // Two sums in 64-bit lanes: ((2 x sum + d) x m) >> 47, the product made of
+  // 32-bit halves modulo 2^64 as Rounded makes it.
+  __m128i DividedTwo(__m128i sums) const {
+    const __m128i x = _mm_add_epi64(_mm_slli_epi64(sums, 1), divisor_);
+    const __m128i carries =
+        _mm_add_epi64(_mm_mul_epu32(x, magicHigh_), _mm_mul_epu32(_mm_srli_epi64(x, 32), magicLow_));
+    const __m128i product = _mm_add_epi64(_mm_mul_epu32(x, magicLow_), _mm_slli_epi64(carries, 32));
+    return _mm_srli_epi64(product, WideTaps::kMagicShift);
+  }
+
+  // Four values clipped to 0-65535 into out.
+  static void StoreClipped(__m128i values, std::uint16_t* out) {
+    values = _mm_and_si128(values, _mm_cmpgt_epi32(values, _mm_setzero_si128()));
+    const __m128i top = _mm_set1_epi32(65535);
+    const __m128i over = _mm_cmpgt_epi32(values, top);
+    values = _mm_or_si128(_mm_andnot_si128(over, values), _mm_and_si128(over, top));
+    // 0-65535 as signed 16-bit values, packed, and back.
+    const __m128i bias = _mm_sub_epi32(values, _mm_set1_epi32(32768));
+    const __m128i packed = _mm_packs_epi32(bias, bias);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_xor_si128(packed, _mm_set1_epi16(-32768)));
+  }
+
+  const WideTaps& taps_;
+  Way way_ = kScalar;
+  __m128i half_, halfLowByte_, halfHigh_, count_, magicLow_, magicHigh_, divisor_;
+};
 
 // Rows t and t + 1's values at k, interleaved, low bytes and high bytes times
 // their pair of weights, added to the sums of eight values.
@@ -179,7 +213,7 @@ inline void AddRowPair(const std::uint16_t* first, const std::uint16_t* second, 
 void DownBytewise(const std::uint16_t* const* rows, const std::int32_t* weights, std::int32_t count,
                   const WideTaps& taps, std::size_t values, std::uint16_t* out) {
   const std::size_t whole = values / 8 * 8;
-  const bool rounds = RoundsFour(taps);
+  const FourRounder rounder(taps);
   for (std::size_t k = 0; k < whole; k += 8) {
     __m128i sums[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
     for (std::int32_t t = 0; t < count; t += 2) {
@@ -188,23 +222,45 @@ void DownBytewise(const std::uint16_t* const* rows, const std::int32_t* weights,
                                  (two ? static_cast<std::uint32_t>(weights[t + 1]) << 16 : 0);
       AddRowPair(rows[t] + k, (two ? rows[t + 1] : rows[t]) + k, _mm_set1_epi32(static_cast<std::int32_t>(pair)), sums);
     }
-    StoreFour(sums[0], sums[2], taps, rounds, out + k);
-    StoreFour(sums[1], sums[3], taps, rounds, out + k + 4);
+    rounder.Store(sums[0], sums[2], out + k);
+    rounder.Store(sums[1], sums[3], out + k + 4);
   }
   DownValues<std::int64_t>(rows, weights, count, taps, whole, values, out);
 }
 
-// Two taps at a time: their values' low bytes and high bytes, a channel's two
-// in each 32-bit lane, times the pair of weights (pmaddwd), summed apart.
+// Four taps from p on, whose values (taps i and i + 1, then i + 2 and
+// i + 3) interleave as i with i + 2 and i + 1 with i + 3, times those pairs
+// of weights, added to the sums of low and high bytes.
+inline void AddFourTaps(const std::uint16_t* p, const std::int32_t* w, __m128i& low, __m128i& high) {
+  const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
+  const __m128i even = _mm_unpacklo_epi16(a, b), odd = _mm_unpackhi_epi16(a, b);
+  // w0 w1 w2 w3 as 16 bits (they fit), reordered w0 w2 w1 w3.
+  const __m128i words = _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w)), _mm_setzero_si128());
+  const __m128i pairs = _mm_shufflelo_epi16(words, _MM_SHUFFLE(3, 1, 2, 0));
+  const __m128i evenWeights = _mm_shuffle_epi32(pairs, _MM_SHUFFLE(0, 0, 0, 0));
+  const __m128i oddWeights = _mm_shuffle_epi32(pairs, _MM_SHUFFLE(1, 1, 1, 1));
+  low = _mm_add_epi32(low, _mm_madd_epi16(_mm_and_si128(even, lowBytes), evenWeights));
+  low = _mm_add_epi32(low, _mm_madd_epi16(_mm_and_si128(odd, lowBytes), oddWeights));
+  high = _mm_add_epi32(high, _mm_madd_epi16(_mm_srli_epi16(even, 8), evenWeights));
+  high = _mm_add_epi32(high, _mm_madd_epi16(_mm_srli_epi16(odd, 8), oddWeights));
+}
+
+// Four taps at a time (AddFourTaps), then two: their values' low bytes and
+// high bytes, a channel's two in each 32-bit lane, times the pair of weights
+// (pmaddwd), summed apart.
 void AcrossBytewise(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, std::uint16_t* out) {
   const __m128i lowBytes = _mm_set1_epi16(0x00FF);
-  const bool rounds = RoundsFour(taps);
+  const FourRounder rounder(taps);
   for (std::int32_t x = 0; x < width; ++x, out += 4) {
     const std::uint16_t* p = source + 4 * static_cast<std::size_t>(taps.First(x));
     const std::int32_t* w = taps.Weights(x);
     const std::int32_t n = taps.Count(x);
     __m128i low = _mm_setzero_si128(), high = _mm_setzero_si128();
-    for (std::int32_t i = 0; i < n; i += 2, p += 8) {
+    std::int32_t i = 0;
+    for (; i + 4 <= n; i += 4, p += 16) AddFourTaps(p, w + i, low, high);
+    for (; i < n; i += 2, p += 8) {
       const bool two = i + 1 < n;
       const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
       const __m128i second = two ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 4)) : first;
@@ -215,7 +271,7 @@ void AcrossBytewise(const std::uint16_t* source, const WideTaps& taps, std::int3
       low = _mm_add_epi32(low, _mm_madd_epi16(_mm_and_si128(values, lowBytes), weights));
       high = _mm_add_epi32(high, _mm_madd_epi16(_mm_srli_epi16(values, 8), weights));
     }
-    StoreFour(low, high, taps, rounds, out);
+    rounder.Store(low, high, out);
   }
 }
 #endif
