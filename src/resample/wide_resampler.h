@@ -26,8 +26,10 @@
 
 namespace bmpresize {
 
-// A source row as 16-bit values, four a pixel, and back to bytes.
-void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, std::uint16_t* out);
+// A source row as 16-bit values, four a pixel (simd: with the
+// instruction-set loop where this build and the mode have one, which gives
+// the same values), and back to bytes.
+void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, bool simd, std::uint16_t* out);
 void NarrowRow(const std::uint16_t* wide, std::int32_t width, int channels, ColourMode mode, std::uint8_t* out);
 
 // One row of 16-bit values (four a pixel) filtered across; simd: with the

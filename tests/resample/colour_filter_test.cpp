@@ -66,7 +66,8 @@ TEST(WideTaps, RoundEverySumAsTheDivisionDoes) {
   }
 }
 
-// The instruction-set passes across and down give the scalar values, with
+// The instruction-set loops making rows 16-bit and passes across and down
+// give the scalar values, with
 // extreme values and odd and even counts of taps, for every filter,
 // shrinking and enlarging; down with rows of 1 to 67 pixels, so that some
 // end between the eight values taken at a time.
@@ -79,6 +80,17 @@ TEST(WideTaps, EveryPassGivesTheScalarValues) {
     for (std::uint16_t& v : values) v = rng() % 3 == 0 ? 65535 : rng() % 2 == 0 ? 0 : static_cast<std::uint16_t>(rng());
     return values;
   };
+  // Rows size[0] pixels wide made 16-bit in every mode.
+  for (const auto& size : sizes) {
+    std::vector<PixelBGRA> pixels(static_cast<std::size_t>(size[0]));
+    for (PixelBGRA& p : pixels) p = {static_cast<std::uint8_t>(rng()), 255, 0, static_cast<std::uint8_t>(rng())};
+    std::vector<std::uint16_t> scalar(4 * pixels.size()), simd(scalar.size());
+    for (const ColourMode mode : {ColourMode{true, false}, ColourMode{false, true}, ColourMode{true, true}}) {
+      WidenRow(pixels.data(), size[0], mode, false, scalar.data());
+      WidenRow(pixels.data(), size[0], mode, true, simd.data());
+      ASSERT_EQ(simd, scalar) << size[0] << " pixels, " << mode.premultiplied << mode.linear;
+    }
+  }
   for (const int filter : kFilters) {
     for (const auto& size : sizes) {
       const WideTaps taps(size[0], size[1], FilterKernelFor(filter));
