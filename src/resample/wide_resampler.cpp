@@ -6,10 +6,7 @@
 #include <new>
 
 #include "resample/row_blend.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "resample/wide_rounder.h"
 
 namespace bmpresize {
 
@@ -104,96 +101,6 @@ void AcrossValues(const std::uint16_t* source, const WideTaps& taps, std::int32_
 }
 
 #if defined(__SSE2__)
-// How sums of bytes times weights, 256 x high + low, become their values,
-// four at a time, as WideTaps::Rounded makes them:
-//   kScalar   by Rounded each
-//   kShift    the sums fit 32 bits, the divisor is 2^s, s below 32
-//   kMagic    the sums fit 32 bits, the divisor has a reciprocal m
-//   kHalves   the divisor is 2^s, s 8 or more, and high + low / 256 with
-//             the half of 2^s fits 31 bits: that over 2^(s - 8) is the value
-class FourRounder {
- public:
-  explicit FourRounder(const WideTaps& taps) : taps_(taps) {
-    const int shift = taps.Shift();
-    const std::int64_t halfRoom = 257 * taps.Most() + (std::int64_t{1} << 24);
-    if (taps.Narrow() && shift >= 0 && shift <= 31) {
-      way_ = kShift;
-    } else if (taps.Narrow() && taps.Magic() != 0) {
-      way_ = kMagic;
-    } else if (shift >= 8 && shift <= 31 && halfRoom < (std::int64_t{1} << 31)) {
-      way_ = kHalves;
-    }
-    const std::uint32_t half = shift > 0 && shift <= 31 ? 1u << (shift - 1) : 0;
-    half_ = _mm_set1_epi32(static_cast<std::int32_t>(half));
-    halfLowByte_ = _mm_set1_epi32(static_cast<std::int32_t>(half & 255));
-    halfHigh_ = _mm_set1_epi32(static_cast<std::int32_t>(half >> 8));
-    count_ = _mm_cvtsi32_si128(way_ == kHalves ? shift - 8 : shift);
-    magicLow_ = _mm_set1_epi64x(static_cast<std::int64_t>(taps.Magic() & 0xFFFFFFFF));
-    magicHigh_ = _mm_set1_epi64x(static_cast<std::int64_t>(taps.Magic() >> 32));
-    divisor_ = _mm_set1_epi64x(taps.Divisor());
-  }
-
-  void Store(__m128i low, __m128i high, std::uint16_t* out) const {
-    if (way_ == kScalar) return StoreEach(low, high, out);
-    __m128i values;
-    if (way_ == kHalves) {
-      const __m128i carry = _mm_srai_epi32(_mm_add_epi32(_mm_and_si128(low, _mm_set1_epi32(255)), halfLowByte_), 8);
-      const __m128i whole = _mm_add_epi32(_mm_add_epi32(high, _mm_srai_epi32(low, 8)), _mm_add_epi32(carry, halfHigh_));
-      values = _mm_sra_epi32(whole, count_);
-    } else {
-      values = Divided(_mm_add_epi32(_mm_slli_epi32(high, 8), low));
-    }
-    StoreClipped(values, out);
-  }
-
- private:
-  enum Way { kScalar, kShift, kMagic, kHalves };
-
-  void StoreEach(__m128i low, __m128i high, std::uint16_t* out) const {
-    std::int32_t lows[4], highs[4];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(lows), low);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(highs), high);
-    for (int c = 0; c < 4; ++c) out[c] = taps_.Rounded(std::int64_t{highs[c]} * 256 + lows[c]);
-  }
-
-  // Four sums below 2^31 (kShift, kMagic), those below 0 made 0, divided.
-  __m128i Divided(__m128i sums) const {
-    sums = _mm_and_si128(sums, _mm_cmpgt_epi32(sums, _mm_setzero_si128()));
-    // Below 2^31, so the sum with the half of 2^s added stays below 2^32.
-    if (way_ == kShift) return _mm_srl_epi32(_mm_add_epi32(sums, half_), count_);
-    const __m128i front = DividedTwo(_mm_unpacklo_epi32(sums, _mm_setzero_si128()));
-    const __m128i back = DividedTwo(_mm_unpackhi_epi32(sums, _mm_setzero_si128()));
-    return _mm_unpacklo_epi64(_mm_shuffle_epi32(front, _MM_SHUFFLE(3, 3, 2, 0)),
-                              _mm_shuffle_epi32(back, _MM_SHUFFLE(3, 3, 2, 0)));
-  }
-
-  // Two sums in 64-bit lanes: ((2 x sum + d) x m) >> 47, the product made of
-  // 32-bit halves modulo 2^64 as Rounded makes it.
-  __m128i DividedTwo(__m128i sums) const {
-    const __m128i x = _mm_add_epi64(_mm_slli_epi64(sums, 1), divisor_);
-    const __m128i carries =
-        _mm_add_epi64(_mm_mul_epu32(x, magicHigh_), _mm_mul_epu32(_mm_srli_epi64(x, 32), magicLow_));
-    const __m128i product = _mm_add_epi64(_mm_mul_epu32(x, magicLow_), _mm_slli_epi64(carries, 32));
-    return _mm_srli_epi64(product, WideTaps::kMagicShift);
-  }
-
-  // Four values clipped to 0-65535 into out.
-  static void StoreClipped(__m128i values, std::uint16_t* out) {
-    values = _mm_and_si128(values, _mm_cmpgt_epi32(values, _mm_setzero_si128()));
-    const __m128i top = _mm_set1_epi32(65535);
-    const __m128i over = _mm_cmpgt_epi32(values, top);
-    values = _mm_or_si128(_mm_andnot_si128(over, values), _mm_and_si128(over, top));
-    // 0-65535 as signed 16-bit values, packed, and back.
-    const __m128i bias = _mm_sub_epi32(values, _mm_set1_epi32(32768));
-    const __m128i packed = _mm_packs_epi32(bias, bias);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_xor_si128(packed, _mm_set1_epi16(-32768)));
-  }
-
-  const WideTaps& taps_;
-  Way way_ = kScalar;
-  __m128i half_, halfLowByte_, halfHigh_, count_, magicLow_, magicHigh_, divisor_;
-};
-
 // Rows t and t + 1's values at k, interleaved, low bytes and high bytes times
 // their pair of weights, added to the sums of eight values.
 inline void AddRowPair(const std::uint16_t* first, const std::uint16_t* second, __m128i weights, __m128i sums[4]) {
@@ -327,36 +234,37 @@ void AcrossBytewise(const std::uint16_t* source, const WideTaps& taps, std::int3
 
 }  // namespace
 
-void FilterValuesAcross(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, bool simd,
+void FilterValuesAcross(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, WideLoops loops,
                         std::uint16_t* out) {
 #if defined(__SSE2__)
-  if (simd && taps.Bytewise()) return AcrossBytewise(source, taps, width, out);
+  if (loops == WideLoops::kWidest && taps.Bytewise() && FilterValuesAcrossAvx2(source, taps, width, out)) return;
+  if (loops != WideLoops::kScalar && taps.Bytewise()) return AcrossBytewise(source, taps, width, out);
 #else
-  (void)simd;
+  (void)loops;
 #endif
   if (taps.Narrow()) return AcrossValues<std::int32_t>(source, taps, width, out);
   AcrossValues<std::int64_t>(source, taps, width, out);
 }
 
 void FilterValuesDown(const std::uint16_t* const* rows, const WideTaps& taps, std::int32_t y, std::size_t values,
-                      bool simd, std::uint16_t* out) {
+                      WideLoops loops, std::uint16_t* out) {
   const std::int32_t* weights = taps.Weights(y);
   const std::int32_t count = taps.Count(y);
 #if defined(__SSE2__)
-  if (simd && taps.Bytewise()) return DownBytewise(rows, weights, count, taps, values, out);
+  if (loops != WideLoops::kScalar && taps.Bytewise()) return DownBytewise(rows, weights, count, taps, values, out);
 #else
-  (void)simd;
+  (void)loops;
 #endif
   if (taps.Narrow()) return DownValues<std::int32_t>(rows, weights, count, taps, 0, values, out);
   DownValues<std::int64_t>(rows, weights, count, taps, 0, values, out);
 }
 
-void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, bool simd, std::uint16_t* out) {
+void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, WideLoops loops, std::uint16_t* out) {
 #if defined(__SSE2__)
-  if (simd && !mode.linear && mode.premultiplied) return WidenWeighted(source, width, out);
-  if (simd && mode.linear && !mode.premultiplied) return WidenLight(source, width, out);
+  if (loops != WideLoops::kScalar && !mode.linear && mode.premultiplied) return WidenWeighted(source, width, out);
+  if (loops != WideLoops::kScalar && mode.linear && !mode.premultiplied) return WidenLight(source, width, out);
 #else
-  (void)simd;
+  (void)loops;
 #endif
   if (mode.linear) {
     mode.premultiplied ? WidenPixels<true, true>(source, width, out) : WidenPixels<true, false>(source, width, out);
@@ -412,8 +320,8 @@ void WideResampler::FilterAcross(RowSource& source, std::uint16_t* out) {
   }
   source.ReadRow(PixelRow{sourceRow_.get(), 1, size_.sourceWidth});
   alike_ = source.SameRowsAhead();
-  WidenRow(sourceRow_.get(), size_.sourceWidth, mode_, true, wideRow_.get());
-  FilterValuesAcross(wideRow_.get(), across_, size_.width, true, out);
+  WidenRow(sourceRow_.get(), size_.sourceWidth, mode_, WideLoops::kWidest, wideRow_.get());
+  FilterValuesAcross(wideRow_.get(), across_, size_.width, WideLoops::kWidest, out);
 }
 
 bool WideResampler::FillTo(RowSource& source, std::int64_t from, std::int64_t to, RowSink& sink) {
@@ -435,7 +343,7 @@ bool WideResampler::WriteRow(std::int32_t y, RowSink& sink) {
   const std::int32_t first = down_.First(y);
   const std::int32_t count = down_.Count(y);
   for (std::int32_t t = 0; t < count; ++t) rows_[t] = Slot(top - (first + t));
-  FilterValuesDown(rows_.get(), down_, y, slotValues_, true, sums_.get());
+  FilterValuesDown(rows_.get(), down_, y, slotValues_, WideLoops::kWidest, sums_.get());
   std::uint8_t* out = sink.NextRow();
   if (out == nullptr) out = output_.get();
   NarrowRow(sums_.get(), size_.width, size_.channels, mode_, out);

@@ -72,6 +72,7 @@ TEST(WideTaps, RoundEverySumAsTheDivisionDoes) {
 // shrinking and enlarging; down with rows of 1 to 67 pixels, so that some
 // end between the eight values taken at a time.
 TEST(WideTaps, EveryPassGivesTheScalarValues) {
+  const WideLoops kLoops[] = {WideLoops::kSse2, WideLoops::kWidest};
   std::mt19937 rng(36);
   const std::int32_t sizes[][3] = {{40, 7, 1},     {7, 40, 67}, {301, 3, 2},     {5, 5, 3},
                                    {1000, 999, 1}, {3, 1, 64},  {8000, 2000, 3}, {2001, 499, 2}};
@@ -86,9 +87,11 @@ TEST(WideTaps, EveryPassGivesTheScalarValues) {
     for (PixelBGRA& p : pixels) p = {static_cast<std::uint8_t>(rng()), 255, 0, static_cast<std::uint8_t>(rng())};
     std::vector<std::uint16_t> scalar(4 * pixels.size()), simd(scalar.size());
     for (const ColourMode mode : {ColourMode{true, false}, ColourMode{false, true}, ColourMode{true, true}}) {
-      WidenRow(pixels.data(), size[0], mode, false, scalar.data());
-      WidenRow(pixels.data(), size[0], mode, true, simd.data());
-      ASSERT_EQ(simd, scalar) << size[0] << " pixels, " << mode.premultiplied << mode.linear;
+      WidenRow(pixels.data(), size[0], mode, WideLoops::kScalar, scalar.data());
+      for (const WideLoops loops : kLoops) {
+        WidenRow(pixels.data(), size[0], mode, loops, simd.data());
+        ASSERT_EQ(simd, scalar) << size[0] << " pixels, " << mode.premultiplied << mode.linear;
+      }
     }
   }
   for (const int filter : kFilters) {
@@ -97,9 +100,11 @@ TEST(WideTaps, EveryPassGivesTheScalarValues) {
       ASSERT_TRUE(taps.Ready());
       const std::vector<std::uint16_t> row = randomValues(4 * static_cast<std::size_t>(size[0]));
       std::vector<std::uint16_t> scalar(4 * static_cast<std::size_t>(size[1])), simd(scalar.size());
-      FilterValuesAcross(row.data(), taps, size[1], false, scalar.data());
-      FilterValuesAcross(row.data(), taps, size[1], true, simd.data());
-      ASSERT_EQ(simd, scalar) << "filter " << filter << ", " << size[0] << " to " << size[1];
+      FilterValuesAcross(row.data(), taps, size[1], WideLoops::kScalar, scalar.data());
+      for (const WideLoops loops : kLoops) {
+        FilterValuesAcross(row.data(), taps, size[1], loops, simd.data());
+        ASSERT_EQ(simd, scalar) << "filter " << filter << ", " << size[0] << " to " << size[1];
+      }
       // The same taps down a picture size[0] rows high and size[2] wide.
       const std::size_t values = 4 * static_cast<std::size_t>(size[2]);
       const std::vector<std::uint16_t> picture = randomValues(values * static_cast<std::size_t>(size[0]));
@@ -108,8 +113,8 @@ TEST(WideTaps, EveryPassGivesTheScalarValues) {
       for (std::int32_t y = 0; y < size[1]; ++y) {
         for (std::int32_t t = 0; t < taps.Count(y); ++t)
           rows[static_cast<std::size_t>(t)] = picture.data() + static_cast<std::size_t>(taps.First(y) + t) * values;
-        FilterValuesDown(rows.data(), taps, y, values, false, scalarDown.data());
-        FilterValuesDown(rows.data(), taps, y, values, true, simdDown.data());
+        FilterValuesDown(rows.data(), taps, y, values, WideLoops::kScalar, scalarDown.data());
+        FilterValuesDown(rows.data(), taps, y, values, WideLoops::kSse2, simdDown.data());
         ASSERT_EQ(simdDown, scalarDown) << "filter " << filter << ", " << size[0] << " to " << size[1] << ", row " << y;
       }
     }
