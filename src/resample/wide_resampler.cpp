@@ -118,10 +118,10 @@ inline void AddRowPair(const std::uint16_t* first, const std::uint16_t* second, 
 // a step (an odd last row paired with itself at weight 0); the values past
 // the last eight by DownValues.
 void DownBytewise(const std::uint16_t* const* rows, const std::int32_t* weights, std::int32_t count,
-                  const WideTaps& taps, std::size_t values, std::uint16_t* out) {
+                  const WideTaps& taps, std::size_t from, std::size_t values, std::uint16_t* out) {
   const std::size_t whole = values / 8 * 8;
   const FourRounder rounder(taps);
-  for (std::size_t k = 0; k < whole; k += 8) {
+  for (std::size_t k = from; k < whole; k += 8) {
     __m128i sums[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
     for (std::int32_t t = 0; t < count; t += 2) {
       const bool two = t + 1 < count;
@@ -251,7 +251,11 @@ void FilterValuesDown(const std::uint16_t* const* rows, const WideTaps& taps, st
   const std::int32_t* weights = taps.Weights(y);
   const std::int32_t count = taps.Count(y);
 #if defined(__SSE2__)
-  if (loops != WideLoops::kScalar && taps.Bytewise()) return DownBytewise(rows, weights, count, taps, values, out);
+  if (loops != WideLoops::kScalar && taps.Bytewise()) {
+    const std::size_t done =
+        loops == WideLoops::kWidest ? FilterValuesDownAvx2(rows, weights, count, taps, values, out) : 0;
+    return DownBytewise(rows, weights, count, taps, done, values, out);
+  }
 #else
   (void)loops;
 #endif

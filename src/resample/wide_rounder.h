@@ -3,6 +3,7 @@
 // rounding of four sums at a time, and the AVX2 pass across.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "resample/wide_taps.h"
@@ -105,6 +106,12 @@ class FourRounder {
 // The pass across as the SSE2 one makes it (WideTaps::Bytewise taps), eight
 // taps a step; false where this build or this CPU has no AVX2.
 bool FilterValuesAcrossAvx2(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, std::uint16_t* out);
+
+// The pass down as the SSE2 one makes it (WideTaps::Bytewise taps), sixteen
+// values a step, from the first value on: how many values it made (0 where
+// this build or this CPU has no AVX2), a multiple of 16.
+std::size_t FilterValuesDownAvx2(const std::uint16_t* const* rows, const std::int32_t* weights, std::int32_t count,
+                                 const WideTaps& taps, std::size_t values, std::uint16_t* out);
 
 }  // namespace bmpresize
 #endif

@@ -70,7 +70,7 @@ TEST(WideTaps, RoundEverySumAsTheDivisionDoes) {
 // give the scalar values, with
 // extreme values and odd and even counts of taps, for every filter,
 // shrinking and enlarging; down with rows of 1 to 67 pixels, so that some
-// end between the eight values taken at a time.
+// end between the sixteen or eight values taken at a time.
 TEST(WideTaps, EveryPassGivesTheScalarValues) {
   const WideLoops kLoops[] = {WideLoops::kSse2, WideLoops::kWidest};
   std::mt19937 rng(36);
@@ -114,8 +114,11 @@ TEST(WideTaps, EveryPassGivesTheScalarValues) {
         for (std::int32_t t = 0; t < taps.Count(y); ++t)
           rows[static_cast<std::size_t>(t)] = picture.data() + static_cast<std::size_t>(taps.First(y) + t) * values;
         FilterValuesDown(rows.data(), taps, y, values, WideLoops::kScalar, scalarDown.data());
-        FilterValuesDown(rows.data(), taps, y, values, WideLoops::kSse2, simdDown.data());
-        ASSERT_EQ(simdDown, scalarDown) << "filter " << filter << ", " << size[0] << " to " << size[1] << ", row " << y;
+        for (const WideLoops loops : kLoops) {
+          FilterValuesDown(rows.data(), taps, y, values, loops, simdDown.data());
+          ASSERT_EQ(simdDown, scalarDown)
+              << "filter " << filter << ", " << size[0] << " to " << size[1] << ", row " << y;
+        }
       }
     }
   }
