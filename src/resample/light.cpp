@@ -49,9 +49,11 @@ struct ByteTable {
 
 }  // namespace
 
-std::uint8_t ByteOfLight(std::uint16_t x) {
+const std::uint8_t* BytesOfLight() {
   static const ByteTable table;
-  return table.bytes[x];
+  return table.bytes;
 }
+
+std::uint8_t ByteOfLight(std::uint16_t x) { return BytesOfLight()[x]; }
 
 }  // namespace bmpresize

@@ -23,5 +23,7 @@ extern const std::uint16_t kLightOfByte[256];
 
 // The byte whose light is nearest x, ties to the smaller byte.
 std::uint8_t ByteOfLight(std::uint16_t x);
+// ByteOfLight of every x, 65536 bytes.
+const std::uint8_t* BytesOfLight();
 
 }  // namespace bmpresize

@@ -26,15 +26,24 @@
 
 namespace bmpresize {
 
+// Which loops make the values: the scalar ones, SSE2's where this build
+// has them, or the widest this build and this CPU have (AVX2 across). All
+// give the same values.
+enum class WideLoops { kScalar, kSse2, kWidest };
+
 // A source row as 16-bit values, four a pixel, and back to bytes.
-void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, std::uint16_t* out);
+void WidenRow(const PixelBGRA* source, std::int32_t width, ColourMode mode, WideLoops loops, std::uint16_t* out);
 void NarrowRow(const std::uint16_t* wide, std::int32_t width, int channels, ColourMode mode, std::uint8_t* out);
 
-// One row of 16-bit values (four a pixel) filtered across; simd: with the
-// instruction-set pass where this build has one and the taps allow it
-// (WideTaps::Bytewise), which gives the same values.
-void FilterValuesAcross(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, bool simd,
+// One row of 16-bit values (four a pixel) filtered across; the
+// instruction-set loops where the taps allow them (WideTaps::Bytewise).
+void FilterValuesAcross(const std::uint16_t* source, const WideTaps& taps, std::int32_t width, WideLoops loops,
                         std::uint16_t* out);
+
+// A destination row y filtered down from the rows of its taps (rows[t] the
+// values of tap t, values of them each), as FilterValuesAcross.
+void FilterValuesDown(const std::uint16_t* const* rows, const WideTaps& taps, std::int32_t y, std::size_t values,
+                      WideLoops loops, std::uint16_t* out);
 
 class WideResampler final : public Resampler {
  public:

@@ -43,6 +43,7 @@ WideTaps::WideTaps(std::int32_t sourceSize, std::int32_t size, const FilterKerne
     }
     most = std::max(most, absolute);
   }
+  most_ = most;
   narrow_ = 65535 * most < (std::int64_t{1} << 31);
   bytewise_ = widest <= 32767 && 255 * most < (std::int64_t{1} << 31);
   ready_ = true;

@@ -36,6 +36,14 @@ class WideTaps {
   // then a sum of 16-bit values is 256 x the sum of their high bytes plus
   // that of their low ones, each made in 32 bits.
   bool Bytewise() const { return bytewise_; }
+  // log2 of the divisor where that is a whole number, else -1.
+  int Shift() const { return shift_; }
+  // The largest sum of |weights| of a pixel.
+  std::int64_t Most() const { return most_; }
+  // The reciprocal Rounded multiplies by (0 where it divides), and the
+  // shift of its product.
+  std::uint64_t Magic() const { return magic_; }
+  static constexpr int kMagicShift = 47;
   std::int32_t First(std::int32_t x) const { return first_[x]; }
   std::int32_t Count(std::int32_t x) const { return count_[x]; }
   const std::int32_t* Weights(std::int32_t x) const {
@@ -71,12 +79,12 @@ class WideTaps {
   bool MakeConvolution(std::int32_t sourceSize, std::int32_t size, const FilterKernel& kernel);
 
   void SetDivisor(std::int64_t divisor);
-  static constexpr int kMagicShift = 47;
 
   std::int32_t stride_ = 1;
   std::int64_t divisor_ = 1;
   bool narrow_ = false;
   bool bytewise_ = false;
+  std::int64_t most_ = 0;
   int shift_ = 0;            // log2 of a divisor that is a power of 2, else -1
   std::uint64_t half_ = 0;   // half of it, where shift_ is 1 or more
   std::uint64_t magic_ = 0;  // floor(2^47 / 2d) + 1 where exact, else 0

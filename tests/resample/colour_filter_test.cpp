@@ -66,22 +66,60 @@ TEST(WideTaps, RoundEverySumAsTheDivisionDoes) {
   }
 }
 
-// The instruction-set pass across gives the scalar values, with extreme
-// values and odd and even counts of taps, for every filter, shrinking and
-// enlarging.
-TEST(WideTaps, EveryPassAcrossGivesTheScalarValues) {
+// The instruction-set loops making rows 16-bit and passes across and down
+// give the scalar values, with
+// extreme values and odd and even counts of taps, for every filter,
+// shrinking and enlarging; down with rows of 1 to 67 pixels, so that some
+// end between the sixteen or eight values taken at a time.
+TEST(WideTaps, EveryPassGivesTheScalarValues) {
+  const WideLoops kLoops[] = {WideLoops::kSse2, WideLoops::kWidest};
   std::mt19937 rng(36);
-  const std::int32_t sizes[][2] = {{40, 7}, {7, 40}, {301, 3}, {5, 5}, {1000, 999}, {3, 1}};
+  const std::int32_t sizes[][3] = {{40, 7, 1},     {7, 40, 67}, {301, 3, 2},     {5, 5, 3},
+                                   {1000, 999, 1}, {3, 1, 64},  {8000, 2000, 3}, {2001, 499, 2}};
+  const auto randomValues = [&rng](std::size_t n) {
+    std::vector<std::uint16_t> values(n);
+    for (std::uint16_t& v : values) v = rng() % 3 == 0 ? 65535 : rng() % 2 == 0 ? 0 : static_cast<std::uint16_t>(rng());
+    return values;
+  };
+  // Rows size[0] pixels wide made 16-bit in every mode.
+  for (const auto& size : sizes) {
+    std::vector<PixelBGRA> pixels(static_cast<std::size_t>(size[0]));
+    for (PixelBGRA& p : pixels) p = {static_cast<std::uint8_t>(rng()), 255, 0, static_cast<std::uint8_t>(rng())};
+    std::vector<std::uint16_t> scalar(4 * pixels.size()), simd(scalar.size());
+    for (const ColourMode mode : {ColourMode{true, false}, ColourMode{false, true}, ColourMode{true, true}}) {
+      WidenRow(pixels.data(), size[0], mode, WideLoops::kScalar, scalar.data());
+      for (const WideLoops loops : kLoops) {
+        WidenRow(pixels.data(), size[0], mode, loops, simd.data());
+        ASSERT_EQ(simd, scalar) << size[0] << " pixels, " << mode.premultiplied << mode.linear;
+      }
+    }
+  }
   for (const int filter : kFilters) {
     for (const auto& size : sizes) {
       const WideTaps taps(size[0], size[1], FilterKernelFor(filter));
       ASSERT_TRUE(taps.Ready());
-      std::vector<std::uint16_t> row(4 * static_cast<std::size_t>(size[0]));
-      for (std::uint16_t& v : row) v = rng() % 3 == 0 ? 65535 : rng() % 2 == 0 ? 0 : static_cast<std::uint16_t>(rng());
+      const std::vector<std::uint16_t> row = randomValues(4 * static_cast<std::size_t>(size[0]));
       std::vector<std::uint16_t> scalar(4 * static_cast<std::size_t>(size[1])), simd(scalar.size());
-      FilterValuesAcross(row.data(), taps, size[1], false, scalar.data());
-      FilterValuesAcross(row.data(), taps, size[1], true, simd.data());
-      ASSERT_EQ(simd, scalar) << "filter " << filter << ", " << size[0] << " to " << size[1];
+      FilterValuesAcross(row.data(), taps, size[1], WideLoops::kScalar, scalar.data());
+      for (const WideLoops loops : kLoops) {
+        FilterValuesAcross(row.data(), taps, size[1], loops, simd.data());
+        ASSERT_EQ(simd, scalar) << "filter " << filter << ", " << size[0] << " to " << size[1];
+      }
+      // The same taps down a picture size[0] rows high and size[2] wide.
+      const std::size_t values = 4 * static_cast<std::size_t>(size[2]);
+      const std::vector<std::uint16_t> picture = randomValues(values * static_cast<std::size_t>(size[0]));
+      std::vector<const std::uint16_t*> rows(static_cast<std::size_t>(taps.Stride()));
+      std::vector<std::uint16_t> scalarDown(values), simdDown(values);
+      for (std::int32_t y = 0; y < size[1]; ++y) {
+        for (std::int32_t t = 0; t < taps.Count(y); ++t)
+          rows[static_cast<std::size_t>(t)] = picture.data() + static_cast<std::size_t>(taps.First(y) + t) * values;
+        FilterValuesDown(rows.data(), taps, y, values, WideLoops::kScalar, scalarDown.data());
+        for (const WideLoops loops : kLoops) {
+          FilterValuesDown(rows.data(), taps, y, values, loops, simdDown.data());
+          ASSERT_EQ(simdDown, scalarDown)
+              << "filter " << filter << ", " << size[0] << " to " << size[1] << ", row " << y;
+        }
+      }
     }
   }
 }
