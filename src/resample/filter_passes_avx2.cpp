@@ -66,25 +66,95 @@ BMPRESIZE_AVX2 inline __m128i ChannelSums(__m256i sums) {
   return _mm_unpacklo_epi64(_mm256_castsi256_si128(pairs), _mm256_extracti128_si256(pairs, 1));
 }
 
-BMPRESIZE_AVX2 void AcrossAvx2(const PixelBGRA* source, const FilterTaps& taps, std::int32_t width, int channels,
-                               std::uint8_t* out) {
+// Destination pixel x alone, its taps four, two and one at a time: for the
+// pixels whose taps, rounded up to four, would pass the end of the row.
+BMPRESIZE_AVX2 void AcrossOne(const PixelBGRA* source, const FilterTaps& taps, std::int32_t x, std::uint8_t* out) {
   const __m128i half = _mm_set1_epi32(taps.Bits() > 0 ? 1 << (taps.Bits() - 1) : 0);
   const __m128i bits = _mm_cvtsi32_si128(taps.Bits());
-  for (std::int32_t x = 0; x < width; ++x, out += channels) {
-    const PixelBGRA* p = source + taps.First(x);
-    const std::int16_t* w = taps.Weights(x);
-    const std::int32_t n = taps.Count(x);
-    __m256i wide = _mm256_setzero_si256();
-    std::int32_t i = 0;
-    for (; i + 4 <= n; i += 4) wide = _mm256_add_epi32(wide, FourTaps(p + i, w + i));
-    __m128i sums = ChannelSums(wide);
-    for (; i + 2 <= n; i += 2)
-      sums = _mm_add_epi32(sums, sse2_passes::TwoTaps(p + i, sse2_passes::WeightPair(w[i], w[i + 1])));
-    if (i < n) sums = _mm_add_epi32(sums, sse2_passes::OneTap(p + i, w[i]));
-    const __m128i lanes = _mm_sra_epi32(_mm_add_epi32(sums, half), bits);
-    const __m128i packed = _mm_packs_epi32(lanes, lanes);
-    const std::int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(packed, packed));
-    std::memcpy(out, &bytes, 4);
+  const PixelBGRA* p = source + taps.First(x);
+  const std::int16_t* w = taps.Weights(x);
+  const std::int32_t n = taps.Count(x);
+  __m256i wide = _mm256_setzero_si256();
+  std::int32_t i = 0;
+  for (; i + 4 <= n; i += 4) wide = _mm256_add_epi32(wide, FourTaps(p + i, w + i));
+  __m128i sums = ChannelSums(wide);
+  for (; i + 2 <= n; i += 2)
+    sums = _mm_add_epi32(sums, sse2_passes::TwoTaps(p + i, sse2_passes::WeightPair(w[i], w[i + 1])));
+  if (i < n) sums = _mm_add_epi32(sums, sse2_passes::OneTap(p + i, w[i]));
+  const __m128i lanes = _mm_sra_epi32(_mm_add_epi32(sums, half), bits);
+  const __m128i packed = _mm_packs_epi32(lanes, lanes);
+  const std::int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(packed, packed));
+  std::memcpy(out, &bytes, 4);
+}
+
+// Four pixels from p in both halves of a register, sorted by channel as
+// FourTaps sorts them, by a single shuffle that also widens them to 16 bits.
+BMPRESIZE_AVX2 inline __m256i ByChannel(const PixelBGRA* p) {
+  const __m256i order = _mm256_setr_epi8(0, -1, 4, -1, 8, -1, 12, -1, 1, -1, 5, -1, 9, -1, 13, -1,  //
+                                         2, -1, 6, -1, 10, -1, 14, -1, 3, -1, 7, -1, 11, -1, 15, -1);
+  const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  return _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(four), order);
+}
+
+// The sums of FourTaps for the n taps of a pixel from p with weights w: the
+// last one to three taps with the weights past them masked off (the padding
+// of the weights keeps the read inside them; the caller keeps the pixels'
+// read inside the row).
+BMPRESIZE_AVX2 inline __m256i PixelSums(const PixelBGRA* p, const std::int16_t* w, std::int32_t n) {
+  static const std::int64_t kKept[4] = {0, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFFFFFF};
+  __m256i sums = _mm256_setzero_si256();
+  std::int32_t i = 0;
+  std::int64_t four;
+  for (; i + 4 <= n; i += 4) {
+    std::memcpy(&four, w + i, 8);
+    sums = _mm256_add_epi32(sums, _mm256_madd_epi16(ByChannel(p + i), _mm256_set1_epi64x(four)));
+  }
+  if (i < n) {
+    std::memcpy(&four, w + i, 8);
+    sums = _mm256_add_epi32(sums, _mm256_madd_epi16(ByChannel(p + i), _mm256_set1_epi64x(four & kKept[n - i])));
+  }
+  return sums;
+}
+
+// Two pixels' PixelSums rounded, clipped and written, channels bytes apart.
+BMPRESIZE_AVX2 inline void WritePair(__m256i one, __m256i two, __m256i half, __m128i bits, int channels,
+                                     std::uint8_t* out) {
+  const __m256i sums = _mm256_hadd_epi32(one, two);  // b g b' g' | r a r' a'
+  const __m256i words = _mm256_packs_epi32(RoundLanes(sums, half, bits), _mm256_setzero_si256());
+  const __m256i bytes = _mm256_packus_epi16(words, words);
+  const __m128i pixels = _mm_unpacklo_epi16(_mm256_castsi256_si128(bytes), _mm256_extracti128_si256(bytes, 1));
+  const std::int32_t first = _mm_cvtsi128_si32(pixels);
+  const std::int32_t second = _mm_extract_epi32(pixels, 1);
+  std::memcpy(out, &first, 4);
+  std::memcpy(out + channels, &second, 4);
+}
+
+// Two destination pixels at a time, one in each half of the sums; alone
+// those whose taps, rounded up to four, would pass the end of the row. The
+// taps' arrays are read through locals: the bytes written may alias them.
+BMPRESIZE_AVX2 void AcrossAvx2(const PixelBGRA* source, const FilterTaps& taps, std::int32_t width, int channels,
+                               std::uint8_t* out) {
+  const __m256i half = _mm256_set1_epi32(taps.Bits() > 0 ? 1 << (taps.Bits() - 1) : 0);
+  const __m128i bits = _mm_cvtsi32_si128(taps.Bits());
+  const std::int32_t* const firsts = taps.Firsts();
+  const std::int32_t* const counts = taps.Counts();
+  const std::int16_t* const weights = taps.Weights(0);
+  const auto stride = static_cast<std::size_t>(taps.Stride());
+  const std::int32_t end = taps.SourceSize();
+  std::int32_t x = 0;
+  while (x < width) {
+    const std::int32_t n = counts[x], first = firsts[x];
+    if (x + 1 < width && first + ((n + 3) & ~3) <= end && firsts[x + 1] + ((counts[x + 1] + 3) & ~3) <= end) {
+      const std::int16_t* w = weights + static_cast<std::size_t>(x) * stride;
+      WritePair(PixelSums(source + first, w, n), PixelSums(source + firsts[x + 1], w + stride, counts[x + 1]), half,
+                bits, channels, out);
+      x += 2;
+      out += 2 * channels;
+    } else {
+      AcrossOne(source, taps, x, out);
+      x += 1;
+      out += channels;
+    }
   }
 }
 

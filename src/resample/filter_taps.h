@@ -37,6 +37,8 @@ class FilterTaps {
 
   // The most taps a destination pixel has: the stride of Weights().
   std::int32_t Stride() const { return stride_; }
+  // The source pixels along the axis: every tap lies before it.
+  std::int32_t SourceSize() const { return sourceSize_; }
   int Bits() const { return bits_; }
   // The first tap of destination pixel x, and how many it has.
   std::int32_t First(std::int32_t x) const { return first_[x]; }
@@ -53,6 +55,7 @@ class FilterTaps {
   static std::uint64_t BytesFor(std::int32_t sourceSize, std::int32_t size, const FilterKernel& kernel);
 
  private:
+  std::int32_t sourceSize_ = 0;
   std::int32_t stride_ = 0;
   int bits_ = 0;
   bool ready_ = false;
