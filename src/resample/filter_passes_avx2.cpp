@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The convolution filters' passes with AVX2, chosen at run time when the CPU
-// has it. Down the rows, the SSE2 pass on 32 bytes at a time, each 128-bit
-// half of a register as SSE2 takes 16 (the unpacking and packing stay inside
-// the halves, so the bytes come out in order). Across a row, four taps a
-// step, their bytes sorted by channel and multiplied by the weights in
-// pairs, the pairs added at the end; the last taps by the SSE2 pass's steps.
-// The same whole numbers as the scalar passes.
+// has it. Down the rows, 32 bytes of two rows at a time, each 128-bit half
+// of a register as the SSE2 pass takes 16 (the unpacking and packing stay
+// inside the halves, so the bytes come out in order): the two rows' bytes
+// interleaved, then widened to the 16-bit pairs that are multiplied by the
+// two weights. Across a row, two destination pixels a step, one in each
+// half; four taps of a pixel at a time, their bytes sorted by channel and
+// widened by one shuffle, multiplied by the weights in pairs, the pairs
+// added at the end. The same whole numbers as the scalar passes.
 #include "resample/filter_passes_variants.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
@@ -32,12 +34,11 @@ BMPRESIZE_AVX2 inline __m256i WeightPair(std::int16_t first, std::int16_t second
 
 BMPRESIZE_AVX2 inline void AddTwoRows(__m256i a, __m256i b, __m256i weights, __m256i* sums) {
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i aLow = _mm256_unpacklo_epi8(a, zero), bLow = _mm256_unpacklo_epi8(b, zero);
-  const __m256i aHigh = _mm256_unpackhi_epi8(a, zero), bHigh = _mm256_unpackhi_epi8(b, zero);
-  sums[0] = _mm256_add_epi32(sums[0], _mm256_madd_epi16(_mm256_unpacklo_epi16(aLow, bLow), weights));
-  sums[1] = _mm256_add_epi32(sums[1], _mm256_madd_epi16(_mm256_unpackhi_epi16(aLow, bLow), weights));
-  sums[2] = _mm256_add_epi32(sums[2], _mm256_madd_epi16(_mm256_unpacklo_epi16(aHigh, bHigh), weights));
-  sums[3] = _mm256_add_epi32(sums[3], _mm256_madd_epi16(_mm256_unpackhi_epi16(aHigh, bHigh), weights));
+  const __m256i low = _mm256_unpacklo_epi8(a, b), high = _mm256_unpackhi_epi8(a, b);  // a0 b0 a1 b1 ..
+  sums[0] = _mm256_add_epi32(sums[0], _mm256_madd_epi16(_mm256_unpacklo_epi8(low, zero), weights));
+  sums[1] = _mm256_add_epi32(sums[1], _mm256_madd_epi16(_mm256_unpackhi_epi8(low, zero), weights));
+  sums[2] = _mm256_add_epi32(sums[2], _mm256_madd_epi16(_mm256_unpacklo_epi8(high, zero), weights));
+  sums[3] = _mm256_add_epi32(sums[3], _mm256_madd_epi16(_mm256_unpackhi_epi8(high, zero), weights));
 }
 
 BMPRESIZE_AVX2 inline __m256i Load32(const std::uint8_t* p) {
@@ -158,22 +159,51 @@ BMPRESIZE_AVX2 void AcrossAvx2(const PixelBGRA* source, const FilterTaps& taps, 
   }
 }
 
+// The rounded sums of 32 bytes, packed in order, at out.
+BMPRESIZE_AVX2 inline void StoreSums(const __m256i* sums, __m256i half, __m128i shift, std::uint8_t* out) {
+  const __m256i low = _mm256_packs_epi32(RoundLanes(sums[0], half, shift), RoundLanes(sums[1], half, shift));
+  const __m256i high = _mm256_packs_epi32(RoundLanes(sums[2], half, shift), RoundLanes(sums[3], half, shift));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_packus_epi16(low, high));
+}
+
+// Rows to kHeld: their pointers and weight pairs read once, into locals
+// (the bytes written may alias the caller's).
+constexpr std::int32_t kHeld = 16;
+
+BMPRESIZE_AVX2 void DownHeld(const std::uint8_t* const* rows, const std::int16_t* weights, std::int32_t count,
+                             __m256i half, __m128i shift, std::size_t end, std::uint8_t* out) {
+  const std::uint8_t* at[kHeld];
+  __m256i pairs[kHeld / 2];
+  const std::int32_t even = count & ~1;
+  for (std::int32_t t = 0; t < count; ++t) at[t] = rows[t];
+  for (std::int32_t t = 0; t < count; t += 2) pairs[t / 2] = WeightPair(weights[t], t + 1 < count ? weights[t + 1] : 0);
+  for (std::size_t k = 0; k < end; k += 32) {
+    __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+    for (std::int32_t t = 0; t < even; t += 2) AddTwoRows(Load32(at[t] + k), Load32(at[t + 1] + k), pairs[t / 2], sums);
+    if (even < count) AddTwoRows(Load32(at[even] + k), _mm256_setzero_si256(), pairs[even / 2], sums);
+    StoreSums(sums, half, shift, out + k);
+  }
+}
+
 BMPRESIZE_AVX2 void DownAvx2(const std::uint8_t* const* rows, const std::int16_t* weights, std::int32_t count, int bits,
                              std::size_t bytes, std::uint8_t* out) {
   const __m256i half = _mm256_set1_epi32(bits > 0 ? 1 << (bits - 1) : 0);
   const __m128i shift = _mm_cvtsi32_si128(bits);
-  std::size_t k = 0;
-  for (; k + 32 <= bytes; k += 32) {
-    __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
-    std::int32_t t = 0;
-    for (; t + 2 <= count; t += 2)
-      AddTwoRows(Load32(rows[t] + k), Load32(rows[t + 1] + k), WeightPair(weights[t], weights[t + 1]), sums);
-    if (t < count) AddTwoRows(Load32(rows[t] + k), _mm256_setzero_si256(), WeightPair(weights[t], 0), sums);
-    const __m256i low = _mm256_packs_epi32(RoundLanes(sums[0], half, shift), RoundLanes(sums[1], half, shift));
-    const __m256i high = _mm256_packs_epi32(RoundLanes(sums[2], half, shift), RoundLanes(sums[3], half, shift));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), _mm256_packus_epi16(low, high));
+  const std::size_t whole = bytes & ~std::size_t{31};
+  if (count <= kHeld) {
+    DownHeld(rows, weights, count, half, shift, whole, out);
+  } else {
+    for (std::size_t k = 0; k < whole; k += 32) {
+      __m256i sums[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
+                         _mm256_setzero_si256()};
+      std::int32_t t = 0;
+      for (; t + 2 <= count; t += 2)
+        AddTwoRows(Load32(rows[t] + k), Load32(rows[t + 1] + k), WeightPair(weights[t], weights[t + 1]), sums);
+      if (t < count) AddTwoRows(Load32(rows[t] + k), _mm256_setzero_si256(), WeightPair(weights[t], 0), sums);
+      StoreSums(sums, half, shift, out + k);
+    }
   }
-  DownBytes(rows, weights, count, bits, k, bytes, out);
+  DownBytes(rows, weights, count, bits, whole, bytes, out);
 }
 
 }  // namespace
