@@ -97,27 +97,7 @@ BMPRESIZE_AVX2 inline __m256i ByChannel(const PixelBGRA* p) {
   return _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(four), order);
 }
 
-// The sums of FourTaps for the n taps of a pixel from p with weights w: the
-// last one to three taps with the weights past them masked off (the padding
-// of the weights keeps the read inside them; the caller keeps the pixels'
-// read inside the row).
-BMPRESIZE_AVX2 inline __m256i PixelSums(const PixelBGRA* p, const std::int16_t* w, std::int32_t n) {
-  static const std::int64_t kKept[4] = {0, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFFFFFF};
-  __m256i sums = _mm256_setzero_si256();
-  std::int32_t i = 0;
-  std::int64_t four;
-  for (; i + 4 <= n; i += 4) {
-    std::memcpy(&four, w + i, 8);
-    sums = _mm256_add_epi32(sums, _mm256_madd_epi16(ByChannel(p + i), _mm256_set1_epi64x(four)));
-  }
-  if (i < n) {
-    std::memcpy(&four, w + i, 8);
-    sums = _mm256_add_epi32(sums, _mm256_madd_epi16(ByChannel(p + i), _mm256_set1_epi64x(four & kKept[n - i])));
-  }
-  return sums;
-}
-
-// Two pixels' PixelSums rounded, clipped and written, channels bytes apart.
+// Two pixels' sums (as FourTaps makes them) rounded, clipped and written, channels bytes apart.
 BMPRESIZE_AVX2 inline void WritePair(__m256i one, __m256i two, __m256i half, __m128i bits, int channels,
                                      std::uint8_t* out) {
   const __m256i sums = _mm256_hadd_epi32(one, two);  // b g b' g' | r a r' a'
@@ -130,33 +110,58 @@ BMPRESIZE_AVX2 inline void WritePair(__m256i one, __m256i two, __m256i half, __m
   std::memcpy(out + channels, &second, 4);
 }
 
-// Two destination pixels at a time, one in each half of the sums; alone
-// those whose taps, rounded up to four, would pass the end of the row. The
-// taps' arrays are read through locals: the bytes written may alias them.
-BMPRESIZE_AVX2 void AcrossAvx2(const PixelBGRA* source, const FilterTaps& taps, std::int32_t width, int channels,
-                               std::uint8_t* out) {
+// The sums of FourTaps over steps of four taps from p, with weights w: as
+// many steps for every pixel, the weights past a pixel's count zeros up to
+// the stride, and past the stride masked off by last (on the last step).
+template <int kSteps>
+BMPRESIZE_AVX2 inline __m256i StepSums(const PixelBGRA* p, const std::int16_t* w, int steps, std::int64_t last) {
+  const int n = kSteps > 0 ? kSteps : steps;
+  __m256i sums = _mm256_setzero_si256();
+  std::int64_t four;
+  for (int i = 0; i + 1 < n; ++i) {
+    std::memcpy(&four, w + 4 * i, 8);
+    sums = _mm256_add_epi32(sums, _mm256_madd_epi16(ByChannel(p + 4 * i), _mm256_set1_epi64x(four)));
+  }
+  std::memcpy(&four, w + 4 * (n - 1), 8);
+  return _mm256_add_epi32(sums, _mm256_madd_epi16(ByChannel(p + 4 * (n - 1)), _mm256_set1_epi64x(four & last)));
+}
+
+// Destination pixels from 0 in pairs, steps of four taps each, while their
+// taps so rounded stay in the row (the firsts only grow): answers the
+// pixel it stopped at.
+template <int kSteps>
+BMPRESIZE_AVX2 std::int32_t AcrossSteps(const PixelBGRA* source, const FilterTaps& taps, std::int32_t width,
+                                        int channels, int steps, std::uint8_t* out) {
+  static const std::int64_t kKept[4] = {-1, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFFFFFF};
   const __m256i half = _mm256_set1_epi32(taps.Bits() > 0 ? 1 << (taps.Bits() - 1) : 0);
   const __m128i bits = _mm_cvtsi32_si128(taps.Bits());
   const std::int32_t* const firsts = taps.Firsts();
-  const std::int32_t* const counts = taps.Counts();
-  const std::int16_t* const weights = taps.Weights(0);
+  const std::int16_t* w = taps.Weights(0);
   const auto stride = static_cast<std::size_t>(taps.Stride());
-  const std::int32_t end = taps.SourceSize();
+  const std::int64_t last = 4 * steps > taps.Stride() ? kKept[(taps.Stride() - 4 * (steps - 1)) & 3] : -1;
+  const std::int32_t end = taps.SourceSize() - 4 * steps;
   std::int32_t x = 0;
-  while (x < width) {
-    const std::int32_t n = counts[x], first = firsts[x];
-    if (x + 1 < width && first + ((n + 3) & ~3) <= end && firsts[x + 1] + ((counts[x + 1] + 3) & ~3) <= end) {
-      const std::int16_t* w = weights + static_cast<std::size_t>(x) * stride;
-      WritePair(PixelSums(source + first, w, n), PixelSums(source + firsts[x + 1], w + stride, counts[x + 1]), half,
-                bits, channels, out);
-      x += 2;
-      out += 2 * channels;
-    } else {
-      AcrossOne(source, taps, x, out);
-      x += 1;
-      out += channels;
-    }
+  for (; x + 1 < width && firsts[x + 1] <= end; x += 2, w += 2 * stride, out += 2 * channels) {
+    WritePair(StepSums<kSteps>(source + firsts[x], w, steps, last),
+              StepSums<kSteps>(source + firsts[x + 1], w + stride, steps, last), half, bits, channels, out);
   }
+  return x;
+}
+
+// Pairs of destination pixels with as many steps of four taps each as the
+// most taps need, then the last ones alone.
+BMPRESIZE_AVX2 void AcrossAvx2(const PixelBGRA* source, const FilterTaps& taps, std::int32_t width, int channels,
+                               std::uint8_t* out) {
+  const int steps = (taps.MostCount() + 3) / 4;
+  std::int32_t x = 0;
+  if (steps == 1) {
+    x = AcrossSteps<1>(source, taps, width, channels, steps, out);
+  } else if (steps == 2) {
+    x = AcrossSteps<2>(source, taps, width, channels, steps, out);
+  } else if (steps > 0) {
+    x = AcrossSteps<0>(source, taps, width, channels, steps, out);
+  }
+  for (; x < width; ++x) AcrossOne(source, taps, x, out + static_cast<std::size_t>(x) * channels);
 }
 
 // The rounded sums of 32 bytes, packed in order, at out.

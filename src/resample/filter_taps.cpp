@@ -116,6 +116,7 @@ FilterTaps::FilterTaps(std::int32_t sourceSize, std::int32_t size, const FilterK
       }
     }
   }
+  most_ = size > 0 ? *std::max_element(count_.get(), count_.get() + size) : 0;
   ready_ = true;
 }
 

@@ -37,6 +37,9 @@ class FilterTaps {
 
   // The most taps a destination pixel has: the stride of Weights().
   std::int32_t Stride() const { return stride_; }
+  // The most taps any destination pixel has (at most the stride; the
+  // weights past a pixel's count up to the stride are zeros).
+  std::int32_t MostCount() const { return most_; }
   // The source pixels along the axis: every tap lies before it.
   std::int32_t SourceSize() const { return sourceSize_; }
   int Bits() const { return bits_; }
@@ -57,6 +60,7 @@ class FilterTaps {
  private:
   std::int32_t sourceSize_ = 0;
   std::int32_t stride_ = 0;
+  std::int32_t most_ = 0;
   int bits_ = 0;
   bool ready_ = false;
   std::unique_ptr<std::int32_t[]> first_;

@@ -169,6 +169,7 @@ TEST(FilterTaps, KeepTheirBoundsAtTheLongestSides) {
         ASSERT_LE(255 * absolute + (std::int64_t{1} << taps.Bits() >> 1), INT32_MAX);
         ASSERT_GE(taps.First(x), 0);
         ASSERT_LE(taps.First(x) + taps.Count(x), c.sourceSize);
+        ASSERT_LE(taps.Count(x), taps.MostCount());
       }
     }
   }
