@@ -184,7 +184,8 @@ TEST(FilterPasses, EveryVersionGivesTheScalarBytes) {
   const FilterPasses& scalar = ScalarFilterPasses();
   // Widest rows each way, and rows whose last taps, or all, are too near the
   // end of the source to be read four at a time; then random ones.
-  const std::int32_t fixed[][2] = {{8000, 2000}, {4000, 8001}, {8000, 79}, {3, 1}, {3, 7}, {5, 2}, {7, 5}};
+  const std::int32_t fixed[][2] = {{8000, 2000}, {4000, 8001}, {8000, 79}, {1000, 800}, {1001, 600},
+                                   {3, 1},       {3, 7},       {5, 2},     {7, 5}};
   constexpr int kFixed = static_cast<int>(sizeof fixed / sizeof fixed[0]);
   for (int round = 0; round < 200 + 5 * kFixed; ++round) {
     const bool table = round < 5 * kFixed;
