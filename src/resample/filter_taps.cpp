@@ -11,6 +11,7 @@ namespace bmpresize {
 namespace {
 
 constexpr int kMostBits = 22;
+constexpr std::size_t kPadding = 3;
 
 template <typename T>
 std::unique_ptr<T[]> Allocate(std::size_t n) {
@@ -83,18 +84,21 @@ std::uint64_t FilterTaps::BytesFor(std::int32_t sourceSize, std::int32_t size, c
   const auto stride = static_cast<std::uint64_t>(StrideFor(sourceSize, size, kernel));
   const auto pixels = static_cast<std::uint64_t>(size);
   // The firsts and counts, the weights, and one pixel's in double while they are made.
-  return pixels * (2 * sizeof(std::int32_t) + stride * sizeof(std::int16_t)) + stride * sizeof(double);
+  return pixels * (2 * sizeof(std::int32_t) + stride * sizeof(std::int16_t)) + kPadding * sizeof(std::int16_t) +
+         stride * sizeof(double);
 }
 
 FilterTaps::FilterTaps(std::int32_t sourceSize, std::int32_t size, const FilterKernel& kernel)
-    : stride_(StrideFor(sourceSize, size, kernel)) {
+    : sourceSize_(sourceSize), stride_(StrideFor(sourceSize, size, kernel)) {
   // The weights' count in 64 bits: on a 32-bit system it may not fit a size_t.
   const std::uint64_t weights = static_cast<std::uint64_t>(size) * static_cast<std::uint64_t>(stride_);
-  if (weights > SIZE_MAX / sizeof(std::int16_t)) return;
+  if (weights > SIZE_MAX / sizeof(std::int16_t) - kPadding) return;
   const auto pixels = static_cast<std::size_t>(size);
   first_ = Allocate<std::int32_t>(pixels);
   count_ = Allocate<std::int32_t>(pixels);
-  weights_ = Allocate<std::int16_t>(static_cast<std::size_t>(weights));
+  // Zeros past the last pixel's weights: a pass may read its taps four at a time.
+  weights_ =
+      std::unique_ptr<std::int16_t[]>(new (std::nothrow) std::int16_t[static_cast<std::size_t>(weights) + kPadding]());
   const std::unique_ptr<double[]> scratch = Allocate<double>(static_cast<std::size_t>(stride_));
   if (!first_ || !count_ || !weights_ || !scratch) return;
   const AxisGeometry axis = GeometryFor(sourceSize, size, kernel);
@@ -112,6 +116,7 @@ FilterTaps::FilterTaps(std::int32_t sourceSize, std::int32_t size, const FilterK
       }
     }
   }
+  most_ = size > 0 ? *std::max_element(count_.get(), count_.get() + size) : 0;
   ready_ = true;
 }
 

@@ -37,6 +37,11 @@ class FilterTaps {
 
   // The most taps a destination pixel has: the stride of Weights().
   std::int32_t Stride() const { return stride_; }
+  // The most taps any destination pixel has (at most the stride; the
+  // weights past a pixel's count up to the stride are zeros).
+  std::int32_t MostCount() const { return most_; }
+  // The source pixels along the axis: every tap lies before it.
+  std::int32_t SourceSize() const { return sourceSize_; }
   int Bits() const { return bits_; }
   // The first tap of destination pixel x, and how many it has.
   std::int32_t First(std::int32_t x) const { return first_[x]; }
@@ -53,7 +58,9 @@ class FilterTaps {
   static std::uint64_t BytesFor(std::int32_t sourceSize, std::int32_t size, const FilterKernel& kernel);
 
  private:
+  std::int32_t sourceSize_ = 0;
   std::int32_t stride_ = 0;
+  std::int32_t most_ = 0;
   int bits_ = 0;
   bool ready_ = false;
   std::unique_ptr<std::int32_t[]> first_;
