@@ -47,7 +47,8 @@ std::string HeaderLines(const bmpresize_info& info) {
   if (info.has_masks)
     s += "  masks         red " + Hex(info.masks[0]) + ", green " + Hex(info.masks[1]) + ", blue " +
          Hex(info.masks[2]) + ", alpha " + Hex(info.masks[3]) + "\n";
-  if (info.has_alpha) s += "  alpha         declared: area and the convolution filters weight colour by it and keep it\n";
+  if (info.has_alpha)
+    s += "  alpha         declared: area and the convolution filters weight colour by it and keep it\n";
   s += "  pixel data    from byte " + N(info.data_offset);
   // Nothing is needed of a file refused: its size is then 0.
   if (info.needed_size > 0) s += ", " + N(info.needed_size) + " bytes";
