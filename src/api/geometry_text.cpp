@@ -83,7 +83,8 @@ bool InRange(std::int64_t value, std::int64_t most) { return value < 0 || (value
 }  // namespace
 
 bool ReadGeometry(const std::string& text, bmpresize_options& options, std::string& problem) {
-  std::string quotedText = "\"";
+  std::string quotedText;  // built by appending, as Fail says
+  quotedText += '"';
   quotedText += text;
   quotedText += '"';
   const char* const quoted = quotedText.c_str();
@@ -122,9 +123,15 @@ int bmpresize_parse_geometry(const char* text, bmpresize_options* options, char*
   try {
     if (text == nullptr || options == nullptr) {
       why = "no geometry given";
-    } else if (bmpresize::ReadGeometry(text, *options, why)) {
-      if (problem != nullptr && capacity > 0) problem[0] = '\0';
-      return 0;
+    } else {
+      // Appended, not constructed from text: that constructor is a template
+      // an unoptimised build would define, and the library export.
+      std::string given;
+      given.append(text);
+      if (bmpresize::ReadGeometry(given, *options, why)) {
+        if (problem != nullptr && capacity > 0) problem[0] = '\0';
+        return 0;
+      }
     }
   } catch (...) {
     // Only an allocation can fail here, and it leaves no words to give.
