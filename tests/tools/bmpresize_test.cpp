@@ -528,9 +528,9 @@ TEST(BmpresizeTool, BatchRefusesTwoResultsThatAreOneFile) {
         }
       }
       // A source between the two: the first of them is named, not the one before the second.
-      const std::string a = work + "/x/a.bmp", b = work + "/y/b.bmp", c = work + "/x/c.bmp";
-      const Outcome run = RunTool(dir, "--version >/dev/null; " + tool + " -j 2 -t 1 " + Quote(a) + " " + Quote(c) +
-                                           " " + Quote(b) + " -o " + Quote(out) + " -p 150");
+      const std::string a = work + "/x/a.bmp", b = work + "/y/b.bmp", between = work + "/x/c.bmp";
+      const Outcome run = RunTool(dir, "--version >/dev/null; " + tool + " -j 2 -t 1 " + Quote(a) + " " +
+                                           Quote(between) + " " + Quote(b) + " -o " + Quote(out) + " -p 150");
       ASSERT_EQ(chmod(out.c_str(), 0777), 0);
       EXPECT_EQ(run.exit, 2);
       EXPECT_EQ(run.err.rfind("bmpresize: " + a + " and " + b + " would both be written to one file: " + out +
